@@ -1,0 +1,53 @@
+#include "navigator.h"
+
+#include "secondarywindow.h"
+
+Navigator::Navigator(QWidget *mainWindow, QObject *parent) : QObject(parent), m_main(mainWindow)
+{
+}
+
+Navigator::~Navigator()
+{
+    // The windows have no parent (each is a top-level window of its own).
+    for (auto &[id, window] : m_windows)
+        delete window;
+}
+
+SecondaryWindow *Navigator::existing(WindowId id) const
+{
+    const auto it = m_windows.find(id);
+    return it == m_windows.end() ? nullptr : it->second;
+}
+
+SecondaryWindow *Navigator::ensure(WindowId id)
+{
+    if (SecondaryWindow *w = existing(id))
+        return w;
+    SecondaryWindow *w = createWindow(id);
+    connect(w, &SecondaryWindow::returnToMain, this, [this, w] { returnToMain(w); });
+    m_windows.emplace(id, w);
+    return w;
+}
+
+void Navigator::openWindow(WindowId id)
+{
+    SecondaryWindow *w = ensure(id);
+    w->show();
+    w->raise();
+    w->activateWindow();
+    m_main->hide();
+}
+
+void Navigator::openAbout()
+{
+    SecondaryWindow *w = ensure(WindowId::About);
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+void Navigator::returnToMain(SecondaryWindow *source)
+{
+    m_main->show();
+    source->hide();
+}

@@ -1,0 +1,255 @@
+#include "plotcanvas.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using namespace kvadrolab;
+
+namespace {
+
+// A double in single precision, when there is a finite float for it.
+bool toSingle(double v, float &out)
+{
+    if (!(std::fabs(v) <= std::numeric_limits<float>::max()))
+        return false;
+    out = static_cast<float>(v);
+    return true;
+}
+
+} // namespace
+
+PlotCanvas::Colour PlotCanvas::rgb(int red, int green, int blue)
+{
+    const auto c = [](int v) { return static_cast<Colour>(std::clamp(v, 0, 255)); };
+    return c(red) + 256 * c(green) + 65536 * c(blue);
+}
+
+QColor PlotCanvas::toQColor(Colour c)
+{
+    return QColor(c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff);
+}
+
+PlotCanvas::PlotCanvas(QWidget *parent) : QFrame(parent)
+{
+    // A sunken two-pixel border around the interior, as picture areas have.
+    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    const QColor face = palette().color(QPalette::Button);
+    m_backColor = rgb(face.red(), face.green(), face.blue());
+    const QColor text = palette().color(QPalette::WindowText);
+    m_foreColor = rgb(text.red(), text.green(), text.blue());
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+raster::Mapping PlotCanvas::mapping() const
+{
+    raster::Mapping m;
+    m.width = std::max(1, m_image.width());
+    m.height = std::max(1, m_image.height());
+    if (m_scaled) {
+        m.x1 = m_x1, m.y1 = m_y1, m.x2 = m_x2, m.y2 = m_y2;
+    } else {
+        const qreal dpr = m_image.devicePixelRatio();
+        m.x1 = 0, m.y1 = 0, m.x2 = m.width / dpr, m.y2 = m.height / dpr;
+    }
+    return m;
+}
+
+void PlotCanvas::ensureImage()
+{
+    const qreal dpr = devicePixelRatioF();
+    const QSize want = (contentsRect().size() * dpr).expandedTo(QSize(1, 1));
+    if (m_image.size() == want && qFuzzyCompare(m_image.devicePixelRatio(), dpr))
+        return;
+    flushRun();
+    QImage next(want, QImage::Format_RGB32);
+    next.fill(toQColor(m_backColor));
+    next.setDevicePixelRatio(dpr);
+    if (!m_image.isNull()) {
+        // Keep what was drawn: the program never redraws by itself.
+        QPainter p(&next);
+        p.drawImage(QRectF(QPointF(0, 0), QSizeF(m_image.size()) / m_image.devicePixelRatio()),
+                    m_image);
+    }
+    m_image = next;
+    m_run.top.assign(want.width(), std::numeric_limits<int>::max());
+    m_run.bottom.assign(want.width(), std::numeric_limits<int>::min());
+    m_run.active = false;
+}
+
+void PlotCanvas::markDirty()
+{
+    if (!m_updatePending) {
+        m_updatePending = true;
+        update(contentsRect());
+    }
+}
+
+void PlotCanvas::clear()
+{
+    ensureImage();
+    m_run.active = false;
+    m_run.firstCol = 0;
+    m_run.lastCol = -1;
+    std::fill(m_run.top.begin(), m_run.top.end(), std::numeric_limits<int>::max());
+    std::fill(m_run.bottom.begin(), m_run.bottom.end(), std::numeric_limits<int>::min());
+    m_image.fill(toQColor(m_backColor));
+    m_currentX = 0;
+    m_currentY = 0;
+    if (!m_printed.isEmpty()) {
+        m_printed.clear();
+        setAccessibleName(QString());
+    }
+    markDirty();
+}
+
+bool PlotCanvas::setScale(double x1, double y1, double x2, double y2)
+{
+    float fx1, fy1, fx2, fy2;
+    if (!toSingle(x1, fx1) || !toSingle(y1, fy1) || !toSingle(x2, fx2) || !toSingle(y2, fy2))
+        return false;
+    if (fx1 == fx2 || fy1 == fy2)
+        return false;
+    // Differences of floats must stay finite for the mapping to mean anything.
+    if (!std::isfinite(double(fx2) - double(fx1)) || !std::isfinite(double(fy2) - double(fy1)))
+        return false;
+    flushRun();
+    m_x1 = fx1, m_y1 = fy1, m_x2 = fx2, m_y2 = fy2;
+    m_scaled = true;
+    return true;
+}
+
+bool PlotCanvas::drawLine(double x1, double y1, double x2, double y2)
+{
+    return line(x1, y1, x2, y2, m_foreColor);
+}
+
+bool PlotCanvas::drawLine(double x1, double y1, double x2, double y2, Colour colour)
+{
+    return line(x1, y1, x2, y2, colour);
+}
+
+bool PlotCanvas::line(double x1, double y1, double x2, double y2, Colour colour)
+{
+    float fx1, fy1, fx2, fy2;
+    if (!toSingle(x1, fx1) || !toSingle(y1, fy1) || !toSingle(x2, fx2) || !toSingle(y2, fy2))
+        return false;
+    ensureImage();
+    m_currentX = fx2;
+    m_currentY = fy2;
+    const auto visible = raster::clip(mapping(), fx1, fy1, fx2, fy2);
+    if (!visible)
+        return true;
+    if (m_reduceRuns)
+        addToRun(*visible, colour);
+    else
+        paintSegment(*visible, colour);
+    markDirty();
+    return true;
+}
+
+void PlotCanvas::addToRun(const raster::PixelSegment &s, Colour colour)
+{
+    const int step = s.to.col > s.from.col ? 1 : s.to.col < s.from.col ? -1 : 0;
+    // Within a connected run whose columns only move one way, each column is
+    // visited by one unbroken stretch of the polyline, so its pixels form a
+    // single vertical span: keeping the span's ends loses nothing.
+    const bool continues = m_run.active && m_run.colour == colour && m_run.end == s.from &&
+                           (step == 0 || m_run.direction == 0 || step == m_run.direction);
+    if (!continues) {
+        flushRun();
+        m_run.active = true;
+        m_run.colour = colour;
+        m_run.direction = 0;
+    }
+    if (step != 0)
+        m_run.direction = step;
+    m_run.end = s.to;
+    raster::forEachColumn(s, [this](int col, int top, int bottom) {
+        m_run.top[col] = std::min(m_run.top[col], top);
+        m_run.bottom[col] = std::max(m_run.bottom[col], bottom);
+        if (m_run.firstCol > m_run.lastCol) {
+            m_run.firstCol = m_run.lastCol = col;
+        } else {
+            m_run.firstCol = std::min(m_run.firstCol, col);
+            m_run.lastCol = std::max(m_run.lastCol, col);
+        }
+    });
+}
+
+void PlotCanvas::flushRun() const
+{
+    if (m_run.firstCol <= m_run.lastCol) {
+        const QRgb c = toQColor(m_run.colour).rgb();
+        for (int col = m_run.firstCol; col <= m_run.lastCol; ++col) {
+            if (m_run.top[col] <= m_run.bottom[col])
+                fillSpan(col, m_run.top[col], m_run.bottom[col], c);
+            m_run.top[col] = std::numeric_limits<int>::max();
+            m_run.bottom[col] = std::numeric_limits<int>::min();
+        }
+    }
+    m_run.firstCol = 0;
+    m_run.lastCol = -1;
+    m_run.active = false;
+}
+
+void PlotCanvas::paintSegment(const raster::PixelSegment &s, Colour colour)
+{
+    const QRgb c = toQColor(colour).rgb();
+    raster::forEachColumn(s, [&](int col, int top, int bottom) { fillSpan(col, top, bottom, c); });
+}
+
+void PlotCanvas::fillSpan(int col, int top, int bottom, QRgb colour) const
+{
+    // Direct pixel writes: the spans are already clipped to the interior.
+    for (int row = top; row <= bottom; ++row)
+        reinterpret_cast<QRgb *>(m_image.scanLine(row))[col] = colour;
+}
+
+void PlotCanvas::printText(const QString &text)
+{
+    ensureImage();
+    flushRun();
+    const raster::Mapping m = mapping();
+    const qreal dpr = m_image.devicePixelRatio();
+    const QPointF at(m.toColumn(m_currentX) / dpr, m.toRow(m_currentY) / dpr);
+    {
+        QPainter p(&m_image);
+        p.setFont(font());
+        p.setPen(toQColor(m_foreColor));
+        p.drawText(QRectF(at, QSizeF(1e4, 1e4)), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                   text);
+    }
+    // The next line starts at the left edge, one line height further down.
+    const double lineHeight = QFontMetricsF(font()).height() * dpr;
+    m_currentX = m.x1;
+    m_currentY += lineHeight / m.height * (m.y2 - m.y1);
+    m_printed << text;
+    setAccessibleName(m_printed.join(QLatin1Char('\n')));
+    markDirty();
+}
+
+QImage PlotCanvas::image() const
+{
+    flushRun();
+    return m_image;
+}
+
+void PlotCanvas::paintEvent(QPaintEvent *event)
+{
+    QFrame::paintEvent(event);
+    m_updatePending = false;
+    ensureImage();
+    flushRun();
+    QPainter p(this);
+    p.drawImage(contentsRect().topLeft(), m_image);
+}
+
+void PlotCanvas::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    ensureImage();
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "raster.h"
+
+#include <QFrame>
+#include <QImage>
+#include <QStringList>
+
+#include <vector>
+
+// A picture area that charts and results are drawn on, in immediate mode:
+// clear, setScale, drawLine, printText. It keeps its pixels in a backing image
+// at device resolution, so what it shows survives hiding, covering and
+// repainting; the program itself never redraws.
+class PlotCanvas : public QFrame
+{
+    Q_OBJECT
+
+public:
+    // 24-bit colour value: red + 256 * green + 65536 * blue.
+    using Colour = quint32;
+    static Colour rgb(int red, int green, int blue);
+    static QColor toQColor(Colour c);
+
+    explicit PlotCanvas(QWidget *parent = nullptr);
+
+    // Paints the interior with the back colour, forgets printed text, and puts
+    // the current position at (0, 0). The scale, colours and font stay.
+    void clear();
+
+    // (x1, y1) becomes the interior's upper-left corner, (x2, y2) its
+    // lower-right one. Each value is taken in single precision. A scale that
+    // cannot be used (a value outside the float range, x1 = x2 or y1 = y2) is
+    // refused: the previous one stays and false is returned.
+    bool setScale(double x1, double y1, double x2, double y2);
+
+    // Draws the segment in the fore colour, or in the given one. Each
+    // coordinate is taken in single precision; one that has no finite float
+    // draws nothing and false is returned. What lies outside the interior is
+    // cut off, which is not an error. The current position moves to (x2, y2).
+    bool drawLine(double x1, double y1, double x2, double y2);
+    bool drawLine(double x1, double y1, double x2, double y2, Colour colour);
+
+    // Draws the text with its upper-left corner at the current position, in the
+    // canvas font and fore colour, with no box behind it; then moves to the
+    // start of the next line. Printed lines are also the accessible name.
+    void printText(const QString &text);
+
+    double currentX() const { return m_currentX; }
+    double currentY() const { return m_currentY; }
+    Colour foreColor() const { return m_foreColor; }
+    void setForeColor(Colour c) { m_foreColor = c; }
+    Colour backColor() const { return m_backColor; }
+    void setBackColor(Colour c) { m_backColor = c; }
+    QStringList printedLines() const { return m_printed; }
+
+    // The interior at device resolution, with everything drawn so far.
+    QImage image() const;
+    // Interior size in device pixels: the W and H of the coordinate mapping.
+    QSize interiorPixels() const { return m_image.size(); }
+
+    // Runs of connected segments in one colour are reduced to one vertical
+    // span per pixel column before they are painted (on by default). Off,
+    // every segment is painted as it comes; tests compare the two.
+    void setReduceRuns(bool on) { flushRun(); m_reduceRuns = on; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    struct Run
+    {
+        bool active = false;
+        Colour colour = 0;
+        kvadrolab::raster::PixelPoint end{};
+        int direction = 0; // -1, 0 (not yet known) or +1: the run's column order
+        int firstCol = 0, lastCol = -1;
+        std::vector<int> top, bottom; // per column, empty where top > bottom
+    };
+
+    bool line(double x1, double y1, double x2, double y2, Colour colour);
+    void addToRun(const kvadrolab::raster::PixelSegment &s, Colour colour);
+    void paintSegment(const kvadrolab::raster::PixelSegment &s, Colour colour);
+    void flushRun() const;
+    void fillSpan(int col, int top, int bottom, QRgb colour) const;
+    void ensureImage();
+    void markDirty();
+    kvadrolab::raster::Mapping mapping() const;
+
+    mutable QImage m_image;
+    mutable Run m_run;
+    bool m_reduceRuns = true;
+    bool m_updatePending = false;
+    bool m_scaled = false; // until setScale: logical pixels from the upper-left corner
+    float m_x1 = 0, m_y1 = 0, m_x2 = 1, m_y2 = 1;
+    double m_currentX = 0, m_currentY = 0;
+    Colour m_foreColor = 0;
+    Colour m_backColor = 0;
+    QStringList m_printed;
+};

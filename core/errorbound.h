@@ -1,0 +1,38 @@
+#pragma once
+
+#include "refusal.h"
+
+#include <array>
+
+namespace kvadrolab {
+
+// The largest |f''| and |f^IV| that the classical bounds use. They are fixed:
+// the charts' scales and captions are drawn for them, whatever a and b are.
+inline constexpr double kM2 = 0.244;
+inline constexpr double kM4 = 105.0;
+
+// -(M2 (b - a)^3) / (12 n^2): negative for b > a, a negative zero for a = b.
+double trapezoidBound(double a, double b, int n);
+// -(M4 (b - a)^5) / (180 (2n)^4).
+double simpsonBound(double a, double b, int n);
+
+using BoundFunction = double (*)(double a, double b, int n);
+
+// One segment of a chart, already in the canvas's single precision.
+struct Segment
+{
+    float x1, y1, x2, y2;
+};
+
+inline constexpr int kCurveFirstN = 10;
+inline constexpr int kCurveLastN = 200;
+inline constexpr int kCurveStepN = 10;
+inline constexpr int kCurveSegments = (kCurveLastN - kCurveFirstN) / kCurveStepN + 1;
+using Curve = std::array<Segment, kCurveSegments>;
+
+// The segments (n, bound(n)) - (n + 10, bound(n + 10)) for n = 10, 20, ..., 200,
+// in that order. Refused whole, before any segment is handed out, when a or b is
+// not finite or a value does not fit in a float: no partial curve is ever drawn.
+Checked<Curve> boundCurve(BoundFunction bound, double a, double b);
+
+} // namespace kvadrolab

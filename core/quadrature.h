@@ -1,0 +1,29 @@
+#pragma once
+
+#include "refusal.h"
+
+#include <array>
+
+namespace kvadrolab {
+
+// One window's table of samples: indexes 0..1000. A computation writes the
+// slots it uses and leaves the rest as an earlier computation left them.
+inline constexpr int kMaxSubintervals = 1000;
+using SampleTable = std::array<double, kMaxSubintervals + 1>;
+
+// The composite trapezoid rule over n subintervals of [a;b]. n arrives as the
+// double typed into a field; it must be a whole number in 1..1000. Every node
+// must be positive. On refusal the table is untouched; on success y[0..n]
+// holds f at the nodes a + i*h.
+Checked<double> trapezoid(double a, double b, double n, SampleTable &y);
+
+// Composite Simpson's rule, weights 1, 4, 2, 4, ..., 2, 4, 1 and factor h/3.
+// Same conditions as trapezoid(), and n must be even.
+Checked<double> simpson(double a, double b, double n, SampleTable &y);
+
+// I - exact value, signed.
+double deviationTrapezoid(double I);
+// |I - exact value|.
+double deviationSimpson(double I);
+
+} // namespace kvadrolab

@@ -1,0 +1,27 @@
+#include "fonts.h"
+
+#include <QStringList>
+
+namespace kvadrolab::forms {
+
+namespace {
+const QString kSansSerif = QStringLiteral("MS Sans Serif");
+}
+
+void installFontSubstitutes()
+{
+    QFont::insertSubstitutions(kSansSerif,
+                               QStringList() << QStringLiteral("Liberation Sans") << QStringLiteral("Arial"));
+    QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
+                               QStringList() << QStringLiteral("Liberation Serif") << QStringLiteral("Times"));
+}
+
+QFont designFont(double points)
+{
+    QFont font(kSansSerif);
+    font.setPointSizeF(points);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+} // namespace kvadrolab::forms

@@ -1,0 +1,142 @@
+#include "formbuilder.h"
+
+#include "fonts.h"
+#include "formulapicture.h"
+#include "plotcanvas.h"
+#include "staticline.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace kvadrolab::forms {
+
+namespace {
+
+int toPixels(int twips)
+{
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
+
+bool labelFits(const QFont &font, const QString &text, int width, int height, Qt::Alignment align)
+{
+    const QFontMetrics fm(font);
+    const QRect r =
+        fm.boundingRect(QRect(0, 0, width, 1 << 20), int(align) | Qt::TextWordWrap, text);
+    return r.width() <= width && r.height() <= height;
+}
+
+// The smallest width, not less than the designed one, at which the text fits.
+int widthToFit(const QFont &font, const QString &text, int width, int height,
+               Qt::Alignment align)
+{
+    if (labelFits(font, text, width, height, align))
+        return width;
+    int lo = width, hi = width + 2;
+    while (!labelFits(font, text, hi, height, align) && hi < 4096)
+        hi *= 2;
+    while (hi - lo > 1) {
+        const int mid = (lo + hi) / 2;
+        (labelFits(font, text, mid, height, align) ? hi : lo) = mid;
+    }
+    return hi;
+}
+
+} // namespace
+
+QString objectName(const Control &c)
+{
+    const QString base = QString::fromUtf8(c.name);
+    return c.index < 0 ? base : base + QLatin1Char('_') + QString::number(c.index);
+}
+
+void setClientSize(QWidget *window, int widthTwips, int heightTwips)
+{
+    window->setFixedSize(toPixels(widthTwips), toPixels(heightTwips));
+}
+
+Form::Form(QWidget *window, std::span<const Control> controls) : m_window(window)
+{
+    for (const Control &c : controls) {
+        QWidget *parent = c.container ? m_widgets.value(QString::fromUtf8(c.container)) : window;
+        Q_ASSERT_X(parent, "Form", c.container);
+        QWidget *w = create(c, parent);
+        w->setObjectName(objectName(c));
+        m_widgets.insert(w->objectName(), w);
+        w->show();
+    }
+}
+
+QWidget *Form::create(const Control &c, QWidget *parent)
+{
+    const QString text = QString::fromUtf8(c.text);
+    const QFont font = c.points > 0 ? designFont(c.points) : designFont();
+    const Qt::Alignment align = (c.flags & Centred) ? Qt::AlignHCenter : Qt::AlignLeft;
+    QRect box(toPixels(c.left), toPixels(c.top), toPixels(c.width), toPixels(c.height));
+
+    QWidget *w = nullptr;
+    switch (c.kind) {
+    case Kind::Frame: {
+        auto *frame = new QGroupBox(text, parent);
+        frame->setAutoFillBackground(c.flags & Opaque);
+        w = frame;
+        break;
+    }
+    case Kind::Label: {
+        auto *label = new QLabel(text, parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(align | Qt::AlignTop);
+        const int fit = widthToFit(font, text, box.width(), box.height(), align);
+        if (fit != box.width()) {
+            box.setWidth(fit);
+            m_widened << objectName(c);
+        }
+        w = label;
+        break;
+    }
+    case Kind::Field: {
+        auto *field = new QLineEdit(text, parent);
+        field->setAlignment(align | Qt::AlignVCenter);
+        w = field;
+        break;
+    }
+    case Kind::Button: {
+        auto *button = new QPushButton(text, parent);
+        button->setAutoDefault(false);
+        const int need = QFontMetrics(font).horizontalAdvance(text) + 8;
+        if (need > box.width()) {
+            box.setWidth(need);
+            m_widened << objectName(c);
+        }
+        w = button;
+        break;
+    }
+    case Kind::Picture:
+        w = new FormulaPicture(text, c.flags & Bordered, parent);
+        break;
+    case Kind::Canvas: {
+        auto *canvas = new PlotCanvas(parent);
+        if (c.flags & White)
+            canvas->setBackColor(PlotCanvas::rgb(255, 255, 255));
+        w = canvas;
+        break;
+    }
+    case Kind::Line: {
+        const int width = (c.flags & Thick5) ? 5 : (c.flags & Thick2) ? 2 : 1;
+        const QColor colour =
+            (c.flags & Red) ? QColor(255, 0, 0) : parent->palette().color(QPalette::WindowText);
+        auto *line = new StaticLine(QPoint(toPixels(c.left), toPixels(c.top)),
+                                    QPoint(toPixels(c.width), toPixels(c.height)), width, colour,
+                                    parent);
+        return line; // places itself
+    }
+    }
+    w->setFont(font);
+    w->setGeometry(box);
+    return w;
+}
+
+} // namespace kvadrolab::forms

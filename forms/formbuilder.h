@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QWidget>
+
+#include <span>
+
+// Windows are declared as tables of controls in twips, row for row as they
+// were designed; the builder turns such a table into widgets.
+namespace kvadrolab::forms {
+
+// 1440 twips to the inch, 96 logical pixels to the inch.
+inline constexpr int kTwipsPerPixel = 15;
+constexpr int px(int twips) { return twips / kTwipsPerPixel; }
+
+enum class Kind {
+    Frame,   // a group box, with or without caption
+    Label,   // static text, wrapping inside its box
+    Field,   // single-line text field
+    Button,  // push button
+    Picture, // fixed formula picture (an SVG resource in `text`)
+    Canvas,  // PlotCanvas
+    Line,    // static line: left, top, width, height hold x1, y1, x2, y2
+};
+
+enum Flag : unsigned {
+    NoFlags = 0,
+    Centred = 1u << 0,  // text centred horizontally
+    Opaque = 1u << 1,   // frame paints its own background over what lies below
+    Bordered = 1u << 2, // picture drawn inside a sunken border
+    Thick2 = 1u << 3,   // line two pixels wide
+    Thick5 = 1u << 4,   // line five pixels wide
+    Red = 1u << 5,      // line colour red (default: window text colour)
+    White = 1u << 6,    // canvas background white, as charts have
+};
+
+struct Control
+{
+    const char *name;
+    Kind kind;
+    const char *container; // nullptr: the window itself
+    int left, top, width, height;
+    const char *text = ""; // UTF-8 caption, starting text or picture resource
+    double points = 0;     // font size in points; 0: the window's default
+    unsigned flags = NoFlags;
+    int index = -1; // member of a label group: object name becomes name_index
+};
+
+// The object name a control gets: "Label12_3" for index 3 of group Label12.
+QString objectName(const Control &c);
+
+class Form
+{
+public:
+    // Builds every control of the table on the window, in table order, which
+    // also makes the window's default tab order.
+    Form(QWidget *window, std::span<const Control> controls);
+
+    QWidget *widget(const QString &name) const { return m_widgets.value(name); }
+    template <typename T> T *get(const QString &name) const
+    {
+        return qobject_cast<T *>(m_widgets.value(name));
+    }
+
+    // Controls whose caption did not fit at the designed size and were
+    // widened to the right (their left and top stay).
+    QStringList widened() const { return m_widened; }
+
+private:
+    QWidget *create(const Control &c, QWidget *parent);
+    QWidget *m_window;
+    QHash<QString, QWidget *> m_widgets;
+    QStringList m_widened;
+};
+
+// Gives a top-level window its designed client size, fixed.
+void setClientSize(QWidget *window, int widthTwips, int heightTwips);
+
+} // namespace kvadrolab::forms

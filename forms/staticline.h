@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+// A straight line that is part of a window's design (an axis, a rule, a
+// legend sample). It takes no input and covers only its own bounding box.
+class StaticLine : public QWidget
+{
+    Q_OBJECT
+
+public:
+    StaticLine(QPoint from, QPoint to, int width, const QColor &colour, QWidget *parent = nullptr);
+
+    QPoint from() const { return m_from; }
+    QPoint to() const { return m_to; }
+    int lineWidth() const { return m_width; }
+    QColor colour() const { return m_colour; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPoint m_from, m_to;
+    int m_width;
+    QColor m_colour;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWidget>
+
+class QPushButton;
+
+// What every window reached from the menu shares: a fixed client size, a
+// caption, and a way back to the main window. The window never finds the main
+// window itself; whoever opened it listens to returnToMain().
+class SecondaryWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    SecondaryWindow(const char *name, const char *caption, int clientWidthTwips,
+                    int clientHeightTwips, QWidget *parent = nullptr);
+
+    // Connects a "На главную" button to returnToMain().
+    void bindReturn(QPushButton *toMain);
+
+signals:
+    void returnToMain();
+
+protected:
+    // Closing by the title bar leaves the window as "На главную" does, so the
+    // program never runs on with no window on screen.
+    void closeEvent(QCloseEvent *event) override;
+};

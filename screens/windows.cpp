@@ -1,0 +1,28 @@
+#include "windows.h"
+
+#include "aboutwindow.h"
+#include "boundwindow.h"
+#include "comparewindow.h"
+#include "computationwindow.h"
+#include "functiongraphwindow.h"
+
+SecondaryWindow *createWindow(WindowId id)
+{
+    switch (id) {
+    case WindowId::Int_c_t:
+        return new ComputationWindow(ComputationWindow::trapezoid());
+    case WindowId::Int_c_s:
+        return new ComputationWindow(ComputationWindow::simpson());
+    case WindowId::Int_g:
+        return new FunctionGraphWindow;
+    case WindowId::Pogr_t:
+        return new BoundWindow(BoundWindow::trapezoid());
+    case WindowId::Pogr_s:
+        return new BoundWindow(BoundWindow::simpson());
+    case WindowId::Pogr_compare:
+        return new CompareWindow;
+    case WindowId::About:
+        return new AboutWindow;
+    }
+    return nullptr;
+}

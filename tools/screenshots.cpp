@@ -1,0 +1,63 @@
+// screenshots DIR: renders the eight windows into DIR as PNG files: each
+// window as it opens, and, where it has an action button, after pressing it.
+// Run with QT_QPA_PLATFORM=offscreen where there is no display; set
+// QT_SCALE_FACTOR=2 to see the windows at 200 %.
+
+#include "application.h"
+#include "mainwindow.h"
+#include "navigator.h"
+#include "secondarywindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+bool save(QWidget *w, const QDir &dir, const QString &name)
+{
+    QCoreApplication::processEvents();
+    const QString path = dir.filePath(name + QStringLiteral(".png"));
+    if (!w->grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    kvadrolab::configureApplication(app);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: screenshots DIR\n");
+        return 2;
+    }
+    QDir dir(QString::fromLocal8Bit(argv[1]));
+    if (!dir.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+        return 1;
+    }
+
+    MainWindow main;
+    main.show();
+    bool ok = save(&main, dir, main.objectName());
+    for (WindowId id : kAllWindows) {
+        Navigator *nav = main.navigator();
+        id == WindowId::About ? nav->openAbout() : nav->openWindow(id);
+        SecondaryWindow *w = nav->existing(id);
+        ok = save(w, dir, w->objectName()) && ok;
+        if (auto *action = w->findChild<QPushButton *>(QStringLiteral("Command1"))) {
+            QTest::mouseClick(action, Qt::LeftButton);
+            ok = save(w, dir, w->objectName() + QStringLiteral("-after")) && ok;
+        }
+        nav->returnToMain(w);
+    }
+    return ok ? 0 : 1;
+}
