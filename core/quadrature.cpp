@@ -62,11 +62,7 @@ Checked<double> trapezoid(double a, double b, double n, SampleTable &y)
 
     SampleTable s;
     sample(g, s);
-    double S = 0.0;
-    for (int i = 1; i < g.n; ++i)
-        S += s[i];
-    S += (s[0] + s[g.n]) / 2;
-    return commit(g.h * S, g, s, y);
+    return commit(compositeTrapezoid(std::span(s).first(g.n + 1), g.h), g, s, y);
 }
 
 Checked<double> simpson(double a, double b, double n, SampleTable &y)
@@ -80,14 +76,30 @@ Checked<double> simpson(double a, double b, double n, SampleTable &y)
 
     SampleTable s;
     sample(g, s);
+    return commit(compositeSimpson(std::span(s).first(g.n + 1), a, b), g, s, y);
+}
+
+double compositeTrapezoid(std::span<const double> y, double h)
+{
+    const std::size_t n = y.size() - 1;
+    double S = 0.0;
+    for (std::size_t i = 1; i < n; ++i)
+        S += y[i];
+    S += (y[0] + y[n]) / 2;
+    return h * S;
+}
+
+double compositeSimpson(std::span<const double> y, double a, double b)
+{
+    const std::size_t n = y.size() - 1;
     double odd = 0.0;
     double even = 0.0;
-    for (int i = 1; i < g.n; i += 2)
-        odd += s[i];
-    for (int i = 2; i < g.n; i += 2)
-        even += s[i];
-    const double S = s[0] + 4 * odd + 2 * even + s[g.n];
-    return commit(S * (b - a) / (3 * g.n), g, s, y);
+    for (std::size_t i = 1; i < n; i += 2)
+        odd += y[i];
+    for (std::size_t i = 2; i < n; i += 2)
+        even += y[i];
+    const double S = y[0] + 4 * odd + 2 * even + y[n];
+    return S * (b - a) / (3.0 * static_cast<double>(n));
 }
 
 double deviationTrapezoid(double I)

@@ -3,6 +3,7 @@
 #include "refusal.h"
 
 #include <array>
+#include <span>
 
 namespace kvadrolab {
 
@@ -20,6 +21,12 @@ Checked<double> trapezoid(double a, double b, double n, SampleTable &y);
 // Composite Simpson's rule, weights 1, 4, 2, 4, ..., 2, 4, 1 and factor h/3.
 // Same conditions as trapezoid(), and n must be even.
 Checked<double> simpson(double a, double b, double n, SampleTable &y);
+
+// The rules themselves, on samples y[0..n] of any function at n + 1 equally
+// spaced nodes: h * (y1 + ... + y(n-1) + (y0 + yn) / 2), and
+// (y0 + 4 y1 + 2 y2 + ... + 4 y(n-1) + yn) * (b - a) / (3n) for an even n.
+double compositeTrapezoid(std::span<const double> y, double h);
+double compositeSimpson(std::span<const double> y, double a, double b);
 
 // I - exact value, signed.
 double deviationTrapezoid(double I);

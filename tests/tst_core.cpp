@@ -1,0 +1,373 @@
+// The numerical core against values known independently of it: the worked
+// results of the trapezoid rule, the antiderivative, the classical properties
+// of both rules, and the error bounds computed by hand.
+
+#include "errorbound.h"
+#include "integrand.h"
+#include "quadrature.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+using namespace kvadrolab;
+
+Q_DECLARE_METATYPE(kvadrolab::Refusal)
+
+namespace {
+
+// F(x) = -(1/2) L^3/x^2 - (3/4) L^2/x^2 - (3/4) L/x^2 - 3/(8 x^2), L = ln x:
+// an antiderivative of f, differentiated by hand, in extended precision.
+long double antiderivative(long double x)
+{
+    const long double L = std::log(x);
+    const long double x2 = x * x;
+    return -(L * L * L) / (2 * x2) - 3 * L * L / (4 * x2) - 3 * L / (4 * x2) - 3 / (8 * x2);
+}
+
+double exactIntegral(double a, double b)
+{
+    return static_cast<double>(antiderivative(b) - antiderivative(a));
+}
+
+QString tenDecimals(double v)
+{
+    return QString::number(v, 'f', 10);
+}
+
+SampleTable filled(double v)
+{
+    SampleTable t;
+    t.fill(v);
+    return t;
+}
+
+} // namespace
+
+class TestCore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void integrand();
+    void exactValueMatchesAntiderivative();
+    void trapezoidWorkedValues_data();
+    void trapezoidWorkedValues();
+    void simpsonAtDefaults();
+    void deviationKeepsOrDropsSign();
+    void trapezoidExactOnStraightLines();
+    void simpsonExactOnCubics();
+    void errorShrinksWithStep_data();
+    void errorShrinksWithStep();
+    void reversedIntervalGivesSignedIntegral();
+    void deviationStaysAgainstFixedConstant();
+    void smallerCountLeavesHigherSlots();
+    void refusals_data();
+    void refusals();
+    void wholeNumberWrittenWithFraction();
+
+    void boundsByHand();
+    void boundsOfEmptyAndReversedInterval();
+    void boundCurveJoinsTwentyOnePoints();
+    void boundCurveRefusals_data();
+    void boundCurveRefusals();
+};
+
+void TestCore::integrand()
+{
+    QCOMPARE(f(1.0), 0.0);
+    // The maximum on [1;6] lies at x = e, where f = e^-3.
+    QVERIFY(std::fabs(f(std::exp(1.0)) - std::exp(-3.0)) < 1e-17);
+    const double q6 = std::log(6.0) / 6.0;
+    QVERIFY(std::fabs(f(6.0) - q6 * q6 * q6) < 1e-17);
+    QVERIFY(f(0.5) < 0); // ln x < 0 below 1
+    QCOMPARE(nodeStep(1, 6, 600), 5.0 / 600);
+}
+
+void TestCore::exactValueMatchesAntiderivative()
+{
+    // The program's constant is the integral cut after ten decimals
+    // (0.18047902260...), one unit short in the tenth place.
+    const double exact = exactIntegral(1, 6);
+    QVERIFY(std::fabs(exact - 0.1804790226002359) < 1e-15);
+    QVERIFY(exact - kExactValue > 0 && exact - kExactValue < 1.1e-10);
+}
+
+void TestCore::trapezoidWorkedValues_data()
+{
+    QTest::addColumn<double>("n");
+    QTest::addColumn<QString>("integral");
+    QTest::addColumn<QString>("deviation");
+    QTest::newRow("n=600 default") << 600.0 << "0.1804789886" << "-0.0000000339";
+    QTest::newRow("n=10") << 10.0 << "0.1804968885" << "0.0000178660";
+    QTest::newRow("n=100") << 100.0 << "0.1804778481" << "-0.0000011744";
+    QTest::newRow("n=1000 largest") << 1000.0 << "0.1804790103" << "-0.0000000122";
+}
+
+void TestCore::trapezoidWorkedValues()
+{
+    QFETCH(double, n);
+    QFETCH(QString, integral);
+    QFETCH(QString, deviation);
+    SampleTable y{};
+    const auto I = trapezoid(1, 6, n, y);
+    QVERIFY(I.ok());
+    QCOMPARE(tenDecimals(I.value), integral);
+    QCOMPARE(tenDecimals(deviationTrapezoid(I.value)), deviation);
+    if (n == 600)
+        QVERIFY(std::fabs(I.value - 0.18047898858977604) < 1e-15);
+}
+
+void TestCore::simpsonAtDefaults()
+{
+    SampleTable y{};
+    const auto I = simpson(1, 6, 600, y);
+    QVERIFY(I.ok());
+    QCOMPARE(tenDecimals(I.value), QStringLiteral("0.1804790224"));
+    QCOMPARE(tenDecimals(deviationSimpson(I.value)), QStringLiteral("0.0000000001"));
+    // Simpson's rule is far closer to the integral than the trapezoid rule.
+    SampleTable t{};
+    const double exact = exactIntegral(1, 6);
+    QVERIFY(std::fabs(I.value - exact) * 100 < std::fabs(trapezoid(1, 6, 600, t).value - exact));
+}
+
+void TestCore::deviationKeepsOrDropsSign()
+{
+    QCOMPARE(deviationTrapezoid(0.18), 0.18 - 0.1804790225);
+    QVERIFY(deviationTrapezoid(0.18) < 0);
+    QCOMPARE(deviationSimpson(0.18), 0.1804790225 - 0.18);
+    QCOMPARE(deviationSimpson(0.19), 0.19 - 0.1804790225);
+}
+
+void TestCore::trapezoidExactOnStraightLines()
+{
+    // y = 3x - 2 on [-1; 4]: integral 3(16 - 1)/2 - 2 * 5 = 12.5
+    for (int n : {1, 2, 7, 1000}) {
+        std::vector<double> y(n + 1);
+        const double h = 5.0 / n;
+        for (int i = 0; i <= n; ++i)
+            y[i] = 3 * (-1 + i * h) - 2;
+        QVERIFY2(std::fabs(compositeTrapezoid(y, h) - 12.5) < 1e-12, qPrintable(QString::number(n)));
+    }
+}
+
+void TestCore::simpsonExactOnCubics()
+{
+    // y = x^3 - 2x^2 + 1 on [0; 3]: 81/4 - 18 + 3 = 5.25
+    for (int n : {2, 4, 10, 1000}) {
+        std::vector<double> y(n + 1);
+        for (int i = 0; i <= n; ++i) {
+            const double x = 3.0 * i / n;
+            y[i] = x * x * x - 2 * x * x + 1;
+        }
+        QVERIFY2(std::fabs(compositeSimpson(y, 0, 3) - 5.25) < 1e-12, qPrintable(QString::number(n)));
+    }
+}
+
+void TestCore::errorShrinksWithStep_data()
+{
+    QTest::addColumn<bool>("simpsonRule");
+    QTest::addColumn<double>("expectedRatio");
+    QTest::newRow("trapezoid, second order") << false << 4.0;
+    QTest::newRow("simpson, fourth order") << true << 16.0;
+}
+
+void TestCore::errorShrinksWithStep()
+{
+    QFETCH(bool, simpsonRule);
+    QFETCH(double, expectedRatio);
+    const double exact = exactIntegral(1, 6);
+    const auto error = [&](int n) {
+        SampleTable y{};
+        const auto I = simpsonRule ? simpson(1, 6, n, y) : trapezoid(1, 6, n, y);
+        return std::fabs(I.value - exact);
+    };
+    // Once the step is small enough for the asymptotic term to dominate.
+    for (int n : {200, 250, 400, 500}) {
+        const double ratio = error(n) / error(2 * n);
+        QVERIFY2(std::fabs(ratio / expectedRatio - 1) < 0.05,
+                 qPrintable(QStringLiteral("n=%1 ratio %2").arg(n).arg(ratio)));
+    }
+}
+
+void TestCore::reversedIntervalGivesSignedIntegral()
+{
+    SampleTable y{};
+    const auto forward = trapezoid(1, 6, 600, y);
+    const auto backward = trapezoid(6, 1, 600, y);
+    QVERIFY(backward.ok());
+    QVERIFY(std::fabs(backward.value + forward.value) < 1e-15);
+    QVERIFY(deviationTrapezoid(backward.value) < -0.36);
+}
+
+void TestCore::deviationStaysAgainstFixedConstant()
+{
+    SampleTable y{};
+    const auto I = trapezoid(1, 5, 600, y);
+    QVERIFY(I.ok());
+    // E is the integral over [1;5] less the integral over [1;6].
+    QVERIFY(std::fabs(deviationTrapezoid(I.value) - (exactIntegral(1, 5) - exactIntegral(1, 6))) <
+            1e-6);
+}
+
+void TestCore::smallerCountLeavesHigherSlots()
+{
+    SampleTable y = filled(-7.0);
+    QVERIFY(trapezoid(1, 6, 1000, y).ok());
+    const SampleTable afterThousand = y;
+    QCOMPARE(y[1000], f(6.0));
+    QVERIFY(simpson(1, 6, 10, y).ok());
+    for (int i = 0; i <= 10; ++i)
+        QCOMPARE(y[i], f(1 + i * 0.5));
+    for (int i = 11; i <= 1000; ++i)
+        QCOMPARE(y[i], afterThousand[i]);
+    // And the slots a computation does not reach stay as they were from the start.
+    SampleTable fresh = filled(-7.0);
+    QVERIFY(trapezoid(1, 6, 10, fresh).ok());
+    QCOMPARE(fresh[11], -7.0);
+    QCOMPARE(fresh[1000], -7.0);
+}
+
+void TestCore::refusals_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("n");
+    QTest::addColumn<bool>("simpsonRule");
+    QTest::addColumn<kvadrolab::Refusal>("why");
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    QTest::newRow("n=0") << 1.0 << 6.0 << 0.0 << false << Refusal::CountOutOfRange;
+    QTest::newRow("n=1001") << 1.0 << 6.0 << 1001.0 << false << Refusal::CountOutOfRange;
+    QTest::newRow("n=-4") << 1.0 << 6.0 << -4.0 << true << Refusal::CountOutOfRange;
+    QTest::newRow("n=1e300") << 1.0 << 6.0 << 1e300 << false << Refusal::CountOutOfRange;
+    QTest::newRow("n=600.5") << 1.0 << 6.0 << 600.5 << false << Refusal::NotWhole;
+    QTest::newRow("n=0.5") << 1.0 << 6.0 << 0.5 << true << Refusal::NotWhole;
+    QTest::newRow("n=nan") << 1.0 << 6.0 << nan << false << Refusal::NonFiniteInput;
+    QTest::newRow("simpson odd n") << 1.0 << 6.0 << 601.0 << true << Refusal::OddCountForSimpson;
+    QTest::newRow("simpson n=1") << 1.0 << 6.0 << 1.0 << true << Refusal::OddCountForSimpson;
+    QTest::newRow("a=0") << 0.0 << 6.0 << 600.0 << false << Refusal::NodeNotPositive;
+    QTest::newRow("a=-1") << -1.0 << 6.0 << 10.0 << true << Refusal::NodeNotPositive;
+    QTest::newRow("b=0, last node") << 1.0 << 0.0 << 10.0 << false << Refusal::NodeNotPositive;
+    QTest::newRow("b=-5") << 6.0 << -5.0 << 1000.0 << true << Refusal::NodeNotPositive;
+    QTest::newRow("a=nan") << nan << 6.0 << 10.0 << false << Refusal::NonFiniteInput;
+    QTest::newRow("b=inf") << 1.0 << inf << 10.0 << true << Refusal::NonFiniteInput;
+    QTest::newRow("a tiny, f overflows") << 1e-300 << 6.0 << 600.0 << false
+                                         << Refusal::NonFiniteResult;
+    QTest::newRow("a tiny, simpson") << 1e-300 << 6.0 << 600.0 << true << Refusal::NonFiniteResult;
+    QTest::newRow("interval overflows") << 1e-10 << 1.7e308 << 2.0 << false
+                                        << Refusal::NonFiniteResult;
+}
+
+void TestCore::refusals()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, n);
+    QFETCH(bool, simpsonRule);
+    QFETCH(kvadrolab::Refusal, why);
+    SampleTable y = filled(42.0);
+    const auto I = simpsonRule ? simpson(a, b, n, y) : trapezoid(a, b, n, y);
+    QVERIFY(!I.ok());
+    QCOMPARE(I.refusal, why);
+    for (double v : y)
+        QCOMPARE(v, 42.0);
+}
+
+void TestCore::wholeNumberWrittenWithFraction()
+{
+    SampleTable y{};
+    const auto whole = trapezoid(1, 6, 600.0, y);
+    QVERIFY(whole.ok());
+    QCOMPARE(whole.value, trapezoid(1, 6, 600, y).value);
+    // n from 1 to 9 is below the advised range but computes.
+    QVERIFY(trapezoid(1, 6, 1, y).ok());
+    QCOMPARE(trapezoid(1, 6, 1, y).value, 5 * (f(1) + f(6)) / 2);
+}
+
+void TestCore::boundsByHand()
+{
+    // -0.244 * 5^3 / (12 * 10^2), just inside the chart top -0.0255
+    const double t10 = trapezoidBound(1, 6, 10);
+    QCOMPARE(t10, -30.5 / 1200);
+    QVERIFY(t10 > -0.0255 && t10 < -0.025);
+    QCOMPARE(trapezoidBound(1, 6, 20), t10 / 4);
+    QVERIFY(std::fabs(trapezoidBound(1, 5, 10) - (-0.244 * 64 / 1200)) < 1e-17);
+    QVERIFY(std::fabs(trapezoidBound(1, 5, 10) + 0.013) < 1e-4);
+
+    // -105 * 5^5 / (180 * 20^4), just inside the chart top -0.01145
+    const double s10 = simpsonBound(1, 6, 10);
+    QVERIFY(std::fabs(s10 - (-328125.0 / 28800000.0)) < 1e-17);
+    QVERIFY(s10 > -0.01145 && s10 < -0.0113);
+    QCOMPARE(simpsonBound(1, 6, 20), s10 / 16);
+    // 12 n^2 needs more than 16 bits at the curve's last point.
+    QVERIFY(std::fabs(trapezoidBound(1, 6, 210) - (-30.5 / 529200)) < 1e-19);
+}
+
+void TestCore::boundsOfEmptyAndReversedInterval()
+{
+    for (int n : {10, 100, 210}) {
+        const double t = trapezoidBound(3, 3, n);
+        const double s = simpsonBound(3, 3, n);
+        QCOMPARE(t, 0.0);
+        QCOMPARE(s, 0.0);
+        QVERIFY(std::signbit(t));
+        QVERIFY(std::signbit(s));
+        QVERIFY(trapezoidBound(6, 1, n) > 0);
+        QVERIFY(simpsonBound(6, 1, n) > 0);
+    }
+}
+
+void TestCore::boundCurveJoinsTwentyOnePoints()
+{
+    for (BoundFunction bound : {&trapezoidBound, &simpsonBound}) {
+        const auto curve = boundCurve(bound, 1, 6);
+        QVERIFY(curve.ok());
+        const Curve &c = curve.value;
+        QCOMPARE(c.size(), std::size_t(20));
+        QCOMPARE(c.front().x1, 10.0f);
+        QCOMPARE(c.front().y1, float(bound(1, 6, 10)));
+        QCOMPARE(c.back().x2, 210.0f);
+        QCOMPARE(c.back().y2, float(bound(1, 6, 210)));
+        for (std::size_t k = 1; k < c.size(); ++k) {
+            QCOMPARE(c[k].x1, c[k - 1].x2);
+            QCOMPARE(c[k].y1, c[k - 1].y2);
+            QCOMPARE(c[k].x2 - c[k].x1, 10.0f);
+            QVERIFY(c[k].y1 < c[k].y2); // falling magnitude: rising towards 0
+        }
+    }
+}
+
+void TestCore::boundCurveRefusals_data()
+{
+    QTest::addColumn<bool>("simpsonRule");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<kvadrolab::Refusal>("why");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    QTest::newRow("a=nan") << false << nan << 6.0 << Refusal::NonFiniteInput;
+    QTest::newRow("b=-inf") << true << 1.0 << -std::numeric_limits<double>::infinity()
+                            << Refusal::NonFiniteInput;
+    QTest::newRow("trapezoid, b-a=2e14") << false << 0.0 << 2e14 << Refusal::BeyondSinglePrecision;
+    QTest::newRow("trapezoid, b-a=-2e14") << false << 2e14 << 0.0
+                                          << Refusal::BeyondSinglePrecision;
+    QTest::newRow("simpson, b-a=1e9") << true << 0.0 << 1e9 << Refusal::BeyondSinglePrecision;
+    QTest::newRow("difference overflows") << false << -1e308 << 1e308
+                                          << Refusal::BeyondSinglePrecision;
+    QTest::newRow("fits: trapezoid, b-a=1e14") << false << 0.0 << 1e14 << Refusal::None;
+    QTest::newRow("fits: simpson, b-a=1e8") << true << 0.0 << 1e8 << Refusal::None;
+}
+
+void TestCore::boundCurveRefusals()
+{
+    QFETCH(bool, simpsonRule);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(kvadrolab::Refusal, why);
+    const auto curve = boundCurve(simpsonRule ? &simpsonBound : &trapezoidBound, a, b);
+    QCOMPARE(curve.refusal, why);
+}
+
+QTEST_GUILESS_MAIN(TestCore)
+#include "tst_core.moc"
