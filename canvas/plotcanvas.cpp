@@ -113,9 +113,6 @@ bool PlotCanvas::setScale(double x1, double y1, double x2, double y2)
         return false;
     if (fx1 == fx2 || fy1 == fy2)
         return false;
-    // Differences of floats must stay finite for the mapping to mean anything.
-    if (!std::isfinite(double(fx2) - double(fx1)) || !std::isfinite(double(fy2) - double(fy1)))
-        return false;
     flushRun();
     m_x1 = fx1, m_y1 = fy1, m_x2 = fx2, m_y2 = fy2;
     m_scaled = true;

@@ -1,5 +1,6 @@
 #include "raster.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kvadrolab::raster {
@@ -29,44 +30,53 @@ PixelPoint Mapping::toPixel(double x, double y) const
 
 std::optional<PixelSegment> clip(const Mapping &m, double x1, double y1, double x2, double y2)
 {
-    // Liang-Barsky in continuous pixel coordinates against [0, W] x [0, H].
-    double c0 = m.toColumn(x1), r0 = m.toRow(y1);
-    double c1 = m.toColumn(x2), r1 = m.toRow(y2);
-    if (!std::isfinite(c0) || !std::isfinite(r0) || !std::isfinite(c1) || !std::isfinite(r1))
-        return std::nullopt;
+    struct Point
+    {
+        double c, r;
+    };
+    Point p[2] = {{m.toColumn(x1), m.toRow(y1)}, {m.toColumn(x2), m.toRow(y2)}};
+    for (const Point &q : p)
+        if (!std::isfinite(q.c) || !std::isfinite(q.r))
+            return std::nullopt;
 
+    // Cohen-Sutherland against [0, W] x [0, H]. An end that is moved onto an
+    // edge gets that edge's coordinate exactly, and its other coordinate is
+    // interpolated from the end that stays: a line from far outside keeps its
+    // exact row or column, and one with an end inside stays exact near it.
     const double tolC = kEdgeTolerance * m.width;
     const double tolR = kEdgeTolerance * m.height;
-    const double dc = c1 - c0, dr = r1 - r0;
-    double tIn = 0.0, tOut = 1.0;
-    const auto edge = [&](double p, double q) {
-        // p * t <= q must hold for the point at parameter t to be inside.
-        if (p == 0)
-            return q >= 0;
-        const double t = q / p;
-        if (p < 0)
-            tIn = std::max(tIn, t);
-        else
-            tOut = std::min(tOut, t);
-        return tIn <= tOut;
+    enum : unsigned { Left = 1, Right = 2, Top = 4, Bottom = 8 };
+    const auto code = [&](const Point &q) {
+        return (q.c < -tolC ? Left : 0u) | (q.c > m.width + tolC ? Right : 0u) |
+               (q.r < -tolR ? Top : 0u) | (q.r > m.height + tolR ? Bottom : 0u);
     };
-    if (!edge(-dc, c0 + tolC) || !edge(dc, m.width + tolC - c0) || !edge(-dr, r0 + tolR) ||
-        !edge(dr, m.height + tolR - r0))
+    const auto along = [](double from, double to, double t) {
+        return from + (to - from) * std::clamp(t, 0.0, 1.0);
+    };
+    for (int pass = 0; pass < 8; ++pass) {
+        const unsigned c0 = code(p[0]), c1 = code(p[1]);
+        if ((c0 | c1) == 0)
+            break;
+        if (c0 & c1)
+            return std::nullopt;
+        const int k = c0 ? 0 : 1;
+        const unsigned outside = c0 ? c0 : c1;
+        Point &moving = p[k];
+        const Point &base = p[1 - k];
+        if (outside & (Left | Right)) {
+            const double edge = (outside & Left) ? 0.0 : m.width;
+            moving.r = along(base.r, moving.r, (edge - base.c) / (moving.c - base.c));
+            moving.c = edge;
+        } else {
+            const double edge = (outside & Top) ? 0.0 : m.height;
+            moving.c = along(base.c, moving.c, (edge - base.r) / (moving.r - base.r));
+            moving.r = edge;
+        }
+    }
+    if (code(p[0]) | code(p[1]))
         return std::nullopt;
-
-    // Each clipped end is interpolated from the nearer original end, which
-    // keeps a segment with one end far outside exact where it is visible;
-    // an end that was inside stays bit for bit what it was.
-    const auto at = [&](double t, double from0, double from1) {
-        if (t == 0.0)
-            return from0;
-        if (t == 1.0)
-            return from1;
-        return t <= 0.5 ? from0 + (from1 - from0) * t : from1 - (from1 - from0) * (1.0 - t);
-    };
-    const PixelPoint a{toIndex(at(tIn, c0, c1), m.width), toIndex(at(tIn, r0, r1), m.height)};
-    const PixelPoint b{toIndex(at(tOut, c0, c1), m.width), toIndex(at(tOut, r0, r1), m.height)};
-    return PixelSegment{a, b};
+    return PixelSegment{{toIndex(p[0].c, m.width), toIndex(p[0].r, m.height)},
+                        {toIndex(p[1].c, m.width), toIndex(p[1].r, m.height)}};
 }
 
 } // namespace kvadrolab::raster

@@ -1,0 +1,345 @@
+// The plot canvas as the charts use it: its mapping at the edges, clipping,
+// colours, text, and what survives clearing and hiding. Everything is checked
+// on the pixels of the interior, in device pixels, so the same tests hold at
+// any scale factor.
+
+#include "plotcanvas.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+namespace {
+
+constexpr QRgb kRed = 0xffff0000;
+constexpr QRgb kBlack = 0xff000000;
+constexpr QRgb kWhite = 0xffffffff;
+
+// The canvas of a chart: white, black fore colour, 201 x 201 px with border.
+struct Chart
+{
+    PlotCanvas canvas;
+    Chart()
+    {
+        canvas.setBackColor(PlotCanvas::rgb(255, 255, 255));
+        canvas.setForeColor(PlotCanvas::rgb(0, 0, 0));
+        canvas.resize(205, 125);
+        canvas.show();
+        canvas.clear();
+    }
+    int W() const { return canvas.interiorPixels().width(); }
+    int H() const { return canvas.interiorPixels().height(); }
+};
+
+QList<QPoint> pixelsOf(const QImage &img, QRgb colour)
+{
+    QList<QPoint> found;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) == colour)
+                found << QPoint(x, y);
+    return found;
+}
+
+int countNot(const QImage &img, QRgb background)
+{
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += img.pixel(x, y) != background;
+    return n;
+}
+
+} // namespace
+
+class TestCanvas : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rgbComposesTwentyFourBits();
+    void cornersOfTheScale();
+    void farEdgeLandsOnLastRowAndColumn();
+    void segmentsAreCutAtTheEdges();
+    void hugeCoordinatesAreClippedExactly();
+    void coordinatesWithoutFloatAreRefused_data();
+    void coordinatesWithoutFloatAreRefused();
+    void unusableScaleIsRefused();
+    void colourOfSegments();
+    void clearKeepsScaleAndColours();
+    void printTextAtTopLeftAndOneLineDown();
+    void pixelsSurviveHidingAndRepainting();
+    void imageFollowsDevicePixelRatio();
+    void reducedRunsMatchSegmentBySegment();
+    void reductionKeepsSeparateSegmentsApart();
+};
+
+void TestCanvas::rgbComposesTwentyFourBits()
+{
+    QCOMPARE(PlotCanvas::rgb(255, 0, 0), 255u);
+    QCOMPARE(PlotCanvas::rgb(0, 0, 255), 16711680u);
+    QCOMPARE(PlotCanvas::rgb(1, 2, 3), 1u + 2u * 256u + 3u * 65536u);
+    QCOMPARE(PlotCanvas::toQColor(PlotCanvas::rgb(0, 0, 255)), QColor(0, 0, 255));
+}
+
+void TestCanvas::cornersOfTheScale()
+{
+    Chart c;
+    QVERIFY(c.canvas.setScale(0, -0.0255, 210, 0));
+    // A zero-length segment at each corner sets exactly that corner's pixel.
+    QVERIFY(c.canvas.drawLine(0, -0.0255, 0, -0.0255));
+    QVERIFY(c.canvas.drawLine(210, 0, 210, 0, PlotCanvas::rgb(255, 0, 0)));
+    const QImage img = c.canvas.image();
+    QCOMPARE(pixelsOf(img, kBlack), QList<QPoint>{QPoint(0, 0)});
+    QCOMPARE(pixelsOf(img, kRed), QList<QPoint>{QPoint(c.W() - 1, c.H() - 1)});
+    QCOMPARE(countNot(img, kWhite), 2);
+}
+
+void TestCanvas::farEdgeLandsOnLastRowAndColumn()
+{
+    Chart c;
+    QVERIFY(c.canvas.setScale(0, -0.01145, 210, 0));
+    // The last grid line of the Simpson chart: 13 additions of the step land a
+    // rounding error short of 0, and that line belongs on the bottom row.
+    const double step = 0.01145 / 13;
+    double y = -0.01145;
+    for (int k = 0; k < 13; ++k)
+        y += step;
+    QVERIFY(y < 0 && y > -1e-17);
+    QVERIFY(c.canvas.drawLine(0, y, 210, y));
+    const QImage img = c.canvas.image();
+    for (int x = 0; x < c.W(); ++x)
+        QCOMPARE(img.pixel(x, c.H() - 1), kBlack);
+    QCOMPARE(countNot(img, kWhite), c.W());
+
+    // A vertical line at the right end of the x range: the last column.
+    Chart d;
+    QVERIFY(d.canvas.setScale(10, -0.0255, 200, 0));
+    QVERIFY(d.canvas.drawLine(200, -0.0255, 200, 0));
+    const QImage right = d.canvas.image();
+    for (int row = 0; row < d.H(); ++row)
+        QCOMPARE(right.pixel(d.W() - 1, row), kBlack);
+    QCOMPARE(countNot(right, kWhite), d.H());
+}
+
+void TestCanvas::segmentsAreCutAtTheEdges()
+{
+    Chart c;
+    QVERIFY(c.canvas.setScale(10, -0.0255, 200, 0));
+    // Left of the scale: nothing, and that is no error.
+    QVERIFY(c.canvas.drawLine(0, -0.0255, 0, 0));
+    QCOMPARE(countNot(c.canvas.image(), kWhite), 0);
+    // From x = 0 to 210 across the whole width, cut at both edges.
+    QVERIFY(c.canvas.drawLine(0, -0.01, 210, -0.01));
+    const QImage img = c.canvas.image();
+    const QList<QPoint> line = pixelsOf(img, kBlack);
+    QCOMPARE(line.size(), c.W());
+    const int row = int(std::floor((-0.01f + 0.0255f) / 0.0255f * c.H()));
+    for (const QPoint &p : line)
+        QCOMPARE(p.y(), row);
+    // Below the bottom edge (positive values on a chart of negative ones).
+    Chart d;
+    QVERIFY(d.canvas.setScale(0, -0.0255, 210, 0));
+    QVERIFY(d.canvas.drawLine(10, 0.001, 200, 0.0001));
+    QCOMPARE(countNot(d.canvas.image(), kWhite), 0);
+    QCOMPARE(d.canvas.currentX(), 200.0);
+    QCOMPARE(d.canvas.currentY(), double(0.0001f));
+}
+
+void TestCanvas::hugeCoordinatesAreClippedExactly()
+{
+    Chart c;
+    QVERIFY(c.canvas.setScale(0, 0, 100, 100));
+    // Horizontal and vertical lines from far outside: one full row and column.
+    QVERIFY(c.canvas.drawLine(-1e30, 50, 1e30, 50));
+    QVERIFY(c.canvas.drawLine(25, 1e30, 25, -3e38));
+    QImage img = c.canvas.image();
+    const int row = int(std::floor(0.5 * c.H()));
+    const int col = int(std::floor(0.25 * c.W()));
+    for (int x = 0; x < c.W(); ++x)
+        QCOMPARE(img.pixel(x, row), kBlack);
+    for (int y = 0; y < c.H(); ++y)
+        QCOMPARE(img.pixel(col, y), kBlack);
+    QCOMPARE(countNot(img, kWhite), c.W() + c.H() - 1);
+
+    // One end inside, the other 1e30 away along the diagonal: the visible
+    // part is the diagonal from the inside end to the corner.
+    c.canvas.clear();
+    QVERIFY(c.canvas.drawLine(50, 50, 1e30, 1e30));
+    img = c.canvas.image();
+    QCOMPARE(img.pixel(c.W() - 1, c.H() - 1), kBlack);
+    QCOMPARE(img.pixel(int(0.5 * c.W()), int(0.5 * c.H())), kBlack);
+    for (const QPoint &p : pixelsOf(img, kBlack)) {
+        const double along = (p.x() + 0.5) / c.W() - (p.y() + 0.5) / c.H();
+        QVERIFY2(std::fabs(along) < 2.0 / std::min(c.W(), c.H()), "off the diagonal");
+        QVERIFY(p.x() >= int(0.5 * c.W()) - 1);
+    }
+}
+
+void TestCanvas::coordinatesWithoutFloatAreRefused_data()
+{
+    QTest::addColumn<double>("x1");
+    QTest::addColumn<double>("y2");
+    const double inf = std::numeric_limits<double>::infinity();
+    QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << 5.0;
+    QTest::newRow("+inf") << inf << 5.0;
+    QTest::newRow("-inf") << 5.0 << -inf;
+    QTest::newRow("beyond float") << 1e39 << 5.0;
+    QTest::newRow("beyond float, negative") << 5.0 << -3.5e38;
+}
+
+void TestCanvas::coordinatesWithoutFloatAreRefused()
+{
+    QFETCH(double, x1);
+    QFETCH(double, y2);
+    Chart c;
+    QVERIFY(c.canvas.setScale(0, 0, 10, 10));
+    QVERIFY(c.canvas.drawLine(1, 1, 2, 2));
+    const QImage before = c.canvas.image();
+    QVERIFY(!c.canvas.drawLine(x1, 5, 9, y2));
+    QVERIFY(!c.canvas.drawLine(x1, 5, 9, y2, PlotCanvas::rgb(255, 0, 0)));
+    QCOMPARE(c.canvas.image(), before);
+    QCOMPARE(c.canvas.currentX(), 2.0); // the position did not move either
+}
+
+void TestCanvas::unusableScaleIsRefused()
+{
+    Chart c;
+    QVERIFY(c.canvas.setScale(0, 0, 10, 10));
+    QVERIFY(!c.canvas.setScale(3, 0, 3, 10));
+    QVERIFY(!c.canvas.setScale(0, 1e-50, 10, 0)); // y1 becomes 0 in single precision
+    QVERIFY(!c.canvas.setScale(0, 0, std::numeric_limits<double>::quiet_NaN(), 10));
+    // The previous scale is still in force.
+    QVERIFY(c.canvas.drawLine(0, 0, 0, 0));
+    QCOMPARE(pixelsOf(c.canvas.image(), kBlack), QList<QPoint>{QPoint(0, 0)});
+}
+
+void TestCanvas::colourOfSegments()
+{
+    Chart c;
+    QVERIFY(c.canvas.setScale(0, 0, 10, 10));
+    c.canvas.setForeColor(PlotCanvas::rgb(0, 0, 255));
+    QVERIFY(c.canvas.drawLine(1, 1, 1, 9));
+    QVERIFY(c.canvas.drawLine(5, 1, 5, 9, PlotCanvas::rgb(255, 0, 0)));
+    const QImage img = c.canvas.image();
+    QCOMPARE(img.pixel(int(0.1 * c.W()), c.H() / 2), 0xff0000ffu);
+    QCOMPARE(img.pixel(int(0.5 * c.W()), c.H() / 2), kRed);
+}
+
+void TestCanvas::clearKeepsScaleAndColours()
+{
+    Chart c;
+    QVERIFY(c.canvas.setScale(0, -0.0255, 210, 0));
+    QVERIFY(c.canvas.drawLine(0, -0.01, 210, -0.01));
+    c.canvas.clear();
+    QCOMPARE(countNot(c.canvas.image(), kWhite), 0);
+    QCOMPARE(c.canvas.currentX(), 0.0);
+    QCOMPARE(c.canvas.currentY(), 0.0);
+    // Still the chart's scale: x = 210 is the right edge, y = -0.0255 the top.
+    QVERIFY(c.canvas.drawLine(210, -0.0255, 210, -0.0255));
+    QCOMPARE(pixelsOf(c.canvas.image(), kBlack), QList<QPoint>{QPoint(c.W() - 1, 0)});
+}
+
+void TestCanvas::printTextAtTopLeftAndOneLineDown()
+{
+    PlotCanvas canvas;
+    canvas.setFont(QFont(QStringLiteral("Liberation Sans"), 13));
+    canvas.resize(141, 37);
+    canvas.show();
+    canvas.clear();
+    const QRgb back = canvas.image().pixel(0, 0);
+    canvas.printText(QStringLiteral("0,1804789886"));
+    QImage img = canvas.image();
+    int top = img.height(), left = img.width();
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) != back)
+                top = std::min(top, y), left = std::min(left, x);
+    const qreal dpr = img.devicePixelRatio();
+    // The glyphs start within a couple of pixels of the upper-left corner.
+    QVERIFY2(top <= 6 * dpr && left <= 3 * dpr, qPrintable(QStringLiteral("%1,%2").arg(left).arg(top)));
+    QCOMPARE(canvas.accessibleName(), QStringLiteral("0,1804789886"));
+    // The next line starts at the left edge, one line height down.
+    QCOMPARE(canvas.currentX(), 0.0);
+    QCOMPARE(canvas.currentY(), QFontMetricsF(canvas.font()).height());
+    canvas.printText(QStringLiteral("-0,0000000339"));
+    QCOMPARE(canvas.printedLines(),
+             QStringList({QStringLiteral("0,1804789886"), QStringLiteral("-0,0000000339")}));
+    canvas.clear();
+    QCOMPARE(countNot(canvas.image(), back), 0);
+    QVERIFY(canvas.accessibleName().isEmpty());
+}
+
+void TestCanvas::pixelsSurviveHidingAndRepainting()
+{
+    Chart c;
+    QVERIFY(c.canvas.setScale(0, 0, 10, 10));
+    QVERIFY(c.canvas.drawLine(0, 5, 10, 5, PlotCanvas::rgb(255, 0, 0)));
+    const QImage drawn = c.canvas.image();
+    c.canvas.hide();
+    QCoreApplication::processEvents();
+    c.canvas.show();
+    c.canvas.repaint();
+    QCOMPARE(c.canvas.image(), drawn);
+    // What the screen shows is the backing image inside the border.
+    const QImage shown = c.canvas.grab(c.canvas.contentsRect()).toImage().convertToFormat(
+        QImage::Format_RGB32);
+    QCOMPARE(shown.size(), drawn.size());
+    QCOMPARE(pixelsOf(shown, kRed).size(), c.W());
+}
+
+void TestCanvas::imageFollowsDevicePixelRatio()
+{
+    Chart c;
+    const qreal dpr = c.canvas.devicePixelRatioF();
+    QCOMPARE(c.canvas.image().devicePixelRatio(), dpr);
+    QCOMPARE(c.canvas.interiorPixels(), (c.canvas.contentsRect().size() * dpr));
+}
+
+void TestCanvas::reducedRunsMatchSegmentBySegment()
+{
+    // A long connected polyline, x never going back: the per-column reduction
+    // must give exactly the pixels of drawing each segment on its own.
+    std::mt19937 random(12345);
+    std::uniform_real_distribution<double> dy(-0.02, 0.02);
+    std::uniform_real_distribution<double> dx(0.0, 0.004);
+    std::vector<QPointF> points{QPointF(-0.1, 0.5)};
+    while (points.back().x() < 1.1)
+        points.push_back(points.back() + QPointF(dx(random), dy(random)));
+    const auto render = [&](bool reduce) {
+        Chart c;
+        c.canvas.setReduceRuns(reduce);
+        c.canvas.setScale(0, 0, 1, 1);
+        for (std::size_t i = 1; i < points.size(); ++i)
+            c.canvas.drawLine(points[i - 1].x(), points[i - 1].y(), points[i].x(), points[i].y());
+        return c.canvas.image();
+    };
+    const QImage reduced = render(true);
+    QVERIFY(countNot(reduced, kWhite) > 0);
+    QCOMPARE(reduced, render(false));
+}
+
+void TestCanvas::reductionKeepsSeparateSegmentsApart()
+{
+    // Separate grid lines of one colour in a row must not merge into a block.
+    Chart c;
+    QVERIFY(c.canvas.setScale(0, 0, 10, 10));
+    for (int y = 2; y <= 8; y += 2)
+        QVERIFY(c.canvas.drawLine(0, y, 10, y, PlotCanvas::rgb(255, 0, 0)));
+    // And a polyline that turns back in x keeps both of its branches.
+    QVERIFY(c.canvas.drawLine(1, 1, 9, 5));
+    QVERIFY(c.canvas.drawLine(9, 5, 1, 9));
+    const QImage img = c.canvas.image();
+    QCOMPARE(pixelsOf(img, kRed).size() + pixelsOf(img, kBlack).size(),
+             std::size_t(countNot(img, kWhite)));
+    QCOMPARE(img.pixel(int(0.05 * c.W()), int(0.3 * c.H())), kWhite);
+    QCOMPARE(img.pixel(int(0.05 * c.W()), int(0.5 * c.H())), kWhite);
+    QCOMPARE(img.pixel(int(0.1 * c.W()), int(0.9 * c.H())), kBlack);
+    QCOMPARE(img.pixel(int(0.1 * c.W()), int(0.1 * c.H())), kBlack);
+}
+
+QTEST_MAIN(TestCanvas)
+#include "tst_canvas.moc"
