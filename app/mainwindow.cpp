@@ -50,7 +50,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_navigator(new N
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     auto *exit = m_form->get<QPushButton>(QStringLiteral("Exit"));
-    connect(exit, &QPushButton::clicked, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(exit, &QPushButton::clicked, this, &MainWindow::endProgram);
     exit->setFocus();
 }
 
@@ -79,7 +79,7 @@ void MainWindow::buildMenu()
     const auto open = [this](WindowId id) { return [this, id] { m_navigator->openWindow(id); }; };
 
     QMenu *file = submenu(bar, "mnuFile", "Файл");
-    item(file, "mnuClose", "Закрыть", [] { QCoreApplication::quit(); });
+    item(file, "mnuClose", "Закрыть", [this] { endProgram(); });
 
     QMenu *integral = submenu(bar, "mnuInt", "Выч. интеграла");
     // The letter after "mnuInt_" in the next three names is the Cyrillic с.
@@ -95,8 +95,16 @@ void MainWindow::buildMenu()
     item(bar, "mnuAbout", "О программе", [this] { m_navigator->openAbout(); });
 }
 
+void MainWindow::endProgram()
+{
+    // exit(), not quit(): quit() first asks every window to close, and a
+    // secondary window answers a close by returning to the main window.
+    // Ending the program asks nothing.
+    QCoreApplication::exit(0);
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     event->accept();
-    QCoreApplication::quit();
+    endProgram();
 }

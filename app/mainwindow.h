@@ -26,6 +26,7 @@ protected:
 
 private:
     void buildMenu();
+    void endProgram();
 
     Navigator *m_navigator;
     std::unique_ptr<kvadrolab::forms::Form> m_form;
