@@ -1,5 +1,7 @@
 #include "plotcanvas.h"
 
+#include "single.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -8,19 +10,6 @@
 #include <limits>
 
 using namespace kvadrolab;
-
-namespace {
-
-// A double in single precision, when there is a finite float for it.
-bool toSingle(double v, float &out)
-{
-    if (!(std::fabs(v) <= std::numeric_limits<float>::max()))
-        return false;
-    out = static_cast<float>(v);
-    return true;
-}
-
-} // namespace
 
 PlotCanvas::Colour PlotCanvas::rgb(int red, int green, int blue)
 {
@@ -108,13 +97,11 @@ void PlotCanvas::clear()
 
 bool PlotCanvas::setScale(double x1, double y1, double x2, double y2)
 {
-    float fx1, fy1, fx2, fy2;
-    if (!toSingle(x1, fx1) || !toSingle(y1, fy1) || !toSingle(x2, fx2) || !toSingle(y2, fy2))
-        return false;
-    if (fx1 == fx2 || fy1 == fy2)
+    const auto fx1 = toSingle(x1), fy1 = toSingle(y1), fx2 = toSingle(x2), fy2 = toSingle(y2);
+    if (!fx1 || !fy1 || !fx2 || !fy2 || *fx1 == *fx2 || *fy1 == *fy2)
         return false;
     flushRun();
-    m_x1 = fx1, m_y1 = fy1, m_x2 = fx2, m_y2 = fy2;
+    m_x1 = *fx1, m_y1 = *fy1, m_x2 = *fx2, m_y2 = *fy2;
     m_scaled = true;
     return true;
 }
@@ -131,13 +118,13 @@ bool PlotCanvas::drawLine(double x1, double y1, double x2, double y2, Colour col
 
 bool PlotCanvas::line(double x1, double y1, double x2, double y2, Colour colour)
 {
-    float fx1, fy1, fx2, fy2;
-    if (!toSingle(x1, fx1) || !toSingle(y1, fy1) || !toSingle(x2, fx2) || !toSingle(y2, fy2))
+    const auto fx1 = toSingle(x1), fy1 = toSingle(y1), fx2 = toSingle(x2), fy2 = toSingle(y2);
+    if (!fx1 || !fy1 || !fx2 || !fy2)
         return false;
     ensureImage();
-    m_currentX = fx2;
-    m_currentY = fy2;
-    const auto visible = raster::clip(mapping(), fx1, fy1, fx2, fy2);
+    m_currentX = *fx2;
+    m_currentY = *fy2;
+    const auto visible = raster::clip(mapping(), *fx1, *fy1, *fx2, *fy2);
     if (!visible)
         return true;
     if (m_reduceRuns)

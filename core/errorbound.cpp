@@ -1,7 +1,8 @@
 #include "errorbound.h"
 
+#include "single.h"
+
 #include <cmath>
-#include <limits>
 
 namespace kvadrolab {
 
@@ -28,19 +29,6 @@ double simpsonBound(double a, double b, int n)
     return t / q;
 }
 
-namespace {
-
-// Converts to float when the value lies inside the float range; a value
-// outside it has no float (the conversion itself would be undefined).
-bool toSingle(double v, float &out)
-{
-    if (!(std::fabs(v) <= std::numeric_limits<float>::max()))
-        return false;
-    out = static_cast<float>(v);
-    return true;
-}
-
-} // namespace
 
 Checked<Curve> boundCurve(BoundFunction bound, double a, double b)
 {
@@ -55,8 +43,11 @@ Checked<Curve> boundCurve(BoundFunction bound, double a, double b)
         Segment &s = curve[k];
         s.x1 = static_cast<float>(n);
         s.x2 = static_cast<float>(n + kCurveStepN);
-        if (!toSingle(e1, s.y1) || !toSingle(e2, s.y2))
+        const auto y1 = toSingle(e1), y2 = toSingle(e2);
+        if (!y1 || !y2)
             return Checked<Curve>::refused(Refusal::BeyondSinglePrecision);
+        s.y1 = *y1;
+        s.y2 = *y2;
     }
     return Checked<Curve>{curve};
 }
