@@ -3,18 +3,42 @@
 #include "fonts.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QProxyStyle>
 #include <QStyleFactory>
 
 namespace kvadrolab {
 
+namespace {
+
+// Fusion, plus what keyboard users of a desktop expect from a menu bar: Alt
+// alone takes the keyboard to it.
+class DesktopStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *data) const override
+    {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+} // namespace
+
 void configureApplication(QApplication &app)
 {
     // The same look on every desktop, and so on every screenshot and test.
-    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    app.setStyle(new DesktopStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
     forms::installFontSubstitutes();
     app.setFont(forms::designFont());
     // No applicationDisplayName: X11 would append it to every caption.
     app.setApplicationName(QStringLiteral("kvadrolab"));
+    // Matches the installed .desktop entry, so docks group the windows under it.
+    app.setDesktopFileName(QStringLiteral("kvadrolab"));
+    app.setWindowIcon(QIcon(QStringLiteral(":/icons/kvadrolab.svg")));
 }
 
 } // namespace kvadrolab

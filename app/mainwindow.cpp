@@ -7,6 +7,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 
 using namespace kvadrolab::forms;
 
@@ -48,6 +49,13 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_navigator(new N
     buildMenu();
     // The client keeps its designed size; the window wraps it and the menu.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    // F10 opens the menu from the keyboard, as on most desktops.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        menuBar()->setFocus(Qt::ShortcutFocusReason);
+        menuBar()->setActiveAction(menuBar()->actions().constFirst());
+    });
 
     auto *exit = m_form->get<QPushButton>(QStringLiteral("Exit"));
     connect(exit, &QPushButton::clicked, this, &MainWindow::endProgram);

@@ -4,7 +4,9 @@
 #include "formbuilder.h"
 
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 SecondaryWindow::SecondaryWindow(const char *name, const char *caption, int clientWidthTwips,
                                  int clientHeightTwips, QWidget *parent)
@@ -19,6 +21,14 @@ SecondaryWindow::SecondaryWindow(const char *name, const char *caption, int clie
 void SecondaryWindow::bindReturn(QPushButton *toMain)
 {
     connect(toMain, &QPushButton::clicked, this, &SecondaryWindow::returnToMain);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, toMain, &QPushButton::click);
+}
+
+void SecondaryWindow::bindAction(QPushButton *action, std::initializer_list<QLineEdit *> numberFields)
+{
+    for (QLineEdit *field : numberFields)
+        connect(field, &QLineEdit::returnPressed, action, &QPushButton::click);
 }
 
 void SecondaryWindow::closeEvent(QCloseEvent *event)

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QLineEdit;
 class QPushButton;
 
 // What every window reached from the menu shares: a fixed client size, a
@@ -15,8 +16,10 @@ public:
     SecondaryWindow(const char *name, const char *caption, int clientWidthTwips,
                     int clientHeightTwips, QWidget *parent = nullptr);
 
-    // Connects a "На главную" button to returnToMain().
+    // Connects a "На главную" button to returnToMain(); Escape does the same.
     void bindReturn(QPushButton *toMain);
+    // Enter in any of the number fields presses the window's action button.
+    void bindAction(QPushButton *action, std::initializer_list<QLineEdit *> numberFields);
 
 signals:
     void returnToMain();

@@ -60,6 +60,9 @@ private slots:
     void returningKeepsTheSingleInstance();
     void aboutLeavesMainVisible();
     void titleBarCloseOfSecondaryReturnsToMain();
+    void keyboardReachesTheMenu_data();
+    void keyboardReachesTheMenu();
+    void escapeReturnsToMain();
     void exitEndsTheProgram_data();
     void exitEndsTheProgram();
 
@@ -268,6 +271,39 @@ void TestNavigation::titleBarCloseOfSecondaryReturnsToMain()
     QVERIFY(!w->isVisible());
     QVERIFY(m_main->isVisible());
     QCOMPARE(m_main->navigator()->existing(WindowId::Int_c_s), w);
+}
+
+void TestNavigation::keyboardReachesTheMenu_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("F10") << int(Qt::Key_F10);
+    QTest::newRow("Alt") << int(Qt::Key_Alt);
+}
+
+void TestNavigation::keyboardReachesTheMenu()
+{
+    QFETCH(int, key);
+    QApplication::setActiveWindow(m_main);
+    QVERIFY(QTest::qWaitForWindowActive(m_main));
+    QVERIFY(!m_main->menuBar()->activeAction());
+    QTest::keyClick(m_main->focusWidget(), Qt::Key(key));
+    QVERIFY(m_main->menuBar()->activeAction());
+    QCOMPARE(m_main->menuBar()->activeAction()->objectName(), QStringLiteral("mnuFile"));
+    // Then the arrows walk the menu bar, and Enter opens the submenu.
+    QTest::keyClick(m_main->menuBar(), Qt::Key_Right);
+    QCOMPARE(m_main->menuBar()->activeAction()->objectName(), QStringLiteral("mnuInt"));
+    QTest::keyClick(m_main->menuBar(), Qt::Key_Escape);
+}
+
+void TestNavigation::escapeReturnsToMain()
+{
+    findAction(m_main, "mnuInt_p_s")->trigger();
+    SecondaryWindow *w = m_main->navigator()->existing(WindowId::Pogr_s);
+    QApplication::setActiveWindow(w);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w, Qt::Key_Escape);
+    QVERIFY(!w->isVisible());
+    QVERIFY(m_main->isVisible());
 }
 
 void TestNavigation::exitEndsTheProgram_data()
