@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The program in a real X window, the path the offscreen tests skip: start it
+# under Xvfb on Qt's xcb platform, wait for "Главная" to map, check its size,
+# and end it with "Выход" from the keyboard. Usage: realwindow.sh PROGRAM
+set -euo pipefail
+program=$1
+for tool in xvfb-run xdotool xwininfo; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+export PROGRAM="$program"
+exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c '
+    set -u
+    QT_QPA_PLATFORM=xcb "$PROGRAM" &
+    pid=$!
+    wid=""
+    for _ in $(seq 100); do
+        wid=$(xdotool search --onlyvisible --name "^Главная$" 2>/dev/null | head -n1 || true)
+        [ -n "$wid" ] && break
+        sleep 0.05
+    done
+    if [ -z "$wid" ]; then echo "FAIL: Главная did not map"; kill $pid; exit 1; fi
+    width=$(xwininfo -id "$wid" | sed -n "s/^ *Width: //p")
+    height=$(xwininfo -id "$wid" | sed -n "s/^ *Height: //p")
+    echo "Главная mapped: ${width}x${height}"
+    # 546 x 428 client area under a menu bar one text line high.
+    if [ "$width" -ne 546 ] || [ "$height" -lt 440 ] || [ "$height" -gt 480 ]; then
+        echo "FAIL: unexpected window size"; kill $pid; exit 1
+    fi
+    # "Выход" has the keyboard focus when the window opens.
+    xdotool windowfocus --sync "$wid" key space
+    for _ in $(seq 60); do
+        kill -0 $pid 2>/dev/null || break
+        sleep 0.05
+    done
+    if kill -0 $pid 2>/dev/null; then echo "FAIL: Выход did not end the program"; kill $pid; exit 1; fi
+    wait $pid
+    status=$?
+    echo "ended with status $status"
+    exit $status'
