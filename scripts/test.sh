@@ -1,10 +1,32 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite headless.
+#   scripts/test.sh              the suite on the Release build (build/)
+#   scripts/test.sh --sanitize   also the suite under ASan + UBSan (build-sanitize/)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+sanitize=0
+for arg in "$@"; do
+    case "$arg" in
+        --sanitize) sanitize=1 ;;
+        *) echo "usage: scripts/test.sh [--sanitize]" >&2; exit 2 ;;
+    esac
+done
 
 ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth xdotool x11-utils dpkg-dev \
     desktop-file-utils
 build
 # Widget tests run on the offscreen platform; each test sets its own locale.
 ctest --test-dir "$KVADROLAB_BUILD" --output-on-failure -j"$(nproc)"
+
+if [ "$sanitize" = 1 ]; then
+    sbuild="$KVADROLAB_ROOT/build-sanitize"
+    cmake -S "$KVADROLAB_ROOT" -B "$sbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DKVADROLAB_SANITIZE=ON
+    cmake --build "$sbuild" -j"$(nproc)"
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:strict_string_checks=1
+    export LSAN_OPTIONS="suppressions=$KVADROLAB_ROOT/tests/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+    # The package would carry the sanitizer runtimes; it is checked above.
+    ctest --test-dir "$sbuild" --output-on-failure -j"$(nproc)" -E '^packaging$'
+fi
