@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "accessibility.h"
 #include "fonts.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ void configureApplication(QApplication &app)
     // The same look on every desktop, and so on every screenshot and test.
     app.setStyle(new DesktopStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
     forms::installFontSubstitutes();
+    forms::installAccessibleRoles();
     app.setFont(forms::designFont());
     // No applicationDisplayName: X11 would append it to every caption.
     app.setApplicationName(QStringLiteral("kvadrolab"));

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace kvadrolab::forms {
+
+// Formula pictures and plot canvases are graphics to assistive technology,
+// not empty panes: their accessible names say what they show.
+void installAccessibleRoles();
+
+} // namespace kvadrolab::forms

@@ -1,0 +1,113 @@
+// The canvas under arbitrary scales and segments: NaN, infinities, huge and
+// denormal values, zero-width scales. Nothing may crash, hang or write outside
+// the image, and drawLine must refuse exactly the coordinates without a float.
+
+#include "plotcanvas.h"
+
+#include <QApplication>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+PlotCanvas *canvas = nullptr;
+
+struct Reader
+{
+    const uint8_t *data;
+    size_t size;
+    bool take(void *out, size_t n)
+    {
+        if (size < n)
+            return false;
+        std::memcpy(out, data, n);
+        data += n;
+        size -= n;
+        return true;
+    }
+    bool number(double &v)
+    {
+        uint8_t kind;
+        if (!take(&kind, 1))
+            return false;
+        // Mostly raw doubles, with a fair share of the values that matter.
+        static const double special[] = {0.0,
+                                         -0.0,
+                                         1.0,
+                                         -0.0255,
+                                         210.0,
+                                         std::numeric_limits<double>::quiet_NaN(),
+                                         std::numeric_limits<double>::infinity(),
+                                         -std::numeric_limits<double>::infinity(),
+                                         1e30,
+                                         -1e30,
+                                         3.4028234663852886e38,
+                                         3.5e38,
+                                         std::numeric_limits<double>::denorm_min(),
+                                         1e-45,
+                                         std::numeric_limits<double>::max()};
+        if (kind < 64)
+            return take(&v, sizeof v);
+        v = special[kind % (sizeof special / sizeof *special)];
+        return true;
+    }
+};
+
+bool hasFloat(double v)
+{
+    return std::fabs(v) <= std::numeric_limits<float>::max();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(*argc, *argv);
+    canvas = new PlotCanvas;
+    canvas->resize(141, 101);
+    canvas->show();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    Reader in{data, size};
+    canvas->clear();
+    canvas->setScale(0, 0, 1, 1);
+    uint8_t op;
+    int steps = 0;
+    while (in.take(&op, 1) && ++steps < 200) {
+        double v[4];
+        switch (op % 4) {
+        case 0:
+            if (!in.number(v[0]) || !in.number(v[1]) || !in.number(v[2]) || !in.number(v[3]))
+                return 0;
+            canvas->setScale(v[0], v[1], v[2], v[3]);
+            break;
+        case 1:
+        case 2: {
+            if (!in.number(v[0]) || !in.number(v[1]) || !in.number(v[2]) || !in.number(v[3]))
+                return 0;
+            const bool representable =
+                hasFloat(v[0]) && hasFloat(v[1]) && hasFloat(v[2]) && hasFloat(v[3]);
+            const bool drawn = op % 4 == 1
+                                   ? canvas->drawLine(v[0], v[1], v[2], v[3])
+                                   : canvas->drawLine(v[0], v[1], v[2], v[3], PlotCanvas::rgb(255, 0, 0));
+            if (drawn != representable)
+                __builtin_trap();
+            break;
+        }
+        case 3:
+            canvas->printText(QStringLiteral("0,1804789886"));
+            break;
+        }
+    }
+    const QImage img = canvas->image();
+    if (img.size() != canvas->interiorPixels())
+        __builtin_trap();
+    return 0;
+}
