@@ -46,10 +46,10 @@ QByteArray encodeLine(const QString &line)
 {
     QByteArray bytes;
     bytes.reserve(line.size() + 2);
-    // Character by character, checked by decoding the byte back: how a codec
-    // marks a character it cannot map (an error flag, a substitute byte) is
-    // the codec's business, and a reader of the file expects a '?'. A
-    // surrogate pair is one character and becomes one '?'.
+    // Character by character, checked by decoding the byte back: codecs
+    // differ in how they mark a character they cannot map (a substitute
+    // byte, an error flag that then stays set), and a reader of the file
+    // expects a '?'. A surrogate pair is one character and becomes one '?'.
     QStringEncoder encoder("windows-1251");
     QStringDecoder decoder("windows-1251");
     for (qsizetype i = 0; i < line.size(); ++i) {
@@ -58,8 +58,7 @@ QByteArray encodeLine(const QString &line)
         const QStringView ch = QStringView(line).mid(i, pair ? 2 : 1);
         i += pair ? 1 : 0;
         const QByteArray one = encoder.encode(ch);
-        const bool exact =
-            !encoder.hasError() && one.size() == 1 && QString(decoder.decode(one)) == ch;
+        const bool exact = one.size() == 1 && QString(decoder.decode(one)) == ch;
         bytes += exact ? one : QByteArray("?");
         encoder.resetState();
         decoder.resetState();
