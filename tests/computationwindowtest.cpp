@@ -76,6 +76,8 @@ private slots:
     void tabVisitsInDesignedOrder_data();
     void tabVisitsInDesignedOrder();
     void fieldsSayWhatTheyHold();
+    void resultAreasPaintEveryPixel_data();
+    void resultAreasPaintEveryPixel();
 
     void computesWorkedValues_data();
     void computesWorkedValues();
@@ -337,6 +339,34 @@ void ComputationWindowTest::fieldsSayWhatTheyHold()
     QVERIFY(field("Text2")->accessibleName().endsWith(u" b"_s));
     QVERIFY(field("Text3")->accessibleName().endsWith(u" n"_s));
     QVERIFY(field("Text4")->accessibleName().contains(u"отчёт"_s));
+}
+
+void ComputationWindowTest::resultAreasPaintEveryPixel_data()
+{
+    QTest::addColumn<qreal>("scale");
+    QTest::newRow("100 %") << qreal(1);
+    QTest::newRow("150 %") << qreal(1.5);
+    QTest::newRow("200 %") << qreal(2);
+}
+
+void ComputationWindowTest::resultAreasPaintEveryPixel()
+{
+    // A result area paints itself without its parent beneath it, so no pixel
+    // of its border may be left to whatever the screen held before.
+    QFETCH(qreal, scale);
+    open(ComputationWindow::trapezoid());
+    press("Command1");
+    for (const char *area : {"Picture4", "Picture5"}) {
+        PlotCanvas *c = canvas(area);
+        QImage image((QSizeF(c->size()) * scale).toSize(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(scale);
+        image.fill(Qt::magenta);
+        c->render(&image);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                QVERIFY2(image.pixel(x, y) != QColor(Qt::magenta).rgb(),
+                         qPrintable(u"%1 at %2,%3"_s.arg(area).arg(x).arg(y)));
+    }
 }
 
 void ComputationWindowTest::computesWorkedValues_data()
