@@ -30,6 +30,8 @@ PlotCanvas::PlotCanvas(QWidget *parent) : QFrame(parent)
     m_backColor = rgb(face.red(), face.green(), face.blue());
     const QColor text = palette().color(QPalette::WindowText);
     m_foreColor = rgb(text.red(), text.green(), text.blue());
+    // Opaque, so that printing a line repaints the canvas alone and not its
+    // parent beneath it: every pixel is then the canvas's own to paint.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -224,6 +226,14 @@ QImage PlotCanvas::image() const
 
 void PlotCanvas::paintEvent(QPaintEvent *event)
 {
+    {
+        // The style's border lines do not cover the whole border at every
+        // scale (at 200 % half its pixels stay unpainted): lay the window
+        // colour under them.
+        QPainter under(this);
+        under.setClipRegion(QRegion(rect()).subtracted(QRegion(contentsRect())));
+        under.fillRect(rect(), palette().window());
+    }
     QFrame::paintEvent(event);
     m_updatePending = false;
     ensureImage();

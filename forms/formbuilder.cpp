@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace kvadrolab::forms {
 
 namespace {
@@ -25,7 +27,9 @@ bool labelFits(const QFont &font, const QString &text, int width, int height, Qt
     const QFontMetrics fm(font);
     const QRect r =
         fm.boundingRect(QRect(0, 0, width, 1 << 20), int(align) | Qt::TextWordWrap, text);
-    return r.width() <= width && r.height() <= height;
+    // A box lower than one line of its font (a large ';' between two fields)
+    // cannot be helped by widening: it only has to hold the text on one line.
+    return r.width() <= width && r.height() <= std::max(height, fm.height());
 }
 
 // The smallest width, not less than the designed one, at which the text fits.

@@ -1,32 +1,204 @@
 #include "computationwindow.h"
 
+#include "computationinput.h"
+#include "notifier.h"
+#include "numberfield.h"
+#include "plotcanvas.h"
+#include "reportfile.h"
+
+#include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 
+using namespace kvadrolab;
 using namespace kvadrolab::forms;
+using kvadrolab::screens::InputField;
+
+namespace {
+
+constexpr double kFieldPoints = 18;
+constexpr double kResultPoints = 13.5;
+
+// Said by screen readers for the four fields, which have no caption of their own.
+constexpr struct
+{
+    const char *field;
+    const char *name;
+} kAccessibleNames[] = {
+    {"Text1", "Начало отрезка интегрирования a"},
+    {"Text2", "Конец отрезка интегрирования b"},
+    {"Text3", "Число разбиений n"},
+    {"Text4", "Путь к файлу отчёта"},
+};
+
+const char *fieldName(InputField field)
+{
+    switch (field) {
+    case InputField::A:
+        return "Text1";
+    case InputField::B:
+        return "Text2";
+    case InputField::N:
+        break;
+    }
+    return "Text3";
+}
+
+} // namespace
 
 const ComputationWindow::Config &ComputationWindow::trapezoid()
 {
-    static const Config config{"Int_c_t", "Решение методом трапеций", 7950, 6240, 5520};
+    static const Config config{
+        "Int_c_t",
+        "Решение методом трапеций",
+        7950,
+        6240,
+        "Численное решение методом трапеций",
+        "По формуле трапеций",
+        "!t.txt",
+        {"Text3", "Text2", "Text1", "toMain", "Text4", "Command2", "Command1"},
+        &kvadrolab::trapezoid,
+        &deviationTrapezoid,
+        report::kTrapezoidMethod};
     return config;
 }
 
 const ComputationWindow::Config &ComputationWindow::simpson()
 {
-    static const Config config{"Int_c_s", "Решение методом Симпсона", 8010, 6255, 5520};
+    static const Config config{
+        "Int_c_s",
+        "Решение методом Симпсона",
+        8010,
+        6255,
+        "Численное решение методом Симпсона",
+        "По формуле Симпсона",
+        "!s.txt",
+        {"Text1", "Text2", "Text3", "toMain", "Text4", "Command2", "Command1"},
+        &kvadrolab::simpson,
+        &deviationSimpson,
+        report::kSimpsonMethod};
     return config;
 }
 
-std::vector<Control> ComputationWindow::controls(const Config &config)
+QString ComputationWindow::startingReportPath(const Config &config)
+{
+    const QString file = QString::fromUtf8(config.reportFileName);
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:\\") + file;
+#else
+    // Without drive letters "C:\!t.txt" would name a file of that odd name in
+    // whatever the current folder happens to be.
+    return QDir::toNativeSeparators(QDir::home().filePath(file));
+#endif
+}
+
+std::vector<Control> ComputationWindow::controls(const Config &config, const char *reportPath)
 {
     return {
-        {"toMain", Kind::Button, nullptr, 6480, config.buttonsTop, 1335, 495, "На главную"},
+        {"Frame1", Kind::Frame, nullptr, 120, 120, 7695, 5175, config.frameCaption},
+        {"Label1", Kind::Label, "Frame1", 120, 360, 3375, 375,
+         "По формуле Ньютона-Лейбница интеграл"},
+        {"Picture1", Kind::Picture, "Frame1", 3480, 240, 855, 855, ":/pictures/integrand.svg", 0,
+         Bordered},
+        {"Label2", Kind::Label, "Frame1", 4440, 360, 855, 375, "считается:"},
+        {"Picture2", Kind::Picture, "Frame1", 120, 1200, 6375, 1695,
+         ":/pictures/antiderivative.svg", 0, Bordered},
+        {"Label3", Kind::Label, "Frame1", 120, 3120, 3375, 255,
+         "Вычислите тот же интеграл программой:"},
+        {"Label8", Kind::Label, "Frame1", 4200, 3120, 3135, 255,
+         "Задать количество разбиений (10-1000) : "},
+        {"Label4", Kind::Label, "Frame1", 120, 3360, 2535, 255, "Задать область интегрирования"},
+        {"Label5", Kind::Label, "Frame1", 2760, 3360, 255, 495, "[", kFieldPoints},
+        {"Text1", Kind::Field, "Frame1", 2880, 3360, 495, 495, "1", kFieldPoints},
+        {"Label6", Kind::Label, "Frame1", 3480, 3360, 135, 375, ";", kFieldPoints},
+        {"Text2", Kind::Field, "Frame1", 3720, 3360, 495, 495, "6", kFieldPoints},
+        {"Label7", Kind::Label, "Frame1", 4200, 3360, 135, 615, "]", kFieldPoints},
+        {"Text3", Kind::Field, "Frame1", 6360, 3360, 855, 495, "600", kFieldPoints},
+        {"Frame2", Kind::Frame, "Frame1", 120, 4080, 2295, 855, "Точное значение"},
+        {"Picture3", Kind::Picture, "Frame2", 120, 240, 2055, 495, ":/pictures/exact.svg", 0,
+         Bordered},
+        {"Frame3", Kind::Frame, "Frame1", 2520, 4080, 2295, 855, config.ruleCaption},
+        {"Picture4", Kind::Canvas, "Frame3", 120, 240, 2055, 495, "", kResultPoints},
+        {"Frame4", Kind::Frame, "Frame1", 4920, 4080, 2295, 855, "Погрешность"},
+        {"Picture5", Kind::Canvas, "Frame4", 120, 240, 2055, 495, "", kResultPoints},
+        {"Frame5", Kind::Frame, nullptr, 240, 5400, 2655, 735, "Укажите путь:"},
+        {"Text4", Kind::Field, "Frame5", 120, 240, 2415, 375, reportPath},
+        {"Command2", Kind::Button, nullptr, 3120, 5520, 1455, 495, "Сохранить как"},
+        {"Command1", Kind::Button, nullptr, 4800, 5520, 1455, 495, "Вычислить"},
+        {"toMain", Kind::Button, nullptr, 6480, 5520, 1335, 495, "На главную"},
     };
 }
 
 ComputationWindow::ComputationWindow(const Config &config, QWidget *parent)
-    : SecondaryWindow(config.name, config.caption, config.clientWidth, config.clientHeight,
-                      parent),
-      m_config(config), m_form(this, controls(config))
+    : SecondaryWindow(config.name, config.caption, config.clientWidth, config.clientHeight, parent),
+      m_config(config), m_reportPath(startingReportPath(config).toUtf8()),
+      m_form(this, controls(config, m_reportPath.constData())),
+      m_integralArea(m_form.get<PlotCanvas>("Picture4")),
+      m_deviationArea(m_form.get<PlotCanvas>("Picture5"))
 {
+    for (const auto &[name, accessible] : kAccessibleNames)
+        field(name)->setAccessibleName(QString::fromUtf8(accessible));
+    for (std::size_t i = 1; i < config.tabOrder.size(); ++i)
+        setTabOrder(m_form.widget(QString::fromUtf8(config.tabOrder[i - 1])),
+                    m_form.widget(QString::fromUtf8(config.tabOrder[i])));
+
+    connect(m_form.get<QPushButton>("Command1"), &QPushButton::clicked, this,
+            &ComputationWindow::compute);
+    connect(m_form.get<QPushButton>("Command2"), &QPushButton::clicked, this,
+            &ComputationWindow::saveReport);
     bindReturn(m_form.get<QPushButton>("toMain"));
+}
+
+QLineEdit *ComputationWindow::field(const char *name) const
+{
+    return m_form.get<QLineEdit>(QString::fromUtf8(name));
+}
+
+void ComputationWindow::compute()
+{
+    // Cleared before anything is read, so an old result never stands next to
+    // inputs it was not computed from.
+    m_integralArea->clear();
+    m_deviationArea->clear();
+
+    const auto read =
+        screens::readInputs(field("Text1")->text(), field("Text2")->text(), field("Text3")->text());
+    std::optional<screens::InputProblem> problem;
+    if (const auto *inputs = std::get_if<screens::Inputs>(&read)) {
+        const Checked<double> I = m_config.rule(inputs->a, inputs->b, inputs->n, m_samples);
+        if (I.ok())
+            m_result = Result{I.value, m_config.deviation(I.value)};
+        else
+            problem = screens::explain(I.refusal, *inputs);
+    } else {
+        problem = std::get<screens::InputProblem>(read);
+    }
+    if (problem) {
+        QLineEdit *atFault = field(fieldName(problem->field));
+        notify(this, problem->message);
+        atFault->setFocus();
+        atFault->selectAll();
+        return;
+    }
+    m_integralArea->printText(formatFixed(m_result->integral));
+    m_deviationArea->printText(formatFixed(m_result->deviation));
+}
+
+void ComputationWindow::saveReport()
+{
+    if (!m_result) {
+        notify(this, QStringLiteral("Отчёт пока пуст: сначала нажмите «Вычислить», "
+                                    "и в отчёт попадёт результат вычисления."));
+        return;
+    }
+    // Line 7 is the count as the field holds it now, written as a whole number
+    // when it is one; any other text goes into the report as typed.
+    const QString countText = field("Text3")->text();
+    const auto count = readNumber(countText);
+    const report::Content content{QString::fromUtf8(m_config.reportMethod),
+                                  formatFixed(m_result->integral), formatFixed(m_result->deviation),
+                                  count ? formatWhole(*count) : countText};
+    const bool saved = report::save(field("Text4")->text(), content);
+    notify(this, saved ? QStringLiteral("Сохранено!")
+                       : QStringLiteral("Неправильно указан носитель или он отсутствует!"));
 }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "reportlines.h"
+
+#include <QIODevice>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace kvadrolab::report {
+
+// Puts a device of the caller's between the writer and the file: every byte
+// of the report goes through it. Tests use it to make a write fail midway.
+using Channel = std::function<std::unique_ptr<QIODevice>(QIODevice &file)>;
+
+// Writes the seven lines to `path`, taken as typed (a relative path is
+// resolved against the current directory), replacing any file there. Returns
+// whether the whole report was written. A failed save leaves an earlier file
+// at the path as it was, and never leaves the file open.
+bool save(const QString &path, const Content &content, const Channel &channel = {});
+
+} // namespace kvadrolab::report

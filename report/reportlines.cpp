@@ -1,0 +1,70 @@
+#include "reportlines.h"
+
+#include <QStringEncoder>
+
+namespace kvadrolab::report {
+
+namespace {
+
+// The fixed first fields of lines 2 to 7, spaces and slips included: readers
+// of earlier reports compare them as they are.
+constexpr char kHeading[] = "  Результат вычисления интешрала f(x)=(lnx/x)^3: ";
+constexpr char kExactHeading[] = "  Истинное значение интеграла f(x) =  ";
+// Always with a comma: this line is fixed text, not a formatted number.
+constexpr char kExact[] = "0,1804790225 ";
+constexpr char kComputed[] = "  Вычисленное значение                   =";
+constexpr char kDeviation[] = "  Погрешность                                    = ";
+constexpr char kCount[] = "  Число разбиений                             = ";
+
+QString quoted(const QString &field)
+{
+    return QLatin1Char('"') + field + QLatin1Char('"');
+}
+
+QString quoted(const char *field)
+{
+    return quoted(QString::fromUtf8(field));
+}
+
+} // namespace
+
+QStringList lines(const Content &c)
+{
+    const QChar comma = QLatin1Char(',');
+    return {
+        quoted(c.method),
+        quoted(kHeading),
+        quoted(kExactHeading),
+        quoted(kExact),
+        quoted(kComputed) + comma + quoted(c.integral),
+        quoted(kDeviation) + comma + quoted(c.deviation),
+        quoted(kCount) + comma + quoted(c.count),
+    };
+}
+
+QByteArray encodeLine(const QString &line)
+{
+    QByteArray bytes;
+    bytes.reserve(line.size() + 2);
+    // Character by character, checked by decoding the byte back: codecs
+    // differ in how they mark a character they cannot map (a substitute
+    // byte, an error flag that then stays set), and a reader of the file
+    // expects a '?'. A surrogate pair is one character and becomes one '?'.
+    QStringEncoder encoder("windows-1251");
+    QStringDecoder decoder("windows-1251");
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const bool pair =
+            line.at(i).isHighSurrogate() && i + 1 < line.size() && line.at(i + 1).isLowSurrogate();
+        const QStringView ch = QStringView(line).mid(i, pair ? 2 : 1);
+        i += pair ? 1 : 0;
+        const QByteArray one = encoder.encode(ch);
+        const bool exact = one.size() == 1 && QString(decoder.decode(one)) == ch;
+        bytes += exact ? one : QByteArray("?");
+        encoder.resetState();
+        decoder.resetState();
+    }
+    bytes += "\r\n";
+    return bytes;
+}
+
+} // namespace kvadrolab::report

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace kvadrolab::report {
+
+// The method lines of the two computation windows.
+inline constexpr char kTrapezoidMethod[] = "  Используемый метод: Метод Трапеций  ";
+inline constexpr char kSimpsonMethod[] = "  Используемый метод: Метод Симпсона  ";
+
+// What one report says. The numbers arrive as the texts that are to be
+// written, already formatted the way the window formats its results.
+struct Content
+{
+    QString method;    // line 1, one of the method lines above
+    QString integral;  // line 5: I
+    QString deviation; // line 6: E
+    QString count;     // line 7: the number of subintervals
+};
+
+// The seven lines: each field between double quotes, two fields joined by a
+// comma, no line ends.
+QStringList lines(const Content &content);
+
+// One line in Windows-1251, ended by CR LF. A character the code page has no
+// byte for is written as '?'.
+QByteArray encodeLine(const QString &line);
+
+} // namespace kvadrolab::report

@@ -1,0 +1,286 @@
+// The report file: its lines, its bytes, and what a save leaves on disk.
+
+#include "referencereport.h"
+#include "reportfile.h"
+#include "reportlines.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace kvadrolab::report;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+Content referenceContent()
+{
+    return {QString::fromUtf8(kTrapezoidMethod), "0,1804789886", "-0,0000000339", "600"};
+}
+
+QByteArray referenceFile()
+{
+    return reference::trapezoidAtDefaults();
+}
+
+QList<QByteArray> referenceLines()
+{
+    return reference::lines(reference::trapezoidMethod, "0,1804789886", "-0,0000000339", "600");
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Passes writes on to the file until its budget of bytes is spent, then fails
+// as a full disk or a pulled medium would, in the middle of a line.
+class FailingDevice : public QIODevice
+{
+public:
+    FailingDevice(QIODevice &target, qint64 budget) : m_target(target), m_budget(budget)
+    {
+        open(QIODevice::WriteOnly);
+    }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        const qint64 now = qMin(size, m_budget);
+        if (now > 0 && m_target.write(data, now) != now)
+            return -1;
+        m_budget -= now;
+        return now == size ? size : -1;
+    }
+
+private:
+    QIODevice &m_target;
+    qint64 m_budget;
+};
+
+Channel failAfter(qint64 budget)
+{
+    return [budget](QIODevice &file) { return std::make_unique<FailingDevice>(file, budget); };
+}
+
+} // namespace
+
+class ReportTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void linesHaveTheirLengths();
+    void referenceReportByteForByte();
+    void simpsonReportNamesItsMethod();
+    void exactValueLineIgnoresTheLocale();
+    void unencodableCharactersBecomeQuestionMarks_data();
+    void unencodableCharactersBecomeQuestionMarks();
+
+    void savesTheReport();
+    void relativePathUsesTheCurrentFolder();
+    void secondSaveReplacesTheFirst();
+    void refusedPathsWriteNothing_data();
+    void refusedPathsWriteNothing();
+    void failureMidwayKeepsTheEarlierReport_data();
+    void failureMidwayKeepsTheEarlierReport();
+    void failureMidwayLeavesNoFileWhereThereWasNone();
+    void readOnlyFolderStillTakesItsReportFile();
+};
+
+void ReportTest::linesHaveTheirLengths()
+{
+    const QStringList written = lines(referenceContent());
+    QCOMPARE(written.size(), 7);
+    const int lengths[] = {40, 51, 40, 15, 59, 69, 56};
+    const QList<QByteArray> expected = referenceLines();
+    for (int i = 0; i < 7; ++i) {
+        QCOMPARE(written[i].size(), lengths[i]);
+        QCOMPARE(encodeLine(written[i]), expected[i] + "\r\n");
+    }
+}
+
+void ReportTest::referenceReportByteForByte()
+{
+    QByteArray bytes;
+    for (const QString &line : lines(referenceContent()))
+        bytes += encodeLine(line);
+    QCOMPARE(bytes.size(), 344);
+    QCOMPARE(bytes, referenceFile());
+}
+
+void ReportTest::simpsonReportNamesItsMethod()
+{
+    Content c = referenceContent();
+    c.method = QString::fromUtf8(kSimpsonMethod);
+    c.deviation = "0,0000000001";
+    const QStringList written = lines(c);
+    QCOMPARE(encodeLine(written[0]),
+             reference::cp1251(u"\"  Используемый метод: Метод Симпсона  \"\r\n"_s));
+    QCOMPARE(written[5],
+             u"\"  Погрешность                                    = \",\"0,0000000001\""_s);
+}
+
+void ReportTest::exactValueLineIgnoresTheLocale()
+{
+    // The numbers of lines 5 and 6 arrive formatted by the window; line 4 is
+    // fixed text and keeps its comma whatever they carry.
+    Content c = referenceContent();
+    c.integral = "0.1804789886";
+    c.deviation = "-0.0000000339";
+    const QStringList written = lines(c);
+    QCOMPARE(written[3], u"\"0,1804790225 \""_s);
+    QVERIFY(written[4].endsWith(u"=\",\"0.1804789886\""_s));
+    QVERIFY(written[5].endsWith(u"= \",\"-0.0000000339\""_s));
+}
+
+void ReportTest::unencodableCharactersBecomeQuestionMarks_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("Greek letter") << u"n=Ω"_s << QByteArray("n=?\r\n");
+    QTest::newRow("CJK") << u"六百"_s << QByteArray("??\r\n");
+    QTest::newRow("emoji is one character") << u"6😀0"_s << QByteArray("6?0\r\n");
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QByteArray("?\r\n");
+    QTest::newRow("code page's own signs") << u"№ ё Ё €"_s << QByteArray("\xB9 \xB8 \xA8 \x88\r\n");
+    QTest::newRow("question mark stays") << u"?"_s << QByteArray("?\r\n");
+}
+
+void ReportTest::unencodableCharactersBecomeQuestionMarks()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(encodeLine(text), bytes);
+}
+
+void ReportTest::savesTheReport()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("!t.txt");
+    QVERIFY(save(path, referenceContent()));
+    QCOMPARE(readAll(path), referenceFile());
+    // Nothing else is left beside it.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{"!t.txt"});
+}
+
+void ReportTest::relativePathUsesTheCurrentFolder()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const bool saved = save("report.txt", referenceContent());
+    QDir::setCurrent(before);
+    QVERIFY(saved);
+    QCOMPARE(readAll(dir.filePath("report.txt")), referenceFile());
+}
+
+void ReportTest::secondSaveReplacesTheFirst()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("!t.txt");
+    QVERIFY(writeFile(path, QByteArray(1000, 'x'))); // a longer file was there before
+    QVERIFY(save(path, referenceContent()));
+    QVERIFY(save(path, referenceContent()));
+    QCOMPARE(readAll(path), referenceFile());
+}
+
+void ReportTest::refusedPathsWriteNothing_data()
+{
+    QTest::addColumn<QString>("relative"); // inside a fresh temporary folder; "" for none
+    QTest::addColumn<bool>("isFolder");
+    QTest::newRow("missing folder") << "missing/!t.txt" << false;
+    QTest::newRow("path of a folder") << "folder" << true;
+    QTest::newRow("empty path") << "" << false;
+}
+
+void ReportTest::refusedPathsWriteNothing()
+{
+    QFETCH(QString, relative);
+    QFETCH(bool, isFolder);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir("folder"));
+    const QString path = relative.isEmpty() ? QString() : dir.filePath(relative);
+    QVERIFY(!save(path, referenceContent()));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{"folder"});
+    QVERIFY(QDir(dir.filePath("folder")).isEmpty());
+    if (isFolder)
+        QVERIFY(QFileInfo(path).isDir());
+}
+
+void ReportTest::failureMidwayKeepsTheEarlierReport_data()
+{
+    QTest::addColumn<qint64>("budget");
+    QTest::newRow("before the first byte") << qint64(0);
+    QTest::newRow("inside line 1") << qint64(17);
+    QTest::newRow("between CR and LF of line 3") << qint64(40 + 2 + 51 + 2 + 40 + 1);
+    QTest::newRow("inside line 7") << qint64(300);
+    QTest::newRow("one byte short") << qint64(343);
+}
+
+void ReportTest::failureMidwayKeepsTheEarlierReport()
+{
+    QFETCH(qint64, budget);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("!t.txt");
+    Content earlier = referenceContent();
+    earlier.count = "10";
+    QVERIFY(save(path, earlier));
+    const QByteArray before = readAll(path);
+
+    QVERIFY(!save(path, referenceContent(), failAfter(budget)));
+    QCOMPARE(readAll(path), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{"!t.txt"});
+
+    // The failed save let go of the file: the next one goes through.
+    QVERIFY(save(path, referenceContent()));
+    QCOMPARE(readAll(path), referenceFile());
+}
+
+void ReportTest::failureMidwayLeavesNoFileWhereThereWasNone()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(!save(dir.filePath("!t.txt"), referenceContent(), failAfter(100)));
+    QVERIFY(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+}
+
+void ReportTest::readOnlyFolderStillTakesItsReportFile()
+{
+    // No temporary file can be made beside the report, but the report file
+    // itself may be written: it is written in place. (Under a superuser the
+    // folder's permissions do not bind, and the save takes the usual way.)
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("!t.txt");
+    QVERIFY(writeFile(path, "old"));
+    QFile::Permissions folder = QFile::permissions(dir.path());
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    const bool saved = save(path, referenceContent());
+    QFile::setPermissions(dir.path(), folder);
+    QVERIFY(saved);
+    QCOMPARE(readAll(path), referenceFile());
+}
+
+QTEST_GUILESS_MAIN(ReportTest)
+#include "reporttest.moc"
