@@ -58,7 +58,10 @@ QByteArray encodeLine(const QString &line)
         const QStringView ch = QStringView(line).mid(i, pair ? 2 : 1);
         i += pair ? 1 : 0;
         const QByteArray one = encoder.encode(ch);
-        const bool exact = one.size() == 1 && QString(decoder.decode(one)) == ch;
+        // A control character (a line break pasted into n, say) would break
+        // the seven-line layout that readers of the report rely on.
+        const bool control = ch.size() == 1 && (ch.at(0).unicode() < 0x20 || ch.at(0).unicode() == 0x7f);
+        const bool exact = !control && one.size() == 1 && QString(decoder.decode(one)) == ch;
         bytes += exact ? one : QByteArray("?");
         encoder.resetState();
         decoder.resetState();

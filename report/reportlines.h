@@ -25,7 +25,7 @@ struct Content
 QStringList lines(const Content &content);
 
 // One line in Windows-1251, ended by CR LF. A character the code page has no
-// byte for is written as '?'.
+// byte for, and a control character, is written as '?'.
 QByteArray encodeLine(const QString &line);
 
 } // namespace kvadrolab::report

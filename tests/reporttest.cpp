@@ -157,6 +157,8 @@ void ReportTest::unencodableCharactersBecomeQuestionMarks_data()
     QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QByteArray("?\r\n");
     QTest::newRow("code page's own signs") << u"№ ё Ё €"_s << QByteArray("\xB9 \xB8 \xA8 \x88\r\n");
     QTest::newRow("question mark stays") << u"?"_s << QByteArray("?\r\n");
+    QTest::newRow("line break pasted into n") << u"6\r\n00"_s << QByteArray("6??00\r\n");
+    QTest::newRow("tab and NUL") << u"\t6"_s + QChar(0) << QByteArray("?6?\r\n");
 }
 
 void ReportTest::unencodableCharactersBecomeQuestionMarks()
