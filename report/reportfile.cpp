@@ -37,7 +37,10 @@ bool save(const QString &path, const Content &content, const Channel &channel)
     } else {
         written = writeLines(file, content);
     }
-    if (!written) {
+    // Flushed here, not left to commit(): commit() flushes too, but a failed
+    // flush there (a full disk) does not stop it from putting the empty
+    // temporary file in place of the earlier report and reporting success.
+    if (!written || !file.flush()) {
         // Discards the temporary file; the QSaveFile's destructor closes it.
         file.cancelWriting();
         return false;

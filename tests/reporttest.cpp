@@ -99,6 +99,8 @@ private slots:
     void failureMidwayKeepsTheEarlierReport();
     void failureMidwayLeavesNoFileWhereThereWasNone();
     void readOnlyFolderStillTakesItsReportFile();
+    void failureToOpenTheChannelKeepsTheEarlierReport();
+    void fullDiskKeepsTheEarlierReport();
 };
 
 void ReportTest::linesHaveTheirLengths()
@@ -236,6 +238,13 @@ void ReportTest::failureMidwayKeepsTheEarlierReport_data()
     QTest::newRow("between CR and LF of line 3") << qint64(40 + 2 + 51 + 2 + 40 + 1);
     QTest::newRow("inside line 7") << qint64(300);
     QTest::newRow("one byte short") << qint64(343);
+    // At the start of each line after the first: 40, 51, 40, 15, 59, 69 + CR LF.
+    qint64 at = 0;
+    const int lengths[] = {40, 51, 40, 15, 59, 69};
+    for (int line = 0; line < 6; ++line) {
+        at += lengths[line] + 2;
+        QTest::addRow("at the start of line %d", line + 2) << at;
+    }
 }
 
 void ReportTest::failureMidwayKeepsTheEarlierReport()
@@ -281,6 +290,52 @@ void ReportTest::readOnlyFolderStillTakesItsReportFile()
     const bool saved = save(path, referenceContent());
     QFile::setPermissions(dir.path(), folder);
     QVERIFY(saved);
+    QCOMPARE(readAll(path), referenceFile());
+}
+
+void ReportTest::failureToOpenTheChannelKeepsTheEarlierReport()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("!t.txt");
+    QVERIFY(save(path, referenceContent()));
+    Content other = referenceContent();
+    other.count = "100";
+    QVERIFY(!save(path, other, [](QIODevice &) { return std::unique_ptr<QIODevice>(); }));
+    QCOMPARE(readAll(path), referenceFile());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{"!t.txt"});
+}
+
+void ReportTest::fullDiskKeepsTheEarlierReport()
+{
+    // A real full disk: a tiny file system of the test's own, which
+    // tests/smallfs.sh mounts in a private namespace.
+    const QString fs = qEnvironmentVariable("KVADROLAB_SMALL_FS");
+    if (fs.isEmpty())
+        QSKIP("needs a small file system of its own (run through tests/smallfs.sh)");
+    const QString path = fs + "/!t.txt";
+    Content earlier = referenceContent();
+    earlier.count = "10";
+    QVERIFY(save(path, earlier));
+    const QByteArray before = readAll(path);
+
+    QFile filler(fs + "/filler");
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(512, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    filler.close();
+
+    // The new report cannot be written: the earlier one stays, nothing else appears.
+    QVERIFY(!save(path, referenceContent()));
+    QCOMPARE(readAll(path), before);
+    QCOMPARE(QDir(fs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList({"!t.txt", "filler"}));
+
+    // Room again: the next save goes through.
+    QVERIFY(QFile::remove(fs + "/filler"));
+    QVERIFY(save(path, referenceContent()));
     QCOMPARE(readAll(path), referenceFile());
 }
 
