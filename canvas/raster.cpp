@@ -4,24 +4,6 @@
 
 namespace kvadrolab::raster {
 
-namespace {
-
-// A point computed to lie on the far edge may come out a rounding error
-// beyond it; such a point is still on the edge.
-constexpr double kEdgeTolerance = 1e-9;
-
-int toIndex(double v, int size)
-{
-    const double f = std::floor(v);
-    if (f <= 0)
-        return 0;
-    if (f >= size)
-        return size - 1;
-    return static_cast<int>(f);
-}
-
-} // namespace
-
 PixelPoint Mapping::toPixel(double x, double y) const
 {
     return {toIndex(toColumn(x), width), toIndex(toRow(y), height)};
@@ -29,9 +11,12 @@ PixelPoint Mapping::toPixel(double x, double y) const
 
 std::optional<PixelSegment> clip(const Mapping &m, double x1, double y1, double x2, double y2)
 {
+    return clipMapped(m, m.toColumn(x1), m.toRow(y1), m.toColumn(x2), m.toRow(y2));
+}
+
+std::optional<PixelSegment> clipPartly(const Mapping &m, double c0, double r0, double c1, double r1)
+{
     // Liang-Barsky in continuous pixel coordinates against [0, W] x [0, H].
-    double c0 = m.toColumn(x1), r0 = m.toRow(y1);
-    double c1 = m.toColumn(x2), r1 = m.toRow(y2);
     if (!std::isfinite(c0) || !std::isfinite(r0) || !std::isfinite(c1) || !std::isfinite(r1))
         return std::nullopt;
 
