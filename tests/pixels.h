@@ -79,4 +79,25 @@ inline int differing(const QImage &a, const QImage &b)
     return n;
 }
 
+// Pixels of the colour in a that have no pixel of the colour in b within one
+// pixel (8-neighbourhood).
+inline int unmatched(const QImage &a, const QImage &b, QRgb colour)
+{
+    int n = 0;
+    for (int r = 0; r < a.height(); ++r)
+        for (int c = 0; c < a.width(); ++c) {
+            if (!is(a, c, r, colour))
+                continue;
+            bool near = false;
+            for (int dr = -1; dr <= 1 && !near; ++dr)
+                for (int dc = -1; dc <= 1 && !near; ++dc) {
+                    const int rr = r + dr, cc = c + dc;
+                    near = rr >= 0 && cc >= 0 && rr < b.height() && cc < b.width() &&
+                           is(b, cc, rr, colour);
+                }
+            n += !near;
+        }
+    return n;
+}
+
 } // namespace pixels
