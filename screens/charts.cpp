@@ -2,6 +2,7 @@
 
 #include "integrand.h"
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -136,16 +137,26 @@ GraphResult drawFunctionGraph(PlotCanvas &canvas, std::optional<double> step)
         if (!withinSegmentLimit(h))
             return {ChartRefusal::TooManySegments};
         // Each segment starts where the previous one ended, computed by the
-        // same addition, so f is evaluated once per segment.
-        double x = kGraphA;
-        double y1 = -f(x);
-        while (x <= kGraphB) {
-            const double x2 = x + h;
-            const double y2 = -f(x2);
-            canvas.drawLine(x, y1, x2, y2);
-            x = x2;
-            y1 = y2;
-            ++result.segments;
+        // same addition, so f is evaluated once per point. The points are
+        // computed a block ahead of the segments that join them: the two
+        // loops are each short enough for the processor to overlap their
+        // iterations, which one loop doing both is not.
+        constexpr int kBlock = 256;
+        std::array<double, kBlock + 1> xs, ys;
+        xs[0] = kGraphA;
+        ys[0] = -f(kGraphA);
+        while (xs[0] <= kGraphB) {
+            int n = 0;
+            while (n < kBlock && xs[n] <= kGraphB) {
+                xs[n + 1] = xs[n] + h;
+                ys[n + 1] = -f(xs[n + 1]);
+                ++n;
+            }
+            for (int i = 0; i < n; ++i)
+                canvas.drawLine(xs[i], ys[i], xs[i + 1], ys[i + 1]);
+            result.segments += n;
+            xs[0] = xs[n];
+            ys[0] = ys[n];
         }
     }
     const PlotCanvas::Colour red = kRed;
