@@ -134,6 +134,20 @@ bool PlotCanvas::drawLine(double x1, double y1, double x2, double y2, Colour col
     return line(x1, y1, x2, y2, colour);
 }
 
+// The common case of a fine polyline: the segment goes on from the run's end
+// without leaving its column, so only its end row can widen that column's
+// span. Kept apart from addToRun() so that it is inlined into line().
+inline bool PlotCanvas::extendRunInColumn(const raster::PixelSegment &s, Colour colour)
+{
+    if (s.from.col != s.to.col || !m_run.active || !(m_run.end == s.from) || m_run.colour != colour)
+        return false;
+    const int col = s.to.col;
+    m_run.top[col] = std::min(m_run.top[col], s.to.row);
+    m_run.bottom[col] = std::max(m_run.bottom[col], s.to.row);
+    m_run.end = s.to;
+    return true;
+}
+
 bool PlotCanvas::line(double x1, double y1, double x2, double y2, Colour colour)
 {
     float fx1, fy1, fx2, fy2;
@@ -159,9 +173,10 @@ bool PlotCanvas::line(double x1, double y1, double x2, double y2, Colour colour)
     const auto visible = raster::clipMapped(m_mapping, c0, r0, c1, r1);
     if (!visible)
         return true;
-    if (m_reduceRuns)
-        addToRun(*visible, colour);
-    else
+    if (m_reduceRuns) {
+        if (!extendRunInColumn(*visible, colour))
+            addToRun(*visible, colour);
+    } else
         paintSegment(*visible, colour);
     markDirty();
     return true;
@@ -169,15 +184,6 @@ bool PlotCanvas::line(double x1, double y1, double x2, double y2, Colour colour)
 
 void PlotCanvas::addToRun(const raster::PixelSegment &s, Colour colour)
 {
-    // The common case of a fine polyline: the segment goes on from the run's
-    // end without leaving its column. Only its end row can widen the span.
-    if (s.from.col == s.to.col && m_run.active && m_run.end == s.from && m_run.colour == colour) {
-        const int col = s.to.col;
-        m_run.top[col] = std::min(m_run.top[col], s.to.row);
-        m_run.bottom[col] = std::max(m_run.bottom[col], s.to.row);
-        m_run.end = s.to;
-        return;
-    }
     const int step = s.to.col > s.from.col ? 1 : s.to.col < s.from.col ? -1 : 0;
     // Within a connected run whose columns only move one way, each column is
     // visited by one unbroken stretch of the polyline, so its pixels form a

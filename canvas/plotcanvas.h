@@ -84,6 +84,7 @@ private:
     };
 
     bool line(double x1, double y1, double x2, double y2, Colour colour);
+    bool extendRunInColumn(const kvadrolab::raster::PixelSegment &s, Colour colour);
     void addToRun(const kvadrolab::raster::PixelSegment &s, Colour colour);
     void paintSegment(const kvadrolab::raster::PixelSegment &s, Colour colour);
     void flushRun() const;
