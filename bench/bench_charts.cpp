@@ -81,16 +81,16 @@ private slots:
     {
         FunctionGraphWindow w;
         w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("0,000001"));
-        w.plot(); // the canvas's image and buffers exist from here on
-        const long rssBefore = maxRssKiB();
-        const long long heapBefore = g_live;
-        g_peak = heapBefore;
-        w.plot();
-        const long long heapPeak = g_peak - heapBefore;
-        const long rssGrowth = maxRssKiB() - rssBefore;
-        qInfo("step 0,000001: extra heap at peak %lld bytes, growth of max RSS %ld KiB",
-              heapPeak, rssGrowth);
-        QVERIFY(heapPeak < 5 << 20);
+        for (const char *press : {"first press (creates the canvas image)", "second press"}) {
+            const long rssBefore = maxRssKiB();
+            const long long heapBefore = g_live;
+            g_peak = heapBefore;
+            w.plot();
+            const long long heapPeak = g_peak - heapBefore;
+            qInfo("step 0,000001, %s: extra heap at peak %lld bytes, growth of max RSS %ld KiB",
+                  press, heapPeak, maxRssKiB() - rssBefore);
+            QVERIFY(heapPeak < 5 << 20);
+        }
     }
 
     void functionGraph_data()
@@ -105,7 +105,8 @@ private slots:
         QFETCH(QString, step);
         FunctionGraphWindow w;
         w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(step);
-        QBENCHMARK {
+        QBENCHMARK
+        {
             w.plot();
         }
     }
@@ -126,8 +127,7 @@ private slots:
             runs.push_back(threadCpuMs() - start);
         }
         std::sort(runs.begin(), runs.end());
-        qInfo("processor time of the press: median %.3f ms, least %.3f ms of 9", runs[4],
-              runs[0]);
+        qInfo("processor time of the press: median %.3f ms, least %.3f ms of 9", runs[4], runs[0]);
     }
 
     void boundChart_data()
@@ -143,13 +143,15 @@ private slots:
         QFETCH(int, window);
         if (window == 2) {
             CompareWindow w;
-            QBENCHMARK {
+            QBENCHMARK
+            {
                 w.plot();
             }
             return;
         }
         BoundWindow w(window == 0 ? BoundWindow::trapezoid() : BoundWindow::simpson());
-        QBENCHMARK {
+        QBENCHMARK
+        {
             w.plot();
         }
     }

@@ -15,7 +15,8 @@ private slots:
     {
         SampleTable y{};
         double sum = 0;
-        QBENCHMARK {
+        QBENCHMARK
+        {
             sum += kvadrolab::trapezoid(1, 6, 1000, y).value;
         }
         QVERIFY(sum > 0);
@@ -25,7 +26,8 @@ private slots:
     {
         SampleTable y{};
         double sum = 0;
-        QBENCHMARK {
+        QBENCHMARK
+        {
             sum += kvadrolab::simpson(1, 6, 1000, y).value;
         }
         QVERIFY(sum > 0);
