@@ -35,7 +35,7 @@ PlotCanvas::PlotCanvas(QWidget *parent) : QFrame(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-raster::Mapping PlotCanvas::mapping() const
+void PlotCanvas::updateMapping()
 {
     raster::Mapping m;
     m.width = std::max(1, m_image.width());
@@ -46,7 +46,8 @@ raster::Mapping PlotCanvas::mapping() const
         const qreal dpr = m_image.devicePixelRatio();
         m.x1 = 0, m.y1 = 0, m.x2 = m.width / dpr, m.y2 = m.height / dpr;
     }
-    return m;
+    m_mapping = m;
+    m_lastEnd.valid = false;
 }
 
 void PlotCanvas::ensureImage()
@@ -66,17 +67,17 @@ void PlotCanvas::ensureImage()
                     m_image);
     }
     m_image = next;
+    m_imageReady = true;
+    updateMapping();
     m_run.top.assign(want.width(), std::numeric_limits<int>::max());
     m_run.bottom.assign(want.width(), std::numeric_limits<int>::min());
     m_run.active = false;
 }
 
-void PlotCanvas::markDirty()
+void PlotCanvas::requestUpdate()
 {
-    if (!m_updatePending) {
-        m_updatePending = true;
-        update(contentsRect());
-    }
+    m_updatePending = true;
+    update(contentsRect());
 }
 
 void PlotCanvas::clear()
@@ -105,6 +106,7 @@ bool PlotCanvas::setScale(double x1, double y1, double x2, double y2)
     flushRun();
     m_x1 = *fx1, m_y1 = *fy1, m_x2 = *fx2, m_y2 = *fy2;
     m_scaled = true;
+    updateMapping();
     return true;
 }
 
@@ -118,20 +120,49 @@ bool PlotCanvas::drawLine(double x1, double y1, double x2, double y2, Colour col
     return line(x1, y1, x2, y2, colour);
 }
 
+// The common case of a fine polyline: the segment goes on from the run's end
+// without leaving its column, so only its end row can widen that column's
+// span. Kept apart from addToRun() so that it is inlined into line().
+inline bool PlotCanvas::extendRunInColumn(const raster::PixelSegment &s, Colour colour)
+{
+    if (s.from.col != s.to.col || !m_run.active || !(m_run.end == s.from) || m_run.colour != colour)
+        return false;
+    const int col = s.to.col;
+    m_run.top[col] = std::min(m_run.top[col], s.to.row);
+    m_run.bottom[col] = std::max(m_run.bottom[col], s.to.row);
+    m_run.end = s.to;
+    return true;
+}
+
 bool PlotCanvas::line(double x1, double y1, double x2, double y2, Colour colour)
 {
     const auto fx1 = toSingle(x1), fy1 = toSingle(y1), fx2 = toSingle(x2), fy2 = toSingle(y2);
     if (!fx1 || !fy1 || !fx2 || !fy2)
         return false;
-    ensureImage();
+    // The image follows the widget's size and pixel ratio on clear(), resize
+    // and paint. Asking the screen for its ratio on every segment would cost
+    // far more than drawing the segment.
+    if (!m_imageReady)
+        ensureImage();
     m_currentX = *fx2;
     m_currentY = *fy2;
-    const auto visible = raster::clip(mapping(), *fx1, *fy1, *fx2, *fy2);
+    // A polyline hands each point in twice, as the end of one segment and the
+    // start of the next: its mapping is computed once.
+    double c0, r0;
+    if (m_lastEnd.valid && *fx1 == m_lastEnd.x && *fy1 == m_lastEnd.y) {
+        c0 = m_lastEnd.col, r0 = m_lastEnd.row;
+    } else {
+        c0 = m_mapping.toColumn(*fx1), r0 = m_mapping.toRow(*fy1);
+    }
+    const double c1 = m_mapping.toColumn(*fx2), r1 = m_mapping.toRow(*fy2);
+    m_lastEnd = {true, *fx2, *fy2, c1, r1};
+    const auto visible = raster::clipMapped(m_mapping, c0, r0, c1, r1);
     if (!visible)
         return true;
-    if (m_reduceRuns)
-        addToRun(*visible, colour);
-    else
+    if (m_reduceRuns) {
+        if (!extendRunInColumn(*visible, colour))
+            addToRun(*visible, colour);
+    } else
         paintSegment(*visible, colour);
     markDirty();
     return true;
@@ -199,7 +230,7 @@ void PlotCanvas::printText(const QString &text)
 {
     ensureImage();
     flushRun();
-    const raster::Mapping m = mapping();
+    const raster::Mapping &m = m_mapping;
     const qreal dpr = m_image.devicePixelRatio();
     const QPointF at(m.toColumn(m_currentX) / dpr, m.toRow(m_currentY) / dpr);
     {

@@ -62,7 +62,11 @@ public:
     // Runs of connected segments in one colour are reduced to one vertical
     // span per pixel column before they are painted (on by default). Off,
     // every segment is painted as it comes; tests compare the two.
-    void setReduceRuns(bool on) { flushRun(); m_reduceRuns = on; }
+    void setReduceRuns(bool on)
+    {
+        flushRun();
+        m_reduceRuns = on;
+    }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -80,20 +84,36 @@ private:
     };
 
     bool line(double x1, double y1, double x2, double y2, Colour colour);
+    bool extendRunInColumn(const kvadrolab::raster::PixelSegment &s, Colour colour);
     void addToRun(const kvadrolab::raster::PixelSegment &s, Colour colour);
     void paintSegment(const kvadrolab::raster::PixelSegment &s, Colour colour);
     void flushRun() const;
     void fillSpan(int col, int top, int bottom, QRgb colour) const;
     void ensureImage();
-    void markDirty();
-    kvadrolab::raster::Mapping mapping() const;
+    void markDirty()
+    {
+        if (!m_updatePending)
+            requestUpdate();
+    }
+    void requestUpdate();
+    // The user system over the image's pixels, kept current by setScale()
+    // and by every change of the image's size.
+    void updateMapping();
 
     mutable QImage m_image;
+    bool m_imageReady = false; // m_image has been sized at least once
     mutable Run m_run;
     bool m_reduceRuns = true;
     bool m_updatePending = false;
     bool m_scaled = false; // until setScale: logical pixels from the upper-left corner
     float m_x1 = 0, m_y1 = 0, m_x2 = 1, m_y2 = 1;
+    kvadrolab::raster::Mapping m_mapping;
+    struct MappedPoint
+    {
+        bool valid = false;
+        float x = 0, y = 0;
+        double col = 0, row = 0; // toColumn(x), toRow(y) under m_mapping
+    } m_lastEnd;
     double m_currentX = 0, m_currentY = 0;
     Colour m_foreColor = 0;
     Colour m_backColor = 0;

@@ -5,24 +5,6 @@
 
 namespace kvadrolab::raster {
 
-namespace {
-
-// A point computed to lie on the far edge may come out a rounding error
-// beyond it; such a point is still on the edge.
-constexpr double kEdgeTolerance = 1e-9;
-
-int toIndex(double v, int size)
-{
-    const double f = std::floor(v);
-    if (f <= 0)
-        return 0;
-    if (f >= size)
-        return size - 1;
-    return static_cast<int>(f);
-}
-
-} // namespace
-
 PixelPoint Mapping::toPixel(double x, double y) const
 {
     return {toIndex(toColumn(x), width), toIndex(toRow(y), height)};
@@ -30,11 +12,16 @@ PixelPoint Mapping::toPixel(double x, double y) const
 
 std::optional<PixelSegment> clip(const Mapping &m, double x1, double y1, double x2, double y2)
 {
+    return clipMapped(m, m.toColumn(x1), m.toRow(y1), m.toColumn(x2), m.toRow(y2));
+}
+
+std::optional<PixelSegment> clipPartly(const Mapping &m, double c0, double r0, double c1, double r1)
+{
     struct Point
     {
         double c, r;
     };
-    Point p[2] = {{m.toColumn(x1), m.toRow(y1)}, {m.toColumn(x2), m.toRow(y2)}};
+    Point p[2] = {{c0, r0}, {c1, r1}};
     for (const Point &q : p)
         if (!std::isfinite(q.c) || !std::isfinite(q.r))
             return std::nullopt;
@@ -54,13 +41,13 @@ std::optional<PixelSegment> clip(const Mapping &m, double x1, double y1, double 
         return from + (to - from) * std::clamp(t, 0.0, 1.0);
     };
     for (int pass = 0; pass < 8; ++pass) {
-        const unsigned c0 = code(p[0]), c1 = code(p[1]);
-        if ((c0 | c1) == 0)
+        const unsigned out0 = code(p[0]), out1 = code(p[1]);
+        if ((out0 | out1) == 0)
             break;
-        if (c0 & c1)
+        if (out0 & out1)
             return std::nullopt;
-        const int k = c0 ? 0 : 1;
-        const unsigned outside = c0 ? c0 : c1;
+        const int k = out0 ? 0 : 1;
+        const unsigned outside = out0 ? out0 : out1;
         Point &moving = p[k];
         const Point &base = p[1 - k];
         if (outside & (Left | Right)) {

@@ -36,6 +36,10 @@ struct Mapping
 // The visible part of the segment, in pixels, or nothing when no part of it
 // lies inside the interior. Coordinates must be finite.
 std::optional<PixelSegment> clip(const Mapping &m, double x1, double y1, double x2, double y2);
+// The same for a segment already in continuous pixel coordinates (toColumn,
+// toRow), for callers that reuse the mapped end of the previous segment.
+inline std::optional<PixelSegment> clipMapped(const Mapping &m, double c0, double r0, double c1,
+                                              double r1);
 
 // Calls span(col, top, bottom) once per column the segment covers, left to
 // right, with the rows it covers in that column (top <= bottom). Each column's

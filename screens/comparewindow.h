@@ -3,6 +3,9 @@
 #include "formbuilder.h"
 #include "secondarywindow.h"
 
+class PlotCanvas;
+
+// Both error bounds on one chart: Pogr_compare.
 class CompareWindow : public SecondaryWindow
 {
     Q_OBJECT
@@ -10,6 +13,10 @@ class CompareWindow : public SecondaryWindow
 public:
     explicit CompareWindow(QWidget *parent = nullptr);
 
+    // "Построить".
+    void plot();
+
 private:
     kvadrolab::forms::Form m_form;
+    PlotCanvas *m_canvas;
 };

@@ -3,6 +3,9 @@
 #include "formbuilder.h"
 #include "secondarywindow.h"
 
+class PlotCanvas;
+
+// The graph of the integrand over [1;6] with a step the user types: Int_g.
 class FunctionGraphWindow : public SecondaryWindow
 {
     Q_OBJECT
@@ -10,6 +13,10 @@ class FunctionGraphWindow : public SecondaryWindow
 public:
     explicit FunctionGraphWindow(QWidget *parent = nullptr);
 
+    // "Построить".
+    void plot();
+
 private:
     kvadrolab::forms::Form m_form;
+    PlotCanvas *m_canvas;
 };

@@ -1,0 +1,168 @@
+// "Построить" on each chart window, as the user presses it, and the memory
+// the finest function graph needs.
+
+#include "application.h"
+#include "boundwindow.h"
+#include "comparewindow.h"
+#include "functiongraphwindow.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+#include <sys/resource.h>
+#include <time.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+// Heap use of this process, for the memory figure: every allocation through
+// operator new is counted, with its high-water mark.
+namespace {
+std::atomic<long long> g_live{0}, g_peak{0};
+
+void track(long long delta)
+{
+    const long long now = g_live += delta;
+    long long peak = g_peak;
+    while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
+    }
+}
+
+double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+long maxRssKiB()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+} // namespace
+
+void *operator new(std::size_t n)
+{
+    auto *p = static_cast<std::size_t *>(std::malloc(n + sizeof(std::max_align_t)));
+    if (!p)
+        throw std::bad_alloc();
+    *p = n;
+    track(static_cast<long long>(n));
+    return reinterpret_cast<char *>(p) + sizeof(std::max_align_t);
+}
+
+void operator delete(void *q) noexcept
+{
+    if (!q)
+        return;
+    auto *p = reinterpret_cast<std::size_t *>(static_cast<char *>(q) - sizeof(std::max_align_t));
+    track(-static_cast<long long>(*p));
+    std::free(p);
+}
+
+void operator delete(void *q, std::size_t) noexcept
+{
+    operator delete(q);
+}
+
+class BenchCharts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // First, while the process's high-water marks are still those of setup.
+    void functionGraphMemory()
+    {
+        FunctionGraphWindow w;
+        w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("0,000001"));
+        for (const char *press : {"first press (creates the canvas image)", "second press"}) {
+            const long rssBefore = maxRssKiB();
+            const long long heapBefore = g_live;
+            g_peak = heapBefore;
+            w.plot();
+            const long long heapPeak = g_peak - heapBefore;
+            qInfo("step 0,000001, %s: extra heap at peak %lld bytes, growth of max RSS %ld KiB",
+                  press, heapPeak, maxRssKiB() - rssBefore);
+            QVERIFY(heapPeak < 5 << 20);
+        }
+    }
+
+    void functionGraph_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::newRow("step 0,001 (5000 segments)") << QStringLiteral("0,001");
+        QTest::newRow("step 0,000001 (5 million segments)") << QStringLiteral("0,000001");
+    }
+
+    void functionGraph()
+    {
+        QFETCH(QString, step);
+        FunctionGraphWindow w;
+        w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(step);
+        QBENCHMARK
+        {
+            w.plot();
+        }
+    }
+
+    // The machine these run on is shared; the processor time of this thread
+    // shows what the plot costs when it has a core to itself.
+    void functionGraphCpuTime_data() { functionGraph_data(); }
+
+    void functionGraphCpuTime()
+    {
+        QFETCH(QString, step);
+        FunctionGraphWindow w;
+        w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(step);
+        std::vector<double> runs;
+        for (int i = 0; i < 9; ++i) {
+            const double start = threadCpuMs();
+            w.plot();
+            runs.push_back(threadCpuMs() - start);
+        }
+        std::sort(runs.begin(), runs.end());
+        qInfo("processor time of the press: median %.3f ms, least %.3f ms of 9", runs[4], runs[0]);
+    }
+
+    void boundChart_data()
+    {
+        QTest::addColumn<int>("window");
+        QTest::newRow("Pogr_t") << 0;
+        QTest::newRow("Pogr_s") << 1;
+        QTest::newRow("Pogr_compare") << 2;
+    }
+
+    void boundChart()
+    {
+        QFETCH(int, window);
+        if (window == 2) {
+            CompareWindow w;
+            QBENCHMARK
+            {
+                w.plot();
+            }
+            return;
+        }
+        BoundWindow w(window == 0 ? BoundWindow::trapezoid() : BoundWindow::simpson());
+        QBENCHMARK
+        {
+            w.plot();
+        }
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    kvadrolab::configureApplication(app);
+    BenchCharts bench;
+    return QTest::qExec(&bench, argc, argv);
+}
+
+#include "bench_charts.moc"

@@ -1,0 +1,106 @@
+#include "chartmessages.h"
+
+#include "numberfield.h"
+
+#include <QLocale>
+
+namespace kvadrolab::chartmessages {
+
+using charts::ChartRefusal;
+
+namespace {
+
+QString number(double v)
+{
+    return QLocale().toString(v, 'g', QLocale::FloatingPointShortest);
+}
+
+QString reason(ChartRefusal why)
+{
+    switch (why) {
+    case ChartRefusal::None:
+        break;
+    case ChartRefusal::NotANumber:
+        return QStringLiteral("в поле не число");
+    case ChartRefusal::BeyondSinglePrecision:
+        return QStringLiteral("значения выходят за пределы масштаба графика");
+    case ChartRefusal::ZeroStep:
+        return QStringLiteral("шаг H равен нулю");
+    case ChartRefusal::TooManySegments:
+        return QStringLiteral("слишком малый шаг H");
+    }
+    return QString();
+}
+
+} // namespace
+
+QString boundRefusal(ChartRefusal why)
+{
+    if (why == ChartRefusal::BeyondSinglePrecision)
+        return QStringLiteral("При таких a и b погрешность слишком велика, чтобы её изобразить. "
+                              "Уменьшите разность b - a.");
+    return QStringLiteral("Значения a и b должны быть числами, например 1 и 6.");
+}
+
+QString stepRefusal(ChartRefusal why)
+{
+    QString first;
+    switch (why) {
+    case ChartRefusal::NotANumber:
+        first = QStringLiteral("Шаг H должен быть числом.");
+        break;
+    case ChartRefusal::ZeroStep:
+        first = QStringLiteral("Шаг H не может быть равен нулю.");
+        break;
+    case ChartRefusal::TooManySegments:
+        first = QStringLiteral("Шаг H слишком мал: график состоял бы более чем из %1 отрезков.")
+                    .arg(QLocale().toString(charts::kMaxSegments));
+        break;
+    case ChartRefusal::BeyondSinglePrecision:
+    case ChartRefusal::None:
+        first = QStringLiteral("Шаг H слишком велик.");
+        break;
+    }
+    // The bounds follow from the limits the graph checks: (6 - 1) / H + 1
+    // segments at most kMaxSegments, and 1 + H a finite float.
+    const double smallest = (6.0 - 1.0) / charts::kMaxSegments;
+    return first + QLatin1Char('\n') +
+           QStringLiteral("Допустимый шаг H: больше %1 и не больше %2. "
+                          "При отрицательном шаге строится только сетка.")
+               .arg(forms::formatFixed(smallest, 7), QLocale().toString(3.4e38, 'G', 2));
+}
+
+QString notDrawnYet()
+{
+    return QStringLiteral("График ещё не построен");
+}
+
+QString notDrawn(ChartRefusal why)
+{
+    return QStringLiteral("График не построен: ") + reason(why);
+}
+
+QString boundDescription(const QString &rule, double a, double b)
+{
+    return QStringLiteral("Оценка погрешности %1 при n от 10 до 200, a = %2, b = %3")
+        .arg(rule, number(a), number(b));
+}
+
+QString comparisonDescription(double a, double b)
+{
+    return QStringLiteral("Оценки погрешности метода трапеций (красная линия) и метода Симпсона "
+                          "(чёрная линия) при n от 10 до 200, a = %1, b = %2")
+        .arg(number(a), number(b));
+}
+
+QString graphDescription(double step, long long segments)
+{
+    if (step < 0)
+        return QStringLiteral("Только сетка: шаг H = %1 отрицательный, график функции не строится")
+            .arg(number(step));
+    return QStringLiteral("График функции (ln x / x)^3 на отрезке [1; 6] с шагом H = %1, "
+                          "отрезков: %2")
+        .arg(number(step), QLocale().toString(segments));
+}
+
+} // namespace kvadrolab::chartmessages

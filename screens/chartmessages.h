@@ -1,0 +1,21 @@
+#pragma once
+
+#include "charts.h"
+
+#include <QString>
+
+// What the chart windows tell the user: the message for a chart that was not
+// drawn, and the one-line description a screen reader gives of each canvas.
+namespace kvadrolab::chartmessages {
+
+QString boundRefusal(charts::ChartRefusal why);
+QString stepRefusal(charts::ChartRefusal why);
+
+QString notDrawnYet();
+QString notDrawn(charts::ChartRefusal why);
+// rule: "метода трапеций" or "метода Симпсона".
+QString boundDescription(const QString &rule, double a, double b);
+QString comparisonDescription(double a, double b);
+QString graphDescription(double step, long long segments);
+
+} // namespace kvadrolab::chartmessages

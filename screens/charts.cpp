@@ -1,0 +1,170 @@
+#include "charts.h"
+
+#include "integrand.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace kvadrolab::charts {
+
+namespace {
+
+const PlotCanvas::Colour kRed = PlotCanvas::rgb(255, 0, 0);
+const PlotCanvas::Colour kBlack = PlotCanvas::rgb(0, 0, 0);
+const PlotCanvas::Colour kBlue = PlotCanvas::rgb(0, 0, 255);
+
+// The bound charts' x axis: n from 0 to 210, grid lines every 10 up to 200.
+constexpr int kBoundRight = 210;
+constexpr int kGridLastN = 200;
+constexpr int kGridStepN = 10;
+constexpr int kHorizontalDivisions = 13;
+
+void drawCurve(PlotCanvas &canvas, const Curve &curve)
+{
+    for (const Segment &s : curve)
+        canvas.drawLine(s.x1, s.y1, s.x2, s.y2);
+}
+
+void drawCurve(PlotCanvas &canvas, const Curve &curve, PlotCanvas::Colour colour)
+{
+    for (const Segment &s : curve)
+        canvas.drawLine(s.x1, s.y1, s.x2, s.y2, colour);
+}
+
+// The horizontal lines come from a running double sum, not from top + k * step:
+// the sum's rounding decides whether a line lands on y = 0 (it does for the
+// Simpson chart's 14th line and does not for the trapezoid chart's).
+void drawBoundGrid(PlotCanvas &canvas, double top, PlotCanvas::Colour colour)
+{
+    for (int i = 0; i <= kGridLastN; i += kGridStepN)
+        canvas.drawLine(i, top, i, 0, colour);
+    const double step = -top / kHorizontalDivisions;
+    for (double y = top; y <= 0; y += step)
+        canvas.drawLine(0, y, kBoundRight, y, colour);
+}
+
+ChartRefusal refusalOf(const Checked<Curve> &curve)
+{
+    return curve.refusal == Refusal::BeyondSinglePrecision ? ChartRefusal::BeyondSinglePrecision
+                                                           : ChartRefusal::NotANumber;
+}
+
+} // namespace
+
+ChartRefusal drawBoundChart(PlotCanvas &canvas, const BoundChart &chart, std::optional<double> a,
+                            std::optional<double> b)
+{
+    canvas.clear();
+    canvas.setScale(0, chart.top, kBoundRight, 0);
+    if (!a || !b)
+        return ChartRefusal::NotANumber;
+    const Checked<Curve> curve = boundCurve(chart.bound, *a, *b);
+    if (!curve.ok())
+        return refusalOf(curve);
+    drawCurve(canvas, curve.value);
+    drawBoundGrid(canvas, chart.top, kRed);
+    return ChartRefusal::None;
+}
+
+ChartRefusal drawComparisonChart(PlotCanvas &canvas, std::optional<double> a,
+                                 std::optional<double> b)
+{
+    const double top = kTrapezoidChart.top;
+    canvas.clear();
+    canvas.setScale(kCurveFirstN, top, kCurveLastN, 0);
+    if (!a || !b)
+        return ChartRefusal::NotANumber;
+    // Both curves are computed before either is drawn, so a refusal of the
+    // second never leaves the first on the chart.
+    const Checked<Curve> trapezoid = boundCurve(trapezoidBound, *a, *b);
+    if (!trapezoid.ok())
+        return refusalOf(trapezoid);
+    const Checked<Curve> simpson = boundCurve(simpsonBound, *a, *b);
+    if (!simpson.ok())
+        return refusalOf(simpson);
+    drawCurve(canvas, trapezoid.value, kRed);
+    drawCurve(canvas, simpson.value, kBlack);
+    drawBoundGrid(canvas, top, kBlue);
+    return ChartRefusal::None;
+}
+
+namespace {
+
+constexpr double kGraphA = 1;
+constexpr double kGraphB = 6;
+constexpr double kGraphTop = -0.05;
+constexpr double kGraphGridStep = 0.01;
+
+// The loop itself, counting and nothing else: x from a while x <= b.
+long long countByAddition(double step, long long limit)
+{
+    long long n = 0;
+    for (double x = kGraphA; x <= kGraphB && n <= limit; x += step)
+        ++n;
+    return n;
+}
+
+} // namespace
+
+bool withinSegmentLimit(double step)
+{
+    // (b - a) / H + 1 is off from the loop's count by at most one: the running
+    // sum drifts by far less than a step even over ten million additions. Only
+    // near the limit is the loop itself run, without drawing, to decide.
+    const double estimate = (kGraphB - kGraphA) / step + 1;
+    constexpr double kMargin = 16;
+    if (estimate > kMaxSegments + kMargin)
+        return false;
+    if (estimate < kMaxSegments - kMargin)
+        return true;
+    return countByAddition(step, kMaxSegments) <= kMaxSegments;
+}
+
+GraphResult drawFunctionGraph(PlotCanvas &canvas, std::optional<double> step)
+{
+    canvas.clear();
+    canvas.setScale(kGraphA, kGraphTop, kGraphB, 0);
+    if (!step)
+        return {ChartRefusal::NotANumber};
+    const double h = *step;
+    if (h == 0)
+        return {ChartRefusal::ZeroStep};
+    GraphResult result;
+    if (h > 0) {
+        if (!(kGraphA + h <= std::numeric_limits<float>::max()))
+            return {ChartRefusal::BeyondSinglePrecision};
+        if (!withinSegmentLimit(h))
+            return {ChartRefusal::TooManySegments};
+        // Each segment starts where the previous one ended, computed by the
+        // same addition, so f is evaluated once per point. The points are
+        // computed a block ahead of the segments that join them: the two
+        // loops are each short enough for the processor to overlap their
+        // iterations, which one loop doing both is not.
+        constexpr int kBlock = 256;
+        std::array<double, kBlock + 1> xs, ys;
+        xs[0] = kGraphA;
+        ys[0] = -f(kGraphA);
+        while (xs[0] <= kGraphB) {
+            int n = 0;
+            while (n < kBlock && xs[n] <= kGraphB) {
+                xs[n + 1] = xs[n] + h;
+                ys[n + 1] = -f(xs[n + 1]);
+                ++n;
+            }
+            for (int i = 0; i < n; ++i)
+                canvas.drawLine(xs[i], ys[i], xs[i + 1], ys[i + 1]);
+            result.segments += n;
+            xs[0] = xs[n];
+            ys[0] = ys[n];
+        }
+    }
+    const PlotCanvas::Colour red = kRed;
+    for (int i = 0; i <= static_cast<int>(kGraphB); ++i)
+        canvas.drawLine(i, kGraphTop, i, 0, red);
+    for (double y = kGraphTop; y <= 0; y += kGraphGridStep)
+        canvas.drawLine(0, y, kGraphB, y, red);
+    return result;
+}
+
+} // namespace kvadrolab::charts

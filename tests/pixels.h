@@ -1,0 +1,103 @@
+#pragma once
+
+// Reading a chart back from its pixels: which rows and columns a grid colour
+// fills completely, and where a curve colour shows.
+
+#include <QImage>
+#include <QList>
+
+namespace pixels {
+
+inline bool is(const QImage &img, int col, int row, QRgb colour)
+{
+    return (img.pixel(col, row) & 0xffffff) == (colour & 0xffffff);
+}
+
+// Rows wholly in the colour, top to bottom.
+inline QList<int> fullRows(const QImage &img, QRgb colour)
+{
+    QList<int> rows;
+    for (int r = 0; r < img.height(); ++r) {
+        bool full = true;
+        for (int c = 0; c < img.width() && full; ++c)
+            full = is(img, c, r, colour);
+        if (full)
+            rows << r;
+    }
+    return rows;
+}
+
+// Columns wholly in the colour, left to right.
+inline QList<int> fullColumns(const QImage &img, QRgb colour)
+{
+    QList<int> cols;
+    for (int c = 0; c < img.width(); ++c) {
+        bool full = true;
+        for (int r = 0; r < img.height() && full; ++r)
+            full = is(img, c, r, colour);
+        if (full)
+            cols << c;
+    }
+    return cols;
+}
+
+inline int count(const QImage &img, QRgb colour)
+{
+    int n = 0;
+    for (int r = 0; r < img.height(); ++r)
+        for (int c = 0; c < img.width(); ++c)
+            n += is(img, c, r, colour);
+    return n;
+}
+
+// Rows of the column that are in the colour, top to bottom.
+inline QList<int> rowsIn(const QImage &img, int col, QRgb colour)
+{
+    QList<int> rows;
+    for (int r = 0; r < img.height(); ++r)
+        if (is(img, col, r, colour))
+            rows << r;
+    return rows;
+}
+
+// The leftmost column showing the colour, or -1.
+inline int firstColumn(const QImage &img, QRgb colour)
+{
+    for (int c = 0; c < img.width(); ++c)
+        if (!rowsIn(img, c, colour).isEmpty())
+            return c;
+    return -1;
+}
+
+// Pixels in which two images of one size differ.
+inline int differing(const QImage &a, const QImage &b)
+{
+    int n = 0;
+    for (int r = 0; r < a.height(); ++r)
+        for (int c = 0; c < a.width(); ++c)
+            n += (a.pixel(c, r) & 0xffffff) != (b.pixel(c, r) & 0xffffff);
+    return n;
+}
+
+// Pixels of the colour in a that have no pixel of the colour in b within one
+// pixel (8-neighbourhood).
+inline int unmatched(const QImage &a, const QImage &b, QRgb colour)
+{
+    int n = 0;
+    for (int r = 0; r < a.height(); ++r)
+        for (int c = 0; c < a.width(); ++c) {
+            if (!is(a, c, r, colour))
+                continue;
+            bool near = false;
+            for (int dr = -1; dr <= 1 && !near; ++dr)
+                for (int dc = -1; dc <= 1 && !near; ++dc) {
+                    const int rr = r + dr, cc = c + dc;
+                    near = rr >= 0 && cc >= 0 && rr < b.height() && cc < b.width() &&
+                           is(b, cc, rr, colour);
+                }
+            n += !near;
+        }
+    return n;
+}
+
+} // namespace pixels
