@@ -13,7 +13,9 @@ namespace kvadrolab {
 namespace {
 
 // Fusion, plus what keyboard users of a desktop expect from a menu bar: Alt
-// alone takes the keyboard to it.
+// alone takes the keyboard to it. Without widget animations: every window
+// keeps a fixed layout, so there is nothing to animate, and the main window's
+// layout would otherwise start a geometry animation each time it is shown.
 class DesktopStyle : public QProxyStyle
 {
 public:
@@ -23,6 +25,8 @@ public:
     {
         if (hint == SH_MenuBar_AltKeyNavigation)
             return 1;
+        if (hint == SH_Widget_Animation_Duration)
+            return 0;
         return QProxyStyle::styleHint(hint, option, widget, data);
     }
 };
