@@ -73,6 +73,13 @@ Form::Form(QWidget *window, std::span<const Control> controls) : m_window(window
     }
 }
 
+void Form::setAccessibleNames(
+    std::initializer_list<std::pair<const char *, const char *>> names) const
+{
+    for (const auto &[name, spoken] : names)
+        widget(QString::fromUtf8(name))->setAccessibleName(QString::fromUtf8(spoken));
+}
+
 QWidget *Form::create(const Control &c, QWidget *parent)
 {
     const QString text = QString::fromUtf8(c.text);
@@ -85,6 +92,9 @@ QWidget *Form::create(const Control &c, QWidget *parent)
     case Kind::Frame: {
         auto *frame = new QGroupBox(text, parent);
         frame->setAutoFillBackground(c.flags & Opaque);
+        // Said explicitly: a group box inside another one would otherwise be
+        // announced with the outer one's caption.
+        frame->setAccessibleName(text);
         w = frame;
         break;
     }

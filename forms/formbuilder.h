@@ -4,7 +4,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <initializer_list>
 #include <span>
+#include <utility>
 
 // Windows are declared as tables of controls in twips, row for row as they
 // were designed; the builder turns such a table into widgets.
@@ -62,6 +64,11 @@ public:
     {
         return qobject_cast<T *>(m_widgets.value(name));
     }
+
+    // The names assistive technology announces for controls that show no
+    // caption of their own (fields, mostly): {object name, spoken name}.
+    void setAccessibleNames(
+        std::initializer_list<std::pair<const char *, const char *>> names) const;
 
     // Controls whose caption did not fit at the designed size and were
     // widened to the right (their left and top stay).

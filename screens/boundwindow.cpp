@@ -147,6 +147,11 @@ BoundWindow::BoundWindow(const Config &config, QWidget *parent)
     m_canvas->setAccessibleDescription(chartmessages::notDrawnYet());
     connect(m_form.get<QPushButton>(QStringLiteral("Command1")), &QPushButton::clicked, this,
             &BoundWindow::plot);
+    m_form.setAccessibleNames({{"Text1", "Начало отрезка интегрирования a"},
+                               {"Text2", "Конец отрезка интегрирования b"}});
+    bindAction(m_form.get<QPushButton>(QStringLiteral("Command1")),
+               {m_form.get<QLineEdit>(QStringLiteral("Text1")),
+                m_form.get<QLineEdit>(QStringLiteral("Text2"))});
     bindReturn(m_form.get<QPushButton>(QStringLiteral("toMain")));
 }
 

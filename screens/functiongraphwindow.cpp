@@ -60,6 +60,8 @@ FunctionGraphWindow::FunctionGraphWindow(QWidget *parent)
     auto *toMain = m_form.get<QPushButton>(QStringLiteral("toMain"));
     auto *step = m_form.get<QLineEdit>(QStringLiteral("Text1"));
     connect(build, &QPushButton::clicked, this, &FunctionGraphWindow::plot);
+    m_form.setAccessibleNames({{"Text1", "Шаг H"}});
+    bindAction(build, {step});
     bindReturn(toMain);
     // The designed tab order, which starts at "На главную".
     setTabOrder(toMain, step);
