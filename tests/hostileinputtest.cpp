@@ -159,7 +159,9 @@ void HostileInputTest::everyField()
 
     edit->setText(text);
     const Outcome o = press(w, t);
+#ifndef KVADROLAB_SANITIZED
     QVERIFY2(o.ms < 1000, qPrintable(QStringLiteral("took %1 ms").arg(o.ms)));
+#endif
     QVERIFY2(o.messages.size() <= 1, qPrintable(o.messages.join(" | ")));
     if (o.messages.size() == 1) {
         // Refused: nothing of a result or a chart may be left on screen.
