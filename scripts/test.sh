@@ -24,7 +24,7 @@ if [ "$sanitize" = 1 ]; then
     cmake -S "$KVADROLAB_ROOT" -B "$sbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DKVADROLAB_SANITIZE=ON
     cmake --build "$sbuild" -j"$(nproc)"
-    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:strict_string_checks=1
+    export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
     export LSAN_OPTIONS="suppressions=$KVADROLAB_ROOT/tests/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
     # The package would carry the sanitizer runtimes; it is checked above.
