@@ -87,6 +87,7 @@ void TestNavigation::titlePage()
 {
     QCOMPARE(m_main->windowTitle(), QStringLiteral("Главная"));
     QCOMPARE(m_main->objectName(), QStringLiteral("Main"));
+    QVERIFY(!m_main->windowIcon().pixmap(32).isNull());
     // The client area, below the menu bar: 8190 x 6420 twips.
     QCOMPARE(m_main->centralWidget()->size(), QSize(546, 428));
     QCOMPARE(m_main->centralWidget()->y(), m_main->menuBar()->height());
@@ -210,6 +211,9 @@ void TestNavigation::menuOpensEachWindow()
     QVERIFY(opened->isVisible());
     QVERIFY(!m_main->isVisible());
     QCOMPARE(opened->windowTitle(), caption);
+    // Every window carries the program's icon, as the desktop entry does.
+    QVERIFY(!opened->windowIcon().isNull());
+    QCOMPARE(opened->windowIcon().cacheKey(), m_main->windowIcon().cacheKey());
     QCOMPARE(opened->size(), client);
     auto *back = opened->findChild<QPushButton *>(QStringLiteral("toMain"));
     QCOMPARE(back->text(), QStringLiteral("На главную"));
