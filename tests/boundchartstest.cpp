@@ -330,4 +330,4 @@ int main(int argc, char *argv[])
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_boundcharts.moc"
+#include "boundchartstest.moc"

@@ -370,4 +370,4 @@ void TestCore::boundCurveRefusals()
 }
 
 QTEST_GUILESS_MAIN(TestCore)
-#include "tst_core.moc"
+#include "coretest.moc"

@@ -373,4 +373,4 @@ int main(int argc, char *argv[])
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_functiongraph.moc"
+#include "functiongraphtest.moc"

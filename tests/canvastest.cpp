@@ -342,4 +342,4 @@ void TestCanvas::reductionKeepsSeparateSegmentsApart()
 }
 
 QTEST_MAIN(TestCanvas)
-#include "tst_canvas.moc"
+#include "canvastest.moc"

@@ -315,4 +315,4 @@ int main(int argc, char *argv[])
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_chartwindows.moc"
+#include "chartwindowstest.moc"

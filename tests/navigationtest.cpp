@@ -352,4 +352,4 @@ int main(int argc, char *argv[])
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_navigation.moc"
+#include "navigationtest.moc"
