@@ -1,12 +1,6 @@
 #include "boundwindow.h"
 
 #include "chartmessages.h"
-#include "notifier.h"
-#include "numberfield.h"
-#include "plotcanvas.h"
-
-#include <QLineEdit>
-#include <QPushButton>
 
 using namespace kvadrolab;
 using namespace kvadrolab::forms;
@@ -139,32 +133,20 @@ std::vector<Control> BoundWindow::controls(const Config &c)
     return t;
 }
 
-BoundWindow::BoundWindow(const Config &config, QWidget *parent)
-    : SecondaryWindow(config.name, config.caption, config.clientWidth, config.clientHeight, parent),
-      m_config(config), m_form(this, controls(config)),
-      m_canvas(m_form.get<PlotCanvas>(QStringLiteral("Picture4")))
+BoundWindow::BoundWindow(const Config &config)
+    : IntervalChartWindow(config.name, config.caption, config.clientWidth, config.clientHeight,
+                          controls(config), "Picture4"),
+      m_config(config)
 {
-    m_canvas->setAccessibleDescription(chartmessages::notDrawnYet());
-    connect(m_form.get<QPushButton>(QStringLiteral("Command1")), &QPushButton::clicked, this,
-            &BoundWindow::plot);
-    m_form.setAccessibleNames({{"Text1", "Начало отрезка интегрирования a"},
-                               {"Text2", "Конец отрезка интегрирования b"}});
-    bindAction(m_form.get<QPushButton>(QStringLiteral("Command1")),
-               {m_form.get<QLineEdit>(QStringLiteral("Text1")),
-                m_form.get<QLineEdit>(QStringLiteral("Text2"))});
-    bindReturn(m_form.get<QPushButton>(QStringLiteral("toMain")));
 }
 
-void BoundWindow::plot()
+charts::ChartRefusal BoundWindow::draw(PlotCanvas &canvas, std::optional<double> a,
+                                       std::optional<double> b) const
 {
-    const auto a = readNumber(m_form.get<QLineEdit>(QStringLiteral("Text1"))->text());
-    const auto b = readNumber(m_form.get<QLineEdit>(QStringLiteral("Text2"))->text());
-    const charts::ChartRefusal refusal = charts::drawBoundChart(*m_canvas, m_config.chart, a, b);
-    if (refusal != charts::ChartRefusal::None) {
-        m_canvas->setAccessibleDescription(chartmessages::notDrawn(refusal));
-        notify(this, chartmessages::boundRefusal(refusal));
-        return;
-    }
-    m_canvas->setAccessibleDescription(
-        chartmessages::boundDescription(QString::fromUtf8(m_config.ruleName), *a, *b));
+    return charts::drawBoundChart(canvas, m_config.chart, a, b);
+}
+
+QString BoundWindow::description(double a, double b) const
+{
+    return chartmessages::boundDescription(QString::fromUtf8(m_config.ruleName), a, b);
 }

@@ -1,16 +1,12 @@
 #pragma once
 
-#include "charts.h"
-#include "formbuilder.h"
-#include "secondarywindow.h"
+#include "intervalchartwindow.h"
 
 #include <array>
 #include <vector>
 
-class PlotCanvas;
-
 // The error-bound chart of one rule, Pogr_t or Pogr_s.
-class BoundWindow : public SecondaryWindow
+class BoundWindow : public IntervalChartWindow
 {
     Q_OBJECT
 
@@ -48,14 +44,13 @@ public:
     static const Config &trapezoid();
     static const Config &simpson();
 
-    explicit BoundWindow(const Config &config, QWidget *parent = nullptr);
-
-    // "Построить".
-    void plot();
+    explicit BoundWindow(const Config &config);
 
 private:
     static std::vector<kvadrolab::forms::Control> controls(const Config &config);
+    kvadrolab::charts::ChartRefusal draw(PlotCanvas &canvas, std::optional<double> a,
+                                         std::optional<double> b) const override;
+    QString description(double a, double b) const override;
+
     const Config &m_config;
-    kvadrolab::forms::Form m_form;
-    PlotCanvas *m_canvas;
 };

@@ -2,12 +2,6 @@
 
 #include "chartmessages.h"
 #include "charts.h"
-#include "notifier.h"
-#include "numberfield.h"
-#include "plotcanvas.h"
-
-#include <QLineEdit>
-#include <QPushButton>
 
 using namespace kvadrolab;
 using namespace kvadrolab::forms;
@@ -56,30 +50,19 @@ const Control kControls[] = {
 
 } // namespace
 
-CompareWindow::CompareWindow(QWidget *parent)
-    : SecondaryWindow("Pogr_compare", "Сравнение погрешностей", 10005, 9300, parent),
-      m_form(this, kControls), m_canvas(m_form.get<PlotCanvas>(QStringLiteral("Picture1")))
+CompareWindow::CompareWindow()
+    : IntervalChartWindow("Pogr_compare", "Сравнение погрешностей", 10005, 9300, kControls,
+                          "Picture1")
 {
-    m_canvas->setAccessibleDescription(chartmessages::notDrawnYet());
-    connect(m_form.get<QPushButton>(QStringLiteral("Command1")), &QPushButton::clicked, this,
-            &CompareWindow::plot);
-    m_form.setAccessibleNames({{"Text1", "Начало отрезка интегрирования a"},
-                               {"Text2", "Конец отрезка интегрирования b"}});
-    bindAction(m_form.get<QPushButton>(QStringLiteral("Command1")),
-               {m_form.get<QLineEdit>(QStringLiteral("Text1")),
-                m_form.get<QLineEdit>(QStringLiteral("Text2"))});
-    bindReturn(m_form.get<QPushButton>(QStringLiteral("toMain")));
 }
 
-void CompareWindow::plot()
+charts::ChartRefusal CompareWindow::draw(PlotCanvas &canvas, std::optional<double> a,
+                                         std::optional<double> b) const
 {
-    const auto a = readNumber(m_form.get<QLineEdit>(QStringLiteral("Text1"))->text());
-    const auto b = readNumber(m_form.get<QLineEdit>(QStringLiteral("Text2"))->text());
-    const charts::ChartRefusal refusal = charts::drawComparisonChart(*m_canvas, a, b);
-    if (refusal != charts::ChartRefusal::None) {
-        m_canvas->setAccessibleDescription(chartmessages::notDrawn(refusal));
-        notify(this, chartmessages::boundRefusal(refusal));
-        return;
-    }
-    m_canvas->setAccessibleDescription(chartmessages::comparisonDescription(*a, *b));
+    return charts::drawComparisonChart(canvas, a, b);
+}
+
+QString CompareWindow::description(double a, double b) const
+{
+    return chartmessages::comparisonDescription(a, b);
 }

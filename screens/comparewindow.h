@@ -1,22 +1,17 @@
 #pragma once
 
-#include "formbuilder.h"
-#include "secondarywindow.h"
-
-class PlotCanvas;
+#include "intervalchartwindow.h"
 
 // Both error bounds on one chart: Pogr_compare.
-class CompareWindow : public SecondaryWindow
+class CompareWindow : public IntervalChartWindow
 {
     Q_OBJECT
 
 public:
-    explicit CompareWindow(QWidget *parent = nullptr);
-
-    // "Построить".
-    void plot();
+    CompareWindow();
 
 private:
-    kvadrolab::forms::Form m_form;
-    PlotCanvas *m_canvas;
+    kvadrolab::charts::ChartRefusal draw(PlotCanvas &canvas, std::optional<double> a,
+                                         std::optional<double> b) const override;
+    QString description(double a, double b) const override;
 };

@@ -1,0 +1,41 @@
+#include "intervalchartwindow.h"
+
+#include "chartmessages.h"
+#include "notifier.h"
+#include "numberfield.h"
+#include "plotcanvas.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace kvadrolab;
+using namespace kvadrolab::forms;
+
+IntervalChartWindow::IntervalChartWindow(const char *name, const char *caption,
+                                         int clientWidthTwips, int clientHeightTwips,
+                                         std::span<const Control> controls, const char *canvas)
+    : SecondaryWindow(name, caption, clientWidthTwips, clientHeightTwips),
+      m_form(this, controls), m_canvas(m_form.get<PlotCanvas>(QString::fromUtf8(canvas)))
+{
+    m_canvas->setAccessibleDescription(chartmessages::notDrawnYet());
+    auto *build = m_form.get<QPushButton>(QStringLiteral("Command1"));
+    connect(build, &QPushButton::clicked, this, &IntervalChartWindow::plot);
+    m_form.setAccessibleNames({{"Text1", "Начало отрезка интегрирования a"},
+                               {"Text2", "Конец отрезка интегрирования b"}});
+    bindAction(build, {m_form.get<QLineEdit>(QStringLiteral("Text1")),
+                       m_form.get<QLineEdit>(QStringLiteral("Text2"))});
+    bindReturn(m_form.get<QPushButton>(QStringLiteral("toMain")));
+}
+
+void IntervalChartWindow::plot()
+{
+    const auto a = readNumber(m_form.get<QLineEdit>(QStringLiteral("Text1"))->text());
+    const auto b = readNumber(m_form.get<QLineEdit>(QStringLiteral("Text2"))->text());
+    const charts::ChartRefusal refusal = draw(*m_canvas, a, b);
+    if (refusal != charts::ChartRefusal::None) {
+        m_canvas->setAccessibleDescription(chartmessages::notDrawn(refusal));
+        notify(this, chartmessages::boundRefusal(refusal));
+        return;
+    }
+    m_canvas->setAccessibleDescription(description(*a, *b));
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "charts.h"
+#include "formbuilder.h"
+#include "secondarywindow.h"
+
+#include <optional>
+#include <span>
+
+class PlotCanvas;
+
+// What the error-bound windows share: a in Text1, b in Text2, one chart that
+// "Построить" draws from them, one message when it cannot, and a description
+// of the chart for screen readers.
+class IntervalChartWindow : public SecondaryWindow
+{
+    Q_OBJECT
+
+public:
+    // "Построить".
+    void plot();
+
+protected:
+    IntervalChartWindow(const char *name, const char *caption, int clientWidthTwips,
+                        int clientHeightTwips, std::span<const kvadrolab::forms::Control> controls,
+                        const char *canvas);
+
+    virtual kvadrolab::charts::ChartRefusal draw(PlotCanvas &canvas, std::optional<double> a,
+                                                 std::optional<double> b) const = 0;
+    // One line on what the drawn chart shows.
+    virtual QString description(double a, double b) const = 0;
+
+private:
+    kvadrolab::forms::Form m_form;
+    PlotCanvas *m_canvas;
+};
