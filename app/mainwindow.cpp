@@ -18,8 +18,7 @@ namespace {
 const Control kControls[] = {
     {"Picture1", Kind::Picture, nullptr, 0, 0, 825, 975, ":/pictures/formula.svg"},
     {"Frame1", Kind::Frame, nullptr, 240, 240, 7695, 5535, "", 0, Opaque},
-    {"Label6", Kind::Label, "Frame1", 1800, 240, 4215, 255,
-     "Министерство образования и науки"},
+    {"Label6", Kind::Label, "Frame1", 1800, 240, 4215, 255, "Министерство образования и науки"},
     {"Label1", Kind::Label, "Frame1", 4920, 600, 2535, 255, "Кафедра …, университет …"},
     {"Label2", Kind::Label, "Frame1", 2400, 1440, 3135, 615, "Курсовая работа", 18},
     {"Label3", Kind::Label, "Frame1", 1920, 1920, 3975, 615,
@@ -36,7 +35,8 @@ constexpr int kClientHeight = 6420;
 
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_navigator(new Navigator(this, this))
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent), m_navigator(new Navigator(this, this))
 {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("Главная"));

@@ -2,9 +2,7 @@
 
 #include "secondarywindow.h"
 
-Navigator::Navigator(QWidget *mainWindow, QObject *parent) : QObject(parent), m_main(mainWindow)
-{
-}
+Navigator::Navigator(QWidget *mainWindow, QObject *parent) : QObject(parent), m_main(mainWindow) {}
 
 Navigator::~Navigator()
 {

@@ -29,7 +29,6 @@ double simpsonBound(double a, double b, int n)
     return t / q;
 }
 
-
 Checked<Curve> boundCurve(BoundFunction bound, double a, double b)
 {
     if (!std::isfinite(a) || !std::isfinite(b))

@@ -10,10 +10,11 @@ const QString kSansSerif = QStringLiteral("MS Sans Serif");
 
 void installFontSubstitutes()
 {
-    QFont::insertSubstitutions(kSansSerif,
-                               QStringList() << QStringLiteral("Liberation Sans") << QStringLiteral("Arial"));
+    QFont::insertSubstitutions(kSansSerif, QStringList() << QStringLiteral("Liberation Sans")
+                                                         << QStringLiteral("Arial"));
     QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
-                               QStringList() << QStringLiteral("Liberation Serif") << QStringLiteral("Times"));
+                               QStringList() << QStringLiteral("Liberation Serif")
+                                             << QStringLiteral("Times"));
 }
 
 QFont designFont(double points)

@@ -33,8 +33,7 @@ bool labelFits(const QFont &font, const QString &text, int width, int height, Qt
 }
 
 // The smallest width, not less than the designed one, at which the text fits.
-int widthToFit(const QFont &font, const QString &text, int width, int height,
-               Qt::Alignment align)
+int widthToFit(const QFont &font, const QString &text, int width, int height, Qt::Alignment align)
 {
     if (labelFits(font, text, width, height, align))
         return width;
@@ -142,9 +141,9 @@ QWidget *Form::create(const Control &c, QWidget *parent)
         const int width = (c.flags & Thick5) ? 5 : (c.flags & Thick2) ? 2 : 1;
         const QColor colour =
             (c.flags & Red) ? QColor(255, 0, 0) : parent->palette().color(QPalette::WindowText);
-        auto *line = new StaticLine(QPoint(toPixels(c.left), toPixels(c.top)),
-                                    QPoint(toPixels(c.width), toPixels(c.height)), width, colour,
-                                    parent);
+        auto *line =
+            new StaticLine(QPoint(toPixels(c.left), toPixels(c.top)),
+                           QPoint(toPixels(c.width), toPixels(c.height)), width, colour, parent);
         return line; // places itself
     }
     }

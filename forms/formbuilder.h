@@ -14,7 +14,10 @@ namespace kvadrolab::forms {
 
 // 1440 twips to the inch, 96 logical pixels to the inch.
 inline constexpr int kTwipsPerPixel = 15;
-constexpr int px(int twips) { return twips / kTwipsPerPixel; }
+constexpr int px(int twips)
+{
+    return twips / kTwipsPerPixel;
+}
 
 enum class Kind {
     Frame,   // a group box, with or without caption
@@ -67,8 +70,8 @@ public:
 
     // The names assistive technology announces for controls that show no
     // caption of their own (fields, mostly): {object name, spoken name}.
-    void setAccessibleNames(
-        std::initializer_list<std::pair<const char *, const char *>> names) const;
+    void
+    setAccessibleNames(std::initializer_list<std::pair<const char *, const char *>> names) const;
 
     // Controls whose caption did not fit at the designed size and were
     // widened to the right (their left and top stay).

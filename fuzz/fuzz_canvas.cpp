@@ -94,9 +94,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 return 0;
             const bool representable =
                 hasFloat(v[0]) && hasFloat(v[1]) && hasFloat(v[2]) && hasFloat(v[3]);
-            const bool drawn = op % 4 == 1
-                                   ? canvas->drawLine(v[0], v[1], v[2], v[3])
-                                   : canvas->drawLine(v[0], v[1], v[2], v[3], PlotCanvas::rgb(255, 0, 0));
+            const bool drawn =
+                op % 4 == 1 ? canvas->drawLine(v[0], v[1], v[2], v[3])
+                            : canvas->drawLine(v[0], v[1], v[2], v[3], PlotCanvas::rgb(255, 0, 0));
             if (drawn != representable)
                 __builtin_trap();
             break;

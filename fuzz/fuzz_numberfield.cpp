@@ -19,7 +19,8 @@ namespace {
 
 const std::regex &grammar()
 {
-    static const std::regex re(R"(^\s*[+\-]?([0-9]+([.,][0-9]*)?|[.,][0-9]+)([eE][+\-]?[0-9]+)?\s*$)");
+    static const std::regex re(
+        R"(^\s*[+\-]?([0-9]+([.,][0-9]*)?|[.,][0-9]+)([eE][+\-]?[0-9]+)?\s*$)");
     return re;
 }
 

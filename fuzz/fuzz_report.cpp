@@ -24,8 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     std::memcpy(values, data, sizeof values);
     const bool simpson = data[sizeof values] & 1;
-    const QString nField = QString::fromUtf8(reinterpret_cast<const char *>(data) + sizeof values + 1,
-                                             qsizetype(size - sizeof values - 1));
+    const QString nField =
+        QString::fromUtf8(reinterpret_cast<const char *>(data) + sizeof values + 1,
+                          qsizetype(size - sizeof values - 1));
 
     // As the window fills it in: I and E formatted, n read if it is a number.
     const auto n = forms::readNumber(nField);

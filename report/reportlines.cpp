@@ -60,7 +60,8 @@ QByteArray encodeLine(const QString &line)
         const QByteArray one = encoder.encode(ch);
         // A control character (a line break pasted into n, say) would break
         // the seven-line layout that readers of the report rely on.
-        const bool control = ch.size() == 1 && (ch.at(0).unicode() < 0x20 || ch.at(0).unicode() == 0x7f);
+        const bool control =
+            ch.size() == 1 && (ch.at(0).unicode() < 0x20 || ch.at(0).unicode() == 0x7f);
         const bool exact = !control && one.size() == 1 && QString(decoder.decode(one)) == ch;
         bytes += exact ? one : QByteArray("?");
         encoder.resetState();

@@ -146,7 +146,8 @@ ComputationWindow::ComputationWindow(const Config &config, QWidget *parent)
             &ComputationWindow::compute);
     connect(m_form.get<QPushButton>("Command2"), &QPushButton::clicked, this,
             &ComputationWindow::saveReport);
-    bindAction(m_form.get<QPushButton>("Command1"), {field("Text1"), field("Text2"), field("Text3")});
+    bindAction(m_form.get<QPushButton>("Command1"),
+               {field("Text1"), field("Text2"), field("Text3")});
     bindReturn(m_form.get<QPushButton>("toMain"));
 }
 

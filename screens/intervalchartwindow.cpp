@@ -14,8 +14,8 @@ using namespace kvadrolab::forms;
 IntervalChartWindow::IntervalChartWindow(const char *name, const char *caption,
                                          int clientWidthTwips, int clientHeightTwips,
                                          std::span<const Control> controls, const char *canvas)
-    : SecondaryWindow(name, caption, clientWidthTwips, clientHeightTwips),
-      m_form(this, controls), m_canvas(m_form.get<PlotCanvas>(QString::fromUtf8(canvas)))
+    : SecondaryWindow(name, caption, clientWidthTwips, clientHeightTwips), m_form(this, controls),
+      m_canvas(m_form.get<PlotCanvas>(QString::fromUtf8(canvas)))
 {
     m_canvas->setAccessibleDescription(chartmessages::notDrawnYet());
     auto *build = m_form.get<QPushButton>(QStringLiteral("Command1"));

@@ -25,7 +25,8 @@ void SecondaryWindow::bindReturn(QPushButton *toMain)
     connect(escape, &QShortcut::activated, toMain, &QPushButton::click);
 }
 
-void SecondaryWindow::bindAction(QPushButton *action, std::initializer_list<QLineEdit *> numberFields)
+void SecondaryWindow::bindAction(QPushButton *action,
+                                 std::initializer_list<QLineEdit *> numberFields)
 {
     for (QLineEdit *field : numberFields)
         connect(field, &QLineEdit::returnPressed, action, &QPushButton::click);

@@ -5,10 +5,9 @@ class SecondaryWindow;
 // The seven windows reached from the main window's menu.
 enum class WindowId { Int_c_t, Int_c_s, Int_g, Pogr_t, Pogr_s, Pogr_compare, About };
 
-inline constexpr WindowId kAllWindows[] = {WindowId::Int_c_t, WindowId::Int_c_s,
-                                           WindowId::Int_g,   WindowId::Pogr_t,
-                                           WindowId::Pogr_s,  WindowId::Pogr_compare,
-                                           WindowId::About};
+inline constexpr WindowId kAllWindows[] = {
+    WindowId::Int_c_t, WindowId::Int_c_s,      WindowId::Int_g, WindowId::Pogr_t,
+    WindowId::Pogr_s,  WindowId::Pogr_compare, WindowId::About};
 
 // Creates the window in its designed initial state, with no parent.
 SecondaryWindow *createWindow(WindowId id);

@@ -35,8 +35,12 @@ void walk(QAccessibleInterface *iface, const QString &path, QList<Found> &out)
     const bool reachable = widget && widget->isVisibleTo(widget->window()) && widget->isEnabled() &&
                            (widget->focusPolicy() & Qt::TabFocus);
     const QString here = path + QLatin1Char('/') + (object ? object->objectName() : QString());
-    out << Found{widget, here, iface->role(), iface->text(QAccessible::Name),
-                 iface->text(QAccessible::Description), reachable};
+    out << Found{widget,
+                 here,
+                 iface->role(),
+                 iface->text(QAccessible::Name),
+                 iface->text(QAccessible::Description),
+                 reachable};
     for (int i = 0; i < iface->childCount(); ++i)
         walk(iface->child(i), here, out);
 }
@@ -94,7 +98,8 @@ void AccessibilityTest::everyWindow()
     QWidget *w = m_main;
     if (window >= 0) {
         const WindowId id = kAllWindows[window];
-        id == WindowId::About ? m_main->navigator()->openAbout() : m_main->navigator()->openWindow(id);
+        id == WindowId::About ? m_main->navigator()->openAbout()
+                              : m_main->navigator()->openWindow(id);
         w = m_main->navigator()->existing(id);
         // Draw whatever the window draws, so its canvases have something to say.
         if (auto *action = w->findChild<QPushButton *>(QStringLiteral("Command1")))

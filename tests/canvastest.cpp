@@ -260,7 +260,8 @@ void TestCanvas::printTextAtTopLeftAndOneLineDown()
                 top = std::min(top, y), left = std::min(left, x);
     const qreal dpr = img.devicePixelRatio();
     // The glyphs start within a couple of pixels of the upper-left corner.
-    QVERIFY2(top <= 6 * dpr && left <= 3 * dpr, qPrintable(QStringLiteral("%1,%2").arg(left).arg(top)));
+    QVERIFY2(top <= 6 * dpr && left <= 3 * dpr,
+             qPrintable(QStringLiteral("%1,%2").arg(left).arg(top)));
     QCOMPARE(canvas.accessibleName(), QStringLiteral("0,1804789886"));
     // The next line starts at the left edge, one line height down.
     QCOMPARE(canvas.currentX(), 0.0);
@@ -285,8 +286,8 @@ void TestCanvas::pixelsSurviveHidingAndRepainting()
     c.canvas.repaint();
     QCOMPARE(c.canvas.image(), drawn);
     // What the screen shows is the backing image inside the border.
-    const QImage shown = c.canvas.grab(c.canvas.contentsRect()).toImage().convertToFormat(
-        QImage::Format_RGB32);
+    const QImage shown =
+        c.canvas.grab(c.canvas.contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shown.size(), drawn.size());
     QCOMPARE(pixelsOf(shown, kRed).size(), c.W());
 }

@@ -99,10 +99,14 @@ void TestCore::trapezoidWorkedValues_data()
     QTest::addColumn<double>("n");
     QTest::addColumn<QString>("integral");
     QTest::addColumn<QString>("deviation");
-    QTest::newRow("n=600 default") << 600.0 << "0.1804789886" << "-0.0000000339";
-    QTest::newRow("n=10") << 10.0 << "0.1804968885" << "0.0000178660";
-    QTest::newRow("n=100") << 100.0 << "0.1804778481" << "-0.0000011744";
-    QTest::newRow("n=1000 largest") << 1000.0 << "0.1804790103" << "-0.0000000122";
+    QTest::newRow("n=600 default") << 600.0 << "0.1804789886"
+                                   << "-0.0000000339";
+    QTest::newRow("n=10") << 10.0 << "0.1804968885"
+                          << "0.0000178660";
+    QTest::newRow("n=100") << 100.0 << "0.1804778481"
+                           << "-0.0000011744";
+    QTest::newRow("n=1000 largest") << 1000.0 << "0.1804790103"
+                                    << "-0.0000000122";
 }
 
 void TestCore::trapezoidWorkedValues()
@@ -148,7 +152,8 @@ void TestCore::trapezoidExactOnStraightLines()
         const double h = 5.0 / n;
         for (int i = 0; i <= n; ++i)
             y[i] = 3 * (-1 + i * h) - 2;
-        QVERIFY2(std::fabs(compositeTrapezoid(y, h) - 12.5) < 1e-12, qPrintable(QString::number(n)));
+        QVERIFY2(std::fabs(compositeTrapezoid(y, h) - 12.5) < 1e-12,
+                 qPrintable(QString::number(n)));
     }
 }
 
@@ -161,7 +166,8 @@ void TestCore::simpsonExactOnCubics()
             const double x = 3.0 * i / n;
             y[i] = x * x * x - 2 * x * x + 1;
         }
-        QVERIFY2(std::fabs(compositeSimpson(y, 0, 3) - 5.25) < 1e-12, qPrintable(QString::number(n)));
+        QVERIFY2(std::fabs(compositeSimpson(y, 0, 3) - 5.25) < 1e-12,
+                 qPrintable(QString::number(n)));
     }
 }
 
@@ -253,11 +259,11 @@ void TestCore::refusals_data()
     QTest::newRow("b=-5") << 6.0 << -5.0 << 1000.0 << true << Refusal::NodeNotPositive;
     QTest::newRow("a=nan") << nan << 6.0 << 10.0 << false << Refusal::NonFiniteInput;
     QTest::newRow("b=inf") << 1.0 << inf << 10.0 << true << Refusal::NonFiniteInput;
-    QTest::newRow("a tiny, f overflows") << 1e-300 << 6.0 << 600.0 << false
-                                         << Refusal::NonFiniteResult;
+    QTest::newRow("a tiny, f overflows")
+        << 1e-300 << 6.0 << 600.0 << false << Refusal::NonFiniteResult;
     QTest::newRow("a tiny, simpson") << 1e-300 << 6.0 << 600.0 << true << Refusal::NonFiniteResult;
-    QTest::newRow("interval overflows") << 1e-10 << 1.7e308 << 2.0 << false
-                                        << Refusal::NonFiniteResult;
+    QTest::newRow("interval overflows")
+        << 1e-10 << 1.7e308 << 2.0 << false << Refusal::NonFiniteResult;
 }
 
 void TestCore::refusals()
@@ -350,11 +356,10 @@ void TestCore::boundCurveRefusals_data()
     QTest::newRow("b=-inf") << true << 1.0 << -std::numeric_limits<double>::infinity()
                             << Refusal::NonFiniteInput;
     QTest::newRow("trapezoid, b-a=2e14") << false << 0.0 << 2e14 << Refusal::BeyondSinglePrecision;
-    QTest::newRow("trapezoid, b-a=-2e14") << false << 2e14 << 0.0
-                                          << Refusal::BeyondSinglePrecision;
+    QTest::newRow("trapezoid, b-a=-2e14") << false << 2e14 << 0.0 << Refusal::BeyondSinglePrecision;
     QTest::newRow("simpson, b-a=1e9") << true << 0.0 << 1e9 << Refusal::BeyondSinglePrecision;
-    QTest::newRow("difference overflows") << false << -1e308 << 1e308
-                                          << Refusal::BeyondSinglePrecision;
+    QTest::newRow("difference overflows")
+        << false << -1e308 << 1e308 << Refusal::BeyondSinglePrecision;
     QTest::newRow("fits: trapezoid, b-a=1e14") << false << 0.0 << 1e14 << Refusal::None;
     QTest::newRow("fits: simpson, b-a=1e8") << true << 0.0 << 1e8 << Refusal::None;
 }

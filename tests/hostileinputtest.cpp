@@ -43,23 +43,48 @@ const QList<Target> &targets()
 
 QStringList hostileTexts()
 {
-    return {
-        QString(), QStringLiteral("   "), QStringLiteral("abc"), QStringLiteral("12abc"),
-        QStringLiteral("1,5"), QStringLiteral("1.5"), QStringLiteral("1,5,5"),
-        QStringLiteral("1..5"), QStringLiteral("1,5.5"), QStringLiteral("+2"), QStringLiteral("-2"),
-        QString::fromUtf8("\u22122"), QStringLiteral("--2"), QStringLiteral("1e308"),
-        QStringLiteral("-1e308"), QStringLiteral("1e-320"), QStringLiteral("-1e-320"),
-        QStringLiteral("1e-400"), QStringLiteral("1e400"), QStringLiteral("1e99999999999999"),
-        QStringLiteral("inf"), QStringLiteral("-Infinity"), QStringLiteral("nan"),
-        QStringLiteral("NaN"), QStringLiteral("0x10"), QStringLiteral("1 000"),
-        QStringLiteral("1e"), QStringLiteral("e5"), QStringLiteral(","), QStringLiteral("."),
-        QStringLiteral("-"), QString(400, QLatin1Char('9')),
-        QStringLiteral("0,") + QString(400, QLatin1Char('0')) + QLatin1Char('1'),
-        QString::fromUtf8("\uff16"),       // fullwidth digit six
-        QString::fromUtf8("\u0663"),       // Arabic-Indic digit three
-        QString::fromUtf8("6\U0001F600"), // emoji
-        QString::fromUtf8("\u03a9"), QString::fromUtf8("\u0661\u0660"), QStringLiteral("0"),
-        QStringLiteral("-0"), QStringLiteral("7"), QStringLiteral(" 7 ")};
+    return {QString(),
+            QStringLiteral("   "),
+            QStringLiteral("abc"),
+            QStringLiteral("12abc"),
+            QStringLiteral("1,5"),
+            QStringLiteral("1.5"),
+            QStringLiteral("1,5,5"),
+            QStringLiteral("1..5"),
+            QStringLiteral("1,5.5"),
+            QStringLiteral("+2"),
+            QStringLiteral("-2"),
+            QString::fromUtf8("\u22122"),
+            QStringLiteral("--2"),
+            QStringLiteral("1e308"),
+            QStringLiteral("-1e308"),
+            QStringLiteral("1e-320"),
+            QStringLiteral("-1e-320"),
+            QStringLiteral("1e-400"),
+            QStringLiteral("1e400"),
+            QStringLiteral("1e99999999999999"),
+            QStringLiteral("inf"),
+            QStringLiteral("-Infinity"),
+            QStringLiteral("nan"),
+            QStringLiteral("NaN"),
+            QStringLiteral("0x10"),
+            QStringLiteral("1 000"),
+            QStringLiteral("1e"),
+            QStringLiteral("e5"),
+            QStringLiteral(","),
+            QStringLiteral("."),
+            QStringLiteral("-"),
+            QString(400, QLatin1Char('9')),
+            QStringLiteral("0,") + QString(400, QLatin1Char('0')) + QLatin1Char('1'),
+            QString::fromUtf8("\uff16"),      // fullwidth digit six
+            QString::fromUtf8("\u0663"),      // Arabic-Indic digit three
+            QString::fromUtf8("6\U0001F600"), // emoji
+            QString::fromUtf8("\u03a9"),
+            QString::fromUtf8("\u0661\u0660"),
+            QStringLiteral("0"),
+            QStringLiteral("-0"),
+            QStringLiteral("7"),
+            QStringLiteral(" 7 ")};
 }
 
 bool blank(PlotCanvas *canvas)
@@ -150,7 +175,8 @@ void HostileInputTest::everyField()
     QFETCH(QString, field);
     QFETCH(QString, text);
     const Target &t = targets()[target];
-    t.id == WindowId::About ? m_main->navigator()->openAbout() : m_main->navigator()->openWindow(t.id);
+    t.id == WindowId::About ? m_main->navigator()->openAbout()
+                            : m_main->navigator()->openWindow(t.id);
     SecondaryWindow *w = m_main->navigator()->existing(t.id);
     QVERIFY(w);
     auto *edit = w->findChild<QLineEdit *>(field);

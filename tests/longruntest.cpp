@@ -84,7 +84,7 @@ void LongRunTest::memoryStaysFlat()
         round(main, dir.path());
     const qint64 after = residentBytes();
     std::printf("resident memory: %.2f MiB after warm-up, %.2f MiB after %d more rounds\n",
-          before / 1048576.0, after / 1048576.0, rounds);
+                before / 1048576.0, after / 1048576.0, rounds);
     // Two saves a round, each confirmed: the rounds really ran.
     QCOMPARE(m_messages, 2 * (rounds + 20));
     // Twelve presses and seven window changes a round: a leak of some 40

@@ -174,21 +174,28 @@ void TestNavigation::menuOpensEachWindow_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QSize>("client");
     QTest::addColumn<QRect>("toMain");
-    QTest::newRow("Методом трапеций") << QString::fromUtf8("mnuInt_\u0441_t") << "Int_c_t"
-                                      << "Решение методом трапеций" << QSize(530, 416)
-                                      << QRect(432, 368, 89, 33);
-    QTest::newRow("Методом Симпсона") << QString::fromUtf8("mnuInt_\u0441_s") << "Int_c_s"
-                                      << "Решение методом Симпсона" << QSize(534, 417)
-                                      << QRect(432, 368, 89, 33);
-    QTest::newRow("График") << "mnuInt_g" << "Int_g" << "График изучаемой функции"
-                            << QSize(478, 460) << QRect(368, 408, 89, 33);
-    QTest::newRow("Метода трапеций") << "mnuInt_p_t" << "Pogr_t" << "Погрешность метода трапеций"
-                                     << QSize(616, 481) << QRect(480, 432, 89, 33);
-    QTest::newRow("Метода Симпсона") << "mnuInt_p_s" << "Pogr_s" << "Погрешность метода Симпсона"
-                                     << QSize(611, 468) << QRect(480, 424, 89, 33);
-    QTest::newRow("Сравнить методы") << "mnuInt_p_compare" << "Pogr_compare"
-                                     << "Сравнение погрешностей" << QSize(667, 620)
-                                     << QRect(536, 576, 89, 33);
+    QTest::newRow("Методом трапеций")
+        << QString::fromUtf8("mnuInt_\u0441_t") << "Int_c_t"
+        << "Решение методом трапеций" << QSize(530, 416) << QRect(432, 368, 89, 33);
+    QTest::newRow("Методом Симпсона")
+        << QString::fromUtf8("mnuInt_\u0441_s") << "Int_c_s"
+        << "Решение методом Симпсона" << QSize(534, 417) << QRect(432, 368, 89, 33);
+    QTest::newRow("График") << "mnuInt_g"
+                            << "Int_g"
+                            << "График изучаемой функции" << QSize(478, 460)
+                            << QRect(368, 408, 89, 33);
+    QTest::newRow("Метода трапеций")
+        << "mnuInt_p_t"
+        << "Pogr_t"
+        << "Погрешность метода трапеций" << QSize(616, 481) << QRect(480, 432, 89, 33);
+    QTest::newRow("Метода Симпсона")
+        << "mnuInt_p_s"
+        << "Pogr_s"
+        << "Погрешность метода Симпсона" << QSize(611, 468) << QRect(480, 424, 89, 33);
+    QTest::newRow("Сравнить методы")
+        << "mnuInt_p_compare"
+        << "Pogr_compare"
+        << "Сравнение погрешностей" << QSize(667, 620) << QRect(536, 576, 89, 33);
 }
 
 void TestNavigation::menuOpensEachWindow()
