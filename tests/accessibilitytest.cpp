@@ -2,7 +2,7 @@
 // tree. A control the user can reach must have a role and a name; pictures
 // name their formula; canvases say what they show once something is drawn.
 
-#include "application.h"
+#include "apptest.h"
 #include "mainwindow.h"
 #include "navigator.h"
 #include "notifier.h"
@@ -153,10 +153,7 @@ void AccessibilityTest::resultsAreReadAloud()
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    kvadrolab::configureApplication(app);
-    AccessibilityTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runAppTest<AccessibilityTest>(argc, argv);
 }
 
 #include "accessibilitytest.moc"

@@ -1,7 +1,7 @@
 // The error-bound charts (Pogr_t, Pogr_s) and their comparison (Pogr_compare),
 // pressed as a user presses them and read back from the canvas's pixels.
 
-#include "application.h"
+#include "apptest.h"
 #include "boundwindow.h"
 #include "comparewindow.h"
 #include "notifier.h"
@@ -324,10 +324,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    kvadrolab::configureApplication(app);
-    TestBoundCharts test;
-    return QTest::qExec(&test, argc, argv);
+    return runAppTest<TestBoundCharts>(argc, argv);
 }
 
 #include "boundchartstest.moc"

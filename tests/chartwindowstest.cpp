@@ -1,7 +1,7 @@
 // The chart windows and About as designed: controls where the design puts
 // them, with their texts, fonts, lines and pictures; About beside Main.
 
-#include "application.h"
+#include "apptest.h"
 #include "formulapicture.h"
 #include "mainwindow.h"
 #include "navigator.h"
@@ -309,10 +309,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    kvadrolab::configureApplication(app);
-    TestChartWindows test;
-    return QTest::qExec(&test, argc, argv);
+    return runAppTest<TestChartWindows>(argc, argv);
 }
 
 #include "chartwindowstest.moc"

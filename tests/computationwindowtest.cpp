@@ -3,7 +3,7 @@
 // show.
 
 #include "computationwindow.h"
-#include "application.h"
+#include "apptest.h"
 #include "mainwindow.h"
 #include "navigator.h"
 #include "notifier.h"
@@ -804,10 +804,7 @@ void ComputationWindowTest::windowsReportTheirOwnComputations()
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    kvadrolab::configureApplication(app);
-    ComputationWindowTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runAppTest<ComputationWindowTest>(argc, argv);
 }
 
 #include "computationwindowtest.moc"

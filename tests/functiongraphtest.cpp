@@ -2,7 +2,7 @@
 // steps it refuses, and the canvas's per-column reduction against drawing
 // every segment.
 
-#include "application.h"
+#include "apptest.h"
 #include "charts.h"
 #include "functiongraphwindow.h"
 #include "notifier.h"
@@ -367,10 +367,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    kvadrolab::configureApplication(app);
-    TestFunctionGraph test;
-    return QTest::qExec(&test, argc, argv);
+    return runAppTest<TestFunctionGraph>(argc, argv);
 }
 
 #include "functiongraphtest.moc"

@@ -3,7 +3,7 @@
 // shows a result or exactly one message (never both, never a half-drawn
 // picture), returns promptly, and leaves the window working.
 
-#include "application.h"
+#include "apptest.h"
 #include "mainwindow.h"
 #include "navigator.h"
 #include "notifier.h"
@@ -208,10 +208,7 @@ void HostileInputTest::everyField()
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    kvadrolab::configureApplication(app);
-    HostileInputTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runAppTest<HostileInputTest>(argc, argv);
 }
 
 #include "hostileinputtest.moc"

@@ -2,7 +2,7 @@
 // window's own action button, and the menu leads to every window from the
 // keyboard alone.
 
-#include "application.h"
+#include "apptest.h"
 #include "mainwindow.h"
 #include "navigator.h"
 #include "notifier.h"
@@ -116,10 +116,7 @@ void KeyboardTest::menuByKeyboardOpensAWindow()
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    kvadrolab::configureApplication(app);
-    KeyboardTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runAppTest<KeyboardTest>(argc, argv);
 }
 
 #include "keyboardtest.moc"

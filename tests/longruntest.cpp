@@ -1,7 +1,7 @@
 // A long session: every window opened, every button pressed, round after
 // round. Memory must not grow with the number of rounds.
 
-#include "application.h"
+#include "apptest.h"
 #include "mainwindow.h"
 #include "navigator.h"
 #include "notifier.h"
@@ -97,10 +97,7 @@ void LongRunTest::memoryStaysFlat()
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    kvadrolab::configureApplication(app);
-    LongRunTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runAppTest<LongRunTest>(argc, argv);
 }
 
 #include "longruntest.moc"

@@ -2,7 +2,7 @@
 // the menu as it is clicked, single instances, title-bar closing, and the
 // ways out of the program.
 
-#include "application.h"
+#include "apptest.h"
 #include "mainwindow.h"
 #include "navigator.h"
 #include "secondarywindow.h"
@@ -351,12 +351,7 @@ void TestNavigation::exitEndsTheProgram()
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    kvadrolab::configureApplication(app);
-    // Hidden windows must not end the program by themselves.
-    app.setQuitOnLastWindowClosed(true);
-    TestNavigation test;
-    return QTest::qExec(&test, argc, argv);
+    return runAppTest<TestNavigation>(argc, argv);
 }
 
 #include "navigationtest.moc"
