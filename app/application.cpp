@@ -1,7 +1,7 @@
-#include "application.h"
+#include "app/application.h"
 
-#include "accessibility.h"
-#include "fonts.h"
+#include "forms/accessibility.h"
+#include "forms/fonts.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,7 +1,9 @@
-#include "application.h"
-#include "mainwindow.h"
+#include "app/application.h"
+#include "app/mainwindow.h"
 
 #include <QApplication>
+
+using namespace kvadrolab;
 
 int main(int argc, char *argv[])
 {

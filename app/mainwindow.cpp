@@ -1,6 +1,6 @@
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "navigator.h"
+#include "app/navigator.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
+
+namespace kvadrolab {
 
 using namespace kvadrolab::forms;
 
@@ -116,3 +118,5 @@ void MainWindow::closeEvent(QCloseEvent *event)
     event->accept();
     endProgram();
 }
+
+} // namespace kvadrolab

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "formbuilder.h"
+#include "forms/formbuilder.h"
 
 #include <QMainWindow>
 
 #include <memory>
+
+namespace kvadrolab {
 
 class Navigator;
 
@@ -31,3 +33,5 @@ private:
     Navigator *m_navigator;
     std::unique_ptr<kvadrolab::forms::Form> m_form;
 };
+
+} // namespace kvadrolab

@@ -1,6 +1,8 @@
-#include "navigator.h"
+#include "app/navigator.h"
 
-#include "secondarywindow.h"
+#include "screens/secondarywindow.h"
+
+namespace kvadrolab {
 
 Navigator::Navigator(QWidget *mainWindow, QObject *parent) : QObject(parent), m_main(mainWindow) {}
 
@@ -49,3 +51,5 @@ void Navigator::returnToMain(SecondaryWindow *source)
     m_main->show();
     source->hide();
 }
+
+} // namespace kvadrolab

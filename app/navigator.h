@@ -1,12 +1,14 @@
 #pragma once
 
-#include "windows.h"
+#include "screens/windowcatalog.h"
 
 #include <QObject>
 
 #include <map>
 
 class QWidget;
+
+namespace kvadrolab {
 class SecondaryWindow;
 
 // Creates each secondary window the first time it is opened and afterwards
@@ -35,3 +37,5 @@ private:
     QWidget *m_main;
     std::map<WindowId, SecondaryWindow *> m_windows;
 };
+
+} // namespace kvadrolab

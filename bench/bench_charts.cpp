@@ -1,10 +1,10 @@
 // "Построить" on each chart window, as the user presses it, and the memory
 // the finest function graph needs.
 
-#include "application.h"
-#include "boundwindow.h"
-#include "comparewindow.h"
-#include "functiongraphwindow.h"
+#include "app/application.h"
+#include "screens/boundwindow.h"
+#include "screens/comparewindow.h"
+#include "screens/functiongraphwindow.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -18,6 +18,8 @@
 #include <cstdlib>
 #include <new>
 #include <vector>
+
+using namespace kvadrolab;
 
 // Heap use of this process, for the memory figure: every allocation through
 // operator new is counted, with its high-water mark.

@@ -1,6 +1,6 @@
 // The quadrature rules over the largest sample table, 1001 points.
 
-#include "quadrature.h"
+#include "core/quadrature.h"
 
 #include <QTest>
 

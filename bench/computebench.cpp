@@ -2,14 +2,16 @@
 // whole press (clearing both result areas, reading the fields, the rule,
 // printing both numbers) and the rule alone.
 
-#include "application.h"
-#include "computationwindow.h"
-#include "quadrature.h"
+#include "app/application.h"
+#include "core/quadrature.h"
+#include "screens/computationwindow.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+using namespace kvadrolab;
 
 class ComputeBench : public QObject
 {

@@ -1,6 +1,6 @@
-#include "plotcanvas.h"
+#include "canvas/plotcanvas.h"
 
-#include "single.h"
+#include "core/single.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -9,7 +9,7 @@
 #include <cmath>
 #include <limits>
 
-using namespace kvadrolab;
+namespace kvadrolab {
 
 PlotCanvas::Colour PlotCanvas::rgb(int red, int green, int blue)
 {
@@ -278,3 +278,5 @@ void PlotCanvas::resizeEvent(QResizeEvent *event)
     QFrame::resizeEvent(event);
     ensureImage();
 }
+
+} // namespace kvadrolab

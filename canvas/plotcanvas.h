@@ -1,12 +1,14 @@
 #pragma once
 
-#include "raster.h"
+#include "canvas/raster.h"
 
 #include <QFrame>
 #include <QImage>
 #include <QStringList>
 
 #include <vector>
+
+namespace kvadrolab {
 
 // A picture area that charts and results are drawn on, in immediate mode:
 // clear, setScale, drawLine, printText. It keeps its pixels in a backing image
@@ -119,3 +121,5 @@ private:
     Colour m_backColor = 0;
     QStringList m_printed;
 };
+
+} // namespace kvadrolab

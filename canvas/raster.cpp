@@ -1,4 +1,4 @@
-#include "raster.h"
+#include "canvas/raster.h"
 
 #include <algorithm>
 #include <cmath>

@@ -49,4 +49,4 @@ template <typename Span> void forEachColumn(const PixelSegment &s, Span &&span);
 
 } // namespace kvadrolab::raster
 
-#include "raster_impl.h"
+#include "canvas/raster_impl.h"

@@ -1,6 +1,6 @@
-#include "errorbound.h"
+#include "core/errorbound.h"
 
-#include "single.h"
+#include "core/single.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "integrand.h"
+#include "core/integrand.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
-#include "quadrature.h"
+#include "core/quadrature.h"
 
-#include "integrand.h"
+#include "core/integrand.h"
 
 #include <algorithm>
 #include <cmath>

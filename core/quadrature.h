@@ -1,6 +1,6 @@
 #pragma once
 
-#include "refusal.h"
+#include "core/refusal.h"
 
 #include <array>
 #include <span>

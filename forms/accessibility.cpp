@@ -1,7 +1,7 @@
-#include "accessibility.h"
+#include "forms/accessibility.h"
 
-#include "formulapicture.h"
-#include "plotcanvas.h"
+#include "canvas/plotcanvas.h"
+#include "forms/formulapicture.h"
 
 #include <QAccessibleWidget>
 
@@ -9,11 +9,11 @@ namespace kvadrolab::forms {
 
 namespace {
 
-QAccessibleInterface *graphics(const QString &className, QObject *object)
+// Decided by type, not by class name, so that a renamed or namespaced class
+// keeps its role.
+QAccessibleInterface *graphics(const QString &, QObject *object)
 {
-    if (!object->isWidgetType())
-        return nullptr;
-    if (className == QLatin1String("FormulaPicture") || className == QLatin1String("PlotCanvas"))
+    if (qobject_cast<FormulaPicture *>(object) || qobject_cast<PlotCanvas *>(object))
         return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
     return nullptr;
 }

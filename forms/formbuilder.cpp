@@ -1,9 +1,9 @@
-#include "formbuilder.h"
+#include "forms/formbuilder.h"
 
-#include "fonts.h"
-#include "formulapicture.h"
-#include "plotcanvas.h"
-#include "staticline.h"
+#include "canvas/plotcanvas.h"
+#include "forms/fonts.h"
+#include "forms/formulapicture.h"
+#include "forms/staticline.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,8 +1,10 @@
-#include "formulapicture.h"
+#include "forms/formulapicture.h"
 
 #include <QHash>
 #include <QPainter>
 #include <qdrawutil.h>
+
+namespace kvadrolab {
 
 namespace {
 
@@ -52,3 +54,5 @@ void FormulaPicture::paintEvent(QPaintEvent *)
     // Vector all the way down: sharp at any device pixel ratio.
     m_renderer.render(&p, QRectF(origin, QSizeF(m_renderer.defaultSize())));
 }
+
+} // namespace kvadrolab

@@ -3,6 +3,8 @@
 #include <QSvgRenderer>
 #include <QWidget>
 
+namespace kvadrolab {
+
 // A fixed formula picture: a vector image drawn at its own size from the
 // box's upper-left corner; whatever does not fit the box is cut off.
 class FormulaPicture : public QWidget
@@ -23,3 +25,5 @@ private:
     QSvgRenderer m_renderer;
     bool m_bordered;
 };
+
+} // namespace kvadrolab

@@ -1,4 +1,4 @@
-#include "notifier.h"
+#include "forms/notifier.h"
 
 #include <QMessageBox>
 

@@ -1,6 +1,8 @@
-#include "staticline.h"
+#include "forms/staticline.h"
 
 #include <QPainter>
+
+namespace kvadrolab {
 
 StaticLine::StaticLine(QPoint from, QPoint to, int width, const QColor &colour, QWidget *parent)
     : QWidget(parent), m_from(from), m_to(to), m_width(width), m_colour(colour)
@@ -25,3 +27,5 @@ void StaticLine::paintEvent(QPaintEvent *)
     // Thick lines as solid rectangles: crisp at any scale, no cap guessing.
     p.fillRect(rect(), m_colour);
 }
+
+} // namespace kvadrolab

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QWidget>
 
+namespace kvadrolab {
+
 // A straight line that is part of a window's design (an axis, a rule, a
 // legend sample). It takes no input and covers only its own bounding box.
 class StaticLine : public QWidget
@@ -25,3 +27,5 @@ private:
     int m_width;
     QColor m_colour;
 };
+
+} // namespace kvadrolab

@@ -2,7 +2,7 @@
 // denormal values, zero-width scales. Nothing may crash, hang or write outside
 // the image, and drawLine must refuse exactly the coordinates without a float.
 
-#include "plotcanvas.h"
+#include "canvas/plotcanvas.h"
 
 #include <QApplication>
 
@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+
+using namespace kvadrolab;
 
 namespace {
 

@@ -4,7 +4,7 @@
 // (The reader's own tests pin down the separators, signs and locales; this
 // looks for the inputs nobody thought of.)
 
-#include "numberfield.h"
+#include "numbers/numbertext.h"
 
 #include <QString>
 
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string bytes(reinterpret_cast<const char *>(data), size);
     const QString text = QString::fromUtf8(bytes);
-    const auto value = kvadrolab::forms::readNumber(text);
+    const auto value = kvadrolab::numbers::readNumber(text);
 
     // The oracle sees the same text with U+2212 as '-' and only ASCII spaces.
     QString plain = text.trimmed();

@@ -2,8 +2,8 @@
 // arbitrary n field, encoded in memory (never a path on disk). Whatever the
 // input, the report stays seven lines of Windows-1251 with its fixed fields.
 
-#include "numberfield.h"
-#include "reportlines.h"
+#include "numbers/numbertext.h"
+#include "report/reportlines.h"
 
 #include <QCoreApplication>
 
@@ -29,11 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                           qsizetype(size - sizeof values - 1));
 
     // As the window fills it in: I and E formatted, n read if it is a number.
-    const auto n = forms::readNumber(nField);
+    const auto n = numbers::readNumber(nField);
     const report::Content content{
         QString::fromUtf8(simpson ? report::kSimpsonMethod : report::kTrapezoidMethod),
-        forms::formatFixed(values[0]), forms::formatFixed(values[1]),
-        n ? forms::formatWhole(*n) : nField};
+        numbers::formatFixed(values[0]), numbers::formatFixed(values[1]),
+        n ? numbers::formatWhole(*n) : nField};
     const QStringList lines = report::lines(content);
     if (lines.size() != 7)
         __builtin_trap();

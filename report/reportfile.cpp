@@ -1,4 +1,4 @@
-#include "reportfile.h"
+#include "report/reportfile.h"
 
 #include <QSaveFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reportlines.h"
+#include "report/reportlines.h"
 
 #include <QIODevice>
 #include <QString>

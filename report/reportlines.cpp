@@ -1,4 +1,4 @@
-#include "reportlines.h"
+#include "report/reportlines.h"
 
 #include <QStringEncoder>
 

@@ -1,6 +1,8 @@
-#include "aboutwindow.h"
+#include "screens/aboutwindow.h"
 
 #include <QPushButton>
+
+namespace kvadrolab {
 
 using namespace kvadrolab::forms;
 
@@ -25,3 +27,5 @@ AboutWindow::AboutWindow(QWidget *parent)
 {
     bindReturn(m_form.get<QPushButton>(QStringLiteral("toMain")));
 }
+
+} // namespace kvadrolab

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "formbuilder.h"
-#include "secondarywindow.h"
+#include "forms/formbuilder.h"
+#include "screens/secondarywindow.h"
+
+namespace kvadrolab {
 
 class AboutWindow : public SecondaryWindow
 {
@@ -13,3 +15,5 @@ public:
 private:
     kvadrolab::forms::Form m_form;
 };
+
+} // namespace kvadrolab

@@ -1,8 +1,9 @@
-#include "boundwindow.h"
+#include "screens/boundwindow.h"
 
-#include "chartmessages.h"
+#include "screens/chartmessages.h"
 
-using namespace kvadrolab;
+namespace kvadrolab {
+
 using namespace kvadrolab::forms;
 
 const BoundWindow::Config &BoundWindow::trapezoid()
@@ -150,3 +151,5 @@ QString BoundWindow::description(double a, double b) const
 {
     return chartmessages::boundDescription(QString::fromUtf8(m_config.ruleName), a, b);
 }
+
+} // namespace kvadrolab

@@ -1,9 +1,11 @@
 #pragma once
 
-#include "intervalchartwindow.h"
+#include "screens/intervalchartwindow.h"
 
 #include <array>
 #include <vector>
+
+namespace kvadrolab {
 
 // The error-bound chart of one rule, Pogr_t or Pogr_s.
 class BoundWindow : public IntervalChartWindow
@@ -54,3 +56,5 @@ private:
 
     const Config &m_config;
 };
+
+} // namespace kvadrolab

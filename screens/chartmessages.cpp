@@ -1,6 +1,6 @@
-#include "chartmessages.h"
+#include "screens/chartmessages.h"
 
-#include "numberfield.h"
+#include "numbers/numbertext.h"
 
 #include <QLocale>
 
@@ -67,7 +67,7 @@ QString stepRefusal(ChartRefusal why)
     return first + QLatin1Char('\n') +
            QStringLiteral("Допустимый шаг H: больше %1 и не больше %2. "
                           "При отрицательном шаге строится только сетка.")
-               .arg(forms::formatFixed(smallest, 7), QLocale().toString(3.4e38, 'G', 2));
+               .arg(numbers::formatFixed(smallest, 7), QLocale().toString(3.4e38, 'G', 2));
 }
 
 QString notDrawnYet()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "charts.h"
+#include "screens/charts.h"
 
 #include <QString>
 

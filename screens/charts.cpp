@@ -1,6 +1,6 @@
-#include "charts.h"
+#include "screens/charts.h"
 
-#include "integrand.h"
+#include "core/integrand.h"
 
 #include <array>
 #include <cmath>

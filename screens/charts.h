@@ -1,7 +1,7 @@
 #pragma once
 
-#include "errorbound.h"
-#include "plotcanvas.h"
+#include "canvas/plotcanvas.h"
+#include "core/errorbound.h"
 
 #include <optional>
 

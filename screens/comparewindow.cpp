@@ -1,9 +1,10 @@
-#include "comparewindow.h"
+#include "screens/comparewindow.h"
 
-#include "chartmessages.h"
-#include "charts.h"
+#include "screens/chartmessages.h"
+#include "screens/charts.h"
 
-using namespace kvadrolab;
+namespace kvadrolab {
+
 using namespace kvadrolab::forms;
 
 namespace {
@@ -66,3 +67,5 @@ QString CompareWindow::description(double a, double b) const
 {
     return chartmessages::comparisonDescription(a, b);
 }
+
+} // namespace kvadrolab

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "intervalchartwindow.h"
+#include "screens/intervalchartwindow.h"
+
+namespace kvadrolab {
 
 // Both error bounds on one chart: Pogr_compare.
 class CompareWindow : public IntervalChartWindow
@@ -15,3 +17,5 @@ private:
                                          std::optional<double> b) const override;
     QString description(double a, double b) const override;
 };
+
+} // namespace kvadrolab

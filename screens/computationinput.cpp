@@ -1,6 +1,6 @@
-#include "computationinput.h"
+#include "screens/computationinput.h"
 
-#include "numberfield.h"
+#include "numbers/numbertext.h"
 
 #include <cmath>
 
@@ -40,13 +40,13 @@ QString endName(InputField field)
 
 std::variant<Inputs, InputProblem> readInputs(const QString &a, const QString &b, const QString &n)
 {
-    const auto va = forms::readNumber(a);
+    const auto va = numbers::readNumber(a);
     if (!va)
         return InputProblem{InputField::A, notANumber(InputField::A)};
-    const auto vb = forms::readNumber(b);
+    const auto vb = numbers::readNumber(b);
     if (!vb)
         return InputProblem{InputField::B, notANumber(InputField::B)};
-    const auto vn = forms::readNumber(n);
+    const auto vn = numbers::readNumber(n);
     if (!vn)
         return InputProblem{InputField::N, notANumber(InputField::N)};
     return Inputs{*va, *vb, *vn};

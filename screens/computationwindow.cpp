@@ -1,17 +1,19 @@
-#include "computationwindow.h"
+#include "screens/computationwindow.h"
 
-#include "computationinput.h"
-#include "notifier.h"
-#include "numberfield.h"
-#include "plotcanvas.h"
-#include "reportfile.h"
+#include "canvas/plotcanvas.h"
+#include "forms/notifier.h"
+#include "numbers/numbertext.h"
+#include "report/reportfile.h"
+#include "screens/computationinput.h"
 
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 
-using namespace kvadrolab;
+namespace kvadrolab {
+
 using namespace kvadrolab::forms;
+using namespace kvadrolab::numbers;
 using kvadrolab::screens::InputField;
 
 namespace {
@@ -204,3 +206,5 @@ void ComputationWindow::saveReport()
     notify(this, saved ? QStringLiteral("Сохранено!")
                        : QStringLiteral("Неправильно указан носитель или он отсутствует!"));
 }
+
+} // namespace kvadrolab

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "formbuilder.h"
-#include "quadrature.h"
-#include "secondarywindow.h"
+#include "core/quadrature.h"
+#include "forms/formbuilder.h"
+#include "screens/secondarywindow.h"
 
 #include <QByteArray>
 
@@ -10,8 +10,11 @@
 #include <optional>
 #include <vector>
 
-class PlotCanvas;
 class QLineEdit;
+
+namespace kvadrolab {
+
+class PlotCanvas;
 
 // "Решение методом трапеций" and "Решение методом Симпсона": a, b and n in,
 // the integral I and its deviation E from the exact value out, and a report
@@ -67,3 +70,5 @@ private:
     kvadrolab::SampleTable m_samples{};
     std::optional<Result> m_result;
 };
+
+} // namespace kvadrolab

@@ -1,16 +1,18 @@
-#include "functiongraphwindow.h"
+#include "screens/functiongraphwindow.h"
 
-#include "chartmessages.h"
-#include "charts.h"
-#include "notifier.h"
-#include "numberfield.h"
-#include "plotcanvas.h"
+#include "canvas/plotcanvas.h"
+#include "forms/notifier.h"
+#include "numbers/numbertext.h"
+#include "screens/chartmessages.h"
+#include "screens/charts.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 
-using namespace kvadrolab;
+namespace kvadrolab {
+
 using namespace kvadrolab::forms;
+using namespace kvadrolab::numbers;
 
 namespace {
 
@@ -80,3 +82,5 @@ void FunctionGraphWindow::plot()
     }
     m_canvas->setAccessibleDescription(chartmessages::graphDescription(*step, result.segments));
 }
+
+} // namespace kvadrolab

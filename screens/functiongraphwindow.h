@@ -1,7 +1,9 @@
 #pragma once
 
-#include "formbuilder.h"
-#include "secondarywindow.h"
+#include "forms/formbuilder.h"
+#include "screens/secondarywindow.h"
+
+namespace kvadrolab {
 
 class PlotCanvas;
 
@@ -20,3 +22,5 @@ private:
     kvadrolab::forms::Form m_form;
     PlotCanvas *m_canvas;
 };
+
+} // namespace kvadrolab

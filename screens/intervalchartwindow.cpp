@@ -1,15 +1,17 @@
-#include "intervalchartwindow.h"
+#include "screens/intervalchartwindow.h"
 
-#include "chartmessages.h"
-#include "notifier.h"
-#include "numberfield.h"
-#include "plotcanvas.h"
+#include "canvas/plotcanvas.h"
+#include "forms/notifier.h"
+#include "numbers/numbertext.h"
+#include "screens/chartmessages.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 
-using namespace kvadrolab;
+namespace kvadrolab {
+
 using namespace kvadrolab::forms;
+using namespace kvadrolab::numbers;
 
 IntervalChartWindow::IntervalChartWindow(const char *name, const char *caption,
                                          int clientWidthTwips, int clientHeightTwips,
@@ -39,3 +41,5 @@ void IntervalChartWindow::plot()
     }
     m_canvas->setAccessibleDescription(description(*a, *b));
 }
+
+} // namespace kvadrolab

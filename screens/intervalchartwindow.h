@@ -1,11 +1,13 @@
 #pragma once
 
-#include "charts.h"
-#include "formbuilder.h"
-#include "secondarywindow.h"
+#include "forms/formbuilder.h"
+#include "screens/charts.h"
+#include "screens/secondarywindow.h"
 
 #include <optional>
 #include <span>
+
+namespace kvadrolab {
 
 class PlotCanvas;
 
@@ -34,3 +36,5 @@ private:
     kvadrolab::forms::Form m_form;
     PlotCanvas *m_canvas;
 };
+
+} // namespace kvadrolab

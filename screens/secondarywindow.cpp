@@ -1,12 +1,14 @@
-#include "secondarywindow.h"
+#include "screens/secondarywindow.h"
 
-#include "fonts.h"
-#include "formbuilder.h"
+#include "forms/fonts.h"
+#include "forms/formbuilder.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+
+namespace kvadrolab {
 
 SecondaryWindow::SecondaryWindow(const char *name, const char *caption, int clientWidthTwips,
                                  int clientHeightTwips, QWidget *parent)
@@ -37,3 +39,5 @@ void SecondaryWindow::closeEvent(QCloseEvent *event)
     event->ignore();
     emit returnToMain();
 }
+
+} // namespace kvadrolab

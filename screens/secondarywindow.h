@@ -5,6 +5,8 @@
 class QLineEdit;
 class QPushButton;
 
+namespace kvadrolab {
+
 // What every window reached from the menu shares: a fixed client size, a
 // caption, and a way back to the main window. The window never finds the main
 // window itself; whoever opened it listens to returnToMain().
@@ -29,3 +31,5 @@ protected:
     // program never runs on with no window on screen.
     void closeEvent(QCloseEvent *event) override;
 };
+
+} // namespace kvadrolab

@@ -2,17 +2,19 @@
 // tree. A control the user can reach must have a role and a name; pictures
 // name their formula; canvases say what they show once something is drawn.
 
-#include "apptest.h"
-#include "mainwindow.h"
-#include "navigator.h"
-#include "notifier.h"
-#include "secondarywindow.h"
+#include "app/mainwindow.h"
+#include "app/navigator.h"
+#include "forms/notifier.h"
+#include "screens/secondarywindow.h"
+#include "tests/apptest.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTest>
+
+using namespace kvadrolab;
 
 namespace {
 

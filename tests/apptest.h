@@ -1,6 +1,6 @@
 #pragma once
 
-#include "application.h"
+#include "app/application.h"
 
 #include <QApplication>
 #include <QTest>

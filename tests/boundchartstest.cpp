@@ -1,12 +1,12 @@
 // The error-bound charts (Pogr_t, Pogr_s) and their comparison (Pogr_compare),
 // pressed as a user presses them and read back from the canvas's pixels.
 
-#include "apptest.h"
-#include "boundwindow.h"
-#include "comparewindow.h"
-#include "notifier.h"
-#include "pixels.h"
-#include "plotcanvas.h"
+#include "canvas/plotcanvas.h"
+#include "forms/notifier.h"
+#include "screens/boundwindow.h"
+#include "screens/comparewindow.h"
+#include "tests/apptest.h"
+#include "tests/pixels.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -15,6 +15,8 @@
 
 #include <cmath>
 #include <memory>
+
+using namespace kvadrolab;
 
 namespace {
 

@@ -3,7 +3,7 @@
 // on the pixels of the interior, in device pixels, so the same tests hold at
 // any scale factor.
 
-#include "plotcanvas.h"
+#include "canvas/plotcanvas.h"
 
 #include <QApplication>
 #include <QTest>
@@ -11,6 +11,8 @@
 #include <cmath>
 #include <limits>
 #include <random>
+
+using namespace kvadrolab;
 
 namespace {
 

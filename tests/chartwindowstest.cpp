@@ -1,14 +1,14 @@
 // The chart windows and About as designed: controls where the design puts
 // them, with their texts, fonts, lines and pictures; About beside Main.
 
-#include "apptest.h"
-#include "formulapicture.h"
-#include "mainwindow.h"
-#include "navigator.h"
-#include "plotcanvas.h"
-#include "secondarywindow.h"
-#include "staticline.h"
-#include "windows.h"
+#include "app/mainwindow.h"
+#include "app/navigator.h"
+#include "canvas/plotcanvas.h"
+#include "forms/formulapicture.h"
+#include "forms/staticline.h"
+#include "screens/secondarywindow.h"
+#include "screens/windowcatalog.h"
+#include "tests/apptest.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -17,6 +17,8 @@
 #include <QTest>
 
 #include <memory>
+
+using namespace kvadrolab;
 
 Q_DECLARE_METATYPE(WindowId)
 

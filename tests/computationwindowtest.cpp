@@ -2,13 +2,13 @@
 // fields, pressing the buttons, reading what the result areas and the report
 // show.
 
-#include "computationwindow.h"
-#include "apptest.h"
-#include "mainwindow.h"
-#include "navigator.h"
-#include "notifier.h"
-#include "plotcanvas.h"
-#include "referencereport.h"
+#include "screens/computationwindow.h"
+#include "app/mainwindow.h"
+#include "app/navigator.h"
+#include "canvas/plotcanvas.h"
+#include "forms/notifier.h"
+#include "tests/apptest.h"
+#include "tests/referencereport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,6 +22,8 @@
 
 #include <cmath>
 #include <memory>
+
+using namespace kvadrolab;
 
 using namespace Qt::StringLiterals;
 

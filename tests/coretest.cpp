@@ -2,9 +2,9 @@
 // results of the trapezoid rule, the antiderivative, the classical properties
 // of both rules, and the error bounds computed by hand.
 
-#include "errorbound.h"
-#include "integrand.h"
-#include "quadrature.h"
+#include "core/errorbound.h"
+#include "core/integrand.h"
+#include "core/quadrature.h"
 
 #include <QTest>
 

@@ -2,12 +2,12 @@
 // steps it refuses, and the canvas's per-column reduction against drawing
 // every segment.
 
-#include "apptest.h"
-#include "charts.h"
-#include "functiongraphwindow.h"
-#include "notifier.h"
-#include "pixels.h"
-#include "plotcanvas.h"
+#include "canvas/plotcanvas.h"
+#include "forms/notifier.h"
+#include "screens/charts.h"
+#include "screens/functiongraphwindow.h"
+#include "tests/apptest.h"
+#include "tests/pixels.h"
 
 #include <QApplication>
 #include <QLineEdit>

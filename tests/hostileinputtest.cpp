@@ -3,18 +3,20 @@
 // shows a result or exactly one message (never both, never a half-drawn
 // picture), returns promptly, and leaves the window working.
 
-#include "apptest.h"
-#include "mainwindow.h"
-#include "navigator.h"
-#include "notifier.h"
-#include "plotcanvas.h"
-#include "secondarywindow.h"
+#include "app/mainwindow.h"
+#include "app/navigator.h"
+#include "canvas/plotcanvas.h"
+#include "forms/notifier.h"
+#include "screens/secondarywindow.h"
+#include "tests/apptest.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+using namespace kvadrolab;
 
 Q_DECLARE_METATYPE(WindowId)
 

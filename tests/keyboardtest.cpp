@@ -2,11 +2,11 @@
 // window's own action button, and the menu leads to every window from the
 // keyboard alone.
 
-#include "apptest.h"
-#include "mainwindow.h"
-#include "navigator.h"
-#include "notifier.h"
-#include "secondarywindow.h"
+#include "app/mainwindow.h"
+#include "app/navigator.h"
+#include "forms/notifier.h"
+#include "screens/secondarywindow.h"
+#include "tests/apptest.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+
+using namespace kvadrolab;
 
 class KeyboardTest : public QObject
 {

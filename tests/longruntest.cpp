@@ -1,11 +1,11 @@
 // A long session: every window opened, every button pressed, round after
 // round. Memory must not grow with the number of rounds.
 
-#include "apptest.h"
-#include "mainwindow.h"
-#include "navigator.h"
-#include "notifier.h"
-#include "secondarywindow.h"
+#include "app/mainwindow.h"
+#include "app/navigator.h"
+#include "forms/notifier.h"
+#include "screens/secondarywindow.h"
+#include "tests/apptest.h"
 
 #include <QApplication>
 #include <QFile>
@@ -17,6 +17,8 @@
 #include <cstdio>
 
 #include <unistd.h>
+
+using namespace kvadrolab;
 
 namespace {
 

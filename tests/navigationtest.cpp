@@ -2,10 +2,10 @@
 // the menu as it is clicked, single instances, title-bar closing, and the
 // ways out of the program.
 
-#include "apptest.h"
-#include "mainwindow.h"
-#include "navigator.h"
-#include "secondarywindow.h"
+#include "app/mainwindow.h"
+#include "app/navigator.h"
+#include "screens/secondarywindow.h"
+#include "tests/apptest.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+using namespace kvadrolab;
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The one reader behind every number field, and the result formats.
 
-#include "numberfield.h"
+#include "numbers/numbertext.h"
 
 #include <QLocale>
 #include <QTest>
@@ -8,9 +8,9 @@
 #include <cmath>
 #include <limits>
 
-using kvadrolab::forms::formatFixed;
-using kvadrolab::forms::formatWhole;
-using kvadrolab::forms::readNumber;
+using kvadrolab::numbers::formatFixed;
+using kvadrolab::numbers::formatWhole;
+using kvadrolab::numbers::readNumber;
 
 class NumberFieldTest : public QObject
 {

@@ -1,8 +1,8 @@
 // The report file: its lines, its bytes, and what a save leaves on disk.
 
-#include "referencereport.h"
-#include "reportfile.h"
-#include "reportlines.h"
+#include "report/reportfile.h"
+#include "report/reportlines.h"
+#include "tests/referencereport.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,10 +3,10 @@
 // Run with QT_QPA_PLATFORM=offscreen where there is no display; set
 // QT_SCALE_FACTOR=2 to see the windows at 200 %.
 
-#include "application.h"
-#include "mainwindow.h"
-#include "navigator.h"
-#include "secondarywindow.h"
+#include "app/application.h"
+#include "app/mainwindow.h"
+#include "app/navigator.h"
+#include "screens/secondarywindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,6 +14,8 @@
 #include <QTest>
 
 #include <cstdio>
+
+using namespace kvadrolab;
 
 namespace {
 

@@ -1,10 +1,12 @@
-#include "windows.h"
+#include "screens/windowcatalog.h"
 
-#include "aboutwindow.h"
-#include "boundwindow.h"
-#include "comparewindow.h"
-#include "computationwindow.h"
-#include "functiongraphwindow.h"
+#include "screens/aboutwindow.h"
+#include "screens/boundwindow.h"
+#include "screens/comparewindow.h"
+#include "screens/computationwindow.h"
+#include "screens/functiongraphwindow.h"
+
+namespace kvadrolab {
 
 SecondaryWindow *createWindow(WindowId id)
 {
@@ -26,3 +28,5 @@ SecondaryWindow *createWindow(WindowId id)
     }
     return nullptr;
 }
+
+} // namespace kvadrolab

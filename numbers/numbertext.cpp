@@ -1,4 +1,4 @@
-#include "numberfield.h"
+#include "numbers/numbertext.h"
 
 #include <QLocale>
 
@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-namespace kvadrolab::forms {
+namespace kvadrolab::numbers {
 
 namespace {
 
@@ -138,4 +138,4 @@ QString formatFixed(double value, int decimals)
     return s;
 }
 
-} // namespace kvadrolab::forms
+} // namespace kvadrolab::numbers

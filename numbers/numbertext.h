@@ -4,7 +4,7 @@
 
 #include <optional>
 
-namespace kvadrolab::forms {
+namespace kvadrolab::numbers {
 
 // Reads a number field as typed: surrounding spaces, an optional sign ('+',
 // '-' or U+2212), digits with at most one decimal separator (',' or '.', with
@@ -22,4 +22,4 @@ QString formatFixed(double value, int decimals = 10);
 // A whole number, halves rounded away from zero, in the same form.
 QString formatWhole(double value);
 
-} // namespace kvadrolab::forms
+} // namespace kvadrolab::numbers

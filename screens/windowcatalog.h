@@ -1,5 +1,7 @@
 #pragma once
 
+namespace kvadrolab {
+
 class SecondaryWindow;
 
 // The seven windows reached from the main window's menu.
@@ -11,3 +13,5 @@ inline constexpr WindowId kAllWindows[] = {
 
 // Creates the window in its designed initial state, with no parent.
 SecondaryWindow *createWindow(WindowId id);
+
+} // namespace kvadrolab
