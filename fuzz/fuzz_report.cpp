@@ -2,7 +2,6 @@
 // arbitrary n field, encoded in memory (never a path on disk). Whatever the
 // input, the report stays seven lines of Windows-1251 with its fixed fields.
 
-#include "numbers/numbertext.h"
 #include "report/reportlines.h"
 
 #include <QCoreApplication>
@@ -28,12 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         QString::fromUtf8(reinterpret_cast<const char *>(data) + sizeof values + 1,
                           qsizetype(size - sizeof values - 1));
 
-    // As the window fills it in: I and E formatted, n read if it is a number.
-    const auto n = numbers::readNumber(nField);
-    const report::Content content{
-        QString::fromUtf8(simpson ? report::kSimpsonMethod : report::kTrapezoidMethod),
-        numbers::formatFixed(values[0]), numbers::formatFixed(values[1]),
-        n ? numbers::formatWhole(*n) : nField};
+    const report::Content content = report::contentOf(
+        QString::fromUtf8(simpson ? report::kSimpsonMethod : report::kTrapezoidMethod), values[0],
+        values[1], nField);
     const QStringList lines = report::lines(content);
     if (lines.size() != 7)
         __builtin_trap();

@@ -1,5 +1,7 @@
 #include "report/reportlines.h"
 
+#include "numbers/numbertext.h"
+
 #include <QStringEncoder>
 
 namespace kvadrolab::report {
@@ -27,6 +29,16 @@ QString quoted(const char *field)
 }
 
 } // namespace
+
+Content contentOf(const QString &method, double integral, double deviation,
+                  const QString &countField)
+{
+    // The count is not checked: whatever the field holds goes into the report,
+    // so a reader sees what was typed when it was not a number.
+    const auto count = numbers::readNumber(countField);
+    return {method, numbers::formatFixed(integral), numbers::formatFixed(deviation),
+            count ? numbers::formatWhole(*count) : countField};
+}
 
 QStringList lines(const Content &c)
 {

@@ -20,6 +20,12 @@ struct Content
     QString count;     // line 7: the number of subintervals
 };
 
+// The report of one computation, from what its window keeps: I and E in the
+// result format, and the text the n field holds at the moment of saving,
+// written as a whole number when it is a number and as typed otherwise.
+Content contentOf(const QString &method, double integral, double deviation,
+                  const QString &countField);
+
 // The seven lines: each field between double quotes, two fields joined by a
 // comma, no line ends.
 QStringList lines(const Content &content);

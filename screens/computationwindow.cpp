@@ -195,13 +195,9 @@ void ComputationWindow::saveReport()
                                     "и в отчёт попадёт результат вычисления."));
         return;
     }
-    // Line 7 is the count as the field holds it now, written as a whole number
-    // when it is one; any other text goes into the report as typed.
-    const QString countText = field("Text3")->text();
-    const auto count = readNumber(countText);
-    const report::Content content{QString::fromUtf8(m_config.reportMethod),
-                                  formatFixed(m_result->integral), formatFixed(m_result->deviation),
-                                  count ? formatWhole(*count) : countText};
+    const report::Content content =
+        report::contentOf(QString::fromUtf8(m_config.reportMethod), m_result->integral,
+                          m_result->deviation, field("Text3")->text());
     const bool saved = report::save(field("Text4")->text(), content);
     notify(this, saved ? QStringLiteral("Сохранено!")
                        : QStringLiteral("Неправильно указан носитель или он отсутствует!"));

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -89,6 +90,8 @@ private slots:
     void exactValueLineIgnoresTheLocale();
     void unencodableCharactersBecomeQuestionMarks_data();
     void unencodableCharactersBecomeQuestionMarks();
+    void computationFillsTheNumberFields_data();
+    void computationFillsTheNumberFields();
 
     void savesTheReport();
     void relativePathUsesTheCurrentFolder();
@@ -168,6 +171,32 @@ void ReportTest::unencodableCharactersBecomeQuestionMarks()
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
     QCOMPARE(encodeLine(text), bytes);
+}
+
+void ReportTest::computationFillsTheNumberFields_data()
+{
+    QTest::addColumn<QString>("countField");
+    QTest::addColumn<QString>("count");
+    QTest::newRow("a count") << u"600"_s << u"600"_s;
+    QTest::newRow("surrounding spaces") << u" 100 "_s << u"100"_s;
+    QTest::newRow("exponent") << u"6e2"_s << u"600"_s;
+    QTest::newRow("half away from zero") << u"-2,5"_s << u"-3"_s;
+    QTest::newRow("not a number, as typed") << u"много"_s << u"много"_s;
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void ReportTest::computationFillsTheNumberFields()
+{
+    QFETCH(QString, countField);
+    QFETCH(QString, count);
+    // The worked trapezoid result at n = 600, to more digits than are written.
+    const Content c = contentOf(QString::fromUtf8(kTrapezoidMethod), 0.18047898858977604,
+                                0.18047898858977604 - 0.1804790225, countField);
+    const QString point = QLocale().decimalPoint();
+    QCOMPARE(c.method, QString::fromUtf8(kTrapezoidMethod));
+    QCOMPARE(c.integral, u"0"_s + point + u"1804789886"_s);
+    QCOMPARE(c.deviation, u"-0"_s + point + u"0000000339"_s);
+    QCOMPARE(c.count, count);
 }
 
 void ReportTest::savesTheReport()
