@@ -17,7 +17,7 @@ private slots:
         double sum = 0;
         QBENCHMARK
         {
-            sum += kvadrolab::trapezoid(1, 6, 1000, y).value;
+            sum += kvadrolab::trapezoid(1, 6, 1000, y).value();
         }
         QVERIFY(sum > 0);
     }
@@ -28,7 +28,7 @@ private slots:
         double sum = 0;
         QBENCHMARK
         {
-            sum += kvadrolab::simpson(1, 6, 1000, y).value;
+            sum += kvadrolab::simpson(1, 6, 1000, y).value();
         }
         QVERIFY(sum > 0);
     }

@@ -69,7 +69,7 @@ void ComputeBench::ruleAlone()
     double sink = 0;
     QBENCHMARK
     {
-        sink += rule(1.0, 6.0, 1000.0, y).value;
+        sink += rule(1.0, 6.0, 1000.0, y).value();
     }
     QVERIFY(sink > 0);
 }

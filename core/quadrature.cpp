@@ -57,8 +57,8 @@ Checked<double> trapezoid(double a, double b, double n, SampleTable &y)
 {
     const auto grid = checkInputs(a, b, n);
     if (!grid.ok())
-        return Checked<double>::refused(grid.refusal);
-    const Grid &g = grid.value;
+        return Checked<double>::refused(grid.refusal());
+    const Grid &g = grid.value();
 
     SampleTable s;
     sample(g, s);
@@ -69,8 +69,8 @@ Checked<double> simpson(double a, double b, double n, SampleTable &y)
 {
     const auto grid = checkInputs(a, b, n);
     if (!grid.ok())
-        return Checked<double>::refused(grid.refusal);
-    const Grid &g = grid.value;
+        return Checked<double>::refused(grid.refusal());
+    const Grid &g = grid.value();
     if (g.n % 2 != 0)
         return Checked<double>::refused(Refusal::OddCountForSimpson);
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cassert>
+#include <utility>
+#include <variant>
+
 namespace kvadrolab {
 
 // Why the core would not compute something. The core never shows anything
@@ -15,14 +19,28 @@ enum class Refusal {
     BeyondSinglePrecision, // a chart value cannot be handed to the canvas as float
 };
 
-// A value, or the reason it could not be computed. Never both.
-template <typename T> struct Checked
+// A value, or the reason it could not be computed: the one replaces the
+// other, so a refused result has no value to read by mistake.
+template <typename T> class Checked
 {
-    T value{};
-    Refusal refusal = Refusal::None;
+public:
+    Checked(T value) : m_state(std::move(value)) {}
+    static Checked refused(Refusal why)
+    {
+        assert(why != Refusal::None);
+        return Checked(why);
+    }
 
-    bool ok() const { return refusal == Refusal::None; }
-    static Checked refused(Refusal why) { return Checked{T{}, why}; }
+    bool ok() const { return std::holds_alternative<T>(m_state); }
+    // Only for a result that is ok(); reading a refused one throws.
+    const T &value() const { return std::get<T>(m_state); }
+    // Refusal::None for a result that is ok().
+    Refusal refusal() const { return ok() ? Refusal::None : std::get<Refusal>(m_state); }
+
+private:
+    explicit Checked(Refusal why) : m_state(why) {}
+
+    std::variant<T, Refusal> m_state;
 };
 
 } // namespace kvadrolab

@@ -46,8 +46,8 @@ void drawBoundGrid(PlotCanvas &canvas, double top, PlotCanvas::Colour colour)
 
 ChartRefusal refusalOf(const Checked<Curve> &curve)
 {
-    return curve.refusal == Refusal::BeyondSinglePrecision ? ChartRefusal::BeyondSinglePrecision
-                                                           : ChartRefusal::NotANumber;
+    return curve.refusal() == Refusal::BeyondSinglePrecision ? ChartRefusal::BeyondSinglePrecision
+                                                             : ChartRefusal::NotANumber;
 }
 
 } // namespace
@@ -62,7 +62,7 @@ ChartRefusal drawBoundChart(PlotCanvas &canvas, const BoundChart &chart, std::op
     const Checked<Curve> curve = boundCurve(chart.bound, *a, *b);
     if (!curve.ok())
         return refusalOf(curve);
-    drawCurve(canvas, curve.value);
+    drawCurve(canvas, curve.value());
     drawBoundGrid(canvas, chart.top, kRed);
     return ChartRefusal::None;
 }
@@ -83,8 +83,8 @@ ChartRefusal drawComparisonChart(PlotCanvas &canvas, std::optional<double> a,
     const Checked<Curve> simpson = boundCurve(simpsonBound, *a, *b);
     if (!simpson.ok())
         return refusalOf(simpson);
-    drawCurve(canvas, trapezoid.value, kRed);
-    drawCurve(canvas, simpson.value, kBlack);
+    drawCurve(canvas, trapezoid.value(), kRed);
+    drawCurve(canvas, simpson.value(), kBlack);
     drawBoundGrid(canvas, top, kBlue);
     return ChartRefusal::None;
 }

@@ -171,9 +171,9 @@ void ComputationWindow::compute()
     if (const auto *inputs = std::get_if<screens::Inputs>(&read)) {
         const Checked<double> I = m_config.rule(inputs->a, inputs->b, inputs->n, m_samples);
         if (I.ok())
-            m_result = Result{I.value, m_config.deviation(I.value)};
+            m_result = Result{I.value(), m_config.deviation(I.value())};
         else
-            problem = screens::explain(I.refusal, *inputs);
+            problem = screens::explain(I.refusal(), *inputs);
     } else {
         problem = std::get<screens::InputProblem>(read);
     }
