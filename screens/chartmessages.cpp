@@ -61,13 +61,14 @@ QString stepRefusal(ChartRefusal why)
         first = QStringLiteral("Шаг H слишком велик.");
         break;
     }
-    // The bounds follow from the limits the graph checks: (6 - 1) / H + 1
-    // segments at most kMaxSegments, and 1 + H a finite float.
-    const double smallest = (6.0 - 1.0) / charts::kMaxSegments;
+    // The bounds follow from the limits the graph checks: (b - a) / H + 1
+    // segments at most kMaxSegments, and a + H within the canvas's floats.
+    const double smallest = (charts::kGraphB - charts::kGraphA) / charts::kMaxSegments;
+    const double largest = charts::kGraphLargestX - charts::kGraphA;
     return first + QLatin1Char('\n') +
            QStringLiteral("Допустимый шаг H: больше %1 и не больше %2. "
                           "При отрицательном шаге строится только сетка.")
-               .arg(numbers::formatFixed(smallest, 7), QLocale().toString(3.4e38, 'G', 2));
+               .arg(numbers::formatFixed(smallest, 7), QLocale().toString(largest, 'G', 2));
 }
 
 QString notDrawnYet()

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cmath>
-#include <limits>
 
 namespace kvadrolab::charts {
 
@@ -91,8 +90,6 @@ ChartRefusal drawComparisonChart(PlotCanvas &canvas, std::optional<double> a,
 
 namespace {
 
-constexpr double kGraphA = 1;
-constexpr double kGraphB = 6;
 constexpr double kGraphTop = -0.05;
 constexpr double kGraphGridStep = 0.01;
 
@@ -132,7 +129,7 @@ GraphResult drawFunctionGraph(PlotCanvas &canvas, std::optional<double> step)
         return {ChartRefusal::ZeroStep};
     GraphResult result;
     if (h > 0) {
-        if (!(kGraphA + h <= std::numeric_limits<float>::max()))
+        if (!(kGraphA + h <= kGraphLargestX))
             return {ChartRefusal::BeyondSinglePrecision};
         if (!withinSegmentLimit(h))
             return {ChartRefusal::TooManySegments};

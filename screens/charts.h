@@ -3,6 +3,7 @@
 #include "canvas/plotcanvas.h"
 #include "core/errorbound.h"
 
+#include <limits>
 #include <optional>
 
 // The program's charts, as the sequence of canvas operations one press of
@@ -43,6 +44,12 @@ ChartRefusal drawComparisonChart(PlotCanvas &canvas, std::optional<double> a,
 // The function graph is interactive: the step decides how long the user waits.
 // Ten million segments take about 0.15 s on a 2-core office machine.
 inline constexpr long long kMaxSegments = 10'000'000;
+
+// The function graph's x range, and the largest x its first segment may end
+// at: the canvas takes single-precision coordinates.
+inline constexpr double kGraphA = 1;
+inline constexpr double kGraphB = 6;
+inline constexpr double kGraphLargestX = std::numeric_limits<float>::max();
 
 struct GraphResult
 {
