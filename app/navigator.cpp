@@ -29,21 +29,26 @@ SecondaryWindow *Navigator::ensure(WindowId id)
     return w;
 }
 
-void Navigator::openWindow(WindowId id)
+SecondaryWindow *Navigator::present(WindowId id)
 {
     SecondaryWindow *w = ensure(id);
+    // Raised and activated too: a window shown again while it sits behind
+    // another would otherwise stay there, and the keyboard with the other.
     w->show();
     w->raise();
     w->activateWindow();
+    return w;
+}
+
+void Navigator::openWindow(WindowId id)
+{
+    present(id);
     m_main->hide();
 }
 
 void Navigator::openAbout()
 {
-    SecondaryWindow *w = ensure(WindowId::About);
-    w->show();
-    w->raise();
-    w->activateWindow();
+    present(WindowId::About);
 }
 
 void Navigator::returnToMain(SecondaryWindow *source)

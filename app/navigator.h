@@ -33,6 +33,8 @@ public:
 
 private:
     SecondaryWindow *ensure(WindowId id);
+    // Creates the window if needed and brings it to the front, with the keyboard.
+    SecondaryWindow *present(WindowId id);
 
     QWidget *m_main;
     std::map<WindowId, SecondaryWindow *> m_windows;

@@ -22,10 +22,10 @@ IntervalChartWindow::IntervalChartWindow(const char *name, const char *caption,
     m_canvas->setAccessibleDescription(chartmessages::notDrawnYet());
     auto *build = m_form.get<QPushButton>(QStringLiteral("Command1"));
     connect(build, &QPushButton::clicked, this, &IntervalChartWindow::plot);
-    m_form.setAccessibleNames({{"Text1", "Начало отрезка интегрирования a"},
-                               {"Text2", "Конец отрезка интегрирования b"}});
-    bindAction(build, {m_form.get<QLineEdit>(QStringLiteral("Text1")),
-                       m_form.get<QLineEdit>(QStringLiteral("Text2"))});
+    auto *a = m_form.get<QLineEdit>(QStringLiteral("Text1"));
+    auto *b = m_form.get<QLineEdit>(QStringLiteral("Text2"));
+    nameIntervalFields(a, b);
+    bindAction(build, {a, b});
     bindReturn(m_form.get<QPushButton>(QStringLiteral("toMain")));
 }
 

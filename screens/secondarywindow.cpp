@@ -34,6 +34,12 @@ void SecondaryWindow::bindAction(QPushButton *action,
         connect(field, &QLineEdit::returnPressed, action, &QPushButton::click);
 }
 
+void SecondaryWindow::nameIntervalFields(QLineEdit *a, QLineEdit *b)
+{
+    a->setAccessibleName(QStringLiteral("Начало отрезка интегрирования a"));
+    b->setAccessibleName(QStringLiteral("Конец отрезка интегрирования b"));
+}
+
 void SecondaryWindow::closeEvent(QCloseEvent *event)
 {
     event->ignore();

@@ -22,6 +22,9 @@ public:
     void bindReturn(QPushButton *toMain);
     // Enter in any of the number fields presses the window's action button.
     void bindAction(QPushButton *action, std::initializer_list<QLineEdit *> numberFields);
+    // Gives the fields of the interval's ends the names a screen reader says
+    // for them: they have no caption of their own.
+    static void nameIntervalFields(QLineEdit *a, QLineEdit *b);
 
 signals:
     void returnToMain();
