@@ -60,7 +60,7 @@ void setClientSize(QWidget *window, int widthTwips, int heightTwips)
     window->setFixedSize(toPixels(widthTwips), toPixels(heightTwips));
 }
 
-Form::Form(QWidget *window, std::span<const Control> controls) : m_window(window)
+Form::Form(QWidget *window, std::span<const Control> controls)
 {
     for (const Control &c : controls) {
         QWidget *parent = c.container ? m_widgets.value(QString::fromUtf8(c.container)) : window;
@@ -81,7 +81,7 @@ void Form::setAccessibleNames(
 
 QWidget *Form::create(const Control &c, QWidget *parent)
 {
-    const QString text = QString::fromUtf8(c.text);
+    const QString &text = c.text;
     const QFont font = c.points > 0 ? designFont(c.points) : designFont();
     const Qt::Alignment align = (c.flags & Centred) ? Qt::AlignHCenter : Qt::AlignLeft;
     QRect box(toPixels(c.left), toPixels(c.top), toPixels(c.width), toPixels(c.height));

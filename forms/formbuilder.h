@@ -14,10 +14,6 @@ namespace kvadrolab::forms {
 
 // 1440 twips to the inch, 96 logical pixels to the inch.
 inline constexpr int kTwipsPerPixel = 15;
-constexpr int px(int twips)
-{
-    return twips / kTwipsPerPixel;
-}
 
 enum class Kind {
     Frame,   // a group box, with or without caption
@@ -46,8 +42,8 @@ struct Control
     Kind kind;
     const char *container; // nullptr: the window itself
     int left, top, width, height;
-    const char *text = ""; // UTF-8 caption, starting text or picture resource
-    double points = 0;     // font size in points; 0: the window's default
+    QString text = {}; // caption, starting text or picture resource
+    double points = 0; // font size in points; 0: the window's default
     unsigned flags = NoFlags;
     int index = -1; // member of a label group: object name becomes name_index
 };
@@ -79,7 +75,6 @@ public:
 
 private:
     QWidget *create(const Control &c, QWidget *parent);
-    QWidget *m_window;
     QHash<QString, QWidget *> m_widgets;
     QStringList m_widened;
 };

@@ -21,18 +21,6 @@ namespace {
 constexpr double kFieldPoints = 18;
 constexpr double kResultPoints = 13.5;
 
-// Said by screen readers for the four fields, which have no caption of their own.
-constexpr struct
-{
-    const char *field;
-    const char *name;
-} kAccessibleNames[] = {
-    {"Text1", "Начало отрезка интегрирования a"},
-    {"Text2", "Конец отрезка интегрирования b"},
-    {"Text3", "Число разбиений n"},
-    {"Text4", "Путь к файлу отчёта"},
-};
-
 const char *fieldName(InputField field)
 {
     switch (field) {
@@ -51,34 +39,36 @@ const char *fieldName(InputField field)
 const ComputationWindow::Config &ComputationWindow::trapezoid()
 {
     static const Config config{
-        "Int_c_t",
-        "Решение методом трапеций",
-        7950,
-        6240,
-        "Численное решение методом трапеций",
-        "По формуле трапеций",
-        "!t.txt",
-        {"Text3", "Text2", "Text1", "toMain", "Text4", "Command2", "Command1"},
-        &kvadrolab::trapezoid,
-        &deviationTrapezoid,
-        report::kTrapezoidMethod};
+        .name = "Int_c_t",
+        .caption = "Решение методом трапеций",
+        .clientWidth = 7950,
+        .clientHeight = 6240,
+        .frameCaption = "Численное решение методом трапеций",
+        .ruleCaption = "По формуле трапеций",
+        .reportFileName = "!t.txt",
+        .tabOrder = {"Text3", "Text2", "Text1", "toMain", "Text4", "Command2", "Command1"},
+        .rule = &kvadrolab::trapezoid,
+        .deviation = &deviationTrapezoid,
+        .reportMethod = report::kTrapezoidMethod,
+    };
     return config;
 }
 
 const ComputationWindow::Config &ComputationWindow::simpson()
 {
     static const Config config{
-        "Int_c_s",
-        "Решение методом Симпсона",
-        8010,
-        6255,
-        "Численное решение методом Симпсона",
-        "По формуле Симпсона",
-        "!s.txt",
-        {"Text1", "Text2", "Text3", "toMain", "Text4", "Command2", "Command1"},
-        &kvadrolab::simpson,
-        &deviationSimpson,
-        report::kSimpsonMethod};
+        .name = "Int_c_s",
+        .caption = "Решение методом Симпсона",
+        .clientWidth = 8010,
+        .clientHeight = 6255,
+        .frameCaption = "Численное решение методом Симпсона",
+        .ruleCaption = "По формуле Симпсона",
+        .reportFileName = "!s.txt",
+        .tabOrder = {"Text1", "Text2", "Text3", "toMain", "Text4", "Command2", "Command1"},
+        .rule = &kvadrolab::simpson,
+        .deviation = &deviationSimpson,
+        .reportMethod = report::kSimpsonMethod,
+    };
     return config;
 }
 
@@ -94,7 +84,7 @@ QString ComputationWindow::startingReportPath(const Config &config)
 #endif
 }
 
-std::vector<Control> ComputationWindow::controls(const Config &config, const char *reportPath)
+std::vector<Control> ComputationWindow::controls(const Config &config, const QString &reportPath)
 {
     return {
         {"Frame1", Kind::Frame, nullptr, 120, 120, 7695, 5175, config.frameCaption},
@@ -133,13 +123,12 @@ std::vector<Control> ComputationWindow::controls(const Config &config, const cha
 
 ComputationWindow::ComputationWindow(const Config &config, QWidget *parent)
     : SecondaryWindow(config.name, config.caption, config.clientWidth, config.clientHeight, parent),
-      m_config(config), m_reportPath(startingReportPath(config).toUtf8()),
-      m_form(this, controls(config, m_reportPath.constData())),
+      m_config(config), m_form(this, controls(config, startingReportPath(config))),
       m_integralArea(m_form.get<PlotCanvas>("Picture4")),
       m_deviationArea(m_form.get<PlotCanvas>("Picture5"))
 {
-    for (const auto &[name, accessible] : kAccessibleNames)
-        field(name)->setAccessibleName(QString::fromUtf8(accessible));
+    nameIntervalFields(field("Text1"), field("Text2"));
+    m_form.setAccessibleNames({{"Text3", "Число разбиений n"}, {"Text4", "Путь к файлу отчёта"}});
     for (std::size_t i = 1; i < config.tabOrder.size(); ++i)
         setTabOrder(m_form.widget(QString::fromUtf8(config.tabOrder[i - 1])),
                     m_form.widget(QString::fromUtf8(config.tabOrder[i])));

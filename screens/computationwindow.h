@@ -4,8 +4,6 @@
 #include "forms/formbuilder.h"
 #include "screens/secondarywindow.h"
 
-#include <QByteArray>
-
 #include <array>
 #include <optional>
 #include <vector>
@@ -57,13 +55,12 @@ public:
 
 private:
     static std::vector<kvadrolab::forms::Control> controls(const Config &config,
-                                                           const char *reportPath);
+                                                           const QString &reportPath);
     void compute();
     void saveReport();
     QLineEdit *field(const char *name) const;
 
     const Config &m_config;
-    const QByteArray m_reportPath; // UTF-8, kept while the form is built
     kvadrolab::forms::Form m_form;
     PlotCanvas *m_integralArea;
     PlotCanvas *m_deviationArea;
