@@ -4,6 +4,7 @@
 // any scale factor.
 
 #include "canvas/plotcanvas.h"
+#include "tests/pixels.h"
 
 #include <QApplication>
 #include <QTest>
@@ -13,6 +14,8 @@
 #include <random>
 
 using namespace kvadrolab;
+using pixels::countNot;
+using pixels::pixelsOf;
 
 namespace {
 
@@ -20,7 +23,8 @@ constexpr QRgb kRed = 0xffff0000;
 constexpr QRgb kBlack = 0xff000000;
 constexpr QRgb kWhite = 0xffffffff;
 
-// The canvas of a chart: white, black fore colour, 201 x 201 px with border.
+// The canvas of a chart: white, black fore colour, a 201 x 121 px interior
+// inside its border.
 struct Chart
 {
     PlotCanvas canvas;
@@ -35,25 +39,6 @@ struct Chart
     int W() const { return canvas.interiorPixels().width(); }
     int H() const { return canvas.interiorPixels().height(); }
 };
-
-QList<QPoint> pixelsOf(const QImage &img, QRgb colour)
-{
-    QList<QPoint> found;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (img.pixel(x, y) == colour)
-                found << QPoint(x, y);
-    return found;
-}
-
-int countNot(const QImage &img, QRgb background)
-{
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            n += img.pixel(x, y) != background;
-    return n;
-}
 
 } // namespace
 

@@ -177,8 +177,7 @@ void HostileInputTest::everyField()
     QFETCH(QString, field);
     QFETCH(QString, text);
     const Target &t = targets()[target];
-    t.id == WindowId::About ? m_main->navigator()->openAbout()
-                            : m_main->navigator()->openWindow(t.id);
+    m_main->navigator()->openWindow(t.id);
     SecondaryWindow *w = m_main->navigator()->existing(t.id);
     QVERIFY(w);
     auto *edit = w->findChild<QLineEdit *>(field);

@@ -1,5 +1,5 @@
 // The main window and the way a user moves between windows: the title page,
-// the menu as it is clicked, single instances, title-bar closing, and the
+// the menu and the windows its items open, single instances, title-bar closing, and the
 // ways out of the program.
 
 #include "app/mainwindow.h"

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QPoint>
 
 namespace pixels {
 
@@ -48,6 +49,23 @@ inline int count(const QImage &img, QRgb colour)
         for (int c = 0; c < img.width(); ++c)
             n += is(img, c, r, colour);
     return n;
+}
+
+// Pixels not in the colour: what was drawn on a background of it.
+inline int countNot(const QImage &img, QRgb colour)
+{
+    return img.width() * img.height() - count(img, colour);
+}
+
+// Every pixel in the colour, row by row, top to bottom.
+inline QList<QPoint> pixelsOf(const QImage &img, QRgb colour)
+{
+    QList<QPoint> found;
+    for (int r = 0; r < img.height(); ++r)
+        for (int c = 0; c < img.width(); ++c)
+            if (is(img, c, r, colour))
+                found << QPoint(c, r);
+    return found;
 }
 
 // Rows of the column that are in the colour, top to bottom.
