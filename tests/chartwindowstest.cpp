@@ -1,19 +1,16 @@
 // The chart windows and About as designed: controls where the design puts
-// them, with their texts, fonts, lines and pictures; About beside Main.
+// them, with their texts, fonts, lines and pictures.
 
-#include "app/mainwindow.h"
-#include "app/navigator.h"
 #include "canvas/plotcanvas.h"
 #include "forms/formulapicture.h"
-#include "forms/staticline.h"
 #include "screens/secondarywindow.h"
 #include "screens/windowcatalog.h"
 #include "tests/apptest.h"
+#include "tests/pixels.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 
 #include <memory>
@@ -167,34 +164,57 @@ private slots:
             QCOMPARE(qobject_cast<QLineEdit *>(control)->text(), text);
     }
 
+    // Read off the window's pixels: the run of the line's colour across its
+    // designed path, at the middle of the path.
     void lines_data()
     {
         QTest::addColumn<WindowId>("id");
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<QLine>("twips");
         QTest::addColumn<int>("width");
         QTest::addColumn<QColor>("colour");
         QTest::newRow("Pogr_compare Line4 legend")
-            << WindowId::Pogr_compare << "Line4" << 5 << QColor(Qt::black);
+            << WindowId::Pogr_compare << "Frame1" << QLine(2400, 7680, 3720, 7680) << 5
+            << QColor(0, 0, 0);
         QTest::newRow("Pogr_compare Line6 legend")
-            << WindowId::Pogr_compare << "Line6" << 5 << QColor(Qt::red);
+            << WindowId::Pogr_compare << "Frame1" << QLine(7080, 7680, 8400, 7680) << 5
+            << QColor(255, 0, 0);
         QTest::newRow("Pogr_compare Line1 rule")
-            << WindowId::Pogr_compare << "Line1" << 2 << QColor(Qt::black);
+            << WindowId::Pogr_compare << "Frame1" << QLine(0, 1560, 9480, 1560) << 2
+            << QColor(0, 0, 0);
         QTest::newRow("Pogr_compare Line3 axis")
-            << WindowId::Pogr_compare << "Line3" << 1 << QColor(Qt::black);
-        QTest::newRow("Pogr_t Line2 axis") << WindowId::Pogr_t << "Line2" << 1 << QColor(Qt::black);
-        QTest::newRow("Int_g Line1 axis") << WindowId::Int_g << "Line1" << 1 << QColor(Qt::black);
+            << WindowId::Pogr_compare << "Frame1" << QLine(480, 7200, 480, 1680) << 1
+            << QColor(0, 0, 0);
+        QTest::newRow("Pogr_t Line2 axis")
+            << WindowId::Pogr_t << "Frame2" << QLine(480, 480, 480, 3600) << 1 << QColor(0, 0, 0);
+        QTest::newRow("Int_g Line1 axis")
+            << WindowId::Int_g << "Frame1" << QLine(360, 4680, 6600, 4680) << 1 << QColor(0, 0, 0);
     }
     void lines()
     {
         QFETCH(WindowId, id);
-        QFETCH(QString, name);
+        QFETCH(QString, container);
+        QFETCH(QLine, twips);
         QFETCH(int, width);
         QFETCH(QColor, colour);
         std::unique_ptr<SecondaryWindow> w(createWindow(id));
-        auto *line = w->findChild<StaticLine *>(name);
-        QVERIFY(line);
-        QCOMPARE(line->lineWidth(), width);
-        QCOMPARE(line->colour(), colour);
+        const QImage shown = w->grab().toImage();
+        QCOMPARE(shown.size(), w->size()); // one image pixel to the logical pixel
+        QWidget *frame = w->findChild<QWidget *>(container);
+        QVERIFY(frame);
+        const QPoint middle = frame->mapTo(
+            w.get(), QPoint(px((twips.x1() + twips.x2()) / 2), px((twips.y1() + twips.y2()) / 2)));
+        const QPoint across = twips.dy() == 0 ? QPoint(0, 1) : QPoint(1, 0);
+        const auto inColour = [&](QPoint p) {
+            return shown.rect().contains(p) && pixels::is(shown, p.x(), p.y(), colour.rgb());
+        };
+        QVERIFY(inColour(middle));
+        int run = 1;
+        for (QPoint p = middle - across; inColour(p); p -= across)
+            ++run;
+        for (QPoint p = middle + across; inColour(p); p += across)
+            ++run;
+        QCOMPARE(run, width);
     }
 
     void pictures_data()
@@ -230,7 +250,8 @@ private slots:
     }
 
     // Error-bound charts are drawn on white; the function graph keeps the
-    // control face colour. All draw in black.
+    // control face colour. All draw in black: a line in the canvas's own
+    // colour across a cleared canvas leaves black pixels and no other colour.
     void canvasColours_data()
     {
         QTest::addColumn<WindowId>("id");
@@ -249,11 +270,22 @@ private slots:
         std::unique_ptr<SecondaryWindow> w(createWindow(id));
         auto *canvas = w->findChild<PlotCanvas *>(name);
         QVERIFY(canvas);
-        QCOMPARE(canvas->foreColor(), PlotCanvas::rgb(0, 0, 0));
-        const QColor face = canvas->palette().color(QPalette::Button);
-        QCOMPARE(canvas->backColor(), white
-                                          ? PlotCanvas::rgb(255, 255, 255)
-                                          : PlotCanvas::rgb(face.red(), face.green(), face.blue()));
+        // The canvas sizes its pixels when it first appears.
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        const QRgb back =
+            white ? qRgb(255, 255, 255) : canvas->palette().color(QPalette::Button).rgb();
+        const QRgb black = qRgb(0, 0, 0);
+        const QImage empty = canvas->image();
+        QVERIFY(!empty.isNull());
+        QCOMPARE(pixels::countNot(empty, back), 0);
+
+        canvas->setScale(0, 0, 1, 1);
+        canvas->drawLine(0, 0.5, 1, 0.5);
+        const QImage drawn = canvas->image();
+        const int line = pixels::count(drawn, black);
+        QVERIFY(line >= empty.width());
+        QCOMPARE(pixels::countNot(drawn, back), line);
     }
 
     void aboutFonts()
@@ -280,32 +312,6 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), build);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), toMain);
-    }
-
-    // About opens beside Main; a window opened from the menu then hides Main
-    // but not About; "На главную" hides About and leaves Main as it is.
-    void aboutBesideMain()
-    {
-        MainWindow main;
-        main.show();
-        Navigator *nav = main.navigator();
-        nav->openAbout();
-        SecondaryWindow *about = nav->existing(WindowId::About);
-        QVERIFY(about && about->isVisible());
-        QVERIFY(main.isVisible());
-
-        nav->openWindow(WindowId::Int_g);
-        QVERIFY(!main.isVisible());
-        QVERIFY(about->isVisible());
-        nav->returnToMain(nav->existing(WindowId::Int_g));
-        QVERIFY(main.isVisible());
-
-        QTest::mouseClick(about->findChild<QPushButton *>("toMain"), Qt::LeftButton);
-        QVERIFY(!about->isVisible());
-        QVERIFY(main.isVisible());
-        nav->openAbout();
-        QCOMPARE(nav->existing(WindowId::About), about);
-        QVERIFY(about->isVisible());
     }
 };
 
