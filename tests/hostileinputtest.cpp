@@ -9,6 +9,7 @@
 #include "forms/notifier.h"
 #include "screens/secondarywindow.h"
 #include "tests/apptest.h"
+#include "tests/testsupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -89,15 +90,10 @@ QStringList hostileTexts()
             QStringLiteral(" 7 ")};
 }
 
-bool blank(PlotCanvas *canvas)
+// Neither drawn nor printed on.
+bool blank(const PlotCanvas *canvas)
 {
-    const QImage img = canvas->image();
-    const QRgb back = PlotCanvas::toQColor(canvas->backColor()).rgb();
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (img.pixel(x, y) != back)
-                return false;
-    return canvas->printedLines().isEmpty();
+    return testsupport::isBlank(*canvas) && canvas->printedLines().isEmpty();
 }
 
 } // namespace

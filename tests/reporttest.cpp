@@ -3,6 +3,7 @@
 #include "report/reportfile.h"
 #include "report/reportlines.h"
 #include "tests/referencereport.h"
+#include "tests/testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 
 using namespace kvadrolab::report;
 using namespace Qt::StringLiterals;
+using testsupport::readAll;
 
 namespace {
 
@@ -30,14 +32,6 @@ QByteArray referenceFile()
 QList<QByteArray> referenceLines()
 {
     return reference::lines(reference::trapezoidMethod, "0,1804789886", "-0,0000000339", "600");
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)
