@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <limits>
+#include <variant>
 
 using namespace kvadrolab;
 
@@ -283,6 +284,8 @@ void TestCore::refusals()
     const auto I = simpsonRule ? simpson(a, b, n, y) : trapezoid(a, b, n, y);
     QVERIFY(!I.ok());
     QCOMPARE(I.refusal(), why);
+    // A refused result has no value to read.
+    QVERIFY_THROWS_EXCEPTION(std::bad_variant_access, I.value());
     for (double v : y)
         QCOMPARE(v, 42.0);
 }
