@@ -1,0 +1,5 @@
+#include "core/derivatives.h"
+
+namespace kvadrolab {
+
+} // namespace kvadrolab
