@@ -90,7 +90,7 @@ void AccessibilityTest::everyWindow_data()
     QTest::newRow("Main") << -1;
     int i = 0;
     for (const char *name :
-         {"Int_c_t", "Int_c_s", "Int_g", "Pogr_t", "Pogr_s", "Pogr_compare", "About"})
+         {"Int_c_t", "Int_c_s", "Int_g", "Pogr_t", "Pogr_s", "Pogr_compare", "About", "Conv"})
         QTest::newRow(name) << i++;
 }
 
