@@ -89,7 +89,7 @@ struct ErrorPoint
     int n = 0;
     // |I_n - exact|; absent when it is exactly zero, which a log chart leaves out.
     // Where the rule meets the rounding floor of double, this is that floor
-    // (about 1e-17 .. 1e-16 of the integral's size), never a further fall.
+    // (a few ulps of the integral), never a further fall.
     std::optional<double> absError;
     double bound = 0; // aPrioriBound() with the study's computed M2 or M4
 };
@@ -99,8 +99,8 @@ struct ToleranceCounts
 {
     // The smallest n (>= 1 for the trapezoid rule, even and >= 2 for Simpson's)
     // whose a-priori bound is <= the tolerance. A whole number, held in a double
-    // because a small tolerance needs an n beyond any int (above 2^53 it is only
-    // the nearest double to that n).
+    // because a small tolerance needs an n beyond any int (above 2^53 it is
+    // that n to about 1e-15 relative, no longer exactly).
     double byBound = 0;
     // The first n of 10, 20, ..., 640 (Simpson's from 20) whose |Runge's
     // estimate| is <= the tolerance; absent when none is ("больше 640").
