@@ -122,6 +122,7 @@ private slots:
     void ruleDrawnOnF_data();
     void ruleDrawnOnF();
     void tableCopiesAsTabSeparatedText();
+    void scatteredSelectionCopiesItsRectangle();
     void screenReadersHearWhatIsShown();
 
 private:
@@ -565,6 +566,21 @@ void ConvergenceWindowTest::tableCopiesAsTabSeparatedText()
     // Nothing can be typed into it.
     QTest::keyClicks(table, QStringLiteral("123"));
     QCOMPARE(cell("Table1", 0, 0), QStringLiteral("10"));
+}
+
+void ConvergenceWindowTest::scatteredSelectionCopiesItsRectangle()
+{
+    press();
+    auto *table = m_window->findChild<ReadOnlyTable *>(QStringLiteral("Table1"));
+    table->clearSelection();
+    table->item(0, 1)->setSelected(true);
+    table->item(2, 3)->setSelected(true);
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+    // Rows 0..2, columns 1..3; what was not selected stays empty.
+    const QString want = cell("Table1", 0, 1) + QStringLiteral("\t\t\n\t\t\n\t\t") +
+                         cell("Table1", 2, 3) + QStringLiteral("\n");
+    QCOMPARE(QApplication::clipboard()->text(), want);
 }
 
 void ConvergenceWindowTest::screenReadersHearWhatIsShown()
