@@ -118,16 +118,15 @@ bool drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
     if (!canvas.setScale(f.x1, f.y1, f.x2, f.y2))
         return false;
 
-    const auto grey = PlotCanvas::rgb(160, 160, 160);
     for (int k = bottom; k <= top; ++k)
         canvas.drawLine(nFirst, k, nLast, k, kGrid);
     for (int d = 1; d <= 3; ++d)
         canvas.drawLine(d, bottom, d, top, kGrid);
     // The plot area's frame.
-    canvas.drawLine(nFirst, bottom, nLast, bottom, grey);
-    canvas.drawLine(nFirst, top, nLast, top, grey);
-    canvas.drawLine(nFirst, bottom, nFirst, top, grey);
-    canvas.drawLine(nLast, bottom, nLast, top, grey);
+    canvas.drawLine(nFirst, bottom, nLast, bottom, kFrame);
+    canvas.drawLine(nFirst, top, nLast, top, kFrame);
+    canvas.drawLine(nFirst, bottom, nFirst, top, kFrame);
+    canvas.drawLine(nLast, bottom, nLast, top, kFrame);
 
     polyline(canvas, study.trapezoid.curve, boundOf, kTrapezoidBound);
     polyline(canvas, study.simpson.curve, boundOf, kSimpsonBound);
@@ -136,8 +135,7 @@ bool drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
 
     // A caption at every decade, or at every second or third where they
     // would run into each other.
-    const double perDecade =
-        f.height > 0 ? std::abs(f.pixelY(top) - f.pixelY(bottom)) / std::max(1, top - bottom) : 0;
+    const double perDecade = std::abs(f.pixelY(top) - f.pixelY(bottom)) / (top - bottom);
     const int every = std::max(1, int(std::ceil(line * 1.1 / std::max(1.0, perDecade))));
     for (int k = top; k >= bottom; --k) {
         if ((top - k) % every)
@@ -202,10 +200,9 @@ bool drawRulePicture(PlotCanvas &canvas, const RulePicture &picture)
     if (!canvas.setScale(fr.x1, fr.y1, fr.x2, fr.y2))
         return false;
 
-    const auto grey = PlotCanvas::rgb(160, 160, 160);
     const auto red = PlotCanvas::rgb(255, 0, 0);
     const auto black = PlotCanvas::rgb(0, 0, 0);
-    canvas.drawLine(left, 0, right, 0, grey);
+    canvas.drawLine(left, 0, right, 0, kFrame);
     for (int i = 0; i < kSamples; ++i)
         canvas.drawLine(fx[i], fy[i], fx[i + 1], fy[i + 1], kFunction);
     for (std::size_t i = 0; i < picture.x.size(); ++i)

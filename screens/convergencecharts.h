@@ -18,6 +18,7 @@ inline constexpr unsigned kSimpsonError = 0;          // rgb(0, 0, 0)
 inline constexpr unsigned kTrapezoidBound = 0x9696ff; // rgb(255, 150, 150)
 inline constexpr unsigned kSimpsonBound = 0x969696;   // rgb(150, 150, 150)
 inline constexpr unsigned kGrid = 0xdcdcdc;           // rgb(220, 220, 220)
+inline constexpr unsigned kFrame = 0xa0a0a0;          // rgb(160, 160, 160): plot area, axis
 inline constexpr unsigned kFunction = 0xff0000;       // rgb(0, 0, 255)
 
 // |e(n)| of both rules and their bounds against n = 2..1000, both axes

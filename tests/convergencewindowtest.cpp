@@ -478,7 +478,7 @@ void ConvergenceWindowTest::errorChartByItsPixels()
     const QImage img = canvas("Picture5")->image();
     // The plot area's frame and the decade grid: grid rows between the top
     // and bottom frame rows, equally spaced.
-    const QList<int> frameRows = gridRows(img, qRgb(160, 160, 160));
+    const QList<int> frameRows = gridRows(img, colour(convergencecharts::kFrame));
     QCOMPARE(frameRows.size(), 2);
     const QList<int> rows = gridRows(img, colour(convergencecharts::kGrid));
     QVERIFY(rows.size() >= 5);
