@@ -121,6 +121,7 @@ private slots:
     void errorChartByItsPixels();
     void ruleDrawnOnF_data();
     void ruleDrawnOnF();
+    void secondPressShowsTheSame();
     void tableCopiesAsTabSeparatedText();
     void scatteredSelectionCopiesItsRectangle();
     void screenReadersHearWhatIsShown();
@@ -544,6 +545,26 @@ void ConvergenceWindowTest::ruleDrawnOnF()
     QVERIFY(pixels::count(img, qRgb(0, 0, 0)) > 100);                        // the arcs
     QVERIFY(pixels::count(img, colour(convergencecharts::kFunction)) > 100); // f itself
     QVERIFY(canvas("Picture6")->accessibleDescription().contains(QStringLiteral("%1 хорд").arg(n)));
+}
+
+void ConvergenceWindowTest::secondPressShowsTheSame()
+{
+    type(QStringLiteral("Text4"), QStringLiteral("6"));
+    press();
+    QList<QImage> first;
+    QList<QStringList> printed;
+    for (const QString &name : kCanvases) {
+        first << canvas(name)->image();
+        printed << canvas(name)->printedLines();
+    }
+    const QString lastRow = cell("Table1", 6, column(1, kRichardson));
+    press();
+    for (int i = 0; i < kCanvases.size(); ++i) {
+        QCOMPARE(pixels::differing(canvas(kCanvases[i])->image(), first[i]), 0);
+        QCOMPARE(canvas(kCanvases[i])->printedLines(), printed[i]);
+    }
+    QCOMPARE(cell("Table1", 6, column(1, kRichardson)), lastRow);
+    QVERIFY(m_messages.isEmpty());
 }
 
 void ConvergenceWindowTest::tableCopiesAsTabSeparatedText()
