@@ -101,6 +101,7 @@ void MainWindow::buildMenu()
     item(error, "mnuInt_p_s", "Метода Симпсона", open(WindowId::Pogr_s));
     item(error, "mnuInt_p_compare", "Сравнить методы", open(WindowId::Pogr_compare));
     item(integral, "mnuInt_g", "График", open(WindowId::Int_g));
+    item(integral, "mnuInt_conv", "Исследование сходимости", open(WindowId::Conv));
 
     item(bar, "mnuAbout", "О программе", [this] { m_navigator->openAbout(); });
 }

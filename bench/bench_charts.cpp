@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "screens/boundwindow.h"
 #include "screens/comparewindow.h"
+#include "screens/convergencewindow.h"
 #include "screens/functiongraphwindow.h"
 
 #include <QApplication>
@@ -156,6 +157,47 @@ private slots:
         {
             w.plot();
         }
+    }
+
+    // "Исследовать": the whole study, its table, both pictures and the counts.
+    void convergenceStudy_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::newRow("[1;6]") << QStringLiteral("1") << QStringLiteral("6");
+        QTest::newRow("[2;3]") << QStringLiteral("2") << QStringLiteral("3");
+    }
+
+    void convergenceStudy()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        ConvergenceWindow w;
+        w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(a);
+        w.findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(b);
+        QBENCHMARK
+        {
+            w.study();
+        }
+    }
+
+    void convergenceStudyCpuTime_data() { convergenceStudy_data(); }
+
+    void convergenceStudyCpuTime()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        ConvergenceWindow w;
+        w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(a);
+        w.findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(b);
+        std::vector<double> runs;
+        for (int i = 0; i < 9; ++i) {
+            const double start = threadCpuMs();
+            w.study();
+            runs.push_back(threadCpuMs() - start);
+        }
+        std::sort(runs.begin(), runs.end());
+        qInfo("processor time of the press: median %.3f ms, least %.3f ms of 9", runs[4], runs[0]);
     }
 };
 

@@ -50,6 +50,11 @@ public:
 
     double currentX() const { return m_currentX; }
     double currentY() const { return m_currentY; }
+    // Where the next printText() starts, in user coordinates: captions at a
+    // chosen place of a chart. Segments are not affected (both their ends are
+    // always given).
+    void setCurrentX(double x) { m_currentX = x; }
+    void setCurrentY(double y) { m_currentY = y; }
     Colour foreColor() const { return m_foreColor; }
     void setForeColor(Colour c) { m_foreColor = c; }
     Colour backColor() const { return m_backColor; }

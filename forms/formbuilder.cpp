@@ -1,11 +1,15 @@
 #include "forms/formbuilder.h"
 
+#include "canvas/canvasmenu.h"
 #include "canvas/plotcanvas.h"
 #include "forms/fonts.h"
 #include "forms/formulapicture.h"
+#include "forms/notifier.h"
+#include "forms/readonlytable.h"
 #include "forms/staticline.h"
 
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -134,13 +138,24 @@ QWidget *Form::create(const Control &c, QWidget *parent)
         auto *canvas = new PlotCanvas(parent);
         if (c.flags & White)
             canvas->setBackColor(PlotCanvas::rgb(255, 255, 255));
+        canvasmenu::attach(canvas, &notify);
         w = canvas;
+        break;
+    }
+    case Kind::Table: {
+        auto *table = new ReadOnlyTable(parent);
+        const QStringList headers = text.split(QLatin1Char('\t'));
+        table->setColumnCount(int(headers.size()));
+        table->setHorizontalHeaderLabels(headers);
+        w = table;
         break;
     }
     case Kind::Line: {
         const int width = (c.flags & Thick5) ? 5 : (c.flags & Thick2) ? 2 : 1;
-        const QColor colour =
+        QColor colour =
             (c.flags & Red) ? QColor(255, 0, 0) : parent->palette().color(QPalette::WindowText);
+        if (c.flags & Light)
+            colour = (c.flags & Red) ? QColor(255, 150, 150) : QColor(150, 150, 150);
         auto *line =
             new StaticLine(QPoint(toPixels(c.left), toPixels(c.top)),
                            QPoint(toPixels(c.width), toPixels(c.height)), width, colour, parent);

@@ -23,6 +23,7 @@ enum class Kind {
     Picture, // fixed formula picture (an SVG resource in `text`)
     Canvas,  // PlotCanvas
     Line,    // static line: left, top, width, height hold x1, y1, x2, y2
+    Table,   // read-only table of results; `text` holds the column headers, tab-separated
 };
 
 enum Flag : unsigned {
@@ -34,6 +35,7 @@ enum Flag : unsigned {
     Thick5 = 1u << 4,   // line five pixels wide
     Red = 1u << 5,      // line colour red (default: window text colour)
     White = 1u << 6,    // canvas background white, as charts have
+    Light = 1u << 7,    // line colour lighter: red becomes pale red, black grey
 };
 
 struct Control

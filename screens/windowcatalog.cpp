@@ -4,6 +4,7 @@
 #include "screens/boundwindow.h"
 #include "screens/comparewindow.h"
 #include "screens/computationwindow.h"
+#include "screens/convergencewindow.h"
 #include "screens/functiongraphwindow.h"
 
 namespace kvadrolab {
@@ -25,6 +26,8 @@ SecondaryWindow *createWindow(WindowId id)
         return new CompareWindow;
     case WindowId::About:
         return new AboutWindow;
+    case WindowId::Conv:
+        return new ConvergenceWindow;
     }
     return nullptr;
 }

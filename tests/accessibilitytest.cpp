@@ -1,9 +1,11 @@
 // What a screen reader finds: every window walked through the accessibility
 // tree. A control the user can reach must have a role and a name; pictures
-// name their formula; canvases say what they show once something is drawn.
+// name their formula; canvases say what they show once something is drawn,
+// and offer their context menu.
 
 #include "app/mainwindow.h"
 #include "app/navigator.h"
+#include "canvas/plotcanvas.h"
 #include "forms/notifier.h"
 #include "screens/secondarywindow.h"
 #include "tests/apptest.h"
@@ -11,6 +13,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QGroupBox>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -66,6 +69,7 @@ private slots:
     void everyWindow_data();
     void everyWindow();
     void resultsAreReadAloud();
+    void everyCanvasOffersItsMenu();
 
 private:
     MainWindow *m_main = nullptr;
@@ -90,7 +94,7 @@ void AccessibilityTest::everyWindow_data()
     QTest::newRow("Main") << -1;
     int i = 0;
     for (const char *name :
-         {"Int_c_t", "Int_c_s", "Int_g", "Pogr_t", "Pogr_s", "Pogr_compare", "About"})
+         {"Int_c_t", "Int_c_s", "Int_g", "Pogr_t", "Pogr_s", "Pogr_compare", "About", "Conv"})
         QTest::newRow(name) << i++;
 }
 
@@ -151,6 +155,32 @@ void AccessibilityTest::resultsAreReadAloud()
     QVERIFY(spoken.contains(QStringLiteral("-0") + comma + QStringLiteral("0000000339")));
     QVERIFY(spoken.contains(QStringLiteral("0.1804790225")));
     m_main->navigator()->returnToMain(w);
+}
+
+void AccessibilityTest::everyCanvasOffersItsMenu()
+{
+    int canvases = 0;
+    for (WindowId id : kAllWindows) {
+        id == WindowId::About ? m_main->navigator()->openAbout()
+                              : m_main->navigator()->openWindow(id);
+        SecondaryWindow *w = m_main->navigator()->existing(id);
+        for (PlotCanvas *canvas : w->findChildren<PlotCanvas *>()) {
+            ++canvases;
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(canvas);
+            QVERIFY(iface && iface->actionInterface());
+            const QString show = QAccessibleActionInterface::showMenuAction();
+            QVERIFY(iface->actionInterface()->actionNames().contains(show));
+            iface->actionInterface()->doAction(show);
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY2(menu, qPrintable(w->objectName() + ' ' + canvas->objectName()));
+            QCOMPARE(menu->actions().size(), 2);
+            QCOMPARE(menu->actions().first()->text(), QStringLiteral("Копировать"));
+            menu->close();
+            QTRY_VERIFY(!QApplication::activePopupWidget());
+        }
+        m_main->navigator()->returnToMain(w);
+    }
+    QCOMPARE(canvases, 14);
 }
 
 int main(int argc, char *argv[])

@@ -58,6 +58,8 @@ private slots:
     void colourOfSegments();
     void clearKeepsScaleAndColours();
     void printTextAtTopLeftAndOneLineDown();
+    void printTextAtAChosenPosition_data();
+    void printTextAtAChosenPosition();
     void pixelsSurviveHidingAndRepainting();
     void imageFollowsDevicePixelRatio();
     void reducedRunsMatchSegmentBySegment();
@@ -259,6 +261,60 @@ void TestCanvas::printTextAtTopLeftAndOneLineDown()
     canvas.clear();
     QCOMPARE(countNot(canvas.image(), back), 0);
     QVERIFY(canvas.accessibleName().isEmpty());
+}
+
+void TestCanvas::printTextAtAChosenPosition_data()
+{
+    QTest::addColumn<QRectF>("scale"); // x1, y1 and x2, y2 as the rectangle's corners
+    QTest::addColumn<QPointF>("at");
+    QTest::addColumn<QPointF>("expected"); // the position as a fraction of the interior
+    QTest::newRow("y down, centre")
+        << QRectF(QPointF(0, 0), QPointF(10, 10)) << QPointF(5, 5) << QPointF(0.5, 0.5);
+    QTest::newRow("y up, lower right")
+        << QRectF(QPointF(0, 10), QPointF(10, 0)) << QPointF(7, 2.5) << QPointF(0.7, 0.75);
+    QTest::newRow("log decades") << QRectF(QPointF(0.3, 3), QPointF(3, -11)) << QPointF(1.65, -4)
+                                 << QPointF(0.5, 0.5);
+}
+
+void TestCanvas::printTextAtAChosenPosition()
+{
+    QFETCH(QRectF, scale);
+    QFETCH(QPointF, at);
+    QFETCH(QPointF, expected);
+    Chart c;
+    QVERIFY(c.canvas.setScale(scale.left(), scale.top(), scale.right(), scale.bottom()));
+    c.canvas.setCurrentX(at.x());
+    c.canvas.setCurrentY(at.y());
+    QCOMPARE(c.canvas.currentX(), at.x());
+    QCOMPARE(c.canvas.currentY(), at.y());
+    c.canvas.printText(QStringLiteral("10^-4"));
+    const QImage img = c.canvas.image();
+    int top = img.height(), left = img.width();
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) != kWhite)
+                top = std::min(top, y), left = std::min(left, x);
+    const double dpr = img.devicePixelRatio();
+    const double wantX = expected.x() * c.W(), wantY = expected.y() * c.H();
+    // The ink starts at the chosen point, give or take the glyphs' own margins.
+    QVERIFY2(left >= wantX - 1 && left <= wantX + 3 * dpr && top >= wantY - 1 &&
+                 top <= wantY + 6 * dpr,
+             qPrintable(QStringLiteral("ink at %1,%2, position %3,%4")
+                            .arg(left)
+                            .arg(top)
+                            .arg(wantX)
+                            .arg(wantY)));
+    // Then on to the next line, at the left edge (the scale is kept in single
+    // precision), as after any printed line.
+    QCOMPARE(c.canvas.currentX(), double(float(scale.left())));
+    const double lineRows = QFontMetricsF(c.canvas.font()).height() * dpr;
+    QVERIFY(std::abs(c.canvas.currentY() -
+                     (at.y() + lineRows / c.H() * (scale.bottom() - scale.top()))) < 1e-6);
+    // A segment does not start from the position: its ends are its own.
+    c.canvas.setCurrentX(scale.right());
+    QVERIFY(c.canvas.drawLine(scale.left(), scale.top(), scale.left(), scale.top(),
+                              PlotCanvas::rgb(255, 0, 0)));
+    QCOMPARE(pixelsOf(c.canvas.image(), kRed), QList<QPoint>{QPoint(0, 0)});
 }
 
 void TestCanvas::pixelsSurviveHidingAndRepainting()

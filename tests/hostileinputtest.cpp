@@ -40,6 +40,10 @@ const QList<Target> &targets()
         {WindowId::Pogr_t, "Pogr_t", {"Text1", "Text2"}, {"Picture4"}},
         {WindowId::Pogr_s, "Pogr_s", {"Text1", "Text2"}, {"Picture4"}},
         {WindowId::Pogr_compare, "Pogr_compare", {"Text1", "Text2"}, {"Picture1"}},
+        {WindowId::Conv,
+         "Conv",
+         {"Text1", "Text2", "Text3", "Text4"},
+         {"Picture1", "Picture2", "Picture3", "Picture4", "Picture5", "Picture6"}},
     };
     return all;
 }

@@ -52,7 +52,9 @@ void LongRunTest::round(MainWindow &main, const QString &reportDir)
     for (WindowId id : kAllWindows) {
         id == WindowId::About ? nav->openAbout() : nav->openWindow(id);
         SecondaryWindow *w = nav->existing(id);
-        if (auto *path = w->findChild<QLineEdit *>(QStringLiteral("Text4")))
+        // Text4 is the report path where there is a report to save.
+        auto *path = w->findChild<QLineEdit *>(QStringLiteral("Text4"));
+        if (path && w->findChild<QPushButton *>(QStringLiteral("Command2")))
             path->setText(reportDir + QLatin1Char('/') + w->objectName() + QStringLiteral(".txt"));
         for (const char *button : {"Command1", "Command2"})
             if (auto *b = w->findChild<QPushButton *>(QLatin1String(button)))

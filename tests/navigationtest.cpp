@@ -153,7 +153,8 @@ void TestNavigation::menuStructure()
              QStringList({"mnuClose=Закрыть"}));
     QCOMPARE(names(findAction(m_main, "mnuInt")->menu()->actions()),
              QStringList({QString::fromUtf8("mnuInt_\u0441=Численное решение"),
-                          "mnuInt_p=Расчет погрешности", "mnuInt_g=График"}));
+                          "mnuInt_p=Расчет погрешности", "mnuInt_g=График",
+                          "mnuInt_conv=Исследование сходимости"}));
     QCOMPARE(names(findAction(m_main, QString::fromUtf8("mnuInt_\u0441"))->menu()->actions()),
              QStringList({QString::fromUtf8("mnuInt_\u0441_t=Методом трапеций"),
                           QString::fromUtf8("mnuInt_\u0441_s=Методом Симпсона")}));
@@ -198,6 +199,11 @@ void TestNavigation::menuOpensEachWindow_data()
         << "mnuInt_p_compare"
         << "Pogr_compare"
         << "Сравнение погрешностей" << QSize(667, 620) << QRect(536, 576, 89, 33);
+    // Within a classroom projector's 1000 x 720.
+    QTest::newRow("Исследование сходимости")
+        << "mnuInt_conv"
+        << "Conv"
+        << "Исследование сходимости" << QSize(992, 712) << QRect(888, 672, 89, 33);
 }
 
 void TestNavigation::menuOpensEachWindow()

@@ -1,0 +1,192 @@
+#include "canvas/canvasmenu.h"
+
+#include "canvas/plotcanvas.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QImageWriter>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QSaveFile>
+#include <QScreen>
+
+namespace kvadrolab::canvasmenu {
+
+namespace {
+
+constexpr char kPictureOnly[] = "kvadrolabPictureOnly";
+
+SaveDialog &saveDialog()
+{
+    static SaveDialog dialog;
+    return dialog;
+}
+
+QString askWhereToSave(QWidget *parent, const QString &suggested)
+{
+    if (saveDialog())
+        return saveDialog()(parent, suggested);
+    QFileDialog dialog(parent, QStringLiteral("Сохранить изображение"), suggested,
+                       QStringLiteral("Изображение PNG (*.png)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+// Listens on the canvas for the three ways of asking for the menu. A filter
+// rather than code in the canvas: the canvas stays a drawing surface.
+class Menu : public QObject
+{
+public:
+    Menu(PlotCanvas *canvas, Complaint complain)
+        : QObject(canvas), m_canvas(canvas), m_complain(std::move(complain))
+    {
+        canvas->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_canvas)
+            return false;
+        if (event->type() == QEvent::ContextMenu) {
+            auto *e = static_cast<QContextMenuEvent *>(event);
+            open(e->reason() == QContextMenuEvent::Mouse ? e->globalPos() : keyboardPlace());
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            auto *e = static_cast<QKeyEvent *>(event);
+            const auto mods = e->modifiers() & ~Qt::KeypadModifier;
+            if ((e->key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
+                (e->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+                open(keyboardPlace());
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QPoint keyboardPlace() const { return m_canvas->mapToGlobal(m_canvas->rect().center()); }
+
+    void open(const QPoint &at)
+    {
+        // The menu key can arrive both as a key and as a context-menu request.
+        if (m_menu && m_menu->isVisible())
+            return;
+        if (!m_menu)
+            build();
+        m_menu->popup(at);
+    }
+
+    void build()
+    {
+        m_menu = new QMenu(m_canvas);
+        m_menu->setObjectName(QStringLiteral("canvasMenu"));
+        QAction *copy = m_menu->addAction(QStringLiteral("Копировать"));
+        copy->setObjectName(QStringLiteral("copyPicture"));
+        connect(copy, &QAction::triggered, this, [this] { copyToClipboard(*m_canvas); });
+        QAction *save = m_menu->addAction(QStringLiteral("Сохранить изображение…"));
+        save->setObjectName(QStringLiteral("savePicture"));
+        connect(save, &QAction::triggered, this, &Menu::save);
+    }
+
+    void save()
+    {
+        QWidget *window = m_canvas->window();
+        const QString path = askWhereToSave(window, suggestedPath(*m_canvas));
+        if (path.isEmpty())
+            return;
+        if (!savePicture(*m_canvas, path))
+            m_complain(window,
+                       QStringLiteral("Не удалось сохранить изображение в файл «%1». Проверьте, "
+                                      "что папка существует и в неё можно записывать.")
+                           .arg(QDir::toNativeSeparators(path)));
+    }
+
+    PlotCanvas *m_canvas;
+    Complaint m_complain;
+    QMenu *m_menu = nullptr;
+};
+
+} // namespace
+
+void attach(PlotCanvas *canvas, Complaint complain)
+{
+    // Click focus only: the designed windows fix their tab order, and a
+    // canvas in it would change what Tab visits.
+    canvas->setFocusPolicy(Qt::ClickFocus);
+    new Menu(canvas, std::move(complain));
+}
+
+void setPictureOnly(PlotCanvas *canvas)
+{
+    canvas->setProperty(kPictureOnly, true);
+}
+
+void setSaveDialog(SaveDialog dialog)
+{
+    saveDialog() = std::move(dialog);
+}
+
+void copyToClipboard(const PlotCanvas &canvas)
+{
+    auto *data = new QMimeData;
+    data->setImageData(canvas.image());
+    const QStringList printed = canvas.printedLines();
+    if (!printed.isEmpty() && !canvas.property(kPictureOnly).toBool())
+        data->setText(printed.join(QLatin1Char('\n')));
+    QApplication::clipboard()->setMimeData(data);
+}
+
+bool savePicture(const PlotCanvas &canvas, const QString &path, QString *why)
+{
+    QImage picture = canvas.image();
+    // The pixels are the screen's own; saying so in the file lets a report
+    // print the chart at the size it had on screen.
+    if (const QScreen *screen = canvas.screen()) {
+        const double dpi = screen->logicalDotsPerInch() * picture.devicePixelRatio();
+        const int perMetre = qRound(dpi / 0.0254);
+        picture.setDotsPerMeterX(perMetre);
+        picture.setDotsPerMeterY(perMetre);
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (why)
+            *why = file.errorString();
+        return false;
+    }
+    QImageWriter writer(&file, "png");
+    if (!writer.write(picture)) {
+        if (why)
+            *why = writer.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (why)
+            *why = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString suggestedPath(const PlotCanvas &canvas)
+{
+    QString name = canvas.window()->windowTitle().trimmed();
+    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
+    for (QChar &c : name)
+        if (forbidden.contains(c) || c.unicode() < 0x20)
+            c = QLatin1Char('_');
+    if (name.isEmpty())
+        name = QStringLiteral("график");
+    return QDir::home().filePath(name + QStringLiteral(".png"));
+}
+
+} // namespace kvadrolab::canvasmenu

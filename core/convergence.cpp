@@ -1,0 +1,347 @@
+#include "core/convergence.h"
+
+#include "core/integrand.h"
+#include "core/quadrature.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace kvadrolab {
+
+namespace {
+
+// ---- The exact integral ----
+
+// F(x) = -P(ln x) / (8 x^2); also the size of its terms, which tells how much
+// a difference of two values of F cancels.
+struct Antiderivative
+{
+    long double value;
+    long double size;
+};
+
+Antiderivative antiderivative(double x)
+{
+    const long double X = x;
+    const long double L = std::log(X);
+    const long double d = 8 * X * X;
+    const long double P = ((4 * L + 6) * L + 6) * L + 3;
+    const long double l = std::fabs(L);
+    const long double size = ((4 * l + 6) * l + 6) * l + 3;
+    return {-P / d, size / d};
+}
+
+constexpr int kGaussPoints = 20;
+
+struct GaussRule
+{
+    std::array<long double, kGaussPoints> node;
+    std::array<long double, kGaussPoints> weight;
+};
+
+// Gauss-Legendre nodes and weights by Newton's method on the Legendre
+// polynomial, in long double, so that no table of digits has to be trusted.
+GaussRule makeGaussRule()
+{
+    GaussRule g{};
+    const int n = kGaussPoints;
+    for (int i = 0; i < n; ++i) {
+        long double t = std::cos(std::numbers::pi_v<long double> * (i + 0.75L) / (n + 0.5L));
+        long double dp = 1;
+        for (int iter = 0; iter < 100; ++iter) {
+            long double p0 = 1, p1 = t;
+            for (int k = 2; k <= n; ++k) {
+                const long double p2 = ((2 * k - 1) * t * p1 - (k - 1) * p0) / k;
+                p0 = p1;
+                p1 = p2;
+            }
+            dp = n * (t * p1 - p0) / (t * t - 1);
+            const long double step = p1 / dp;
+            t -= step;
+            if (std::fabs(step) <= 4 * std::numeric_limits<long double>::epsilon() * std::fabs(t))
+                break;
+        }
+        g.node[i] = t;
+        g.weight[i] = 2 / ((1 - t * t) * dp * dp);
+    }
+    return g;
+}
+
+// The integral of f over [lo;hi], lo < hi, in long double. Each panel spans
+// at most a factor 1.5 in x, so f's singularity at 0 stays far outside the
+// ellipse where 20 Gauss points converge (an error near 1e-40 per panel). ln x
+// is taken as ln lo + ln(1 + (x - lo)/lo), so that beside x = 1, where ln x
+// and f vanish, the small offsets keep their relative precision.
+long double gaussIntegral(double lo, double hi)
+{
+    static const GaussRule g = makeGaussRule();
+    const long double Lo = lo, Hi = hi;
+    const long double logLo = std::log(Lo);
+    const long double span = std::log(Hi) - logLo;
+    const int panels = std::max(1, static_cast<int>(std::ceil(span / std::log(1.5L))));
+
+    long double sum = 0;
+    long double left = 0; // offset of the panel's left end from lo
+    for (int p = 1; p <= panels; ++p) {
+        const long double right = p == panels ? Hi - Lo : Lo * std::expm1(span * p / panels);
+        const long double half = (right - left) / 2;
+        const long double mid = left + half;
+        long double panel = 0;
+        for (int i = 0; i < kGaussPoints; ++i) {
+            const long double u = mid + half * g.node[i];
+            const long double x = Lo + u;
+            const long double q = (logLo + std::log1p(u / Lo)) / x;
+            panel += g.weight[i] * (q * q * q);
+        }
+        sum += panel * half;
+        left = right;
+    }
+    return sum;
+}
+
+// ---- The study ----
+
+bool finite(const std::optional<double> &v)
+{
+    return !v || std::isfinite(*v);
+}
+
+// Every I_n the study needs, by the program's own rules: trapezoid n = 2..1000
+// (n = 5 serves the table's first Runge estimate), Simpson's even n.
+bool ruleValues(Rule rule, double a, double b, std::array<double, kCurveLastCount + 1> &I)
+{
+    SampleTable y;
+    const int step = rule == Rule::Trapezoid ? 1 : 2;
+    for (int n = kCurveFirstCount; n <= kCurveLastCount; n += step) {
+        const Checked<double> v =
+            rule == Rule::Trapezoid ? trapezoid(a, b, n, y) : simpson(a, b, n, y);
+        if (!v.ok())
+            return false;
+        I[n] = v.value;
+    }
+    return true;
+}
+
+bool buildRuleStudy(Rule rule, const ConvergenceStudy &s, RuleStudy &out)
+{
+    std::array<double, kCurveLastCount + 1> I{};
+    if (!ruleValues(rule, s.a, s.b, I))
+        return false;
+    // The error in long double: I_n is exact as a double, so the only rounding
+    // left is the final one, and the curve can go down to the true floor.
+    const auto error = [&](int n) { return static_cast<double>(I[n] - s.exact); };
+    const double divisor = rule == Rule::Trapezoid ? 3 : 15;
+    const double M = rule == Rule::Trapezoid ? s.m2.value : s.m4.value;
+
+    for (std::size_t r = 0; r < kStudyCounts.size(); ++r) {
+        StudyRow &row = out.table[r];
+        const int n = kStudyCounts[r];
+        row.n = n;
+        row.value = I[n];
+        row.error = error(n);
+        const int half = n / 2;
+        if (rule == Rule::Simpson && half % 2 != 0)
+            continue;
+        row.runge = (I[half] - I[n]) / divisor;
+        row.richardson = I[n] - *row.runge;
+        const double eHalf = error(half);
+        if (eHalf != 0 && row.error != 0)
+            row.order = std::log2(std::fabs(eHalf) / std::fabs(row.error));
+        if (!std::isfinite(row.value) || !std::isfinite(row.error) || !finite(row.runge) ||
+            !finite(row.richardson) || !finite(row.order))
+            return false;
+    }
+
+    out.curve.clear();
+    const int step = rule == Rule::Trapezoid ? 1 : 2;
+    for (int n = kCurveFirstCount; n <= kCurveLastCount; n += step) {
+        ErrorPoint p;
+        p.n = n;
+        const double e = error(n);
+        if (e != 0)
+            p.absError = std::fabs(e);
+        p.bound = aPrioriBound(rule, s.a, s.b, M, n);
+        if (!std::isfinite(e) || !std::isfinite(p.bound))
+            return false;
+        out.curve.push_back(p);
+    }
+    return true;
+}
+
+double smallestCountByBound(Rule rule, const ConvergenceStudy &s, double tolerance)
+{
+    const bool trapezoidRule = rule == Rule::Trapezoid;
+    const double M = trapezoidRule ? s.m2.value : s.m4.value;
+    const int step = trapezoidRule ? 1 : 2;
+    const double least = trapezoidRule ? 1 : 2;
+    const auto fits = [&](double n) { return aPrioriBound(rule, s.a, s.b, M, n) <= tolerance; };
+    if (M == 0 || fits(least))
+        return least;
+
+    // bound(n) = C / n^p; solved in logarithms, since C alone can overflow.
+    const long double p = trapezoidRule ? 2 : 4;
+    const long double logC = (p + 1) * std::log(static_cast<long double>(std::fabs(s.b - s.a))) +
+                             std::log(static_cast<long double>(M)) -
+                             std::log(trapezoidRule ? 12.0L : 180.0L);
+    const long double estimate =
+        std::exp((logC - std::log(static_cast<long double>(tolerance))) / p);
+    if (!(estimate < 0x1p53L))
+        return static_cast<double>(estimate);
+
+    double n = std::max<double>(least, std::ceil(static_cast<double>(estimate)));
+    if (!trapezoidRule && std::fmod(n, 2) != 0)
+        n += 1;
+    // The logarithms may be a few ulps off; the bound itself decides.
+    while (n - step >= least && fits(n - step))
+        n -= step;
+    while (!fits(n))
+        n += step;
+    return n;
+}
+
+} // namespace
+
+StudyRefusal checkInterval(double a, double b)
+{
+    if (!std::isfinite(a) || !std::isfinite(b))
+        return StudyRefusal::NonFiniteInput;
+    if (a <= 0 || b <= 0)
+        return StudyRefusal::NodeNotPositive;
+    if (a == b)
+        return StudyRefusal::EmptyInterval;
+    return StudyRefusal::None;
+}
+
+Studied<long double> exactIntegral(double a, double b)
+{
+    if (const StudyRefusal why = checkInterval(a, b); why != StudyRefusal::None)
+        return Studied<long double>::refused(why);
+
+    const Antiderivative Fa = antiderivative(a), Fb = antiderivative(b);
+    long double value = Fb.value - Fa.value;
+    // Three digits of long double's nineteen may go; beyond that the sum over
+    // the interval itself is the accurate one.
+    if (!(std::fabs(value) * 1000 >= Fa.size + Fb.size)) {
+        const long double forward = gaussIntegral(std::min(a, b), std::max(a, b));
+        value = a < b ? forward : -forward;
+    }
+    if (!std::isfinite(static_cast<double>(value)))
+        return Studied<long double>::refused(StudyRefusal::NonFiniteResult);
+    return Studied<long double>{value};
+}
+
+double aPrioriBound(Rule rule, double a, double b, double M, double n)
+{
+    const double d = std::fabs(b - a);
+    const double h = d / n;
+    if (rule == Rule::Trapezoid)
+        return d * h * h * M / 12;
+    return d * (h * h) * (h * h) * M / 180;
+}
+
+Studied<ConvergenceStudy> studyConvergence(double a, double b, double tolerance)
+{
+    using Result = Studied<ConvergenceStudy>;
+    if (const StudyRefusal why = checkInterval(a, b); why != StudyRefusal::None)
+        return Result::refused(why);
+    if (!std::isfinite(tolerance))
+        return Result::refused(StudyRefusal::NonFiniteInput);
+    if (!(tolerance > 0))
+        return Result::refused(StudyRefusal::ToleranceNotPositive);
+
+    Result r;
+    ConvergenceStudy &s = r.value;
+    s.a = a;
+    s.b = b;
+    s.tolerance = tolerance;
+    const auto exact = exactIntegral(a, b);
+    if (!exact.ok())
+        return Result::refused(exact.refusal);
+    s.exact = exact.value;
+    const auto m2 = derivativeMaximum(2, a, b);
+    const auto m4 = derivativeMaximum(4, a, b);
+    if (!m2 || !m4)
+        return Result::refused(StudyRefusal::NonFiniteResult);
+    s.m2 = *m2;
+    s.m4 = *m4;
+    if (!buildRuleStudy(Rule::Trapezoid, s, s.trapezoid) ||
+        !buildRuleStudy(Rule::Simpson, s, s.simpson))
+        return Result::refused(StudyRefusal::NonFiniteResult);
+    s.trapezoid.counts = toleranceCounts(Rule::Trapezoid, s, tolerance);
+    s.simpson.counts = toleranceCounts(Rule::Simpson, s, tolerance);
+    return r;
+}
+
+ToleranceCounts toleranceCounts(Rule rule, const ConvergenceStudy &study, double tolerance)
+{
+    ToleranceCounts c;
+    if (!(tolerance > 0)) {
+        c.byBound = std::numeric_limits<double>::infinity();
+        return c;
+    }
+    const RuleStudy &r = rule == Rule::Trapezoid ? study.trapezoid : study.simpson;
+    c.byBound = smallestCountByBound(rule, study, tolerance);
+
+    for (const StudyRow &row : r.table) {
+        if (row.runge && std::fabs(*row.runge) <= tolerance) {
+            c.byRunge = row.n;
+            break;
+        }
+    }
+
+    // Walk down from n = 1000 while the error stays within the tolerance.
+    for (auto it = r.curve.rbegin(); it != r.curve.rend(); ++it) {
+        if (it->absError.value_or(0.0) > tolerance)
+            break;
+        c.byActualError = it->n;
+    }
+    return c;
+}
+
+double RulePicture::simpsonArc(int pair, double at) const
+{
+    if (pair < 0 || 2 * pair + 2 >= static_cast<int>(x.size()))
+        return std::numeric_limits<double>::quiet_NaN();
+    const int i = 2 * pair;
+    const double h = (x[i + 2] - x[i]) / 2;
+    const double s = (at - x[i + 1]) / h;
+    const double y0 = y[i], y1 = y[i + 1], y2 = y[i + 2];
+    // The parabola in the local coordinate s = -1, 0, 1 at the three nodes.
+    return y1 + s * (y2 - y0) / 2 + s * s * (y0 - 2 * y1 + y2) / 2;
+}
+
+Studied<RulePicture> rulePicture(double a, double b, double n)
+{
+    using Result = Studied<RulePicture>;
+    if (const StudyRefusal why = checkInterval(a, b); why != StudyRefusal::None)
+        return Result::refused(why);
+    if (!std::isfinite(n))
+        return Result::refused(StudyRefusal::NonFiniteInput);
+    if (n != std::floor(n))
+        return Result::refused(StudyRefusal::NotWhole);
+    if (n < kPictureMinCount || n > kPictureMaxCount)
+        return Result::refused(StudyRefusal::CountOutOfRange);
+    const int count = static_cast<int>(n);
+    if (count % 2 != 0)
+        return Result::refused(StudyRefusal::OddCount);
+
+    Result r;
+    RulePicture &p = r.value;
+    p.a = a;
+    p.b = b;
+    p.n = count;
+    const double h = nodeStep(a, b, count);
+    for (int i = 0; i <= count; ++i) {
+        const double x = a + i * h;
+        const double y = f(x);
+        if (!std::isfinite(y))
+            return Result::refused(StudyRefusal::NonFiniteResult);
+        p.x.push_back(x);
+        p.y.push_back(y);
+    }
+    return r;
+}
+
+} // namespace kvadrolab

@@ -1,0 +1,171 @@
+#pragma once
+
+#include "core/derivatives.h"
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace kvadrolab {
+
+// How the actual error of the two rules behaves as n grows, over an interval
+// [a;b] with a, b > 0 and a != b; b < a is allowed and makes every integral,
+// value and signed error that of the reversed direction (the bounds and |e|
+// do not change). Everything here is computed afresh from a and b: the fixed
+// exact value and M2, M4 of the designed windows are not used.
+
+// Why a study or a picture could not be made. The window checks its fields
+// first; these are what the core still answers for input it is handed anyway.
+// It never returns a partial result: a refused answer carries a default value.
+enum class StudyRefusal {
+    None,
+    NonFiniteInput,       // a, b, the tolerance or the picture's n is NaN or infinite
+    NodeNotPositive,      // a <= 0 or b <= 0, where ln x is undefined
+    EmptyInterval,        // a == b: there is nothing to study
+    ToleranceNotPositive, // the tolerance is not > 0
+    NotWhole,             // the picture's n has a fractional part
+    CountOutOfRange,      // the picture's n lies outside 2..50
+    OddCount,             // the picture's n is odd: Simpson's arcs need pairs of subintervals
+    NonFiniteResult,      // the arithmetic overflowed double (f at a tiny a)
+};
+
+// A value, or the reason it could not be computed. Never both.
+template <typename T> struct Studied
+{
+    T value{};
+    StudyRefusal refusal = StudyRefusal::None;
+
+    bool ok() const { return refusal == StudyRefusal::None; }
+    static Studied refused(StudyRefusal why) { return Studied{T{}, why}; }
+};
+
+enum class Rule { Trapezoid, Simpson };
+
+// NonFiniteInput, NodeNotPositive or EmptyInterval for a and b that no study
+// accepts, None otherwise.
+StudyRefusal checkInterval(double a, double b);
+
+// The integral of f from a to b, signed, from the antiderivative
+// F(x) = -(4 ln^3 x + 6 ln^2 x + 6 ln x + 3) / (8 x^2), in long double. When
+// F(b) - F(a) would cancel more than three digits (a short interval, or one
+// around x = 1 where f changes sign), a long double Gauss-Legendre sum over
+// the interval is used instead. Either way the error stays below about 1e-17
+// of the integral of |f|: at least 16 significant digits unless the positive
+// and negative parts of f themselves cancel. Refused as checkInterval(), and
+// with NonFiniteResult when the value overflows double.
+Studied<long double> exactIntegral(double a, double b);
+
+// The a-priori bound of the rule with n subintervals, h = (b - a) / n:
+// |b - a| h^2 M / 12 for the trapezoid rule (M = M2), |b - a| h^4 M / 180 for
+// Simpson's (M = M4). Always >= 0; no check of n or M.
+double aPrioriBound(Rule rule, double a, double b, double M, double n);
+
+// The rows of the table: n = 10, 20, ..., 640.
+inline constexpr std::array<int, 7> kStudyCounts{10, 20, 40, 80, 160, 320, 640};
+
+struct StudyRow
+{
+    int n = 0;
+    double value = 0; // I_n, by the existing trapezoid() / simpson()
+    double error = 0; // I_n - exact, signed, taken in long double before rounding
+    // Runge's estimate of that same signed error, (I_(n/2) - I_n) / 3 for the
+    // trapezoid rule and / 15 for Simpson's. Absent on Simpson's row n = 10
+    // (it would need n = 5).
+    std::optional<double> runge;
+    // log2(|e_(n/2)| / |e_n|). Absent where Runge's estimate is, or when either
+    // error is exactly zero.
+    std::optional<double> order;
+    // I_n - Runge's estimate. Absent where Runge's estimate is.
+    std::optional<double> richardson;
+};
+using StudyTable = std::array<StudyRow, kStudyCounts.size()>;
+
+// The error curves: n = 2..1000, even n only for Simpson's rule.
+inline constexpr int kCurveFirstCount = 2;
+inline constexpr int kCurveLastCount = 1000;
+
+struct ErrorPoint
+{
+    int n = 0;
+    // |I_n - exact|; absent when it is exactly zero, which a log chart leaves out.
+    // Where the rule meets the rounding floor of double, this is that floor
+    // (a few ulps of the integral), never a further fall.
+    std::optional<double> absError;
+    double bound = 0; // aPrioriBound() with the study's computed M2 or M4
+};
+
+// "n для ε" of one rule.
+struct ToleranceCounts
+{
+    // The smallest n (>= 1 for the trapezoid rule, even and >= 2 for Simpson's)
+    // whose a-priori bound is <= the tolerance. A whole number, held in a double
+    // because a small tolerance needs an n beyond any int (above 2^53 it is
+    // that n to about 1e-15 relative, no longer exactly).
+    double byBound = 0;
+    // The first n of 10, 20, ..., 640 (Simpson's from 20) whose |Runge's
+    // estimate| is <= the tolerance; absent when none is ("больше 640").
+    std::optional<int> byRunge;
+    // The smallest n of the curve from which |actual error| stays <= the
+    // tolerance for every larger n up to 1000; absent when even n = 1000 is
+    // above it ("больше 1000").
+    std::optional<int> byActualError;
+};
+
+struct RuleStudy
+{
+    StudyTable table;
+    std::vector<ErrorPoint> curve; // in increasing n
+    ToleranceCounts counts;        // for the study's tolerance
+};
+
+struct ConvergenceStudy
+{
+    double a = 0;
+    double b = 0;
+    double tolerance = 0;
+    long double exact = 0; // exactIntegral(a, b)
+    DerivativeMaximum m2;  // max |f''| on the interval
+    DerivativeMaximum m4;  // max |f''''| on the interval
+    RuleStudy trapezoid;
+    RuleStudy simpson;
+};
+
+// The whole study of one press: about 750 000 evaluations of f. Refused as
+// checkInterval(), with ToleranceNotPositive or NonFiniteInput for the
+// tolerance, and with NonFiniteResult when any value overflows (f, M2 or M4 at
+// a tiny a).
+Studied<ConvergenceStudy> studyConvergence(double a, double b, double tolerance);
+
+// "n для ε" of one rule of a finished study for another tolerance, so that the
+// window need not study again. A tolerance that is not > 0 answers the
+// largest possible counts: byBound +infinity and both others absent.
+ToleranceCounts toleranceCounts(Rule rule, const ConvergenceStudy &study, double tolerance);
+
+// The picture's n: 2..50, even.
+inline constexpr int kPictureMinCount = 2;
+inline constexpr int kPictureMaxCount = 50;
+
+// What "the rule drawn on f" shows: the nodes and f at them (the trapezoid
+// rule's chords join consecutive nodes), and Simpson's parabola over each pair
+// of subintervals.
+struct RulePicture
+{
+    double a = 0;
+    double b = 0;
+    int n = 0;
+    std::vector<double> x; // the n + 1 nodes a + i (b - a) / n
+    std::vector<double> y; // f at the nodes
+
+    // Simpson's parabola through nodes 2k, 2k + 1, 2k + 2, for k = 0 .. n/2 - 1,
+    // evaluated at any x (meant for x between nodes 2k and 2k + 2). NaN for a k
+    // outside that range.
+    double simpsonArc(int pair, double at) const;
+};
+
+// The picture for n subintervals. n arrives as the double typed into the
+// field and must be a whole even number in 2..50. Refused as checkInterval(),
+// with NonFiniteInput, NotWhole, CountOutOfRange or OddCount for n, and with
+// NonFiniteResult when f overflows at a node.
+Studied<RulePicture> rulePicture(double a, double b, double n);
+
+} // namespace kvadrolab

@@ -1,0 +1,227 @@
+#include "screens/convergencecharts.h"
+
+#include "canvas/plotcanvas.h"
+#include "core/integrand.h"
+
+#include <QFontMetricsF>
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace kvadrolab::convergencecharts {
+
+namespace {
+
+// A user system laid over the canvas with margins in logical pixels, so that
+// captions can be placed by pixel and lines by value.
+struct Frame
+{
+    double x1, y1, x2, y2; // the canvas's corners in user units
+    double width, height;  // logical pixels
+
+    double userX(double px) const { return x1 + px / width * (x2 - x1); }
+    double userY(double py) const { return y1 + py / height * (y2 - y1); }
+    double pixelX(double x) const { return (x - x1) / (x2 - x1) * width; }
+    double pixelY(double y) const { return (y - y1) / (y2 - y1) * height; }
+};
+
+// Fits [lo;hi] x [bottom;top] into the canvas leaving the given margins.
+Frame fit(const PlotCanvas &canvas, double lo, double hi, double bottom, double top, double left,
+          double right, double above, double below)
+{
+    const QSizeF size = canvas.contentsRect().size();
+    Frame f{};
+    f.width = std::max(1.0, size.width());
+    f.height = std::max(1.0, size.height());
+    const double sx = (hi - lo) / std::max(1.0, f.width - left - right);
+    const double sy = (top - bottom) / std::max(1.0, f.height - above - below);
+    f.x1 = lo - left * sx;
+    f.x2 = hi + right * sx;
+    f.y1 = top + above * sy;
+    f.y2 = bottom - below * sy;
+    return f;
+}
+
+// Text with its upper-left corner at a pixel of the canvas.
+void printAt(PlotCanvas &canvas, const Frame &f, double px, double py, const QString &text)
+{
+    canvas.setCurrentX(f.userX(px));
+    canvas.setCurrentY(f.userY(py));
+    canvas.printText(text);
+}
+
+QString power(int exponent)
+{
+    return exponent == 0 ? QStringLiteral("1") : QStringLiteral("10^%1").arg(exponent);
+}
+
+// A polyline through the points that have a value; a missing value breaks it.
+template <typename Value>
+void polyline(PlotCanvas &canvas, const std::vector<ErrorPoint> &curve, Value value,
+              PlotCanvas::Colour colour)
+{
+    bool have = false;
+    double px = 0, py = 0;
+    for (const ErrorPoint &p : curve) {
+        const std::optional<double> v = value(p);
+        if (!v || !(*v > 0) || !std::isfinite(*v)) {
+            have = false;
+            continue;
+        }
+        const double x = std::log10(double(p.n)), y = std::log10(*v);
+        if (have)
+            canvas.drawLine(px, py, x, y, colour);
+        px = x, py = y, have = true;
+    }
+}
+
+std::optional<double> errorOf(const ErrorPoint &p)
+{
+    return p.absError;
+}
+
+std::optional<double> boundOf(const ErrorPoint &p)
+{
+    return p.bound;
+}
+
+} // namespace
+
+bool drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
+{
+    canvas.clear();
+    double lo = std::numeric_limits<double>::infinity(), hi = 0;
+    for (const auto *curve : {&study.trapezoid.curve, &study.simpson.curve})
+        for (const ErrorPoint &p : *curve)
+            for (const std::optional<double> v : {p.absError, std::optional<double>(p.bound)})
+                if (v && *v > 0 && std::isfinite(*v)) {
+                    lo = std::min(lo, *v);
+                    hi = std::max(hi, *v);
+                }
+    if (!(hi > 0))
+        return false;
+    const int bottom = int(std::floor(std::log10(lo)));
+    const int top = std::max(bottom + 1, int(std::ceil(std::log10(hi))));
+
+    const QFontMetricsF metrics(canvas.font());
+    const double line = metrics.height();
+    double captionWidth = 0;
+    for (int k = bottom; k <= top; ++k)
+        captionWidth = std::max(captionWidth, metrics.horizontalAdvance(power(k)));
+    const double nFirst = std::log10(double(kCurveFirstCount));
+    const double nLast = std::log10(double(kCurveLastCount));
+    const Frame f =
+        fit(canvas, nFirst, nLast, bottom, top, captionWidth + 8,
+            metrics.horizontalAdvance(QStringLiteral("1000")) / 2 + 4, line / 2 + 2, line + 4);
+    if (!canvas.setScale(f.x1, f.y1, f.x2, f.y2))
+        return false;
+
+    for (int k = bottom; k <= top; ++k)
+        canvas.drawLine(nFirst, k, nLast, k, kGrid);
+    for (int d = 1; d <= 3; ++d)
+        canvas.drawLine(d, bottom, d, top, kGrid);
+    // The plot area's frame.
+    canvas.drawLine(nFirst, bottom, nLast, bottom, kFrame);
+    canvas.drawLine(nFirst, top, nLast, top, kFrame);
+    canvas.drawLine(nFirst, bottom, nFirst, top, kFrame);
+    canvas.drawLine(nLast, bottom, nLast, top, kFrame);
+
+    polyline(canvas, study.trapezoid.curve, boundOf, kTrapezoidBound);
+    polyline(canvas, study.simpson.curve, boundOf, kSimpsonBound);
+    polyline(canvas, study.trapezoid.curve, errorOf, kTrapezoidError);
+    polyline(canvas, study.simpson.curve, errorOf, kSimpsonError);
+
+    // A caption at every decade, or at every second or third where they
+    // would run into each other.
+    const double perDecade = std::abs(f.pixelY(top) - f.pixelY(bottom)) / (top - bottom);
+    const int every = std::max(1, int(std::ceil(line * 1.1 / std::max(1.0, perDecade))));
+    for (int k = top; k >= bottom; --k) {
+        if ((top - k) % every)
+            continue;
+        const QString text = power(k);
+        printAt(canvas, f, captionWidth + 4 - metrics.horizontalAdvance(text),
+                f.pixelY(k) - line / 2, text);
+    }
+    const double captionTop = f.pixelY(bottom) + 2;
+    printAt(canvas, f, f.pixelX(nFirst) - metrics.horizontalAdvance(QStringLiteral("2")) / 2,
+            captionTop, QStringLiteral("2"));
+    for (int d = 1; d <= 3; ++d) {
+        const QString text = QLocale::c().toString(int(std::lround(std::pow(10.0, d))));
+        printAt(canvas, f, f.pixelX(d) - metrics.horizontalAdvance(text) / 2, captionTop, text);
+    }
+    return true;
+}
+
+bool drawRulePicture(PlotCanvas &canvas, const RulePicture &picture)
+{
+    canvas.clear();
+    if (picture.x.size() < 3 || picture.x.size() != picture.y.size())
+        return false;
+    const double left = std::min(picture.a, picture.b), right = std::max(picture.a, picture.b);
+    // f between the nodes, finely enough to look smooth at any width.
+    constexpr int kSamples = 400;
+    std::vector<double> fx(kSamples + 1), fy(kSamples + 1);
+    double low = 0, high = 0;
+    for (int i = 0; i <= kSamples; ++i) {
+        fx[i] = left + (right - left) * i / kSamples;
+        fy[i] = f(fx[i]);
+        low = std::min(low, fy[i]);
+        high = std::max(high, fy[i]);
+    }
+    // The arcs may swing beyond f between the nodes; they must stay in view.
+    constexpr int kArcSteps = 24;
+    const int pairs = picture.n / 2;
+    std::vector<std::vector<double>> arcs(pairs);
+    for (int k = 0; k < pairs; ++k) {
+        const double x0 = picture.x[2 * k], x2 = picture.x[2 * k + 2];
+        for (int j = 0; j <= kArcSteps; ++j) {
+            const double y = picture.simpsonArc(k, x0 + (x2 - x0) * j / kArcSteps);
+            arcs[k].push_back(y);
+            if (std::isfinite(y)) {
+                low = std::min(low, y);
+                high = std::max(high, y);
+            }
+        }
+    }
+    for (const double y : picture.y) {
+        low = std::min(low, y);
+        high = std::max(high, y);
+    }
+    if (!std::isfinite(low) || !std::isfinite(high) || !(right > left))
+        return false;
+    if (high == low)
+        high = low + 1;
+
+    const QFontMetricsF metrics(canvas.font());
+    const double line = metrics.height();
+    const Frame fr = fit(canvas, left, right, low, high, 6, 6, 6, line + 4);
+    if (!canvas.setScale(fr.x1, fr.y1, fr.x2, fr.y2))
+        return false;
+
+    const auto red = PlotCanvas::rgb(255, 0, 0);
+    const auto black = PlotCanvas::rgb(0, 0, 0);
+    canvas.drawLine(left, 0, right, 0, kFrame);
+    for (int i = 0; i < kSamples; ++i)
+        canvas.drawLine(fx[i], fy[i], fx[i + 1], fy[i + 1], kFunction);
+    for (std::size_t i = 0; i < picture.x.size(); ++i)
+        canvas.drawLine(picture.x[i], 0, picture.x[i], picture.y[i], red);
+    for (std::size_t i = 0; i + 1 < picture.x.size(); ++i)
+        canvas.drawLine(picture.x[i], picture.y[i], picture.x[i + 1], picture.y[i + 1], red);
+    for (int k = 0; k < pairs; ++k) {
+        const double x0 = picture.x[2 * k], x2 = picture.x[2 * k + 2];
+        for (int j = 0; j < kArcSteps; ++j)
+            canvas.drawLine(x0 + (x2 - x0) * j / kArcSteps, arcs[k][j],
+                            x0 + (x2 - x0) * (j + 1) / kArcSteps, arcs[k][j + 1], black);
+    }
+
+    const QLocale locale;
+    const QString from = locale.toString(left, 'g', 6), to = locale.toString(right, 'g', 6);
+    const double captionTop = fr.pixelY(0) + 2;
+    printAt(canvas, fr, fr.pixelX(left), captionTop, from);
+    printAt(canvas, fr, fr.pixelX(right) - metrics.horizontalAdvance(to), captionTop, to);
+    return true;
+}
+
+} // namespace kvadrolab::convergencecharts

@@ -1,0 +1,324 @@
+#include "screens/convergencewindow.h"
+
+#include "canvas/canvasmenu.h"
+#include "canvas/plotcanvas.h"
+#include "core/integrand.h"
+#include "forms/notifier.h"
+#include "forms/readonlytable.h"
+#include "numbers/numbertext.h"
+#include "screens/chartmessages.h"
+#include "screens/convergencecharts.h"
+#include "screens/convergenceinput.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+
+#include <cmath>
+
+namespace kvadrolab {
+
+using namespace kvadrolab::forms;
+using namespace kvadrolab::numbers;
+namespace input = kvadrolab::screens::convergence;
+
+namespace {
+
+constexpr double kExactPoints = 9.75;
+
+// Laid out to fit a classroom projector's 1000 x 720 screen: the inputs and
+// the constants of the study on top, the table across the window, the two
+// pictures and the counts for the tolerance below.
+const Control kControls[] = {
+    {"Frame1", Kind::Frame, nullptr, 120, 120, 4560, 1560, "Исходные данные"},
+    {"Label1", Kind::Label, "Frame1", 240, 390, 375, 255, "a ="},
+    {"Text1", Kind::Field, "Frame1", 600, 330, 975, 375, "1"},
+    {"Label2", Kind::Label, "Frame1", 1800, 390, 375, 255, "b ="},
+    {"Text2", Kind::Field, "Frame1", 2160, 330, 975, 375, "6"},
+    {"Label3", Kind::Label, "Frame1", 240, 870, 375, 255, "ε ="},
+    {"Text3", Kind::Field, "Frame1", 600, 810, 1215, 375, "0,000001"},
+    {"Label4", Kind::Label, "Frame1", 2040, 870, 1215, 255, "n рисунка ="},
+    {"Text4", Kind::Field, "Frame1", 3240, 810, 615, 375, "4"},
+    {"Label5", Kind::Label, "Frame1", 240, 1245, 4200, 255, "n рисунка — чётное число от 2 до 50"},
+
+    {"Frame2", Kind::Frame, nullptr, 4800, 120, 4560, 1560, "Точное значение интеграла"},
+    {"Picture1", Kind::Canvas, "Frame2", 120, 300, 2535, 435, "", kExactPoints},
+    {"Label6", Kind::Label, "Frame2", 2760, 390, 1680, 255, "по первообразной F(x)"},
+    {"Label7", Kind::Label, "Frame2", 120, 840, 4320, 255,
+     "Окна решения сравнивают с постоянным 0,1804790225:"},
+    {"Picture2", Kind::Canvas, "Frame2", 120, 1095, 4320, 330},
+
+    {"Frame3", Kind::Frame, nullptr, 9480, 120, 5280, 1560, "Наибольшие производные на [a;b]"},
+    {"Label8", Kind::Label, "Frame3", 120, 390, 1575, 255, "M2 = max |f''(x)| ="},
+    {"Picture3", Kind::Canvas, "Frame3", 1680, 330, 3480, 375},
+    {"Label9", Kind::Label, "Frame3", 120, 810, 1575, 255, "M4 = max |f^IV(x)| ="},
+    {"Picture4", Kind::Canvas, "Frame3", 1680, 750, 3480, 375},
+    {"Label10", Kind::Label, "Frame3", 120, 1215, 5040, 255,
+     "Окна оценок погрешности берут постоянные 0.244 и 105."},
+
+    {"Frame4", Kind::Frame, nullptr, 120, 1800, 14640, 2610, "Сходимость при удвоении n"},
+    {"Table1", Kind::Table, "Frame4", 120, 240, 14400, 2250,
+     "n\tТрапеции\nI(n)\tТрапеции\ne(n) = I(n) − I\tТрапеции\nоценка Рунге\tТрапеции\n"
+     "порядок\tТрапеции\nпо Ричардсону\tСимпсон\nI(n)\tСимпсон\ne(n) = I(n) − I\tСимпсон\n"
+     "оценка Рунге\tСимпсон\nпорядок\tСимпсон\nпо Ричардсону"},
+
+    {"Frame5", Kind::Frame, nullptr, 120, 4530, 8280, 5430,
+     "Погрешность |e(n)| и априорные оценки (логарифмические шкалы)"},
+    {"Picture5", Kind::Canvas, "Frame5", 120, 240, 8040, 4470, "", 0, White},
+    {"Line1", Kind::Line, "Frame5", 120, 4860, 480, 4860, "", 0, Thick2 | Red},
+    {"Label11", Kind::Label, "Frame5", 540, 4740, 1095, 255, "трапеции"},
+    {"Line2", Kind::Line, "Frame5", 1680, 4860, 2040, 4860, "", 0, Thick2},
+    {"Label12", Kind::Label, "Frame5", 2100, 4740, 1095, 255, "Симпсон"},
+    {"Line3", Kind::Line, "Frame5", 3240, 4860, 3600, 4860, "", 0, Thick2 | Red | Light},
+    {"Label13", Kind::Label, "Frame5", 3660, 4740, 1815, 255, "оценка трапеций"},
+    {"Line4", Kind::Line, "Frame5", 5520, 4860, 5880, 4860, "", 0, Thick2 | Light},
+    {"Label14", Kind::Label, "Frame5", 5940, 4740, 1815, 255, "оценка Симпсона"},
+    {"Label15", Kind::Label, "Frame5", 120, 5070, 8040, 255,
+     "Оценки (b − a)·h²·M2/12 и (b − a)·h⁴·M4/180 при h = (b − a)/n у обоих методов"},
+
+    {"Frame6", Kind::Frame, nullptr, 8520, 4530, 6240, 3450, "Правила на графике f (синяя линия)"},
+    {"Picture6", Kind::Canvas, "Frame6", 120, 240, 6000, 2850, "", 0, White},
+    {"Line5", Kind::Line, "Frame6", 120, 3240, 480, 3240, "", 0, Thick2 | Red},
+    {"Label16", Kind::Label, "Frame6", 540, 3120, 2295, 255, "трапеции: хорды и узлы"},
+    {"Line6", Kind::Line, "Frame6", 3000, 3240, 3360, 3240, "", 0, Thick2},
+    {"Label17", Kind::Label, "Frame6", 3420, 3120, 2655, 255, "Симпсон: параболы"},
+
+    {"Frame7", Kind::Frame, nullptr, 8520, 8100, 6240, 1860, "n для ε"},
+    {"Table2", Kind::Table, "Frame7", 120, 240, 6000, 1500, "Трапеции\tСимпсон"},
+
+    {"Command1", Kind::Button, nullptr, 11640, 10080, 1455, 495, "Исследовать"},
+    {"toMain", Kind::Button, nullptr, 13320, 10080, 1335, 495, "На главную"},
+};
+
+constexpr int kClientWidth = 14880;
+constexpr int kClientHeight = 10680;
+
+const char *const kResultAreas[] = {"Picture1", "Picture2", "Picture3", "Picture4"};
+const char *const kCharts[] = {"Picture5", "Picture6"};
+
+const char *fieldName(input::Field field)
+{
+    switch (field) {
+    case input::Field::A:
+        return "Text1";
+    case input::Field::B:
+        return "Text2";
+    case input::Field::Tolerance:
+        return "Text3";
+    case input::Field::PictureCount:
+        break;
+    }
+    return "Text4";
+}
+
+QString number(double v, int significant)
+{
+    return QLocale().toString(v, 'g', significant);
+}
+
+QString error(double v)
+{
+    return QLocale().toString(v, 'e', 5);
+}
+
+// 1,0·10^-10: the exponent written as the designed captions write it.
+QString power(double v)
+{
+    QString text = QLocale().toString(v, 'e', 1);
+    const qsizetype e = text.lastIndexOf(QLatin1Char('e'), -1, Qt::CaseInsensitive);
+    if (e < 0)
+        return text;
+    const int exponent = text.mid(e + 1).toInt();
+    return text.left(e) + QStringLiteral("·10^") + QString::number(exponent);
+}
+
+QString count(double n)
+{
+    // Beyond about 10^15 the digits of a double no longer name one whole number.
+    return n <= 1e15 ? formatWhole(n) : QLocale().toString(n, 'e', 3);
+}
+
+QString orders(const ConvergenceStudy &s)
+{
+    const auto at640 = [](const RuleStudy &r) {
+        const std::optional<double> o = r.table.back().order;
+        return o ? formatFixed(*o, 2) : QStringLiteral("—");
+    };
+    return QStringLiteral("наблюдаемый порядок при n = 640: %1 у метода трапеций и %2 у метода "
+                          "Симпсона")
+        .arg(at640(s.trapezoid), at640(s.simpson));
+}
+
+} // namespace
+
+ConvergenceWindow::ConvergenceWindow(QWidget *parent)
+    : SecondaryWindow("Conv", "Исследование сходимости", kClientWidth, kClientHeight, parent),
+      m_form(this, kControls), m_table(m_form.get<ReadOnlyTable>(QStringLiteral("Table1"))),
+      m_counts(m_form.get<ReadOnlyTable>(QStringLiteral("Table2")))
+{
+    m_form.setAccessibleNames({{"Text1", "Начало отрезка интегрирования a"},
+                               {"Text2", "Конец отрезка интегрирования b"},
+                               {"Text3", "Допустимая погрешность ε"},
+                               {"Text4", "Число разбиений n на рисунке"},
+                               {"Table1", "Таблица сходимости: значения, погрешности, оценки "
+                                          "Рунге, порядки и уточнение Ричардсона при n от 10 "
+                                          "до 640"},
+                               {"Table2", "Число разбиений n для допустимой погрешности ε"}});
+
+    m_table->setRowCount(int(kStudyCounts.size()));
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
+    m_table->setColumnWidth(0, 40);
+    m_table->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
+
+    m_counts->setRowCount(3);
+    m_counts->setVerticalHeaderLabels({QStringLiteral("по априорной оценке"),
+                                       QStringLiteral("по Рунге, удваивая n"),
+                                       QStringLiteral("по фактической погрешности")});
+    m_counts->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_counts->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
+
+    // The captions a chart prints are part of its picture, not text to paste.
+    for (const char *name : kCharts)
+        canvasmenu::setPictureOnly(canvas(name));
+    clearResults();
+
+    auto *run = m_form.get<QPushButton>(QStringLiteral("Command1"));
+    connect(run, &QPushButton::clicked, this, &ConvergenceWindow::study);
+    bindAction(run, {field("Text1"), field("Text2"), field("Text3"), field("Text4")});
+    bindReturn(m_form.get<QPushButton>(QStringLiteral("toMain")));
+}
+
+QLineEdit *ConvergenceWindow::field(const char *name) const
+{
+    return m_form.get<QLineEdit>(QString::fromUtf8(name));
+}
+
+PlotCanvas *ConvergenceWindow::canvas(const char *name) const
+{
+    return m_form.get<PlotCanvas>(QString::fromUtf8(name));
+}
+
+void ConvergenceWindow::clearResults()
+{
+    m_study.reset();
+    for (const char *name : kResultAreas)
+        canvas(name)->clear();
+    for (const char *name : kCharts) {
+        canvas(name)->clear();
+        canvas(name)->setAccessibleName(QString());
+        canvas(name)->setAccessibleDescription(chartmessages::notDrawnYet());
+    }
+    m_table->clearContents();
+    m_counts->clearContents();
+}
+
+void ConvergenceWindow::study()
+{
+    // Everything goes before anything is read: a refusal leaves nothing of an
+    // earlier study beside inputs it was not made from.
+    clearResults();
+    const auto read = input::read(field("Text1")->text(), field("Text2")->text(),
+                                  field("Text3")->text(), field("Text4")->text());
+    std::optional<input::Problem> problem;
+    std::optional<Studied<ConvergenceStudy>> studied;
+    std::optional<Studied<RulePicture>> picture;
+    if (const auto *in = std::get_if<input::Inputs>(&read)) {
+        studied = studyConvergence(in->a, in->b, in->tolerance);
+        if (!studied->ok()) {
+            problem = input::explain(studied->refusal, *in);
+        } else {
+            picture = rulePicture(in->a, in->b, in->pictureCount);
+            if (!picture->ok())
+                problem = input::explain(picture->refusal, *in);
+            else if (!convergencecharts::drawErrorChart(*canvas("Picture5"), studied->value) ||
+                     !convergencecharts::drawRulePicture(*canvas("Picture6"), picture->value))
+                problem = input::tooWideToDraw(*in);
+        }
+    } else {
+        problem = std::get<input::Problem>(read);
+    }
+    if (problem) {
+        clearResults();
+        QLineEdit *atFault = field(fieldName(problem->field));
+        notify(this, problem->message);
+        atFault->setFocus();
+        atFault->selectAll();
+        return;
+    }
+    m_study = studied->value;
+    showStudy(*m_study);
+
+    const QString interval =
+        QStringLiteral("[%1; %2]").arg(number(m_study->a, 6), number(m_study->b, 6));
+    PlotCanvas *errors = canvas("Picture5");
+    errors->setAccessibleName(QStringLiteral("График погрешностей"));
+    errors->setAccessibleDescription(
+        QStringLiteral("|e(n)| и априорные оценки обоих методов при n от 2 до 1000 на %1, "
+                       "логарифмические шкалы; %2")
+            .arg(interval, orders(*m_study)));
+    PlotCanvas *rules = canvas("Picture6");
+    rules->setAccessibleName(QStringLiteral("Правила на графике f"));
+    rules->setAccessibleDescription(
+        QStringLiteral("f на %1: %2 хорд метода трапеций и %3 парабол метода Симпсона")
+            .arg(interval)
+            .arg(picture->value.n)
+            .arg(picture->value.n / 2));
+}
+
+void ConvergenceWindow::showStudy(const ConvergenceStudy &s)
+{
+    const double exact = double(s.exact);
+    canvas("Picture1")->printText(formatFixed(exact, 12));
+    const double below = exact - kExactValue;
+    canvas("Picture2")
+        ->printText(std::abs(below) < 5e-13
+                        ? QStringLiteral("оно совпадает с точным до 12 знаков")
+                        : QStringLiteral("оно на %1 %2 точного")
+                              .arg(power(std::abs(below)), below > 0 ? QStringLiteral("меньше")
+                                                                     : QStringLiteral("больше")));
+    const auto maximum = [&s](const DerivativeMaximum &m) {
+        // At an end of the interval the place is exact; inside it is a root
+        // found to some digits.
+        const bool atEnd = m.at == s.a || m.at == s.b;
+        return QStringLiteral("%1 при x %2 %3")
+            .arg(number(m.value, 12), atEnd ? QStringLiteral("=") : QStringLiteral("≈"),
+                 number(m.at, 8));
+    };
+    canvas("Picture3")->printText(maximum(s.m2));
+    canvas("Picture4")->printText(maximum(s.m4));
+
+    for (int r = 0; r < int(kStudyCounts.size()); ++r) {
+        m_table->setCell(r, 0, QString::number(kStudyCounts[r]));
+        int column = 1;
+        for (const RuleStudy *rule : {&s.trapezoid, &s.simpson}) {
+            const StudyRow &row = rule->table[r];
+            m_table->setCell(r, column++, formatFixed(row.value, 12));
+            m_table->setCell(r, column++, error(row.error));
+            m_table->setCell(r, column++, row.runge ? error(*row.runge) : QString());
+            m_table->setCell(r, column++, row.order ? formatFixed(*row.order, 2) : QString());
+            m_table->setCell(r, column++,
+                             row.richardson ? formatFixed(*row.richardson, 12) : QString());
+        }
+    }
+    showCounts(s);
+}
+
+void ConvergenceWindow::showCounts(const ConvergenceStudy &s)
+{
+    int column = 0;
+    for (const RuleStudy *rule : {&s.trapezoid, &s.simpson}) {
+        const ToleranceCounts &c = rule->counts;
+        m_counts->setCell(0, column, count(c.byBound));
+        m_counts->setCell(1, column,
+                          c.byRunge ? QString::number(*c.byRunge) : QStringLiteral("больше 640"));
+        m_counts->setCell(2, column,
+                          c.byActualError ? QString::number(*c.byActualError)
+                                          : QStringLiteral("больше 1000"));
+        ++column;
+    }
+}
+
+} // namespace kvadrolab

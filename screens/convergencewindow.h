@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/convergence.h"
+#include "forms/formbuilder.h"
+#include "screens/secondarywindow.h"
+
+#include <optional>
+
+class QLineEdit;
+
+namespace kvadrolab {
+
+class PlotCanvas;
+namespace forms {
+class ReadOnlyTable;
+}
+
+// "Исследование сходимости": how the actual error of both rules falls as n
+// grows, against the a-priori bounds and Runge's estimate, how many
+// subintervals a tolerance needs, and what the rules draw over f.
+class ConvergenceWindow : public SecondaryWindow
+{
+    Q_OBJECT
+
+public:
+    explicit ConvergenceWindow(QWidget *parent = nullptr);
+
+    // "Исследовать".
+    void study();
+
+    // The study behind what the window shows; none before the first press
+    // and after a refusal.
+    const std::optional<ConvergenceStudy> &lastStudy() const { return m_study; }
+
+private:
+    void clearResults();
+    void showStudy(const ConvergenceStudy &study);
+    void showCounts(const ConvergenceStudy &study);
+    QLineEdit *field(const char *name) const;
+    PlotCanvas *canvas(const char *name) const;
+
+    kvadrolab::forms::Form m_form;
+    kvadrolab::forms::ReadOnlyTable *m_table;
+    kvadrolab::forms::ReadOnlyTable *m_counts;
+    std::optional<ConvergenceStudy> m_study;
+};
+
+} // namespace kvadrolab

@@ -1,0 +1,340 @@
+// The context menu of every plot canvas of every window: it opens by a right
+// click, the menu key and Shift+F10; "Копировать" puts the picture (and a
+// result's printed text) on the clipboard; "Сохранить изображение…" writes
+// the picture as PNG where the file dialog says, and a save that fails says
+// so once and loses nothing.
+
+#include "canvas/canvasmenu.h"
+#include "app/mainwindow.h"
+#include "app/navigator.h"
+#include "canvas/plotcanvas.h"
+#include "forms/notifier.h"
+#include "screens/secondarywindow.h"
+#include "tests/apptest.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kvadrolab;
+
+Q_DECLARE_METATYPE(WindowId)
+
+namespace {
+
+// The areas that show a computed number rather than a chart.
+bool isResultArea(WindowId id, const QString &canvas)
+{
+    switch (id) {
+    case WindowId::Int_c_t:
+    case WindowId::Int_c_s:
+        return canvas == QLatin1String("Picture4") || canvas == QLatin1String("Picture5");
+    case WindowId::Conv:
+        return QStringList{"Picture1", "Picture2", "Picture3", "Picture4"}.contains(canvas);
+    default:
+        return false;
+    }
+}
+
+QImage rgb(const QImage &img)
+{
+    return img.convertToFormat(QImage::Format_RGB32);
+}
+
+bool uniform(const QImage &img)
+{
+    const QRgb first = img.pixel(0, 0);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) != first)
+                return false;
+    return true;
+}
+
+} // namespace
+
+class CanvasMenuTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void everyCanvasIsCovered();
+    void menuOpensEveryWay_data();
+    void menuOpensEveryWay();
+    void copyPutsPictureAndResultText_data() { everyCanvas(); }
+    void copyPutsPictureAndResultText();
+    void saveWritesThePicture_data() { everyCanvas(); }
+    void saveWritesThePicture();
+    void failedSaveSaysSoOnce_data();
+    void failedSaveSaysSoOnce();
+    void cancelledSaveWritesNothing();
+
+private:
+    void everyCanvas();
+    // Opens the window, draws what its action button draws, and returns the canvas.
+    PlotCanvas *prepare(WindowId id, const QString &canvas);
+    QMenu *openByKeyboard(PlotCanvas *canvas);
+    void trigger(PlotCanvas *canvas, const char *action);
+
+    MainWindow *m_main = nullptr;
+    QStringList m_messages;
+    QStringList m_suggested;
+    QString m_answer; // what the file dialog answers
+};
+
+void CanvasMenuTest::initTestCase()
+{
+    forms::setMessageSink([this](QWidget *, const QString &text) { m_messages << text; });
+    canvasmenu::setSaveDialog([this](QWidget *, const QString &suggested) {
+        m_suggested << suggested;
+        return m_answer;
+    });
+    m_main = new MainWindow;
+    m_main->show();
+}
+
+void CanvasMenuTest::cleanupTestCase()
+{
+    forms::setMessageSink({});
+    canvasmenu::setSaveDialog({});
+    delete m_main;
+}
+
+void CanvasMenuTest::init()
+{
+    m_messages.clear();
+    m_suggested.clear();
+    m_answer.clear();
+}
+
+void CanvasMenuTest::everyCanvas()
+{
+    QTest::addColumn<WindowId>("id");
+    QTest::addColumn<QString>("canvas");
+    for (WindowId id : kAllWindows) {
+        std::unique_ptr<SecondaryWindow> w(createWindow(id));
+        for (const PlotCanvas *c : w->findChildren<PlotCanvas *>())
+            QTest::addRow("%s %s", qPrintable(w->objectName()), qPrintable(c->objectName()))
+                << id << c->objectName();
+    }
+}
+
+void CanvasMenuTest::everyCanvasIsCovered()
+{
+    // Two result areas on each computation window, one chart on each of the
+    // four chart windows, none on About, six on the convergence study.
+    int canvases = 0;
+    for (WindowId id : kAllWindows) {
+        std::unique_ptr<SecondaryWindow> w(createWindow(id));
+        canvases += int(w->findChildren<PlotCanvas *>().size());
+    }
+    QCOMPARE(canvases, 14);
+}
+
+PlotCanvas *CanvasMenuTest::prepare(WindowId id, const QString &name)
+{
+    id == WindowId::About ? m_main->navigator()->openAbout() : m_main->navigator()->openWindow(id);
+    SecondaryWindow *w = m_main->navigator()->existing(id);
+    if (auto *action = w->findChild<QPushButton *>(QStringLiteral("Command1")))
+        QTest::mouseClick(action, Qt::LeftButton);
+    QApplication::setActiveWindow(w);
+    if (!QTest::qWaitForWindowActive(w))
+        return nullptr;
+    return w->findChild<PlotCanvas *>(name);
+}
+
+QMenu *CanvasMenuTest::openByKeyboard(PlotCanvas *canvas)
+{
+    QTest::mouseClick(canvas, Qt::LeftButton);
+    QTest::keyClick(canvas, Qt::Key_Menu);
+    return qobject_cast<QMenu *>(QApplication::activePopupWidget());
+}
+
+void CanvasMenuTest::trigger(PlotCanvas *canvas, const char *action)
+{
+    QMenu *menu = openByKeyboard(canvas);
+    QVERIFY(menu);
+    QAction *a = menu->findChild<QAction *>(QLatin1String(action));
+    QVERIFY(a);
+    menu->close();
+    a->trigger();
+}
+
+void CanvasMenuTest::menuOpensEveryWay_data()
+{
+    QTest::addColumn<WindowId>("id");
+    QTest::addColumn<QString>("canvas");
+    QTest::addColumn<int>("way");
+    for (WindowId id : kAllWindows) {
+        std::unique_ptr<SecondaryWindow> w(createWindow(id));
+        for (const PlotCanvas *c : w->findChildren<PlotCanvas *>()) {
+            const QByteArray row = w->objectName().toUtf8() + ' ' + c->objectName().toUtf8();
+            QTest::addRow("%s right click", row.constData()) << id << c->objectName() << 0;
+            QTest::addRow("%s menu key", row.constData()) << id << c->objectName() << 1;
+            QTest::addRow("%s Shift+F10", row.constData()) << id << c->objectName() << 2;
+        }
+    }
+}
+
+void CanvasMenuTest::menuOpensEveryWay()
+{
+    QFETCH(WindowId, id);
+    QFETCH(QString, canvas);
+    QFETCH(int, way);
+    PlotCanvas *c = prepare(id, canvas);
+    QVERIFY(c);
+    QVERIFY(!QApplication::activePopupWidget());
+    QWidget *window = c->window();
+    if (way == 0) {
+        // Through the window system, as a real click arrives.
+        QTest::mouseClick(window->windowHandle(), Qt::RightButton, Qt::NoModifier,
+                          c->mapTo(window, c->rect().center()));
+    } else {
+        QTest::mouseClick(c, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), c);
+        if (way == 1)
+            QTest::keyClick(c, Qt::Key_Menu);
+        else
+            QTest::keyClick(c, Qt::Key_F10, Qt::ShiftModifier);
+    }
+    QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QStringList texts;
+    for (const QAction *a : menu->actions())
+        texts << a->text();
+    QCOMPARE(texts, QStringList({QStringLiteral("Копировать"),
+                                 QString::fromUtf8("Сохранить изображение\u2026")}));
+    menu->close();
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QVERIFY(m_messages.isEmpty());
+    m_main->navigator()->returnToMain(static_cast<SecondaryWindow *>(window));
+}
+
+void CanvasMenuTest::copyPutsPictureAndResultText()
+{
+    QFETCH(WindowId, id);
+    QFETCH(QString, canvas);
+    PlotCanvas *c = prepare(id, canvas);
+    QVERIFY(c);
+    const QImage before = c->image();
+    QVERIFY2(!uniform(before), "the action button drew nothing here");
+    QApplication::clipboard()->clear();
+    trigger(c, "copyPicture");
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    QVERIFY(data && data->hasImage());
+    QCOMPARE(rgb(qvariant_cast<QImage>(data->imageData())), rgb(before));
+    if (isResultArea(id, canvas)) {
+        QVERIFY(!c->printedLines().isEmpty());
+        QCOMPARE(data->text(), c->printedLines().join(QLatin1Char('\n')));
+    } else {
+        // A chart pastes as a picture, never as the text of its captions.
+        QVERIFY(!data->hasText());
+    }
+    QCOMPARE(rgb(c->image()), rgb(before));
+    m_main->navigator()->returnToMain(static_cast<SecondaryWindow *>(c->window()));
+}
+
+void CanvasMenuTest::saveWritesThePicture()
+{
+    QFETCH(WindowId, id);
+    QFETCH(QString, canvas);
+    PlotCanvas *c = prepare(id, canvas);
+    QVERIFY(c);
+    QTemporaryDir dir;
+    m_answer = dir.filePath(QStringLiteral("chart.png"));
+    // Whatever was there before is replaced by the whole picture.
+    {
+        QFile old(m_answer);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older file");
+    }
+    trigger(c, "savePicture");
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    // The dialog starts in the home folder with the window's caption as the name.
+    QCOMPARE(m_suggested, QStringList{QDir::home().filePath(c->window()->windowTitle() +
+                                                            QStringLiteral(".png"))});
+    QImage saved(m_answer, "PNG");
+    QVERIFY(!saved.isNull());
+    // At the screen's resolution: the canvas's own device pixels.
+    QCOMPARE(rgb(saved), rgb(c->image()));
+    const double dpi = c->screen()->logicalDotsPerInch() * c->image().devicePixelRatio();
+    QVERIFY(std::abs(saved.dotsPerMeterX() - dpi / 0.0254) < 1);
+    m_main->navigator()->returnToMain(static_cast<SecondaryWindow *>(c->window()));
+}
+
+void CanvasMenuTest::failedSaveSaysSoOnce_data()
+{
+    QTest::addColumn<WindowId>("id");
+    QTest::addColumn<QString>("canvas");
+    QTest::addColumn<QString>("where"); // relative to a fresh temporary folder
+    QTest::newRow("missing folder, a chart")
+        << WindowId::Conv << "Picture5" << QStringLiteral("missing/chart.png");
+    QTest::newRow("missing folder, a result")
+        << WindowId::Int_c_t << "Picture4" << QStringLiteral("missing/result.png");
+    QTest::newRow("a folder's path") << WindowId::Pogr_t << "Picture4" << QStringLiteral("folder");
+    QTest::newRow("below a file") << WindowId::Int_g << "Picture2"
+                                  << QStringLiteral("keep.txt/chart.png");
+}
+
+void CanvasMenuTest::failedSaveSaysSoOnce()
+{
+    QFETCH(WindowId, id);
+    QFETCH(QString, canvas);
+    QFETCH(QString, where);
+    PlotCanvas *c = prepare(id, canvas);
+    QVERIFY(c);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    {
+        QFile keep(dir.filePath(QStringLiteral("keep.txt")));
+        QVERIFY(keep.open(QIODevice::WriteOnly));
+        keep.write("kept");
+    }
+    const QImage before = c->image();
+    const QStringList printed = c->printedLines();
+    m_answer = dir.filePath(where);
+    trigger(c, "savePicture");
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_messages.first().contains(QDir::toNativeSeparators(m_answer)));
+    // Nothing is lost: the picture, its text, and what lay on the disk.
+    QCOMPARE(rgb(c->image()), rgb(before));
+    QCOMPARE(c->printedLines(), printed);
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
+    QFile keep(dir.filePath(QStringLiteral("keep.txt")));
+    QVERIFY(keep.open(QIODevice::ReadOnly));
+    QCOMPARE(keep.readAll(), QByteArray("kept"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList({QStringLiteral("folder"), QStringLiteral("keep.txt")}));
+    m_main->navigator()->returnToMain(static_cast<SecondaryWindow *>(c->window()));
+}
+
+void CanvasMenuTest::cancelledSaveWritesNothing()
+{
+    PlotCanvas *c = prepare(WindowId::Pogr_compare, QStringLiteral("Picture1"));
+    QVERIFY(c);
+    const QString suggested = canvasmenu::suggestedPath(*c);
+    const bool existed = QFile::exists(suggested);
+    m_answer.clear();
+    trigger(c, "savePicture");
+    QCOMPARE(m_suggested, QStringList{suggested});
+    QVERIFY(m_messages.isEmpty());
+    QCOMPARE(QFile::exists(suggested), existed);
+    m_main->navigator()->returnToMain(static_cast<SecondaryWindow *>(c->window()));
+}
+
+int main(int argc, char *argv[])
+{
+    return runAppTest<CanvasMenuTest>(argc, argv);
+}
+
+#include "canvasmenutest.moc"

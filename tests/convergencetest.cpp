@@ -1,0 +1,726 @@
+// The convergence study against values known independently of it: integrals
+// and derivative maxima from 40-digit arithmetic, the errors of both rules
+// at n = 10..640 on [1;6] from exact arithmetic, and the rules' errors and the
+// counts of n for a tolerance recomputed separately in plain double precision
+// against those exact integrals.
+
+#include "core/convergence.h"
+#include "core/errorbound.h"
+#include "core/integrand.h"
+#include "core/quadrature.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+using namespace kvadrolab;
+
+Q_DECLARE_METATYPE(long double)
+Q_DECLARE_METATYPE(kvadrolab::Rule)
+Q_DECLARE_METATYPE(kvadrolab::StudyRefusal)
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// The integral over [1;6] to 22 digits.
+constexpr long double kExact16 = 0.1804790226002359445071L;
+
+const StudyRow &row(const RuleStudy &r, int n)
+{
+    for (const StudyRow &x : r.table)
+        if (x.n == n)
+            return x;
+    qFatal("no table row for n = %d", n);
+}
+
+const ErrorPoint &point(const RuleStudy &r, int n)
+{
+    for (const ErrorPoint &p : r.curve)
+        if (p.n == n)
+            return p;
+    qFatal("no curve point for n = %d", n);
+}
+
+const RuleStudy &ofRule(const ConvergenceStudy &s, Rule rule)
+{
+    return rule == Rule::Trapezoid ? s.trapezoid : s.simpson;
+}
+
+bool near(double v, double expected, double relative)
+{
+    return std::fabs(v - expected) <= relative * std::fabs(expected);
+}
+
+} // namespace
+
+class TestConvergence : public QObject
+{
+    Q_OBJECT
+
+    ConvergenceStudy m_default;  // [1;6], tolerance 1e-6
+    ConvergenceStudy m_reversed; // [6;1]
+    ConvergenceStudy m_near2;    // [2;3]
+
+    const ConvergenceStudy &studyOf(double a, double b) const
+    {
+        if (a == 1 && b == 6)
+            return m_default;
+        if (a == 6 && b == 1)
+            return m_reversed;
+        return m_near2;
+    }
+
+private slots:
+    void initTestCase();
+
+    void exactIntegral_data();
+    void exactIntegral();
+    void derivativesMatchTheirCubics();
+    void derivativeMaximum_data();
+    void derivativeMaximum();
+
+    void tableErrors_data();
+    void tableErrors();
+    void tableKeepsTheProgramsOwnRules();
+    void simpsonFirstRowHasValueAndErrorOnly();
+    void rungeEstimatesTheActualError_data();
+    void rungeEstimatesTheActualError();
+    void observedOrder_data();
+    void observedOrder();
+    void richardsonIsCloserThanTheRule_data();
+    void richardsonIsCloserThanTheRule();
+
+    void curvesCoverEveryCount();
+    void boundsAreAboveTheActualError_data();
+    void boundsAreAboveTheActualError();
+    void boundsAgreeWithTheDesignedFormulas_data();
+    void boundsAgreeWithTheDesignedFormulas();
+    void curveShowsTheRoundingFloor_data();
+    void curveShowsTheRoundingFloor();
+    void curveStaysOnTheFloor();
+    void trapezoidErrorChangesSign_data();
+    void trapezoidErrorChangesSign();
+
+    void countsForTolerance_data();
+    void countsForTolerance();
+    void tinyToleranceNeedsAHugeCount();
+    void toleranceNotPositiveCountsNothing();
+
+    void refusals_data();
+    void refusals();
+
+    void pictureNodes();
+    void pictureArcsPassThroughNodes();
+    void pictureArcsIntegrateToSimpson();
+    void pictureRefusals_data();
+    void pictureRefusals();
+};
+
+void TestConvergence::initTestCase()
+{
+    const auto d = studyConvergence(1, 6, 1e-6);
+    const auto r = studyConvergence(6, 1, 1e-6);
+    const auto n = studyConvergence(2, 3, 1e-6);
+    QVERIFY(d.ok());
+    QVERIFY(r.ok());
+    QVERIFY(n.ok());
+    m_default = d.value;
+    m_reversed = r.value;
+    m_near2 = n.value;
+}
+
+// ---- The exact integral and the derivatives ----
+
+void TestConvergence::exactIntegral_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<long double>("reference");
+
+    QTest::newRow("[1;6] default") << 1.0 << 6.0 << kExact16;
+    QTest::newRow("[6;1] reversed") << 6.0 << 1.0 << -kExact16;
+    QTest::newRow("[2;3]") << 2.0 << 3.0 << 0.04796640494299398496882L;
+    QTest::newRow("[0,5;2] across 1") << 0.5 << 2.0 << -0.1595599218663593112938L;
+    QTest::newRow("[0,9;1,1] around 1") << 0.9 << 1.1 << -1.876454311021301161966e-5L;
+    QTest::newRow("[0,99;1,02] around 1") << 0.99 << 1.02 << 3.465395928487992086054e-8L;
+    QTest::newRow("[1;1,001] short from 1") << 1.0 << 1.001 << 2.491020379404125843469e-13L;
+    QTest::newRow("[1;1+1e-9] very short from 1")
+        << 1.0 << 1.000000001 << 2.500000818403808977544e-37L;
+    QTest::newRow("[5;5,000001] short") << 5.0 << 5.000001 << 3.335128873025646990825e-8L;
+    QTest::newRow("[3;2,9999999] short reversed")
+        << 3.0 << 2.9999999 << -4.910996162684644291192e-9L;
+    QTest::newRow("[1;1000] long") << 1.0 << 1000.0 << 0.3747938474053192626470L;
+    QTest::newRow("[0,1;0,2] below 1") << 0.1 << 0.2 << -323.6096908521357366495L;
+    QTest::newRow("[0,001;1] steep") << 0.001 << 1.0 << -133826970.5642789813137L;
+    QTest::newRow("[1e-100;1] huge") << 1e-100 << 1.0 << -6.0644438599338149148e206L;
+}
+
+void TestConvergence::exactIntegral()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(long double, reference);
+    const auto v = kvadrolab::exactIntegral(a, b);
+    QVERIFY(v.ok());
+    // At least 16 significant digits; long double leaves room to spare.
+    const long double relative = std::fabs((v.value - reference) / reference);
+    QVERIFY2(relative <= 1e-17L, qPrintable(QString::number(static_cast<double>(relative))));
+}
+
+void TestConvergence::derivativesMatchTheirCubics()
+{
+    // Values of f^(k)(1.7) by numerical differentiation in 30-digit arithmetic.
+    const long double expected[] = {0.0304105546489116072398L,  0.0474704394709815538130L,
+                                    -0.0659389636475361539328L, -0.0608513359201770078619L,
+                                    0.871671322290189425348L,   -4.60356948160620899910L};
+    for (int k = 0; k <= 5; ++k) {
+        const long double v = integrandDerivative(k, 1.7L);
+        QVERIFY2(std::fabs(v - expected[k]) <= 1e-17L * std::fabs(expected[k]),
+                 qPrintable(QString("order %1").arg(k)));
+    }
+    // At x = 1, ln x = 0: f^(k)(1) is the cubic's constant term, -108 for k = 4.
+    QCOMPARE(static_cast<double>(integrandDerivative(4, 1.0L)), -108.0);
+    QVERIFY(std::isnan(integrandDerivative(6, 2.0L)));
+    QVERIFY(std::isnan(integrandDerivative(-1, 2.0L)));
+    QVERIFY(std::isnan(integrandDerivative(2, 0.0L)));
+    QVERIFY(std::isnan(integrandDerivative(2, -1.0L)));
+    QVERIFY(std::isnan(derivativeCubic(6, 0.5L)));
+}
+
+void TestConvergence::derivativeMaximum_data()
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("at");
+
+    QTest::newRow("M2 [1;6] inside") << 2 << 1.0 << 6.0 << 0.243975030692985 << 1.10884523134;
+    QTest::newRow("M4 [1;6] at a") << 4 << 1.0 << 6.0 << 108.0 << 1.0;
+    QTest::newRow("M2 [6;1] reversed") << 2 << 6.0 << 1.0 << 0.243975030692985 << 1.10884523134;
+    QTest::newRow("M4 [6;1] reversed") << 4 << 6.0 << 1.0 << 108.0 << 1.0;
+    QTest::newRow("M2 [2;3] at a") << 2 << 2.0 << 3.0 << 0.0604479495329814 << 2.0;
+    QTest::newRow("M4 [2;3] at a") << 4 << 2.0 << 3.0 << 0.108212260591726 << 2.0;
+    // Two roots of f''' lie within one coarse sampling step of each other here.
+    QTest::newRow("M2 [1;1000] narrow peak")
+        << 2 << 1.0 << 1000.0 << 0.243975030692985 << 1.10884523134;
+    QTest::newRow("M2 [1,5;20] inside") << 2 << 1.5 << 20.0 << 0.0683979860512763 << 1.78801375838;
+    QTest::newRow("M4 [1,3;3] inside") << 4 << 1.3 << 3.0 << 2.90791455841625 << 1.36518039346;
+    QTest::newRow("M4 [7;9] inside") << 4 << 7.0 << 9.0 << 8.52350954894329e-5 << 7.81231738039;
+    QTest::newRow("M2 [0,2;0,9] steep") << 2 << 0.2 << 0.9 << 356498.951623804 << 0.2;
+    QTest::newRow("M4 [0,2;0,9] steep") << 4 << 0.2 << 0.9 << 423092560.690977 << 0.2;
+}
+
+void TestConvergence::derivativeMaximum()
+{
+    QFETCH(int, order);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, value);
+    QFETCH(double, at);
+    const auto m = kvadrolab::derivativeMaximum(order, a, b);
+    QVERIFY(m.has_value());
+    QVERIFY2(near(m->value, value, 1e-12), qPrintable(QString::number(m->value, 'g', 17)));
+    QVERIFY2(near(m->at, at, 1e-10), qPrintable(QString::number(m->at, 'g', 17)));
+    // The maximum bounds every sample of the interval.
+    for (int i = 0; i <= 2000; ++i) {
+        const double x = a + (b - a) * i / 2000;
+        QVERIFY(std::fabs(static_cast<double>(integrandDerivative(order, x))) <=
+                m->value * (1 + 1e-15));
+    }
+}
+
+// ---- The table ----
+
+void TestConvergence::tableErrors_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<Rule>("rule");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<double>("error");
+
+    const int ns[] = {10, 20, 40, 80, 160, 320, 640};
+    const double trapezoidErrors[] = {1.78659e-5,  -7.57267e-6, -5.80108e-6, -1.79104e-6,
+                                      -4.70934e-7, -1.19213e-7, -2.98963e-8};
+    const double simpsonErrors[] = {5.05878e-4,  -1.60522e-5, -5.21055e-6, -4.54355e-7,
+                                    -3.09005e-8, -1.97284e-9, -1.23962e-10};
+    for (int i = 0; i < 7; ++i) {
+        QTest::addRow("trapezoid n=%d", ns[i])
+            << 1.0 << 6.0 << Rule::Trapezoid << ns[i] << trapezoidErrors[i];
+        QTest::addRow("simpson n=%d", ns[i])
+            << 1.0 << 6.0 << Rule::Simpson << ns[i] << simpsonErrors[i];
+        // Integrating backwards turns every signed error round.
+        QTest::addRow("reversed trapezoid n=%d", ns[i])
+            << 6.0 << 1.0 << Rule::Trapezoid << ns[i] << -trapezoidErrors[i];
+        QTest::addRow("reversed simpson n=%d", ns[i])
+            << 6.0 << 1.0 << Rule::Simpson << ns[i] << -simpsonErrors[i];
+    }
+}
+
+void TestConvergence::tableErrors()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(Rule, rule);
+    QFETCH(int, n);
+    QFETCH(double, error);
+    const StudyRow &r = row(ofRule(studyOf(a, b), rule), n);
+    QVERIFY2(near(r.error, error, 1e-5), qPrintable(QString::number(r.error, 'g', 8)));
+    // The value and its error describe the same I_n.
+    const double fromReference = static_cast<double>(kExact16) * (a < b ? 1 : -1) + error;
+    QVERIFY(std::fabs(r.value - fromReference) <= 1e-5 * std::fabs(error));
+}
+
+void TestConvergence::tableKeepsTheProgramsOwnRules()
+{
+    // The designed windows' worked value at n = 10: 0,1804968885.
+    QCOMPARE(QString::number(row(m_default.trapezoid, 10).value, 'f', 10), QString("0.1804968885"));
+    QCOMPARE(static_cast<double>(m_default.exact), 0.18047902260023594);
+    QCOMPARE(static_cast<double>(m_reversed.exact), -0.18047902260023594);
+    // On [1;6] the fixed 0.1804790225 lies 1.0e-10 below the exact value.
+    QVERIFY(std::fabs(static_cast<double>(m_default.exact) - kExactValue - 1.0e-10) < 1e-12);
+}
+
+void TestConvergence::simpsonFirstRowHasValueAndErrorOnly()
+{
+    const StudyRow &s10 = row(m_default.simpson, 10);
+    QVERIFY(!s10.runge && !s10.order && !s10.richardson);
+    QVERIFY(s10.value != 0 && s10.error != 0);
+    // The trapezoid rule has I_5, so its first row is complete.
+    const StudyRow &t10 = row(m_default.trapezoid, 10);
+    QVERIFY(t10.runge && t10.order && t10.richardson);
+    // Every later row of both rules is complete.
+    for (const RuleStudy *r : {&m_default.trapezoid, &m_default.simpson})
+        for (const StudyRow &x : r->table)
+            if (x.n > 10)
+                QVERIFY(x.runge && x.order && x.richardson);
+}
+
+void TestConvergence::rungeEstimatesTheActualError_data()
+{
+    QTest::addColumn<Rule>("rule");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<double>("ratio");
+
+    // Runge's estimate over the actual error, from the reference errors.
+    QTest::newRow("trapezoid n=160") << Rule::Trapezoid << 160 << 0.93;
+    QTest::newRow("trapezoid n=320") << Rule::Trapezoid << 320 << 0.98;
+    QTest::newRow("trapezoid n=640") << Rule::Trapezoid << 640 << 1.00;
+    QTest::newRow("simpson n=160") << Rule::Simpson << 160 << 0.91;
+    QTest::newRow("simpson n=320") << Rule::Simpson << 320 << 0.98;
+    QTest::newRow("simpson n=640") << Rule::Simpson << 640 << 0.99;
+}
+
+void TestConvergence::rungeEstimatesTheActualError()
+{
+    QFETCH(Rule, rule);
+    QFETCH(int, n);
+    QFETCH(double, ratio);
+    const StudyRow &r = row(ofRule(m_default, rule), n);
+    QVERIFY(r.runge);
+    const double q = *r.runge / r.error;
+    QVERIFY2(std::fabs(q - 1) <= 0.10, qPrintable(QString::number(q)));
+    QVERIFY2(std::fabs(q - ratio) <= 0.006, qPrintable(QString::number(q)));
+}
+
+void TestConvergence::observedOrder_data()
+{
+    QTest::addColumn<Rule>("rule");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<double>("expected");
+    QTest::addColumn<double>("tolerance");
+
+    QTest::newRow("trapezoid n=80 not yet 2") << Rule::Trapezoid << 80 << 1.70 << 0.01;
+    QTest::newRow("trapezoid n=320") << Rule::Trapezoid << 320 << 2.0 << 0.05;
+    QTest::newRow("trapezoid n=640") << Rule::Trapezoid << 640 << 2.0 << 0.05;
+    QTest::newRow("trapezoid n=320 reference") << Rule::Trapezoid << 320 << 1.98 << 0.01;
+    QTest::newRow("trapezoid n=640 reference") << Rule::Trapezoid << 640 << 2.00 << 0.01;
+    QTest::newRow("simpson n=80 not yet 4") << Rule::Simpson << 80 << 3.52 << 0.01;
+    QTest::newRow("simpson n=320") << Rule::Simpson << 320 << 4.0 << 0.05;
+    QTest::newRow("simpson n=640") << Rule::Simpson << 640 << 4.0 << 0.05;
+    QTest::newRow("simpson n=320 reference") << Rule::Simpson << 320 << 3.97 << 0.01;
+    QTest::newRow("simpson n=640 reference") << Rule::Simpson << 640 << 3.99 << 0.01;
+}
+
+void TestConvergence::observedOrder()
+{
+    QFETCH(Rule, rule);
+    QFETCH(int, n);
+    QFETCH(double, expected);
+    QFETCH(double, tolerance);
+    const StudyRow &r = row(ofRule(m_default, rule), n);
+    QVERIFY(r.order);
+    QVERIFY2(std::fabs(*r.order - expected) <= tolerance, qPrintable(QString::number(*r.order)));
+}
+
+void TestConvergence::richardsonIsCloserThanTheRule_data()
+{
+    QTest::addColumn<Rule>("rule");
+    QTest::addColumn<int>("n");
+    for (int n : {80, 160, 320, 640}) {
+        QTest::addRow("trapezoid n=%d", n) << Rule::Trapezoid << n;
+        QTest::addRow("simpson n=%d", n) << Rule::Simpson << n;
+    }
+}
+
+void TestConvergence::richardsonIsCloserThanTheRule()
+{
+    QFETCH(Rule, rule);
+    QFETCH(int, n);
+    const StudyRow &r = row(ofRule(m_default, rule), n);
+    QVERIFY(r.richardson);
+    const double extrapolatedError = std::fabs(*r.richardson - static_cast<double>(kExact16));
+    QVERIFY(extrapolatedError < std::fabs(r.error) / 3);
+}
+
+// ---- The error curves ----
+
+void TestConvergence::curvesCoverEveryCount()
+{
+    for (const ConvergenceStudy *s : {&m_default, &m_reversed, &m_near2}) {
+        QCOMPARE(s->trapezoid.curve.size(), std::size_t(999));
+        QCOMPARE(s->simpson.curve.size(), std::size_t(500));
+        for (std::size_t i = 0; i < s->trapezoid.curve.size(); ++i)
+            QCOMPARE(s->trapezoid.curve[i].n, int(i) + 2);
+        for (std::size_t i = 0; i < s->simpson.curve.size(); ++i)
+            QCOMPARE(s->simpson.curve[i].n, 2 * int(i) + 2);
+    }
+    // The curve and the table describe the same I_n.
+    for (int n : kStudyCounts) {
+        QCOMPARE(*point(m_default.trapezoid, n).absError,
+                 std::fabs(row(m_default.trapezoid, n).error));
+        QCOMPARE(*point(m_default.simpson, n).absError, std::fabs(row(m_default.simpson, n).error));
+    }
+}
+
+void TestConvergence::boundsAreAboveTheActualError_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::newRow("[1;6]") << 1.0 << 6.0;
+    QTest::newRow("[6;1]") << 6.0 << 1.0;
+    QTest::newRow("[2;3]") << 2.0 << 3.0;
+    QTest::newRow("[1,3;3]") << 1.3 << 3.0;
+    QTest::newRow("[0,5;2]") << 0.5 << 2.0;
+    QTest::newRow("[1;100]") << 1.0 << 100.0;
+}
+
+void TestConvergence::boundsAreAboveTheActualError()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    const auto s = studyConvergence(a, b, 1e-6);
+    QVERIFY(s.ok());
+    for (const RuleStudy *r : {&s.value.trapezoid, &s.value.simpson})
+        for (const ErrorPoint &p : r->curve)
+            QVERIFY2(p.absError.value_or(0) <= p.bound,
+                     qPrintable(
+                         QString("n=%1 error %2 bound %3").arg(p.n).arg(*p.absError).arg(p.bound)));
+}
+
+void TestConvergence::boundsAgreeWithTheDesignedFormulas_data()
+{
+    QTest::addColumn<int>("n");
+    for (int n : {10, 50, 200})
+        QTest::addRow("n=%d", n) << n;
+}
+
+void TestConvergence::boundsAgreeWithTheDesignedFormulas()
+{
+    QFETCH(int, n);
+    // With the designed constants the bounds are those of the bound windows, which
+    // carry a minus sign and count Simpson's n in pairs of subintervals.
+    QVERIFY(near(aPrioriBound(Rule::Trapezoid, 1, 6, kM2, n), -trapezoidBound(1, 6, n), 1e-14));
+    QVERIFY(near(aPrioriBound(Rule::Simpson, 1, 6, kM4, 2 * n), -simpsonBound(1, 6, n), 1e-14));
+    // b < a: the same size.
+    QCOMPARE(aPrioriBound(Rule::Trapezoid, 6, 1, kM2, n),
+             aPrioriBound(Rule::Trapezoid, 1, 6, kM2, n));
+    // The curve carries the bound with the computed M2 and M4.
+    QVERIFY(
+        near(point(m_default.trapezoid, n).bound, 125 * 0.243975030692985 / (12.0 * n * n), 1e-12));
+    QVERIFY(near(point(m_default.simpson, 2 * n).bound, 3125 * 108 / (180.0 * std::pow(2.0 * n, 4)),
+                 1e-12));
+}
+
+void TestConvergence::curveShowsTheRoundingFloor_data()
+{
+    QTest::addColumn<Rule>("rule");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<double>("error");
+    QTest::addColumn<double>("tolerance");
+
+    // I_n in double precision, summed as the program sums, minus the 40-digit
+    // integral: beyond n = 800 Simpson's error on [2;3] is mostly rounding. The
+    // long double integral is good to about 1e-20 there, so those errors agree
+    // to four digits, not six.
+    QTest::newRow("simpson n=500") << Rule::Simpson << 500 << 3.2258938992978784e-15 << 1e-5;
+    QTest::newRow("simpson n=800") << Rule::Simpson << 800 << 5.05847488966245e-16 << 1e-3;
+    QTest::newRow("simpson n=900") << Rule::Simpson << 900 << 3.393140352724715e-16 << 1e-3;
+    QTest::newRow("simpson n=960") << Rule::Simpson << 960 << 2.62986202329492e-16 << 1e-3;
+    QTest::newRow("simpson n=1000") << Rule::Simpson << 1000 << 1.380861120591619e-16 << 1e-3;
+    QTest::newRow("trapezoid n=500") << Rule::Trapezoid << 500 << 1.0683654474293772e-08 << 1e-5;
+    QTest::newRow("trapezoid n=1000") << Rule::Trapezoid << 1000 << 2.6709138366297762e-09 << 1e-5;
+}
+
+void TestConvergence::curveShowsTheRoundingFloor()
+{
+    QFETCH(Rule, rule);
+    QFETCH(int, n);
+    QFETCH(double, error);
+    QFETCH(double, tolerance);
+    const ErrorPoint &p = point(ofRule(m_near2, rule), n);
+    QVERIFY(p.absError);
+    QVERIFY2(near(*p.absError, error, tolerance),
+             qPrintable(QString::number(*p.absError, 'g', 17)));
+}
+
+void TestConvergence::curveStaysOnTheFloor()
+{
+    // Nothing near n = 1000 falls below a few ulps of the integral on [2;3].
+    for (const ErrorPoint &q : m_near2.simpson.curve)
+        if (q.n >= 900)
+            QVERIFY2(q.absError.value_or(0) >= 5e-17, qPrintable(QString("n=%1").arg(q.n)));
+}
+
+void TestConvergence::trapezoidErrorChangesSign_data()
+{
+    QTest::addColumn<int>("n");
+    QTest::addColumn<double>("error");
+    // |e_16| <= 1e-6, while n = 17 ... 108 are above it again.
+    QTest::newRow("n=16 dips below") << 16 << 9.513169417886827e-07;
+    QTest::newRow("n=17 above again") << 17 << 3.4149033621812543e-06;
+    QTest::newRow("n=108 last above") << 108 << 1.0131350213328786e-06;
+    QTest::newRow("n=109 below for good") << 109 << 9.953003552000687e-07;
+}
+
+void TestConvergence::trapezoidErrorChangesSign()
+{
+    QFETCH(int, n);
+    QFETCH(double, error);
+    const ErrorPoint &p = point(m_default.trapezoid, n);
+    QVERIFY(p.absError);
+    QVERIFY2(near(*p.absError, error, 1e-5), qPrintable(QString::number(*p.absError, 'g', 17)));
+}
+
+// ---- n for a tolerance ----
+
+void TestConvergence::countsForTolerance_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("tolerance");
+    QTest::addColumn<double>("trapezoidBound");
+    QTest::addColumn<double>("simpsonBound");
+    QTest::addColumn<int>("trapezoidRunge"); // 0: "больше 640"
+    QTest::addColumn<int>("simpsonRunge");
+    QTest::addColumn<int>("trapezoidActual"); // 0: "больше 1000"
+    QTest::addColumn<int>("simpsonActual");
+
+    QTest::newRow("[1;6] 1e-6 default")
+        << 1.0 << 6.0 << 1e-6 << 1595.0 << 210.0 << 40 << 40 << 109 << 66;
+    QTest::newRow("[6;1] 1e-6 reversed")
+        << 6.0 << 1.0 << 1e-6 << 1595.0 << 210.0 << 40 << 40 << 109 << 66;
+    QTest::newRow("[1;6] 1e-4") << 1.0 << 6.0 << 1e-4 << 160.0 << 66.0 << 20 << 20 << 8 << 14;
+    QTest::newRow("[1;6] 1e-8") << 1.0 << 6.0 << 1e-8 << 15942.0 << 660.0 << 0 << 320 << 0 << 214;
+    QTest::newRow("[1;6] 1e-12 none reached")
+        << 1.0 << 6.0 << 1e-12 << 1594179.0 << 6582.0 << 0 << 0 << 0 << 0;
+    QTest::newRow("[2;3] 1e-6") << 2.0 << 3.0 << 1e-6 << 71.0 << 6.0 << 80 << 20 << 52 << 4;
+    QTest::newRow("[2;3] 1e-10") << 2.0 << 3.0 << 1e-10 << 7098.0 << 50.0 << 0 << 40 << 0 << 38;
+}
+
+void TestConvergence::countsForTolerance()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, tolerance);
+    QFETCH(double, trapezoidBound);
+    QFETCH(double, simpsonBound);
+    QFETCH(int, trapezoidRunge);
+    QFETCH(int, simpsonRunge);
+    QFETCH(int, trapezoidActual);
+    QFETCH(int, simpsonActual);
+
+    const auto s = studyConvergence(a, b, tolerance);
+    QVERIFY(s.ok());
+    const ToleranceCounts &t = s.value.trapezoid.counts;
+    const ToleranceCounts &p = s.value.simpson.counts;
+    QCOMPARE(t.byBound, trapezoidBound);
+    QCOMPARE(p.byBound, simpsonBound);
+    QCOMPARE(t.byRunge.value_or(0), trapezoidRunge);
+    QCOMPARE(p.byRunge.value_or(0), simpsonRunge);
+    QCOMPARE(t.byActualError.value_or(0), trapezoidActual);
+    QCOMPARE(p.byActualError.value_or(0), simpsonActual);
+
+    // Asking a finished study for its own tolerance gives the same answer.
+    const ToleranceCounts again = toleranceCounts(Rule::Simpson, s.value, tolerance);
+    QCOMPARE(again.byBound, p.byBound);
+    QCOMPARE(again.byRunge, p.byRunge);
+    QCOMPARE(again.byActualError, p.byActualError);
+}
+
+void TestConvergence::tinyToleranceNeedsAHugeCount()
+{
+    const ToleranceCounts t = toleranceCounts(Rule::Trapezoid, m_default, 1e-300);
+    const ToleranceCounts s = toleranceCounts(Rule::Simpson, m_default, 1e-300);
+    QVERIFY(near(t.byBound, 1.594178964143798281e150, 1e-12));
+    QVERIFY(near(s.byBound, 6.580370064762462263e75, 1e-12));
+    QVERIFY(!t.byRunge && !t.byActualError && !s.byRunge && !s.byActualError);
+}
+
+void TestConvergence::toleranceNotPositiveCountsNothing()
+{
+    for (double tolerance : {0.0, -1e-6, kNaN}) {
+        const ToleranceCounts t = toleranceCounts(Rule::Trapezoid, m_default, tolerance);
+        QCOMPARE(t.byBound, kInf);
+        QVERIFY(!t.byRunge && !t.byActualError);
+    }
+}
+
+// ---- Refusals ----
+
+void TestConvergence::refusals_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("tolerance");
+    QTest::addColumn<StudyRefusal>("why");
+
+    QTest::newRow("a = 0") << 0.0 << 6.0 << 1e-6 << StudyRefusal::NodeNotPositive;
+    QTest::newRow("a < 0") << -1.0 << 6.0 << 1e-6 << StudyRefusal::NodeNotPositive;
+    QTest::newRow("b = 0") << 1.0 << 0.0 << 1e-6 << StudyRefusal::NodeNotPositive;
+    QTest::newRow("b < 0 reversed") << 1.0 << -6.0 << 1e-6 << StudyRefusal::NodeNotPositive;
+    QTest::newRow("a = b") << 2.0 << 2.0 << 1e-6 << StudyRefusal::EmptyInterval;
+    QTest::newRow("a NaN") << kNaN << 6.0 << 1e-6 << StudyRefusal::NonFiniteInput;
+    QTest::newRow("b infinite") << 1.0 << kInf << 1e-6 << StudyRefusal::NonFiniteInput;
+    QTest::newRow("tolerance 0") << 1.0 << 6.0 << 0.0 << StudyRefusal::ToleranceNotPositive;
+    QTest::newRow("tolerance negative")
+        << 1.0 << 6.0 << -1e-6 << StudyRefusal::ToleranceNotPositive;
+    QTest::newRow("tolerance NaN") << 1.0 << 6.0 << kNaN << StudyRefusal::NonFiniteInput;
+    QTest::newRow("tolerance infinite") << 1.0 << 6.0 << kInf << StudyRefusal::NonFiniteInput;
+    // f, M2 and M4 overflow double near 0.
+    QTest::newRow("a = 1e-200") << 1e-200 << 1.0 << 1e-6 << StudyRefusal::NonFiniteResult;
+    QTest::newRow("a = 1e-100") << 1e-100 << 1.0 << 1e-6 << StudyRefusal::NonFiniteResult;
+    // (b - a)^3 M2 overflows the bound.
+    QTest::newRow("b = 1e300") << 1.0 << 1e300 << 1e-6 << StudyRefusal::NonFiniteResult;
+}
+
+void TestConvergence::refusals()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, tolerance);
+    QFETCH(StudyRefusal, why);
+    const auto s = studyConvergence(a, b, tolerance);
+    QCOMPARE(s.refusal, why);
+    QVERIFY(!s.ok());
+    // Nothing half-made comes with a refusal.
+    QVERIFY(s.value.trapezoid.curve.empty() && s.value.simpson.curve.empty());
+    QCOMPARE(s.value.trapezoid.table[0].n, 0);
+    if (why != StudyRefusal::ToleranceNotPositive && why != StudyRefusal::NonFiniteResult &&
+        std::isfinite(tolerance)) {
+        QCOMPARE(kvadrolab::exactIntegral(a, b).refusal, why);
+        QCOMPARE(checkInterval(a, b), why);
+    }
+}
+
+// ---- The rule drawn on f ----
+
+void TestConvergence::pictureNodes()
+{
+    const auto p = rulePicture(1, 6, 4);
+    QVERIFY(p.ok());
+    const std::vector<double> x{1, 2.25, 3.5, 4.75, 6};
+    // (ln x / x)^3 at the nodes, in 20-digit arithmetic.
+    const std::vector<double> y{0, 0.046816926030651190525, 0.045856677863450119773,
+                                0.035297379388731139412, 0.026630871183279293663};
+    QCOMPARE(p.value.n, 4);
+    QCOMPARE(p.value.x, x);
+    QCOMPARE(p.value.y.size(), y.size());
+    QCOMPARE(p.value.y[0], 0.0);
+    for (std::size_t i = 1; i < y.size(); ++i)
+        QVERIFY(near(p.value.y[i], y[i], 1e-15));
+
+    // Backwards, the nodes run from a down to b.
+    const auto r = rulePicture(6, 1, 2);
+    QVERIFY(r.ok());
+    QCOMPARE(r.value.x, (std::vector<double>{6, 3.5, 1}));
+}
+
+void TestConvergence::pictureArcsPassThroughNodes()
+{
+    for (double n : {2.0, 4.0, 10.0, 50.0}) {
+        const auto p = rulePicture(1, 6, n);
+        QVERIFY(p.ok());
+        const RulePicture &pic = p.value;
+        QCOMPARE(pic.x.size(), std::size_t(n + 1));
+        for (int k = 0; k < pic.n / 2; ++k)
+            for (int j = 0; j < 3; ++j) {
+                const int i = 2 * k + j;
+                QVERIFY(std::fabs(pic.simpsonArc(k, pic.x[i]) - pic.y[i]) <= 1e-15);
+            }
+        QVERIFY(std::isnan(pic.simpsonArc(-1, 2)));
+        QVERIFY(std::isnan(pic.simpsonArc(pic.n / 2, 2)));
+    }
+}
+
+void TestConvergence::pictureArcsIntegrateToSimpson()
+{
+    // The area under the arcs is what Simpson's rule computes. Two Gauss points
+    // per arc integrate a parabola exactly.
+    for (double n : {2.0, 4.0, 8.0, 50.0}) {
+        const auto p = rulePicture(1, 6, n);
+        QVERIFY(p.ok());
+        const RulePicture &pic = p.value;
+        double area = 0;
+        for (int k = 0; k < pic.n / 2; ++k) {
+            const double mid = pic.x[2 * k + 1];
+            const double half = (pic.x[2 * k + 2] - pic.x[2 * k]) / 2;
+            const double g = half / std::sqrt(3.0);
+            area += half * (pic.simpsonArc(k, mid - g) + pic.simpsonArc(k, mid + g));
+        }
+        SampleTable y;
+        const auto I = simpson(1, 6, n, y);
+        QVERIFY(I.ok());
+        QVERIFY2(std::fabs(area - I.value) <= 1e-14, qPrintable(QString::number(area - I.value)));
+    }
+}
+
+void TestConvergence::pictureRefusals_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("n");
+    QTest::addColumn<StudyRefusal>("why");
+
+    QTest::newRow("n = 3 odd") << 1.0 << 6.0 << 3.0 << StudyRefusal::OddCount;
+    QTest::newRow("n = 49 odd") << 1.0 << 6.0 << 49.0 << StudyRefusal::OddCount;
+    QTest::newRow("n = 1") << 1.0 << 6.0 << 1.0 << StudyRefusal::CountOutOfRange;
+    QTest::newRow("n = 0") << 1.0 << 6.0 << 0.0 << StudyRefusal::CountOutOfRange;
+    QTest::newRow("n = 52") << 1.0 << 6.0 << 52.0 << StudyRefusal::CountOutOfRange;
+    QTest::newRow("n = -4") << 1.0 << 6.0 << -4.0 << StudyRefusal::CountOutOfRange;
+    QTest::newRow("n = 1e300") << 1.0 << 6.0 << 1e300 << StudyRefusal::CountOutOfRange;
+    QTest::newRow("n = 2,5") << 1.0 << 6.0 << 2.5 << StudyRefusal::NotWhole;
+    QTest::newRow("n NaN") << 1.0 << 6.0 << kNaN << StudyRefusal::NonFiniteInput;
+    QTest::newRow("n infinite") << 1.0 << 6.0 << kInf << StudyRefusal::NonFiniteInput;
+    QTest::newRow("a = 0") << 0.0 << 6.0 << 4.0 << StudyRefusal::NodeNotPositive;
+    QTest::newRow("a = b") << 3.0 << 3.0 << 4.0 << StudyRefusal::EmptyInterval;
+    QTest::newRow("a = 1e-200") << 1e-200 << 1.0 << 4.0 << StudyRefusal::NonFiniteResult;
+}
+
+void TestConvergence::pictureRefusals()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, n);
+    QFETCH(StudyRefusal, why);
+    const auto p = rulePicture(a, b, n);
+    QCOMPARE(p.refusal, why);
+    QVERIFY(p.value.x.empty() && p.value.y.empty());
+}
+
+QTEST_GUILESS_MAIN(TestConvergence)
+#include "convergencetest.moc"
