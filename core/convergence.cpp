@@ -119,7 +119,7 @@ bool ruleValues(Rule rule, double a, double b, std::array<double, kCurveLastCoun
             rule == Rule::Trapezoid ? trapezoid(a, b, n, y) : simpson(a, b, n, y);
         if (!v.ok())
             return false;
-        I[n] = v.value;
+        I[n] = v.value();
     }
     return true;
 }
