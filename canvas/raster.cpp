@@ -5,16 +5,6 @@
 
 namespace kvadrolab::raster {
 
-PixelPoint Mapping::toPixel(double x, double y) const
-{
-    return {toIndex(toColumn(x), width), toIndex(toRow(y), height)};
-}
-
-std::optional<PixelSegment> clip(const Mapping &m, double x1, double y1, double x2, double y2)
-{
-    return clipMapped(m, m.toColumn(x1), m.toRow(y1), m.toColumn(x2), m.toRow(y2));
-}
-
 std::optional<PixelSegment> clipPartly(const Mapping &m, double c0, double r0, double c1, double r1)
 {
     struct Point

@@ -28,16 +28,12 @@ struct Mapping
     // (x - x1) / (x2 - x1) * W, likewise for y: continuous pixel coordinates.
     double toColumn(double x) const { return (x - x1) / (x2 - x1) * width; }
     double toRow(double y) const { return (y - y1) / (y2 - y1) * height; }
-    // floor() of the above, with the far edge (and rounding just past it)
-    // landing on the last column or row.
-    PixelPoint toPixel(double x, double y) const;
 };
 
-// The visible part of the segment, in pixels, or nothing when no part of it
-// lies inside the interior. Coordinates must be finite.
-std::optional<PixelSegment> clip(const Mapping &m, double x1, double y1, double x2, double y2);
-// The same for a segment already in continuous pixel coordinates (toColumn,
-// toRow), for callers that reuse the mapped end of the previous segment.
+// The visible part of the segment given in continuous pixel coordinates
+// (toColumn, toRow), in whole pixels, or nothing when no part of it lies
+// inside the interior. floor() takes a coordinate to its pixel, with the far
+// edge (and rounding just past it) landing on the last column or row.
 inline std::optional<PixelSegment> clipMapped(const Mapping &m, double c0, double r0, double c1,
                                               double r1);
 
