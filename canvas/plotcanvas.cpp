@@ -1,6 +1,7 @@
 #include "canvas/plotcanvas.h"
 
 #include "core/single.h"
+#include "core/vectorstate.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -166,6 +167,115 @@ bool PlotCanvas::line(double x1, double y1, double x2, double y2, Colour colour)
         paintSegment(*visible, colour);
     markDirty();
     return true;
+}
+
+bool PlotCanvas::drawPolyline(const double *x, const double *y, std::size_t n)
+{
+    return polyline(x, y, n, m_foreColor);
+}
+
+bool PlotCanvas::drawPolyline(const double *x, const double *y, std::size_t n, Colour colour)
+{
+    return polyline(x, y, n, colour);
+}
+
+namespace {
+
+// One point of a polyline, mapped once for the two segments it ends.
+struct RunPoint
+{
+    bool valid;  // both coordinates have a finite float
+    bool inside; // within the interior, as clipMapped() tests it
+    float x, y;
+    double col, row;
+    raster::PixelPoint pixel; // meaningful when inside
+};
+
+RunPoint mapPoint(const raster::Mapping &m, double x, double y)
+{
+    RunPoint p{};
+    const auto fx = toSingle(x), fy = toSingle(y);
+    if (!fx || !fy)
+        return p;
+    p.valid = true;
+    p.x = *fx, p.y = *fy;
+    p.col = m.toColumn(p.x), p.row = m.toRow(p.y);
+    const double tolC = raster::kEdgeTolerance * m.width;
+    const double tolR = raster::kEdgeTolerance * m.height;
+    p.inside =
+        p.col >= -tolC && p.col <= m.width + tolC && p.row >= -tolR && p.row <= m.height + tolR;
+    if (p.inside)
+        p.pixel = {raster::toIndex(p.col, m.width), raster::toIndex(p.row, m.height)};
+    return p;
+}
+
+} // namespace
+
+bool PlotCanvas::polyline(const double *x, const double *y, std::size_t n, Colour colour)
+{
+    if (n < 2)
+        return true;
+    if (!m_imageReady)
+        ensureImage();
+    // From here to markDirty() no Qt code runs: whatever the image fill or
+    // the painter left in the AVX registers must not slow the loop below.
+    clearUpperVectorState();
+    const raster::Mapping m = m_mapping;
+    bool allValid = true;
+    bool drawn = false;
+    RunPoint from = mapPoint(m, x[0], y[0]);
+    std::size_t i = 1;
+    while (i < n) {
+        const RunPoint to = mapPoint(m, x[i], y[i]);
+        if (!from.valid || !to.valid) {
+            allValid = false;
+            from = to;
+            ++i;
+            continue;
+        }
+        m_currentX = to.x;
+        m_currentY = to.y;
+        if (m_reduceRuns && from.inside && to.inside && from.pixel.col == to.pixel.col &&
+            m_run.active && m_run.colour == colour && m_run.end == from.pixel) {
+            // Most segments of a fine curve stay in the column the run has
+            // reached: only their rows widen its span, kept in registers until
+            // the curve moves on.
+            const int col = to.pixel.col;
+            int top = std::min(m_run.top[col], to.pixel.row);
+            int bottom = std::max(m_run.bottom[col], to.pixel.row);
+            RunPoint last = to;
+            for (++i; i < n; ++i) {
+                const RunPoint next = mapPoint(m, x[i], y[i]);
+                if (!next.valid || !next.inside || next.pixel.col != col)
+                    break;
+                top = std::min(top, next.pixel.row);
+                bottom = std::max(bottom, next.pixel.row);
+                last = next;
+            }
+            m_run.top[col] = top;
+            m_run.bottom[col] = bottom;
+            m_run.end = last.pixel;
+            m_currentX = last.x;
+            m_currentY = last.y;
+            from = last;
+            drawn = true;
+            continue;
+        }
+        const auto visible = raster::clipMapped(m, from.col, from.row, to.col, to.row);
+        if (visible) {
+            if (m_reduceRuns)
+                addToRun(*visible, colour);
+            else
+                paintSegment(*visible, colour);
+            drawn = true;
+        }
+        from = to;
+        ++i;
+    }
+    m_lastEnd = {from.valid, from.x, from.y, from.col, from.row};
+    if (drawn)
+        markDirty();
+    return allValid;
 }
 
 void PlotCanvas::addToRun(const raster::PixelSegment &s, Colour colour)

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QStringList>
 
+#include <cstddef>
 #include <vector>
 
 namespace kvadrolab {
@@ -42,6 +43,13 @@ public:
     // cut off, which is not an error. The current position moves to (x2, y2).
     bool drawLine(double x1, double y1, double x2, double y2);
     bool drawLine(double x1, double y1, double x2, double y2, Colour colour);
+
+    // Draws the connected run of segments (x[i], y[i]) - (x[i + 1], y[i + 1])
+    // for i < n - 1, pixel for pixel as drawLine would draw them one by one:
+    // the same single precision, clipping and current position. A segment
+    // with an end that has no finite float is left out, and false returned.
+    bool drawPolyline(const double *x, const double *y, std::size_t n);
+    bool drawPolyline(const double *x, const double *y, std::size_t n, Colour colour);
 
     // Draws the text with its upper-left corner at the current position, in the
     // canvas font and fore colour, with no box behind it; then moves to the
@@ -86,6 +94,7 @@ private:
     };
 
     bool line(double x1, double y1, double x2, double y2, Colour colour);
+    bool polyline(const double *x, const double *y, std::size_t n, Colour colour);
     bool extendRunInColumn(const kvadrolab::raster::PixelSegment &s, Colour colour);
     void addToRun(const kvadrolab::raster::PixelSegment &s, Colour colour);
     void paintSegment(const kvadrolab::raster::PixelSegment &s, Colour colour);
