@@ -22,6 +22,7 @@ struct Features
 {
     bool avx = false;
     bool avx2Fma = false;
+    bool avx512 = false;
     bool xinuse = false; // XGETBV with ECX = 1
 };
 
@@ -37,11 +38,17 @@ Features detect()
     if (!osxsave || !avx)
         return f;
     // XCR0 bits 1 and 2: the system saves the SSE and the AVX upper state.
-    if ((xgetbv(0) & 0x6) != 0x6)
+    const unsigned long long xcr0 = xgetbv(0);
+    if ((xcr0 & 0x6) != 0x6)
         return f;
     f.avx = true;
-    if (__get_cpuid_count(7, 0, &a, &b, &c, &d))
+    if (__get_cpuid_count(7, 0, &a, &b, &c, &d)) {
         f.avx2Fma = fma && (b & (1u << 5));
+        // F 16, DQ 17, CD 28, BW 30, VL 31; XCR0 bits 5 to 7: the opmask
+        // registers and the upper halves of zmm0-15 and all of zmm16-31.
+        const unsigned want = (1u << 16) | (1u << 17) | (1u << 28) | (1u << 30) | (1u << 31);
+        f.avx512 = f.avx2Fma && (b & want) == want && (xcr0 & 0xe0) == 0xe0;
+    }
     if (__get_cpuid_count(0xd, 1, &a, &b, &c, &d))
         f.xinuse = a & (1u << 2);
     return f;
@@ -70,6 +77,15 @@ bool avx2FmaUsable()
 {
 #ifdef KVADROLAB_X86_GNU
     return features().avx2Fma;
+#else
+    return false;
+#endif
+}
+
+bool avx512Usable()
+{
+#ifdef KVADROLAB_X86_GNU
+    return features().avx512;
 #else
     return false;
 #endif

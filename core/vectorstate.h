@@ -9,6 +9,10 @@ bool avxUsable();
 // Whether AVX2 and FMA are usable as well (the vectorised integrand's wide path).
 bool avx2FmaUsable();
 
+// Whether AVX-512 F, CD, DQ, BW and VL are usable, with the system saving the
+// full 512-bit registers.
+bool avx512Usable();
+
 // Puts the upper halves of the AVX registers back into their initial state
 // where the processor has them, and does nothing elsewhere. Call it where a
 // hot loop of non-VEX (SSE) code starts, after the last call into a library:

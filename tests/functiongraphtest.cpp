@@ -4,6 +4,7 @@
 
 #include "canvas/plotcanvas.h"
 #include "core/integrand.h"
+#include "core/integrandblock.h"
 #include "forms/notifier.h"
 #include "screens/charts.h"
 #include "screens/functiongraphwindow.h"
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <cmath>
@@ -317,17 +319,31 @@ private slots:
     void vectorisedGraphMatchesScalar_data()
     {
         QTest::addColumn<double>("step");
-        QTest::newRow("1") << 1.0;
-        QTest::newRow("0.5") << 0.5;
-        QTest::newRow("0,37") << 0.37;
-        QTest::newRow("0,01") << 0.01;
-        QTest::newRow("0,001") << 0.001;
-        QTest::newRow("0,00001") << 0.00001;
-        QTest::newRow("0,000001") << 0.000001;
+        QTest::addColumn<FKernel>("kernel");
+        const std::pair<const char *, FKernel> kernels[] = {
+            {"baseline", FKernel::Baseline},
+            {"AVX2", FKernel::Avx2},
+            {"AVX-512", FKernel::Avx512},
+        };
+        for (const auto &[name, kernel] : kernels)
+            for (const auto &[text, step] :
+                 std::initializer_list<std::pair<const char *, double>>{{"1", 1.0},
+                                                                        {"0.5", 0.5},
+                                                                        {"0,37", 0.37},
+                                                                        {"0,01", 0.01},
+                                                                        {"0,001", 0.001},
+                                                                        {"0,00001", 0.00001},
+                                                                        {"0,000001", 0.000001}})
+                QTest::addRow("%s, %s", text, name) << step << kernel;
     }
     void vectorisedGraphMatchesScalar()
     {
         QFETCH(double, step);
+        QFETCH(FKernel, kernel);
+        const FKernel chosen = currentFKernel();
+        if (!useFKernel(kernel))
+            QSKIP("this processor or system cannot run this kernel");
+        const auto restore = qScopeGuard([chosen] { useFKernel(chosen); });
         Screen s;
         s.canvas->setScale(1, -0.05, 6, 0);
         const QSize size = s.canvas->interiorPixels();
