@@ -47,6 +47,8 @@ void PlotCanvas::updateMapping()
         const qreal dpr = m_image.devicePixelRatio();
         m.x1 = 0, m.y1 = 0, m.x2 = m.width / dpr, m.y2 = m.height / dpr;
     }
+    if (!(m == m_mapping))
+        m_cellsReady = false;
     m_mapping = m;
     m_lastEnd.valid = false;
 }
@@ -181,32 +183,20 @@ bool PlotCanvas::drawPolyline(const double *x, const double *y, std::size_t n, C
 
 namespace {
 
-// One point of a polyline, mapped once for the two segments it ends.
+// One point of a polyline, mapped once for the two segments it ends; its
+// continuous pixel coordinates are computed only for a segment that is
+// clipped.
 struct RunPoint
 {
-    bool valid;  // both coordinates have a finite float
-    bool inside; // within the interior, as clipMapped() tests it
-    float x, y;
-    double col, row;
-    raster::PixelPoint pixel; // meaningful when inside
+    bool valid = false;  // both coordinates have a finite float
+    bool inside = false; // within the interior, as clipMapped() tests it
+    float x = 0, y = 0;
+    raster::PixelPoint pixel{}; // meaningful when inside
 };
 
-RunPoint mapPoint(const raster::Mapping &m, double x, double y)
+inline bool hasFloat(double v)
 {
-    RunPoint p{};
-    const auto fx = toSingle(x), fy = toSingle(y);
-    if (!fx || !fy)
-        return p;
-    p.valid = true;
-    p.x = *fx, p.y = *fy;
-    p.col = m.toColumn(p.x), p.row = m.toRow(p.y);
-    const double tolC = raster::kEdgeTolerance * m.width;
-    const double tolR = raster::kEdgeTolerance * m.height;
-    p.inside =
-        p.col >= -tolC && p.col <= m.width + tolC && p.row >= -tolR && p.row <= m.height + tolR;
-    if (p.inside)
-        p.pixel = {raster::toIndex(p.col, m.width), raster::toIndex(p.row, m.height)};
-    return p;
+    return std::fabs(v) <= std::numeric_limits<float>::max();
 }
 
 } // namespace
@@ -217,16 +207,36 @@ bool PlotCanvas::polyline(const double *x, const double *y, std::size_t n, Colou
         return true;
     if (!m_imageReady)
         ensureImage();
+    if (!m_cellsReady) {
+        m_columns = raster::AxisCells(m_mapping.x1, m_mapping.x2, m_mapping.width);
+        m_rows = raster::AxisCells(m_mapping.y1, m_mapping.y2, m_mapping.height);
+        m_cellsReady = true;
+    }
     // From here to markDirty() no Qt code runs: whatever the image fill or
     // the painter left in the AVX registers must not slow the loop below.
     clearUpperVectorState();
-    const raster::Mapping m = m_mapping;
+    const raster::Mapping &m = m_mapping;
+    const raster::AxisCells::View columns = m_columns.view(), rows = m_rows.view();
+    raster::PixelPoint near{0, 0};
+    const auto map = [&](double px, double py) {
+        RunPoint p;
+        if (!hasFloat(px) || !hasFloat(py))
+            return p;
+        p.valid = true;
+        p.x = static_cast<float>(px), p.y = static_cast<float>(py);
+        p.inside = columns.inside(p.x) && rows.inside(p.y);
+        if (p.inside) {
+            p.pixel = {columns.cell(p.x, near.col), rows.cell(p.y, near.row)};
+            near = p.pixel;
+        }
+        return p;
+    };
     bool allValid = true;
     bool drawn = false;
-    RunPoint from = mapPoint(m, x[0], y[0]);
+    RunPoint from = map(x[0], y[0]);
     std::size_t i = 1;
     while (i < n) {
-        const RunPoint to = mapPoint(m, x[i], y[i]);
+        const RunPoint to = map(x[i], y[i]);
         if (!from.valid || !to.valid) {
             allValid = false;
             from = to;
@@ -238,30 +248,48 @@ bool PlotCanvas::polyline(const double *x, const double *y, std::size_t n, Colou
         if (m_reduceRuns && from.inside && to.inside && from.pixel.col == to.pixel.col &&
             m_run.active && m_run.colour == colour && m_run.end == from.pixel) {
             // Most segments of a fine curve stay in the column the run has
-            // reached: only their rows widen its span, kept in registers until
-            // the curve moves on.
+            // reached: only their rows widen its span. The pixel row grows
+            // with a point's key, so the span's ends are the rows of the
+            // least and the greatest key: one comparison per point.
             const int col = to.pixel.col;
-            int top = std::min(m_run.top[col], to.pixel.row);
-            int bottom = std::max(m_run.bottom[col], to.pixel.row);
-            RunPoint last = to;
+            float least = rows.key(to.y), greatest = least;
+            float lastX = to.x, lastY = to.y;
+            // The keys that stay in this column and inside, as one interval
+            // per axis, held in registers.
+            const float xFrom = std::max(columns.lower[col], columns.insideFrom);
+            const float xTo = std::min(columns.lower[col + 1], columns.insideTo);
+            const float xSign = columns.sign, ySign = rows.sign;
+            const float yFrom = rows.insideFrom, yTo = rows.insideTo;
             for (++i; i < n; ++i) {
-                const RunPoint next = mapPoint(m, x[i], y[i]);
-                if (!next.valid || !next.inside || next.pixel.col != col)
+                if (!hasFloat(x[i]) || !hasFloat(y[i]))
                     break;
-                top = std::min(top, next.pixel.row);
-                bottom = std::max(bottom, next.pixel.row);
-                last = next;
+                const float nx = static_cast<float>(x[i]), ny = static_cast<float>(y[i]);
+                const float kx = nx * xSign, ky = ny * ySign;
+                if (!(kx >= xFrom && kx < xTo && ky >= yFrom && ky < yTo))
+                    break;
+                least = std::min(least, ky);
+                greatest = std::max(greatest, ky);
+                lastX = nx, lastY = ny;
             }
+            const int row = rows.cell(lastY, to.pixel.row);
+            const int top = std::min(m_run.top[col], rows.cellOfKey(least, row));
+            const int bottom = std::max(m_run.bottom[col], rows.cellOfKey(greatest, row));
             m_run.top[col] = top;
             m_run.bottom[col] = bottom;
-            m_run.end = last.pixel;
-            m_currentX = last.x;
-            m_currentY = last.y;
-            from = last;
+            m_run.end = {col, row};
+            m_currentX = lastX;
+            m_currentY = lastY;
+            from.x = lastX, from.y = lastY, from.pixel = m_run.end;
+            near = from.pixel;
             drawn = true;
             continue;
         }
-        const auto visible = raster::clipMapped(m, from.col, from.row, to.col, to.row);
+        std::optional<raster::PixelSegment> visible;
+        if (from.inside && to.inside)
+            visible = raster::PixelSegment{from.pixel, to.pixel}; // what clipMapped() gives
+        else
+            visible = raster::clipMapped(m, m.toColumn(from.x), m.toRow(from.y), m.toColumn(to.x),
+                                         m.toRow(to.y));
         if (visible) {
             if (m_reduceRuns)
                 addToRun(*visible, colour);
@@ -272,7 +300,10 @@ bool PlotCanvas::polyline(const double *x, const double *y, std::size_t n, Colou
         from = to;
         ++i;
     }
-    m_lastEnd = {from.valid, from.x, from.y, from.col, from.row};
+    if (from.valid)
+        m_lastEnd = {true, from.x, from.y, m.toColumn(from.x), m.toRow(from.y)};
+    else
+        m_lastEnd.valid = false;
     if (drawn)
         markDirty();
     return allValid;

@@ -119,6 +119,10 @@ private:
     bool m_scaled = false; // until setScale: logical pixels from the upper-left corner
     float m_x1 = 0, m_y1 = 0, m_x2 = 1, m_y2 = 1;
     kvadrolab::raster::Mapping m_mapping;
+    // m_mapping's axes for float coordinates, built on the first polyline
+    // after the mapping changes.
+    kvadrolab::raster::AxisCells m_columns, m_rows;
+    bool m_cellsReady = false;
     struct MappedPoint
     {
         bool valid = false;

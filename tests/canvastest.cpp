@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include <cfloat>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -77,6 +78,8 @@ private slots:
     void imageFollowsDevicePixelRatio();
     void reducedRunsMatchSegmentBySegment();
     void reductionKeepsSeparateSegmentsApart();
+    void axisCellsAgreeWithTheMapping_data();
+    void axisCellsAgreeWithTheMapping();
     void polylineMatchesSegmentBySegment_data();
     void polylineMatchesSegmentBySegment();
 };
@@ -344,6 +347,58 @@ void TestCanvas::reductionKeepsSeparateSegmentsApart()
     QCOMPARE(img.pixel(int(0.05 * c.W()), int(0.5 * c.H())), kWhite);
     QCOMPARE(img.pixel(int(0.1 * c.W()), int(0.9 * c.H())), kBlack);
     QCOMPARE(img.pixel(int(0.1 * c.W()), int(0.1 * c.H())), kBlack);
+}
+
+// The comparisons that replace the mapping's arithmetic must give its pixel
+// and its inside test for every float: near each pixel edge, near the
+// interior's edges with their tolerance, and far outside.
+void TestCanvas::axisCellsAgreeWithTheMapping_data()
+{
+    QTest::addColumn<double>("u1");
+    QTest::addColumn<double>("u2");
+    QTest::addColumn<int>("size");
+    QTest::newRow("graph x: 1..6 over 401") << 1.0 << 6.0 << 401;
+    QTest::newRow("graph y: -0.05..0 over 225") << double(-0.05f) << 0.0 << 225;
+    QTest::newRow("reversed: 0..-0.0255 over 123") << 0.0 << double(-0.0255f) << 123;
+    QTest::newRow("one pixel") << 0.0 << 1.0 << 1;
+    QTest::newRow("pixels finer than floats") << 1.0 << double(1.0f + 64 * FLT_EPSILON) << 500;
+    QTest::newRow("huge range") << -3e38 << 3e38 << 1000;
+}
+
+void TestCanvas::axisCellsAgreeWithTheMapping()
+{
+    QFETCH(double, u1);
+    QFETCH(double, u2);
+    QFETCH(int, size);
+    const raster::AxisCells cells(u1, u2, size);
+    const raster::AxisCells::View view = cells.view();
+    const auto mapped = [&](float v) { return (double(v) - u1) / (u2 - u1) * size; };
+    const double tol = raster::kEdgeTolerance * size;
+    std::vector<float> probes{0.0f, -0.0f, FLT_MAX, -FLT_MAX};
+    for (int edge = -1; edge <= size + 1; ++edge) {
+        float v = float(u1 + (u2 - u1) * edge / size);
+        for (int k = 0; k < 8; ++k)
+            v = std::nextafter(v, -INFINITY);
+        for (int k = 0; k < 16; ++k, v = std::nextafter(v, INFINITY))
+            probes.push_back(v);
+    }
+    std::mt19937 random(7);
+    // Finite floats only: the canvas never hands the axis anything else.
+    std::uniform_real_distribution<double> anywhere(
+        std::max(-double(FLT_MAX), std::min(u1, u2) - std::fabs(u2 - u1)),
+        std::min(double(FLT_MAX), std::max(u1, u2) + std::fabs(u2 - u1)));
+    for (int k = 0; k < 20000; ++k)
+        probes.push_back(float(anywhere(random)));
+    int mismatches = 0, near = 0;
+    for (const float v : probes) {
+        const double c = mapped(v);
+        const bool inside = c >= -tol && c <= size + tol;
+        const int want = raster::toIndex(c, size);
+        const int got = view.cell(v, near);
+        near = got;
+        mismatches += got != want || view.inside(v) != inside || !view.inCell(v, want);
+    }
+    QCOMPARE(mismatches, 0);
 }
 
 void TestCanvas::polylineMatchesSegmentBySegment_data()
