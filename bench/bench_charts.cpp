@@ -2,6 +2,7 @@
 // the finest function graph needs.
 
 #include "app/application.h"
+#include "core/integrandblock.h"
 #include "screens/boundwindow.h"
 #include "screens/comparewindow.h"
 #include "screens/functiongraphwindow.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -139,14 +141,24 @@ private slots:
     void graphAgainstPlainLoop_data()
     {
         QTest::addColumn<double>("step");
-        QTest::newRow("step 0,00001 (the suite's ratio)") << 0.00001;
-        QTest::newRow("step 0,000001 (5 million segments)") << 0.000001;
-        QTest::newRow("step 0,001 (5000 segments)") << 0.001;
+        QTest::addColumn<FKernel>("kernel");
+        const FKernel widest = currentFKernel();
+        QTest::newRow("step 0,00001 (the suite's ratio)") << 0.00001 << widest;
+        QTest::newRow("step 0,000001 (5 million segments)") << 0.000001 << widest;
+        QTest::newRow("step 0,001 (5000 segments)") << 0.001 << widest;
+        // What processors without AVX-512 or AVX2 get.
+        QTest::newRow("step 0,000001, AVX2 kernel") << 0.000001 << FKernel::Avx2;
+        QTest::newRow("step 0,000001, baseline kernel") << 0.000001 << FKernel::Baseline;
     }
 
     void graphAgainstPlainLoop()
     {
         QFETCH(double, step);
+        QFETCH(FKernel, kernel);
+        const FKernel chosen = currentFKernel();
+        if (!useFKernel(kernel))
+            QSKIP("this processor cannot run this kernel");
+        const auto restore = qScopeGuard([chosen] { useFKernel(chosen); });
         FunctionGraphWindow w;
         w.show();
         QTest::qWait(10);
@@ -155,7 +167,7 @@ private slots:
         const std::optional<double> plain = graphtiming::plainLoopInChildMs(step);
         QVERIFY(plain);
         qInfo("step %g: graph %.4f ms, plain loop of f without Gui %.4f ms, ratio %.2f "
-              "(median of 5 each)",
+              "(processor time, median of 5 each)",
               step, graph, *plain, graph / *plain);
     }
 
