@@ -1,6 +1,7 @@
 #include "screens/charts.h"
 
 #include "core/integrandblock.h"
+#include "core/vectorstate.h"
 
 #include <array>
 #include <cmath>
@@ -131,6 +132,10 @@ GraphResult drawFunctionGraph(PlotCanvas &canvas, std::optional<double> step)
     if (h == 0)
         return {ChartRefusal::ZeroStep};
     GraphResult result;
+    // clear() fills the image through Qt's AVX2 code, which leaves the upper
+    // halves of the AVX registers dirty; the loops below, the segment count
+    // near the limit among them, are SSE code that would pay for it.
+    clearUpperVectorState();
     if (h > 0) {
         if (!(kGraphA + h <= std::numeric_limits<float>::max()))
             return {ChartRefusal::BeyondSinglePrecision};
@@ -145,6 +150,8 @@ GraphResult drawFunctionGraph(PlotCanvas &canvas, std::optional<double> step)
         xs[0] = kGraphA;
         negatedFBlock(xs.data(), ys.data(), 1);
         while (xs[0] <= kGraphB) {
+            // The previous block's drawPolyline may have asked Qt to repaint.
+            clearUpperVectorState();
             int n = 0;
             while (n < kBlock && xs[n] <= kGraphB) {
                 xs[n + 1] = xs[n] + h;
