@@ -65,7 +65,6 @@ AxisCells::AxisCells(double u1, double u2, int size) : m_sign(u2 > u1 ? 1.0f : -
     };
     const auto valueAt = [&](double pixel) { return (u1 + pixel / size * (u2 - u1)) * m_sign; };
     m_lower.resize(size + 1);
-    // Never read: cell() stops at pixel 0, whose keys reach down to -infinity.
     m_lower[0] = -std::numeric_limits<float>::infinity();
     m_lower[size] = std::numeric_limits<float>::infinity();
     for (int c = 1; c < size; ++c)

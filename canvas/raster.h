@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -57,6 +58,7 @@ public:
         float sign;                 // -1 on a reversed axis, so pixels grow with the key
         float insideFrom, insideTo; // keys of the inside test: [from, to)
         const float *lower;         // the smallest key of each pixel, then +infinity
+        int size;                   // pixels
 
         float key(float v) const { return v * sign; } // exact
         bool inside(float v) const
@@ -69,11 +71,16 @@ public:
         int cell(float v, int near) const { return cellOfKey(key(v), near); }
         int cellOfKey(float k, int near) const
         {
-            while (near > 0 && k < lower[near])
-                --near;
-            while (k >= lower[near + 1])
-                ++near;
-            return near;
+            for (int steps = 0; steps < 4; ++steps) {
+                if (k < lower[near])
+                    --near; // never below 0: lower[0] is -infinity
+                else if (k >= lower[near + 1])
+                    ++near;
+                else
+                    return near;
+            }
+            // A far jump: the last pixel whose smallest key is <= k.
+            return static_cast<int>(std::upper_bound(lower + 1, lower + size, k) - lower) - 1;
         }
         bool inCell(float v, int c) const
         {
@@ -81,7 +88,11 @@ public:
             return k >= lower[c] && k < lower[c + 1];
         }
     };
-    View view() const { return {m_sign, m_insideFrom, m_insideTo, m_lower.data()}; }
+    View view() const
+    {
+        return {m_sign, m_insideFrom, m_insideTo, m_lower.data(),
+                static_cast<int>(m_lower.size()) - 1};
+    }
 
 private:
     float m_sign = 1;
