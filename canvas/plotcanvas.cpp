@@ -6,6 +6,10 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -260,7 +264,57 @@ bool PlotCanvas::polyline(const double *x, const double *y, std::size_t n, Colou
             const float xTo = std::min(columns.lower[col + 1], columns.insideTo);
             const float xSign = columns.sign, ySign = rows.sign;
             const float yFrom = rows.insideFrom, yTo = rows.insideTo;
-            for (++i; i < n; ++i) {
+            ++i;
+#if defined(__SSE2__) || defined(_M_X64)
+            // Four points at a time while all four stay; the first group
+            // with a point that leaves is left to the loop below, point by
+            // point. The conversions round as static_cast<float> does.
+            {
+                const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
+                const __m128d floatMax = _mm_set1_pd(std::numeric_limits<float>::max());
+                const auto finite2 = [&](__m128d v) {
+                    return _mm_cmple_pd(_mm_and_pd(v, absMask), floatMax);
+                };
+                const __m128 xs = _mm_set1_ps(xSign), ysg = _mm_set1_ps(ySign);
+                const __m128 xLo = _mm_set1_ps(xFrom), xHi = _mm_set1_ps(xTo);
+                const __m128 yLo = _mm_set1_ps(yFrom), yHi = _mm_set1_ps(yTo);
+                __m128 vLeast = _mm_set1_ps(least), vGreatest = _mm_set1_ps(greatest);
+                __m128 fx = _mm_setzero_ps(), fy = _mm_setzero_ps();
+                bool any = false;
+                for (; i + 4 <= n; i += 4) {
+                    const __m128d x01 = _mm_loadu_pd(x + i), x23 = _mm_loadu_pd(x + i + 2);
+                    const __m128d y01 = _mm_loadu_pd(y + i), y23 = _mm_loadu_pd(y + i + 2);
+                    const __m128d finite = _mm_and_pd(_mm_and_pd(finite2(x01), finite2(x23)),
+                                                      _mm_and_pd(finite2(y01), finite2(y23)));
+                    if (_mm_movemask_pd(finite) != 3)
+                        break;
+                    const __m128 gx = _mm_movelh_ps(_mm_cvtpd_ps(x01), _mm_cvtpd_ps(x23));
+                    const __m128 gy = _mm_movelh_ps(_mm_cvtpd_ps(y01), _mm_cvtpd_ps(y23));
+                    const __m128 kx = _mm_mul_ps(gx, xs), ky = _mm_mul_ps(gy, ysg);
+                    const __m128 stays =
+                        _mm_and_ps(_mm_and_ps(_mm_cmpge_ps(kx, xLo), _mm_cmplt_ps(kx, xHi)),
+                                   _mm_and_ps(_mm_cmpge_ps(ky, yLo), _mm_cmplt_ps(ky, yHi)));
+                    if (_mm_movemask_ps(stays) != 0xf)
+                        break;
+                    vLeast = _mm_min_ps(vLeast, ky);
+                    vGreatest = _mm_max_ps(vGreatest, ky);
+                    fx = gx, fy = gy;
+                    any = true;
+                }
+                alignas(16) float lane[4];
+                _mm_store_ps(lane, vLeast);
+                least = std::min(std::min(lane[0], lane[1]), std::min(lane[2], lane[3]));
+                _mm_store_ps(lane, vGreatest);
+                greatest = std::max(std::max(lane[0], lane[1]), std::max(lane[2], lane[3]));
+                if (any) {
+                    _mm_store_ps(lane, fx);
+                    lastX = lane[3];
+                    _mm_store_ps(lane, fy);
+                    lastY = lane[3];
+                }
+            }
+#endif
+            for (; i < n; ++i) {
                 if (!hasFloat(x[i]) || !hasFloat(y[i]))
                     break;
                 const float nx = static_cast<float>(x[i]), ny = static_cast<float>(y[i]);
