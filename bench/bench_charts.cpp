@@ -2,13 +2,16 @@
 // the finest function graph needs.
 
 #include "app/application.h"
+#include "core/integrandblock.h"
 #include "screens/boundwindow.h"
 #include "screens/comparewindow.h"
 #include "screens/convergencewindow.h"
 #include "screens/functiongraphwindow.h"
+#include "tests/graphtiming.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -133,6 +136,42 @@ private slots:
         qInfo("processor time of the press: median %.3f ms, least %.3f ms of 9", runs[4], runs[0]);
     }
 
+    // The program's own drawing of the graph against the plain loop of scalar
+    // f over the same points in a child process that never starts Qt Gui:
+    // the floor on this machine, measured in the same run.
+    void graphAgainstPlainLoop_data()
+    {
+        QTest::addColumn<double>("step");
+        QTest::addColumn<FKernel>("kernel");
+        const FKernel widest = currentFKernel();
+        QTest::newRow("step 0,00001 (the suite's ratio)") << 0.00001 << widest;
+        QTest::newRow("step 0,000001 (5 million segments)") << 0.000001 << widest;
+        QTest::newRow("step 0,001 (5000 segments)") << 0.001 << widest;
+        // What processors without AVX-512 or AVX2 get.
+        QTest::newRow("step 0,000001, AVX2 kernel") << 0.000001 << FKernel::Avx2;
+        QTest::newRow("step 0,000001, baseline kernel") << 0.000001 << FKernel::Baseline;
+    }
+
+    void graphAgainstPlainLoop()
+    {
+        QFETCH(double, step);
+        QFETCH(FKernel, kernel);
+        const FKernel chosen = currentFKernel();
+        if (!useFKernel(kernel))
+            QSKIP("this processor cannot run this kernel");
+        const auto restore = qScopeGuard([chosen] { useFKernel(chosen); });
+        FunctionGraphWindow w;
+        w.show();
+        QTest::qWait(10);
+        const double graph =
+            graphtiming::graphMs(*w.findChild<PlotCanvas *>(QStringLiteral("Picture2")), step);
+        const std::optional<double> plain = graphtiming::plainLoopInChildMs(step);
+        QVERIFY(plain);
+        qInfo("step %g: graph %.4f ms, plain loop of f without Gui %.4f ms, ratio %.2f "
+              "(processor time, median of 5 each)",
+              step, graph, *plain, graph / *plain);
+    }
+
     void boundChart_data()
     {
         QTest::addColumn<int>("window");
@@ -203,6 +242,8 @@ private slots:
 
 int main(int argc, char *argv[])
 {
+    if (graphtiming::runAsPlainLoopChild(argc, argv))
+        return 0;
     QApplication app(argc, argv);
     kvadrolab::configureApplication(app);
     BenchCharts bench;

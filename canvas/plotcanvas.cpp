@@ -1,9 +1,14 @@
 #include "canvas/plotcanvas.h"
 
 #include "core/single.h"
+#include "core/vectorstate.h"
 
 #include <QPaintEvent>
 #include <QPainter>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -46,6 +51,8 @@ void PlotCanvas::updateMapping()
         const qreal dpr = m_image.devicePixelRatio();
         m.x1 = 0, m.y1 = 0, m.x2 = m.width / dpr, m.y2 = m.height / dpr;
     }
+    if (!(m == m_mapping))
+        m_cellsReady = false;
     m_mapping = m;
     m_lastEnd.valid = false;
 }
@@ -166,6 +173,194 @@ bool PlotCanvas::line(double x1, double y1, double x2, double y2, Colour colour)
         paintSegment(*visible, colour);
     markDirty();
     return true;
+}
+
+bool PlotCanvas::drawPolyline(const double *x, const double *y, std::size_t n)
+{
+    return polyline(x, y, n, m_foreColor);
+}
+
+bool PlotCanvas::drawPolyline(const double *x, const double *y, std::size_t n, Colour colour)
+{
+    return polyline(x, y, n, colour);
+}
+
+namespace {
+
+// One point of a polyline, mapped once for the two segments it ends; its
+// continuous pixel coordinates are computed only for a segment that is
+// clipped.
+struct RunPoint
+{
+    bool valid = false;  // both coordinates have a finite float
+    bool inside = false; // within the interior, as clipMapped() tests it
+    float x = 0, y = 0;
+    raster::PixelPoint pixel{}; // meaningful when inside
+};
+
+inline bool hasFloat(double v)
+{
+    return std::fabs(v) <= std::numeric_limits<float>::max();
+}
+
+} // namespace
+
+bool PlotCanvas::polyline(const double *x, const double *y, std::size_t n, Colour colour)
+{
+    if (n < 2)
+        return true;
+    if (!m_imageReady)
+        ensureImage();
+    if (!m_cellsReady) {
+        m_columns = raster::AxisCells(m_mapping.x1, m_mapping.x2, m_mapping.width);
+        m_rows = raster::AxisCells(m_mapping.y1, m_mapping.y2, m_mapping.height);
+        m_cellsReady = true;
+    }
+    // From here to markDirty() no Qt code runs: whatever the image fill or
+    // the painter left in the AVX registers must not slow the loop below.
+    clearUpperVectorState();
+    const raster::Mapping &m = m_mapping;
+    const raster::AxisCells::View columns = m_columns.view(), rows = m_rows.view();
+    raster::PixelPoint near{0, 0};
+    const auto map = [&](double px, double py) {
+        RunPoint p;
+        if (!hasFloat(px) || !hasFloat(py))
+            return p;
+        p.valid = true;
+        p.x = static_cast<float>(px), p.y = static_cast<float>(py);
+        p.inside = columns.inside(p.x) && rows.inside(p.y);
+        if (p.inside) {
+            p.pixel = {columns.cell(p.x, near.col), rows.cell(p.y, near.row)};
+            near = p.pixel;
+        }
+        return p;
+    };
+    bool allValid = true;
+    bool drawn = false;
+    RunPoint from = map(x[0], y[0]);
+    std::size_t i = 1;
+    while (i < n) {
+        const RunPoint to = map(x[i], y[i]);
+        if (!from.valid || !to.valid) {
+            allValid = false;
+            from = to;
+            ++i;
+            continue;
+        }
+        m_currentX = to.x;
+        m_currentY = to.y;
+        if (m_reduceRuns && from.inside && to.inside && from.pixel.col == to.pixel.col &&
+            m_run.active && m_run.colour == colour && m_run.end == from.pixel) {
+            // Most segments of a fine curve stay in the column the run has
+            // reached: only their rows widen its span. The pixel row grows
+            // with a point's key, so the span's ends are the rows of the
+            // least and the greatest key: one comparison per point.
+            const int col = to.pixel.col;
+            float least = rows.key(to.y), greatest = least;
+            float lastX = to.x, lastY = to.y;
+            // The keys that stay in this column and inside, as one interval
+            // per axis, held in registers.
+            const float xFrom = std::max(columns.lower[col], columns.insideFrom);
+            const float xTo = std::min(columns.lower[col + 1], columns.insideTo);
+            const float xSign = columns.sign, ySign = rows.sign;
+            const float yFrom = rows.insideFrom, yTo = rows.insideTo;
+            ++i;
+#if defined(__SSE2__) || defined(_M_X64)
+            // Four points at a time while all four stay; the first group
+            // with a point that leaves is left to the loop below, point by
+            // point. The conversions round as static_cast<float> does.
+            {
+                const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
+                const __m128d floatMax = _mm_set1_pd(std::numeric_limits<float>::max());
+                const auto finite2 = [&](__m128d v) {
+                    return _mm_cmple_pd(_mm_and_pd(v, absMask), floatMax);
+                };
+                const __m128 xs = _mm_set1_ps(xSign), ysg = _mm_set1_ps(ySign);
+                const __m128 xLo = _mm_set1_ps(xFrom), xHi = _mm_set1_ps(xTo);
+                const __m128 yLo = _mm_set1_ps(yFrom), yHi = _mm_set1_ps(yTo);
+                __m128 vLeast = _mm_set1_ps(least), vGreatest = _mm_set1_ps(greatest);
+                __m128 fx = _mm_setzero_ps(), fy = _mm_setzero_ps();
+                bool any = false;
+                for (; i + 4 <= n; i += 4) {
+                    const __m128d x01 = _mm_loadu_pd(x + i), x23 = _mm_loadu_pd(x + i + 2);
+                    const __m128d y01 = _mm_loadu_pd(y + i), y23 = _mm_loadu_pd(y + i + 2);
+                    const __m128d finite = _mm_and_pd(_mm_and_pd(finite2(x01), finite2(x23)),
+                                                      _mm_and_pd(finite2(y01), finite2(y23)));
+                    if (_mm_movemask_pd(finite) != 3)
+                        break;
+                    const __m128 gx = _mm_movelh_ps(_mm_cvtpd_ps(x01), _mm_cvtpd_ps(x23));
+                    const __m128 gy = _mm_movelh_ps(_mm_cvtpd_ps(y01), _mm_cvtpd_ps(y23));
+                    const __m128 kx = _mm_mul_ps(gx, xs), ky = _mm_mul_ps(gy, ysg);
+                    const __m128 stays =
+                        _mm_and_ps(_mm_and_ps(_mm_cmpge_ps(kx, xLo), _mm_cmplt_ps(kx, xHi)),
+                                   _mm_and_ps(_mm_cmpge_ps(ky, yLo), _mm_cmplt_ps(ky, yHi)));
+                    if (_mm_movemask_ps(stays) != 0xf)
+                        break;
+                    vLeast = _mm_min_ps(vLeast, ky);
+                    vGreatest = _mm_max_ps(vGreatest, ky);
+                    fx = gx, fy = gy;
+                    any = true;
+                }
+                alignas(16) float lane[4];
+                _mm_store_ps(lane, vLeast);
+                least = std::min(std::min(lane[0], lane[1]), std::min(lane[2], lane[3]));
+                _mm_store_ps(lane, vGreatest);
+                greatest = std::max(std::max(lane[0], lane[1]), std::max(lane[2], lane[3]));
+                if (any) {
+                    _mm_store_ps(lane, fx);
+                    lastX = lane[3];
+                    _mm_store_ps(lane, fy);
+                    lastY = lane[3];
+                }
+            }
+#endif
+            for (; i < n; ++i) {
+                if (!hasFloat(x[i]) || !hasFloat(y[i]))
+                    break;
+                const float nx = static_cast<float>(x[i]), ny = static_cast<float>(y[i]);
+                const float kx = nx * xSign, ky = ny * ySign;
+                if (!(kx >= xFrom && kx < xTo && ky >= yFrom && ky < yTo))
+                    break;
+                least = std::min(least, ky);
+                greatest = std::max(greatest, ky);
+                lastX = nx, lastY = ny;
+            }
+            const int row = rows.cell(lastY, to.pixel.row);
+            const int top = std::min(m_run.top[col], rows.cellOfKey(least, row));
+            const int bottom = std::max(m_run.bottom[col], rows.cellOfKey(greatest, row));
+            m_run.top[col] = top;
+            m_run.bottom[col] = bottom;
+            m_run.end = {col, row};
+            m_currentX = lastX;
+            m_currentY = lastY;
+            from.x = lastX, from.y = lastY, from.pixel = m_run.end;
+            near = from.pixel;
+            drawn = true;
+            continue;
+        }
+        std::optional<raster::PixelSegment> visible;
+        if (from.inside && to.inside)
+            visible = raster::PixelSegment{from.pixel, to.pixel}; // what clipMapped() gives
+        else
+            visible = raster::clipMapped(m, m.toColumn(from.x), m.toRow(from.y), m.toColumn(to.x),
+                                         m.toRow(to.y));
+        if (visible) {
+            if (m_reduceRuns)
+                addToRun(*visible, colour);
+            else
+                paintSegment(*visible, colour);
+            drawn = true;
+        }
+        from = to;
+        ++i;
+    }
+    if (from.valid)
+        m_lastEnd = {true, from.x, from.y, m.toColumn(from.x), m.toRow(from.y)};
+    else
+        m_lastEnd.valid = false;
+    if (drawn)
+        markDirty();
+    return allValid;
 }
 
 void PlotCanvas::addToRun(const raster::PixelSegment &s, Colour colour)

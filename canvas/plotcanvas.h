@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QStringList>
 
+#include <cstddef>
 #include <vector>
 
 namespace kvadrolab {
@@ -42,6 +43,13 @@ public:
     // cut off, which is not an error. The current position moves to (x2, y2).
     bool drawLine(double x1, double y1, double x2, double y2);
     bool drawLine(double x1, double y1, double x2, double y2, Colour colour);
+
+    // Draws the connected run of segments (x[i], y[i]) - (x[i + 1], y[i + 1])
+    // for i < n - 1, pixel for pixel as drawLine would draw them one by one:
+    // the same single precision, clipping and current position. A segment
+    // with an end that has no finite float is left out, and false returned.
+    bool drawPolyline(const double *x, const double *y, std::size_t n);
+    bool drawPolyline(const double *x, const double *y, std::size_t n, Colour colour);
 
     // Draws the text with its upper-left corner at the current position, in the
     // canvas font and fore colour, with no box behind it; then moves to the
@@ -91,6 +99,7 @@ private:
     };
 
     bool line(double x1, double y1, double x2, double y2, Colour colour);
+    bool polyline(const double *x, const double *y, std::size_t n, Colour colour);
     bool extendRunInColumn(const kvadrolab::raster::PixelSegment &s, Colour colour);
     void addToRun(const kvadrolab::raster::PixelSegment &s, Colour colour);
     void paintSegment(const kvadrolab::raster::PixelSegment &s, Colour colour);
@@ -115,6 +124,10 @@ private:
     bool m_scaled = false; // until setScale: logical pixels from the upper-left corner
     float m_x1 = 0, m_y1 = 0, m_x2 = 1, m_y2 = 1;
     kvadrolab::raster::Mapping m_mapping;
+    // m_mapping's axes for float coordinates, built on the first polyline
+    // after the mapping changes.
+    kvadrolab::raster::AxisCells m_columns, m_rows;
+    bool m_cellsReady = false;
     struct MappedPoint
     {
         bool valid = false;

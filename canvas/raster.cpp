@@ -1,18 +1,77 @@
 #include "canvas/raster.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 namespace kvadrolab::raster {
 
-PixelPoint Mapping::toPixel(double x, double y) const
+namespace {
+
+// Finite floats in order as unsigned integers, for a binary search.
+std::uint32_t ordered(float v)
 {
-    return {toIndex(toColumn(x), width), toIndex(toRow(y), height)};
+    const auto u = std::bit_cast<std::uint32_t>(v);
+    return (u & 0x80000000u) ? ~u : (u | 0x80000000u);
 }
 
-std::optional<PixelSegment> clip(const Mapping &m, double x1, double y1, double x2, double y2)
+float fromOrdered(std::uint32_t o)
 {
-    return clipMapped(m, m.toColumn(x1), m.toRow(y1), m.toColumn(x2), m.toRow(y2));
+    return std::bit_cast<float>((o & 0x80000000u) ? (o & 0x7fffffffu) : ~o);
+}
+
+// The smallest finite float for which the monotone predicate holds, or
+// +infinity when none does. The guess is usually a few floats off, so the
+// search steps from it and falls back to bisecting the whole float range.
+template <typename Pred> float firstWhere(Pred holds, double guess)
+{
+    constexpr float kMax = std::numeric_limits<float>::max();
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    if (!holds(kMax))
+        return kInf;
+    if (holds(-kMax))
+        return -kMax;
+    if (std::isfinite(guess) && std::fabs(guess) <= kMax) {
+        float g = static_cast<float>(guess);
+        for (int steps = 0; steps < 64; ++steps) {
+            if (holds(g)) {
+                const float below = std::nextafter(g, -kInf);
+                if (!holds(below))
+                    return g;
+                g = below;
+            } else {
+                g = std::nextafter(g, kInf);
+            }
+        }
+    }
+    std::uint32_t lo = ordered(-kMax), hi = ordered(kMax); // !holds(lo), holds(hi)
+    while (hi - lo > 1) {
+        const std::uint32_t mid = lo + (hi - lo) / 2;
+        (holds(fromOrdered(mid)) ? hi : lo) = mid;
+    }
+    return fromOrdered(hi);
+}
+
+} // namespace
+
+AxisCells::AxisCells(double u1, double u2, int size) : m_sign(u2 > u1 ? 1.0f : -1.0f)
+{
+    // The same arithmetic as Mapping::toColumn, on the value of the key.
+    const auto mapped = [&](float k) {
+        const double v = k * m_sign;
+        return (v - u1) / (u2 - u1) * size;
+    };
+    const auto valueAt = [&](double pixel) { return (u1 + pixel / size * (u2 - u1)) * m_sign; };
+    m_lower.resize(size + 1);
+    m_lower[0] = -std::numeric_limits<float>::infinity();
+    m_lower[size] = std::numeric_limits<float>::infinity();
+    for (int c = 1; c < size; ++c)
+        m_lower[c] = firstWhere([&](float k) { return toIndex(mapped(k), size) >= c; }, valueAt(c));
+    const double tol = kEdgeTolerance * size;
+    m_insideFrom = firstWhere([&](float k) { return mapped(k) >= -tol; }, valueAt(-tol));
+    m_insideTo = firstWhere([&](float k) { return mapped(k) > size + tol; }, valueAt(size + tol));
 }
 
 std::optional<PixelSegment> clipPartly(const Mapping &m, double c0, double r0, double c1, double r1)

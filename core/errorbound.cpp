@@ -1,6 +1,7 @@
 #include "core/errorbound.h"
 
 #include "core/single.h"
+#include "core/vectorstate.h"
 
 #include <cmath>
 
@@ -33,6 +34,8 @@ Checked<Curve> boundCurve(BoundFunction bound, double a, double b)
 {
     if (!std::isfinite(a) || !std::isfinite(b))
         return Checked<Curve>::refused(Refusal::NonFiniteInput);
+    // Called right after Qt, which may leave the AVX upper halves dirty.
+    clearUpperVectorState();
     Curve curve{};
     int k = 0;
     for (int n = kCurveFirstN; n <= kCurveLastN; n += kCurveStepN, ++k) {

@@ -1,6 +1,7 @@
 #include "core/quadrature.h"
 
 #include "core/integrand.h"
+#include "core/vectorstate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -39,6 +40,9 @@ Checked<Grid> checkInputs(double a, double b, double n)
 // the window's table exactly as it was.
 void sample(const Grid &g, SampleTable &scratch)
 {
+    // The window has just called Qt, which may leave the AVX upper halves
+    // dirty; every SSE instruction of the loop would pay for it.
+    clearUpperVectorState();
     for (int i = 0; i <= g.n; ++i)
         scratch[i] = f(g.a + i * g.h);
 }

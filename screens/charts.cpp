@@ -1,6 +1,7 @@
 #include "screens/charts.h"
 
-#include "core/integrand.h"
+#include "core/integrandblock.h"
+#include "core/vectorstate.h"
 
 #include <array>
 #include <cmath>
@@ -128,29 +129,33 @@ GraphResult drawFunctionGraph(PlotCanvas &canvas, std::optional<double> step)
     if (h == 0)
         return {ChartRefusal::ZeroStep};
     GraphResult result;
+    // clear() fills the image through Qt's AVX2 code, which leaves the upper
+    // halves of the AVX registers dirty; the loops below, the segment count
+    // near the limit among them, are SSE code that would pay for it.
+    clearUpperVectorState();
     if (h > 0) {
         if (!(kGraphA + h <= kGraphLargestX))
             return {ChartRefusal::BeyondSinglePrecision};
         if (!withinSegmentLimit(h))
             return {ChartRefusal::TooManySegments};
         // Each segment starts where the previous one ended, computed by the
-        // same addition, so f is evaluated once per point. The points are
-        // computed a block ahead of the segments that join them: the two
-        // loops are each short enough for the processor to overlap their
-        // iterations, which one loop doing both is not.
-        constexpr int kBlock = 256;
+        // same addition, so f is evaluated once per point. A block of points
+        // is computed first, with the vectorised f, and handed to the canvas
+        // as one run; each block repeats the previous block's last point.
+        constexpr int kBlock = 1024;
         std::array<double, kBlock + 1> xs, ys;
         xs[0] = kGraphA;
-        ys[0] = -f(kGraphA);
+        negatedFBlock(xs.data(), ys.data(), 1);
         while (xs[0] <= kGraphB) {
+            // The previous block's drawPolyline may have asked Qt to repaint.
+            clearUpperVectorState();
             int n = 0;
             while (n < kBlock && xs[n] <= kGraphB) {
                 xs[n + 1] = xs[n] + h;
-                ys[n + 1] = -f(xs[n + 1]);
                 ++n;
             }
-            for (int i = 0; i < n; ++i)
-                canvas.drawLine(xs[i], ys[i], xs[i + 1], ys[i + 1]);
+            negatedFBlock(xs.data() + 1, ys.data() + 1, n);
+            canvas.drawPolyline(xs.data(), ys.data(), n + 1);
             result.segments += n;
             xs[0] = xs[n];
             ys[0] = ys[n];

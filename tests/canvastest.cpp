@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include <cfloat>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -64,6 +65,10 @@ private slots:
     void imageFollowsDevicePixelRatio();
     void reducedRunsMatchSegmentBySegment();
     void reductionKeepsSeparateSegmentsApart();
+    void axisCellsAgreeWithTheMapping_data();
+    void axisCellsAgreeWithTheMapping();
+    void polylineMatchesSegmentBySegment_data();
+    void polylineMatchesSegmentBySegment();
 };
 
 void TestCanvas::rgbComposesTwentyFourBits()
@@ -383,6 +388,120 @@ void TestCanvas::reductionKeepsSeparateSegmentsApart()
     QCOMPARE(img.pixel(int(0.05 * c.W()), int(0.5 * c.H())), kWhite);
     QCOMPARE(img.pixel(int(0.1 * c.W()), int(0.9 * c.H())), kBlack);
     QCOMPARE(img.pixel(int(0.1 * c.W()), int(0.1 * c.H())), kBlack);
+}
+
+// The comparisons that replace the mapping's arithmetic must give its pixel
+// and its inside test for every float: near each pixel edge, near the
+// interior's edges with their tolerance, and far outside.
+void TestCanvas::axisCellsAgreeWithTheMapping_data()
+{
+    QTest::addColumn<double>("u1");
+    QTest::addColumn<double>("u2");
+    QTest::addColumn<int>("size");
+    QTest::newRow("graph x: 1..6 over 401") << 1.0 << 6.0 << 401;
+    QTest::newRow("graph y: -0.05..0 over 225") << double(-0.05f) << 0.0 << 225;
+    QTest::newRow("reversed: 0..-0.0255 over 123") << 0.0 << double(-0.0255f) << 123;
+    QTest::newRow("one pixel") << 0.0 << 1.0 << 1;
+    QTest::newRow("pixels finer than floats") << 1.0 << double(1.0f + 64 * FLT_EPSILON) << 500;
+    QTest::newRow("huge range") << -3e38 << 3e38 << 1000;
+}
+
+void TestCanvas::axisCellsAgreeWithTheMapping()
+{
+    QFETCH(double, u1);
+    QFETCH(double, u2);
+    QFETCH(int, size);
+    const raster::AxisCells cells(u1, u2, size);
+    const raster::AxisCells::View view = cells.view();
+    const auto mapped = [&](float v) { return (double(v) - u1) / (u2 - u1) * size; };
+    const double tol = raster::kEdgeTolerance * size;
+    std::vector<float> probes{0.0f, -0.0f, FLT_MAX, -FLT_MAX};
+    for (int edge = -1; edge <= size + 1; ++edge) {
+        float v = float(u1 + (u2 - u1) * edge / size);
+        for (int k = 0; k < 8; ++k)
+            v = std::nextafter(v, -INFINITY);
+        for (int k = 0; k < 16; ++k, v = std::nextafter(v, INFINITY))
+            probes.push_back(v);
+    }
+    std::mt19937 random(7);
+    // Finite floats only: the canvas never hands the axis anything else.
+    std::uniform_real_distribution<double> anywhere(
+        std::max(-double(FLT_MAX), std::min(u1, u2) - std::fabs(u2 - u1)),
+        std::min(double(FLT_MAX), std::max(u1, u2) + std::fabs(u2 - u1)));
+    for (int k = 0; k < 20000; ++k)
+        probes.push_back(float(anywhere(random)));
+    int mismatches = 0, near = 0;
+    for (const float v : probes) {
+        const double c = mapped(v);
+        const bool inside = c >= -tol && c <= size + tol;
+        const int want = raster::toIndex(c, size);
+        const int got = view.cell(v, near);
+        near = got;
+        mismatches += got != want || view.inside(v) != inside || !view.inCell(v, want);
+    }
+    QCOMPARE(mismatches, 0);
+}
+
+void TestCanvas::polylineMatchesSegmentBySegment_data()
+{
+    QTest::addColumn<QList<QPointF>>("points");
+    QTest::addColumn<bool>("reduce");
+    QTest::addColumn<bool>("allDrawable");
+    std::mt19937 random(2024);
+    const auto walk = [&](double x0, double xEnd, double maxDx, double y0, double maxDy) {
+        std::uniform_real_distribution<double> dx(-maxDx / 4, maxDx), dy(-maxDy, maxDy);
+        QList<QPointF> p{QPointF(x0, y0)};
+        while (p.back().x() < xEnd)
+            p << p.back() + QPointF(dx(random), dy(random));
+        return p;
+    };
+    const QList<QPointF> fine = walk(0.01, 0.99, 0.0004, 0.5, 0.003);
+    // Wide steps in y carry it across the top and bottom edges many times.
+    const QList<QPointF> crossing = walk(-0.2, 1.2, 0.01, 0.5, 0.4);
+    QList<QPointF> holed = walk(0, 1, 0.002, 0.5, 0.01);
+    holed[holed.size() / 3].setY(1e39);
+    holed[holed.size() / 2].setX(-std::numeric_limits<double>::infinity());
+    const QList<QPointF> zigzag{{0.1, 0.1}, {0.9, 0.2}, {0.1, 0.3}, {0.1, 0.3}, {0.5, 0.9},
+                                {0.5, 0.1}, {1.0, 1.0}, {0.0, 1.0}, {2.0, -1.0}};
+    const QList<QPointF> outside{{-1, -1}, {-0.5, 2}, {3, 3}};
+    for (const bool reduce : {true, false}) {
+        const char *mode = reduce ? "reduced" : "every segment";
+        QTest::addRow("fine curve, %s", mode) << fine << reduce << true;
+        QTest::addRow("across the edges, %s", mode) << crossing << reduce << true;
+        QTest::addRow("points without float, %s", mode) << holed << reduce << false;
+        QTest::addRow("turning back, %s", mode) << zigzag << reduce << true;
+        QTest::addRow("wholly outside, %s", mode) << outside << reduce << true;
+        QTest::addRow("one point, %s", mode) << QList<QPointF>{{0.5, 0.5}} << reduce << true;
+    }
+}
+
+void TestCanvas::polylineMatchesSegmentBySegment()
+{
+    QFETCH(QList<QPointF>, points);
+    QFETCH(bool, reduce);
+    QFETCH(bool, allDrawable);
+    Chart bySegment, asRun;
+    bySegment.canvas.setReduceRuns(false);
+    asRun.canvas.setReduceRuns(reduce);
+    for (Chart *c : {&bySegment, &asRun})
+        QVERIFY(c->canvas.setScale(0, 1, 1, 0));
+    // Something of another colour already on the canvas must stay apart.
+    bySegment.canvas.drawLine(0, 0.5, 1, 0.5, PlotCanvas::rgb(255, 0, 0));
+    asRun.canvas.drawLine(0, 0.5, 1, 0.5, PlotCanvas::rgb(255, 0, 0));
+    bool everyDrawn = true;
+    for (qsizetype i = 1; i < points.size(); ++i)
+        everyDrawn &= bySegment.canvas.drawLine(points[i - 1].x(), points[i - 1].y(), points[i].x(),
+                                                points[i].y());
+    std::vector<double> xs, ys;
+    for (const QPointF &p : points)
+        xs.push_back(p.x()), ys.push_back(p.y());
+    QCOMPARE(asRun.canvas.drawPolyline(xs.data(), ys.data(), xs.size()), allDrawable);
+    QCOMPARE(everyDrawn, allDrawable);
+    const QImage expected = bySegment.canvas.image();
+    const QImage got = asRun.canvas.image();
+    QCOMPARE(got, expected);
+    QCOMPARE(asRun.canvas.currentX(), bySegment.canvas.currentX());
+    QCOMPARE(asRun.canvas.currentY(), bySegment.canvas.currentY());
 }
 
 QTEST_MAIN(TestCanvas)

@@ -4,13 +4,16 @@
 
 #include "core/errorbound.h"
 #include "core/integrand.h"
+#include "core/integrandblock.h"
 #include "core/quadrature.h"
 
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <variant>
+#include <vector>
 
 using namespace kvadrolab;
 
@@ -53,6 +56,8 @@ class TestCore : public QObject
 private slots:
     void integrand();
     void exactValueMatchesAntiderivative();
+    void integrandBlock_data();
+    void integrandBlock();
     void trapezoidWorkedValues_data();
     void trapezoidWorkedValues();
     void simpsonAtDefaults();
@@ -84,6 +89,59 @@ void TestCore::integrand()
     QVERIFY(std::fabs(f(6.0) - q6 * q6 * q6) < 1e-17);
     QVERIFY(f(0.5) < 0); // ln x < 0 below 1
     QCOMPARE(nodeStep(1, 6, 600), 5.0 / 600);
+}
+
+// Every kernel this processor can run, at values known by hand, and over
+// the graph's interval against the scalar f, for every length of the tail
+// that does not fill a whole vector. An ulp or two of the logarithm become
+// up to about eight ulps of its cube.
+void TestCore::integrandBlock_data()
+{
+    QTest::addColumn<FKernel>("kernel");
+    QTest::newRow("baseline") << FKernel::Baseline;
+    QTest::newRow("AVX2 + FMA") << FKernel::Avx2;
+    QTest::newRow("AVX-512") << FKernel::Avx512;
+}
+
+void TestCore::integrandBlock()
+{
+    QFETCH(FKernel, kernel);
+    const FKernel chosen = currentFKernel();
+    if (!useFKernel(kernel))
+        QSKIP("this processor or system cannot run this kernel");
+    const double e = std::exp(1.0);
+    const std::vector<double> x{1.0, e, e * e, 6.0, 11.0};
+    // -(ln x / x)^3: 0, -e^-3, -(2 / e^2)^3, -(ln 6 / 6)^3, -(ln 11 / 11)^3
+    const std::vector<double> known{0.0, -std::exp(-3.0), -8 * std::exp(-6.0),
+                                    -std::pow(std::log(6.0) / 6, 3),
+                                    -std::pow(std::log(11.0) / 11, 3)};
+    std::vector<double> y(x.size());
+    negatedFBlock(x.data(), y.data(), x.size());
+    QCOMPARE(y[0], 0.0);
+    for (std::size_t i = 1; i < x.size(); ++i)
+        QVERIFY2(std::fabs(y[i] - known[i]) <= 1e-15 * std::fabs(known[i]),
+                 qPrintable(QString::number(x[i], 'g', 17)));
+
+    constexpr double kSentinel = 12345;
+    for (std::size_t n = 1; n <= 17; ++n) {
+        std::vector<double> xs(n), ys(n + 1, kSentinel);
+        for (std::size_t i = 0; i < n; ++i)
+            xs[i] = 1 + 5.0 * (i + 0.5) / n;
+        negatedFBlock(xs.data(), ys.data(), n);
+        for (std::size_t i = 0; i < n; ++i)
+            QVERIFY(std::fabs(ys[i] + f(xs[i])) <= 2e-15 * f(xs[i]));
+        QCOMPARE(ys[n], kSentinel);
+    }
+    std::vector<double> xs, ys(100'001);
+    for (double v = 1.00001; v <= 6; v += 0.00005)
+        xs.push_back(v);
+    negatedFBlock(xs.data(), ys.data(), xs.size());
+    double worst = 0;
+    for (std::size_t i = 0; i < xs.size(); ++i)
+        worst = std::max(worst, std::fabs(ys[i] + f(xs[i])) / f(xs[i]));
+    qInfo("largest relative difference from the scalar f: %.2g", worst);
+    QVERIFY(worst <= 2e-15);
+    QVERIFY(useFKernel(chosen));
 }
 
 void TestCore::exactValueMatchesAntiderivative()

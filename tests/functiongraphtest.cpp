@@ -3,6 +3,8 @@
 // every segment.
 
 #include "canvas/plotcanvas.h"
+#include "core/integrand.h"
+#include "core/integrandblock.h"
 #include "forms/notifier.h"
 #include "screens/charts.h"
 #include "screens/functiongraphwindow.h"
@@ -14,6 +16,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <cmath>
@@ -311,6 +314,65 @@ private slots:
         charts::drawFunctionGraph(*every, step);
         const int differing = pixels::differing(reduced->image(), every->image());
         qInfo("step %g: %d pixels differ", step, differing);
+        QCOMPARE(differing, 0);
+    }
+
+    // The graph as the plain algorithm draws it: scalar f at every point,
+    // one drawLine per segment, painted one by one, then the grid. The
+    // program's vectorised f and polyline runs must not move a pixel.
+    void vectorisedGraphMatchesScalar_data()
+    {
+        QTest::addColumn<double>("step");
+        QTest::addColumn<FKernel>("kernel");
+        const std::pair<const char *, FKernel> kernels[] = {
+            {"baseline", FKernel::Baseline},
+            {"AVX2", FKernel::Avx2},
+            {"AVX-512", FKernel::Avx512},
+        };
+        for (const auto &[name, kernel] : kernels)
+            for (const auto &[text, step] :
+                 std::initializer_list<std::pair<const char *, double>>{{"1", 1.0},
+                                                                        {"0.5", 0.5},
+                                                                        {"0,37", 0.37},
+                                                                        {"0,01", 0.01},
+                                                                        {"0,001", 0.001},
+                                                                        {"0,00001", 0.00001},
+                                                                        {"0,000001", 0.000001}})
+                QTest::addRow("%s, %s", text, name) << step << kernel;
+    }
+    void vectorisedGraphMatchesScalar()
+    {
+        QFETCH(double, step);
+        QFETCH(FKernel, kernel);
+        const FKernel chosen = currentFKernel();
+        if (!useFKernel(kernel))
+            QSKIP("this processor or system cannot run this kernel");
+        const auto restore = qScopeGuard([chosen] { useFKernel(chosen); });
+        Screen s;
+        s.canvas->setScale(1, -0.05, 6, 0);
+        const QSize size = s.canvas->interiorPixels();
+        PlotCanvas scalar;
+        scalar.resize(s.canvas->size());
+        scalar.setReduceRuns(false);
+        scalar.clear();
+        QCOMPARE(scalar.interiorPixels(), size);
+        scalar.setScale(1, -0.05, 6, 0);
+        long long segments = 0;
+        for (double x = 1; x <= 6; x += step, ++segments)
+            scalar.drawLine(x, -f(x), x + step, -f(x + step));
+        const PlotCanvas::Colour red = PlotCanvas::rgb(255, 0, 0);
+        for (int i = 0; i <= 6; ++i)
+            scalar.drawLine(i, -0.05, i, 0, red);
+        for (double y = -0.05; y <= 0; y += 0.01)
+            scalar.drawLine(0, y, 6, y, red);
+
+        const charts::GraphResult r = charts::drawFunctionGraph(*s.canvas, step);
+        QCOMPARE(r.segments, segments);
+        const QImage expected = scalar.image();
+        QVERIFY(pixels::count(expected, kBlack) > 0);
+        const int differing = pixels::differing(s.canvas->image(), expected);
+        qInfo("step %g: %lld segments, %d of %d pixels differ", step, segments, differing,
+              size.width() * size.height());
         QCOMPARE(differing, 0);
     }
 
