@@ -685,7 +685,7 @@ void TestConvergence::pictureArcsIntegrateToSimpson()
         SampleTable y;
         const auto I = simpson(1, 6, n, y);
         QVERIFY(I.ok());
-        QVERIFY2(std::fabs(area - I.value) <= 1e-14, qPrintable(QString::number(area - I.value)));
+        QVERIFY2(std::fabs(area - I.value()) <= 1e-14, qPrintable(QString::number(area - I.value())));
     }
 }
 
