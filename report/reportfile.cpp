@@ -25,11 +25,15 @@ bool writeThrough(QIODevice &file, const Content &content, const Channel &channe
     return through && writeLines(*through, content);
 }
 
+enum class Outcome { Saved, Failed, NotReplaced };
+
 // The usual way, once `file` is open: the report goes to a temporary file
 // beside the target, which replaces the target only once every byte is on
 // disk. A failure anywhere removes the temporary file: the earlier report
-// stays whole, and where there was none, none appears.
-bool finishReplacing(QSaveFile &file, const Content &content, const Channel &channel)
+// stays whole, and where there was none, none appears. NotReplaced: the whole
+// report was written, but the temporary file could not take the target's
+// place (a sticky folder where the report belongs to another user).
+Outcome finishReplacing(QSaveFile &file, const Content &content, const Channel &channel)
 {
     // Flushed here, not left to commit(): commit() flushes too, but a failed
     // flush there (a full disk) does not stop it from putting the empty
@@ -37,9 +41,11 @@ bool finishReplacing(QSaveFile &file, const Content &content, const Channel &cha
     if (!writeThrough(file, content, channel) || !file.flush()) {
         // Discards the temporary file; the QSaveFile's destructor closes it.
         file.cancelWriting();
-        return false;
+        return Outcome::Failed;
     }
-    return file.commit();
+    if (file.commit())
+        return Outcome::Saved;
+    return file.error() == QFileDevice::RenameError ? Outcome::NotReplaced : Outcome::Failed;
 }
 
 // A folder that takes no new file but holds a writable report: the report is
@@ -75,13 +81,18 @@ bool saveInPlace(const QString &path, const Content &content, const Channel &cha
 
 bool save(const QString &path, const Content &content, const Channel &channel)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        return finishReplacing(file, content, channel);
-    // No temporary file could be made there. Only an existing, writable
-    // report file takes the report now; every other refusal (an empty path, a
-    // folder, a missing folder, a read-only file) fails in saveInPlace too,
-    // before anything is written.
+    {
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly)) {
+            const Outcome outcome = finishReplacing(file, content, channel);
+            if (outcome != Outcome::NotReplaced)
+                return outcome == Outcome::Saved;
+        }
+    }
+    // No temporary file could be made there, or it could not replace the
+    // target. Only an existing, writable report file takes the report now;
+    // every other refusal (an empty path, a folder, a missing folder, a
+    // read-only file) fails in saveInPlace too, before anything is written.
     return saveInPlace(path, content, channel);
 }
 
