@@ -20,6 +20,9 @@
 # --keep. Prints one PASS or FAIL line per check and ends with a count.
 set -uo pipefail
 
+# All in one function: bash reads it whole before running it, so editing this
+# file while it runs (it takes minutes) cannot change what it does.
+main() {
 keep=0
 work=""
 for arg in "$@"; do
@@ -170,11 +173,16 @@ check_run() { # ROOT USER LABEL
         kill -0 "$runner" 2>/dev/null || break
         sleep 1
     done
+    for ((i = 0; i < 20; i++)); do
+        [ -z "$(processes_in "$r")" ] && break
+        sleep 0.5
+    done
     if kill -0 "$runner" 2>/dev/null; then
         fail "$label: the session did not end with the program"
         kill "$runner" 2>/dev/null
     elif [ -n "$(processes_in "$r")" ]; then
-        fail "$label: processes were left behind: $(processes_in "$r" | paste -sd' ')"
+        fail "$label: processes were left behind: $(for p in $(processes_in "$r"); do
+            cat "/proc/$p/comm"; done 2>/dev/null | paste -sd' ')"
     else
         pass "$label: the session ended with the program, nothing left running"
     fi
@@ -259,3 +267,6 @@ unmount_root "$r"
 
 echo "fresh-debian: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
+}
+
+main "$@"
