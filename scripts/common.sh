@@ -29,7 +29,7 @@ ensure_packages() {
     local sudo=()
     if [ "$(id -u)" -ne 0 ]; then
         if ! can_sudo; then
-            echo "scripts/$(basename "$0"): missing Debian packages, and no sudo to install them; as root, run: apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
+            echo "scripts/$(basename "$0"): missing Debian packages, and sudo cannot install them here (none, not allowed, or no terminal for the password); as root, run: apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
             exit 1
         fi
         sudo=(sudo)
