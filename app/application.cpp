@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QTranslator>
 
 namespace kvadrolab {
 
@@ -45,6 +46,12 @@ void configureApplication(QApplication &app)
     // Matches the installed .desktop entry, so docks group the windows under it.
     app.setDesktopFileName(QStringLiteral("kvadrolab"));
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/kvadrolab.svg")));
+    // Qt's own texts (a field's context menu, a message box's button) in
+    // Russian, whatever the user's locale, as every text of the program is.
+    // Compiled in (resources/): no translation file is read at run time.
+    auto *qtRussian = new QTranslator(&app);
+    if (qtRussian->load(QStringLiteral(":/translations/qtbase_ru.qm")))
+        app.installTranslator(qtRussian);
 }
 
 } // namespace kvadrolab

@@ -1,5 +1,6 @@
 #include "report/reportfile.h"
 
+#include <QFile>
 #include <QSaveFile>
 
 namespace kvadrolab::report {
@@ -16,36 +17,83 @@ bool writeLines(QIODevice &out, const Content &content)
     return true;
 }
 
+bool writeThrough(QIODevice &file, const Content &content, const Channel &channel)
+{
+    if (!channel)
+        return writeLines(file, content);
+    const std::unique_ptr<QIODevice> through = channel(file);
+    return through && writeLines(*through, content);
+}
+
+enum class Outcome { Saved, Failed, NotReplaced };
+
+// The usual way, once `file` is open: the report goes to a temporary file
+// beside the target, which replaces the target only once every byte is on
+// disk. A failure anywhere removes the temporary file: the earlier report
+// stays whole, and where there was none, none appears. NotReplaced: the whole
+// report was written, but the temporary file could not take the target's
+// place (a sticky folder where the report belongs to another user).
+Outcome finishReplacing(QSaveFile &file, const Content &content, const Channel &channel)
+{
+    // Flushed here, not left to commit(): commit() flushes too, but a failed
+    // flush there (a full disk) does not stop it from putting the empty
+    // temporary file in place of the earlier report and reporting success.
+    if (!writeThrough(file, content, channel) || !file.flush()) {
+        // Discards the temporary file; the QSaveFile's destructor closes it.
+        file.cancelWriting();
+        return Outcome::Failed;
+    }
+    if (file.commit())
+        return Outcome::Saved;
+    return file.error() == QFileDevice::RenameError ? Outcome::NotReplaced : Outcome::Failed;
+}
+
+// A folder that takes no new file but holds a writable report: the report is
+// written over the earlier one in place. The earlier bytes are kept in memory
+// first, and the file is not truncated before the new report is whole, so
+// that a failure midway can put them back over the same blocks the earlier
+// report already had (a full disk has room for them).
+bool saveInPlace(const QString &path, const Content &content, const Channel &channel)
+{
+    QFile file(path);
+    // ExistingOnly: this way never creates a file; Unbuffered: every write
+    // reaches the file at once, so a failure is seen where it happens.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        return false;
+    if (file.isSequential()) // a device or a pipe: nothing to put back
+        return false;
+    const qint64 earlierSize = file.size();
+    const QByteArray earlier = file.readAll();
+    if (earlier.size() != earlierSize || !file.seek(0))
+        return false;
+
+    if (writeThrough(file, content, channel) && file.resize(file.pos()))
+        return true;
+
+    // Put the earlier report back, byte for byte.
+    if (file.seek(0))
+        if (file.write(earlier) == earlier.size())
+            file.resize(earlierSize);
+    return false;
+}
+
 } // namespace
 
 bool save(const QString &path, const Content &content, const Channel &channel)
 {
-    // The report goes to a temporary file beside the target, which replaces
-    // the target only once every byte is on disk: a full disk or a broken
-    // write leaves the previous report whole and no half-written file.
-    QSaveFile file(path);
-    // A folder where no new file may be made, but whose report file may be
-    // written, still takes the report, in place.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-
-    bool written;
-    if (channel) {
-        const std::unique_ptr<QIODevice> through = channel(file);
-        written = through && writeLines(*through, content);
-    } else {
-        written = writeLines(file, content);
+    {
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly)) {
+            const Outcome outcome = finishReplacing(file, content, channel);
+            if (outcome != Outcome::NotReplaced)
+                return outcome == Outcome::Saved;
+        }
     }
-    // Flushed here, not left to commit(): commit() flushes too, but a failed
-    // flush there (a full disk) does not stop it from putting the empty
-    // temporary file in place of the earlier report and reporting success.
-    if (!written || !file.flush()) {
-        // Discards the temporary file; the QSaveFile's destructor closes it.
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // No temporary file could be made there, or it could not replace the
+    // target. Only an existing, writable report file takes the report now;
+    // every other refusal (an empty path, a folder, a missing folder, a
+    // read-only file) fails in saveInPlace too, before anything is written.
+    return saveInPlace(path, content, channel);
 }
 
 } // namespace kvadrolab::report

@@ -17,7 +17,10 @@ using Channel = std::function<std::unique_ptr<QIODevice>(QIODevice &file)>;
 // Writes the seven lines to `path`, taken as typed (a relative path is
 // resolved against the current directory), replacing any file there. Returns
 // whether the whole report was written. A failed save leaves an earlier file
-// at the path as it was, and never leaves the file open.
+// at the path byte for byte as it was, leaves no file where there was none and
+// no temporary file beside it, and never leaves the file open. A folder that
+// takes no new file but holds a writable report file still takes the report:
+// it is written in place, and the earlier bytes are put back if that fails.
 bool save(const QString &path, const Content &content, const Channel &channel = {});
 
 } // namespace kvadrolab::report

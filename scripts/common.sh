@@ -4,10 +4,20 @@
 KVADROLAB_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 KVADROLAB_BUILD="$KVADROLAB_ROOT/build"
 
-# What building needs: the compiler, CMake, Qt 6 and the fonts the windows are
-# designed for (Liberation stands in for MS Sans Serif and Times New Roman).
+# What building needs: the compiler, CMake, Qt 6 with its Russian translation
+# (compiled into the program) and the fonts the windows are designed for
+# (Liberation stands in for MS Sans Serif and Times New Roman).
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-svg-dev libgl-dev
-                fonts-liberation2 fonts-dejavu-core)
+                qt6-translations-l10n fonts-liberation2 fonts-dejavu-core)
+
+# Whether this user may run apt-get through sudo: without a password, or with
+# one typed on a terminal (a session without a terminal cannot give one).
+can_sudo() {
+    command -v sudo >/dev/null 2>&1 || return 1
+    sudo -n true 2>/dev/null && return 0
+    (exec </dev/tty) 2>/dev/null || return 1
+    sudo -v
+}
 
 ensure_packages() {
     local missing=() p
@@ -16,9 +26,15 @@ ensure_packages() {
             missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    echo "Installing: ${missing[*]}"
     local sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! can_sudo; then
+            echo "scripts/$(basename "$0"): missing Debian packages, and sudo cannot install them here (none, not allowed, or no terminal for the password); as root, run: apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
+            exit 1
+        fi
+        sudo=(sudo)
+    fi
+    echo "Installing: ${missing[*]}"
     "${sudo[@]}" apt-get update -q
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
         apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -16,8 +16,15 @@ fi
 ensure_packages tigervnc-standalone-server tigervnc-tools openbox dbus-daemon at-spi2-core \
     x11-utils xauth
 
+# The first display that no X server holds, here or in another container on
+# the same network (its abstract socket), and whose VNC port is free.
+display_taken() {
+    [ -e "/tmp/.X11-unix/X$1" ] || [ -e "/tmp/.X$1-lock" ] ||
+        grep -q "@/tmp/.X11-unix/X$1\$" /proc/net/unix 2>/dev/null ||
+        (exec 3<>"/dev/tcp/127.0.0.1/$((5900 + $1))") 2>/dev/null
+}
 display=1
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
+while display_taken "$display"; do
     display=$((display + 1))
 done
 port=$((5900 + display))

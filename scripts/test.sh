@@ -13,8 +13,11 @@ for arg in "$@"; do
     esac
 done
 
-ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth xdotool x11-utils dpkg-dev \
-    desktop-file-utils
+# dpkg-dev and file: CPack's Debian package finds its library dependencies
+# with them; desktop-file-utils and appstream check its desktop entry and
+# metainfo.
+ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth xdotool x11-utils dpkg-dev file \
+    desktop-file-utils appstream
 build
 # Widget tests run on the offscreen platform; each test sets its own locale.
 ctest --test-dir "$KVADROLAB_BUILD" --output-on-failure -j"$(nproc)"

@@ -8,8 +8,22 @@ for tool in xvfb-run xdotool xwininfo; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
+# The window is found by its Russian title, which xdotool matches only under a
+# UTF-8 locale: set one here, whatever the machine's is (a fresh container has
+# none, and then the POSIX locale matches no Cyrillic title).
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+unset LANGUAGE
+
+# No session bus either, whatever the machine has: where none is named, Qt's
+# accessibility bridge makes libdbus try to start one through dbus-launch,
+# which leaks memory where that fails (the sanitizer run stops on it) and
+# leaves a daemon behind where it works. A bus that is not there is neither.
+export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/kvadrolab-realwindow-bus
+
 export PROGRAM="$program"
-exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c '
+# -a takes the first display from a random start on, so that runs beside
+# another X server on the same network (another container) seldom meet it.
+exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" bash -c '
     set -u
     QT_QPA_PLATFORM=xcb "$PROGRAM" &
     pid=$!

@@ -71,6 +71,91 @@ Channel failAfter(qint64 budget)
     return [budget](QIODevice &file) { return std::make_unique<FailingDevice>(file, budget); };
 }
 
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+// Whether a folder without write permission refuses a new file here: not for a
+// superuser, whom permissions do not bind (.ci/run runs the suite a second
+// time as an unprivileged user, where they do).
+bool permissionsBind()
+{
+    QTemporaryDir dir;
+    if (!dir.isValid() || !QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner))
+        return false;
+    QFile probe(dir.filePath("probe"));
+    const bool created = probe.open(QIODevice::WriteOnly);
+    probe.close();
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return !created;
+}
+
+// scripts/test-unprivileged.sh sets KVADROLAB_PERMISSIONS_BIND: there a skip
+// would hide that the run was not unprivileged after all, and fails instead.
+#define SKIP_UNLESS_PERMISSIONS_BIND()                                                             \
+    do {                                                                                           \
+        if (permissionsBind())                                                                     \
+            break;                                                                                 \
+        if (qEnvironmentVariableIsSet("KVADROLAB_PERMISSIONS_BIND"))                               \
+            QFAIL("folder permissions do not bind in the unprivileged run");                       \
+        QSKIP("folder and file permissions do not bind a superuser; .ci/run runs this as an "      \
+              "unprivileged user too");                                                            \
+    } while (false)
+
+// A folder that takes no new file for as long as it lives: read and search only.
+class ReadOnlyFolder
+{
+public:
+    explicit ReadOnlyFolder(const QString &path) : m_path(path)
+    {
+        m_ok = QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+    }
+    ~ReadOnlyFolder()
+    {
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    QString m_path;
+    bool m_ok = false;
+};
+
+// What stood at the path before a save: a report, or another file longer or
+// shorter than the new one, or an empty one.
+QList<std::pair<const char *, QByteArray>> earlierFiles()
+{
+    Content c = referenceContent();
+    c.count = "10";
+    QByteArray report;
+    for (const QString &line : lines(c))
+        report += encodeLine(line);
+    return {{"an earlier report", report},
+            {"a longer file", QByteArray(1000, 'x')},
+            {"a shorter file", QByteArray("old")},
+            {"an empty file", QByteArray()}};
+}
+
+// Where a write fails midway, from before the first byte to one byte short.
+QList<std::pair<QByteArray, qint64>> budgets()
+{
+    QList<std::pair<QByteArray, qint64>> at = {
+        {"before the first byte", 0},
+        {"inside line 1", 17},
+        {"between CR and LF of line 3", 40 + 2 + 51 + 2 + 40 + 1},
+        {"inside line 7", 300},
+        {"one byte short", 343}};
+    // At the start of each line after the first: 40, 51, 40, 15, 59, 69 + CR LF.
+    qint64 start = 0;
+    const int lengths[] = {40, 51, 40, 15, 59, 69};
+    for (int line = 0; line < 6; ++line) {
+        start += lengths[line] + 2;
+        at.append({"at the start of line " + QByteArray::number(line + 2), start});
+    }
+    return at;
+}
+
 } // namespace
 
 class ReportTest : public QObject
@@ -95,7 +180,14 @@ private slots:
     void failureMidwayKeepsTheEarlierReport_data();
     void failureMidwayKeepsTheEarlierReport();
     void failureMidwayLeavesNoFileWhereThereWasNone();
+    void readOnlyFolderStillTakesItsReportFile_data();
     void readOnlyFolderStillTakesItsReportFile();
+    void readOnlyFolderFailureMidwayKeepsTheEarlierFile_data();
+    void readOnlyFolderFailureMidwayKeepsTheEarlierFile();
+    void readOnlyFolderWithoutAReportTakesNone();
+    void readOnlyFileIsRefused_data();
+    void readOnlyFileIsRefused();
+    void failureToOpenTheChannelKeepsTheEarlierReport_data();
     void failureToOpenTheChannelKeepsTheEarlierReport();
     void fullDiskKeepsTheEarlierReport();
 };
@@ -256,18 +348,8 @@ void ReportTest::refusedPathsWriteNothing()
 void ReportTest::failureMidwayKeepsTheEarlierReport_data()
 {
     QTest::addColumn<qint64>("budget");
-    QTest::newRow("before the first byte") << qint64(0);
-    QTest::newRow("inside line 1") << qint64(17);
-    QTest::newRow("between CR and LF of line 3") << qint64(40 + 2 + 51 + 2 + 40 + 1);
-    QTest::newRow("inside line 7") << qint64(300);
-    QTest::newRow("one byte short") << qint64(343);
-    // At the start of each line after the first: 40, 51, 40, 15, 59, 69 + CR LF.
-    qint64 at = 0;
-    const int lengths[] = {40, 51, 40, 15, 59, 69};
-    for (int line = 0; line < 6; ++line) {
-        at += lengths[line] + 2;
-        QTest::addRow("at the start of line %d", line + 2) << at;
-    }
+    for (const auto &[where, budget] : budgets())
+        QTest::newRow(where.constData()) << budget;
 }
 
 void ReportTest::failureMidwayKeepsTheEarlierReport()
@@ -299,35 +381,132 @@ void ReportTest::failureMidwayLeavesNoFileWhereThereWasNone()
     QVERIFY(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
 }
 
+void ReportTest::readOnlyFolderStillTakesItsReportFile_data()
+{
+    QTest::addColumn<QByteArray>("earlier");
+    for (const auto &[file, bytes] : earlierFiles())
+        QTest::newRow(file) << bytes;
+}
+
 void ReportTest::readOnlyFolderStillTakesItsReportFile()
 {
     // No temporary file can be made beside the report, but the report file
-    // itself may be written: it is written in place. (Under a superuser the
-    // folder's permissions do not bind, and the save takes the usual way.)
+    // itself may be written: it is written in place.
+    SKIP_UNLESS_PERMISSIONS_BIND();
+    QFETCH(QByteArray, earlier);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("!t.txt");
+    QVERIFY(writeFile(path, earlier));
+    const QFile::Permissions permissions = QFile::permissions(path);
+    ReadOnlyFolder folder(dir.path());
+    QVERIFY(folder.ok());
+    QVERIFY(save(path, referenceContent()));
+    QCOMPARE(readAll(path), referenceFile());
+    QCOMPARE(entriesOf(dir.path()), QStringList{"!t.txt"});
+    QCOMPARE(QFile::permissions(path), permissions);
+    // And again: the second report replaces the first.
+    QVERIFY(save(path, referenceContent()));
+    QCOMPARE(readAll(path), referenceFile());
+}
+
+void ReportTest::readOnlyFolderFailureMidwayKeepsTheEarlierFile_data()
+{
+    // Every earlier file with every point of failure.
+    QTest::addColumn<QByteArray>("earlier");
+    QTest::addColumn<qint64>("budget");
+    for (const auto &[file, bytes] : earlierFiles())
+        for (const auto &[where, budget] : budgets())
+            QTest::addRow("%s, %s", file, where.constData()) << bytes << budget;
+}
+
+void ReportTest::readOnlyFolderFailureMidwayKeepsTheEarlierFile()
+{
+    // The report is written in place, and the write fails midway (a pulled
+    // medium): the earlier bytes are put back, byte for byte.
+    SKIP_UNLESS_PERMISSIONS_BIND();
+    QFETCH(QByteArray, earlier);
+    QFETCH(qint64, budget);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("!t.txt");
+    QVERIFY(writeFile(path, earlier));
+    ReadOnlyFolder folder(dir.path());
+    QVERIFY(folder.ok());
+
+    QVERIFY(!save(path, referenceContent(), failAfter(budget)));
+    QCOMPARE(readAll(path), earlier);
+    QCOMPARE(entriesOf(dir.path()), QStringList{"!t.txt"});
+
+    // The failed save let go of the file: the next one goes through.
+    QVERIFY(save(path, referenceContent()));
+    QCOMPARE(readAll(path), referenceFile());
+}
+
+void ReportTest::readOnlyFolderWithoutAReportTakesNone()
+{
+    SKIP_UNLESS_PERMISSIONS_BIND();
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    ReadOnlyFolder folder(dir.path());
+    QVERIFY(folder.ok());
+    QVERIFY(!save(dir.filePath("!t.txt"), referenceContent()));
+    QVERIFY(entriesOf(dir.path()).isEmpty());
+}
+
+void ReportTest::readOnlyFileIsRefused_data()
+{
+    QTest::addColumn<bool>("folderReadOnly");
+    QTest::newRow("in a writable folder") << false;
+    QTest::newRow("in a read-only folder") << true;
+}
+
+void ReportTest::readOnlyFileIsRefused()
+{
+    // "A file that may not be written": refused, and left as it was.
+    SKIP_UNLESS_PERMISSIONS_BIND();
+    QFETCH(bool, folderReadOnly);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("!t.txt");
     QVERIFY(writeFile(path, "old"));
-    QFile::Permissions folder = QFile::permissions(dir.path());
-    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-    const bool saved = save(path, referenceContent());
-    QFile::setPermissions(dir.path(), folder);
-    QVERIFY(saved);
-    QCOMPARE(readAll(path), referenceFile());
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+    std::unique_ptr<ReadOnlyFolder> folder;
+    if (folderReadOnly) {
+        folder = std::make_unique<ReadOnlyFolder>(dir.path());
+        QVERIFY(folder->ok());
+    }
+    QVERIFY(!save(path, referenceContent()));
+    QCOMPARE(readAll(path), QByteArray("old"));
+    QCOMPARE(entriesOf(dir.path()), QStringList{"!t.txt"});
+    QVERIFY(!(QFile::permissions(path) & QFile::WriteOwner));
+}
+
+void ReportTest::failureToOpenTheChannelKeepsTheEarlierReport_data()
+{
+    QTest::addColumn<bool>("folderReadOnly");
+    QTest::newRow("in a writable folder") << false;
+    QTest::newRow("in a read-only folder") << true;
 }
 
 void ReportTest::failureToOpenTheChannelKeepsTheEarlierReport()
 {
+    QFETCH(bool, folderReadOnly);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("!t.txt");
     QVERIFY(save(path, referenceContent()));
+    std::unique_ptr<ReadOnlyFolder> folder;
+    if (folderReadOnly) {
+        SKIP_UNLESS_PERMISSIONS_BIND();
+        folder = std::make_unique<ReadOnlyFolder>(dir.path());
+        QVERIFY(folder->ok());
+    }
     Content other = referenceContent();
     other.count = "100";
     QVERIFY(!save(path, other, [](QIODevice &) { return std::unique_ptr<QIODevice>(); }));
     QCOMPARE(readAll(path), referenceFile());
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             QStringList{"!t.txt"});
+    QCOMPARE(entriesOf(dir.path()), QStringList{"!t.txt"});
 }
 
 void ReportTest::fullDiskKeepsTheEarlierReport()
