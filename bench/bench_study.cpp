@@ -28,7 +28,7 @@ private slots:
         QBENCHMARK
         {
             const auto s = studyConvergence(a, b, 1e-6);
-            sum += s.value.simpson.curve.back().bound;
+            sum += s.value().simpson.curve.back().bound;
         }
         QVERIFY(sum > 0);
     }

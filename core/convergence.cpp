@@ -229,7 +229,7 @@ Studied<long double> exactIntegral(double a, double b)
     }
     if (!std::isfinite(static_cast<double>(value)))
         return Studied<long double>::refused(StudyRefusal::NonFiniteResult);
-    return Studied<long double>{value};
+    return value;
 }
 
 double aPrioriBound(Rule rule, double a, double b, double M, double n)
@@ -251,15 +251,14 @@ Studied<ConvergenceStudy> studyConvergence(double a, double b, double tolerance)
     if (!(tolerance > 0))
         return Result::refused(StudyRefusal::ToleranceNotPositive);
 
-    Result r;
-    ConvergenceStudy &s = r.value;
+    ConvergenceStudy s;
     s.a = a;
     s.b = b;
     s.tolerance = tolerance;
     const auto exact = exactIntegral(a, b);
     if (!exact.ok())
-        return Result::refused(exact.refusal);
-    s.exact = exact.value;
+        return Result::refused(exact.refusal());
+    s.exact = exact.value();
     const auto m2 = derivativeMaximum(2, a, b);
     const auto m4 = derivativeMaximum(4, a, b);
     if (!m2 || !m4)
@@ -271,7 +270,7 @@ Studied<ConvergenceStudy> studyConvergence(double a, double b, double tolerance)
         return Result::refused(StudyRefusal::NonFiniteResult);
     s.trapezoid.counts = toleranceCounts(Rule::Trapezoid, s, tolerance);
     s.simpson.counts = toleranceCounts(Rule::Simpson, s, tolerance);
-    return r;
+    return s;
 }
 
 ToleranceCounts toleranceCounts(Rule rule, const ConvergenceStudy &study, double tolerance)
@@ -327,8 +326,7 @@ Studied<RulePicture> rulePicture(double a, double b, double n)
     if (count % 2 != 0)
         return Result::refused(StudyRefusal::OddCount);
 
-    Result r;
-    RulePicture &p = r.value;
+    RulePicture p;
     p.a = a;
     p.b = b;
     p.n = count;
@@ -341,7 +339,7 @@ Studied<RulePicture> rulePicture(double a, double b, double n)
         p.x.push_back(x);
         p.y.push_back(y);
     }
-    return r;
+    return p;
 }
 
 } // namespace kvadrolab

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/derivatives.h"
+#include "core/refusal.h"
 
 #include <array>
 #include <optional>
@@ -16,7 +17,7 @@ namespace kvadrolab {
 
 // Why a study or a picture could not be made. The window checks its fields
 // first; these are what the core still answers for input it is handed anyway.
-// It never returns a partial result: a refused answer carries a default value.
+// It never returns a partial result: a refused answer carries no value at all.
 enum class StudyRefusal {
     None,
     NonFiniteInput,       // a, b, the tolerance or the picture's n is NaN or infinite
@@ -30,14 +31,7 @@ enum class StudyRefusal {
 };
 
 // A value, or the reason it could not be computed. Never both.
-template <typename T> struct Studied
-{
-    T value{};
-    StudyRefusal refusal = StudyRefusal::None;
-
-    bool ok() const { return refusal == StudyRefusal::None; }
-    static Studied refused(StudyRefusal why) { return Studied{T{}, why}; }
-};
+template <typename T> using Studied = Checked<T, StudyRefusal>;
 
 enum class Rule { Trapezoid, Simpson };
 

@@ -20,27 +20,30 @@ enum class Refusal {
 };
 
 // A value, or the reason it could not be computed: the one replaces the
-// other, so a refused result has no value to read by mistake.
-template <typename T> class Checked
+// other, so a refused result has no value to read by mistake. Why is the
+// list of reasons of the part of the core that answers (Refusal for the
+// rules, StudyRefusal for the convergence study); its None means "not
+// refused" and is never a reason.
+template <typename T, typename Why = Refusal> class Checked
 {
 public:
-    Checked(T value) : m_state(std::move(value)) {}
-    static Checked refused(Refusal why)
+    Checked(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
+    static Checked refused(Why why)
     {
-        assert(why != Refusal::None);
+        assert(why != Why::None);
         return Checked(why);
     }
 
-    bool ok() const { return std::holds_alternative<T>(m_state); }
+    bool ok() const { return m_state.index() == 0; }
     // Only for a result that is ok(); reading a refused one throws.
-    const T &value() const { return std::get<T>(m_state); }
-    // Refusal::None for a result that is ok().
-    Refusal refusal() const { return ok() ? Refusal::None : std::get<Refusal>(m_state); }
+    const T &value() const { return std::get<0>(m_state); }
+    // Why::None for a result that is ok().
+    Why refusal() const { return ok() ? Why::None : std::get<1>(m_state); }
 
 private:
-    explicit Checked(Refusal why) : m_state(why) {}
+    explicit Checked(Why why) : m_state(std::in_place_index<1>, why) {}
 
-    std::variant<T, Refusal> m_state;
+    std::variant<T, Why> m_state;
 };
 
 } // namespace kvadrolab

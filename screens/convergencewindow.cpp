@@ -228,13 +228,13 @@ void ConvergenceWindow::study()
     if (const auto *in = std::get_if<input::Inputs>(&read)) {
         studied = studyConvergence(in->a, in->b, in->tolerance);
         if (!studied->ok()) {
-            problem = input::explain(studied->refusal, *in);
+            problem = input::explain(studied->refusal(), *in);
         } else {
             picture = rulePicture(in->a, in->b, in->pictureCount);
             if (!picture->ok())
-                problem = input::explain(picture->refusal, *in);
-            else if (!convergencecharts::drawErrorChart(*canvas("Picture5"), studied->value) ||
-                     !convergencecharts::drawRulePicture(*canvas("Picture6"), picture->value))
+                problem = input::explain(picture->refusal(), *in);
+            else if (!convergencecharts::drawErrorChart(*canvas("Picture5"), studied->value()) ||
+                     !convergencecharts::drawRulePicture(*canvas("Picture6"), picture->value()))
                 problem = input::tooWideToDraw(*in);
         }
     } else {
@@ -248,7 +248,7 @@ void ConvergenceWindow::study()
         atFault->selectAll();
         return;
     }
-    m_study = studied->value;
+    m_study = studied->value();
     showStudy(*m_study);
 
     const QString interval =
@@ -264,8 +264,8 @@ void ConvergenceWindow::study()
     rules->setAccessibleDescription(
         QStringLiteral("f на %1: %2 хорд метода трапеций и %3 парабол метода Симпсона")
             .arg(interval)
-            .arg(picture->value.n)
-            .arg(picture->value.n / 2));
+            .arg(picture->value().n)
+            .arg(picture->value().n / 2));
 }
 
 void ConvergenceWindow::showStudy(const ConvergenceStudy &s)
