@@ -1,6 +1,7 @@
 #include "screens/convergenceinput.h"
 
 #include "numbers/numbertext.h"
+#include "screens/intervalends.h"
 
 #include <cmath>
 
@@ -8,15 +9,18 @@ namespace kvadrolab::screens::convergence {
 
 namespace {
 
+Field fieldOf(End end)
+{
+    return end == End::A ? Field::A : Field::B;
+}
+
 QString notANumber(Field field)
 {
     switch (field) {
     case Field::A:
-        return QStringLiteral("В поле a (начало отрезка интегрирования) должно быть число, "
-                              "например 1 или 0,5.");
+        return endNotANumber(End::A);
     case Field::B:
-        return QStringLiteral("В поле b (конец отрезка интегрирования) должно быть число, "
-                              "например 6 или 5,5.");
+        return endNotANumber(End::B);
     case Field::Tolerance:
         return QStringLiteral("В поле ε (допустимая погрешность) должно быть число больше 0, "
                               "например 0,000001.");
@@ -25,18 +29,6 @@ QString notANumber(Field field)
     }
     return QStringLiteral("В поле n (разбиений на рисунке) должно быть целое чётное число "
                           "от 2 до 50, например 4.");
-}
-
-// The end nearer to zero or below it: the one to move when a node reaches
-// x <= 0 or f grows beyond every number.
-Field lowerEnd(const Inputs &in)
-{
-    return in.a <= in.b ? Field::A : Field::B;
-}
-
-QString endName(Field field)
-{
-    return field == Field::A ? QStringLiteral("a") : QStringLiteral("b");
 }
 
 } // namespace
@@ -63,10 +55,8 @@ Problem explain(StudyRefusal why, const Inputs &in)
 {
     switch (why) {
     case StudyRefusal::NodeNotPositive: {
-        const Field end = lowerEnd(in);
-        return {end, QStringLiteral("Значение %1 должно быть больше 0: все узлы должны быть "
-                                    "больше 0, потому что ln x определён только при x > 0.")
-                         .arg(endName(end))};
+        const End end = lowerEnd(in.a, in.b);
+        return {fieldOf(end), nodeNotPositive(end)};
     }
     case StudyRefusal::EmptyInterval:
         return {Field::B, QStringLiteral("Значения a и b совпадают: на отрезке нулевой длины "
@@ -95,18 +85,20 @@ Problem explain(StudyRefusal why, const Inputs &in)
         break;
     }
     // Near x = 0 f and its derivatives grow past every number the program holds.
-    const Field end = lowerEnd(in);
-    return {end, QStringLiteral("С таким значением %1 сходимость не исследовать: числа выходят за "
-                                "допустимые пределы. Возьмите %1 дальше от 0.")
-                     .arg(endName(end))};
+    const End end = lowerEnd(in.a, in.b);
+    return {fieldOf(end),
+            QStringLiteral("С таким значением %1 сходимость не исследовать: числа выходят за "
+                           "допустимые пределы. Возьмите %1 дальше от 0.")
+                .arg(endName(end))};
 }
 
 Problem tooWideToDraw(const Inputs &in)
 {
-    const Field end = in.a <= in.b ? Field::B : Field::A;
-    return {end, QStringLiteral("Отрезок слишком велик, чтобы его изобразить. Возьмите %1 ближе "
-                                "к другому концу отрезка.")
-                     .arg(endName(end))};
+    const End end = lowerEnd(in.a, in.b) == End::A ? End::B : End::A;
+    return {fieldOf(end),
+            QStringLiteral("Отрезок слишком велик, чтобы его изобразить. Возьмите %1 ближе "
+                           "к другому концу отрезка.")
+                .arg(endName(end))};
 }
 
 } // namespace kvadrolab::screens::convergence
