@@ -38,6 +38,7 @@ QString spokenFormula(const QString &resource)
     return names.value(resource);
 }
 
+#ifndef KVADROLAB_HAVE_SVG
 // The ratios the build renders each picture for, where it has no Qt Svg:
 // 100 %, 150 % and 200 %, the scales desktops offer.
 constexpr double kRenderedRatios[] = {1.0, 1.5, 2.0};
@@ -49,6 +50,7 @@ QString renderedName(const QString &resource, double ratio)
     base.chop(4);
     return base + QLatin1Char('@') + QString::number(ratio) + QStringLiteral("x.png");
 }
+#endif
 
 } // namespace
 
@@ -57,16 +59,15 @@ FormulaPicture::FormulaPicture(const QString &resource, bool bordered, QWidget *
 {
 #ifdef KVADROLAB_HAVE_SVG
     m_renderer = std::make_unique<QSvgRenderer>(resource);
-#endif
-    if (!m_renderer) {
-        for (const double ratio : kRenderedRatios) {
-            QImage image(renderedName(resource, ratio));
-            if (image.isNull())
-                break;
-            image.setDevicePixelRatio(ratio);
-            m_rendered.push_back(image);
-        }
+#else
+    for (const double ratio : kRenderedRatios) {
+        QImage image(renderedName(resource, ratio));
+        if (image.isNull())
+            break;
+        image.setDevicePixelRatio(ratio);
+        m_rendered.push_back(image);
     }
+#endif
     setFocusPolicy(Qt::NoFocus);
     setAccessibleName(spokenFormula(resource));
 }
@@ -76,19 +77,19 @@ FormulaPicture::~FormulaPicture() = default;
 bool FormulaPicture::isValid() const
 {
 #ifdef KVADROLAB_HAVE_SVG
-    if (m_renderer)
-        return m_renderer->isValid();
-#endif
+    return m_renderer->isValid();
+#else
     return m_rendered.size() == std::size(kRenderedRatios);
+#endif
 }
 
 QSizeF FormulaPicture::pictureSize() const
 {
 #ifdef KVADROLAB_HAVE_SVG
-    if (m_renderer)
-        return m_renderer->defaultSize();
-#endif
+    return m_renderer->defaultSize();
+#else
     return m_rendered.empty() ? QSizeF() : m_rendered.front().deviceIndependentSize();
+#endif
 }
 
 void FormulaPicture::paintEvent(QPaintEvent *)
@@ -101,12 +102,9 @@ void FormulaPicture::paintEvent(QPaintEvent *)
     }
     p.setClipRect(rect().adjusted(origin.x(), origin.y(), -origin.x(), -origin.y()));
 #ifdef KVADROLAB_HAVE_SVG
-    if (m_renderer) {
-        // Vector all the way down: sharp at any device pixel ratio.
-        m_renderer->render(&p, QRectF(origin, pictureSize()));
-        return;
-    }
-#endif
+    // Vector all the way down: sharp at any device pixel ratio.
+    m_renderer->render(&p, QRectF(origin, pictureSize()));
+#else
     if (m_rendered.empty())
         return;
     // The smallest rendering that is at least as fine as the screen, else the
@@ -121,6 +119,7 @@ void FormulaPicture::paintEvent(QPaintEvent *)
     }
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(QRectF(origin, pictureSize()), *best);
+#endif
 }
 
 } // namespace kvadrolab

@@ -34,7 +34,9 @@ protected:
 
 private:
     QString m_resource;
+#ifdef KVADROLAB_HAVE_SVG
     std::unique_ptr<QSvgRenderer> m_renderer;
+#endif
     // Rendered variants, by ascending device pixel ratio.
     std::vector<QImage> m_rendered;
     bool m_bordered;

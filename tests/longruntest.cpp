@@ -17,8 +17,9 @@
 #include <cstdio>
 
 #ifdef Q_OS_WIN
-#include <psapi.h>
 #include <qt_windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 #else
 #include <unistd.h>
 #endif
