@@ -52,13 +52,20 @@ if [ "$run_tests" = 1 ]; then
     done
     Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$WIN_BUILD/xvfb.log" 2>&1 &
     xvfb=$!
-    trap 'kill $xvfb 2>/dev/null || true; WINEPREFIX="$KVADROLAB_WINEPREFIX" wineserver -k 2>/dev/null || true' EXIT
+    trap 'kill $xvfb 2>/dev/null || true; WINEPREFIX="$KVADROLAB_WINEPREFIX" /usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
     export DISPLAY=":$display"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-    if [ ! -d "$KVADROLAB_WINEPREFIX/drive_c" ]; then
-        WINEPREFIX="$KVADROLAB_WINEPREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+    if [ ! -f "$KVADROLAB_WINEPREFIX/.kvadrolab-ready" ]; then
+        rm -rf "$KVADROLAB_WINEPREFIX"
+        (
+            export WINEPREFIX="$KVADROLAB_WINEPREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
             /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
-        WINEPREFIX="$KVADROLAB_WINEPREFIX" wineserver -w
+            # No window manager runs on the private display: unmanaged windows
+            # spare each hide the seconds Wine waits for one to answer.
+            /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+            /usr/lib/wine/wineserver -w
+        )
+        touch "$KVADROLAB_WINEPREFIX/.kvadrolab-ready"
     fi
     ctest --test-dir "$WIN_BUILD" --output-on-failure -j1 || status=$?
 fi

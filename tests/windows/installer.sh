@@ -11,7 +11,7 @@ drive_c="$KVADROLAB_WINEPREFIX/drive_c"
 fail() { echo "FAIL: $*"; exit 1; }
 
 "$runner" "$setup" /S || fail "the installer exited with $?"
-"$runner" wineserver -w 2>/dev/null || true
+WINEPREFIX="$KVADROLAB_WINEPREFIX" /usr/lib/wine/wineserver -w 2>/dev/null || true
 dir="$drive_c/Program Files/Kvadrolab"
 [ -f "$dir/kvadrolab.exe" ] || fail "kvadrolab.exe is not in Program Files"
 [ -f "$dir/readme.txt" ] || fail "the readme is not installed"
