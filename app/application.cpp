@@ -32,6 +32,18 @@ public:
     }
 };
 
+QIcon programIcon()
+{
+#ifdef KVADROLAB_HAVE_SVG
+    return QIcon(QStringLiteral(":/icons/kvadrolab.svg"));
+#else
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/kvadrolab-%1.png").arg(size), QSize(size, size));
+    return icon;
+#endif
+}
+
 } // namespace
 
 void configureApplication(QApplication &app)
@@ -45,7 +57,7 @@ void configureApplication(QApplication &app)
     app.setApplicationName(QStringLiteral("kvadrolab"));
     // Matches the installed .desktop entry, so docks group the windows under it.
     app.setDesktopFileName(QStringLiteral("kvadrolab"));
-    app.setWindowIcon(QIcon(QStringLiteral(":/icons/kvadrolab.svg")));
+    app.setWindowIcon(programIcon());
     // Qt's own texts (a field's context menu, a message box's button) in
     // Russian, whatever the user's locale, as every text of the program is.
     // Compiled in (resources/): no translation file is read at run time.

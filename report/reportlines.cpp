@@ -1,8 +1,7 @@
 #include "report/reportlines.h"
 
 #include "numbers/numbertext.h"
-
-#include <QStringEncoder>
+#include "report/codepage.h"
 
 namespace kvadrolab::report {
 
@@ -58,26 +57,20 @@ QByteArray encodeLine(const QString &line)
 {
     QByteArray bytes;
     bytes.reserve(line.size() + 2);
-    // Character by character, checked by decoding the byte back: codecs
-    // differ in how they mark a character they cannot map (a substitute
-    // byte, an error flag that then stays set), and a reader of the file
-    // expects a '?'. A surrogate pair is one character and becomes one '?'.
-    QStringEncoder encoder("windows-1251");
-    QStringDecoder decoder("windows-1251");
+    // Character by character, so that each one the code page lacks becomes
+    // one '?', as a reader of the file expects. A surrogate pair is one
+    // character and becomes one '?'.
     for (qsizetype i = 0; i < line.size(); ++i) {
         const bool pair =
             line.at(i).isHighSurrogate() && i + 1 < line.size() && line.at(i + 1).isLowSurrogate();
         const QStringView ch = QStringView(line).mid(i, pair ? 2 : 1);
         i += pair ? 1 : 0;
-        const QByteArray one = encoder.encode(ch);
         // A control character (a line break pasted into n, say) would break
         // the seven-line layout that readers of the report rely on.
         const bool control =
             ch.size() == 1 && (ch.at(0).unicode() < 0x20 || ch.at(0).unicode() == 0x7f);
-        const bool exact = !control && one.size() == 1 && QString(decoder.decode(one)) == ch;
-        bytes += exact ? one : QByteArray("?");
-        encoder.resetState();
-        decoder.resetState();
+        const std::optional<char> byte = control ? std::nullopt : cp1251Byte(ch);
+        bytes += byte ? *byte : '?';
     }
     bytes += "\r\n";
     return bytes;

@@ -44,3 +44,21 @@ build() {
     cmake -S "$KVADROLAB_ROOT" -B "$KVADROLAB_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
     cmake --build "$KVADROLAB_BUILD" -j"$(nproc)"
 }
+
+# Generates the named glibc locales where they are missing (Debian's locales
+# package), for programs that take their locale from LANG.
+ensure_locales() {
+    local missing=() l
+    for l in "$@"; do
+        locale -a 2>/dev/null | grep -qix "$(echo "$l" | sed 's/\.UTF-8$/.utf8/I')" ||
+            missing+=("$l")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    for l in "${missing[@]}"; do
+        "${sudo[@]}" sed -i "s/^# *\($l .*\)/\1/" /etc/locale.gen
+        grep -q "^$l " /etc/locale.gen || echo "$l UTF-8" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+    done
+    "${sudo[@]}" locale-gen
+}

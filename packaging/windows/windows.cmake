@@ -1,0 +1,29 @@
+# The Windows program is one static kvadrolab.exe: the zip holds it and a
+# short Russian readme; the installer puts them into Program Files, adds a
+# Start-menu entry and an uninstaller.
+install(TARGETS kvadrolab RUNTIME DESTINATION .)
+# UTF-8 with a byte-order mark and CR LF, which Notepad reads on any system.
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/windows/readme.txt DESTINATION .)
+
+set(CPACK_PACKAGE_NAME kvadrolab)
+set(CPACK_PACKAGE_VENDOR "Kvadrolab")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Квадролаб: численное интегрирование")
+set(CPACK_PACKAGE_FILE_NAME kvadrolab-${PROJECT_VERSION}-win64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Kvadrolab)
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Kvadrolab)
+set(CPACK_PACKAGE_EXECUTABLES kvadrolab "Квадролаб")
+set(CPACK_NSIS_PACKAGE_NAME "Квадролаб")
+set(CPACK_NSIS_DISPLAY_NAME "Квадролаб")
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+set(CPACK_NSIS_MUI_ICON ${KVADROLAB_ICO})
+set(CPACK_NSIS_MUI_UNIICON ${KVADROLAB_ICO})
+set(CPACK_NSIS_INSTALLED_ICON_NAME kvadrolab.exe)
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
+# The installer's own file name differs from the zip's: see cpack-config.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_SOURCE_DIR}/windows/cpack-config.cmake)
+# Unicode and 64-bit: a template of our own (CPack looks in the module path).
+list(PREPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_SOURCE_DIR}/windows)
+set(CPACK_GENERATOR ZIP NSIS)
+include(CPack)

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The installer as a Windows user runs it, silently (/S) under Wine: the
+# program, its Start-menu entry and the uninstaller are in place, and the
+# uninstaller removes them all. Usage: installer.sh BUILD_DIR
+set -u
+build=$1
+runner=$(dirname "$0")/../../tools/wine/run.sh
+setup=$(ls "$build"/kvadrolab-*-win64-setup.exe 2>/dev/null | head -n1)
+[ -n "$setup" ] || { echo "SKIP: no installer built yet (cpack -G NSIS)"; exit 77; }
+drive_c="$KVADROLAB_WINEPREFIX/drive_c"
+fail() { echo "FAIL: $*"; exit 1; }
+
+"$runner" "$setup" /S || fail "the installer exited with $?"
+WINEPREFIX="$KVADROLAB_WINEPREFIX" /usr/lib/wine/wineserver -w 2>/dev/null || true
+dir="$drive_c/Program Files/Kvadrolab"
+[ -f "$dir/kvadrolab.exe" ] || fail "kvadrolab.exe is not in Program Files"
+[ -f "$dir/readme.txt" ] || fail "the readme is not installed"
+[ -f "$dir/Uninstall.exe" ] || fail "no uninstaller"
+menu=$(find "$drive_c" -path '*Start Menu/Programs/Квадролаб/Квадролаб.lnk' 2>/dev/null | head -n1)
+[ -n "$menu" ] || fail "no Start-menu entry Квадролаб"
+echo "installed: $dir, $menu"
+
+"$runner" "$dir/Uninstall.exe" /S || fail "the uninstaller exited with $?"
+# The uninstaller copies itself away and returns at once; wait for the copy.
+for _ in $(seq 100); do
+    [ -e "$dir/kvadrolab.exe" ] || [ -e "$menu" ] || break
+    sleep 0.2
+done
+[ ! -e "$dir/kvadrolab.exe" ] || fail "kvadrolab.exe is left after uninstalling"
+[ ! -e "$dir" ] || fail "the program folder is left after uninstalling"
+[ ! -e "$menu" ] || fail "the Start-menu entry is left after uninstalling"
+echo "uninstalled: nothing left"
