@@ -38,6 +38,7 @@ private slots:
 
     void startingReportPath();
     void reportByteForByte();
+    void startingPathTakesTheReport();
     void reportLine4KeepsItsCommaUnderPeriodLocale();
     void reportTakesCountAsTypedAtSaving_data();
     void reportTakesCountAsTypedAtSaving();
@@ -103,6 +104,35 @@ void ComputationSaveTest::reportByteForByte()
         QCOMPARE(lines[i].size() - 1, lengths[i]);
     }
     QCOMPARE(bytes,
+             reference::file(reference::lines(reference::trapezoidMethod, localised("0,1804789886"),
+                                              localised("-0,0000000339"), "600")));
+}
+
+void ComputationSaveTest::startingPathTakesTheReport()
+{
+    // The fields as the window opens: on Windows the report goes to
+    // C:\!t.txt (under Wine, the prefix's drive_c), elsewhere to the home
+    // folder, here one of the test's own.
+#ifdef Q_OS_WIN
+    const QString path = u"C:/!t.txt"_s;
+    if (QFile::exists(path))
+        QSKIP("C:\\!t.txt exists already: a report of the user's is not overwritten");
+#else
+    const QByteArray home = qgetenv("HOME");
+    const auto restore = qScopeGuard([&home] { qputenv("HOME", home); });
+    qputenv("HOME", m_dir.path().toLocal8Bit());
+    const QString path = m_dir.filePath(u"!t.txt"_s);
+#endif
+    const auto remove = qScopeGuard([&path] { QFile::remove(path); });
+    open(ComputationWindow::trapezoid());
+    press("Command1");
+    press("Command2");
+#ifdef Q_OS_WIN
+    if (m_messages != QStringList{QString::fromUtf8(kSaved)})
+        QSKIP("C:\\ takes no new file for this user");
+#endif
+    QCOMPARE(m_messages, QStringList{QString::fromUtf8(kSaved)});
+    QCOMPARE(readAll(path),
              reference::file(reference::lines(reference::trapezoidMethod, localised("0,1804789886"),
                                               localised("-0,0000000339"), "600")));
 }
