@@ -514,10 +514,14 @@ void ConvergenceWindowTest::errorChartByItsPixels()
     }
     // Where Simpson's error ends up between n = 500 and 1000: on [1;6] still
     // falling like n^-4, on [2;3] held at the rounding floor.
+    // Inside the plot frame only: the axis captions below it are black too,
+    // and where a platform draws text without antialiasing they are exactly
+    // Simpson's colour.
     int lowest = -1;
     for (int x = columnOf(500); x <= columnOf(1000); ++x)
         for (int r : pixels::rowsIn(img, x, simpson))
-            lowest = std::max(lowest, r);
+            if (r < frameRows[1])
+                lowest = std::max(lowest, r);
     QVERIFY(lowest > 0);
     QVERIFY2(std::abs(decadeOf(lowest) - lowestSimpson) <= tolerance,
              qPrintable(QString::number(decadeOf(lowest))));
