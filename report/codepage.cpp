@@ -35,8 +35,12 @@ std::optional<char> cp1251Byte(QStringView character)
 // set), so a round trip is the one test that holds for all of them.
 std::optional<char> cp1251Byte(QStringView character)
 {
-    QStringEncoder encoder("windows-1251");
-    QStringDecoder decoder("windows-1251");
+    // Opened once per thread, not once per character: a report converts a
+    // few hundred of them.
+    thread_local QStringEncoder encoder("windows-1251");
+    thread_local QStringDecoder decoder("windows-1251");
+    encoder.resetState();
+    decoder.resetState();
     const QByteArray one = encoder.encode(character);
     if (one.size() != 1 || QString(decoder.decode(one)) != character)
         return std::nullopt;
