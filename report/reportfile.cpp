@@ -33,8 +33,7 @@ enum class Outcome { Saved, Failed, NotReplaced };
 // stays whole, and where there was none, none appears. NotReplaced: the whole
 // report was written, but the temporary file could not take the target's
 // place (a sticky folder where the report belongs to another user).
-Outcome finishReplacing(QSaveFile &file, const QByteArrayList &content,
-                        const Channel &channel)
+Outcome finishReplacing(QSaveFile &file, const QByteArrayList &content, const Channel &channel)
 {
     // Flushed here, not left to commit(): commit() flushes too, but a failed
     // flush there (a full disk) does not stop it from putting the empty
