@@ -27,7 +27,7 @@ if [ "$sanitize" = 0 ]; then
 else
     sbuild="$KVADROLAB_ROOT/build-sanitize"
     cmake -S "$KVADROLAB_ROOT" -B "$sbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DKVADROLAB_SANITIZE=ON
+        -DKVADROLAB_SANITIZE=ON -DKVADROLAB_BENCHMARKS=OFF
     cmake --build "$sbuild" -j"$(nproc)"
     export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
     export LSAN_OPTIONS="suppressions=$KVADROLAB_ROOT/tests/lsan.supp:print_suppressions=0"
