@@ -80,6 +80,7 @@ long double gaussIntegral(double lo, double hi)
     const long double Lo = lo, Hi = hi;
     const long double logLo = std::log(Lo);
     const long double span = std::log(Hi) - logLo;
+    // span is at most ln(DBL_MAX / DBL_TRUE_MIN) = 1454, so at most 3587 panels.
     const int panels = std::max(1, static_cast<int>(std::ceil(span / std::log(1.5L))));
 
     long double sum = 0;
@@ -170,6 +171,12 @@ bool buildRuleStudy(Rule rule, const ConvergenceStudy &s, RuleStudy &out)
     return true;
 }
 
+// The walks from the estimate below take a step or two when the logarithms
+// are a few ulps off. Far more means the bound in double has parted from its
+// formula (a tolerance among the denormals, where rounding is coarse), and
+// bisection finishes in at most 50 more evaluations below kBoundCountLimit.
+constexpr int kWalkSteps = 1000;
+
 double smallestCountByBound(Rule rule, const ConvergenceStudy &s, double tolerance)
 {
     const bool trapezoidRule = rule == Rule::Trapezoid;
@@ -187,17 +194,39 @@ double smallestCountByBound(Rule rule, const ConvergenceStudy &s, double toleran
                              std::log(trapezoidRule ? 12.0L : 180.0L);
     const long double estimate =
         std::exp((logC - std::log(static_cast<long double>(tolerance))) / p);
-    if (!(estimate < 0x1p53L))
-        return static_cast<double>(estimate);
+    // Whether the count lies beyond the limit is the bound's own word there,
+    // not the estimate's, which can be off by a few ulps either way.
+    if (!fits(kBoundCountLimit))
+        return std::max(kBoundCountLimit + step, static_cast<double>(estimate));
 
-    double n = std::max<double>(least, std::ceil(static_cast<double>(estimate)));
+    // From here !fits(least) and fits(kBoundCountLimit), an even number and so
+    // a count of both rules: every n searched lies between the two, where each
+    // whole number is a double and n +- step always moves.
+    const auto bisect = [&](double lo, double hi) {
+        // !fits(lo), fits(hi); about log2(1e15) = 50 halvings at most.
+        while (hi - lo > step) {
+            const double mid = lo + step * std::floor((hi - lo) / (2 * step));
+            (fits(mid) ? hi : lo) = mid;
+        }
+        return hi;
+    };
+    double n = std::min(std::max<double>(least, std::ceil(static_cast<double>(estimate))),
+                        kBoundCountLimit);
     if (!trapezoidRule && std::fmod(n, 2) != 0)
         n += 1;
     // The logarithms may be a few ulps off; the bound itself decides.
-    while (n - step >= least && fits(n - step))
+    int walked = 0;
+    while (n - step >= least && fits(n - step)) {
         n -= step;
-    while (!fits(n))
+        if (++walked == kWalkSteps)
+            return bisect(least, n);
+    }
+    walked = 0;
+    while (!fits(n)) {
+        if (++walked == kWalkSteps)
+            return bisect(n, kBoundCountLimit);
         n += step;
+    }
     return n;
 }
 

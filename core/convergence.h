@@ -88,13 +88,22 @@ struct ErrorPoint
     double bound = 0; // aPrioriBound() with the study's computed M2 or M4
 };
 
+// The largest count "n для ε" by the bound is worked out to: 10^15. Every
+// whole number up to it is a double, so the count is exact, n - 1 and n + 1
+// are distinct numbers, and all its digits can be shown. No one evaluates a
+// rule at more subintervals (10^15 values of f take days), so a count beyond
+// it says nothing a student can use beyond "more than 10^15".
+inline constexpr double kBoundCountLimit = 1e15;
+
 // "n для ε" of one rule.
 struct ToleranceCounts
 {
     // The smallest n (>= 1 for the trapezoid rule, even and >= 2 for Simpson's)
-    // whose a-priori bound is <= the tolerance. A whole number, held in a double
-    // because a small tolerance needs an n beyond any int (above 2^53 it is
-    // that n to about 1e-15 relative, no longer exactly).
+    // whose a-priori bound is <= the tolerance, when that n is at most
+    // kBoundCountLimit: a whole number, held in a double because it can be
+    // beyond any int. Above kBoundCountLimit it means "больше 10^15" and holds
+    // only an estimate of that n from logarithms (about 1e-15 relative, or
+    // +infinity where it overflows), never a count that was checked.
     double byBound = 0;
     // The first n of 10, 20, ..., 640 (Simpson's from 20) whose |Runge's
     // estimate| is <= the tolerance; absent when none is ("больше 640").
@@ -103,6 +112,9 @@ struct ToleranceCounts
     // tolerance for every larger n up to 1000; absent when even n = 1000 is
     // above it ("больше 1000").
     std::optional<int> byActualError;
+
+    // True when byBound is the "больше 10^15" answer rather than a count.
+    bool byBoundBeyondLimit() const { return !(byBound <= kBoundCountLimit); }
 };
 
 struct RuleStudy
@@ -132,7 +144,8 @@ Studied<ConvergenceStudy> studyConvergence(double a, double b, double tolerance)
 
 // "n для ε" of one rule of a finished study for another tolerance, so that the
 // window need not study again. A tolerance that is not > 0 answers the
-// largest possible counts: byBound +infinity and both others absent.
+// largest possible counts: byBound +infinity and both others absent. At most
+// a few thousand evaluations of the bound, whatever the tolerance.
 ToleranceCounts toleranceCounts(Rule rule, const ConvergenceStudy &study, double tolerance);
 
 // The picture's n: 2..50, even.

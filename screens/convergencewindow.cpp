@@ -133,10 +133,12 @@ QString power(double v)
     return text.left(e) + QStringLiteral("·10^") + QString::number(exponent);
 }
 
-QString count(double n)
+// "n для ε" by the bound: the count, or past the core's limit that it lies
+// beyond, as the other two rows say "больше 640" and "больше 1000".
+QString count(const ToleranceCounts &c)
 {
-    // Beyond about 10^15 the digits of a double no longer name one whole number.
-    return n <= 1e15 ? formatWhole(n) : QLocale().toString(n, 'e', 3);
+    static_assert(kBoundCountLimit == 1e15, "the text below names the limit");
+    return c.byBoundBeyondLimit() ? QStringLiteral("больше 10^15") : formatWhole(c.byBound);
 }
 
 QString orders(const ConvergenceStudy &s)
@@ -311,7 +313,7 @@ void ConvergenceWindow::showCounts(const ConvergenceStudy &s)
     int column = 0;
     for (const RuleStudy *rule : {&s.trapezoid, &s.simpson}) {
         const ToleranceCounts &c = rule->counts;
-        m_counts->setCell(0, column, count(c.byBound));
+        m_counts->setCell(0, column, count(c));
         m_counts->setCell(1, column,
                           c.byRunge ? QString::number(*c.byRunge) : QStringLiteral("больше 640"));
         m_counts->setCell(2, column,

@@ -9,6 +9,7 @@
 #include "core/integrand.h"
 #include "core/quadrature.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <cmath>
@@ -108,6 +109,10 @@ private slots:
     void countsForTolerance();
     void tinyToleranceNeedsAHugeCount();
     void toleranceNotPositiveCountsNothing();
+    void countsNearTheLimit_data();
+    void countsNearTheLimit();
+    void sweepAcrossTheLimits_data();
+    void sweepAcrossTheLimits();
 
     void refusals_data();
     void refusals();
@@ -578,6 +583,167 @@ void TestConvergence::toleranceNotPositiveCountsNothing()
         QCOMPARE(t.byBound, kInf);
         QVERIFY(!t.byRunge && !t.byActualError);
     }
+}
+
+// ---- n for a tolerance near the limit ----
+
+namespace {
+
+// Each answer must come back within this; the freeze never did.
+constexpr qint64 kCallMs = 1000;
+
+// The bound's formula in long double, apart from aPrioriBound()'s doubles.
+long double boundFormula(Rule rule, const ConvergenceStudy &s, long double n)
+{
+    const long double d = std::fabs(static_cast<long double>(s.b) - s.a);
+    if (rule == Rule::Trapezoid)
+        return d * d * d * s.m2.value / (12 * n * n);
+    return d * d * d * d * d * s.m4.value / (180 * n * n * n * n);
+}
+
+// Empty when the answer keeps its promise: either a count whose bound meets
+// the tolerance while the count one step below does not, or "more than the
+// limit" where the bound at the limit itself does not meet it. Both by
+// aPrioriBound() exactly, and by the long double formula up to its rounding.
+QString broken(Rule rule, const ConvergenceStudy &s, double tolerance, const ToleranceCounts &c)
+{
+    const double M = rule == Rule::Trapezoid ? s.m2.value : s.m4.value;
+    const double step = rule == Rule::Trapezoid ? 1 : 2;
+    const auto bound = [&](double n) { return aPrioriBound(rule, s.a, s.b, M, n); };
+    constexpr long double slack = 1e-14L;
+    const long double above = tolerance * (1 + slack), below = tolerance * (1 - slack);
+    const QString at = QStringLiteral(" (tolerance %1, answer %2)")
+                           .arg(tolerance, 0, 'g', 17)
+                           .arg(c.byBound, 0, 'g', 17);
+    if (c.byBoundBeyondLimit()) {
+        if (!(c.byBound > kBoundCountLimit))
+            return QStringLiteral("beyond the limit yet not above it") + at;
+        if (!(bound(kBoundCountLimit) > tolerance) ||
+            !(boundFormula(rule, s, kBoundCountLimit) > below))
+            return QStringLiteral("the limit itself meets the tolerance") + at;
+        return {};
+    }
+    const double n = c.byBound;
+    if (n != std::floor(n) || n < step || std::fmod(n, step) != 0)
+        return QStringLiteral("not a count of the rule") + at;
+    if (!(bound(n) <= tolerance) || !(boundFormula(rule, s, n) <= above))
+        return QStringLiteral("the count does not meet the tolerance") + at;
+    if (n > step && (!(bound(n - step) > tolerance) || !(boundFormula(rule, s, n - step) > below)))
+        return QStringLiteral("a smaller count meets the tolerance too") + at;
+    return {};
+}
+
+} // namespace
+
+void TestConvergence::countsNearTheLimit_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("tolerance");
+    QTest::addColumn<double>("trapezoid"); // 0: "больше 10^15"
+    QTest::addColumn<double>("simpson");
+
+    // By mpmath from the bound's formula, with M2 and M4 found at 50 digits
+    // and a, b, the tolerance taken as the doubles they are.
+    // The trapezoid count is 2^53 - 0.013: the estimate fell just under 2^53
+    // and the search stepped n += 1 at 2^53 for ever.
+    QTest::newRow("[2,6;9,78] 9,5082867898431387e-33 froze")
+        << 2.6 << 9.78 << 9.5082867898431387e-33 << 0.0 << 161036646.0;
+    QTest::newRow("[9,78;2,6] froze reversed")
+        << 9.78 << 2.6 << 9.5082867898431387e-33 << 0.0 << 161036646.0;
+    QTest::newRow("[2,6;9,78] 1e-24") << 2.6 << 9.78 << 1e-24 << 878296003181.0 << 1590196.0;
+    QTest::newRow("[2,6;9,78] 1e-30 near the limit")
+        << 2.6 << 9.78 << 1e-30 << 878296003180224.0 << 50286370.0;
+    QTest::newRow("[2,6;9,78] 1e-50") << 2.6 << 9.78 << 1e-50 << 0.0 << 5028636978502.0;
+    QTest::newRow("[2,6;9,78] 1e-60 both beyond") << 2.6 << 9.78 << 1e-60 << 0.0 << 0.0;
+    QTest::newRow("[1;6] 1e-29") << 1.0 << 6.0 << 1e-29 << 504123652462230.0 << 117017366.0;
+    QTest::newRow("[1;6] 1e-59 both beyond") << 1.0 << 6.0 << 1e-59 << 0.0 << 0.0;
+}
+
+void TestConvergence::countsNearTheLimit()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, tolerance);
+    QFETCH(double, trapezoid);
+    QFETCH(double, simpson);
+
+    QElapsedTimer clock;
+    clock.start();
+    const auto s = studyConvergence(a, b, tolerance);
+    QVERIFY(clock.elapsed() < kCallMs);
+    QVERIFY(s.ok());
+    const auto expect = [](const ToleranceCounts &c, double count) {
+        return count == 0 ? c.byBoundBeyondLimit() : !c.byBoundBeyondLimit() && c.byBound == count;
+    };
+    const ToleranceCounts &t = s.value().trapezoid.counts;
+    const ToleranceCounts &p = s.value().simpson.counts;
+    QVERIFY2(expect(t, trapezoid), qPrintable(QString::number(t.byBound, 'g', 17)));
+    QVERIFY2(expect(p, simpson), qPrintable(QString::number(p.byBound, 'g', 17)));
+    QCOMPARE(broken(Rule::Trapezoid, s.value(), tolerance, t), QString());
+    QCOMPARE(broken(Rule::Simpson, s.value(), tolerance, p), QString());
+}
+
+void TestConvergence::sweepAcrossTheLimits_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<Rule>("rule");
+    QTest::addColumn<double>("count"); // where the count for the middle tolerance lies
+
+    // Random tolerances almost never land within a few ulps of these: the
+    // tolerance is swept there ulp by ulp, for both rules and several intervals.
+    const struct
+    {
+        const char *name;
+        double a, b;
+    } intervals[] = {{"[2,6;9,78]", 2.6, 9.78},
+                     {"[9,78;2,6]", 9.78, 2.6},
+                     {"[1;6]", 1, 6},
+                     {"[0,5;2]", 0.5, 2},
+                     {"[3;1e6]", 3, 1e6}};
+    for (const auto &i : intervals)
+        for (const Rule rule : {Rule::Trapezoid, Rule::Simpson}) {
+            const char *r = rule == Rule::Trapezoid ? "trapezoid" : "simpson";
+            QTest::addRow("%s %s 2^53", i.name, r) << i.a << i.b << rule << 0x1p53;
+            QTest::addRow("%s %s the limit", i.name, r) << i.a << i.b << rule << kBoundCountLimit;
+        }
+}
+
+void TestConvergence::sweepAcrossTheLimits()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(Rule, rule);
+    QFETCH(double, count);
+
+    const auto study = studyConvergence(a, b, 1e-6);
+    QVERIFY(study.ok());
+    const ConvergenceStudy &s = study.value();
+    const double middle = static_cast<double>(boundFormula(rule, s, count));
+    QVERIFY(middle > 0 && std::isfinite(middle));
+
+    // 1 ulp of the tolerance moves the count by about 1.1e-16 count / p (p = 2
+    // or 4): 200 ulps either side reach 5 to 100 counts past the middle one.
+    constexpr int kUlps = 200;
+    double tolerance = middle;
+    for (int k = 0; k < kUlps; ++k)
+        tolerance = std::nextafter(tolerance, 0.0);
+    int counts = 0, beyond = 0;
+    for (int k = -kUlps; k <= kUlps; ++k, tolerance = std::nextafter(tolerance, kInf)) {
+        QElapsedTimer clock;
+        clock.start();
+        const ToleranceCounts c = toleranceCounts(rule, s, tolerance);
+        QVERIFY2(clock.elapsed() < kCallMs, qPrintable(QString::number(tolerance, 'g', 17)));
+        const QString why = broken(rule, s, tolerance, c);
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        (c.byBoundBeyondLimit() ? beyond : counts) += 1;
+    }
+    // At the limit the sweep sees both answers; 2^53 lies beyond it.
+    if (count == kBoundCountLimit)
+        QVERIFY(counts > 0 && beyond > 0);
+    else
+        QCOMPARE(beyond, 2 * kUlps + 1);
 }
 
 // ---- Refusals ----

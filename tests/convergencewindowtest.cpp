@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,6 +114,7 @@ private slots:
     void rungeAndOrderAsTheyShouldBe();
     void countsForTolerance_data();
     void countsForTolerance();
+    void countBeyondTheLimitAnswers();
     void reversedIntervalIsSigned();
     void refusals_data();
     void refusals();
@@ -339,6 +341,25 @@ void ConvergenceWindowTest::countsForTolerance()
         QCOMPARE(plain(cell("Table2", r, 0)), plain(trapezoid[r]));
         QCOMPARE(plain(cell("Table2", r, 1)), plain(simpson[r]));
     }
+}
+
+void ConvergenceWindowTest::countBeyondTheLimitAnswers()
+{
+    // This input once froze the window for good: the trapezoid rule's count by
+    // the bound is 2^53 - 0.013. Simpson's 161 036 646 is from mpmath.
+    type(QStringLiteral("Text1"), QStringLiteral("2,6"));
+    type(QStringLiteral("Text2"), QStringLiteral("9,78"));
+    type(QStringLiteral("Text3"), QStringLiteral("9,5082867898431387e-33"));
+    QElapsedTimer clock;
+    clock.start();
+    press();
+    QVERIFY(clock.elapsed() < 5000);
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    QCOMPARE(cell("Table2", 0, 0), QStringLiteral("больше 10^15"));
+    QCOMPARE(cell("Table2", 0, 1).remove(QRegularExpression(QStringLiteral("\\s"))),
+             QStringLiteral("161036646"));
+    QCOMPARE(cell("Table2", 1, 0), QStringLiteral("больше 640"));
+    QCOMPARE(cell("Table2", 2, 1), QStringLiteral("больше 1000"));
 }
 
 void ConvergenceWindowTest::reversedIntervalIsSigned()
