@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The whole test suite as an unprivileged user, where folder and file
 # permissions bind (they do not bind root). Run as root, it makes a throw-away
 # user if there is none, copies the source into a scratch home of that user's

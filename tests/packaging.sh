@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs into a scratch root and builds the Debian package, then checks what
 # each holds. Usage: packaging.sh BUILD_DIR
 set -euo pipefail

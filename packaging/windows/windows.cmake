@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows program is one static kvadrolab.exe: the zip holds it and a
 # short Russian readme; the installer puts them into Program Files, adds a
 # Start-menu entry and an uninstaller.

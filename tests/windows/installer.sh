@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installer as a Windows user runs it, silently (/S) under Wine: the
 # program, its Start-menu entry and the uninstaller are in place, and the
 # uninstaller removes them all. Usage: installer.sh BUILD_DIR
