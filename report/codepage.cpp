@@ -5,8 +5,6 @@
 #include <qt_windows.h>
 #else
 #include <QString>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #endif
 
 namespace kvadrolab::report {
@@ -14,10 +12,17 @@ namespace kvadrolab::report {
 #ifdef Q_OS_WIN
 
 // A Qt built without ICU knows no Windows-1251 codec by name; the platform's
-// own converter is the one every Windows program uses. Without
-// WC_NO_BEST_FIT_CHARS it maps "ā" to 'a' silently, and only the
-// used-default flag tells an unmapped character from a real '?'.
-std::optional<char> cp1251Byte(QStringView character)
+// own converter is the one every Windows program uses.
+Cp1251::Cp1251() = default;
+
+bool Cp1251::isValid() const
+{
+    return IsValidCodePage(1251);
+}
+
+// Without WC_NO_BEST_FIT_CHARS the converter maps "ā" to 'a' silently, and
+// only the used-default flag tells an unmapped character from a real '?'.
+std::optional<char> Cp1251::byte(QStringView character)
 {
     char out[8];
     BOOL usedDefault = FALSE;
@@ -31,19 +36,29 @@ std::optional<char> cp1251Byte(QStringView character)
 
 #else
 
+Cp1251::Cp1251() : Cp1251("windows-1251") {}
+
+Cp1251::Cp1251(const char *qtCodecName) : m_encoder(qtCodecName), m_decoder(qtCodecName) {}
+
+// An invalid encoder does not fail loudly: it turns every character into
+// nothing, which the writer would print as '?'. Both directions are needed
+// for the round trip below.
+bool Cp1251::isValid() const
+{
+    return m_encoder.isValid() && m_decoder.isValid();
+}
+
 // Checked by decoding the byte back: codecs differ in how they mark a
 // character they cannot map (a substitute byte, an error flag that then stays
 // set), so a round trip is the one test that holds for all of them.
-std::optional<char> cp1251Byte(QStringView character)
+std::optional<char> Cp1251::byte(QStringView character)
 {
-    // Opened once per thread, not once per character: a report converts a
-    // few hundred of them.
-    thread_local QStringEncoder encoder("windows-1251");
-    thread_local QStringDecoder decoder("windows-1251");
-    encoder.resetState();
-    decoder.resetState();
-    const QByteArray one = encoder.encode(character);
-    if (one.size() != 1 || QString(decoder.decode(one)) != character)
+    if (!isValid())
+        return std::nullopt;
+    m_encoder.resetState();
+    m_decoder.resetState();
+    const QByteArray one = m_encoder.encode(character);
+    if (one.size() != 1 || QString(m_decoder.decode(one)) != character)
         return std::nullopt;
     return one.at(0);
 }

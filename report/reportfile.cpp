@@ -8,17 +8,17 @@ namespace kvadrolab::report {
 
 namespace {
 
-bool writeLines(QIODevice &out, const Content &content)
+// Line by line, as the report was always written: a failure midway leaves
+// the same partial state to clean up as before.
+bool writeLines(QIODevice &out, const QByteArrayList &report)
 {
-    for (const QString &line : lines(content)) {
-        const QByteArray bytes = encodeLine(line);
+    for (const QByteArray &bytes : report)
         if (out.write(bytes) != bytes.size())
             return false;
-    }
     return true;
 }
 
-bool writeThrough(QIODevice &file, const Content &content, const Channel &channel)
+bool writeThrough(QIODevice &file, const QByteArrayList &content, const Channel &channel)
 {
     if (!channel)
         return writeLines(file, content);
@@ -34,7 +34,7 @@ enum class Outcome { Saved, Failed, NotReplaced };
 // stays whole, and where there was none, none appears. NotReplaced: the whole
 // report was written, but the temporary file could not take the target's
 // place (a sticky folder where the report belongs to another user).
-Outcome finishReplacing(QSaveFile &file, const Content &content, const Channel &channel)
+Outcome finishReplacing(QSaveFile &file, const QByteArrayList &content, const Channel &channel)
 {
     // Flushed here, not left to commit(): commit() flushes too, but a failed
     // flush there (a full disk) does not stop it from putting the empty
@@ -54,7 +54,7 @@ Outcome finishReplacing(QSaveFile &file, const Content &content, const Channel &
 // first, and the file is not truncated before the new report is whole, so
 // that a failure midway can put them back over the same blocks the earlier
 // report already had (a full disk has room for them).
-bool saveInPlace(const QString &path, const Content &content, const Channel &channel)
+bool saveInPlace(const QString &path, const QByteArrayList &content, const Channel &channel)
 {
     QFile file(path);
     // ExistingOnly: this way never creates a file; Unbuffered: every write
@@ -80,12 +80,17 @@ bool saveInPlace(const QString &path, const Content &content, const Channel &cha
 
 } // namespace
 
-bool save(const QString &path, const Content &content, const Channel &channel)
+bool save(const QString &path, const Content &content, const Channel &channel, Cp1251 codepage)
 {
+    // Encoded before the path is touched, so that a converter that cannot
+    // write the code page leaves whatever stands there as it was.
+    const std::optional<QByteArrayList> report = encodeReport(content, codepage);
+    if (!report)
+        return false;
     {
         QSaveFile file(path);
         if (file.open(QIODevice::WriteOnly)) {
-            const Outcome outcome = finishReplacing(file, content, channel);
+            const Outcome outcome = finishReplacing(file, *report, channel);
             if (outcome != Outcome::NotReplaced)
                 return outcome == Outcome::Saved;
         }
@@ -94,7 +99,7 @@ bool save(const QString &path, const Content &content, const Channel &channel)
     // target. Only an existing, writable report file takes the report now;
     // every other refusal (an empty path, a folder, a missing folder, a
     // read-only file) fails in saveInPlace too, before anything is written.
-    return saveInPlace(path, content, channel);
+    return saveInPlace(path, *report, channel);
 }
 
 } // namespace kvadrolab::report

@@ -22,6 +22,9 @@ using Channel = std::function<std::unique_ptr<QIODevice>(QIODevice &file)>;
 // no temporary file beside it, and never leaves the file open. A folder that
 // takes no new file but holds a writable report file still takes the report:
 // it is written in place, and the earlier bytes are put back if that fails.
-bool save(const QString &path, const Content &content, const Channel &channel = {});
+// A converter that cannot write Windows-1251 at all refuses the save before
+// anything is touched.
+bool save(const QString &path, const Content &content, const Channel &channel = {},
+          Cp1251 codepage = Cp1251());
 
 } // namespace kvadrolab::report

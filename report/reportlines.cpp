@@ -54,7 +54,7 @@ QStringList lines(const Content &c)
     };
 }
 
-QByteArray encodeLine(const QString &line)
+QByteArray encodeLine(const QString &line, Cp1251 &codepage)
 {
     QByteArray bytes;
     bytes.reserve(line.size() + 2);
@@ -70,11 +70,29 @@ QByteArray encodeLine(const QString &line)
         // the seven-line layout that readers of the report rely on.
         const bool control =
             ch.size() == 1 && (ch.at(0).unicode() < 0x20 || ch.at(0).unicode() == 0x7f);
-        const std::optional<char> byte = control ? std::nullopt : cp1251Byte(ch);
+        const std::optional<char> byte = control ? std::nullopt : codepage.byte(ch);
         bytes += byte ? *byte : '?';
     }
     bytes += "\r\n";
     return bytes;
+}
+
+QByteArray encodeLine(const QString &line)
+{
+    Cp1251 codepage;
+    return encodeLine(line, codepage);
+}
+
+std::optional<QByteArrayList> encodeReport(const Content &content, Cp1251 &codepage)
+{
+    // Without the code page every character would be a '?': a file of
+    // question marks is no report, and must never be called saved.
+    if (!codepage.isValid())
+        return std::nullopt;
+    QByteArrayList encoded;
+    for (const QString &line : lines(content))
+        encoded += encodeLine(line, codepage);
+    return encoded;
 }
 
 } // namespace kvadrolab::report

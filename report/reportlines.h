@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "report/codepage.h"
+
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace kvadrolab::report {
 
@@ -32,7 +37,13 @@ Content contentOf(const QString &method, double integral, double deviation,
 QStringList lines(const Content &content);
 
 // One line in Windows-1251, ended by CR LF. A character the code page has no
-// byte for, and a control character, is written as '?'.
+// byte for, and a control character, is written as '?'. The converter must be
+// valid; the second form uses the platform's own.
+QByteArray encodeLine(const QString &line, Cp1251 &codepage);
 QByteArray encodeLine(const QString &line);
+
+// The seven lines in Windows-1251, each ended by CR LF, or nothing where the
+// converter cannot write that code page at all.
+std::optional<QByteArrayList> encodeReport(const Content &content, Cp1251 &codepage);
 
 } // namespace kvadrolab::report

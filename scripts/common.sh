@@ -9,7 +9,8 @@ KVADROLAB_BUILD="$KVADROLAB_ROOT/build"
 # (compiled into the program) and the fonts the windows are designed for
 # (Liberation stands in for MS Sans Serif and Times New Roman).
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-svg-dev libgl-dev
-                qt6-translations-l10n fonts-liberation2 fonts-dejavu-core)
+                qt6-translations-l10n fonts-liberation2 fonts-dejavu-core
+                libxsimd-dev)
 
 # Whether this user may run apt-get through sudo: without a password, or with
 # one typed on a terminal (a session without a terminal cannot give one).

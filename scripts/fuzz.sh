@@ -11,7 +11,8 @@ seconds=${1:-30}
 ensure_packages "${BUILD_PACKAGES[@]}" clang-14 libclang-rt-14-dev
 fbuild="$KVADROLAB_ROOT/build-fuzz"
 CC=clang-14 CXX=clang++-14 cmake -S "$KVADROLAB_ROOT" -B "$fbuild" -G Ninja \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVADROLAB_FUZZ=ON -DBUILD_TESTING=OFF
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVADROLAB_FUZZ=ON -DBUILD_TESTING=OFF \
+    -DKVADROLAB_BENCHMARKS=OFF
 cmake --build "$fbuild" -j"$(nproc)" --target $(cd "$KVADROLAB_ROOT/fuzz/corpus" && ls | sed 's/^/fuzz_/')
 
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1

@@ -191,6 +191,8 @@ private slots:
     void failureToOpenTheChannelKeepsTheEarlierReport_data();
     void failureToOpenTheChannelKeepsTheEarlierReport();
     void fullDiskKeepsTheEarlierReport();
+    void withoutTheCodePageNothingIsSaved_data();
+    void withoutTheCodePageNothingIsSaved();
 };
 
 void ReportTest::linesHaveTheirLengths()
@@ -540,6 +542,45 @@ void ReportTest::fullDiskKeepsTheEarlierReport()
     QVERIFY(QFile::remove(fs + "/filler"));
     QVERIFY(save(path, referenceContent()));
     QCOMPARE(readAll(path), referenceFile());
+}
+
+void ReportTest::withoutTheCodePageNothingIsSaved_data()
+{
+    QTest::addColumn<QByteArray>("earlier");
+    QTest::addColumn<bool>("hadFile");
+    QTest::newRow("no earlier file") << QByteArray() << false;
+    for (const auto &[what, bytes] : earlierFiles())
+        QTest::newRow(what) << bytes << true;
+}
+
+void ReportTest::withoutTheCodePageNothingIsSaved()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows writes the code page through its own converter, which is always there");
+#else
+    QFETCH(QByteArray, earlier);
+    QFETCH(bool, hadFile);
+    // The platform's converter writes the report; one that cannot convert (as
+    // a Qt without ICU has none by that name) must refuse, not write '?'s.
+    QVERIFY(Cp1251().isValid());
+    Cp1251 missing("no-such-code-page");
+    QVERIFY(!missing.isValid());
+    QCOMPARE(missing.byte(u"A"), std::nullopt);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("!t.txt");
+    if (hadFile)
+        QVERIFY(writeFile(path, earlier));
+    QVERIFY(!save(path, referenceContent(), {}, std::move(missing)));
+    QCOMPARE(QFile::exists(path), hadFile);
+    if (hadFile)
+        QCOMPARE(readAll(path), earlier);
+    QCOMPARE(entriesOf(dir.path()), hadFile ? QStringList{"!t.txt"} : QStringList{});
+    // The same save with the code page at hand goes through.
+    QVERIFY(save(path, referenceContent()));
+    QCOMPARE(readAll(path), referenceFile());
+#endif
 }
 
 QTEST_GUILESS_MAIN(ReportTest)
