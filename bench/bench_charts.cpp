@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Построить" on each chart window, as the user presses it, and the memory
 // the finest function graph needs.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The quadrature rules over the largest sample table, 1001 points.
 
 #include "core/quadrature.h"

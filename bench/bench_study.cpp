@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One press of "Исследовать" at the defaults: the whole convergence study,
 // about 750 000 evaluations of f.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long "Вычислить" takes at the largest n the sample table holds: the
 // whole press (clearing both result areas, reading the fields, the rule,
 // printing both numbers) and the rule alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/errorbound.h"
 
 #include "core/single.h"

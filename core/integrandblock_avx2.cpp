@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compiled with -mavx2 -mfma and called only after CPUID said so: nothing
 // else may live in this translation unit.
 #include "core/integrandkernel.h"

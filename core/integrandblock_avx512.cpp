@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compiled for AVX-512 (F, CD, DQ, BW, VL) and called only after CPUID and
 // XCR0 said so: nothing else may live in this translation unit. DQ's
 // conversions between 64-bit integers and doubles are what make the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The canvas under arbitrary scales and segments: NaN, infinities, huge and
 // denormal values, zero-width scales. Nothing may crash, hang or write outside
 // the image, and drawLine must refuse exactly the coordinates without a float.

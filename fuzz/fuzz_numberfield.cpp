@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The number-field reader against an independent statement of its grammar:
 // it must accept exactly the texts the pattern describes (when their value is
 // a finite double), and return the value a C-locale strtod gives for them.

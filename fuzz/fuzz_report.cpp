@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report as a window writes it, from arbitrary kept values and an
 // arbitrary n field, encoded in memory (never a path on disk). Whatever the
 // input, the report stays seven lines of Windows-1251 with its fixed fields.

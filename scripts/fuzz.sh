@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang and runs each for SECONDS (default 30).
 #   scripts/fuzz.sh [SECONDS]
 # Each target starts from its committed seeds in fuzz/corpus/ and keeps what it

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and starts the program. Without a display
 # it serves one: a private X display over VNC, on loopback only, with a
 # one-time password.

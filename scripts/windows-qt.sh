@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds, once, the static Qt 6.4.2 for x86_64-w64-mingw32 that the Windows
 # program links against, from Debian's own qt6-base source package.
 # shellcheck shell=bash

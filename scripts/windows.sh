@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows program, built and tested on Debian 12: installs what is missing,
 # builds once a static Qt for 64-bit Windows from Debian's qt6-base source
 # (kept in ~/.cache/kvadrolab), cross-compiles Квадролаб and its tests into

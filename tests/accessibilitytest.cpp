@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader finds: every window walked through the accessibility
 // tree. A control the user can reach must have a role and a name; pictures
 // name their formula; canvases say what they show once something is drawn,

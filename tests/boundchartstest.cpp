@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The error-bound charts (Pogr_t, Pogr_s) and their comparison (Pogr_compare),
 // pressed as a user presses them and read back from the canvas's pixels.
 

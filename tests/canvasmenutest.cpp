@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The context menu of every plot canvas of every window: it opens by a right
 // click, the menu key and Shift+F10; "Копировать" puts the picture (and a
 // result's printed text) on the clipboard; "Сохранить изображение…" writes

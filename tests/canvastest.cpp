@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plot canvas as the charts use it: its mapping at the edges, clipping,
 // colours, text, and what survives clearing and hiding. Everything is checked
 // on the pixels of the interior, in device pixels, so the same tests hold at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart windows and About as designed: controls where the design puts
 // them, with their texts, fonts, lines and pictures.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two computation windows as designed: where each control sits, what
 // the two windows say differently and what they share, the tab order, the
 // names screen readers say, and result areas that paint all their pixels.

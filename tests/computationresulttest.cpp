@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Вычислить" on the two computation windows: the worked values, the
 // deviation's sign, one line per area, inputs that are refused, and a window
 // that keeps its state while hidden.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Сохранить как" on the two computation windows: the starting paths, the
 // report byte for byte, the count as typed at saving, and saves that fail.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The convergence study against values known independently of it: integrals
 // and derivative maxima from 40-digit arithmetic, the errors of both rules
 // at n = 10..640 on [1;6] from exact arithmetic, and the rules' errors and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The convergence study worked as a user works it: typing into its fields,
 // pressing "Исследовать", reading the results, the table and the charts. The
 // reference values were computed independently (40-digit arithmetic for the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The numerical core against values known independently of it: the worked
 // results of the trapezoid rule, the antiderivative, the classical properties
 // of both rules, and the error bounds computed by hand.

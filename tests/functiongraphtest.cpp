@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The function graph (Int_g): the plot for the steps a user may type, the
 // steps it refuses, and the canvas's per-column reduction against drawing
 // every segment.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The function graph at full speed inside a running Gui application: the
 // AVX upper halves are clean where the hot loops run, whatever Qt left in
 // them, and the graph stays within a small factor of the plain loop of f.

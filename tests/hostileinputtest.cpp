@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every number field of every window, typed into as a careless or hostile
 // user would. Whatever the text, a press of the window's action button either
 // shows a result or exactly one message (never both, never a half-drawn

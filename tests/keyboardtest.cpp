@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Working the program without a mouse: Enter in a number field presses the
 // window's own action button, and the menu leads to every window from the
 // keyboard alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long session: every window opened, every button pressed, round after
 // round. Memory must not grow with the number of rounds.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window and the way a user moves between windows: the title page,
 // the menu and the windows its items open, single instances, title-bar closing, and the
 // ways out of the program.

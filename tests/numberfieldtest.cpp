@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one reader behind every number field, and the result formats.
 
 #include "numbers/numbertext.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program in a real X window, the path the offscreen tests skip: start it
 # under Xvfb on Qt's xcb platform, wait for "Главная" to map, check its size,
 # and end it with "Выход" from the keyboard. Usage: realwindow.sh PROGRAM

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report file: its lines, its bytes, and what a save leaves on disk.
 
 #include "report/reportfile.h"

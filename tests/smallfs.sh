@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a test with KVADROLAB_SMALL_FS naming a tiny file system of its own: an
 # 8 KiB tmpfs mounted in a private mount namespace of an unprivileged user
 # namespace, so a full disk is real and nothing on the machine is touched.

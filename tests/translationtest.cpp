@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt's own texts in Russian, as every text of the program is: a number
 // field's context menu, under a Russian and an English locale alike. The
 // translation is compiled into the program (resources/), not read from disk.

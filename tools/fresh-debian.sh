@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The README's commands on a truly fresh Debian 12. Takes a minimal root
 # (debootstrap --variant=minbase bookworm from the Debian archive), clones this
 # repository's committed HEAD into it, and runs there, with no LANG set and no

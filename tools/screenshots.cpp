@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // screenshots DIR: renders every window into DIR as PNG files: each window as
 // it opens, and, where it has an action button, after pressing it; the
 // convergence study also on [2;3], where Simpson's error reaches the rounding

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the SVG pictures for a build that has no Qt Svg (the Windows one):
 //   svgrender pictures OUTDIR FILE.svg...   FILE@1x.png, FILE@1.5x.png, FILE@2x.png
 //   svgrender icon OUTDIR FILE.svg          FILE-16.png ... FILE-256.png and FILE.ico

@@ -1,9 +1,32 @@
-# The Windows program is one static kvadrolab.exe: the zip holds it and a
-# short Russian readme; the installer puts them into Program Files, adds a
-# Start-menu entry and an uninstaller.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The Windows program is one static kvadrolab.exe: the zip holds it, a
+# short Russian readme, the licence and the third-party notice; the installer
+# shows the licence, puts them into Program Files, adds a Start-menu entry and
+# an uninstaller.
 install(TARGETS kvadrolab RUNTIME DESTINATION .)
 # UTF-8 with a byte-order mark and CR LF, which Notepad reads on any system.
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/windows/readme.txt DESTINATION .)
+
+# Copies a text of the tree as Notepad reads it, like readme.txt: CR LF, and
+# a byte-order mark where the text is UTF-8 beyond ASCII.
+function(kvadrolab_windows_text source target)
+    file(READ ${source} text)
+    string(REPLACE "\n" "\r\n" text "${text}")
+    if(ARGN STREQUAL "UTF8_BOM")
+        string(ASCII 239 187 191 bom)
+        set(text "${bom}${text}")
+    endif()
+    file(WRITE ${target} "${text}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+endfunction()
+# The licence (plain ASCII) and the notice of the other authors' work that
+# kvadrolab.exe contains go beside the program in the zip and the installer.
+set(KVADROLAB_WINDOWS_LICENSE ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt)
+kvadrolab_windows_text(${PROJECT_SOURCE_DIR}/LICENSE ${KVADROLAB_WINDOWS_LICENSE})
+kvadrolab_windows_text(${PROJECT_SOURCE_DIR}/THIRD-PARTY-NOTICES.txt
+                       ${CMAKE_CURRENT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt UTF8_BOM)
+install(FILES ${KVADROLAB_WINDOWS_LICENSE} ${CMAKE_CURRENT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt
+        DESTINATION .)
 
 set(CPACK_PACKAGE_NAME kvadrolab)
 set(CPACK_PACKAGE_VENDOR "Kvadrolab")
@@ -21,6 +44,9 @@ set(CPACK_NSIS_MUI_UNIICON ${KVADROLAB_ICO})
 set(CPACK_NSIS_INSTALLED_ICON_NAME kvadrolab.exe)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
+# The installer shows the licence on a page of its own (MUI_PAGE_LICENSE in
+# the template) before anything is installed.
+set(CPACK_RESOURCE_FILE_LICENSE ${KVADROLAB_WINDOWS_LICENSE})
 # The installer's own file name differs from the zip's: see cpack-config.
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_SOURCE_DIR}/windows/cpack-config.cmake)
 # Unicode and 64-bit: a template of our own (CPack looks in the module path).

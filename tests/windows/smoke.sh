@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # kvadrolab.exe as a Windows user starts it: under Wine on Qt's windows
 # platform, wait for "Главная" to map, and end it with "Выход" from the
 # keyboard. Usage: smoke.sh KVADROLAB_EXE

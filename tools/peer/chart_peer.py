@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The charts of the function graph and error-bound windows drawn by
 matplotlib (Debian's python3-matplotlib, Agg backend, no antialiasing), as a
 yardstick for the program's own drawing. Prints the median time of repeated

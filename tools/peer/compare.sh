@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the program's chart benchmarks and the matplotlib peer one after the
 # other, so that both figures come from the same machine in the same state.
 #   tools/peer/compare.sh BUILD_DIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /*
  * mapwatch — time from exec() to the map of a program's top-level window,
  * and the program's peak resident memory.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # measure.sh — start-up time and peak memory of Квадролаб beside two peers:
 # KmPlot (Debian package) and a bare Qt 6 Widgets program (baseline/).
 #

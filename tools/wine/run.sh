@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a Windows program under Wine in the private prefix and on the private X
 # display that scripts/windows.sh prepares; CTest's emulator for the Windows
 # build. Usage: run.sh PROGRAM.exe [ARGS...]

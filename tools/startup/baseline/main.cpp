@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bare Qt 6 Widgets program to compare start-up time and memory against:
 // a QMainWindow titled "Baseline" with four menus and fifty labels/buttons.
 // Run: /tmp/baseline-build/baseline   (see CMakeLists.txt to build)
