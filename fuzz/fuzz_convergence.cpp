@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The convergence study under any a, b, ε and picture n: everything one press
 // of "Исследовать" computes and shows, then "n для ε" for a second tolerance.
 // Every call must come back within a second, and every number the window
