@@ -25,7 +25,7 @@ ensure_packages "${BUILD_PACKAGES[@]}" qemu-user
 # A processor with SSE4.2 and no AVX: what the baseline path must run on.
 CPU=Nehalem
 TESTS=(coretest canvastest functiongraphtest)
-# Far above the slowest run under the emulator (about a minute).
+# Far above the slowest run under the emulator (the Debug graph test, 80 s).
 RUN_LIMIT=600
 
 passed=0

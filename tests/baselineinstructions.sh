@@ -97,8 +97,9 @@ while read -r kind path; do
 done <"$list"
 
 # A list without kernels, or without the rest, would check nothing.
-[ "$kernels" -gt 0 ] && [ "$others" -gt 0 ] && [ "$programs" -gt 0 ] ||
+if [ "$kernels" -eq 0 ] || [ "$others" -eq 0 ] || [ "$programs" -eq 0 ]; then
     fault "$list names $kernels kernel objects, $others others and $programs programs"
+fi
 
 echo "$others objects, $kernels kernel objects, $programs programs: $faults faults"
 [ "$faults" -eq 0 ]
