@@ -5,7 +5,12 @@
 
 namespace kvadrolab::detail {
 
-void negatedFBlockAvx2(const double *x, double *y, std::size_t n)
+// Flattened: every function it calls, xsimd's included, is inlined into it,
+// so this file emits no out-of-line copy of an inline function that the
+// linker could keep for the baseline code's calls. GCC flattens only when
+// optimising, so core/CMakeLists.txt optimises this file in every build type;
+// the baselineinstructions test checks that this is the file's only symbol.
+[[gnu::flatten]] void negatedFBlockAvx2(const double *x, double *y, std::size_t n)
 {
     negatedFKernel<xsimd::fma3<xsimd::avx2>>(x, y, n);
 }

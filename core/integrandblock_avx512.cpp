@@ -7,7 +7,8 @@
 
 namespace kvadrolab::detail {
 
-void negatedFBlockAvx512(const double *x, double *y, std::size_t n)
+// Flattened for the reason given in integrandblock_avx2.cpp.
+[[gnu::flatten]] void negatedFBlockAvx512(const double *x, double *y, std::size_t n)
 {
     negatedFKernel<xsimd::avx512bw>(x, y, n);
 }

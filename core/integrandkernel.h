@@ -2,16 +2,20 @@
 #pragma once
 
 // Only for the integrand block's translation units: each includes it once,
-// compiled for its own instruction set. Everything it instantiates is a
-// template of the architecture, so the linker cannot hand the baseline
-// build a copy compiled for AVX2 (the objects share no weak symbol).
+// compiled for its own instruction set. In the AVX files nothing of it may
+// reach the linker as a symbol other objects could share: the kernel has
+// internal linkage, uses no library function of its own (std::fill and
+// std::copy would be weak copies compiled for AVX that the linker may keep
+// in place of the baseline's), and the files' entry points inline all of
+// xsimd into themselves (see integrandblock_avx2.cpp).
 
 #include <xsimd/xsimd.hpp>
 
-#include <algorithm>
 #include <cstddef>
 
 namespace kvadrolab::detail {
+
+namespace {
 
 #ifndef XSIMD_NO_SUPPORTED_ARCHITECTURE
 // The same steps as f: L = ln x, q = L / x, q * q * q, then negated.
@@ -30,12 +34,15 @@ template <class Arch> void negatedFKernel(const double *x, double *y, std::size_
         // The tail goes through the same logarithm as the rest, padded with
         // ones (f(1) = 0) that are not stored.
         alignas(64) double in[width], out[width];
-        std::fill(in, in + width, 1.0);
-        std::copy(x + i, x + n, in);
+        for (std::size_t k = 0; k < width; ++k)
+            in[k] = i + k < n ? x[i + k] : 1.0;
         one(Batch::load_aligned(in)).store_aligned(out);
-        std::copy(out, out + (n - i), y + i);
+        for (std::size_t k = 0; i + k < n; ++k)
+            y[i + k] = out[k];
     }
 }
 #endif
+
+} // namespace
 
 } // namespace kvadrolab::detail
