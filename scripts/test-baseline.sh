@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the core, canvas and function-graph tests on an emulated processor
 # without AVX (qemu-user's Nehalem), so that an AVX instruction anywhere on
 # the baseline path stops them with SIGILL. Three builds, each with only

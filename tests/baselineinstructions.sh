@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Whether code compiled for AVX can reach the baseline path, which must run
 # on any x86-64 processor. Three checks, each printing what it found:
 #  1. the core's and canvas' objects other than the AVX kernels hold no VEX
