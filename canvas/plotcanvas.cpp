@@ -447,8 +447,12 @@ void PlotCanvas::printText(const QString &text)
         QPainter p(&m_image);
         p.setFont(font());
         p.setPen(toQColor(m_foreColor));
-        p.drawText(QRectF(at, QSizeF(1e4, 1e4)), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                   text);
+        // drawText() cuts the text at its box. The box only places the text:
+        // it is larger than any canvas, so that only the canvas's edge cuts a
+        // line too long for it.
+        constexpr qreal kBeyondAnyCanvas = 1e4; // logical pixels
+        p.drawText(QRectF(at, QSizeF(kBeyondAnyCanvas, kBeyondAnyCanvas)),
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     }
     // The next line starts at the left edge, one line height further down.
     const double lineHeight = QFontMetricsF(font()).height() * dpr;
