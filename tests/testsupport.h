@@ -18,10 +18,13 @@ inline QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Every pixel of the canvas's interior in its back colour. A template, so
-// that this header needs no Qt Gui: the report's test links Qt Core alone.
+// Neither drawn nor printed on: every pixel of the canvas's interior in its
+// back colour, and no printed line. A template, so that this header needs no
+// Qt Gui: the report's test links Qt Core alone.
 template <typename Canvas> bool isBlank(const Canvas &canvas)
 {
+    if (!canvas.printedLines().isEmpty())
+        return false;
     const auto image = canvas.image();
     const auto back = Canvas::toQColor(canvas.backColor()).rgb();
     for (int y = 0; y < image.height(); ++y)
