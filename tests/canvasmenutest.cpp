@@ -25,6 +25,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
 using namespace kvadrolab;
 
 Q_DECLARE_METATYPE(WindowId)
@@ -268,14 +270,26 @@ void CanvasMenuTest::failedSaveSaysSoOnce_data()
 {
     QTest::addColumn<WindowId>("id");
     QTest::addColumn<QString>("canvas");
-    QTest::addColumn<QString>("where"); // relative to a fresh temporary folder
+    QTest::addColumn<QString>("where");    // relative to a fresh temporary folder
+    QTest::addColumn<QString>("readOnly"); // made read-only before the save
+    QTest::addColumn<QString>("reason");
+    const QString noFolder = QStringLiteral("Папка не существует.");
+    const QString noRight = QStringLiteral("Нет прав на запись.");
     QTest::newRow("missing folder, a chart")
-        << WindowId::Conv << "Picture5" << QStringLiteral("missing/chart.png");
+        << WindowId::Conv << "Picture5" << QStringLiteral("missing/chart.png") << QString()
+        << noFolder;
     QTest::newRow("missing folder, a result")
-        << WindowId::Int_c_t << "Picture4" << QStringLiteral("missing/result.png");
-    QTest::newRow("a folder's path") << WindowId::Pogr_t << "Picture4" << QStringLiteral("folder");
+        << WindowId::Int_c_t << "Picture4" << QStringLiteral("missing/result.png") << QString()
+        << noFolder;
+    QTest::newRow("a folder's path") << WindowId::Pogr_t << "Picture4" << QStringLiteral("folder")
+                                     << QString() << QStringLiteral("Это папка, а не файл.");
     QTest::newRow("below a file") << WindowId::Int_g << "Picture2"
-                                  << QStringLiteral("keep.txt/chart.png");
+                                  << QStringLiteral("keep.txt/chart.png") << QString() << noFolder;
+    QTest::newRow("read-only folder")
+        << WindowId::Pogr_s << "Picture4" << QStringLiteral("folder/chart.png")
+        << QStringLiteral("folder") << noRight;
+    QTest::newRow("read-only file") << WindowId::Int_c_s << "Picture5" << QStringLiteral("keep.txt")
+                                    << QStringLiteral("keep.txt") << noRight;
 }
 
 void CanvasMenuTest::failedSaveSaysSoOnce()
@@ -283,6 +297,10 @@ void CanvasMenuTest::failedSaveSaysSoOnce()
     QFETCH(WindowId, id);
     QFETCH(QString, canvas);
     QFETCH(QString, where);
+    QFETCH(QString, readOnly);
+    QFETCH(QString, reason);
+    if (!readOnly.isEmpty())
+        SKIP_UNLESS_PERMISSIONS_BIND();
     PlotCanvas *c = prepare(id, canvas);
     QVERIFY(c);
     QTemporaryDir dir;
@@ -292,16 +310,26 @@ void CanvasMenuTest::failedSaveSaysSoOnce()
         QVERIFY(keep.open(QIODevice::WriteOnly));
         keep.write("kept");
     }
+    std::optional<testsupport::ReadOnlyFolder> readOnlyFolder;
+    if (readOnly == QLatin1String("folder")) {
+        readOnlyFolder.emplace(dir.filePath(readOnly));
+        QVERIFY(readOnlyFolder->ok());
+    } else if (!readOnly.isEmpty()) {
+        QVERIFY(QFile::setPermissions(dir.filePath(readOnly), QFile::ReadOwner));
+    }
     const QImage before = c->image();
     const QStringList printed = c->printedLines();
     m_answer = dir.filePath(where);
     trigger(c, "savePicture");
     QCOMPARE(m_messages.size(), 1);
-    QVERIFY(m_messages.first().contains(QDir::toNativeSeparators(m_answer)));
+    // The message names the file, and then why it could not be written.
+    QCOMPARE(m_messages.first(), QStringLiteral("Не удалось сохранить изображение в файл «%1». %2")
+                                     .arg(QDir::toNativeSeparators(m_answer), reason));
     // Nothing is lost: the picture, its text, and what lay on the disk.
     QCOMPARE(rgb(c->image()), rgb(before));
     QCOMPARE(c->printedLines(), printed);
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
+    QVERIFY(QDir(dir.filePath(QStringLiteral("folder"))).isEmpty());
     QFile keep(dir.filePath(QStringLiteral("keep.txt")));
     QVERIFY(keep.open(QIODevice::ReadOnly));
     QCOMPARE(keep.readAll(), QByteArray("kept"));
