@@ -192,7 +192,10 @@ std::optional<SaveFailure> savePicture(const PlotCanvas &canvas, const QString &
     if (!file.open(QIODevice::WriteOnly))
         return whyNotOpened(path);
     QImageWriter writer(&file, "png");
-    if (!writer.write(picture)) {
+    // Flushed here, not left to commit(): commit() flushes too, but a failed
+    // flush there (a full disk) does not stop it from putting the empty
+    // temporary file in place of the one at the path.
+    if (!writer.write(picture) || !file.flush()) {
         file.cancelWriting();
         return SaveFailure::WriteFailed;
     }

@@ -71,6 +71,7 @@ private slots:
     void saveWritesThePicture();
     void failedSaveSaysSoOnce_data();
     void failedSaveSaysSoOnce();
+    void fullDiskSaysTheWriteFailed();
     void cancelledSaveWritesNothing();
 
 private:
@@ -335,6 +336,50 @@ void CanvasMenuTest::failedSaveSaysSoOnce()
     QCOMPARE(keep.readAll(), QByteArray("kept"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList({QStringLiteral("folder"), QStringLiteral("keep.txt")}));
+    m_main->navigator()->returnToMain(static_cast<SecondaryWindow *>(c->window()));
+}
+
+void CanvasMenuTest::fullDiskSaysTheWriteFailed()
+{
+    // A real full disk: a tiny file system of the test's own, which
+    // tests/smallfs.sh mounts in a private namespace.
+    const QString fs = qEnvironmentVariable("KVADROLAB_SMALL_FS");
+    if (fs.isEmpty())
+        QSKIP("needs a small file system of its own (run through tests/smallfs.sh)");
+    PlotCanvas *c = prepare(WindowId::Int_g, QStringLiteral("Picture2"));
+    QVERIFY(c);
+    m_answer = fs + QStringLiteral("/chart.png");
+    {
+        QFile old(m_answer);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older file");
+    }
+    QFile filler(fs + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(512, 'x');
+    for (int blocks = 0; blocks < 1000 && filler.write(block) == block.size(); ++blocks) {
+    }
+    filler.close();
+
+    trigger(c, "savePicture");
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(
+        m_messages.first(),
+        QStringLiteral("Не удалось сохранить изображение в файл «%1». Не удалось записать файл.")
+            .arg(QDir::toNativeSeparators(m_answer)));
+    // The older file stays whole, and no half-written one is left beside it.
+    QFile old(m_answer);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("an older file"));
+    QCOMPARE(QDir(fs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList({QStringLiteral("chart.png"), QStringLiteral("filler")}));
+
+    // Room again: the same save goes through.
+    QVERIFY(QFile::remove(fs + QStringLiteral("/filler")));
+    m_messages.clear();
+    trigger(c, "savePicture");
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    QVERIFY(!QImage(m_answer, "PNG").isNull());
     m_main->navigator()->returnToMain(static_cast<SecondaryWindow *>(c->window()));
 }
 
