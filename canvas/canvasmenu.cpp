@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QKeyEvent>
 #include <QMenu>
@@ -38,6 +39,38 @@ QString askWhereToSave(QWidget *parent, const QString &suggested)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
+}
+
+// The one place a failed save becomes words.
+QString reasonText(SaveFailure failure)
+{
+    switch (failure) {
+    case SaveFailure::MissingFolder:
+        return QStringLiteral("Папка не существует.");
+    case SaveFailure::IsAFolder:
+        return QStringLiteral("Это папка, а не файл.");
+    case SaveFailure::NoPermission:
+        return QStringLiteral("Нет прав на запись.");
+    case SaveFailure::WriteFailed:
+        break;
+    }
+    return QStringLiteral("Не удалось записать файл.");
+}
+
+// QSaveFile says only that it could not open: the path and its folder say why.
+SaveFailure whyNotOpened(const QString &path)
+{
+    const QFileInfo target(path);
+    if (target.isDir())
+        return SaveFailure::IsAFolder;
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.isDir())
+        return SaveFailure::MissingFolder;
+    // The new file is made beside the old one and then takes its name: the
+    // folder must take a new file, and an old file must be writable.
+    if (!folder.isWritable() || (target.exists() && !target.isWritable()))
+        return SaveFailure::NoPermission;
+    return SaveFailure::WriteFailed;
 }
 
 // Listens on the canvas for the three ways of asking for the menu. A filter
@@ -104,11 +137,9 @@ private:
         const QString path = askWhereToSave(window, suggestedPath(*m_canvas));
         if (path.isEmpty())
             return;
-        if (!savePicture(*m_canvas, path))
-            m_complain(window,
-                       QStringLiteral("Не удалось сохранить изображение в файл «%1». Проверьте, "
-                                      "что папка существует и в неё можно записывать.")
-                           .arg(QDir::toNativeSeparators(path)));
+        if (const auto failure = savePicture(*m_canvas, path))
+            m_complain(window, QStringLiteral("Не удалось сохранить изображение в файл «%1». %2")
+                                   .arg(QDir::toNativeSeparators(path), reasonText(*failure)));
     }
 
     PlotCanvas *m_canvas;
@@ -146,7 +177,7 @@ void copyToClipboard(const PlotCanvas &canvas)
     QApplication::clipboard()->setMimeData(data);
 }
 
-bool savePicture(const PlotCanvas &canvas, const QString &path, QString *why)
+std::optional<SaveFailure> savePicture(const PlotCanvas &canvas, const QString &path)
 {
     QImage picture = canvas.image();
     // The pixels are the screen's own; saying so in the file lets a report
@@ -158,24 +189,19 @@ bool savePicture(const PlotCanvas &canvas, const QString &path, QString *why)
         picture.setDotsPerMeterY(perMetre);
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (why)
-            *why = file.errorString();
-        return false;
-    }
+    if (!file.open(QIODevice::WriteOnly))
+        return whyNotOpened(path);
     QImageWriter writer(&file, "png");
-    if (!writer.write(picture)) {
-        if (why)
-            *why = writer.errorString();
+    // Flushed here, not left to commit(): commit() flushes too, but a failed
+    // flush there (a full disk) does not stop it from putting the empty
+    // temporary file in place of the one at the path.
+    if (!writer.write(picture) || !file.flush()) {
         file.cancelWriting();
-        return false;
+        return SaveFailure::WriteFailed;
     }
-    if (!file.commit()) {
-        if (why)
-            *why = file.errorString();
-        return false;
-    }
-    return true;
+    if (!file.commit())
+        return SaveFailure::WriteFailed;
+    return std::nullopt;
 }
 
 QString suggestedPath(const PlotCanvas &canvas)

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -34,12 +35,20 @@ void setPictureOnly(PlotCanvas *canvas);
 // Replaces the file dialog (tests answer it themselves); an empty one restores it.
 void setSaveDialog(SaveDialog dialog);
 
+// Why a picture could not be saved.
+enum class SaveFailure {
+    MissingFolder, // the folder the path names is not there (or is a file)
+    IsAFolder,     // the path names a folder, not a file
+    NoPermission,  // the folder, or the file already there, may not be written
+    WriteFailed,   // the file could not be written (a full disk, a failing medium)
+};
+
 // The two actions of the menu.
 void copyToClipboard(const PlotCanvas &canvas);
 // Writes the picture at the screen's resolution as PNG. A file already at the
-// path is replaced only once the new one is complete. False, with the reason,
-// when it could not be written.
-bool savePicture(const PlotCanvas &canvas, const QString &path, QString *why = nullptr);
+// path is replaced only once the new one is complete. Nothing when it was
+// saved, otherwise why it was not.
+std::optional<SaveFailure> savePicture(const PlotCanvas &canvas, const QString &path);
 
 // "<home>/<the window's caption>.png", with characters no file system takes
 // replaced.

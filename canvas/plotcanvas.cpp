@@ -77,9 +77,7 @@ void PlotCanvas::ensureImage()
     m_image = next;
     m_imageReady = true;
     updateMapping();
-    m_run.top.assign(want.width(), std::numeric_limits<int>::max());
-    m_run.bottom.assign(want.width(), std::numeric_limits<int>::min());
-    m_run.active = false;
+    m_run.resize(want.width());
 }
 
 void PlotCanvas::requestUpdate()
@@ -91,11 +89,7 @@ void PlotCanvas::requestUpdate()
 void PlotCanvas::clear()
 {
     ensureImage();
-    m_run.active = false;
-    m_run.firstCol = 0;
-    m_run.lastCol = -1;
-    std::fill(m_run.top.begin(), m_run.top.end(), std::numeric_limits<int>::max());
-    std::fill(m_run.bottom.begin(), m_run.bottom.end(), std::numeric_limits<int>::min());
+    m_run.discard();
     m_image.fill(toQColor(m_backColor));
     m_currentX = 0;
     m_currentY = 0;
@@ -128,18 +122,18 @@ bool PlotCanvas::drawLine(double x1, double y1, double x2, double y2, Colour col
     return line(x1, y1, x2, y2, colour);
 }
 
-// The common case of a fine polyline: the segment goes on from the run's end
-// without leaving its column, so only its end row can widen that column's
-// span. Kept apart from addToRun() so that it is inlined into line().
-inline bool PlotCanvas::extendRunInColumn(const raster::PixelSegment &s, Colour colour)
+// The common case of a fine curve, a segment that goes on from the run's end
+// without leaving its column, costs two comparisons; the rest goes through
+// ColumnRun::add(). Inline, so that line() and polyline() do not pay a call
+// for the common case.
+inline void PlotCanvas::drawVisible(const raster::PixelSegment &s, Colour colour)
 {
-    if (s.from.col != s.to.col || !m_run.active || !(m_run.end == s.from) || m_run.colour != colour)
-        return false;
-    const int col = s.to.col;
-    m_run.top[col] = std::min(m_run.top[col], s.to.row);
-    m_run.bottom[col] = std::max(m_run.bottom[col], s.to.row);
-    m_run.end = s.to;
-    return true;
+    if (!m_reduceRuns)
+        paintSegment(s, colour);
+    else if (m_run.goesOnInColumn(s.from, s.to.col, colour))
+        m_run.widen(s.to.col, s.to.row, s.to.row, s.to);
+    else
+        m_run.add(s, colour, m_image);
 }
 
 bool PlotCanvas::line(double x1, double y1, double x2, double y2, Colour colour)
@@ -167,11 +161,7 @@ bool PlotCanvas::line(double x1, double y1, double x2, double y2, Colour colour)
     const auto visible = raster::clipMapped(m_mapping, c0, r0, c1, r1);
     if (!visible)
         return true;
-    if (m_reduceRuns) {
-        if (!extendRunInColumn(*visible, colour))
-            addToRun(*visible, colour);
-    } else
-        paintSegment(*visible, colour);
+    drawVisible(*visible, colour);
     markDirty();
     return true;
 }
@@ -250,12 +240,13 @@ bool PlotCanvas::polyline(const double *x, const double *y, std::size_t n, Colou
         }
         m_currentX = to.x;
         m_currentY = to.y;
-        if (m_reduceRuns && from.inside && to.inside && from.pixel.col == to.pixel.col &&
-            m_run.active && m_run.colour == colour && m_run.end == from.pixel) {
+        if (m_reduceRuns && from.inside && to.inside &&
+            m_run.goesOnInColumn(from.pixel, to.pixel.col, colour)) {
             // Most segments of a fine curve stay in the column the run has
-            // reached: only their rows widen its span. The pixel row grows
-            // with a point's key, so the span's ends are the rows of the
-            // least and the greatest key: one comparison per point.
+            // reached, as drawVisible() would find segment by segment: here
+            // the points that follow in that column are taken in one go. The
+            // pixel row grows with a point's key, so the span's ends are the
+            // rows of the least and the greatest key: one comparison per point.
             const int col = to.pixel.col;
             float least = rows.key(to.y), greatest = least;
             float lastX = to.x, lastY = to.y;
@@ -327,14 +318,11 @@ bool PlotCanvas::polyline(const double *x, const double *y, std::size_t n, Colou
                 lastX = nx, lastY = ny;
             }
             const int row = rows.cell(lastY, to.pixel.row);
-            const int top = std::min(m_run.top[col], rows.cellOfKey(least, row));
-            const int bottom = std::max(m_run.bottom[col], rows.cellOfKey(greatest, row));
-            m_run.top[col] = top;
-            m_run.bottom[col] = bottom;
-            m_run.end = {col, row};
+            const raster::PixelPoint end{col, row};
+            m_run.widen(col, rows.cellOfKey(least, row), rows.cellOfKey(greatest, row), end);
             m_currentX = lastX;
             m_currentY = lastY;
-            from.x = lastX, from.y = lastY, from.pixel = m_run.end;
+            from.x = lastX, from.y = lastY, from.pixel = end;
             near = from.pixel;
             drawn = true;
             continue;
@@ -346,10 +334,7 @@ bool PlotCanvas::polyline(const double *x, const double *y, std::size_t n, Colou
             visible = raster::clipMapped(m, m.toColumn(from.x), m.toRow(from.y), m.toColumn(to.x),
                                          m.toRow(to.y));
         if (visible) {
-            if (m_reduceRuns)
-                addToRun(*visible, colour);
-            else
-                paintSegment(*visible, colour);
+            drawVisible(*visible, colour);
             drawn = true;
         }
         from = to;
@@ -364,62 +349,91 @@ bool PlotCanvas::polyline(const double *x, const double *y, std::size_t n, Colou
     return allValid;
 }
 
-void PlotCanvas::addToRun(const raster::PixelSegment &s, Colour colour)
+namespace {
+
+// Direct pixel writes: the spans are already clipped to the interior.
+void fillSpan(QImage &image, int col, int top, int bottom, QRgb colour)
+{
+    for (int row = top; row <= bottom; ++row)
+        reinterpret_cast<QRgb *>(image.scanLine(row))[col] = colour;
+}
+
+} // namespace
+
+void PlotCanvas::ColumnRun::resize(int columns)
+{
+    m_top.assign(columns, std::numeric_limits<int>::max());
+    m_bottom.assign(columns, std::numeric_limits<int>::min());
+    m_active = false;
+    m_firstCol = 0;
+    m_lastCol = -1;
+}
+
+void PlotCanvas::ColumnRun::discard()
+{
+    m_active = false;
+    m_firstCol = 0;
+    m_lastCol = -1;
+    std::fill(m_top.begin(), m_top.end(), std::numeric_limits<int>::max());
+    std::fill(m_bottom.begin(), m_bottom.end(), std::numeric_limits<int>::min());
+}
+
+void PlotCanvas::ColumnRun::add(const raster::PixelSegment &s, Colour colour, QImage &image)
 {
     const int step = s.to.col > s.from.col ? 1 : s.to.col < s.from.col ? -1 : 0;
     // Within a connected run whose columns only move one way, each column is
     // visited by one unbroken stretch of the polyline, so its pixels form a
     // single vertical span: keeping the span's ends loses nothing.
-    const bool continues = m_run.active && m_run.colour == colour && m_run.end == s.from &&
-                           (step == 0 || m_run.direction == 0 || step == m_run.direction);
+    const bool continues = m_active && m_colour == colour && m_end == s.from &&
+                           (step == 0 || m_direction == 0 || step == m_direction);
     if (!continues) {
-        flushRun();
-        m_run.active = true;
-        m_run.colour = colour;
-        m_run.direction = 0;
+        flush(image);
+        m_active = true;
+        m_colour = colour;
+        m_direction = 0;
     }
     if (step != 0)
-        m_run.direction = step;
-    m_run.end = s.to;
+        m_direction = step;
+    m_end = s.to;
     raster::forEachColumn(s, [this](int col, int top, int bottom) {
-        m_run.top[col] = std::min(m_run.top[col], top);
-        m_run.bottom[col] = std::max(m_run.bottom[col], bottom);
-        if (m_run.firstCol > m_run.lastCol) {
-            m_run.firstCol = m_run.lastCol = col;
+        m_top[col] = std::min(m_top[col], top);
+        m_bottom[col] = std::max(m_bottom[col], bottom);
+        if (m_firstCol > m_lastCol) {
+            m_firstCol = m_lastCol = col;
         } else {
-            m_run.firstCol = std::min(m_run.firstCol, col);
-            m_run.lastCol = std::max(m_run.lastCol, col);
+            m_firstCol = std::min(m_firstCol, col);
+            m_lastCol = std::max(m_lastCol, col);
         }
     });
 }
 
-void PlotCanvas::flushRun() const
+void PlotCanvas::ColumnRun::paintInto(QImage &image) const
 {
-    if (m_run.firstCol <= m_run.lastCol) {
-        const QRgb c = toQColor(m_run.colour).rgb();
-        for (int col = m_run.firstCol; col <= m_run.lastCol; ++col) {
-            if (m_run.top[col] <= m_run.bottom[col])
-                fillSpan(col, m_run.top[col], m_run.bottom[col], c);
-            m_run.top[col] = std::numeric_limits<int>::max();
-            m_run.bottom[col] = std::numeric_limits<int>::min();
-        }
+    if (!pending())
+        return;
+    const QRgb c = toQColor(m_colour).rgb();
+    for (int col = m_firstCol; col <= m_lastCol; ++col)
+        if (m_top[col] <= m_bottom[col])
+            fillSpan(image, col, m_top[col], m_bottom[col], c);
+}
+
+void PlotCanvas::ColumnRun::flush(QImage &image)
+{
+    paintInto(image);
+    for (int col = m_firstCol; col <= m_lastCol; ++col) {
+        m_top[col] = std::numeric_limits<int>::max();
+        m_bottom[col] = std::numeric_limits<int>::min();
     }
-    m_run.firstCol = 0;
-    m_run.lastCol = -1;
-    m_run.active = false;
+    m_firstCol = 0;
+    m_lastCol = -1;
+    m_active = false;
 }
 
 void PlotCanvas::paintSegment(const raster::PixelSegment &s, Colour colour)
 {
     const QRgb c = toQColor(colour).rgb();
-    raster::forEachColumn(s, [&](int col, int top, int bottom) { fillSpan(col, top, bottom, c); });
-}
-
-void PlotCanvas::fillSpan(int col, int top, int bottom, QRgb colour) const
-{
-    // Direct pixel writes: the spans are already clipped to the interior.
-    for (int row = top; row <= bottom; ++row)
-        reinterpret_cast<QRgb *>(m_image.scanLine(row))[col] = colour;
+    raster::forEachColumn(
+        s, [&](int col, int top, int bottom) { fillSpan(m_image, col, top, bottom, c); });
 }
 
 void PlotCanvas::printText(const QString &text)
@@ -433,8 +447,12 @@ void PlotCanvas::printText(const QString &text)
         QPainter p(&m_image);
         p.setFont(font());
         p.setPen(toQColor(m_foreColor));
-        p.drawText(QRectF(at, QSizeF(1e4, 1e4)), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                   text);
+        // drawText() cuts the text at its box. The box only places the text:
+        // it is larger than any canvas, so that only the canvas's edge cuts a
+        // line too long for it.
+        constexpr qreal kBeyondAnyCanvas = 1e4; // logical pixels
+        p.drawText(QRectF(at, QSizeF(kBeyondAnyCanvas, kBeyondAnyCanvas)),
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     }
     // The next line starts at the left edge, one line height further down.
     const double lineHeight = QFontMetricsF(font()).height() * dpr;
@@ -447,8 +465,14 @@ void PlotCanvas::printText(const QString &text)
 
 QImage PlotCanvas::image() const
 {
-    flushRun();
-    return m_image;
+    // A run still pending is painted into the copy handed out, not into the
+    // canvas: asking for the picture changes nothing the canvas holds, and
+    // the run, painted later, gives the same pixels.
+    if (!m_run.pending())
+        return m_image;
+    QImage drawn = m_image;
+    m_run.paintInto(drawn);
+    return drawn;
 }
 
 void PlotCanvas::paintEvent(QPaintEvent *event)

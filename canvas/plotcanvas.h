@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -89,23 +90,54 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    struct Run
+    // A connected run of segments in one colour, reduced to one vertical
+    // span per pixel column until it is painted. line() and polyline() both
+    // hand their visible segments to it.
+    class ColumnRun
     {
-        bool active = false;
-        Colour colour = 0;
-        kvadrolab::raster::PixelPoint end{};
-        int direction = 0; // -1, 0 (not yet known) or +1: the run's column order
-        int firstCol = 0, lastCol = -1;
-        std::vector<int> top, bottom; // per column, empty where top > bottom
+    public:
+        // For an image this many columns wide, with nothing pending.
+        void resize(int columns);
+        // Forgets what is pending without painting it.
+        void discard();
+        bool pending() const { return m_firstCol <= m_lastCol; }
+        // The segment from `from` into column toCol, in this colour, goes on
+        // from the run's end without leaving its column: widen() takes it.
+        bool goesOnInColumn(kvadrolab::raster::PixelPoint from, int toCol, Colour colour) const
+        {
+            return from.col == toCol && m_active && m_end == from && m_colour == colour;
+        }
+        // Rows top..bottom of the column the run ends in join its span; the
+        // run now ends at end, in that column.
+        void widen(int col, int top, int bottom, kvadrolab::raster::PixelPoint end)
+        {
+            m_top[col] = std::min(m_top[col], top);
+            m_bottom[col] = std::max(m_bottom[col], bottom);
+            m_end = end;
+        }
+        // Any segment. One that does not continue the run paints the run
+        // into image first and starts a new one.
+        void add(const kvadrolab::raster::PixelSegment &s, Colour colour, QImage &image);
+        // Paints the spans into image; the run stays as it is.
+        void paintInto(QImage &image) const;
+        // Paints the spans into image and forgets them.
+        void flush(QImage &image);
+
+    private:
+        bool m_active = false;
+        Colour m_colour = 0;
+        kvadrolab::raster::PixelPoint m_end{};
+        int m_direction = 0; // -1, 0 (not yet known) or +1: the run's column order
+        int m_firstCol = 0, m_lastCol = -1;
+        std::vector<int> m_top, m_bottom; // per column, empty where top > bottom
     };
 
     bool line(double x1, double y1, double x2, double y2, Colour colour);
     bool polyline(const double *x, const double *y, std::size_t n, Colour colour);
-    bool extendRunInColumn(const kvadrolab::raster::PixelSegment &s, Colour colour);
-    void addToRun(const kvadrolab::raster::PixelSegment &s, Colour colour);
+    // Where every visible segment goes, from line() and polyline() alike.
+    void drawVisible(const kvadrolab::raster::PixelSegment &s, Colour colour);
     void paintSegment(const kvadrolab::raster::PixelSegment &s, Colour colour);
-    void flushRun() const;
-    void fillSpan(int col, int top, int bottom, QRgb colour) const;
+    void flushRun() { m_run.flush(m_image); }
     void ensureImage();
     void markDirty()
     {
@@ -117,9 +149,9 @@ private:
     // and by every change of the image's size.
     void updateMapping();
 
-    mutable QImage m_image;
+    QImage m_image;
     bool m_imageReady = false; // m_image has been sized at least once
-    mutable Run m_run;
+    ColumnRun m_run;
     bool m_reduceRuns = true;
     bool m_updatePending = false;
     bool m_scaled = false; // until setScale: logical pixels from the upper-left corner

@@ -12,6 +12,7 @@
 #include "forms/notifier.h"
 #include "screens/secondarywindow.h"
 #include "tests/apptest.h"
+#include "tests/testsupport.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -23,6 +24,8 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 using namespace kvadrolab;
 
@@ -49,16 +52,6 @@ QImage rgb(const QImage &img)
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
-bool uniform(const QImage &img)
-{
-    const QRgb first = img.pixel(0, 0);
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (img.pixel(x, y) != first)
-                return false;
-    return true;
-}
-
 } // namespace
 
 class CanvasMenuTest : public QObject
@@ -78,6 +71,7 @@ private slots:
     void saveWritesThePicture();
     void failedSaveSaysSoOnce_data();
     void failedSaveSaysSoOnce();
+    void fullDiskSaysTheWriteFailed();
     void cancelledSaveWritesNothing();
 
 private:
@@ -227,8 +221,8 @@ void CanvasMenuTest::copyPutsPictureAndResultText()
     QFETCH(QString, canvas);
     PlotCanvas *c = prepare(id, canvas);
     QVERIFY(c);
+    QVERIFY2(!testsupport::isBlank(*c), "the action button drew nothing here");
     const QImage before = c->image();
-    QVERIFY2(!uniform(before), "the action button drew nothing here");
     QApplication::clipboard()->clear();
     trigger(c, "copyPicture");
     const QMimeData *data = QApplication::clipboard()->mimeData();
@@ -277,14 +271,26 @@ void CanvasMenuTest::failedSaveSaysSoOnce_data()
 {
     QTest::addColumn<WindowId>("id");
     QTest::addColumn<QString>("canvas");
-    QTest::addColumn<QString>("where"); // relative to a fresh temporary folder
+    QTest::addColumn<QString>("where");    // relative to a fresh temporary folder
+    QTest::addColumn<QString>("readOnly"); // made read-only before the save
+    QTest::addColumn<QString>("reason");
+    const QString noFolder = QStringLiteral("Папка не существует.");
+    const QString noRight = QStringLiteral("Нет прав на запись.");
     QTest::newRow("missing folder, a chart")
-        << WindowId::Conv << "Picture5" << QStringLiteral("missing/chart.png");
+        << WindowId::Conv << "Picture5" << QStringLiteral("missing/chart.png") << QString()
+        << noFolder;
     QTest::newRow("missing folder, a result")
-        << WindowId::Int_c_t << "Picture4" << QStringLiteral("missing/result.png");
-    QTest::newRow("a folder's path") << WindowId::Pogr_t << "Picture4" << QStringLiteral("folder");
+        << WindowId::Int_c_t << "Picture4" << QStringLiteral("missing/result.png") << QString()
+        << noFolder;
+    QTest::newRow("a folder's path") << WindowId::Pogr_t << "Picture4" << QStringLiteral("folder")
+                                     << QString() << QStringLiteral("Это папка, а не файл.");
     QTest::newRow("below a file") << WindowId::Int_g << "Picture2"
-                                  << QStringLiteral("keep.txt/chart.png");
+                                  << QStringLiteral("keep.txt/chart.png") << QString() << noFolder;
+    QTest::newRow("read-only folder")
+        << WindowId::Pogr_s << "Picture4" << QStringLiteral("folder/chart.png")
+        << QStringLiteral("folder") << noRight;
+    QTest::newRow("read-only file") << WindowId::Int_c_s << "Picture5" << QStringLiteral("keep.txt")
+                                    << QStringLiteral("keep.txt") << noRight;
 }
 
 void CanvasMenuTest::failedSaveSaysSoOnce()
@@ -292,6 +298,10 @@ void CanvasMenuTest::failedSaveSaysSoOnce()
     QFETCH(WindowId, id);
     QFETCH(QString, canvas);
     QFETCH(QString, where);
+    QFETCH(QString, readOnly);
+    QFETCH(QString, reason);
+    if (!readOnly.isEmpty())
+        SKIP_UNLESS_PERMISSIONS_BIND();
     PlotCanvas *c = prepare(id, canvas);
     QVERIFY(c);
     QTemporaryDir dir;
@@ -301,21 +311,75 @@ void CanvasMenuTest::failedSaveSaysSoOnce()
         QVERIFY(keep.open(QIODevice::WriteOnly));
         keep.write("kept");
     }
+    std::optional<testsupport::ReadOnlyFolder> readOnlyFolder;
+    if (readOnly == QLatin1String("folder")) {
+        readOnlyFolder.emplace(dir.filePath(readOnly));
+        QVERIFY(readOnlyFolder->ok());
+    } else if (!readOnly.isEmpty()) {
+        QVERIFY(QFile::setPermissions(dir.filePath(readOnly), QFile::ReadOwner));
+    }
     const QImage before = c->image();
     const QStringList printed = c->printedLines();
     m_answer = dir.filePath(where);
     trigger(c, "savePicture");
     QCOMPARE(m_messages.size(), 1);
-    QVERIFY(m_messages.first().contains(QDir::toNativeSeparators(m_answer)));
+    // The message names the file, and then why it could not be written.
+    QCOMPARE(m_messages.first(), QStringLiteral("Не удалось сохранить изображение в файл «%1». %2")
+                                     .arg(QDir::toNativeSeparators(m_answer), reason));
     // Nothing is lost: the picture, its text, and what lay on the disk.
     QCOMPARE(rgb(c->image()), rgb(before));
     QCOMPARE(c->printedLines(), printed);
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
+    QVERIFY(QDir(dir.filePath(QStringLiteral("folder"))).isEmpty());
     QFile keep(dir.filePath(QStringLiteral("keep.txt")));
     QVERIFY(keep.open(QIODevice::ReadOnly));
     QCOMPARE(keep.readAll(), QByteArray("kept"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList({QStringLiteral("folder"), QStringLiteral("keep.txt")}));
+    m_main->navigator()->returnToMain(static_cast<SecondaryWindow *>(c->window()));
+}
+
+void CanvasMenuTest::fullDiskSaysTheWriteFailed()
+{
+    // A real full disk: a tiny file system of the test's own, which
+    // tests/smallfs.sh mounts in a private namespace.
+    const QString fs = qEnvironmentVariable("KVADROLAB_SMALL_FS");
+    if (fs.isEmpty())
+        QSKIP("needs a small file system of its own (run through tests/smallfs.sh)");
+    PlotCanvas *c = prepare(WindowId::Int_g, QStringLiteral("Picture2"));
+    QVERIFY(c);
+    m_answer = fs + QStringLiteral("/chart.png");
+    {
+        QFile old(m_answer);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older file");
+    }
+    QFile filler(fs + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(512, 'x');
+    for (int blocks = 0; blocks < 1000 && filler.write(block) == block.size(); ++blocks) {
+    }
+    filler.close();
+
+    trigger(c, "savePicture");
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(
+        m_messages.first(),
+        QStringLiteral("Не удалось сохранить изображение в файл «%1». Не удалось записать файл.")
+            .arg(QDir::toNativeSeparators(m_answer)));
+    // The older file stays whole, and no half-written one is left beside it.
+    QFile old(m_answer);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("an older file"));
+    QCOMPARE(QDir(fs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList({QStringLiteral("chart.png"), QStringLiteral("filler")}));
+
+    // Room again: the same save goes through.
+    QVERIFY(QFile::remove(fs + QStringLiteral("/filler")));
+    m_messages.clear();
+    trigger(c, "savePicture");
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    QVERIFY(!QImage(m_answer, "PNG").isNull());
     m_main->navigator()->returnToMain(static_cast<SecondaryWindow *>(c->window()));
 }
 

@@ -49,6 +49,7 @@ class TestCanvas : public QObject
     Q_OBJECT
 
 private slots:
+    void rgbComposesTwentyFourBits_data();
     void rgbComposesTwentyFourBits();
     void cornersOfTheScale();
     void farEdgeLandsOnLastRowAndColumn();
@@ -72,12 +73,35 @@ private slots:
     void polylineMatchesSegmentBySegment();
 };
 
+void TestCanvas::rgbComposesTwentyFourBits_data()
+{
+    // The design's order: red in the low byte, blue in the high one, so the
+    // hexadecimal value reads blue, green, red.
+    QTest::addColumn<int>("red");
+    QTest::addColumn<int>("green");
+    QTest::addColumn<int>("blue");
+    QTest::addColumn<PlotCanvas::Colour>("value");
+    QTest::addColumn<QColor>("shown");
+    QTest::newRow("red") << 255 << 0 << 0 << PlotCanvas::Colour(0x0000ff) << QColor(Qt::red);
+    QTest::newRow("green") << 0 << 255 << 0 << PlotCanvas::Colour(0x00ff00) << QColor(Qt::green);
+    QTest::newRow("blue") << 0 << 0 << 255 << PlotCanvas::Colour(0xff0000) << QColor(Qt::blue);
+    QTest::newRow("black") << 0 << 0 << 0 << PlotCanvas::Colour(0) << QColor(Qt::black);
+    QTest::newRow("white") << 255 << 255 << 255 << PlotCanvas::Colour(16777215)
+                           << QColor(Qt::white);
+    QTest::newRow("1, 2, 3") << 1 << 2 << 3 << PlotCanvas::Colour(197121) << QColor(1, 2, 3);
+    QTest::newRow("each byte apart")
+        << 0x12 << 0x34 << 0x56 << PlotCanvas::Colour(0x563412) << QColor(0x12, 0x34, 0x56);
+}
+
 void TestCanvas::rgbComposesTwentyFourBits()
 {
-    QCOMPARE(PlotCanvas::rgb(255, 0, 0), 255u);
-    QCOMPARE(PlotCanvas::rgb(0, 0, 255), 16711680u);
-    QCOMPARE(PlotCanvas::rgb(1, 2, 3), 1u + 2u * 256u + 3u * 65536u);
-    QCOMPARE(PlotCanvas::toQColor(PlotCanvas::rgb(0, 0, 255)), QColor(0, 0, 255));
+    QFETCH(int, red);
+    QFETCH(int, green);
+    QFETCH(int, blue);
+    QFETCH(PlotCanvas::Colour, value);
+    QFETCH(QColor, shown);
+    QCOMPARE(PlotCanvas::rgb(red, green, blue), value);
+    QCOMPARE(PlotCanvas::toQColor(value), shown);
 }
 
 void TestCanvas::cornersOfTheScale()

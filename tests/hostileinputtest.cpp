@@ -95,12 +95,6 @@ QStringList hostileTexts()
             QStringLiteral(" 7 ")};
 }
 
-// Neither drawn nor printed on.
-bool blank(const PlotCanvas *canvas)
-{
-    return testsupport::isBlank(*canvas) && canvas->printedLines().isEmpty();
-}
-
 } // namespace
 
 class HostileInputTest : public QObject
@@ -150,7 +144,7 @@ HostileInputTest::Outcome HostileInputTest::press(SecondaryWindow *w, const Targ
     o.ms = timer.elapsed();
     o.messages = m_messages;
     for (const QString &name : t.canvases) {
-        const bool b = blank(w->findChild<PlotCanvas *>(name));
+        const bool b = testsupport::isBlank(*w->findChild<PlotCanvas *>(name));
         o.anyBlank = o.anyBlank || b;
         o.allBlank = o.allBlank && b;
     }

@@ -77,51 +77,7 @@ QStringList entriesOf(const QString &folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 }
 
-// Whether a folder without write permission refuses a new file here: not for a
-// superuser, whom permissions do not bind (.ci/run runs the suite a second
-// time as an unprivileged user, where they do).
-bool permissionsBind()
-{
-    QTemporaryDir dir;
-    if (!dir.isValid() || !QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner))
-        return false;
-    QFile probe(dir.filePath("probe"));
-    const bool created = probe.open(QIODevice::WriteOnly);
-    probe.close();
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return !created;
-}
-
-// scripts/test-unprivileged.sh sets KVADROLAB_PERMISSIONS_BIND: there a skip
-// would hide that the run was not unprivileged after all, and fails instead.
-#define SKIP_UNLESS_PERMISSIONS_BIND()                                                             \
-    do {                                                                                           \
-        if (permissionsBind())                                                                     \
-            break;                                                                                 \
-        if (qEnvironmentVariableIsSet("KVADROLAB_PERMISSIONS_BIND"))                               \
-            QFAIL("folder permissions do not bind in the unprivileged run");                       \
-        QSKIP("folder and file permissions do not bind a superuser; .ci/run runs this as an "      \
-              "unprivileged user too");                                                            \
-    } while (false)
-
-// A folder that takes no new file for as long as it lives: read and search only.
-class ReadOnlyFolder
-{
-public:
-    explicit ReadOnlyFolder(const QString &path) : m_path(path)
-    {
-        m_ok = QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
-    }
-    ~ReadOnlyFolder()
-    {
-        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    bool ok() const { return m_ok; }
-
-private:
-    QString m_path;
-    bool m_ok = false;
-};
+using testsupport::ReadOnlyFolder;
 
 // What stood at the path before a save: a report, or another file longer or
 // shorter than the new one, or an empty one.
