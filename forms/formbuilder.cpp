@@ -22,6 +22,18 @@ namespace kvadrolab::forms {
 
 namespace {
 
+// Past this width a caption is no longer a label of a window (the largest
+// window is some 1000 pixels wide): the search for a fitting width stops
+// there rather than doubling on for ever.
+constexpr int kWidestLabel = 4096;
+
+// The room a button needs beside its caption's text for the frame the style
+// draws round it: four pixels a side.
+constexpr int kButtonTextMargin = 8;
+
+// Tall enough that a label's wrapped text is never cut when it is measured.
+constexpr int kUnlimitedHeight = 1 << 20;
+
 int toPixels(int twips)
 {
     return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
@@ -31,7 +43,7 @@ bool labelFits(const QFont &font, const QString &text, int width, int height, Qt
 {
     const QFontMetrics fm(font);
     const QRect r =
-        fm.boundingRect(QRect(0, 0, width, 1 << 20), int(align) | Qt::TextWordWrap, text);
+        fm.boundingRect(QRect(0, 0, width, kUnlimitedHeight), int(align) | Qt::TextWordWrap, text);
     // A box lower than one line of its font (a large ';' between two fields)
     // cannot be helped by widening: it only has to hold the text on one line.
     return r.width() <= width && r.height() <= std::max(height, fm.height());
@@ -43,7 +55,7 @@ int widthToFit(const QFont &font, const QString &text, int width, int height, Qt
     if (labelFits(font, text, width, height, align))
         return width;
     int lo = width, hi = width + 2;
-    while (!labelFits(font, text, hi, height, align) && hi < 4096)
+    while (!labelFits(font, text, hi, height, align) && hi < kWidestLabel)
         hi *= 2;
     while (hi - lo > 1) {
         const int mid = (lo + hi) / 2;
@@ -124,7 +136,7 @@ QWidget *Form::create(const Control &c, QWidget *parent)
     case Kind::Button: {
         auto *button = new QPushButton(text, parent);
         button->setAutoDefault(false);
-        const int need = QFontMetrics(font).horizontalAdvance(text) + 8;
+        const int need = QFontMetrics(font).horizontalAdvance(text) + kButtonTextMargin;
         if (need > box.width()) {
             box.setWidth(need);
             m_widened << objectName(c);
