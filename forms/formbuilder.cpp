@@ -34,11 +34,6 @@ constexpr int kButtonTextMargin = 8;
 // Tall enough that a label's wrapped text is never cut when it is measured.
 constexpr int kUnlimitedHeight = 1 << 20;
 
-int toPixels(int twips)
-{
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
-}
-
 bool labelFits(const QFont &font, const QString &text, int width, int height, Qt::Alignment align)
 {
     const QFontMetrics fm(font);
@@ -65,6 +60,11 @@ int widthToFit(const QFont &font, const QString &text, int width, int height, Qt
 }
 
 } // namespace
+
+int toPixels(int twips)
+{
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
 
 QString objectName(const Control &c)
 {

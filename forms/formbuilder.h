@@ -16,6 +16,10 @@ namespace kvadrolab::forms {
 // 1440 twips to the inch, 96 logical pixels to the inch.
 inline constexpr int kTwipsPerPixel = 15;
 
+// A length in twips as logical pixels, rounded to the nearest pixel: 15 twips
+// make one pixel, 7 make none, 8 make one.
+int toPixels(int twips);
+
 enum class Kind {
     Frame,   // a group box, with or without caption
     Label,   // static text, wrapping inside its box
