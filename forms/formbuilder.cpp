@@ -77,16 +77,47 @@ void setClientSize(QWidget *window, int widthTwips, int heightTwips)
     window->setFixedSize(toPixels(widthTwips), toPixels(heightTwips));
 }
 
-Form::Form(QWidget *window, std::span<const Control> controls)
+Form::Form(QWidget *window, std::span<const Control> controls) : m_window(window)
 {
     for (const Control &c : controls) {
-        QWidget *parent = c.container ? m_widgets.value(QString::fromUtf8(c.container)) : window;
-        Q_ASSERT_X(parent, "Form", c.container);
+        // A container must come earlier in the table, as in the design's own
+        // order; widget() stops on one that does not.
+        QWidget *parent = c.container ? widget(QString::fromUtf8(c.container)) : window;
         QWidget *w = create(c, parent);
         w->setObjectName(objectName(c));
+        // Two rows of one name would leave the first unreachable and the
+        // lookups silently on the second.
+        if (m_widgets.contains(w->objectName()))
+            qFatal("Form of window %s: the table names control \"%s\" twice",
+                   qUtf8Printable(windowName()), qUtf8Printable(w->objectName()));
         m_widgets.insert(w->objectName(), w);
         w->show();
     }
+}
+
+QWidget *Form::widget(const QString &name) const
+{
+    QWidget *w = m_widgets.value(name);
+    // qFatal, not an assertion: a Release build would go on with a null
+    // control and crash later, far from the misspelt name.
+    if (!w)
+        qFatal("Form of window %s: no control named \"%s\" in its table",
+               qUtf8Printable(windowName()), qUtf8Printable(name));
+    return w;
+}
+
+void Form::wrongKind(const QString &name, const QWidget *w, const char *wanted) const
+{
+    qFatal("Form of window %s: control \"%s\" is a %s, not a %s", qUtf8Printable(windowName()),
+           qUtf8Printable(name), w->metaObject()->className(), wanted);
+}
+
+QString Form::windowName() const
+{
+    // The main window's form is built on its client area before that has a
+    // window round it.
+    const QString name = m_window->window()->objectName();
+    return name.isEmpty() ? QStringLiteral("(unnamed)") : name;
 }
 
 void Form::setAccessibleNames(
