@@ -65,10 +65,10 @@ public:
     // also makes the window's default tab order.
     Form(QWidget *window, std::span<const Control> controls);
 
-    // The control of that object name, of kind T. A name the window's table
-    // does not hold, or a control of another kind, is a fault of the program:
-    // it stops with a message that names the window and the control, in every
-    // build type.
+    // The control of that object name; get<T> also wants it of kind T. A name
+    // the window's table does not hold, or a control of another kind, is a
+    // fault of the program: it stops with a message that names the window and
+    // the control, in every build type.
     QWidget *widget(const QString &name) const;
     template <typename T> T *get(const QString &name) const
     {
