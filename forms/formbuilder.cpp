@@ -22,16 +22,23 @@ namespace kvadrolab::forms {
 
 namespace {
 
-int toPixels(int twips)
-{
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
-}
+// Past this width a caption is no longer a label of a window (the largest
+// window is some 1000 pixels wide): the search for a fitting width stops
+// there rather than doubling on for ever.
+constexpr int kWidestLabel = 4096;
+
+// The room a button needs beside its caption's text for the frame the style
+// draws round it: four pixels a side.
+constexpr int kButtonTextMargin = 8;
+
+// Tall enough that a label's wrapped text is never cut when it is measured.
+constexpr int kUnlimitedHeight = 1 << 20;
 
 bool labelFits(const QFont &font, const QString &text, int width, int height, Qt::Alignment align)
 {
     const QFontMetrics fm(font);
     const QRect r =
-        fm.boundingRect(QRect(0, 0, width, 1 << 20), int(align) | Qt::TextWordWrap, text);
+        fm.boundingRect(QRect(0, 0, width, kUnlimitedHeight), int(align) | Qt::TextWordWrap, text);
     // A box lower than one line of its font (a large ';' between two fields)
     // cannot be helped by widening: it only has to hold the text on one line.
     return r.width() <= width && r.height() <= std::max(height, fm.height());
@@ -43,7 +50,7 @@ int widthToFit(const QFont &font, const QString &text, int width, int height, Qt
     if (labelFits(font, text, width, height, align))
         return width;
     int lo = width, hi = width + 2;
-    while (!labelFits(font, text, hi, height, align) && hi < 4096)
+    while (!labelFits(font, text, hi, height, align) && hi < kWidestLabel)
         hi *= 2;
     while (hi - lo > 1) {
         const int mid = (lo + hi) / 2;
@@ -53,6 +60,11 @@ int widthToFit(const QFont &font, const QString &text, int width, int height, Qt
 }
 
 } // namespace
+
+int toPixels(int twips)
+{
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
 
 QString objectName(const Control &c)
 {
@@ -65,16 +77,47 @@ void setClientSize(QWidget *window, int widthTwips, int heightTwips)
     window->setFixedSize(toPixels(widthTwips), toPixels(heightTwips));
 }
 
-Form::Form(QWidget *window, std::span<const Control> controls)
+Form::Form(QWidget *window, std::span<const Control> controls) : m_window(window)
 {
     for (const Control &c : controls) {
-        QWidget *parent = c.container ? m_widgets.value(QString::fromUtf8(c.container)) : window;
-        Q_ASSERT_X(parent, "Form", c.container);
+        // A container must come earlier in the table, as in the design's own
+        // order; widget() stops on one that does not.
+        QWidget *parent = c.container ? widget(QString::fromUtf8(c.container)) : window;
         QWidget *w = create(c, parent);
         w->setObjectName(objectName(c));
+        // Two rows of one name would leave the first unreachable and the
+        // lookups silently on the second.
+        if (m_widgets.contains(w->objectName()))
+            qFatal("Form of window %s: the table names control \"%s\" twice",
+                   qUtf8Printable(windowName()), qUtf8Printable(w->objectName()));
         m_widgets.insert(w->objectName(), w);
         w->show();
     }
+}
+
+QWidget *Form::widget(const QString &name) const
+{
+    QWidget *w = m_widgets.value(name);
+    // qFatal, not an assertion: a Release build would go on with a null
+    // control and crash later, far from the misspelt name.
+    if (!w)
+        qFatal("Form of window %s: no control named \"%s\" in its table",
+               qUtf8Printable(windowName()), qUtf8Printable(name));
+    return w;
+}
+
+void Form::wrongKind(const QString &name, const QWidget *w, const char *wanted) const
+{
+    qFatal("Form of window %s: control \"%s\" is a %s, not a %s", qUtf8Printable(windowName()),
+           qUtf8Printable(name), w->metaObject()->className(), wanted);
+}
+
+QString Form::windowName() const
+{
+    // The main window's form is built on its client area before that has a
+    // window round it.
+    const QString name = m_window->window()->objectName();
+    return name.isEmpty() ? QStringLiteral("(unnamed)") : name;
 }
 
 void Form::setAccessibleNames(
@@ -124,7 +167,7 @@ QWidget *Form::create(const Control &c, QWidget *parent)
     case Kind::Button: {
         auto *button = new QPushButton(text, parent);
         button->setAutoDefault(false);
-        const int need = QFontMetrics(font).horizontalAdvance(text) + 8;
+        const int need = QFontMetrics(font).horizontalAdvance(text) + kButtonTextMargin;
         if (need > box.width()) {
             box.setWidth(need);
             m_widened << objectName(c);

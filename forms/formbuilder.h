@@ -16,6 +16,10 @@ namespace kvadrolab::forms {
 // 1440 twips to the inch, 96 logical pixels to the inch.
 inline constexpr int kTwipsPerPixel = 15;
 
+// A length in twips as logical pixels, rounded to the nearest pixel: 15 twips
+// make one pixel, 7 make none, 8 make one.
+int toPixels(int twips);
+
 enum class Kind {
     Frame,   // a group box, with or without caption
     Label,   // static text, wrapping inside its box
@@ -61,14 +65,22 @@ public:
     // also makes the window's default tab order.
     Form(QWidget *window, std::span<const Control> controls);
 
-    QWidget *widget(const QString &name) const { return m_widgets.value(name); }
+    // The control of that object name; get<T> also wants it of kind T. A name
+    // the window's table does not hold, or a control of another kind, is a
+    // fault of the program: it stops with a message that names the window and
+    // the control, in every build type.
+    QWidget *widget(const QString &name) const;
     template <typename T> T *get(const QString &name) const
     {
-        return qobject_cast<T *>(m_widgets.value(name));
+        QWidget *w = widget(name);
+        if (auto *control = qobject_cast<T *>(w))
+            return control;
+        wrongKind(name, w, T::staticMetaObject.className());
     }
 
     // The names assistive technology announces for controls that show no
-    // caption of their own (fields, mostly): {object name, spoken name}.
+    // caption of their own (fields, mostly): {object name, spoken name}. An
+    // object name not in the table stops the program, as widget() does.
     void
     setAccessibleNames(std::initializer_list<std::pair<const char *, const char *>> names) const;
 
@@ -78,6 +90,12 @@ public:
 
 private:
     QWidget *create(const Control &c, QWidget *parent);
+    [[noreturn]] void wrongKind(const QString &name, const QWidget *w, const char *wanted) const;
+    // For the messages of a faulty lookup: the window as its title bar's
+    // owner is named ("Int_c_t", "Main").
+    QString windowName() const;
+
+    QWidget *m_window;
     QHash<QString, QWidget *> m_widgets;
     QStringList m_widened;
 };

@@ -15,11 +15,6 @@ class StaticLine : public QWidget
 public:
     StaticLine(QPoint from, QPoint to, int width, const QColor &colour, QWidget *parent = nullptr);
 
-    QPoint from() const { return m_from; }
-    QPoint to() const { return m_to; }
-    int lineWidth() const { return m_width; }
-    QColor colour() const { return m_colour; }
-
 protected:
     void paintEvent(QPaintEvent *event) override;
 

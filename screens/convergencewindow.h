@@ -29,10 +29,6 @@ public:
     // "Исследовать".
     void study();
 
-    // The study behind what the window shows; none before the first press
-    // and after a refusal.
-    const std::optional<ConvergenceStudy> &lastStudy() const { return m_study; }
-
 private:
     void clearResults();
     void showStudy(const ConvergenceStudy &study);

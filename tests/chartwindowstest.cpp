@@ -3,6 +3,7 @@
 // them, with their texts, fonts, lines and pictures.
 
 #include "canvas/plotcanvas.h"
+#include "forms/formbuilder.h"
 #include "forms/formulapicture.h"
 #include "screens/secondarywindow.h"
 #include "screens/windowcatalog.h"
@@ -22,15 +23,12 @@ Q_DECLARE_METATYPE(WindowId)
 
 namespace {
 
-// Twips to pixels, rounded, as the designs are laid out.
-int px(int twips)
-{
-    return (twips + 7) / 15;
-}
+// The builder's own conversion, pinned by hand-worked values in formtest.
+using forms::toPixels;
 
 QRect rectOf(int left, int top, int width, int height)
 {
-    return QRect(px(left), px(top), px(width), px(height));
+    return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
 }
 
 } // namespace
@@ -62,7 +60,7 @@ private slots:
         QFETCH(QSize, twips);
         std::unique_ptr<SecondaryWindow> w(createWindow(id));
         QCOMPARE(w->windowTitle(), caption);
-        QCOMPARE(w->size(), QSize(px(twips.width()), px(twips.height())));
+        QCOMPARE(w->size(), QSize(toPixels(twips.width()), toPixels(twips.height())));
     }
 
     // A sample of each window's table, including the controls whose designed
@@ -203,8 +201,9 @@ private slots:
         QCOMPARE(shown.size(), w->size()); // one image pixel to the logical pixel
         QWidget *frame = w->findChild<QWidget *>(container);
         QVERIFY(frame);
-        const QPoint middle = frame->mapTo(
-            w.get(), QPoint(px((twips.x1() + twips.x2()) / 2), px((twips.y1() + twips.y2()) / 2)));
+        const QPoint middle =
+            frame->mapTo(w.get(), QPoint(toPixels((twips.x1() + twips.x2()) / 2),
+                                         toPixels((twips.y1() + twips.y2()) / 2)));
         const QPoint across = twips.dy() == 0 ? QPoint(0, 1) : QPoint(1, 0);
         const auto inColour = [&](QPoint p) {
             return shown.rect().contains(p) && pixels::is(shown, p.x(), p.y(), colour.rgb());

@@ -4,6 +4,7 @@
 // names screen readers say, and result areas that paint all their pixels.
 
 #include "canvas/plotcanvas.h"
+#include "forms/formbuilder.h"
 #include "screens/computationwindow.h"
 #include "tests/apptest.h"
 #include "tests/computationdriver.h"
@@ -107,9 +108,10 @@ void ComputationLayoutTest::controlsSitWhereDesigned()
     const QWidget *w = m_window->findChild<QWidget *>(name);
     QVERIFY(w);
     QCOMPARE(w->parentWidget()->objectName(), container.isEmpty() ? window : container);
-    // 15 twips to the pixel; every designed value is a whole number of pixels.
-    const QRect designed(twips.left() / 15, twips.top() / 15, twips.width() / 15,
-                         twips.height() / 15);
+    // The builder's conversion, pinned by hand-worked values in formtest.
+    using forms::toPixels;
+    const QRect designed(toPixels(twips.left()), toPixels(twips.top()), toPixels(twips.width()),
+                         toPixels(twips.height()));
     if (name == "Label8") {
         // The substitute font sets the prompt a little wider than the design's
         // font did; it may grow to the right, inside its frame, and nowhere else.

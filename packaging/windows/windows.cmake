@@ -39,6 +39,10 @@ set(CPACK_PACKAGE_EXECUTABLES kvadrolab "Квадролаб")
 set(CPACK_NSIS_PACKAGE_NAME "Квадролаб")
 set(CPACK_NSIS_DISPLAY_NAME "Квадролаб")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+# The installer wears the program's icon. CPack takes it as a path now, not at
+# generation; packaging/ is read after the program's targets exist anyway,
+# since it installs them, and a missing target stops the configuration here.
+get_target_property(KVADROLAB_ICO kvadrolab_program_resource KVADROLAB_ICON_FILE)
 set(CPACK_NSIS_MUI_ICON ${KVADROLAB_ICO})
 set(CPACK_NSIS_MUI_UNIICON ${KVADROLAB_ICO})
 set(CPACK_NSIS_INSTALLED_ICON_NAME kvadrolab.exe)
