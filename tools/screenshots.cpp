@@ -2,7 +2,7 @@
 // screenshots DIR: renders every window into DIR as PNG files: each window as
 // it opens, and, where it has an action button, after pressing it; the
 // convergence study also on [2;3], where Simpson's error reaches the rounding
-// floor.
+// floor, and with a tolerance so small that "n для ε" passes its limit.
 // Run with QT_QPA_PLATFORM=offscreen where there is no display; set
 // QT_SCALE_FACTOR=2 to see the windows at 200 %.
 
@@ -69,6 +69,14 @@ int main(int argc, char *argv[])
             QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Command1")),
                               Qt::LeftButton);
             ok = save(w, dir, w->objectName() + QStringLiteral("-2-3")) && ok;
+            // A tolerance so small that "n для ε" by the bound passes its limit.
+            w->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("2,6"));
+            w->findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(QStringLiteral("9,78"));
+            w->findChild<QLineEdit *>(QStringLiteral("Text3"))
+                ->setText(QStringLiteral("9,5082867898431387e-33"));
+            QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Command1")),
+                              Qt::LeftButton);
+            ok = save(w, dir, w->objectName() + QStringLiteral("-limit")) && ok;
         }
         nav->returnToMain(w);
     }
