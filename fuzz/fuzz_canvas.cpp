@@ -4,12 +4,12 @@
 // the image, and drawLine must refuse exactly the coordinates without a float.
 
 #include "canvas/plotcanvas.h"
+#include "fuzz/fuzzreader.h"
 
 #include <QApplication>
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 
 using namespace kvadrolab;
@@ -18,46 +18,22 @@ namespace {
 
 PlotCanvas *canvas = nullptr;
 
-struct Reader
-{
-    const uint8_t *data;
-    size_t size;
-    bool take(void *out, size_t n)
-    {
-        if (size < n)
-            return false;
-        std::memcpy(out, data, n);
-        data += n;
-        size -= n;
-        return true;
-    }
-    bool number(double &v)
-    {
-        uint8_t kind;
-        if (!take(&kind, 1))
-            return false;
-        // Mostly raw doubles, with a fair share of the values that matter.
-        static const double special[] = {0.0,
-                                         -0.0,
-                                         1.0,
-                                         -0.0255,
-                                         210.0,
-                                         std::numeric_limits<double>::quiet_NaN(),
-                                         std::numeric_limits<double>::infinity(),
-                                         -std::numeric_limits<double>::infinity(),
-                                         1e30,
-                                         -1e30,
-                                         3.4028234663852886e38,
-                                         3.5e38,
-                                         std::numeric_limits<double>::denorm_min(),
-                                         1e-45,
-                                         std::numeric_limits<double>::max()};
-        if (kind < 64)
-            return take(&v, sizeof v);
-        v = special[kind % (sizeof special / sizeof *special)];
-        return true;
-    }
-};
+// Mostly raw doubles, with a fair share of the values that matter.
+const double kSpecial[] = {0.0,
+                           -0.0,
+                           1.0,
+                           -0.0255,
+                           210.0,
+                           std::numeric_limits<double>::quiet_NaN(),
+                           std::numeric_limits<double>::infinity(),
+                           -std::numeric_limits<double>::infinity(),
+                           1e30,
+                           -1e30,
+                           3.4028234663852886e38,
+                           3.5e38,
+                           std::numeric_limits<double>::denorm_min(),
+                           1e-45,
+                           std::numeric_limits<double>::max()};
 
 bool hasFloat(double v)
 {
@@ -78,7 +54,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    Reader in{data, size};
+    kvadrolab::fuzz::Reader in{data, size, kSpecial, 64};
     canvas->clear();
     canvas->setScale(0, 0, 1, 1);
     uint8_t op;

@@ -7,6 +7,7 @@
 #include "canvas/plotcanvas.h"
 #include "core/convergence.h"
 #include "core/integrand.h"
+#include "fuzz/fuzzreader.h"
 #include "screens/convergencecharts.h"
 
 #include <QApplication>
@@ -17,7 +18,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <thread>
 
@@ -72,52 +72,28 @@ template <typename Call> auto timed(const char *name, Call call)
     return result;
 }
 
-struct Reader
-{
-    const uint8_t *data;
-    size_t size;
-    bool take(void *out, size_t n)
-    {
-        if (size < n)
-            return false;
-        std::memcpy(out, data, n);
-        data += n;
-        size -= n;
-        return true;
-    }
-    bool number(double &v)
-    {
-        uint8_t kind;
-        if (!take(&kind, 1))
-            return false;
-        // Mostly raw doubles, with a fair share of the values that matter:
-        // the reported freeze, the designed defaults, the ends of double.
-        static const double special[] = {2.6,
-                                         9.78,
-                                         9.5082867898431387e-33,
-                                         1.0,
-                                         6.0,
-                                         1e-6,
-                                         10.0,
-                                         0.5,
-                                         2.0,
-                                         1e-30,
-                                         1e-300,
-                                         0x1p53,
-                                         1e15,
-                                         std::numeric_limits<double>::denorm_min(),
-                                         std::numeric_limits<double>::min(),
-                                         std::numeric_limits<double>::max(),
-                                         std::numeric_limits<double>::quiet_NaN(),
-                                         std::numeric_limits<double>::infinity(),
-                                         0.0,
-                                         -1.0};
-        if (kind < 128)
-            return take(&v, sizeof v);
-        v = special[kind % (sizeof special / sizeof *special)];
-        return true;
-    }
-};
+// Mostly raw doubles, with a fair share of the values that matter:
+// the reported freeze, the designed defaults, the ends of double.
+const double kSpecial[] = {2.6,
+                           9.78,
+                           9.5082867898431387e-33,
+                           1.0,
+                           6.0,
+                           1e-6,
+                           10.0,
+                           0.5,
+                           2.0,
+                           1e-30,
+                           1e-300,
+                           0x1p53,
+                           1e15,
+                           std::numeric_limits<double>::denorm_min(),
+                           std::numeric_limits<double>::min(),
+                           std::numeric_limits<double>::max(),
+                           std::numeric_limits<double>::quiet_NaN(),
+                           std::numeric_limits<double>::infinity(),
+                           0.0,
+                           -1.0};
 
 void shown(double v)
 {
@@ -180,7 +156,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    Reader in{data, size};
+    kvadrolab::fuzz::Reader in{data, size, kSpecial, 128};
     for (double &v : input)
         if (!in.number(v))
             return 0;
