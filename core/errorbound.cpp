@@ -11,23 +11,24 @@ namespace kvadrolab {
 // The order of the operations below is deliberate: it fixes the last bits of
 // each bound, and the charts' grid positions were designed against them.
 
-double trapezoidBound(double a, double b, int n)
+double trapezoidBound(double a, double b, int subintervals)
 {
     const double d = b - a;
     const double p = std::pow(d, 3);
     const double m = kM2 * p;
     const double t = -m;
-    const int q = n * (n * 12); // exact: 12 n^2 needs more than 16 bits for n = 210
+    const int q =
+        subintervals * (subintervals * 12); // exact: 12 n^2 needs more than 16 bits for n = 210
     return t / q;
 }
 
-double simpsonBound(double a, double b, int n)
+double simpsonBoundOverPairs(double a, double b, int pairs)
 {
     const double d = b - a;
     const double p = std::pow(d, 5);
     const double m = kM4 * p;
     const double t = -m;
-    const double q = std::pow(static_cast<double>(n * 2), 4) * 180;
+    const double q = std::pow(static_cast<double>(pairs * 2), 4) * 180;
     return t / q;
 }
 
