@@ -75,6 +75,8 @@ private slots:
     void fewestSubintervalsCompute();
 
     void boundsByHand();
+    void boundsAtLargeCounts_data();
+    void boundsAtLargeCounts();
     void boundsOfEmptyAndReversedInterval();
     void boundCurveJoinsTwentyOnePoints();
     void boundCurveRefusals_data();
@@ -380,6 +382,35 @@ void TestCore::boundsByHand()
     QCOMPARE(simpsonBoundOverPairs(1, 6, 20), s10 / 16);
     // 12 n^2 needs more than 16 bits at the curve's last point.
     QVERIFY(std::fabs(trapezoidBound(1, 6, 210) - (-30.5 / 529200)) < 1e-19);
+}
+
+// Far beyond the windows' counts, where 12 n^2 and 2n no longer fit an int:
+// -0.244 * 125 / (12 n^2) and -105 * 3125 / (180 (2n)^4) in mpmath at 200 bits,
+// to 17 digits. M2 = 0.244 as a double and the code's four roundings keep the
+// result within 3 ulps (7e-16 relative) of them; the check allows 1e-15.
+void TestCore::boundsAtLargeCounts_data()
+{
+    QTest::addColumn<bool>("simpsonRule");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<double>("bound");
+    const int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+    QTest::newRow("trapezoid n=13377") << false << 13377 << -1.4203688496908813e-8;
+    QTest::newRow("trapezoid n=13378") << false << 13378 << -1.4201565136520568e-8;
+    QTest::newRow("trapezoid n=100000") << false << 100000 << -2.5416666666666667e-10;
+    QTest::newRow("trapezoid n=INT_MAX") << false << most << -5.5113610486008358e-19;
+    QTest::newRow("trapezoid n=INT_MIN") << false << least << -5.5113610434679809e-19;
+    QTest::newRow("simpson n=2^30 pairs") << true << (1 << 30) << -8.5713129747458464e-35;
+    QTest::newRow("simpson n=INT_MAX pairs") << true << most << -5.3570706191944756e-36;
+}
+
+void TestCore::boundsAtLargeCounts()
+{
+    QFETCH(bool, simpsonRule);
+    QFETCH(int, n);
+    QFETCH(double, bound);
+    const double got = simpsonRule ? simpsonBoundOverPairs(1, 6, n) : trapezoidBound(1, 6, n);
+    QVERIFY2(std::fabs(got - bound) <= 1e-15 * std::fabs(bound),
+             qPrintable(QString::number(got, 'g', 17)));
 }
 
 void TestCore::boundsOfEmptyAndReversedInterval()
