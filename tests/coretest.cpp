@@ -56,12 +56,15 @@ class TestCore : public QObject
 
 private slots:
     void integrand();
+    void nodeStepIsTheWidthOfOneSubinterval_data();
+    void nodeStepIsTheWidthOfOneSubinterval();
     void exactValueMatchesAntiderivative();
     void integrandBlock_data();
     void integrandBlock();
     void trapezoidWorkedValues_data();
     void trapezoidWorkedValues();
     void simpsonAtDefaults();
+    void deviationKeepsOrDropsSign_data();
     void deviationKeepsOrDropsSign();
     void trapezoidExactOnStraightLines();
     void simpsonExactOnCubics();
@@ -78,6 +81,7 @@ private slots:
     void boundsAtLargeCounts_data();
     void boundsAtLargeCounts();
     void boundsOfEmptyAndReversedInterval();
+    void boundCurveJoinsTwentyOnePoints_data();
     void boundCurveJoinsTwentyOnePoints();
     void boundCurveRefusals_data();
     void boundCurveRefusals();
@@ -91,7 +95,31 @@ void TestCore::integrand()
     const double q6 = std::log(6.0) / 6.0;
     QVERIFY(std::fabs(f(6.0) - q6 * q6 * q6) < 1e-17);
     QVERIFY(f(0.5) < 0); // ln x < 0 below 1
-    QCOMPARE(nodeStep(1, 6, 600), 5.0 / 600);
+}
+
+// h = (b - a) / n, correctly rounded, worked by hand: 5 / 600 = 2^-7 * 16/15,
+// and 16/15 = 1.000100010001...b is cut after 52 fraction bits just before a
+// 0001 group, so it rounds down; 1/3 = 2^-2 * 1.010101...b likewise (mpmath
+// agrees on both).
+void TestCore::nodeStepIsTheWidthOfOneSubinterval_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<double>("h");
+    QTest::newRow("[1;6] n=600 default") << 1.0 << 6.0 << 600 << 0x1.1111111111111p-7;
+    QTest::newRow("[1;6] n=10") << 1.0 << 6.0 << 10 << 0.5;
+    QTest::newRow("[6;1] n=4 reversed") << 6.0 << 1.0 << 4 << -1.25;
+    QTest::newRow("[0;1] n=3") << 0.0 << 1.0 << 3 << 0x1.5555555555555p-2;
+}
+
+void TestCore::nodeStepIsTheWidthOfOneSubinterval()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(int, n);
+    QFETCH(double, h);
+    QCOMPARE(nodeStep(a, b, n), h);
 }
 
 // Every kernel this processor can run, at values known by hand, and over
@@ -199,12 +227,26 @@ void TestCore::simpsonAtDefaults()
             std::fabs(trapezoid(1, 6, 600, t).value() - exact));
 }
 
+// I - 0,1804790225 with both numbers as doubles. Within a factor of two of each
+// other the difference of two doubles is exact (Sterbenz), so these are exact:
+// the differences taken in mpmath at 300 bits, each itself a double.
+void TestCore::deviationKeepsOrDropsSign_data()
+{
+    QTest::addColumn<double>("I");
+    QTest::addColumn<double>("signedDeviation");
+    QTest::addColumn<double>("absoluteDeviation");
+    QTest::newRow("below") << 0.18 << -0.00047902250000000923 << 0.00047902250000000923;
+    QTest::newRow("above") << 0.19 << 0.0095209775 << 0.0095209775;
+    QTest::newRow("at the exact value") << 0.1804790225 << 0.0 << 0.0;
+}
+
 void TestCore::deviationKeepsOrDropsSign()
 {
-    QCOMPARE(deviationTrapezoid(0.18), 0.18 - 0.1804790225);
-    QVERIFY(deviationTrapezoid(0.18) < 0);
-    QCOMPARE(deviationSimpson(0.18), 0.1804790225 - 0.18);
-    QCOMPARE(deviationSimpson(0.19), 0.19 - 0.1804790225);
+    QFETCH(double, I);
+    QFETCH(double, signedDeviation);
+    QFETCH(double, absoluteDeviation);
+    QCOMPARE(deviationTrapezoid(I), signedDeviation);
+    QCOMPARE(deviationSimpson(I), absoluteDeviation);
 }
 
 void TestCore::trapezoidExactOnStraightLines()
@@ -427,23 +469,37 @@ void TestCore::boundsOfEmptyAndReversedInterval()
     }
 }
 
+// The curves' ends on [1;6]: the exact bounds at n = 10 and 210 (see
+// boundsByHand) rounded to float by mpmath. Each lies at least 0.08 of a float
+// ulp from a rounding midpoint, far beyond the double's few ulps, so the float
+// of the double bound is this one.
+void TestCore::boundCurveJoinsTwentyOnePoints_data()
+{
+    QTest::addColumn<bool>("simpsonRule");
+    QTest::addColumn<float>("first");
+    QTest::addColumn<float>("last");
+    QTest::newRow("trapezoid") << false << -0.0254166666f << -5.76341663e-05f;
+    QTest::newRow("simpson") << true << -0.0113932295f << -5.85827351e-08f;
+}
+
 void TestCore::boundCurveJoinsTwentyOnePoints()
 {
-    for (BoundFunction bound : {&trapezoidBound, &simpsonBoundOverPairs}) {
-        const auto curve = boundCurve(bound, 1, 6);
-        QVERIFY(curve.ok());
-        const Curve &c = curve.value();
-        QCOMPARE(c.size(), std::size_t(20));
-        QCOMPARE(c.front().x1, 10.0f);
-        QCOMPARE(c.front().y1, float(bound(1, 6, 10)));
-        QCOMPARE(c.back().x2, 210.0f);
-        QCOMPARE(c.back().y2, float(bound(1, 6, 210)));
-        for (std::size_t k = 1; k < c.size(); ++k) {
-            QCOMPARE(c[k].x1, c[k - 1].x2);
-            QCOMPARE(c[k].y1, c[k - 1].y2);
-            QCOMPARE(c[k].x2 - c[k].x1, 10.0f);
-            QVERIFY(c[k].y1 < c[k].y2); // falling magnitude: rising towards 0
-        }
+    QFETCH(bool, simpsonRule);
+    QFETCH(float, first);
+    QFETCH(float, last);
+    const auto curve = boundCurve(simpsonRule ? &simpsonBoundOverPairs : &trapezoidBound, 1, 6);
+    QVERIFY(curve.ok());
+    const Curve &c = curve.value();
+    QCOMPARE(c.size(), std::size_t(20));
+    QCOMPARE(c.front().x1, 10.0f);
+    QCOMPARE(c.front().y1, first);
+    QCOMPARE(c.back().x2, 210.0f);
+    QCOMPARE(c.back().y2, last);
+    for (std::size_t k = 1; k < c.size(); ++k) {
+        QCOMPARE(c[k].x1, c[k - 1].x2);
+        QCOMPARE(c[k].y1, c[k - 1].y2);
+        QCOMPARE(c[k].x2 - c[k].x1, 10.0f);
+        QVERIFY(c[k].y1 < c[k].y2); // falling magnitude: rising towards 0
     }
 }
 
