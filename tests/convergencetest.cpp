@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 using namespace kvadrolab;
 
@@ -552,22 +553,23 @@ void TestConvergence::countsForTolerance()
     QFETCH(int, trapezoidActual);
     QFETCH(int, simpsonActual);
 
+    // The study's own counts, and those a study made for another tolerance gives
+    // when asked for this one: both are the known counts.
     const auto s = studyConvergence(a, b, tolerance);
-    QVERIFY(s.ok());
-    const ToleranceCounts &t = s.value().trapezoid.counts;
-    const ToleranceCounts &p = s.value().simpson.counts;
-    QCOMPARE(t.byBound, trapezoidByBound);
-    QCOMPARE(p.byBound, simpsonByBound);
-    QCOMPARE(t.byRunge.value_or(0), trapezoidRunge);
-    QCOMPARE(p.byRunge.value_or(0), simpsonRunge);
-    QCOMPARE(t.byActualError.value_or(0), trapezoidActual);
-    QCOMPARE(p.byActualError.value_or(0), simpsonActual);
-
-    // Asking a finished study for its own tolerance gives the same answer.
-    const ToleranceCounts again = toleranceCounts(Rule::Simpson, s.value(), tolerance);
-    QCOMPARE(again.byBound, p.byBound);
-    QCOMPARE(again.byRunge, p.byRunge);
-    QCOMPARE(again.byActualError, p.byActualError);
+    const auto other = studyConvergence(a, b, tolerance * 100);
+    QVERIFY(s.ok() && other.ok());
+    const std::pair<ToleranceCounts, ToleranceCounts> counts[] = {
+        {s.value().trapezoid.counts, s.value().simpson.counts},
+        {toleranceCounts(Rule::Trapezoid, other.value(), tolerance),
+         toleranceCounts(Rule::Simpson, other.value(), tolerance)}};
+    for (const auto &[t, p] : counts) {
+        QCOMPARE(t.byBound, trapezoidByBound);
+        QCOMPARE(p.byBound, simpsonByBound);
+        QCOMPARE(t.byRunge.value_or(0), trapezoidRunge);
+        QCOMPARE(p.byRunge.value_or(0), simpsonRunge);
+        QCOMPARE(t.byActualError.value_or(0), trapezoidActual);
+        QCOMPARE(p.byActualError.value_or(0), simpsonActual);
+    }
 }
 
 void TestConvergence::tinyToleranceNeedsAHugeCount()
