@@ -164,7 +164,7 @@ bool buildRuleStudy(Rule rule, const ConvergenceStudy &s, RuleStudy &out)
         const double e = error(n);
         if (e != 0)
             p.absError = std::fabs(e);
-        p.bound = aPrioriBound(rule, s.a, s.b, M, n);
+        p.bound = aPrioriBoundOverSubintervals(rule, s.a, s.b, M, n);
         if (!std::isfinite(e) || !std::isfinite(p.bound))
             return false;
         out.curve.push_back(p);
@@ -184,7 +184,9 @@ double smallestCountByBound(Rule rule, const ConvergenceStudy &s, double toleran
     const double M = trapezoidRule ? s.m2.value : s.m4.value;
     const int step = trapezoidRule ? 1 : 2;
     const double least = trapezoidRule ? 1 : 2;
-    const auto fits = [&](double n) { return aPrioriBound(rule, s.a, s.b, M, n) <= tolerance; };
+    const auto fits = [&](double n) {
+        return aPrioriBoundOverSubintervals(rule, s.a, s.b, M, n) <= tolerance;
+    };
     if (M == 0 || fits(least))
         return least;
 
@@ -262,10 +264,10 @@ Studied<long double> exactIntegral(double a, double b)
     return value;
 }
 
-double aPrioriBound(Rule rule, double a, double b, double M, double n)
+double aPrioriBoundOverSubintervals(Rule rule, double a, double b, double M, double subintervals)
 {
     const double d = std::fabs(b - a);
-    const double h = d / n;
+    const double h = d / subintervals;
     if (rule == Rule::Trapezoid)
         return d * h * h * M / 12;
     return d * (h * h) * (h * h) * M / 180;

@@ -50,10 +50,10 @@ StudyRefusal checkInterval(double a, double b);
 // with NonFiniteResult when the value overflows double.
 Studied<long double> exactIntegral(double a, double b);
 
-// The a-priori bound of the rule with n subintervals, h = (b - a) / n:
-// |b - a| h^2 M / 12 for the trapezoid rule (M = M2), |b - a| h^4 M / 180 for
-// Simpson's (M = M4). Always >= 0; no check of n or M.
-double aPrioriBound(Rule rule, double a, double b, double M, double n);
+// The a-priori bound of the rule with n subintervals (for Simpson's too, not
+// pairs), h = (b - a) / n: |b - a| h^2 M / 12 for the trapezoid rule (M = M2),
+// |b - a| h^4 M / 180 for Simpson's (M = M4). Always >= 0; no check of n or M.
+double aPrioriBoundOverSubintervals(Rule rule, double a, double b, double M, double subintervals);
 
 // The rows of the table: n = 10, 20, ..., 640.
 inline constexpr std::array<int, 7> kStudyCounts{10, 20, 40, 80, 160, 320, 640};
@@ -86,7 +86,7 @@ struct ErrorPoint
     // Where the rule meets the rounding floor of double, this is that floor
     // (a few ulps of the integral), never a further fall.
     std::optional<double> absError;
-    double bound = 0; // aPrioriBound() with the study's computed M2 or M4
+    double bound = 0; // aPrioriBoundOverSubintervals() with the study's computed M2 or M4
 };
 
 // The largest count "n для ε" by the bound is worked out to: 10^15. Every

@@ -11,23 +11,29 @@ namespace kvadrolab {
 // The order of the operations below is deliberate: it fixes the last bits of
 // each bound, and the charts' grid positions were designed against them.
 
-double trapezoidBound(double a, double b, int n)
+double trapezoidBound(double a, double b, int subintervals)
 {
     const double d = b - a;
     const double p = std::pow(d, 3);
     const double m = kM2 * p;
     const double t = -m;
-    const int q = n * (n * 12); // exact: 12 n^2 needs more than 16 bits for n = 210
+    // 12 n^2 in double cannot overflow for any int n: it is at most 12 * 2^62,
+    // where std::int64_t would overflow past n = 876 706 528. 12 n is exact, so
+    // q is 12 n^2 rounded once, and exact whenever 12 n^2 < 2^53, that is for
+    // |n| <= 27 397 079: the windows' 10..210 keep every bit of their bounds.
+    const double q = subintervals * (subintervals * 12.0);
     return t / q;
 }
 
-double simpsonBound(double a, double b, int n)
+double simpsonBoundOverPairs(double a, double b, int pairs)
 {
     const double d = b - a;
     const double p = std::pow(d, 5);
     const double m = kM4 * p;
     const double t = -m;
-    const double q = std::pow(static_cast<double>(n * 2), 4) * 180;
+    // 2n in double: exact for every int n, where 2n in int would overflow from
+    // 2^30 pairs; below that it is the same number, so the bound is unchanged.
+    const double q = std::pow(2.0 * pairs, 4) * 180;
     return t / q;
 }
 

@@ -12,12 +12,16 @@ namespace kvadrolab {
 inline constexpr double kM2 = 0.244;
 inline constexpr double kM4 = 105.0;
 
-// -(M2 (b - a)^3) / (12 n^2): negative for b > a, a negative zero for a = b.
-double trapezoidBound(double a, double b, int n);
-// -(M4 (b - a)^5) / (180 (2n)^4).
-double simpsonBound(double a, double b, int n);
+// -(M2 (b - a)^3) / (12 n^2) with n subintervals: negative for b > a, a
+// negative zero for a = b. Defined for every int n; n = 0 divides by zero.
+double trapezoidBound(double a, double b, int subintervals);
+// -(M4 (b - a)^5) / (180 (2n)^4) with n pairs of subintervals, 2n in all, as
+// the Simpson error-bound window counts them. Defined for every int n.
+double simpsonBoundOverPairs(double a, double b, int pairs);
 
-using BoundFunction = double (*)(double a, double b, int n);
+// A chart's bound at the window's count: subintervals for the trapezoid rule,
+// pairs of them for Simpson's.
+using BoundFunction = double (*)(double a, double b, int count);
 
 // One segment of a chart, already in the canvas's single precision.
 struct Segment

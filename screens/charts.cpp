@@ -81,7 +81,7 @@ ChartRefusal drawComparisonChart(PlotCanvas &canvas, std::optional<double> a,
     const Checked<Curve> trapezoid = boundCurve(trapezoidBound, *a, *b);
     if (!trapezoid.ok())
         return refusalOf(trapezoid);
-    const Checked<Curve> simpson = boundCurve(simpsonBound, *a, *b);
+    const Checked<Curve> simpson = boundCurve(simpsonBoundOverPairs, *a, *b);
     if (!simpson.ok())
         return refusalOf(simpson);
     drawCurve(canvas, trapezoid.value(), kRed);

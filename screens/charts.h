@@ -29,7 +29,7 @@ struct BoundChart
     double top; // negative: the bounds are carried with a minus sign
 };
 inline constexpr BoundChart kTrapezoidChart{trapezoidBound, -0.0255};
-inline constexpr BoundChart kSimpsonChart{simpsonBound, -0.01145};
+inline constexpr BoundChart kSimpsonChart{simpsonBoundOverPairs, -0.01145};
 
 // Scale (0, top)-(210, 0); the bound curve over n = 10..210 in the fore colour;
 // 21 red vertical lines at n = 0..200 and red horizontal lines from the top

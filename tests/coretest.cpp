@@ -56,12 +56,15 @@ class TestCore : public QObject
 
 private slots:
     void integrand();
+    void nodeStepIsTheWidthOfOneSubinterval_data();
+    void nodeStepIsTheWidthOfOneSubinterval();
     void exactValueMatchesAntiderivative();
     void integrandBlock_data();
     void integrandBlock();
     void trapezoidWorkedValues_data();
     void trapezoidWorkedValues();
     void simpsonAtDefaults();
+    void deviationKeepsOrDropsSign_data();
     void deviationKeepsOrDropsSign();
     void trapezoidExactOnStraightLines();
     void simpsonExactOnCubics();
@@ -75,7 +78,10 @@ private slots:
     void fewestSubintervalsCompute();
 
     void boundsByHand();
+    void boundsAtLargeCounts_data();
+    void boundsAtLargeCounts();
     void boundsOfEmptyAndReversedInterval();
+    void boundCurveJoinsTwentyOnePoints_data();
     void boundCurveJoinsTwentyOnePoints();
     void boundCurveRefusals_data();
     void boundCurveRefusals();
@@ -89,7 +95,31 @@ void TestCore::integrand()
     const double q6 = std::log(6.0) / 6.0;
     QVERIFY(std::fabs(f(6.0) - q6 * q6 * q6) < 1e-17);
     QVERIFY(f(0.5) < 0); // ln x < 0 below 1
-    QCOMPARE(nodeStep(1, 6, 600), 5.0 / 600);
+}
+
+// h = (b - a) / n, correctly rounded, worked by hand: 5 / 600 = 2^-7 * 16/15,
+// and 16/15 = 1.000100010001...b is cut after 52 fraction bits just before a
+// 0001 group, so it rounds down; 1/3 = 2^-2 * 1.010101...b likewise (mpmath
+// agrees on both).
+void TestCore::nodeStepIsTheWidthOfOneSubinterval_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<double>("h");
+    QTest::newRow("[1;6] n=600 default") << 1.0 << 6.0 << 600 << 0x1.1111111111111p-7;
+    QTest::newRow("[1;6] n=10") << 1.0 << 6.0 << 10 << 0.5;
+    QTest::newRow("[6;1] n=4 reversed") << 6.0 << 1.0 << 4 << -1.25;
+    QTest::newRow("[0;1] n=3") << 0.0 << 1.0 << 3 << 0x1.5555555555555p-2;
+}
+
+void TestCore::nodeStepIsTheWidthOfOneSubinterval()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(int, n);
+    QFETCH(double, h);
+    QCOMPARE(nodeStep(a, b, n), h);
 }
 
 // Every kernel this processor can run, at values known by hand, and over
@@ -197,12 +227,26 @@ void TestCore::simpsonAtDefaults()
             std::fabs(trapezoid(1, 6, 600, t).value() - exact));
 }
 
+// I - 0,1804790225 with both numbers as doubles. Within a factor of two of each
+// other the difference of two doubles is exact (Sterbenz), so these are exact:
+// the differences taken in mpmath at 300 bits, each itself a double.
+void TestCore::deviationKeepsOrDropsSign_data()
+{
+    QTest::addColumn<double>("I");
+    QTest::addColumn<double>("signedDeviation");
+    QTest::addColumn<double>("absoluteDeviation");
+    QTest::newRow("below") << 0.18 << -0.00047902250000000923 << 0.00047902250000000923;
+    QTest::newRow("above") << 0.19 << 0.0095209775 << 0.0095209775;
+    QTest::newRow("at the exact value") << 0.1804790225 << 0.0 << 0.0;
+}
+
 void TestCore::deviationKeepsOrDropsSign()
 {
-    QCOMPARE(deviationTrapezoid(0.18), 0.18 - 0.1804790225);
-    QVERIFY(deviationTrapezoid(0.18) < 0);
-    QCOMPARE(deviationSimpson(0.18), 0.1804790225 - 0.18);
-    QCOMPARE(deviationSimpson(0.19), 0.19 - 0.1804790225);
+    QFETCH(double, I);
+    QFETCH(double, signedDeviation);
+    QFETCH(double, absoluteDeviation);
+    QCOMPARE(deviationTrapezoid(I), signedDeviation);
+    QCOMPARE(deviationSimpson(I), absoluteDeviation);
 }
 
 void TestCore::trapezoidExactOnStraightLines()
@@ -374,45 +418,88 @@ void TestCore::boundsByHand()
     QVERIFY(std::fabs(trapezoidBound(1, 5, 10) + 0.013) < 1e-4);
 
     // -105 * 5^5 / (180 * 20^4), just inside the chart top -0.01145
-    const double s10 = simpsonBound(1, 6, 10);
+    const double s10 = simpsonBoundOverPairs(1, 6, 10);
     QVERIFY(std::fabs(s10 - (-328125.0 / 28800000.0)) < 1e-17);
     QVERIFY(s10 > -0.01145 && s10 < -0.0113);
-    QCOMPARE(simpsonBound(1, 6, 20), s10 / 16);
+    QCOMPARE(simpsonBoundOverPairs(1, 6, 20), s10 / 16);
     // 12 n^2 needs more than 16 bits at the curve's last point.
     QVERIFY(std::fabs(trapezoidBound(1, 6, 210) - (-30.5 / 529200)) < 1e-19);
+}
+
+// Far beyond the windows' counts, where 12 n^2 and 2n no longer fit an int:
+// -0.244 * 125 / (12 n^2) and -105 * 3125 / (180 (2n)^4) in mpmath at 200 bits,
+// to 17 digits. M2 = 0.244 as a double and the code's four roundings keep the
+// result within 3 ulps (7e-16 relative) of them; the check allows 1e-15.
+void TestCore::boundsAtLargeCounts_data()
+{
+    QTest::addColumn<bool>("simpsonRule");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<double>("bound");
+    const int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+    QTest::newRow("trapezoid n=13377") << false << 13377 << -1.4203688496908813e-8;
+    QTest::newRow("trapezoid n=13378") << false << 13378 << -1.4201565136520568e-8;
+    QTest::newRow("trapezoid n=100000") << false << 100000 << -2.5416666666666667e-10;
+    QTest::newRow("trapezoid n=INT_MAX") << false << most << -5.5113610486008358e-19;
+    QTest::newRow("trapezoid n=INT_MIN") << false << least << -5.5113610434679809e-19;
+    QTest::newRow("simpson n=2^30 pairs") << true << (1 << 30) << -8.5713129747458464e-35;
+    QTest::newRow("simpson n=INT_MAX pairs") << true << most << -5.3570706191944756e-36;
+}
+
+void TestCore::boundsAtLargeCounts()
+{
+    QFETCH(bool, simpsonRule);
+    QFETCH(int, n);
+    QFETCH(double, bound);
+    const double got = simpsonRule ? simpsonBoundOverPairs(1, 6, n) : trapezoidBound(1, 6, n);
+    QVERIFY2(std::fabs(got - bound) <= 1e-15 * std::fabs(bound),
+             qPrintable(QString::number(got, 'g', 17)));
 }
 
 void TestCore::boundsOfEmptyAndReversedInterval()
 {
     for (int n : {10, 100, 210}) {
         const double t = trapezoidBound(3, 3, n);
-        const double s = simpsonBound(3, 3, n);
+        const double s = simpsonBoundOverPairs(3, 3, n);
         QCOMPARE(t, 0.0);
         QCOMPARE(s, 0.0);
         QVERIFY(std::signbit(t));
         QVERIFY(std::signbit(s));
         QVERIFY(trapezoidBound(6, 1, n) > 0);
-        QVERIFY(simpsonBound(6, 1, n) > 0);
+        QVERIFY(simpsonBoundOverPairs(6, 1, n) > 0);
     }
+}
+
+// The curves' ends on [1;6]: the exact bounds at n = 10 and 210 (see
+// boundsByHand) rounded to float by mpmath. Each lies at least 0.08 of a float
+// ulp from a rounding midpoint, far beyond the double's few ulps, so the float
+// of the double bound is this one.
+void TestCore::boundCurveJoinsTwentyOnePoints_data()
+{
+    QTest::addColumn<bool>("simpsonRule");
+    QTest::addColumn<float>("first");
+    QTest::addColumn<float>("last");
+    QTest::newRow("trapezoid") << false << -0.0254166666f << -5.76341663e-05f;
+    QTest::newRow("simpson") << true << -0.0113932295f << -5.85827351e-08f;
 }
 
 void TestCore::boundCurveJoinsTwentyOnePoints()
 {
-    for (BoundFunction bound : {&trapezoidBound, &simpsonBound}) {
-        const auto curve = boundCurve(bound, 1, 6);
-        QVERIFY(curve.ok());
-        const Curve &c = curve.value();
-        QCOMPARE(c.size(), std::size_t(20));
-        QCOMPARE(c.front().x1, 10.0f);
-        QCOMPARE(c.front().y1, float(bound(1, 6, 10)));
-        QCOMPARE(c.back().x2, 210.0f);
-        QCOMPARE(c.back().y2, float(bound(1, 6, 210)));
-        for (std::size_t k = 1; k < c.size(); ++k) {
-            QCOMPARE(c[k].x1, c[k - 1].x2);
-            QCOMPARE(c[k].y1, c[k - 1].y2);
-            QCOMPARE(c[k].x2 - c[k].x1, 10.0f);
-            QVERIFY(c[k].y1 < c[k].y2); // falling magnitude: rising towards 0
-        }
+    QFETCH(bool, simpsonRule);
+    QFETCH(float, first);
+    QFETCH(float, last);
+    const auto curve = boundCurve(simpsonRule ? &simpsonBoundOverPairs : &trapezoidBound, 1, 6);
+    QVERIFY(curve.ok());
+    const Curve &c = curve.value();
+    QCOMPARE(c.size(), std::size_t(20));
+    QCOMPARE(c.front().x1, 10.0f);
+    QCOMPARE(c.front().y1, first);
+    QCOMPARE(c.back().x2, 210.0f);
+    QCOMPARE(c.back().y2, last);
+    for (std::size_t k = 1; k < c.size(); ++k) {
+        QCOMPARE(c[k].x1, c[k - 1].x2);
+        QCOMPARE(c[k].y1, c[k - 1].y2);
+        QCOMPARE(c[k].x2 - c[k].x1, 10.0f);
+        QVERIFY(c[k].y1 < c[k].y2); // falling magnitude: rising towards 0
     }
 }
 
@@ -441,7 +528,7 @@ void TestCore::boundCurveRefusals()
     QFETCH(double, a);
     QFETCH(double, b);
     QFETCH(kvadrolab::Refusal, why);
-    const auto curve = boundCurve(simpsonRule ? &simpsonBound : &trapezoidBound, a, b);
+    const auto curve = boundCurve(simpsonRule ? &simpsonBoundOverPairs : &trapezoidBound, a, b);
     QCOMPARE(curve.refusal(), why);
 }
 
