@@ -2,6 +2,7 @@
 #include "canvas/canvasmenu.h"
 
 #include "canvas/plotcanvas.h"
+#include "report/reportfile.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -42,35 +43,19 @@ QString askWhereToSave(QWidget *parent, const QString &suggested)
 }
 
 // The one place a failed save becomes words.
-QString reasonText(SaveFailure failure)
+QString reasonText(Reason why)
 {
-    switch (failure) {
-    case SaveFailure::MissingFolder:
+    switch (why) {
+    case Reason::MissingFolder:
         return QStringLiteral("Папка не существует.");
-    case SaveFailure::IsAFolder:
+    case Reason::IsAFolder:
         return QStringLiteral("Это папка, а не файл.");
-    case SaveFailure::NoPermission:
+    case Reason::NoPermission:
         return QStringLiteral("Нет прав на запись.");
-    case SaveFailure::WriteFailed:
+    default:
         break;
     }
     return QStringLiteral("Не удалось записать файл.");
-}
-
-// QSaveFile says only that it could not open: the path and its folder say why.
-SaveFailure whyNotOpened(const QString &path)
-{
-    const QFileInfo target(path);
-    if (target.isDir())
-        return SaveFailure::IsAFolder;
-    const QFileInfo folder(target.absolutePath());
-    if (!folder.isDir())
-        return SaveFailure::MissingFolder;
-    // The new file is made beside the old one and then takes its name: the
-    // folder must take a new file, and an old file must be writable.
-    if (!folder.isWritable() || (target.exists() && !target.isWritable()))
-        return SaveFailure::NoPermission;
-    return SaveFailure::WriteFailed;
 }
 
 // Listens on the canvas for the three ways of asking for the menu. A filter
@@ -137,9 +122,10 @@ private:
         const QString path = askWhereToSave(window, suggestedPath(*m_canvas));
         if (path.isEmpty())
             return;
-        if (const auto failure = savePicture(*m_canvas, path))
-            m_complain(window, QStringLiteral("Не удалось сохранить изображение в файл «%1». %2")
-                                   .arg(QDir::toNativeSeparators(path), reasonText(*failure)));
+        if (const Result<void> saved = savePicture(*m_canvas, path); !saved)
+            m_complain(window,
+                       QStringLiteral("Не удалось сохранить изображение в файл «%1». %2")
+                           .arg(QDir::toNativeSeparators(path), reasonText(saved.reason())));
     }
 
     PlotCanvas *m_canvas;
@@ -177,7 +163,7 @@ void copyToClipboard(const PlotCanvas &canvas)
     QApplication::clipboard()->setMimeData(data);
 }
 
-std::optional<SaveFailure> savePicture(const PlotCanvas &canvas, const QString &path)
+Result<void> savePicture(const PlotCanvas &canvas, const QString &path)
 {
     QImage picture = canvas.image();
     // The pixels are the screen's own; saying so in the file lets a report
@@ -189,19 +175,21 @@ std::optional<SaveFailure> savePicture(const PlotCanvas &canvas, const QString &
         picture.setDotsPerMeterY(perMetre);
     }
     QSaveFile file(path);
+    // QSaveFile says only that it could not open or write: the path and its
+    // folder say why.
     if (!file.open(QIODevice::WriteOnly))
-        return whyNotOpened(path);
+        return report::whyNotSaved(path, report::Writing::Replacing);
     QImageWriter writer(&file, "png");
     // Flushed here, not left to commit(): commit() flushes too, but a failed
     // flush there (a full disk) does not stop it from putting the empty
     // temporary file in place of the one at the path.
     if (!writer.write(picture) || !file.flush()) {
         file.cancelWriting();
-        return SaveFailure::WriteFailed;
+        return Refusal{Reason::WriteFailed, Input::Path};
     }
     if (!file.commit())
-        return SaveFailure::WriteFailed;
-    return std::nullopt;
+        return Refusal{Reason::WriteFailed, Input::Path};
+    return {};
 }
 
 QString suggestedPath(const PlotCanvas &canvas)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 
 #include <functional>
@@ -35,20 +37,12 @@ void setPictureOnly(PlotCanvas *canvas);
 // Replaces the file dialog (tests answer it themselves); an empty one restores it.
 void setSaveDialog(SaveDialog dialog);
 
-// Why a picture could not be saved.
-enum class SaveFailure {
-    MissingFolder, // the folder the path names is not there (or is a file)
-    IsAFolder,     // the path names a folder, not a file
-    NoPermission,  // the folder, or the file already there, may not be written
-    WriteFailed,   // the file could not be written (a full disk, a failing medium)
-};
-
 // The two actions of the menu.
 void copyToClipboard(const PlotCanvas &canvas);
 // Writes the picture at the screen's resolution as PNG. A file already at the
-// path is replaced only once the new one is complete. Nothing when it was
-// saved, otherwise why it was not.
-std::optional<SaveFailure> savePicture(const PlotCanvas &canvas, const QString &path);
+// path is replaced only once the new one is complete. Saved, or why not: as
+// report::whyNotSaved() says of a file that is always replaced.
+Result<void> savePicture(const PlotCanvas &canvas, const QString &path);
 
 // "<home>/<the window's caption>.png", with characters no file system takes
 // replaced.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/convergence.h"
 
+#include "core/inputchecks.h"
 #include "core/integrand.h"
 #include "core/quadrature.h"
 
@@ -117,7 +118,7 @@ bool ruleValues(Rule rule, double a, double b, std::array<double, kCurveLastCoun
     SampleTable y;
     const int step = rule == Rule::Trapezoid ? 1 : 2;
     for (int n = kCurveFirstCount; n <= kCurveLastCount; n += step) {
-        const Checked<double> v =
+        const Result<double> v =
             rule == Rule::Trapezoid ? trapezoid(a, b, n, y) : simpson(a, b, n, y);
         if (!v.ok())
             return false;
@@ -235,21 +236,21 @@ double smallestCountByBound(Rule rule, const ConvergenceStudy &s, double toleran
 
 } // namespace
 
-StudyRefusal checkInterval(double a, double b)
+std::optional<Refusal> checkInterval(double a, double b)
 {
-    if (!std::isfinite(a) || !std::isfinite(b))
-        return StudyRefusal::NonFiniteInput;
+    if (const auto why = nonFinite(a, b))
+        return why;
     if (a <= 0 || b <= 0)
-        return StudyRefusal::NodeNotPositive;
+        return nodeNotPositive(a, b);
     if (a == b)
-        return StudyRefusal::EmptyInterval;
-    return StudyRefusal::None;
+        return Refusal{Reason::EmptyInterval, Input::B};
+    return std::nullopt;
 }
 
-Studied<long double> exactIntegral(double a, double b)
+Result<long double> exactIntegral(double a, double b)
 {
-    if (const StudyRefusal why = checkInterval(a, b); why != StudyRefusal::None)
-        return Studied<long double>::refused(why);
+    if (const auto why = checkInterval(a, b))
+        return *why;
 
     const Antiderivative Fa = antiderivative(a), Fb = antiderivative(b);
     long double value = Fb.value - Fa.value;
@@ -260,7 +261,7 @@ Studied<long double> exactIntegral(double a, double b)
         value = a < b ? forward : -forward;
     }
     if (!std::isfinite(static_cast<double>(value)))
-        return Studied<long double>::refused(StudyRefusal::NonFiniteResult);
+        return overflowed(a, b);
     return value;
 }
 
@@ -273,33 +274,32 @@ double aPrioriBoundOverSubintervals(Rule rule, double a, double b, double M, dou
     return d * (h * h) * (h * h) * M / 180;
 }
 
-Studied<ConvergenceStudy> studyConvergence(double a, double b, double tolerance)
+Result<ConvergenceStudy> studyConvergence(double a, double b, double tolerance)
 {
-    using Result = Studied<ConvergenceStudy>;
-    if (const StudyRefusal why = checkInterval(a, b); why != StudyRefusal::None)
-        return Result::refused(why);
-    if (!std::isfinite(tolerance))
-        return Result::refused(StudyRefusal::NonFiniteInput);
+    if (const auto why = checkInterval(a, b))
+        return *why;
+    if (const auto why = nonFinite(a, b, tolerance, Input::Tolerance))
+        return *why;
     if (!(tolerance > 0))
-        return Result::refused(StudyRefusal::ToleranceNotPositive);
+        return Refusal{Reason::ToleranceNotPositive, Input::Tolerance};
 
     ConvergenceStudy s;
     s.a = a;
     s.b = b;
     s.tolerance = tolerance;
     const auto exact = exactIntegral(a, b);
-    if (!exact.ok())
-        return Result::refused(exact.refusal());
+    if (!exact)
+        return exact.refusal();
     s.exact = exact.value();
     const auto m2 = derivativeMaximum(2, a, b);
     const auto m4 = derivativeMaximum(4, a, b);
     if (!m2 || !m4)
-        return Result::refused(StudyRefusal::NonFiniteResult);
+        return overflowed(a, b);
     s.m2 = *m2;
     s.m4 = *m4;
     if (!buildRuleStudy(Rule::Trapezoid, s, s.trapezoid) ||
         !buildRuleStudy(Rule::Simpson, s, s.simpson))
-        return Result::refused(StudyRefusal::NonFiniteResult);
+        return overflowed(a, b);
     s.trapezoid.counts = toleranceCounts(Rule::Trapezoid, s, tolerance);
     s.simpson.counts = toleranceCounts(Rule::Simpson, s, tolerance);
     return s;
@@ -343,20 +343,19 @@ double RulePicture::simpsonArc(int pair, double at) const
     return y1 + s * (y2 - y0) / 2 + s * s * (y0 - 2 * y1 + y2) / 2;
 }
 
-Studied<RulePicture> rulePicture(double a, double b, double n)
+Result<RulePicture> rulePicture(double a, double b, double n)
 {
-    using Result = Studied<RulePicture>;
-    if (const StudyRefusal why = checkInterval(a, b); why != StudyRefusal::None)
-        return Result::refused(why);
-    if (!std::isfinite(n))
-        return Result::refused(StudyRefusal::NonFiniteInput);
+    if (const auto why = checkInterval(a, b))
+        return *why;
+    if (const auto why = nonFinite(a, b, n))
+        return *why;
     if (n != std::floor(n))
-        return Result::refused(StudyRefusal::NotWhole);
+        return Refusal{Reason::NotWhole, Input::Count};
     if (n < kPictureMinCount || n > kPictureMaxCount)
-        return Result::refused(StudyRefusal::CountOutOfRange);
+        return Refusal{Reason::CountOutOfRange, Input::Count};
     const int count = static_cast<int>(n);
     if (count % 2 != 0)
-        return Result::refused(StudyRefusal::OddCount);
+        return Refusal{Reason::OddCount, Input::Count};
 
     RulePicture p;
     p.a = a;
@@ -367,7 +366,7 @@ Studied<RulePicture> rulePicture(double a, double b, double n)
         const double x = a + i * h;
         const double y = f(x);
         if (!std::isfinite(y))
-            return Result::refused(StudyRefusal::NonFiniteResult);
+            return Refusal{Reason::NonFiniteResult, lowerEnd(a, b), {}, x};
         p.x.push_back(x);
         p.y.push_back(y);
     }

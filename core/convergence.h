@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/result.h"
 #include "core/derivatives.h"
-#include "core/refusal.h"
 
 #include <array>
 #include <optional>
@@ -16,29 +16,14 @@ namespace kvadrolab {
 // do not change). Everything here is computed afresh from a and b: the fixed
 // exact value and M2, M4 of the designed windows are not used.
 
-// Why a study or a picture could not be made. The window checks its fields
-// first; these are what the core still answers for input it is handed anyway.
-// It never returns a partial result: a refused answer carries no value at all.
-enum class StudyRefusal {
-    None,
-    NonFiniteInput,       // a, b, the tolerance or the picture's n is NaN or infinite
-    NodeNotPositive,      // a <= 0 or b <= 0, where ln x is undefined
-    EmptyInterval,        // a == b: there is nothing to study
-    ToleranceNotPositive, // the tolerance is not > 0
-    NotWhole,             // the picture's n has a fractional part
-    CountOutOfRange,      // the picture's n lies outside 2..50
-    OddCount,             // the picture's n is odd: Simpson's arcs need pairs of subintervals
-    NonFiniteResult,      // the arithmetic overflowed double (f at a tiny a)
-};
-
-// A value, or the reason it could not be computed. Never both.
-template <typename T> using Studied = Checked<T, StudyRefusal>;
+// A study or a picture is never partial: a refused answer (base/result.h)
+// carries no value at all, and names the input at fault where there is one.
 
 enum class Rule { Trapezoid, Simpson };
 
-// NonFiniteInput, NodeNotPositive or EmptyInterval for a and b that no study
-// accepts, None otherwise.
-StudyRefusal checkInterval(double a, double b);
+// NonFiniteInput, NodeNotPositive (at the lower end) or EmptyInterval (at b)
+// for a and b that no study accepts, nothing otherwise.
+std::optional<Refusal> checkInterval(double a, double b);
 
 // The integral of f from a to b, signed, from the antiderivative
 // F(x) = -(4 ln^3 x + 6 ln^2 x + 6 ln x + 3) / (8 x^2), in long double. When
@@ -48,7 +33,7 @@ StudyRefusal checkInterval(double a, double b);
 // of the integral of |f|: at least 16 significant digits unless the positive
 // and negative parts of f themselves cancel. Refused as checkInterval(), and
 // with NonFiniteResult when the value overflows double.
-Studied<long double> exactIntegral(double a, double b);
+Result<long double> exactIntegral(double a, double b);
 
 // The a-priori bound of the rule with n subintervals (for Simpson's too, not
 // pairs), h = (b - a) / n: |b - a| h^2 M / 12 for the trapezoid rule (M = M2),
@@ -141,7 +126,7 @@ struct ConvergenceStudy
 // checkInterval(), with ToleranceNotPositive or NonFiniteInput for the
 // tolerance, and with NonFiniteResult when any value overflows (f, M2 or M4 at
 // a tiny a).
-Studied<ConvergenceStudy> studyConvergence(double a, double b, double tolerance);
+Result<ConvergenceStudy> studyConvergence(double a, double b, double tolerance);
 
 // "n для ε" of one rule of a finished study for another tolerance, so that the
 // window need not study again. A tolerance that is not > 0 answers the
@@ -173,7 +158,7 @@ struct RulePicture
 // The picture for n subintervals. n arrives as the double typed into the
 // field and must be a whole even number in 2..50. Refused as checkInterval(),
 // with NonFiniteInput, NotWhole, CountOutOfRange or OddCount for n, and with
-// NonFiniteResult when f overflows at a node.
-Studied<RulePicture> rulePicture(double a, double b, double n);
+// NonFiniteResult, at that node, when f overflows there.
+Result<RulePicture> rulePicture(double a, double b, double n);
 
 } // namespace kvadrolab

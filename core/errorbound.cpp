@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/errorbound.h"
 
+#include "core/inputchecks.h"
+
 #include "core/single.h"
 #include "core/vectorstate.h"
 
@@ -37,10 +39,10 @@ double simpsonBoundOverPairs(double a, double b, int pairs)
     return t / q;
 }
 
-Checked<Curve> boundCurve(BoundFunction bound, double a, double b)
+Result<Curve> boundCurve(BoundFunction bound, double a, double b)
 {
-    if (!std::isfinite(a) || !std::isfinite(b))
-        return Checked<Curve>::refused(Refusal::NonFiniteInput);
+    if (const auto why = nonFinite(a, b))
+        return *why;
     // Called right after Qt, which may leave the AVX upper halves dirty.
     clearUpperVectorState();
     Curve curve{};
@@ -54,11 +56,11 @@ Checked<Curve> boundCurve(BoundFunction bound, double a, double b)
         s.x2 = static_cast<float>(n + kCurveStepN);
         const auto y1 = toSingle(e1), y2 = toSingle(e2);
         if (!y1 || !y2)
-            return Checked<Curve>::refused(Refusal::BeyondSinglePrecision);
+            return Refusal{Reason::BeyondSinglePrecision};
         s.y1 = *y1;
         s.y2 = *y2;
     }
-    return Checked<Curve>{curve};
+    return curve;
 }
 
 } // namespace kvadrolab

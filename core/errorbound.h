@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/refusal.h"
+#include "base/result.h"
 
 #include <array>
 
@@ -38,6 +38,6 @@ using Curve = std::array<Segment, kCurveSegments>;
 // The segments (n, bound(n)) - (n + 10, bound(n + 10)) for n = 10, 20, ..., 200,
 // in that order. Refused whole, before any segment is handed out, when a or b is
 // not finite or a value does not fit in a float: no partial curve is ever drawn.
-Checked<Curve> boundCurve(BoundFunction bound, double a, double b);
+Result<Curve> boundCurve(BoundFunction bound, double a, double b);
 
 } // namespace kvadrolab

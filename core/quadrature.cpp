@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/quadrature.h"
 
+#include "core/inputchecks.h"
 #include "core/integrand.h"
 #include "core/vectorstate.h"
 
@@ -19,22 +20,22 @@ struct Grid
 };
 
 // Everything that can be said against the inputs before a sample is taken.
-Checked<Grid> checkInputs(double a, double b, double n)
+Result<Grid> checkInputs(double a, double b, double n)
 {
-    if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(n))
-        return Checked<Grid>::refused(Refusal::NonFiniteInput);
+    if (const auto why = nonFinite(a, b, n))
+        return *why;
     if (n != std::floor(n))
-        return Checked<Grid>::refused(Refusal::NotWhole);
+        return Refusal{Reason::NotWhole, Input::Count};
     if (n < 1 || n > kMaxSubintervals)
-        return Checked<Grid>::refused(Refusal::CountOutOfRange);
+        return Refusal{Reason::CountOutOfRange, Input::Count};
     const int count = static_cast<int>(n);
     const double h = nodeStep(a, b, count);
     if (!std::isfinite(h))
-        return Checked<Grid>::refused(Refusal::NonFiniteResult);
+        return overflowed(a, b);
     // The nodes a + i*h are monotone in i, so the smallest is the first or the last.
     if (std::min(a, a + count * h) <= 0.0)
-        return Checked<Grid>::refused(Refusal::NodeNotPositive);
-    return Checked<Grid>{Grid{a, h, count}};
+        return nodeNotPositive(a, b);
+    return Grid{a, h, count};
 }
 
 // Samples go to a scratch table first, so that a result that overflows leaves
@@ -48,21 +49,21 @@ void sample(const Grid &g, SampleTable &scratch)
         scratch[i] = f(g.a + i * g.h);
 }
 
-Checked<double> commit(double I, const Grid &g, const SampleTable &scratch, SampleTable &y)
+Result<double> commit(double I, const Grid &g, const SampleTable &scratch, SampleTable &y)
 {
     if (!std::isfinite(I))
-        return Checked<double>::refused(Refusal::NonFiniteResult);
+        return overflowed(g.a, g.a + g.n * g.h);
     std::copy_n(scratch.begin(), g.n + 1, y.begin());
-    return Checked<double>{I};
+    return I;
 }
 
 } // namespace
 
-Checked<double> trapezoid(double a, double b, double n, SampleTable &y)
+Result<double> trapezoid(double a, double b, double n, SampleTable &y)
 {
     const auto grid = checkInputs(a, b, n);
-    if (!grid.ok())
-        return Checked<double>::refused(grid.refusal());
+    if (!grid)
+        return grid.refusal();
     const Grid &g = grid.value();
 
     SampleTable s;
@@ -70,14 +71,14 @@ Checked<double> trapezoid(double a, double b, double n, SampleTable &y)
     return commit(compositeTrapezoid(std::span(s).first(g.n + 1), g.h), g, s, y);
 }
 
-Checked<double> simpson(double a, double b, double n, SampleTable &y)
+Result<double> simpson(double a, double b, double n, SampleTable &y)
 {
     const auto grid = checkInputs(a, b, n);
-    if (!grid.ok())
-        return Checked<double>::refused(grid.refusal());
+    if (!grid)
+        return grid.refusal();
     const Grid &g = grid.value();
     if (g.n % 2 != 0)
-        return Checked<double>::refused(Refusal::OddCountForSimpson);
+        return Refusal{Reason::OddCount, Input::Count};
 
     SampleTable s;
     sample(g, s);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/refusal.h"
+#include "base/result.h"
 
 #include <array>
 #include <span>
@@ -17,11 +17,11 @@ using SampleTable = std::array<double, kMaxSubintervals + 1>;
 // double typed into a field; it must be a whole number in 1..1000. Every node
 // must be positive. On refusal the table is untouched; on success y[0..n]
 // holds f at the nodes a + i*h.
-Checked<double> trapezoid(double a, double b, double n, SampleTable &y);
+Result<double> trapezoid(double a, double b, double n, SampleTable &y);
 
 // Composite Simpson's rule, weights 1, 4, 2, 4, ..., 2, 4, 1 and factor h/3.
 // Same conditions as trapezoid(), and n must be even.
-Checked<double> simpson(double a, double b, double n, SampleTable &y);
+Result<double> simpson(double a, double b, double n, SampleTable &y);
 
 // The rules themselves, on samples y[0..n] of any function at n + 1 equally
 // spaced nodes: h * (y1 + ... + y(n-1) + (y0 + yn) / 2), and

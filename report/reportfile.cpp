@@ -2,6 +2,7 @@
 #include "report/reportfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace kvadrolab::report {
@@ -78,19 +79,13 @@ bool saveInPlace(const QString &path, const QByteArrayList &content, const Chann
     return false;
 }
 
-} // namespace
-
-bool save(const QString &path, const Content &content, const Channel &channel, Cp1251 codepage)
+bool saveReplacingOrInPlace(const QString &path, const QByteArrayList &report,
+                            const Channel &channel)
 {
-    // Encoded before the path is touched, so that a converter that cannot
-    // write the code page leaves whatever stands there as it was.
-    const std::optional<QByteArrayList> report = encodeReport(content, codepage);
-    if (!report)
-        return false;
     {
         QSaveFile file(path);
         if (file.open(QIODevice::WriteOnly)) {
-            const Outcome outcome = finishReplacing(file, *report, channel);
+            const Outcome outcome = finishReplacing(file, report, channel);
             if (outcome != Outcome::NotReplaced)
                 return outcome == Outcome::Saved;
         }
@@ -99,7 +94,42 @@ bool save(const QString &path, const Content &content, const Channel &channel, C
     // target. Only an existing, writable report file takes the report now;
     // every other refusal (an empty path, a folder, a missing folder, a
     // read-only file) fails in saveInPlace too, before anything is written.
-    return saveInPlace(path, *report, channel);
+    return saveInPlace(path, report, channel);
+}
+
+} // namespace
+
+Result<void> whyNotSaved(const QString &path, Writing writing)
+{
+    // An empty path names no folder at all.
+    if (path.isEmpty())
+        return Refusal{Reason::MissingFolder, Input::Path};
+    const QFileInfo target(path);
+    if (target.isDir())
+        return Refusal{Reason::IsAFolder, Input::Path};
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.isDir())
+        return Refusal{Reason::MissingFolder, Input::Path};
+    // A new file is made beside the old one and then takes its name: the
+    // folder must take a new file, and an old file must be writable. Where an
+    // old file may be written over in place, a writable old file is enough.
+    const bool folderNeeded = writing == Writing::Replacing || !target.exists();
+    if ((folderNeeded && !folder.isWritable()) || (target.exists() && !target.isWritable()))
+        return Refusal{Reason::NoPermission, Input::Path};
+    return Refusal{Reason::WriteFailed, Input::Path};
+}
+
+Result<void> save(const QString &path, const Content &content, const Channel &channel,
+                  Cp1251 codepage)
+{
+    // Encoded before the path is touched, so that a converter that cannot
+    // write the code page leaves whatever stands there as it was.
+    const std::optional<QByteArrayList> report = encodeReport(content, codepage);
+    if (!report)
+        return Refusal{Reason::NoCodePage};
+    if (saveReplacingOrInPlace(path, *report, channel))
+        return {};
+    return whyNotSaved(path, Writing::ReplacingOrInPlace);
 }
 
 } // namespace kvadrolab::report

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/result.h"
 #include "report/reportlines.h"
 
 #include <QIODevice>
@@ -17,14 +18,25 @@ using Channel = std::function<std::unique_ptr<QIODevice>(QIODevice &file)>;
 
 // Writes the seven lines to `path`, taken as typed (a relative path is
 // resolved against the current directory), replacing any file there. Returns
-// whether the whole report was written. A failed save leaves an earlier file
+// that the whole report was written, or why not: NoCodePage, or as
+// whyNotSaved() says of the path. A failed save leaves an earlier file
 // at the path byte for byte as it was, leaves no file where there was none and
 // no temporary file beside it, and never leaves the file open. A folder that
 // takes no new file but holds a writable report file still takes the report:
 // it is written in place, and the earlier bytes are put back if that fails.
 // A converter that cannot write Windows-1251 at all refuses the save before
 // anything is touched.
-bool save(const QString &path, const Content &content, const Channel &channel = {},
-          Cp1251 codepage = Cp1251());
+Result<void> save(const QString &path, const Content &content, const Channel &channel = {},
+                  Cp1251 codepage = Cp1251());
+
+// How a save writes its file: always as a new file that replaces the old one,
+// or over an old file in place where the folder takes no new file.
+enum class Writing { Replacing, ReplacingOrInPlace };
+
+// Why a file could not be written at `path`, as far as the file system tells:
+// IsAFolder, MissingFolder, NoPermission (the old file, or the folder where
+// `writing` needs a new file there), and WriteFailed for the rest (a full
+// disk, a lost device). Always a refusal: it is asked after a save failed.
+Result<void> whyNotSaved(const QString &path, Writing writing);
 
 } // namespace kvadrolab::report

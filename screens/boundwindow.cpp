@@ -142,8 +142,8 @@ BoundWindow::BoundWindow(const Config &config)
 {
 }
 
-charts::ChartRefusal BoundWindow::draw(PlotCanvas &canvas, std::optional<double> a,
-                                       std::optional<double> b) const
+Result<void> BoundWindow::draw(PlotCanvas &canvas, std::optional<double> a,
+                               std::optional<double> b) const
 {
     return charts::drawBoundChart(canvas, m_config.chart, a, b);
 }

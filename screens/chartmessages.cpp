@@ -7,8 +7,6 @@
 
 namespace kvadrolab::chartmessages {
 
-using charts::ChartRefusal;
-
 namespace {
 
 QString number(double v)
@@ -16,49 +14,47 @@ QString number(double v)
     return QLocale().toString(v, 'g', QLocale::FloatingPointShortest);
 }
 
-QString reason(ChartRefusal why)
+QString reason(Reason why)
 {
     switch (why) {
-    case ChartRefusal::None:
-        break;
-    case ChartRefusal::NotANumber:
-        return QStringLiteral("в поле не число");
-    case ChartRefusal::BeyondSinglePrecision:
+    case Reason::BeyondSinglePrecision:
         return QStringLiteral("значения выходят за пределы масштаба графика");
-    case ChartRefusal::ZeroStep:
+    case Reason::ZeroStep:
         return QStringLiteral("шаг H равен нулю");
-    case ChartRefusal::TooManySegments:
+    case Reason::TooManySegments:
         return QStringLiteral("слишком малый шаг H");
+    default:
+        break;
     }
-    return QString();
+    // A field that is not a number, or a number the charts take for none.
+    return QStringLiteral("в поле не число");
 }
 
 } // namespace
 
-QString boundRefusal(ChartRefusal why)
+QString boundRefusal(Reason why)
 {
-    if (why == ChartRefusal::BeyondSinglePrecision)
+    if (why == Reason::BeyondSinglePrecision)
         return QStringLiteral("При таких a и b погрешность слишком велика, чтобы её изобразить. "
                               "Уменьшите разность b - a.");
     return QStringLiteral("Значения a и b должны быть числами, например 1 и 6.");
 }
 
-QString stepRefusal(ChartRefusal why)
+QString stepRefusal(Reason why)
 {
     QString first;
     switch (why) {
-    case ChartRefusal::NotANumber:
+    case Reason::NotANumber:
         first = QStringLiteral("Шаг H должен быть числом.");
         break;
-    case ChartRefusal::ZeroStep:
+    case Reason::ZeroStep:
         first = QStringLiteral("Шаг H не может быть равен нулю.");
         break;
-    case ChartRefusal::TooManySegments:
+    case Reason::TooManySegments:
         first = QStringLiteral("Шаг H слишком мал: график состоял бы более чем из %1 отрезков.")
                     .arg(QLocale().toString(charts::kMaxSegments));
         break;
-    case ChartRefusal::BeyondSinglePrecision:
-    case ChartRefusal::None:
+    default:
         first = QStringLiteral("Шаг H слишком велик.");
         break;
     }
@@ -77,7 +73,7 @@ QString notDrawnYet()
     return QStringLiteral("График ещё не построен");
 }
 
-QString notDrawn(ChartRefusal why)
+QString notDrawn(Reason why)
 {
     return QStringLiteral("График не построен: ") + reason(why);
 }

@@ -9,11 +9,11 @@
 // drawn, and the one-line description a screen reader gives of each canvas.
 namespace kvadrolab::chartmessages {
 
-QString boundRefusal(charts::ChartRefusal why);
-QString stepRefusal(charts::ChartRefusal why);
+QString boundRefusal(Reason why);
+QString stepRefusal(Reason why);
 
 QString notDrawnYet();
-QString notDrawn(charts::ChartRefusal why);
+QString notDrawn(Reason why);
 // rule: "метода трапеций" or "метода Симпсона".
 QString boundDescription(const QString &rule, double a, double b);
 QString comparisonDescription(double a, double b);

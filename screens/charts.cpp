@@ -45,49 +45,43 @@ void drawBoundGrid(PlotCanvas &canvas, double top, PlotCanvas::Colour colour)
         canvas.drawLine(0, y, kBoundRight, y, colour);
 }
 
-ChartRefusal refusalOf(const Checked<Curve> &curve)
-{
-    return curve.refusal() == Refusal::BeyondSinglePrecision ? ChartRefusal::BeyondSinglePrecision
-                                                             : ChartRefusal::NotANumber;
-}
-
 } // namespace
 
-ChartRefusal drawBoundChart(PlotCanvas &canvas, const BoundChart &chart, std::optional<double> a,
+Result<void> drawBoundChart(PlotCanvas &canvas, const BoundChart &chart, std::optional<double> a,
                             std::optional<double> b)
 {
     canvas.clear();
     canvas.setScale(0, chart.top, kBoundRight, 0);
     if (!a || !b)
-        return ChartRefusal::NotANumber;
-    const Checked<Curve> curve = boundCurve(chart.bound, *a, *b);
-    if (!curve.ok())
-        return refusalOf(curve);
+        return Refusal{Reason::NotANumber, a ? Input::B : Input::A};
+    const Result<Curve> curve = boundCurve(chart.bound, *a, *b);
+    if (!curve)
+        return curve.refusal();
     drawCurve(canvas, curve.value());
     drawBoundGrid(canvas, chart.top, kRed);
-    return ChartRefusal::None;
+    return {};
 }
 
-ChartRefusal drawComparisonChart(PlotCanvas &canvas, std::optional<double> a,
+Result<void> drawComparisonChart(PlotCanvas &canvas, std::optional<double> a,
                                  std::optional<double> b)
 {
     const double top = kTrapezoidChart.top;
     canvas.clear();
     canvas.setScale(kCurveFirstN, top, kCurveLastN, 0);
     if (!a || !b)
-        return ChartRefusal::NotANumber;
+        return Refusal{Reason::NotANumber, a ? Input::B : Input::A};
     // Both curves are computed before either is drawn, so a refusal of the
     // second never leaves the first on the chart.
-    const Checked<Curve> trapezoid = boundCurve(trapezoidBound, *a, *b);
-    if (!trapezoid.ok())
-        return refusalOf(trapezoid);
-    const Checked<Curve> simpson = boundCurve(simpsonBoundOverPairs, *a, *b);
-    if (!simpson.ok())
-        return refusalOf(simpson);
+    const Result<Curve> trapezoid = boundCurve(trapezoidBound, *a, *b);
+    if (!trapezoid)
+        return trapezoid.refusal();
+    const Result<Curve> simpson = boundCurve(simpsonBoundOverPairs, *a, *b);
+    if (!simpson)
+        return simpson.refusal();
     drawCurve(canvas, trapezoid.value(), kRed);
     drawCurve(canvas, simpson.value(), kBlack);
     drawBoundGrid(canvas, top, kBlue);
-    return ChartRefusal::None;
+    return {};
 }
 
 namespace {
@@ -120,25 +114,25 @@ bool withinSegmentLimit(double step)
     return countByAddition(step, kMaxSegments) <= kMaxSegments;
 }
 
-GraphResult drawFunctionGraph(PlotCanvas &canvas, std::optional<double> step)
+Result<long long> drawFunctionGraph(PlotCanvas &canvas, std::optional<double> step)
 {
     canvas.clear();
     canvas.setScale(kGraphA, kGraphTop, kGraphB, 0);
     if (!step)
-        return {ChartRefusal::NotANumber};
+        return Refusal{Reason::NotANumber, Input::Step};
     const double h = *step;
     if (h == 0)
-        return {ChartRefusal::ZeroStep};
-    GraphResult result;
+        return Refusal{Reason::ZeroStep, Input::Step};
+    long long segments = 0;
     // clear() fills the image through Qt's AVX2 code, which leaves the upper
     // halves of the AVX registers dirty; the loops below, the segment count
     // near the limit among them, are SSE code that would pay for it.
     clearUpperVectorState();
     if (h > 0) {
         if (!(kGraphA + h <= kGraphLargestX))
-            return {ChartRefusal::BeyondSinglePrecision};
+            return Refusal{Reason::BeyondSinglePrecision, Input::Step};
         if (!withinSegmentLimit(h))
-            return {ChartRefusal::TooManySegments};
+            return Refusal{Reason::TooManySegments, Input::Step};
         // Each segment starts where the previous one ended, computed by the
         // same addition, so f is evaluated once per point. A block of points
         // is computed first, with the vectorised f, and handed to the canvas
@@ -157,7 +151,7 @@ GraphResult drawFunctionGraph(PlotCanvas &canvas, std::optional<double> step)
             }
             negatedFBlock(xs.data() + 1, ys.data() + 1, n);
             canvas.drawPolyline(xs.data(), ys.data(), n + 1);
-            result.segments += n;
+            segments += n;
             xs[0] = xs[n];
             ys[0] = ys[n];
         }
@@ -167,7 +161,7 @@ GraphResult drawFunctionGraph(PlotCanvas &canvas, std::optional<double> step)
         canvas.drawLine(i, kGraphTop, i, 0, red);
     for (double y = kGraphTop; y <= 0; y += kGraphGridStep)
         canvas.drawLine(0, y, kGraphB, y, red);
-    return result;
+    return segments;
 }
 
 } // namespace kvadrolab::charts

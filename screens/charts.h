@@ -13,14 +13,10 @@
 // held (nothing for a field that is not a number) and words the outcome.
 namespace kvadrolab::charts {
 
-// Why a chart was not drawn. The canvas is then cleared and scaled, and empty.
-enum class ChartRefusal {
-    None,
-    NotANumber,            // a field held no number
-    BeyondSinglePrecision, // a value the canvas would be handed has no float
-    ZeroStep,              // the function graph's step is 0
-    TooManySegments,       // the function graph would exceed kMaxSegments
-};
+// A chart that is refused (NotANumber for a field that held none,
+// BeyondSinglePrecision for a value the canvas would be handed that has no
+// float, and as boundCurve() refuses) leaves the canvas cleared, scaled and
+// empty.
 
 // One error-bound chart: the bound it draws and the value at its top edge.
 struct BoundChart
@@ -34,12 +30,12 @@ inline constexpr BoundChart kSimpsonChart{simpsonBoundOverPairs, -0.01145};
 // Scale (0, top)-(210, 0); the bound curve over n = 10..210 in the fore colour;
 // 21 red vertical lines at n = 0..200 and red horizontal lines from the top
 // down in steps of |top| / 13, as long as the running sum stays <= 0.
-ChartRefusal drawBoundChart(PlotCanvas &canvas, const BoundChart &chart, std::optional<double> a,
+Result<void> drawBoundChart(PlotCanvas &canvas, const BoundChart &chart, std::optional<double> a,
                             std::optional<double> b);
 
 // Scale (10, -0.0255)-(200, 0); the trapezoid curve in red, the Simpson curve
 // in black, then the blue grid of the trapezoid chart.
-ChartRefusal drawComparisonChart(PlotCanvas &canvas, std::optional<double> a,
+Result<void> drawComparisonChart(PlotCanvas &canvas, std::optional<double> a,
                                  std::optional<double> b);
 
 // The function graph is interactive: the step decides how long the user waits.
@@ -52,18 +48,13 @@ inline constexpr double kGraphA = 1;
 inline constexpr double kGraphB = 6;
 inline constexpr double kGraphLargestX = std::numeric_limits<float>::max();
 
-struct GraphResult
-{
-    ChartRefusal refusal = ChartRefusal::None;
-    long long segments = 0; // curve segments drawn
-};
-
 // Scale (1, -0.05)-(6, 0); -f from x = 1 in steps of H while x <= 6, the
 // counter growing by repeated addition; then the red grid (x = 0..6, and
 // y = -0.05 upwards in steps of 0.01 while <= 0). A negative step draws the
-// grid alone. Refused, with nothing drawn: no number, H = 0, more than
-// kMaxSegments segments, or a first segment end beyond the float range.
-GraphResult drawFunctionGraph(PlotCanvas &canvas, std::optional<double> step);
+// grid alone. The curve segments drawn, or refused with nothing drawn: no
+// number, H = 0 (ZeroStep), more than kMaxSegments segments (TooManySegments),
+// or a first segment end beyond the float range (BeyondSinglePrecision).
+Result<long long> drawFunctionGraph(PlotCanvas &canvas, std::optional<double> step);
 
 // Whether the graph's loop draws at most kMaxSegments segments for a positive
 // step; exact also right at the limit.

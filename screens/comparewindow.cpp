@@ -58,8 +58,8 @@ CompareWindow::CompareWindow()
 {
 }
 
-charts::ChartRefusal CompareWindow::draw(PlotCanvas &canvas, std::optional<double> a,
-                                         std::optional<double> b) const
+Result<void> CompareWindow::draw(PlotCanvas &canvas, std::optional<double> a,
+                                 std::optional<double> b) const
 {
     return charts::drawComparisonChart(canvas, a, b);
 }

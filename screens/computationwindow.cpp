@@ -5,7 +5,8 @@
 #include "forms/notifier.h"
 #include "numbers/numbertext.h"
 #include "report/reportfile.h"
-#include "screens/computationinput.h"
+#include "screens/intervalends.h"
+#include "screens/numberfields.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -15,24 +16,46 @@ namespace kvadrolab {
 
 using namespace kvadrolab::forms;
 using namespace kvadrolab::numbers;
-using kvadrolab::screens::InputField;
+using kvadrolab::screens::End;
 
 namespace {
 
 constexpr double kFieldPoints = 18;
 constexpr double kResultPoints = 13.5;
 
-const char *fieldName(InputField field)
+End endOf(Input input)
 {
-    switch (field) {
-    case InputField::A:
-        return "Text1";
-    case InputField::B:
-        return "Text2";
-    case InputField::N:
+    return input == Input::B ? End::B : End::A;
+}
+
+// The one place this window's refusals become words; the field they send the
+// user to is the refusal's input.
+QString explain(const Refusal &why)
+{
+    const Input input = why.input.value_or(Input::A);
+    switch (why.reason) {
+    case Reason::NotANumber:
+    case Reason::NonFiniteInput:
+        if (input != Input::Count)
+            return screens::endNotANumber(endOf(input));
+        return QStringLiteral("В поле n (число разбиений) должно быть целое число от 1 до 1000, "
+                              "например 600.");
+    case Reason::NotWhole:
+    case Reason::CountOutOfRange:
+        return QStringLiteral("Число разбиений n должно быть целым числом от 1 до 1000.");
+    case Reason::OddCount:
+        return QStringLiteral("Для метода Симпсона число разбиений n должно быть чётным, "
+                              "например 600.");
+    case Reason::NodeNotPositive:
+        return screens::nodeNotPositive(endOf(input));
+    default:
         break;
     }
-    return "Text3";
+    // Near x = 0 the integrand grows past every number the program can hold,
+    // and an interval wider than those numbers has no step at all.
+    return QStringLiteral("С таким значением %1 интеграл не вычислить: числа выходят за "
+                          "допустимые пределы. Возьмите %1 дальше от 0, а отрезок короче.")
+        .arg(screens::endName(endOf(input)));
 }
 
 } // namespace
@@ -155,25 +178,21 @@ void ComputationWindow::compute()
     m_integralArea->clear();
     m_deviationArea->clear();
 
-    const auto read =
-        screens::readInputs(field("Text1")->text(), field("Text2")->text(), field("Text3")->text());
-    std::optional<screens::InputProblem> problem;
-    if (const auto *inputs = std::get_if<screens::Inputs>(&read)) {
-        const Checked<double> I = m_config.rule(inputs->a, inputs->b, inputs->n, m_samples);
-        if (I.ok())
-            m_result = Result{I.value(), m_config.deviation(I.value())};
-        else
-            problem = screens::explain(I.refusal(), *inputs);
-    } else {
-        problem = std::get<screens::InputProblem>(read);
-    }
-    if (problem) {
-        QLineEdit *atFault = field(fieldName(problem->field));
-        notify(this, problem->message);
-        atFault->setFocus();
-        atFault->selectAll();
+    const screens::NumberFields fields(
+        m_form, {{Input::A, "Text1"}, {Input::B, "Text2"}, {Input::Count, "Text3"}});
+    const auto read = fields.read();
+    if (!read) {
+        fields.showFault(this, read.refusal().input.value(), explain(read.refusal()));
         return;
     }
+    const std::vector<double> &v = *read;
+    const auto I = m_config.rule(v[0], v[1], v[2], m_samples);
+    if (!I) {
+        // Every refusal of the rules names its input.
+        fields.showFault(this, I.refusal().input.value_or(Input::A), explain(I.refusal()));
+        return;
+    }
+    m_result = Computed{*I, m_config.deviation(*I)};
     m_integralArea->printText(formatFixed(m_result->integral));
     m_deviationArea->printText(formatFixed(m_result->deviation));
 }
@@ -188,7 +207,9 @@ void ComputationWindow::saveReport()
     const report::Content content =
         report::contentOf(QString::fromUtf8(m_config.reportMethod), m_result->integral,
                           m_result->deviation, field("Text3")->text());
-    const bool saved = report::save(field("Text4")->text(), content);
+    // The designed message says nothing of why; the reason stays with the
+    // save, for a caller that has more room to say it.
+    const bool saved = report::save(field("Text4")->text(), content).ok();
     notify(this, saved ? QStringLiteral("Сохранено!")
                        : QStringLiteral("Неправильно указан носитель или он отсутствует!"));
 }

@@ -33,7 +33,7 @@ public:
         const char *ruleCaption;       // Frame3, around the result I
         const char *reportFileName;    // of the starting report path
         std::array<const char *, 7> tabOrder;
-        kvadrolab::Checked<double> (*rule)(double a, double b, double n, kvadrolab::SampleTable &y);
+        kvadrolab::Result<double> (*rule)(double a, double b, double n, kvadrolab::SampleTable &y);
         double (*deviation)(double I);
         const char *reportMethod; // the report's first line
     };
@@ -43,12 +43,12 @@ public:
     explicit ComputationWindow(const Config &config, QWidget *parent = nullptr);
 
     // I and E of the last computation that went through; none before the first.
-    struct Result
+    struct Computed
     {
         double integral;
         double deviation;
     };
-    std::optional<Result> result() const { return m_result; }
+    std::optional<Computed> result() const { return m_result; }
 
     // Where the report goes until the user types another path: the designed
     // "C:\" path on Windows, the same file name in the home folder elsewhere.
@@ -66,7 +66,7 @@ private:
     PlotCanvas *m_integralArea;
     PlotCanvas *m_deviationArea;
     kvadrolab::SampleTable m_samples{};
-    std::optional<Result> m_result;
+    std::optional<Computed> m_result;
 };
 
 } // namespace kvadrolab

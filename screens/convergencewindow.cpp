@@ -9,7 +9,8 @@
 #include "numbers/numbertext.h"
 #include "screens/chartmessages.h"
 #include "screens/convergencecharts.h"
-#include "screens/convergenceinput.h"
+#include "screens/intervalends.h"
+#include "screens/numberfields.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -22,7 +23,7 @@ namespace kvadrolab {
 
 using namespace kvadrolab::forms;
 using namespace kvadrolab::numbers;
-namespace input = kvadrolab::screens::convergence;
+using kvadrolab::screens::End;
 
 namespace {
 
@@ -98,19 +99,50 @@ constexpr int kClientHeight = 10680;
 const char *const kResultAreas[] = {"Picture1", "Picture2", "Picture3", "Picture4"};
 const char *const kCharts[] = {"Picture5", "Picture6"};
 
-const char *fieldName(input::Field field)
+End endOf(Input input)
 {
-    switch (field) {
-    case input::Field::A:
-        return "Text1";
-    case input::Field::B:
-        return "Text2";
-    case input::Field::Tolerance:
-        return "Text3";
-    case input::Field::PictureCount:
+    return input == Input::B ? End::B : End::A;
+}
+
+// The one place this window's refusals become words; the field they send the
+// user to is the refusal's input.
+QString explain(const Refusal &why)
+{
+    const Input input = why.input.value_or(Input::A);
+    switch (why.reason) {
+    case Reason::NotANumber:
+    case Reason::NonFiniteInput:
+        if (input == Input::Tolerance)
+            return QStringLiteral("В поле ε (допустимая погрешность) должно быть число больше 0, "
+                                  "например 0,000001.");
+        if (input == Input::Count)
+            return QStringLiteral("В поле n (разбиений на рисунке) должно быть целое чётное "
+                                  "число от 2 до 50, например 4.");
+        return screens::endNotANumber(endOf(input));
+    case Reason::NodeNotPositive:
+        return screens::nodeNotPositive(endOf(input));
+    case Reason::EmptyInterval:
+        return QStringLiteral("Значения a и b совпадают: на отрезке нулевой длины нечего "
+                              "исследовать. Возьмите b, не равное a, например a = 1 и b = 6.");
+    case Reason::ToleranceNotPositive:
+        return QStringLiteral("Допустимая погрешность ε должна быть больше 0, например 0,000001.");
+    case Reason::NotWhole:
+    case Reason::CountOutOfRange:
+        return QStringLiteral("Число разбиений n на рисунке должно быть целым числом от 2 до 50.");
+    case Reason::OddCount:
+        return QStringLiteral("Для метода Симпсона число разбиений n должно быть чётным, "
+                              "например 4.");
+    case Reason::BeyondSinglePrecision:
+        return QStringLiteral("Отрезок слишком велик, чтобы его изобразить. Возьмите %1 ближе "
+                              "к другому концу отрезка.")
+            .arg(screens::endName(endOf(input)));
+    default:
         break;
     }
-    return "Text4";
+    // Near x = 0 f and its derivatives grow past every number the program holds.
+    return QStringLiteral("С таким значением %1 сходимость не исследовать: числа выходят за "
+                          "допустимые пределы. Возьмите %1 дальше от 0.")
+        .arg(screens::endName(endOf(input)));
 }
 
 QString number(double v, int significant)
@@ -218,40 +250,43 @@ void ConvergenceWindow::clearResults()
     m_counts->clearContents();
 }
 
+Result<RulePicture> ConvergenceWindow::studyAndDraw(const screens::NumberFields &fields)
+{
+    const auto read = fields.read();
+    if (!read)
+        return read.refusal();
+    const double a = (*read)[0], b = (*read)[1], tolerance = (*read)[2], count = (*read)[3];
+    auto studied = studyConvergence(a, b, tolerance);
+    if (!studied)
+        return studied.refusal();
+    auto picture = rulePicture(a, b, count);
+    if (!picture)
+        return picture;
+    if (!convergencecharts::drawErrorChart(*canvas("Picture5"), *studied) ||
+        !convergencecharts::drawRulePicture(*canvas("Picture6"), *picture)) {
+        // The far end from 0 is the one that makes the interval too wide.
+        return Refusal{Reason::BeyondSinglePrecision, a <= b ? Input::B : Input::A};
+    }
+    m_study = std::move(studied).value();
+    return picture;
+}
+
 void ConvergenceWindow::study()
 {
     // Everything goes before anything is read: a refusal leaves nothing of an
     // earlier study beside inputs it was not made from.
     clearResults();
-    const auto read = input::read(field("Text1")->text(), field("Text2")->text(),
-                                  field("Text3")->text(), field("Text4")->text());
-    std::optional<input::Problem> problem;
-    std::optional<Studied<ConvergenceStudy>> studied;
-    std::optional<Studied<RulePicture>> picture;
-    if (const auto *in = std::get_if<input::Inputs>(&read)) {
-        studied = studyConvergence(in->a, in->b, in->tolerance);
-        if (!studied->ok()) {
-            problem = input::explain(studied->refusal(), *in);
-        } else {
-            picture = rulePicture(in->a, in->b, in->pictureCount);
-            if (!picture->ok())
-                problem = input::explain(picture->refusal(), *in);
-            else if (!convergencecharts::drawErrorChart(*canvas("Picture5"), studied->value()) ||
-                     !convergencecharts::drawRulePicture(*canvas("Picture6"), picture->value()))
-                problem = input::tooWideToDraw(*in);
-        }
-    } else {
-        problem = std::get<input::Problem>(read);
-    }
-    if (problem) {
+    const screens::NumberFields fields(m_form, {{Input::A, "Text1"},
+                                                {Input::B, "Text2"},
+                                                {Input::Tolerance, "Text3"},
+                                                {Input::Count, "Text4"}});
+    const Result<RulePicture> picture = studyAndDraw(fields);
+    if (!picture) {
         clearResults();
-        QLineEdit *atFault = field(fieldName(problem->field));
-        notify(this, problem->message);
-        atFault->setFocus();
-        atFault->selectAll();
+        const Refusal &why = picture.refusal();
+        fields.showFault(this, why.input.value_or(Input::A), explain(why));
         return;
     }
-    m_study = studied->value();
     showStudy(*m_study);
 
     const QString interval =
@@ -267,8 +302,8 @@ void ConvergenceWindow::study()
     rules->setAccessibleDescription(
         QStringLiteral("f на %1: %2 хорд метода трапеций и %3 парабол метода Симпсона")
             .arg(interval)
-            .arg(picture->value().n)
-            .arg(picture->value().n / 2));
+            .arg(picture->n)
+            .arg(picture->n / 2));
 }
 
 void ConvergenceWindow::showStudy(const ConvergenceStudy &s)

@@ -15,6 +15,9 @@ class PlotCanvas;
 namespace forms {
 class ReadOnlyTable;
 }
+namespace screens {
+class NumberFields;
+}
 
 // "Исследование сходимости": how the actual error of both rules falls as n
 // grows, against the a-priori bounds and Runge's estimate, how many
@@ -31,6 +34,9 @@ public:
 
 private:
     void clearResults();
+    // Reads the fields, studies, and draws both charts; the picture drawn, or
+    // why nothing could be shown.
+    kvadrolab::Result<kvadrolab::RulePicture> studyAndDraw(const screens::NumberFields &fields);
     void showStudy(const ConvergenceStudy &study);
     void showCounts(const ConvergenceStudy &study);
     QLineEdit *field(const char *name) const;

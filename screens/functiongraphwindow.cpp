@@ -75,13 +75,13 @@ FunctionGraphWindow::FunctionGraphWindow(QWidget *parent)
 void FunctionGraphWindow::plot()
 {
     const auto step = readNumber(m_form.get<QLineEdit>(QStringLiteral("Text1"))->text());
-    const charts::GraphResult result = charts::drawFunctionGraph(*m_canvas, step);
-    if (result.refusal != charts::ChartRefusal::None) {
-        m_canvas->setAccessibleDescription(chartmessages::notDrawn(result.refusal));
-        notify(this, chartmessages::stepRefusal(result.refusal));
+    const Result<long long> segments = charts::drawFunctionGraph(*m_canvas, step);
+    if (!segments) {
+        m_canvas->setAccessibleDescription(chartmessages::notDrawn(segments.reason()));
+        notify(this, chartmessages::stepRefusal(segments.reason()));
         return;
     }
-    m_canvas->setAccessibleDescription(chartmessages::graphDescription(*step, result.segments));
+    m_canvas->setAccessibleDescription(chartmessages::graphDescription(*step, *segments));
 }
 
 } // namespace kvadrolab

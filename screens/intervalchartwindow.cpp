@@ -34,10 +34,9 @@ void IntervalChartWindow::plot()
 {
     const auto a = readNumber(m_form.get<QLineEdit>(QStringLiteral("Text1"))->text());
     const auto b = readNumber(m_form.get<QLineEdit>(QStringLiteral("Text2"))->text());
-    const charts::ChartRefusal refusal = draw(*m_canvas, a, b);
-    if (refusal != charts::ChartRefusal::None) {
-        m_canvas->setAccessibleDescription(chartmessages::notDrawn(refusal));
-        notify(this, chartmessages::boundRefusal(refusal));
+    if (const Result<void> drawn = draw(*m_canvas, a, b); !drawn) {
+        m_canvas->setAccessibleDescription(chartmessages::notDrawn(drawn.reason()));
+        notify(this, chartmessages::boundRefusal(drawn.reason()));
         return;
     }
     m_canvas->setAccessibleDescription(description(*a, *b));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The one reader behind every number field, and the result formats.
 
+#include "base/numberreader.h"
 #include "numbers/numbertext.h"
 
 #include <QLocale>
@@ -25,6 +26,10 @@ private slots:
     void refusesOtherText_data();
     void refusesOtherText();
     void readsTheSameWhateverTheLocale();
+    void refusalNamesThePosition_data();
+    void refusalNamesThePosition();
+    void scansANumberAtTheStart_data();
+    void scansANumberAtTheStart();
     void formatsFixed_data();
     void formatsFixed();
     void formatsWhole_data();
@@ -109,6 +114,65 @@ void NumberFieldTest::refusesOtherText()
     QFETCH(QString, text);
     const auto read = readNumber(text);
     QVERIFY2(!read.has_value(), qPrintable(QString::number(read.value_or(0))));
+}
+
+// The plain reader (no Qt) says where a text stops being a number, counted in
+// characters from 0: U+2212 is one character of three bytes.
+void NumberFieldTest::refusalNamesThePosition_data()
+{
+    QTest::addColumn<QByteArray>("utf8");
+    QTest::addColumn<int>("position");
+    QTest::newRow("letters") << QByteArray("abc") << 0;
+    QTest::newRow("number then letter") << QByteArray("6a") << 1;
+    QTest::newRow("spaces, number, letter") << QByteArray("  12x") << 4;
+    QTest::newRow("second separator") << QByteArray("1,5,5") << 3;
+    QTest::newRow("grouping space") << QByteArray("1 000") << 1;
+    QTest::newRow("exponent without digits") << QByteArray("1e") << 2;
+    QTest::newRow("minus sign then letter") << QByteArray("\xE2\x88\x92x") << 1;
+    QTest::newRow("a Cyrillic letter first") << QByteArray("\xD0\xB0"
+                                                           "1")
+                                             << 0;
+    QTest::newRow("minus sign, digits, letter") << QByteArray("\xE2\x88\x92"
+                                                              "25z")
+                                                << 3;
+    QTest::newRow("empty") << QByteArray("") << 0;
+}
+
+void NumberFieldTest::refusalNamesThePosition()
+{
+    QFETCH(QByteArray, utf8);
+    QFETCH(int, position);
+    const auto read = kvadrolab::readNumber(std::string_view(utf8.constData(), utf8.size()));
+    QVERIFY(!read.ok());
+    QCOMPARE(read.reason(), kvadrolab::Reason::NotANumber);
+    QCOMPARE(read.refusal().position.value_or(-1), std::size_t(position));
+}
+
+// What the integrand language needs: the number a longer text starts with and
+// the bytes it takes.
+void NumberFieldTest::scansANumberAtTheStart_data()
+{
+    QTest::addColumn<QByteArray>("utf8");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("length");
+    QTest::newRow("comma, then an operator") << QByteArray("2,5*x") << 2.5 << 3;
+    QTest::newRow("point, then a bracket") << QByteArray("0.25)") << 0.25 << 4;
+    QTest::newRow("exponent, then a letter") << QByteArray("1e-3x") << 0.001 << 4;
+    QTest::newRow("minus sign U+2212") << QByteArray("\xE2\x88\x92"
+                                                     "4+1")
+                                       << -4.0 << 4;
+    QTest::newRow("below the double range") << QByteArray("1e-400;") << 0.0 << 6;
+}
+
+void NumberFieldTest::scansANumberAtTheStart()
+{
+    QFETCH(QByteArray, utf8);
+    QFETCH(double, value);
+    QFETCH(int, length);
+    const auto scanned = kvadrolab::scanNumber(std::string_view(utf8.constData(), utf8.size()));
+    QVERIFY(scanned.ok());
+    QCOMPARE(scanned->value, value);
+    QCOMPARE(scanned->length, std::size_t(length));
 }
 
 void NumberFieldTest::readsTheSameWhateverTheLocale()

@@ -15,6 +15,9 @@
 #include <memory>
 
 using namespace kvadrolab::report;
+using kvadrolab::Reason;
+
+Q_DECLARE_METATYPE(kvadrolab::Reason)
 using namespace Qt::StringLiterals;
 using testsupport::readAll;
 
@@ -262,7 +265,7 @@ void ReportTest::relativePathUsesTheCurrentFolder()
     QVERIFY(dir.isValid());
     const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir.path()));
-    const bool saved = save("report.txt", referenceContent());
+    const bool saved = save("report.txt", referenceContent()).ok();
     QDir::setCurrent(before);
     QVERIFY(saved);
     QCOMPARE(readAll(dir.filePath("report.txt")), referenceFile());
@@ -283,20 +286,24 @@ void ReportTest::refusedPathsWriteNothing_data()
 {
     QTest::addColumn<QString>("relative"); // inside a fresh temporary folder; "" for none
     QTest::addColumn<bool>("isFolder");
-    QTest::newRow("missing folder") << "missing/!t.txt" << false;
-    QTest::newRow("path of a folder") << "folder" << true;
-    QTest::newRow("empty path") << "" << false;
+    QTest::addColumn<Reason>("why");
+    QTest::newRow("missing folder") << "missing/!t.txt" << false << Reason::MissingFolder;
+    QTest::newRow("path of a folder") << "folder" << true << Reason::IsAFolder;
+    QTest::newRow("empty path") << "" << false << Reason::MissingFolder;
 }
 
 void ReportTest::refusedPathsWriteNothing()
 {
     QFETCH(QString, relative);
     QFETCH(bool, isFolder);
+    QFETCH(Reason, why);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(QDir(dir.path()).mkdir("folder"));
     const QString path = relative.isEmpty() ? QString() : dir.filePath(relative);
-    QVERIFY(!save(path, referenceContent()));
+    const auto saved = save(path, referenceContent());
+    QVERIFY(!saved.ok());
+    QCOMPARE(saved.reason(), why);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{"folder"});
     QVERIFY(QDir(dir.filePath("folder")).isEmpty());
@@ -322,7 +329,9 @@ void ReportTest::failureMidwayKeepsTheEarlierReport()
     QVERIFY(save(path, earlier));
     const QByteArray before = readAll(path);
 
-    QVERIFY(!save(path, referenceContent(), failAfter(budget)));
+    const auto saved = save(path, referenceContent(), failAfter(budget));
+    QVERIFY(!saved.ok());
+    QCOMPARE(saved.reason(), Reason::WriteFailed);
     QCOMPARE(readAll(path), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{"!t.txt"});
@@ -336,7 +345,9 @@ void ReportTest::failureMidwayLeavesNoFileWhereThereWasNone()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QVERIFY(!save(dir.filePath("!t.txt"), referenceContent(), failAfter(100)));
+    const auto saved = save(dir.filePath("!t.txt"), referenceContent(), failAfter(100));
+    QVERIFY(!saved.ok());
+    QCOMPARE(saved.reason(), Reason::WriteFailed);
     QVERIFY(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
 }
 
@@ -409,7 +420,9 @@ void ReportTest::readOnlyFolderWithoutAReportTakesNone()
     QVERIFY(dir.isValid());
     ReadOnlyFolder folder(dir.path());
     QVERIFY(folder.ok());
-    QVERIFY(!save(dir.filePath("!t.txt"), referenceContent()));
+    const auto saved = save(dir.filePath("!t.txt"), referenceContent());
+    QVERIFY(!saved.ok());
+    QCOMPARE(saved.reason(), Reason::NoPermission);
     QVERIFY(entriesOf(dir.path()).isEmpty());
 }
 
@@ -435,7 +448,9 @@ void ReportTest::readOnlyFileIsRefused()
         folder = std::make_unique<ReadOnlyFolder>(dir.path());
         QVERIFY(folder->ok());
     }
-    QVERIFY(!save(path, referenceContent()));
+    const auto saved = save(path, referenceContent());
+    QVERIFY(!saved.ok());
+    QCOMPARE(saved.reason(), Reason::NoPermission);
     QCOMPARE(readAll(path), QByteArray("old"));
     QCOMPARE(entriesOf(dir.path()), QStringList{"!t.txt"});
     QVERIFY(!(QFile::permissions(path) & QFile::WriteOwner));
@@ -463,7 +478,9 @@ void ReportTest::failureToOpenTheChannelKeepsTheEarlierReport()
     }
     Content other = referenceContent();
     other.count = "100";
-    QVERIFY(!save(path, other, [](QIODevice &) { return std::unique_ptr<QIODevice>(); }));
+    const auto saved = save(path, other, [](QIODevice &) { return std::unique_ptr<QIODevice>(); });
+    QVERIFY(!saved.ok());
+    QCOMPARE(saved.reason(), Reason::WriteFailed);
     QCOMPARE(readAll(path), referenceFile());
     QCOMPARE(entriesOf(dir.path()), QStringList{"!t.txt"});
 }
@@ -489,7 +506,9 @@ void ReportTest::fullDiskKeepsTheEarlierReport()
     filler.close();
 
     // The new report cannot be written: the earlier one stays, nothing else appears.
-    QVERIFY(!save(path, referenceContent()));
+    const auto saved = save(path, referenceContent());
+    QVERIFY(!saved.ok());
+    QCOMPARE(saved.reason(), Reason::WriteFailed);
     QCOMPARE(readAll(path), before);
     QCOMPARE(QDir(fs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList({"!t.txt", "filler"}));
@@ -528,7 +547,9 @@ void ReportTest::withoutTheCodePageNothingIsSaved()
     const QString path = dir.filePath("!t.txt");
     if (hadFile)
         QVERIFY(writeFile(path, earlier));
-    QVERIFY(!save(path, referenceContent(), {}, std::move(missing)));
+    const auto saved = save(path, referenceContent(), {}, std::move(missing));
+    QVERIFY(!saved.ok());
+    QCOMPARE(saved.reason(), Reason::NoCodePage);
     QCOMPARE(QFile::exists(path), hadFile);
     if (hadFile)
         QCOMPARE(readAll(path), earlier);

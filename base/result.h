@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cassert>
+#include <cstddef>
+#include <optional>
+#include <utility>
+#include <variant>
+
+namespace kvadrolab {
+
+// Every reason the program gives for not doing what it was asked. The
+// libraries return these; only a window turns one into words.
+enum class Reason {
+    // What was handed in.
+    NotANumber,           // a text is not a number
+    NonFiniteInput,       // a number is NaN or infinite
+    NotWhole,             // a count has a fractional part
+    CountOutOfRange,      // a count lies outside what the caller accepts
+    OddCount,             // Simpson's rule takes pairs of subintervals
+    NodeNotPositive,      // some node x <= 0, where ln x is undefined
+    EmptyInterval,        // a == b: there is nothing to study
+    ToleranceNotPositive, // a tolerance is not > 0
+    ZeroStep,             // a step of 0 never moves
+    TooManySegments,      // a picture would take more segments than its limit
+    // What came out.
+    NonFiniteResult,       // the arithmetic overflowed double
+    BeyondSinglePrecision, // a value for the canvas has no float
+    // Files.
+    MissingFolder, // the folder of the path does not exist
+    IsAFolder,     // the path names a folder
+    NoPermission,  // the folder or the file takes no writing
+    WriteFailed,   // the system refused a write (a full disk, a lost device)
+    NoCodePage,    // the converter cannot write Windows-1251
+};
+
+// Which of the inputs a call was handed is at fault. A window keeps the one
+// map from these to its fields.
+enum class Input { A, B, Count, Tolerance, Step, Path };
+
+// A reason and, where there is one, its place: the input at fault, a position
+// in a typed text (in characters, from 0), a place on the x axis.
+struct Refusal
+{
+    Reason reason;
+    std::optional<Input> input = {};
+    std::optional<std::size_t> position = {};
+    std::optional<double> x = {};
+
+    friend bool operator==(const Refusal &, const Refusal &) = default;
+};
+
+// A value, or the reason it could not be had: the one replaces the other, so
+// a refused result has no value to read by mistake.
+template <typename T> class [[nodiscard]] Result
+{
+public:
+    Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
+    Result(Refusal why) : m_state(std::in_place_index<1>, std::move(why)) {}
+
+    bool ok() const { return m_state.index() == 0; }
+    explicit operator bool() const { return ok(); }
+
+    // Only for a result that is ok(): reading a refused one throws.
+    const T &value() const & { return std::get<0>(m_state); }
+    T &&value() && { return std::get<0>(std::move(m_state)); }
+    const T &operator*() const & { return value(); }
+    const T *operator->() const { return &value(); }
+
+    // Only for a result that is not ok().
+    const Refusal &refusal() const { return std::get<1>(m_state); }
+    Reason reason() const { return refusal().reason; }
+
+private:
+    std::variant<T, Refusal> m_state;
+};
+
+// Done, or the reason it could not be done.
+template <> class [[nodiscard]] Result<void>
+{
+public:
+    Result() = default;
+    Result(Refusal why) : m_why(std::move(why)) {}
+
+    bool ok() const { return !m_why.has_value(); }
+    explicit operator bool() const { return ok(); }
+
+    const Refusal &refusal() const
+    {
+        assert(m_why);
+        return *m_why;
+    }
+    Reason reason() const { return refusal().reason; }
+
+private:
+    std::optional<Refusal> m_why;
+};
+
+} // namespace kvadrolab
