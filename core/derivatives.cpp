@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/derivatives.h"
 
+#include "core/inputchecks.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -112,10 +114,12 @@ long double integrandDerivative(int order, long double x)
     return evaluate(kCubics[order], std::log(x)) / power;
 }
 
-std::optional<DerivativeMaximum> derivativeMaximum(int order, double a, double b)
+Result<DerivativeMaximum> derivativeMaximum(int order, double a, double b)
 {
-    if (order < 0 || order >= kMaxOrder || !usable(a) || !usable(b))
-        return std::nullopt;
+    if (order < 0 || order >= kMaxOrder)
+        return Refusal{Reason::CountOutOfRange, Input::Count};
+    if (!usable(a) || !usable(b))
+        return !std::isfinite(a) || !std::isfinite(b) ? *nonFinite(a, b) : nodeNotPositive(a, b);
     const double lo = std::min(a, b), hi = std::max(a, b);
 
     std::vector<long double> candidates{lo};
@@ -135,7 +139,7 @@ std::optional<DerivativeMaximum> derivativeMaximum(int order, double a, double b
     }
     best.value = static_cast<double>(bestValue);
     if (!std::isfinite(best.value))
-        return std::nullopt;
+        return Refusal{Reason::NonFiniteResult, lowerEnd(a, b), {}, best.at};
     return best;
 }
 

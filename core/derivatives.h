@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/result.h"
+
 #include <optional>
 
 namespace kvadrolab {
@@ -26,8 +28,10 @@ struct DerivativeMaximum
 // The candidates are the two ends and every root of f^(k+1) inside: those are
 // the roots of the cubic P_(k+1) in ln x, bracketed between its turning points
 // and refined by bisection, so no extremum is missed however long the
-// interval. Nothing when the order is outside 0..4, an end is not a finite
-// positive number, or the maximum does not fit in a double (a tiny a).
-std::optional<DerivativeMaximum> derivativeMaximum(int order, double a, double b);
+// interval. Refused with CountOutOfRange for an order outside 0..4,
+// NonFiniteInput or NodeNotPositive for an end that is not a finite positive
+// number, and NonFiniteResult (at the place of the maximum) when it does not
+// fit in a double (a tiny a).
+Result<DerivativeMaximum> derivativeMaximum(int order, double a, double b);
 
 } // namespace kvadrolab

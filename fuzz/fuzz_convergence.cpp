@@ -167,7 +167,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const ConvergenceStudy &s = study.value();
     checkStudy(s);
-    timed("drawErrorChart", [&] { return convergencecharts::drawErrorChart(*canvas, s); });
+    // Drawing may refuse an interval too wide for the canvas; only a freeze is a fault.
+    static_cast<void>(
+        timed("drawErrorChart", [&] { return convergencecharts::drawErrorChart(*canvas, s); }));
 
     const auto picture = timed("rulePicture", [&] { return rulePicture(a, b, n); });
     if (picture.ok()) {
@@ -175,8 +177,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             shown(picture.value().x[i]);
             shown(picture.value().y[i]);
         }
-        timed("drawRulePicture",
-              [&] { return convergencecharts::drawRulePicture(*canvas, picture.value()); });
+        static_cast<void>(timed("drawRulePicture", [&] {
+            return convergencecharts::drawRulePicture(*canvas, picture.value());
+        }));
     }
 
     for (const Rule rule : {Rule::Trapezoid, Rule::Simpson})

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (ch == ',')
             ch = '.';
     const double expected = std::strtod(c.c_str(), nullptr);
-    if (std::isfinite(expected) != value.has_value())
+    if (std::isfinite(expected) != value.ok())
         __builtin_trap(); // refused a finite number, or accepted an infinite one
     // Below the smallest subnormal a number reads as a zero of its sign;
     // strtod may round it to a subnormal instead: both are "as near to zero".

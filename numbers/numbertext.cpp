@@ -9,13 +9,11 @@
 
 namespace kvadrolab::numbers {
 
-std::optional<double> readNumber(const QString &text)
+Result<double> readNumber(const QString &text)
 {
-    // QString's trimming also takes the Unicode spaces a pasted text brings.
-    const Result<double> value = kvadrolab::readNumber(text.trimmed().toStdString());
-    if (!value)
-        return std::nullopt;
-    return *value;
+    // QString's trimming also takes the Unicode spaces a pasted text brings;
+    // a position is then counted in the trimmed text.
+    return kvadrolab::readNumber(text.trimmed().toStdString());
 }
 
 QString formatWhole(double value)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 
 #include <optional>
@@ -9,7 +11,7 @@ namespace kvadrolab::numbers {
 
 // Reads a number field as typed, as kvadrolab::readNumber() reads a text
 // (base/numberreader.h), with any Unicode spaces around it.
-std::optional<double> readNumber(const QString &text);
+Result<double> readNumber(const QString &text);
 
 // Fixed point with `decimals` digits after the separator of the user's locale,
 // at least one digit before it, '-' for negative values, no grouping.

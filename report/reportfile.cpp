@@ -124,9 +124,9 @@ Result<void> save(const QString &path, const Content &content, const Channel &ch
 {
     // Encoded before the path is touched, so that a converter that cannot
     // write the code page leaves whatever stands there as it was.
-    const std::optional<QByteArrayList> report = encodeReport(content, codepage);
+    const Result<QByteArrayList> report = encodeReport(content, codepage);
     if (!report)
-        return Refusal{Reason::NoCodePage};
+        return report.refusal();
     if (saveReplacingOrInPlace(path, *report, channel))
         return {};
     return whyNotSaved(path, Writing::ReplacingOrInPlace);

@@ -83,12 +83,12 @@ QByteArray encodeLine(const QString &line)
     return encodeLine(line, codepage);
 }
 
-std::optional<QByteArrayList> encodeReport(const Content &content, Cp1251 &codepage)
+Result<QByteArrayList> encodeReport(const Content &content, Cp1251 &codepage)
 {
     // Without the code page every character would be a '?': a file of
     // question marks is no report, and must never be called saved.
     if (!codepage.isValid())
-        return std::nullopt;
+        return Refusal{Reason::NoCodePage};
     QByteArrayList encoded;
     for (const QString &line : lines(content))
         encoded += encodeLine(line, codepage);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/result.h"
 #include "report/codepage.h"
 
 #include <QByteArray>
@@ -42,8 +43,8 @@ QStringList lines(const Content &content);
 QByteArray encodeLine(const QString &line, Cp1251 &codepage);
 QByteArray encodeLine(const QString &line);
 
-// The seven lines in Windows-1251, each ended by CR LF, or nothing where the
-// converter cannot write that code page at all.
-std::optional<QByteArrayList> encodeReport(const Content &content, Cp1251 &codepage);
+// The seven lines in Windows-1251, each ended by CR LF; refused with
+// NoCodePage where the converter cannot write that code page at all.
+Result<QByteArrayList> encodeReport(const Content &content, Cp1251 &codepage);
 
 } // namespace kvadrolab::report

@@ -142,8 +142,8 @@ BoundWindow::BoundWindow(const Config &config)
 {
 }
 
-Result<void> BoundWindow::draw(PlotCanvas &canvas, std::optional<double> a,
-                               std::optional<double> b) const
+Result<void> BoundWindow::draw(PlotCanvas &canvas, const Result<double> &a,
+                               const Result<double> &b) const
 {
     return charts::drawBoundChart(canvas, m_config.chart, a, b);
 }

@@ -51,8 +51,8 @@ public:
 
 private:
     static std::vector<kvadrolab::forms::Control> controls(const Config &config);
-    kvadrolab::Result<void> draw(PlotCanvas &canvas, std::optional<double> a,
-                                 std::optional<double> b) const override;
+    kvadrolab::Result<void> draw(PlotCanvas &canvas, const Result<double> &a,
+                                 const Result<double> &b) const override;
     QString description(double a, double b) const override;
 
     const Config &m_config;

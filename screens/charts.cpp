@@ -45,15 +45,27 @@ void drawBoundGrid(PlotCanvas &canvas, double top, PlotCanvas::Colour colour)
         canvas.drawLine(0, y, kBoundRight, y, colour);
 }
 
+// A field's refusal, laid at the field's input.
+Refusal at(Input input, Refusal why)
+{
+    why.input = input;
+    return why;
+}
+
+Refusal firstRefusal(const Result<double> &a, const Result<double> &b)
+{
+    return !a ? at(Input::A, a.refusal()) : at(Input::B, b.refusal());
+}
+
 } // namespace
 
-Result<void> drawBoundChart(PlotCanvas &canvas, const BoundChart &chart, std::optional<double> a,
-                            std::optional<double> b)
+Result<void> drawBoundChart(PlotCanvas &canvas, const BoundChart &chart, const Result<double> &a,
+                            const Result<double> &b)
 {
     canvas.clear();
     canvas.setScale(0, chart.top, kBoundRight, 0);
     if (!a || !b)
-        return Refusal{Reason::NotANumber, a ? Input::B : Input::A};
+        return firstRefusal(a, b);
     const Result<Curve> curve = boundCurve(chart.bound, *a, *b);
     if (!curve)
         return curve.refusal();
@@ -62,14 +74,14 @@ Result<void> drawBoundChart(PlotCanvas &canvas, const BoundChart &chart, std::op
     return {};
 }
 
-Result<void> drawComparisonChart(PlotCanvas &canvas, std::optional<double> a,
-                                 std::optional<double> b)
+Result<void> drawComparisonChart(PlotCanvas &canvas, const Result<double> &a,
+                                 const Result<double> &b)
 {
     const double top = kTrapezoidChart.top;
     canvas.clear();
     canvas.setScale(kCurveFirstN, top, kCurveLastN, 0);
     if (!a || !b)
-        return Refusal{Reason::NotANumber, a ? Input::B : Input::A};
+        return firstRefusal(a, b);
     // Both curves are computed before either is drawn, so a refusal of the
     // second never leaves the first on the chart.
     const Result<Curve> trapezoid = boundCurve(trapezoidBound, *a, *b);
@@ -114,12 +126,12 @@ bool withinSegmentLimit(double step)
     return countByAddition(step, kMaxSegments) <= kMaxSegments;
 }
 
-Result<long long> drawFunctionGraph(PlotCanvas &canvas, std::optional<double> step)
+Result<long long> drawFunctionGraph(PlotCanvas &canvas, const Result<double> &step)
 {
     canvas.clear();
     canvas.setScale(kGraphA, kGraphTop, kGraphB, 0);
     if (!step)
-        return Refusal{Reason::NotANumber, Input::Step};
+        return at(Input::Step, step.refusal());
     const double h = *step;
     if (h == 0)
         return Refusal{Reason::ZeroStep, Input::Step};

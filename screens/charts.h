@@ -10,7 +10,7 @@
 // The program's charts, as the sequence of canvas operations one press of
 // "Построить" performs: clear, setScale, the curve(s), then the grid. Each
 // function reads nothing from a window; the window hands in what its fields
-// held (nothing for a field that is not a number) and words the outcome.
+// held (each a number, or why not) and words the outcome.
 namespace kvadrolab::charts {
 
 // A chart that is refused (NotANumber for a field that held none,
@@ -30,13 +30,13 @@ inline constexpr BoundChart kSimpsonChart{simpsonBoundOverPairs, -0.01145};
 // Scale (0, top)-(210, 0); the bound curve over n = 10..210 in the fore colour;
 // 21 red vertical lines at n = 0..200 and red horizontal lines from the top
 // down in steps of |top| / 13, as long as the running sum stays <= 0.
-Result<void> drawBoundChart(PlotCanvas &canvas, const BoundChart &chart, std::optional<double> a,
-                            std::optional<double> b);
+Result<void> drawBoundChart(PlotCanvas &canvas, const BoundChart &chart, const Result<double> &a,
+                            const Result<double> &b);
 
 // Scale (10, -0.0255)-(200, 0); the trapezoid curve in red, the Simpson curve
 // in black, then the blue grid of the trapezoid chart.
-Result<void> drawComparisonChart(PlotCanvas &canvas, std::optional<double> a,
-                                 std::optional<double> b);
+Result<void> drawComparisonChart(PlotCanvas &canvas, const Result<double> &a,
+                                 const Result<double> &b);
 
 // The function graph is interactive: the step decides how long the user waits.
 // Ten million segments take about 0.15 s on a 2-core office machine.
@@ -54,7 +54,7 @@ inline constexpr double kGraphLargestX = std::numeric_limits<float>::max();
 // grid alone. The curve segments drawn, or refused with nothing drawn: no
 // number, H = 0 (ZeroStep), more than kMaxSegments segments (TooManySegments),
 // or a first segment end beyond the float range (BeyondSinglePrecision).
-Result<long long> drawFunctionGraph(PlotCanvas &canvas, std::optional<double> step);
+Result<long long> drawFunctionGraph(PlotCanvas &canvas, const Result<double> &step);
 
 // Whether the graph's loop draws at most kMaxSegments segments for a positive
 // step; exact also right at the limit.

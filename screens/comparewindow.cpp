@@ -58,8 +58,8 @@ CompareWindow::CompareWindow()
 {
 }
 
-Result<void> CompareWindow::draw(PlotCanvas &canvas, std::optional<double> a,
-                                 std::optional<double> b) const
+Result<void> CompareWindow::draw(PlotCanvas &canvas, const Result<double> &a,
+                                 const Result<double> &b) const
 {
     return charts::drawComparisonChart(canvas, a, b);
 }

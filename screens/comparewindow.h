@@ -14,8 +14,8 @@ public:
     CompareWindow();
 
 private:
-    kvadrolab::Result<void> draw(PlotCanvas &canvas, std::optional<double> a,
-                                 std::optional<double> b) const override;
+    kvadrolab::Result<void> draw(PlotCanvas &canvas, const Result<double> &a,
+                                 const Result<double> &b) const override;
     QString description(double a, double b) const override;
 };
 

@@ -90,7 +90,7 @@ std::optional<double> boundOf(const ErrorPoint &p)
 
 } // namespace
 
-bool drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
+Result<void> drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
 {
     canvas.clear();
     double lo = std::numeric_limits<double>::infinity(), hi = 0;
@@ -102,7 +102,7 @@ bool drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
                     hi = std::max(hi, *v);
                 }
     if (!(hi > 0))
-        return false;
+        return Refusal{Reason::BeyondSinglePrecision};
     const int bottom = int(std::floor(std::log10(lo)));
     const int top = std::max(bottom + 1, int(std::ceil(std::log10(hi))));
 
@@ -117,7 +117,7 @@ bool drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
         fit(canvas, nFirst, nLast, bottom, top, captionWidth + 8,
             metrics.horizontalAdvance(QStringLiteral("1000")) / 2 + 4, line / 2 + 2, line + 4);
     if (!canvas.setScale(f.x1, f.y1, f.x2, f.y2))
-        return false;
+        return Refusal{Reason::BeyondSinglePrecision};
 
     for (int k = bottom; k <= top; ++k)
         canvas.drawLine(nFirst, k, nLast, k, kGrid);
@@ -152,14 +152,14 @@ bool drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
         const QString text = QLocale::c().toString(int(std::lround(std::pow(10.0, d))));
         printAt(canvas, f, f.pixelX(d) - metrics.horizontalAdvance(text) / 2, captionTop, text);
     }
-    return true;
+    return {};
 }
 
-bool drawRulePicture(PlotCanvas &canvas, const RulePicture &picture)
+Result<void> drawRulePicture(PlotCanvas &canvas, const RulePicture &picture)
 {
     canvas.clear();
     if (picture.x.size() < 3 || picture.x.size() != picture.y.size())
-        return false;
+        return Refusal{Reason::BeyondSinglePrecision};
     const double left = std::min(picture.a, picture.b), right = std::max(picture.a, picture.b);
     // f between the nodes, finely enough to look smooth at any width.
     constexpr int kSamples = 400;
@@ -191,7 +191,7 @@ bool drawRulePicture(PlotCanvas &canvas, const RulePicture &picture)
         high = std::max(high, y);
     }
     if (!std::isfinite(low) || !std::isfinite(high) || !(right > left))
-        return false;
+        return Refusal{Reason::BeyondSinglePrecision};
     if (high == low)
         high = low + 1;
 
@@ -199,7 +199,7 @@ bool drawRulePicture(PlotCanvas &canvas, const RulePicture &picture)
     const double line = metrics.height();
     const Frame fr = fit(canvas, left, right, low, high, 6, 6, 6, line + 4);
     if (!canvas.setScale(fr.x1, fr.y1, fr.x2, fr.y2))
-        return false;
+        return Refusal{Reason::BeyondSinglePrecision};
 
     const auto red = PlotCanvas::rgb(255, 0, 0);
     const auto black = PlotCanvas::rgb(0, 0, 0);
@@ -222,7 +222,7 @@ bool drawRulePicture(PlotCanvas &canvas, const RulePicture &picture)
     const double captionTop = fr.pixelY(0) + 2;
     printAt(canvas, fr, fr.pixelX(left), captionTop, from);
     printAt(canvas, fr, fr.pixelX(right) - metrics.horizontalAdvance(to), captionTop, to);
-    return true;
+    return {};
 }
 
 } // namespace kvadrolab::convergencecharts

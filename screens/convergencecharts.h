@@ -24,14 +24,16 @@ inline constexpr unsigned kFunction = 0xff0000;       // rgb(0, 0, 255)
 
 // |e(n)| of both rules and their bounds against n = 2..1000, both axes
 // logarithmic, with a grid line and a caption at every decade (captions
-// thinned out where decades lie too close). Zero errors are left out. False,
-// with the canvas cleared, when the values cannot be drawn.
-bool drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study);
+// thinned out where decades lie too close). Zero errors are left out.
+// Refused with BeyondSinglePrecision, the canvas cleared, when the values
+// cannot be drawn.
+Result<void> drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study);
 
 // f over the interval, the trapezoid rule's chords and node verticals in red
 // and Simpson's arcs over each pair of subintervals in black, with the
-// interval's ends as captions. False, with the canvas cleared, when the
-// interval cannot be drawn (an end beyond the canvas's single precision).
-bool drawRulePicture(PlotCanvas &canvas, const RulePicture &picture);
+// interval's ends as captions. Refused with BeyondSinglePrecision, the canvas
+// cleared, when the interval cannot be drawn (an end beyond the canvas's
+// single precision).
+Result<void> drawRulePicture(PlotCanvas &canvas, const RulePicture &picture);
 
 } // namespace kvadrolab::convergencecharts

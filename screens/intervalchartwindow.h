@@ -28,8 +28,8 @@ protected:
                         int clientHeightTwips, std::span<const kvadrolab::forms::Control> controls,
                         const char *canvas);
 
-    virtual kvadrolab::Result<void> draw(PlotCanvas &canvas, std::optional<double> a,
-                                         std::optional<double> b) const = 0;
+    virtual kvadrolab::Result<void> draw(PlotCanvas &canvas, const Result<double> &a,
+                                         const Result<double> &b) const = 0;
     // One line on what the drawn chart shows.
     virtual QString description(double a, double b) const = 0;
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/numberfields.h"
 
-#include "base/numberreader.h"
 #include "forms/formbuilder.h"
 #include "forms/notifier.h"
+#include "numbers/numbertext.h"
 
 #include <QLineEdit>
 
@@ -20,9 +20,7 @@ Result<std::vector<double>> NumberFields::read() const
 {
     std::vector<double> values;
     for (const auto &[input, field] : m_fields) {
-        // QString's trimming also takes the Unicode spaces a pasted text
-        // brings; the position is then counted in the trimmed text.
-        const Result<double> value = readNumber(field->text().trimmed().toStdString());
+        const Result<double> value = numbers::readNumber(field->text());
         if (!value) {
             Refusal why = value.refusal();
             why.input = input;

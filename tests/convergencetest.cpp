@@ -84,6 +84,8 @@ private slots:
     void derivativesMatchTheirCubics();
     void derivativeMaximum_data();
     void derivativeMaximum();
+    void derivativeMaximumRefusals_data();
+    void derivativeMaximumRefusals();
 
     void tableErrors_data();
     void tableErrors();
@@ -229,7 +231,7 @@ void TestConvergence::derivativeMaximum()
     QFETCH(double, value);
     QFETCH(double, at);
     const auto m = kvadrolab::derivativeMaximum(order, a, b);
-    QVERIFY(m.has_value());
+    QVERIFY(m.ok());
     QVERIFY2(near(m->value, value, 1e-12), qPrintable(QString::number(m->value, 'g', 17)));
     QVERIFY2(near(m->at, at, 1e-10), qPrintable(QString::number(m->at, 'g', 17)));
     // The maximum bounds every sample of the interval.
@@ -238,6 +240,35 @@ void TestConvergence::derivativeMaximum()
         QVERIFY(std::fabs(static_cast<double>(integrandDerivative(order, x))) <=
                 m->value * (1 + 1e-15));
     }
+}
+
+void TestConvergence::derivativeMaximumRefusals_data()
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<Refusal>("why");
+    QTest::newRow("order 5") << 5 << 1.0 << 6.0 << Refusal{Reason::CountOutOfRange, Input::Count};
+    QTest::newRow("order -1") << -1 << 1.0 << 6.0 << Refusal{Reason::CountOutOfRange, Input::Count};
+    QTest::newRow("a = 0") << 2 << 0.0 << 6.0
+                           << Refusal{Reason::NodeNotPositive, Input::A, {}, 0.0};
+    QTest::newRow("b = -2 below a")
+        << 4 << 1.0 << -2.0 << Refusal{Reason::NodeNotPositive, Input::B, {}, -2.0};
+    QTest::newRow("b NaN") << 2 << 1.0 << kNaN << Refusal{Reason::NonFiniteInput, Input::B};
+    // |f''(1e-200)| is about 460^3 / 1e-1000: far beyond every double, at a.
+    QTest::newRow("a = 1e-200") << 2 << 1e-200 << 1.0
+                                << Refusal{Reason::NonFiniteResult, Input::A, {}, 1e-200};
+}
+
+void TestConvergence::derivativeMaximumRefusals()
+{
+    QFETCH(int, order);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(Refusal, why);
+    const auto m = kvadrolab::derivativeMaximum(order, a, b);
+    QVERIFY(!m.ok());
+    QCOMPARE(m.refusal(), why);
 }
 
 // ---- The table ----

@@ -74,7 +74,7 @@ void NumberFieldTest::readsNumbers()
     QFETCH(QString, text);
     QFETCH(double, value);
     const auto read = readNumber(text);
-    QVERIFY2(read.has_value(), qPrintable(text));
+    QVERIFY2(read.ok(), qPrintable(text));
     QCOMPARE(*read, value);
 }
 
@@ -113,7 +113,8 @@ void NumberFieldTest::refusesOtherText()
 {
     QFETCH(QString, text);
     const auto read = readNumber(text);
-    QVERIFY2(!read.has_value(), qPrintable(QString::number(read.value_or(0))));
+    QVERIFY2(!read.ok(), qPrintable(QString::number(read.ok() ? *read : 0)));
+    QCOMPARE(read.reason(), kvadrolab::Reason::NotANumber);
 }
 
 // The plain reader (no Qt) says where a text stops being a number, counted in
@@ -181,8 +182,8 @@ void NumberFieldTest::readsTheSameWhateverTheLocale()
     for (const QLocale &locale :
          {QLocale(QLocale::Russian), QLocale(QLocale::English), QLocale(QLocale::German)}) {
         QLocale::setDefault(locale);
-        QCOMPARE(readNumber("0,001"), std::optional<double>(0.001));
-        QCOMPARE(readNumber("1.000"), std::optional<double>(1.0));
+        QCOMPARE(readNumber("0,001").value(), 0.001);
+        QCOMPARE(readNumber("1.000").value(), 1.0);
         QVERIFY(!readNumber("1,000,000"));
     }
 }
