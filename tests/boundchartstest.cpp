@@ -3,11 +3,11 @@
 // pressed as a user presses them and read back from the canvas's pixels.
 
 #include "canvas/plotcanvas.h"
-#include "forms/notifier.h"
 #include "screens/boundwindow.h"
 #include "screens/comparewindow.h"
 #include "tests/apptest.h"
 #include "tests/pixels.h"
+#include "tests/testsupport.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -76,13 +76,9 @@ class TestBoundCharts : public QObject
 
 private:
     QStringList m_messages;
+    testsupport::MessageCatcher m_catcher{&m_messages};
 
 private slots:
-    void initTestCase()
-    {
-        kvadrolab::forms::setMessageSink(
-            [this](QWidget *, const QString &text) { m_messages << text; });
-    }
     void init() { m_messages.clear(); }
 
     void charts_data()

@@ -5,8 +5,8 @@
 // its buttons, and keeps every message the window would have shown.
 
 #include "canvas/plotcanvas.h"
-#include "forms/notifier.h"
 #include "screens/computationwindow.h"
+#include "tests/testsupport.h"
 
 #include <QLineEdit>
 #include <QLocale>
@@ -35,13 +35,6 @@ inline QString localised(QString text)
 class Driver
 {
 public:
-    // Message boxes never block: they land in m_messages.
-    void listen()
-    {
-        kvadrolab::forms::setMessageSink(
-            [this](QWidget *, const QString &text) { m_messages << text; });
-    }
-
     void open(const kvadrolab::ComputationWindow::Config &config)
     {
         m_window = std::make_unique<kvadrolab::ComputationWindow>(config);
@@ -92,6 +85,8 @@ public:
 protected:
     std::unique_ptr<kvadrolab::ComputationWindow> m_window;
     QStringList m_messages;
+    // Message boxes never block: they land in m_messages.
+    testsupport::MessageCatcher m_catcher{&m_messages};
 };
 
 } // namespace computation

@@ -41,7 +41,6 @@ private slots:
 
 void ComputationLayoutTest::init()
 {
-    listen();
     m_messages.clear();
 }
 

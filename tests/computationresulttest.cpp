@@ -43,7 +43,6 @@ private slots:
 
 void ComputationResultTest::init()
 {
-    listen();
     m_messages.clear();
 }
 

@@ -59,7 +59,6 @@ void ComputationSaveTest::initTestCase()
 
 void ComputationSaveTest::init()
 {
-    listen();
     m_messages.clear();
 }
 

@@ -8,12 +8,12 @@
 #include "app/mainwindow.h"
 #include "app/navigator.h"
 #include "canvas/plotcanvas.h"
-#include "forms/notifier.h"
 #include "forms/readonlytable.h"
 #include "screens/convergencecharts.h"
 #include "screens/secondarywindow.h"
 #include "tests/apptest.h"
 #include "tests/pixels.h"
+#include "tests/testsupport.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -75,8 +75,6 @@ class ConvergenceWindowTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -111,17 +109,8 @@ private:
     MainWindow *m_main = nullptr;
     SecondaryWindow *m_window = nullptr;
     QStringList m_messages;
+    testsupport::MessageCatcher m_catcher{&m_messages};
 };
-
-void ConvergenceWindowTest::initTestCase()
-{
-    forms::setMessageSink([this](QWidget *, const QString &text) { m_messages << text; });
-}
-
-void ConvergenceWindowTest::cleanupTestCase()
-{
-    forms::setMessageSink({});
-}
 
 void ConvergenceWindowTest::init()
 {
