@@ -8,8 +8,8 @@
 #include "canvas/plotcanvas.h"
 #include "screens/computationwindow.h"
 #include "tests/apptest.h"
-#include "tests/computationdriver.h"
 #include "tests/testsupport.h"
+#include "tests/windowdriver.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -4,9 +4,9 @@
 
 #include "screens/computationwindow.h"
 #include "tests/apptest.h"
-#include "tests/computationdriver.h"
 #include "tests/referencereport.h"
 #include "tests/testsupport.h"
+#include "tests/windowdriver.h"
 
 #include <QDir>
 #include <QFile>

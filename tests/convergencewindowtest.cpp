@@ -14,6 +14,7 @@
 #include "tests/apptest.h"
 #include "tests/pixels.h"
 #include "tests/testsupport.h"
+#include "tests/windowdriver.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -70,7 +71,7 @@ int columnsWithRun(const QImage &img, QRgb c, int length)
 
 } // namespace
 
-class ConvergenceWindowTest : public QObject
+class ConvergenceWindowTest : public QObject, public WindowDriver
 {
     Q_OBJECT
 
@@ -100,11 +101,9 @@ private slots:
     void screenReadersHearWhatIsShown();
 
 private:
-    void type(const QString &field, const QString &text);
-    void press();
+    QWidget *driven() const override { return m_window; }
     QString cell(const char *table, int row, int col) const;
     double number(const QString &text) const;
-    PlotCanvas *canvas(const QString &name) const;
 
     MainWindow *m_main = nullptr;
     SecondaryWindow *m_window = nullptr;
@@ -134,21 +133,6 @@ void ConvergenceWindowTest::cleanup()
     m_window = nullptr;
 }
 
-void ConvergenceWindowTest::type(const QString &field, const QString &text)
-{
-    auto *edit = m_window->findChild<QLineEdit *>(field);
-    QVERIFY(edit);
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-}
-
-void ConvergenceWindowTest::press()
-{
-    QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("Command1")),
-                      Qt::LeftButton);
-}
-
 QString ConvergenceWindowTest::cell(const char *table, int row, int col) const
 {
     const auto *t = m_window->findChild<ReadOnlyTable *>(QLatin1String(table));
@@ -161,11 +145,6 @@ double ConvergenceWindowTest::number(const QString &text) const
     bool ok = false;
     const double v = QLocale().toDouble(text, &ok);
     return ok ? v : std::nan("");
-}
-
-PlotCanvas *ConvergenceWindowTest::canvas(const QString &name) const
-{
-    return m_window->findChild<PlotCanvas *>(name);
 }
 
 void ConvergenceWindowTest::opensInItsDesignedState()
