@@ -7,9 +7,9 @@
 #include "app/mainwindow.h"
 #include "app/navigator.h"
 #include "canvas/plotcanvas.h"
-#include "forms/notifier.h"
 #include "screens/secondarywindow.h"
 #include "tests/apptest.h"
+#include "tests/testsupport.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -74,18 +74,17 @@ private slots:
 
 private:
     MainWindow *m_main = nullptr;
+    testsupport::MessageCatcher m_catcher;
 };
 
 void AccessibilityTest::initTestCase()
 {
-    kvadrolab::forms::setMessageSink([](QWidget *, const QString &) {});
     m_main = new MainWindow;
     m_main->show();
 }
 
 void AccessibilityTest::cleanupTestCase()
 {
-    kvadrolab::forms::setMessageSink({});
     delete m_main;
 }
 

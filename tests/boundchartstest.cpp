@@ -3,15 +3,14 @@
 // pressed as a user presses them and read back from the canvas's pixels.
 
 #include "canvas/plotcanvas.h"
-#include "forms/notifier.h"
 #include "screens/boundwindow.h"
 #include "screens/comparewindow.h"
 #include "tests/apptest.h"
 #include "tests/pixels.h"
+#include "tests/testsupport.h"
+#include "tests/windowdriver.h"
 
 #include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 
 #include <cmath>
@@ -34,10 +33,10 @@ double trapezoidByHand(double d, int n)
     return -0.244 * d * d * d / (12.0 * n * n);
 }
 
-struct Screen
+struct Screen : WindowDriver
 {
     std::unique_ptr<SecondaryWindow> window;
-    PlotCanvas *canvas = nullptr;
+    PlotCanvas *picture = nullptr;
 
     explicit Screen(Chart chart)
     {
@@ -46,19 +45,20 @@ struct Screen
         else
             window = std::make_unique<BoundWindow>(chart == Trapezoid ? BoundWindow::trapezoid()
                                                                       : BoundWindow::simpson());
-        canvas = window->findChild<PlotCanvas *>(
-            QString::fromLatin1(chart == Comparison ? "Picture1" : "Picture4"));
+        picture = canvas(QString::fromLatin1(chart == Comparison ? "Picture1" : "Picture4"));
         window->show();
     }
 
     QImage press(const QString &a = QStringLiteral("1"), const QString &b = QStringLiteral("6"))
     {
-        window->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(a);
-        window->findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(b);
-        QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("Command1")),
-                          Qt::LeftButton);
-        return canvas->image();
+        type(QStringLiteral("Text1"), a);
+        type(QStringLiteral("Text2"), b);
+        WindowDriver::press();
+        return picture->image();
     }
+
+protected:
+    QWidget *driven() const override { return window.get(); }
 };
 
 QRgb gridColour(Chart chart)
@@ -76,13 +76,9 @@ class TestBoundCharts : public QObject
 
 private:
     QStringList m_messages;
+    testsupport::MessageCatcher m_catcher{&m_messages};
 
 private slots:
-    void initTestCase()
-    {
-        kvadrolab::forms::setMessageSink(
-            [this](QWidget *, const QString &text) { m_messages << text; });
-    }
     void init() { m_messages.clear(); }
 
     void charts_data()
@@ -298,7 +294,8 @@ private slots:
             return;
         }
         QCOMPARE(pixels::count(img, kWhite), img.width() * img.height());
-        QVERIFY(s.canvas->accessibleDescription().startsWith(QStringLiteral("График не построен")));
+        QVERIFY(
+            s.picture->accessibleDescription().startsWith(QStringLiteral("График не построен")));
     }
 
     // One line that says what the chart shows, for a screen reader.
@@ -316,9 +313,9 @@ private slots:
         QFETCH(Chart, chart);
         QFETCH(QStringList, mentions);
         Screen s(chart);
-        QCOMPARE(s.canvas->accessibleDescription(), QStringLiteral("График ещё не построен"));
+        QCOMPARE(s.picture->accessibleDescription(), QStringLiteral("График ещё не построен"));
         s.press(QStringLiteral("2"), QStringLiteral("5"));
-        const QString text = s.canvas->accessibleDescription();
+        const QString text = s.picture->accessibleDescription();
         QVERIFY(!text.contains(QLatin1Char('\n')));
         for (const QString &m : mentions)
             QVERIFY2(text.contains(m), qPrintable(text));

@@ -9,7 +9,6 @@
 #include "app/mainwindow.h"
 #include "app/navigator.h"
 #include "canvas/plotcanvas.h"
-#include "forms/notifier.h"
 #include "screens/secondarywindow.h"
 #include "tests/apptest.h"
 #include "tests/testsupport.h"
@@ -83,13 +82,13 @@ private:
 
     MainWindow *m_main = nullptr;
     QStringList m_messages;
+    testsupport::MessageCatcher m_catcher{&m_messages};
     QStringList m_suggested;
     QString m_answer; // what the file dialog answers
 };
 
 void CanvasMenuTest::initTestCase()
 {
-    forms::setMessageSink([this](QWidget *, const QString &text) { m_messages << text; });
     canvasmenu::setSaveDialog([this](QWidget *, const QString &suggested) {
         m_suggested << suggested;
         return m_answer;
@@ -100,7 +99,6 @@ void CanvasMenuTest::initTestCase()
 
 void CanvasMenuTest::cleanupTestCase()
 {
-    forms::setMessageSink({});
     canvasmenu::setSaveDialog({});
     delete m_main;
 }

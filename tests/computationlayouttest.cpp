@@ -7,7 +7,7 @@
 #include "forms/formbuilder.h"
 #include "screens/computationwindow.h"
 #include "tests/apptest.h"
-#include "tests/computationdriver.h"
+#include "tests/windowdriver.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -41,7 +41,6 @@ private slots:
 
 void ComputationLayoutTest::init()
 {
-    listen();
     m_messages.clear();
 }
 

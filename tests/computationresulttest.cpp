@@ -8,8 +8,8 @@
 #include "canvas/plotcanvas.h"
 #include "screens/computationwindow.h"
 #include "tests/apptest.h"
-#include "tests/computationdriver.h"
 #include "tests/testsupport.h"
+#include "tests/windowdriver.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -43,7 +43,6 @@ private slots:
 
 void ComputationResultTest::init()
 {
-    listen();
     m_messages.clear();
 }
 

@@ -4,9 +4,9 @@
 
 #include "screens/computationwindow.h"
 #include "tests/apptest.h"
-#include "tests/computationdriver.h"
 #include "tests/referencereport.h"
 #include "tests/testsupport.h"
+#include "tests/windowdriver.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,7 +59,6 @@ void ComputationSaveTest::initTestCase()
 
 void ComputationSaveTest::init()
 {
-    listen();
     m_messages.clear();
 }
 

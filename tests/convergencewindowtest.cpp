@@ -8,12 +8,13 @@
 #include "app/mainwindow.h"
 #include "app/navigator.h"
 #include "canvas/plotcanvas.h"
-#include "forms/notifier.h"
 #include "forms/readonlytable.h"
 #include "screens/convergencecharts.h"
 #include "screens/secondarywindow.h"
 #include "tests/apptest.h"
 #include "tests/pixels.h"
+#include "tests/testsupport.h"
+#include "tests/windowdriver.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -53,34 +54,6 @@ QRgb colour(unsigned c)
     return PlotCanvas::toQColor(c).rgb();
 }
 
-// Rows (or columns) in which the colour covers at least half the image's
-// width (height): the decade grid lines of the error chart.
-QList<int> gridRows(const QImage &img, QRgb c)
-{
-    QList<int> rows;
-    for (int r = 0; r < img.height(); ++r) {
-        int n = 0;
-        for (int x = 0; x < img.width(); ++x)
-            n += pixels::is(img, x, r, c);
-        if (2 * n >= img.width())
-            rows << r;
-    }
-    return rows;
-}
-
-QList<int> gridColumns(const QImage &img, QRgb c)
-{
-    QList<int> cols;
-    for (int x = 0; x < img.width(); ++x) {
-        int n = 0;
-        for (int r = 0; r < img.height(); ++r)
-            n += pixels::is(img, x, r, c);
-        if (3 * n >= img.height())
-            cols << x;
-    }
-    return cols;
-}
-
 // Columns in which the colour runs unbroken over at least `length` rows.
 int columnsWithRun(const QImage &img, QRgb c, int length)
 {
@@ -98,13 +71,11 @@ int columnsWithRun(const QImage &img, QRgb c, int length)
 
 } // namespace
 
-class ConvergenceWindowTest : public QObject
+class ConvergenceWindowTest : public QObject, public WindowDriver
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -130,26 +101,15 @@ private slots:
     void screenReadersHearWhatIsShown();
 
 private:
-    void type(const QString &field, const QString &text);
-    void press();
+    QWidget *driven() const override { return m_window; }
     QString cell(const char *table, int row, int col) const;
     double number(const QString &text) const;
-    PlotCanvas *canvas(const QString &name) const;
 
     MainWindow *m_main = nullptr;
     SecondaryWindow *m_window = nullptr;
     QStringList m_messages;
+    testsupport::MessageCatcher m_catcher{&m_messages};
 };
-
-void ConvergenceWindowTest::initTestCase()
-{
-    forms::setMessageSink([this](QWidget *, const QString &text) { m_messages << text; });
-}
-
-void ConvergenceWindowTest::cleanupTestCase()
-{
-    forms::setMessageSink({});
-}
 
 void ConvergenceWindowTest::init()
 {
@@ -173,21 +133,6 @@ void ConvergenceWindowTest::cleanup()
     m_window = nullptr;
 }
 
-void ConvergenceWindowTest::type(const QString &field, const QString &text)
-{
-    auto *edit = m_window->findChild<QLineEdit *>(field);
-    QVERIFY(edit);
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-}
-
-void ConvergenceWindowTest::press()
-{
-    QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("Command1")),
-                      Qt::LeftButton);
-}
-
 QString ConvergenceWindowTest::cell(const char *table, int row, int col) const
 {
     const auto *t = m_window->findChild<ReadOnlyTable *>(QLatin1String(table));
@@ -200,11 +145,6 @@ double ConvergenceWindowTest::number(const QString &text) const
     bool ok = false;
     const double v = QLocale().toDouble(text, &ok);
     return ok ? v : std::nan("");
-}
-
-PlotCanvas *ConvergenceWindowTest::canvas(const QString &name) const
-{
-    return m_window->findChild<PlotCanvas *>(name);
 }
 
 void ConvergenceWindowTest::opensInItsDesignedState()
@@ -500,16 +440,19 @@ void ConvergenceWindowTest::errorChartByItsPixels()
     QVERIFY(m_messages.isEmpty());
     const QImage img = canvas("Picture5")->image();
     // The plot area's frame and the decade grid: grid rows between the top
-    // and bottom frame rows, equally spaced.
-    const QList<int> frameRows = gridRows(img, colour(convergencecharts::kFrame));
+    // and bottom frame rows, equally spaced. A line is a row whose colour
+    // covers at least half the width, or a column where it covers at least a
+    // third of the height: the lines span the plot area, some nine tenths of
+    // the canvas either way, less where a curve crosses them.
+    const QList<int> frameRows = pixels::fullRows(img, colour(convergencecharts::kFrame), 2);
     QCOMPARE(frameRows.size(), 2);
-    const QList<int> rows = gridRows(img, colour(convergencecharts::kGrid));
+    const QList<int> rows = pixels::fullRows(img, colour(convergencecharts::kGrid), 2);
     QVERIFY(rows.size() >= 5);
     const double decade = double(frameRows[1] - frameRows[0]) / (rows.size() + 1);
     for (int i = 0; i < rows.size(); ++i)
         QVERIFY(std::abs(rows[i] - (frameRows[0] + (i + 1) * decade)) <= 1.0);
     // The columns of n = 10 and n = 100.
-    const QList<int> cols = gridColumns(img, colour(convergencecharts::kGrid));
+    const QList<int> cols = pixels::fullColumns(img, colour(convergencecharts::kGrid), 3);
     QCOMPARE(cols.size(), 2);
     const auto columnOf = [&](double n) {
         return int(std::lround(cols[0] + (std::log10(n) - 1) * (cols[1] - cols[0])));

@@ -6,7 +6,6 @@
 #include "canvas/plotcanvas.h"
 #include "core/integrand.h"
 #include "core/integrandblock.h"
-#include "forms/notifier.h"
 #include "screens/charts.h"
 #include "screens/functiongraphwindow.h"
 #include "tests/apptest.h"
@@ -69,12 +68,9 @@ class TestFunctionGraph : public QObject
 
 private:
     QStringList m_messages;
+    testsupport::MessageCatcher m_catcher{&m_messages};
 
 private slots:
-    void initTestCase()
-    {
-        forms::setMessageSink([this](QWidget *, const QString &text) { m_messages << text; });
-    }
     void init() { m_messages.clear(); }
 
     // Five horizontal lines from -0.05 up in steps of 0.01, none at y = 0;

@@ -7,7 +7,6 @@
 #include "app/mainwindow.h"
 #include "app/navigator.h"
 #include "canvas/plotcanvas.h"
-#include "forms/notifier.h"
 #include "screens/secondarywindow.h"
 #include "tests/apptest.h"
 #include "tests/testsupport.h"
@@ -118,19 +117,17 @@ private:
 
     MainWindow *m_main = nullptr;
     QStringList m_messages;
+    testsupport::MessageCatcher m_catcher{&m_messages};
 };
 
 void HostileInputTest::initTestCase()
 {
-    kvadrolab::forms::setMessageSink(
-        [this](QWidget *, const QString &text) { m_messages << text; });
     m_main = new MainWindow;
     m_main->show();
 }
 
 void HostileInputTest::cleanupTestCase()
 {
-    kvadrolab::forms::setMessageSink({});
     delete m_main;
 }
 

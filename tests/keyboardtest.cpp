@@ -5,9 +5,9 @@
 
 #include "app/mainwindow.h"
 #include "app/navigator.h"
-#include "forms/notifier.h"
 #include "screens/secondarywindow.h"
 #include "tests/apptest.h"
+#include "tests/testsupport.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -32,18 +32,17 @@ private slots:
 
 private:
     MainWindow *m_main = nullptr;
+    testsupport::MessageCatcher m_catcher;
 };
 
 void KeyboardTest::initTestCase()
 {
-    kvadrolab::forms::setMessageSink([](QWidget *, const QString &) {});
     m_main = new MainWindow;
     m_main->show();
 }
 
 void KeyboardTest::cleanupTestCase()
 {
-    kvadrolab::forms::setMessageSink({});
     delete m_main;
 }
 

@@ -2,7 +2,7 @@
 #pragma once
 
 // Reading a chart back from its pixels: which rows and columns a grid colour
-// fills completely, and where a curve colour shows.
+// fills (completely or in part), and where a curve colour shows.
 
 #include <QImage>
 #include <QList>
@@ -15,29 +15,31 @@ inline bool is(const QImage &img, int col, int row, QRgb colour)
     return (img.pixel(col, row) & 0xffffff) == (colour & 0xffffff);
 }
 
-// Rows wholly in the colour, top to bottom.
-inline QList<int> fullRows(const QImage &img, QRgb colour)
+// Rows in which the colour covers at least 1/part of the width (the whole
+// width by default), top to bottom.
+inline QList<int> fullRows(const QImage &img, QRgb colour, int part = 1)
 {
     QList<int> rows;
     for (int r = 0; r < img.height(); ++r) {
-        bool full = true;
-        for (int c = 0; c < img.width() && full; ++c)
-            full = is(img, c, r, colour);
-        if (full)
+        int n = 0;
+        for (int c = 0; c < img.width(); ++c)
+            n += is(img, c, r, colour);
+        if (part * n >= img.width())
             rows << r;
     }
     return rows;
 }
 
-// Columns wholly in the colour, left to right.
-inline QList<int> fullColumns(const QImage &img, QRgb colour)
+// Columns in which the colour covers at least 1/part of the height (the whole
+// height by default), left to right.
+inline QList<int> fullColumns(const QImage &img, QRgb colour, int part = 1)
 {
     QList<int> cols;
     for (int c = 0; c < img.width(); ++c) {
-        bool full = true;
-        for (int r = 0; r < img.height() && full; ++r)
-            full = is(img, c, r, colour);
-        if (full)
+        int n = 0;
+        for (int r = 0; r < img.height(); ++r)
+            n += is(img, c, r, colour);
+        if (part * n >= img.height())
             cols << c;
     }
     return cols;

@@ -2,12 +2,15 @@
 #pragma once
 
 // What tests of several areas need: a file's bytes as the program left them,
-// folders that refuse new files, and whether a canvas shows nothing but its
-// background. Reading charts pixel by pixel is in tests/pixels.h.
+// folders that refuse new files, the messages the program shows, and whether
+// a canvas shows nothing but its background. Reading charts pixel by pixel is in tests/pixels.h.
+
+#include "forms/notifier.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace testsupport {
@@ -66,6 +69,29 @@ public:
 private:
     QString m_path;
     bool m_ok = false;
+};
+
+// For as long as it lives, every message the program shows is counted and
+// appended to `into` (when given) instead of opening a box that would block
+// the test; its end brings the message box back.
+class MessageCatcher
+{
+public:
+    explicit MessageCatcher(QStringList *into = nullptr)
+    {
+        kvadrolab::forms::setMessageSink([this, into](QWidget *, const QString &text) {
+            ++m_count;
+            if (into)
+                *into << text;
+        });
+    }
+    ~MessageCatcher() { kvadrolab::forms::setMessageSink({}); }
+    MessageCatcher(const MessageCatcher &) = delete;
+    MessageCatcher &operator=(const MessageCatcher &) = delete;
+    int count() const { return m_count; }
+
+private:
+    int m_count = 0;
 };
 
 // Neither drawn nor printed on: every pixel of the canvas's interior in its
