@@ -236,21 +236,21 @@ double smallestCountByBound(Rule rule, const ConvergenceStudy &s, double toleran
 
 } // namespace
 
-std::optional<Refusal> checkInterval(double a, double b)
+Result<void> checkInterval(double a, double b)
 {
-    if (const auto why = nonFinite(a, b))
-        return why;
+    if (const auto checked = finite(a, b); !checked)
+        return checked;
     if (a <= 0 || b <= 0)
         return nodeNotPositive(a, b);
     if (a == b)
         return Refusal{Reason::EmptyInterval, Input::B};
-    return std::nullopt;
+    return {};
 }
 
 Result<long double> exactIntegral(double a, double b)
 {
-    if (const auto why = checkInterval(a, b))
-        return *why;
+    if (const auto checked = checkInterval(a, b); !checked)
+        return checked.refusal();
 
     const Antiderivative Fa = antiderivative(a), Fb = antiderivative(b);
     long double value = Fb.value - Fa.value;
@@ -276,10 +276,10 @@ double aPrioriBoundOverSubintervals(Rule rule, double a, double b, double M, dou
 
 Result<ConvergenceStudy> studyConvergence(double a, double b, double tolerance)
 {
-    if (const auto why = checkInterval(a, b))
-        return *why;
-    if (const auto why = nonFinite(a, b, tolerance, Input::Tolerance))
-        return *why;
+    if (const auto checked = checkInterval(a, b); !checked)
+        return checked.refusal();
+    if (const auto checked = finite(a, b, tolerance, Input::Tolerance); !checked)
+        return checked.refusal();
     if (!(tolerance > 0))
         return Refusal{Reason::ToleranceNotPositive, Input::Tolerance};
 
@@ -345,10 +345,10 @@ double RulePicture::simpsonArc(int pair, double at) const
 
 Result<RulePicture> rulePicture(double a, double b, double n)
 {
-    if (const auto why = checkInterval(a, b))
-        return *why;
-    if (const auto why = nonFinite(a, b, n))
-        return *why;
+    if (const auto checked = checkInterval(a, b); !checked)
+        return checked.refusal();
+    if (const auto checked = finite(a, b, n); !checked)
+        return checked.refusal();
     if (n != std::floor(n))
         return Refusal{Reason::NotWhole, Input::Count};
     if (n < kPictureMinCount || n > kPictureMaxCount)

@@ -22,8 +22,8 @@ namespace kvadrolab {
 enum class Rule { Trapezoid, Simpson };
 
 // NonFiniteInput, NodeNotPositive (at the lower end) or EmptyInterval (at b)
-// for a and b that no study accepts, nothing otherwise.
-std::optional<Refusal> checkInterval(double a, double b);
+// for a and b that no study accepts.
+Result<void> checkInterval(double a, double b);
 
 // The integral of f from a to b, signed, from the antiderivative
 // F(x) = -(4 ln^3 x + 6 ln^2 x + 6 ln x + 3) / (8 x^2), in long double. When

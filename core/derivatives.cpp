@@ -119,7 +119,7 @@ Result<DerivativeMaximum> derivativeMaximum(int order, double a, double b)
     if (order < 0 || order >= kMaxOrder)
         return Refusal{Reason::CountOutOfRange, Input::Count};
     if (!usable(a) || !usable(b))
-        return !std::isfinite(a) || !std::isfinite(b) ? *nonFinite(a, b) : nodeNotPositive(a, b);
+        return !std::isfinite(a) || !std::isfinite(b) ? finite(a, b).refusal() : nodeNotPositive(a, b);
     const double lo = std::min(a, b), hi = std::max(a, b);
 
     std::vector<long double> candidates{lo};

@@ -41,8 +41,8 @@ double simpsonBoundOverPairs(double a, double b, int pairs)
 
 Result<Curve> boundCurve(BoundFunction bound, double a, double b)
 {
-    if (const auto why = nonFinite(a, b))
-        return *why;
+    if (const auto checked = finite(a, b); !checked)
+        return checked.refusal();
     // Called right after Qt, which may leave the AVX upper halves dirty.
     clearUpperVectorState();
     Curve curve{};

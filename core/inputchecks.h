@@ -5,17 +5,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 namespace kvadrolab {
 
 // The checks every computation over [a;b] makes first, each naming the input
 // at fault, so that every caller is told alike.
 
-// NonFiniteInput at the first of a, b and the third input that is NaN or
-// infinite.
-inline std::optional<Refusal> nonFinite(double a, double b, double third = 0,
-                                        Input thirdInput = Input::Count)
+// Refused with NonFiniteInput at the first of a, b and the third input that
+// is NaN or infinite.
+inline Result<void> finite(double a, double b, double third = 0, Input thirdInput = Input::Count)
 {
     if (!std::isfinite(a))
         return Refusal{Reason::NonFiniteInput, Input::A};
@@ -23,7 +21,7 @@ inline std::optional<Refusal> nonFinite(double a, double b, double third = 0,
         return Refusal{Reason::NonFiniteInput, Input::B};
     if (!std::isfinite(third))
         return Refusal{Reason::NonFiniteInput, thirdInput};
-    return std::nullopt;
+    return {};
 }
 
 // The end of [a;b] nearer to zero or below it (a when they are equal): the one

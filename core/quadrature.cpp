@@ -22,8 +22,8 @@ struct Grid
 // Everything that can be said against the inputs before a sample is taken.
 Result<Grid> checkInputs(double a, double b, double n)
 {
-    if (const auto why = nonFinite(a, b, n))
-        return *why;
+    if (const auto checked = finite(a, b, n); !checked)
+        return checked.refusal();
     if (n != std::floor(n))
         return Refusal{Reason::NotWhole, Input::Count};
     if (n < 1 || n > kMaxSubintervals)
