@@ -16,17 +16,11 @@ namespace kvadrolab {
 
 using namespace kvadrolab::forms;
 using namespace kvadrolab::numbers;
-using kvadrolab::screens::End;
 
 namespace {
 
 constexpr double kFieldPoints = 18;
 constexpr double kResultPoints = 13.5;
-
-End endOf(Input input)
-{
-    return input == Input::B ? End::B : End::A;
-}
 
 // The one place this window's refusals become words; the field they send the
 // user to is the refusal's input.
@@ -37,7 +31,7 @@ QString explain(const Refusal &why)
     case Reason::NotANumber:
     case Reason::NonFiniteInput:
         if (input != Input::Count)
-            return screens::endNotANumber(endOf(input));
+            return screens::endNotANumberText(input);
         return QStringLiteral("В поле n (число разбиений) должно быть целое число от 1 до 1000, "
                               "например 600.");
     case Reason::NotWhole:
@@ -47,7 +41,7 @@ QString explain(const Refusal &why)
         return QStringLiteral("Для метода Симпсона число разбиений n должно быть чётным, "
                               "например 600.");
     case Reason::NodeNotPositive:
-        return screens::nodeNotPositive(endOf(input));
+        return screens::nodeNotPositiveText(input);
     default:
         break;
     }
@@ -55,7 +49,7 @@ QString explain(const Refusal &why)
     // and an interval wider than those numbers has no step at all.
     return QStringLiteral("С таким значением %1 интеграл не вычислить: числа выходят за "
                           "допустимые пределы. Возьмите %1 дальше от 0, а отрезок короче.")
-        .arg(screens::endName(endOf(input)));
+        .arg(screens::endName(input));
 }
 
 } // namespace

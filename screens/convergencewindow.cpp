@@ -23,7 +23,6 @@ namespace kvadrolab {
 
 using namespace kvadrolab::forms;
 using namespace kvadrolab::numbers;
-using kvadrolab::screens::End;
 
 namespace {
 
@@ -99,11 +98,6 @@ constexpr int kClientHeight = 10680;
 const char *const kResultAreas[] = {"Picture1", "Picture2", "Picture3", "Picture4"};
 const char *const kCharts[] = {"Picture5", "Picture6"};
 
-End endOf(Input input)
-{
-    return input == Input::B ? End::B : End::A;
-}
-
 // The one place this window's refusals become words; the field they send the
 // user to is the refusal's input.
 QString explain(const Refusal &why)
@@ -118,9 +112,9 @@ QString explain(const Refusal &why)
         if (input == Input::Count)
             return QStringLiteral("В поле n (разбиений на рисунке) должно быть целое чётное "
                                   "число от 2 до 50, например 4.");
-        return screens::endNotANumber(endOf(input));
+        return screens::endNotANumberText(input);
     case Reason::NodeNotPositive:
-        return screens::nodeNotPositive(endOf(input));
+        return screens::nodeNotPositiveText(input);
     case Reason::EmptyInterval:
         return QStringLiteral("Значения a и b совпадают: на отрезке нулевой длины нечего "
                               "исследовать. Возьмите b, не равное a, например a = 1 и b = 6.");
@@ -135,14 +129,14 @@ QString explain(const Refusal &why)
     case Reason::BeyondSinglePrecision:
         return QStringLiteral("Отрезок слишком велик, чтобы его изобразить. Возьмите %1 ближе "
                               "к другому концу отрезка.")
-            .arg(screens::endName(endOf(input)));
+            .arg(screens::endName(input));
     default:
         break;
     }
     // Near x = 0 f and its derivatives grow past every number the program holds.
     return QStringLiteral("С таким значением %1 сходимость не исследовать: числа выходят за "
                           "допустимые пределы. Возьмите %1 дальше от 0.")
-        .arg(screens::endName(endOf(input)));
+        .arg(screens::endName(input));
 }
 
 QString number(double v, int significant)

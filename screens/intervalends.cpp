@@ -3,25 +3,20 @@
 
 namespace kvadrolab::screens {
 
-End lowerEnd(double a, double b)
+QString endName(Input end)
 {
-    return a <= b ? End::A : End::B;
+    return end == Input::B ? QStringLiteral("b") : QStringLiteral("a");
 }
 
-QString endName(End end)
+QString endNotANumberText(Input end)
 {
-    return end == End::A ? QStringLiteral("a") : QStringLiteral("b");
+    return end == Input::B ? QStringLiteral("В поле b (конец отрезка интегрирования) должно быть "
+                                            "число, например 6 или 5,5.")
+                           : QStringLiteral("В поле a (начало отрезка интегрирования) должно быть "
+                                            "число, например 1 или 0,5.");
 }
 
-QString endNotANumber(End end)
-{
-    return end == End::A ? QStringLiteral("В поле a (начало отрезка интегрирования) должно быть "
-                                          "число, например 1 или 0,5.")
-                         : QStringLiteral("В поле b (конец отрезка интегрирования) должно быть "
-                                          "число, например 6 или 5,5.");
-}
-
-QString nodeNotPositive(End end)
+QString nodeNotPositiveText(Input end)
 {
     return QStringLiteral("Значение %1 должно быть больше 0: все узлы должны быть больше 0, "
                           "потому что ln x определён только при x > 0.")

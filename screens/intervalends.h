@@ -1,25 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 
 namespace kvadrolab::screens {
 
-// The two ends of the interval that every window with fields a and b reads,
-// and what it tells the user about them, so that every window says it alike.
-enum class End { A, B };
-
-// The end nearer to zero or below it: the one to move when a node reaches
-// x <= 0 or f grows beyond every number.
-End lowerEnd(double a, double b);
+// What every window with fields a and b tells the user about the ends of the
+// interval, so that every window says it alike. `end` is Input::A or
+// Input::B, as a refusal names it.
 
 // "a" or "b".
-QString endName(End end);
+QString endName(Input end);
 
 // The end's field holds no number.
-QString endNotANumber(End end);
+QString endNotANumberText(Input end);
 
 // Some node of the interval is not above 0; `end` is the one to move.
-QString nodeNotPositive(End end);
+QString nodeNotPositiveText(Input end);
 
 } // namespace kvadrolab::screens
