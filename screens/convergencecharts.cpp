@@ -3,6 +3,7 @@
 
 #include "canvas/plotcanvas.h"
 #include "core/integrand.h"
+#include "numbers/numbertext.h"
 
 #include <QFontMetricsF>
 #include <QLocale>
@@ -51,11 +52,6 @@ void printAt(PlotCanvas &canvas, const Frame &f, double px, double py, const QSt
     canvas.setCurrentX(f.userX(px));
     canvas.setCurrentY(f.userY(py));
     canvas.printText(text);
-}
-
-QString power(int exponent)
-{
-    return exponent == 0 ? QStringLiteral("1") : QStringLiteral("10^%1").arg(exponent);
 }
 
 // A polyline through the points that have a value; a missing value breaks it.
@@ -110,7 +106,7 @@ bool drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
     const double line = metrics.height();
     double captionWidth = 0;
     for (int k = bottom; k <= top; ++k)
-        captionWidth = std::max(captionWidth, metrics.horizontalAdvance(power(k)));
+        captionWidth = std::max(captionWidth, metrics.horizontalAdvance(numbers::formatTenTo(k)));
     const double nFirst = std::log10(double(kCurveFirstCount));
     const double nLast = std::log10(double(kCurveLastCount));
     const Frame f =
@@ -141,7 +137,7 @@ bool drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
     for (int k = top; k >= bottom; --k) {
         if ((top - k) % every)
             continue;
-        const QString text = power(k);
+        const QString text = numbers::formatTenTo(k);
         printAt(canvas, f, captionWidth + 4 - metrics.horizontalAdvance(text),
                 f.pixelY(k) - line / 2, text);
     }

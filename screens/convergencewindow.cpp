@@ -113,25 +113,9 @@ const char *fieldName(input::Field field)
     return "Text4";
 }
 
-QString number(double v, int significant)
-{
-    return QLocale().toString(v, 'g', significant);
-}
-
 QString error(double v)
 {
     return QLocale().toString(v, 'e', 5);
-}
-
-// 1,0·10^-10: the exponent written as the designed captions write it.
-QString power(double v)
-{
-    QString text = QLocale().toString(v, 'e', 1);
-    const qsizetype e = text.lastIndexOf(QLatin1Char('e'), -1, Qt::CaseInsensitive);
-    if (e < 0)
-        return text;
-    const int exponent = text.mid(e + 1).toInt();
-    return text.left(e) + QStringLiteral("·10^") + QString::number(exponent);
 }
 
 // "n для ε" by the bound: the count, or past the core's limit that it lies
@@ -255,7 +239,8 @@ void ConvergenceWindow::study()
     showStudy(*m_study);
 
     const QString interval =
-        QStringLiteral("[%1; %2]").arg(number(m_study->a, 6), number(m_study->b, 6));
+        QStringLiteral("[%1; %2]")
+            .arg(formatSignificant(m_study->a, 6), formatSignificant(m_study->b, 6));
     PlotCanvas *errors = canvas("Picture5");
     errors->setAccessibleName(QStringLiteral("График погрешностей"));
     errors->setAccessibleDescription(
@@ -277,18 +262,18 @@ void ConvergenceWindow::showStudy(const ConvergenceStudy &s)
     canvas("Picture1")->printText(formatFixed(exact, 12));
     const double below = exact - kExactValue;
     canvas("Picture2")
-        ->printText(std::abs(below) < 5e-13
-                        ? QStringLiteral("оно совпадает с точным до 12 знаков")
-                        : QStringLiteral("оно на %1 %2 точного")
-                              .arg(power(std::abs(below)), below > 0 ? QStringLiteral("меньше")
-                                                                     : QStringLiteral("больше")));
+        ->printText(std::abs(below) < 5e-13 ? QStringLiteral("оно совпадает с точным до 12 знаков")
+                                            : QStringLiteral("оно на %1 %2 точного")
+                                                  .arg(formatPower(std::abs(below)),
+                                                       below > 0 ? QStringLiteral("меньше")
+                                                                 : QStringLiteral("больше")));
     const auto maximum = [&s](const DerivativeMaximum &m) {
         // At an end of the interval the place is exact; inside it is a root
         // found to some digits.
         const bool atEnd = m.at == s.a || m.at == s.b;
         return QStringLiteral("%1 при x %2 %3")
-            .arg(number(m.value, 12), atEnd ? QStringLiteral("=") : QStringLiteral("≈"),
-                 number(m.at, 8));
+            .arg(formatSignificant(m.value, 12), atEnd ? QStringLiteral("=") : QStringLiteral("≈"),
+                 formatSignificant(m.at, 8));
     };
     canvas("Picture3")->printText(maximum(s.m2));
     canvas("Picture4")->printText(maximum(s.m4));
