@@ -24,7 +24,13 @@ class PlotCanvas : public QFrame
 public:
     // 24-bit colour value: red + 256 * green + 65536 * blue.
     using Colour = quint32;
-    static Colour rgb(int red, int green, int blue);
+    // The colour of the given components, each clamped to 0..255; usable in
+    // constants, so that every colour of the program is written as rgb(...).
+    static constexpr Colour rgb(int red, int green, int blue)
+    {
+        const auto c = [](int v) { return static_cast<Colour>(std::clamp(v, 0, 255)); };
+        return c(red) + 256 * c(green) + 65536 * c(blue);
+    }
     static QColor toQColor(Colour c);
 
     explicit PlotCanvas(QWidget *parent = nullptr);

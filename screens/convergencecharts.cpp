@@ -197,20 +197,19 @@ bool drawRulePicture(PlotCanvas &canvas, const RulePicture &picture)
     if (!canvas.setScale(fr.x1, fr.y1, fr.x2, fr.y2))
         return false;
 
-    const auto red = PlotCanvas::rgb(255, 0, 0);
-    const auto black = PlotCanvas::rgb(0, 0, 0);
     canvas.drawLine(left, 0, right, 0, kFrame);
     for (int i = 0; i < kSamples; ++i)
         canvas.drawLine(fx[i], fy[i], fx[i + 1], fy[i + 1], kFunction);
     for (std::size_t i = 0; i < picture.x.size(); ++i)
-        canvas.drawLine(picture.x[i], 0, picture.x[i], picture.y[i], red);
+        canvas.drawLine(picture.x[i], 0, picture.x[i], picture.y[i], kTrapezoidError);
     for (std::size_t i = 0; i + 1 < picture.x.size(); ++i)
-        canvas.drawLine(picture.x[i], picture.y[i], picture.x[i + 1], picture.y[i + 1], red);
+        canvas.drawLine(picture.x[i], picture.y[i], picture.x[i + 1], picture.y[i + 1],
+                        kTrapezoidError);
     for (int k = 0; k < pairs; ++k) {
         const double x0 = picture.x[2 * k], x2 = picture.x[2 * k + 2];
         for (int j = 0; j < kArcSteps; ++j)
             canvas.drawLine(x0 + (x2 - x0) * j / kArcSteps, arcs[k][j],
-                            x0 + (x2 - x0) * (j + 1) / kArcSteps, arcs[k][j + 1], black);
+                            x0 + (x2 - x0) * (j + 1) / kArcSteps, arcs[k][j + 1], kSimpsonError);
     }
 
     const QLocale locale;
