@@ -26,7 +26,18 @@ namespace input = kvadrolab::screens::convergence;
 
 namespace {
 
+// The exact value's point size, a step above the window's 8.25 pt text.
 constexpr double kExactPoints = 9.75;
+// Decimals of the exact value as shown. A difference below half a unit of the
+// last one does not show in them (the caption says "до 12 знаков").
+constexpr int kExactDecimals = 12;
+constexpr double kUnseenDifference = 5e-13;
+// The n column of the convergence table: room for "640" and no more.
+constexpr int kCountColumnWidth = 40;
+// Both tables' rows: a line of the window's font with room above and below.
+constexpr int kRowPadding = 4;
+// The count table's rows: by the bound, by Runge, by the actual error.
+constexpr int kCountWays = 3;
 
 // Laid out to fit a classroom projector's 1000 x 720 screen: the inputs and
 // the constants of the study on top, the table across the window, the two
@@ -157,15 +168,15 @@ ConvergenceWindow::ConvergenceWindow(QWidget *parent)
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
-    m_table->setColumnWidth(0, 40);
-    m_table->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
+    m_table->setColumnWidth(0, kCountColumnWidth);
+    m_table->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + kRowPadding);
 
-    m_counts->setRowCount(3);
+    m_counts->setRowCount(kCountWays);
     m_counts->setVerticalHeaderLabels({QStringLiteral("по априорной оценке"),
                                        QStringLiteral("по Рунге, удваивая n"),
                                        QStringLiteral("по фактической погрешности")});
     m_counts->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_counts->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
+    m_counts->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + kRowPadding);
 
     // The captions a chart prints are part of its picture, not text to paste.
     for (const char *name : kCharts)
@@ -259,14 +270,15 @@ void ConvergenceWindow::study()
 void ConvergenceWindow::showStudy(const ConvergenceStudy &s)
 {
     const double exact = double(s.exact);
-    canvas("Picture1")->printText(formatFixed(exact, 12));
+    canvas("Picture1")->printText(formatFixed(exact, kExactDecimals));
     const double below = exact - kExactValue;
     canvas("Picture2")
-        ->printText(std::abs(below) < 5e-13 ? QStringLiteral("оно совпадает с точным до 12 знаков")
-                                            : QStringLiteral("оно на %1 %2 точного")
-                                                  .arg(formatPower(std::abs(below)),
-                                                       below > 0 ? QStringLiteral("меньше")
-                                                                 : QStringLiteral("больше")));
+        ->printText(std::abs(below) < kUnseenDifference
+                        ? QStringLiteral("оно совпадает с точным до 12 знаков")
+                        : QStringLiteral("оно на %1 %2 точного")
+                              .arg(formatPower(std::abs(below)), below > 0
+                                                                     ? QStringLiteral("меньше")
+                                                                     : QStringLiteral("больше")));
     const auto maximum = [&s](const DerivativeMaximum &m) {
         // At an end of the interval the place is exact; inside it is a root
         // found to some digits.
