@@ -227,8 +227,8 @@ bool drawRulePicture(PlotCanvas &canvas, const RulePicture &picture)
                             x0 + (x2 - x0) * (j + 1) / kArcSteps, arcs[k][j + 1], kSimpsonError);
     }
 
-    const QLocale locale;
-    const QString from = locale.toString(left, 'g', 6), to = locale.toString(right, 'g', 6);
+    const QString from = numbers::formatSignificant(left, 6);
+    const QString to = numbers::formatSignificant(right, 6);
     const double captionTop = fr.pixelY(0) + kUnderGap;
     printAt(canvas, fr, fr.pixelX(left), captionTop, from);
     printAt(canvas, fr, fr.pixelX(right) - metrics.horizontalAdvance(to), captionTop, to);
