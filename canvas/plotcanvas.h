@@ -82,6 +82,14 @@ public:
     // Interior size in device pixels: the W and H of the coordinate mapping.
     QSize interiorPixels() const { return m_image.size(); }
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // Tests switch the reduction below off through it (tests/plotcanvastesting.h).
+    friend struct PlotCanvasTesting;
+
     // Runs of connected segments in one colour are reduced to one vertical
     // span per pixel column before they are painted (on by default). Off,
     // every segment is painted as it comes; tests compare the two.
@@ -91,11 +99,6 @@ public:
         m_reduceRuns = on;
     }
 
-protected:
-    void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-
-private:
     // A connected run of segments in one colour, reduced to one vertical
     // span per pixel column until it is painted. line() and polyline() both
     // hand their visible segments to it.

@@ -6,6 +6,7 @@
 #include "core/errorbound.h"
 #include "core/integrand.h"
 #include "core/integrandblock.h"
+#include "core/integrandblock_testing.h"
 #include "core/quadrature.h"
 
 #include <QTest>
@@ -17,6 +18,7 @@
 #include <vector>
 
 using namespace kvadrolab;
+using kvadrolab::testing::useFKernel;
 
 Q_DECLARE_METATYPE(kvadrolab::Refusal)
 
