@@ -4,6 +4,7 @@
 
 #include "app/application.h"
 #include "core/integrandblock.h"
+#include "core/integrandblock_testing.h"
 #include "screens/boundwindow.h"
 #include "screens/comparewindow.h"
 #include "screens/convergencewindow.h"
@@ -25,6 +26,7 @@
 #include <vector>
 
 using namespace kvadrolab;
+using kvadrolab::testing::useFKernel;
 
 // Heap use of this process, for the memory figure: every allocation through
 // operator new is counted, with its high-water mark.

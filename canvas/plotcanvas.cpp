@@ -17,12 +17,6 @@
 
 namespace kvadrolab {
 
-PlotCanvas::Colour PlotCanvas::rgb(int red, int green, int blue)
-{
-    const auto c = [](int v) { return static_cast<Colour>(std::clamp(v, 0, 255)); };
-    return c(red) + 256 * c(green) + 65536 * c(blue);
-}
-
 QColor PlotCanvas::toQColor(Colour c)
 {
     return QColor(c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff);

@@ -24,7 +24,13 @@ class PlotCanvas : public QFrame
 public:
     // 24-bit colour value: red + 256 * green + 65536 * blue.
     using Colour = quint32;
-    static Colour rgb(int red, int green, int blue);
+    // The colour of the given components, each clamped to 0..255; usable in
+    // constants, so that every colour of the program is written as rgb(...).
+    static constexpr Colour rgb(int red, int green, int blue)
+    {
+        const auto c = [](int v) { return static_cast<Colour>(std::clamp(v, 0, 255)); };
+        return c(red) + 256 * c(green) + 65536 * c(blue);
+    }
     static QColor toQColor(Colour c);
 
     explicit PlotCanvas(QWidget *parent = nullptr);
@@ -76,6 +82,14 @@ public:
     // Interior size in device pixels: the W and H of the coordinate mapping.
     QSize interiorPixels() const { return m_image.size(); }
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // Tests switch the reduction below off through it (tests/plotcanvastesting.h).
+    friend struct PlotCanvasTesting;
+
     // Runs of connected segments in one colour are reduced to one vertical
     // span per pixel column before they are painted (on by default). Off,
     // every segment is painted as it comes; tests compare the two.
@@ -85,11 +99,6 @@ public:
         m_reduceRuns = on;
     }
 
-protected:
-    void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-
-private:
     // A connected run of segments in one colour, reduced to one vertical
     // span per pixel column until it is painted. line() and polyline() both
     // hand their visible segments to it.

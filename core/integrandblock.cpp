@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/integrandblock.h"
+#include "core/integrandblock_testing.h"
 
 #include "core/integrand.h"
 #include "core/integrandkernel.h"
@@ -99,7 +100,7 @@ FKernel currentFKernel()
     return detail::choice().which;
 }
 
-bool useFKernel(FKernel kernel)
+bool testing::useFKernel(FKernel kernel)
 {
     if (!detail::usable(kernel))
         return false;

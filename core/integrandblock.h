@@ -15,8 +15,5 @@ void negatedFBlock(const double *x, double *y, std::size_t n);
 // the processor and the system support, once.
 enum class FKernel { Baseline, Avx2, Avx512 };
 FKernel currentFKernel();
-// Makes negatedFBlock use the given kernel from now on, so that tests can
-// run each one this processor has; false, and no change, when it has not.
-bool useFKernel(FKernel kernel);
 
 } // namespace kvadrolab

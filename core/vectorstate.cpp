@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/vectorstate.h"
+#include "core/vectorstate_testing.h"
 
 #if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
 #define KVADROLAB_X86_GNU 1
@@ -102,7 +103,7 @@ void clearUpperVectorState()
 #endif
 }
 
-int upperVectorStateInUse()
+int testing::upperVectorStateInUse()
 {
 #ifdef KVADROLAB_X86_GNU
     if (!features().xinuse)

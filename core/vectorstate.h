@@ -25,8 +25,4 @@ bool avx512Usable();
 // rather than the program once. Intel processors pay; AMD's do not.
 void clearUpperVectorState();
 
-// What XGETBV with ECX = 1 reports about the AVX upper halves: 1 when they
-// are in use (dirty), 0 when clean, -1 when the processor cannot tell.
-int upperVectorStateInUse();
-
 } // namespace kvadrolab

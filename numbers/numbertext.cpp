@@ -32,4 +32,30 @@ QString formatFixed(double value, int decimals)
     return s;
 }
 
+QString formatShortest(double value)
+{
+    return QLocale().toString(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString formatSignificant(double value, int significant)
+{
+    return QLocale().toString(value, 'g', significant);
+}
+
+QString formatPower(double value)
+{
+    QString text = QLocale().toString(value, 'e', 1);
+    // Locales differ in the case of the exponent's letter.
+    const qsizetype e = text.lastIndexOf(QLatin1Char('e'), -1, Qt::CaseInsensitive);
+    if (e < 0)
+        return text;
+    const int exponent = text.mid(e + 1).toInt();
+    return text.left(e) + QStringLiteral("·10^") + QString::number(exponent);
+}
+
+QString formatTenTo(int exponent)
+{
+    return exponent == 0 ? QStringLiteral("1") : QStringLiteral("10^%1").arg(exponent);
+}
+
 } // namespace kvadrolab::numbers

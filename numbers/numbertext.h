@@ -20,4 +20,21 @@ QString formatFixed(double value, int decimals = 10);
 // A whole number, halves rounded away from zero, in the same form.
 QString formatWhole(double value);
 
+// The shortest text that reads back as the same double, in the user's locale
+// with its separator and grouping; very large and very small values take an
+// exponent.
+QString formatShortest(double value);
+
+// The value rounded to `significant` digits in the same form, without
+// trailing zeros.
+QString formatSignificant(double value, int significant);
+
+// The value rounded to one decimal with the power of ten written as the
+// captions write it: 1,0·10^-10 (the separator is the user's). A value
+// without an exponent (infinite, not a number) prints as the locale gives it.
+QString formatPower(double value);
+
+// Ten to a whole power as an axis caption: "1" for 0, otherwise 10^3, 10^-2.
+QString formatTenTo(int exponent);
+
 } // namespace kvadrolab::numbers

@@ -9,11 +9,6 @@ namespace kvadrolab::chartmessages {
 
 namespace {
 
-QString number(double v)
-{
-    return QLocale().toString(v, 'g', QLocale::FloatingPointShortest);
-}
-
 QString reason(Reason why)
 {
     switch (why) {
@@ -81,24 +76,24 @@ QString notDrawn(Reason why)
 QString boundDescription(const QString &rule, double a, double b)
 {
     return QStringLiteral("Оценка погрешности %1 при n от 10 до 200, a = %2, b = %3")
-        .arg(rule, number(a), number(b));
+        .arg(rule, numbers::formatShortest(a), numbers::formatShortest(b));
 }
 
 QString comparisonDescription(double a, double b)
 {
     return QStringLiteral("Оценки погрешности метода трапеций (красная линия) и метода Симпсона "
                           "(чёрная линия) при n от 10 до 200, a = %1, b = %2")
-        .arg(number(a), number(b));
+        .arg(numbers::formatShortest(a), numbers::formatShortest(b));
 }
 
 QString graphDescription(double step, long long segments)
 {
     if (step < 0)
         return QStringLiteral("Только сетка: шаг H = %1 отрицательный, график функции не строится")
-            .arg(number(step));
+            .arg(numbers::formatShortest(step));
     return QStringLiteral("График функции (ln x / x)^3 на отрезке [1; 6] с шагом H = %1, "
                           "отрезков: %2")
-        .arg(number(step), QLocale().toString(segments));
+        .arg(numbers::formatShortest(step), QLocale().toString(segments));
 }
 
 } // namespace kvadrolab::chartmessages

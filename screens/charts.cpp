@@ -11,9 +11,9 @@ namespace kvadrolab::charts {
 
 namespace {
 
-const PlotCanvas::Colour kRed = PlotCanvas::rgb(255, 0, 0);
-const PlotCanvas::Colour kBlack = PlotCanvas::rgb(0, 0, 0);
-const PlotCanvas::Colour kBlue = PlotCanvas::rgb(0, 0, 255);
+constexpr PlotCanvas::Colour kRed = PlotCanvas::rgb(255, 0, 0);
+constexpr PlotCanvas::Colour kBlack = PlotCanvas::rgb(0, 0, 0);
+constexpr PlotCanvas::Colour kBlue = PlotCanvas::rgb(0, 0, 255);
 
 // The bound charts' x axis: n from 0 to 210, grid lines every 10 up to 200.
 constexpr int kBoundRight = 210;

@@ -24,8 +24,14 @@ struct BoundChart
     BoundFunction bound;
     double top; // negative: the bounds are carried with a minus sign
 };
-inline constexpr BoundChart kTrapezoidChart{trapezoidBound, -0.0255};
-inline constexpr BoundChart kSimpsonChart{simpsonBoundOverPairs, -0.01145};
+// The charts' tops as designed: just above each bound at n = 10, where it is
+// largest (-0.244 * 5^3 / (12 * 10^2) = -0.02542 for the trapezoid rule,
+// -105 * 5^5 / (180 * 20^4) = -0.01139 for Simpson's), so that each curve
+// starts just inside the top edge.
+inline constexpr double kTrapezoidTop = -0.0255;
+inline constexpr double kSimpsonTop = -0.01145;
+inline constexpr BoundChart kTrapezoidChart{trapezoidBound, kTrapezoidTop};
+inline constexpr BoundChart kSimpsonChart{simpsonBoundOverPairs, kSimpsonTop};
 
 // Scale (0, top)-(210, 0); the bound curve over n = 10..210 in the fore colour;
 // 21 red vertical lines at n = 0..200 and red horizontal lines from the top

@@ -3,6 +3,7 @@
 
 #include "canvas/plotcanvas.h"
 #include "core/integrand.h"
+#include "numbers/numbertext.h"
 
 #include <QFontMetricsF>
 #include <QLocale>
@@ -14,6 +15,19 @@
 namespace kvadrolab::convergencecharts {
 
 namespace {
+
+// Logical pixels between a decade caption and the plot area, and between that
+// caption and the canvas's left edge; also the room right of the plot area
+// past the half of "1000" that overhangs it.
+constexpr double kCaptionGap = 4;
+// Logical pixels between the plot area (or the rule picture's axis) and the
+// captions under it, and between those and the canvas's bottom edge; also
+// the room above the top decade's caption.
+constexpr double kUnderGap = 2;
+// Decade captions are kept at least this many lines apart.
+constexpr double kCaptionSpacing = 1.1;
+// The rule picture's margins round f and the rules, in logical pixels.
+constexpr double kPictureMargin = 6;
 
 // A user system laid over the canvas with margins in logical pixels, so that
 // captions can be placed by pixel and lines by value.
@@ -51,11 +65,6 @@ void printAt(PlotCanvas &canvas, const Frame &f, double px, double py, const QSt
     canvas.setCurrentX(f.userX(px));
     canvas.setCurrentY(f.userY(py));
     canvas.printText(text);
-}
-
-QString power(int exponent)
-{
-    return exponent == 0 ? QStringLiteral("1") : QStringLiteral("10^%1").arg(exponent);
 }
 
 // A polyline through the points that have a value; a missing value breaks it.
@@ -110,12 +119,12 @@ Result<void> drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
     const double line = metrics.height();
     double captionWidth = 0;
     for (int k = bottom; k <= top; ++k)
-        captionWidth = std::max(captionWidth, metrics.horizontalAdvance(power(k)));
+        captionWidth = std::max(captionWidth, metrics.horizontalAdvance(numbers::formatTenTo(k)));
     const double nFirst = std::log10(double(kCurveFirstCount));
     const double nLast = std::log10(double(kCurveLastCount));
-    const Frame f =
-        fit(canvas, nFirst, nLast, bottom, top, captionWidth + 8,
-            metrics.horizontalAdvance(QStringLiteral("1000")) / 2 + 4, line / 2 + 2, line + 4);
+    const Frame f = fit(canvas, nFirst, nLast, bottom, top, captionWidth + 2 * kCaptionGap,
+                        metrics.horizontalAdvance(QStringLiteral("1000")) / 2 + kCaptionGap,
+                        line / 2 + kUnderGap, line + 2 * kUnderGap);
     if (!canvas.setScale(f.x1, f.y1, f.x2, f.y2))
         return Refusal{Reason::BeyondSinglePrecision};
 
@@ -137,15 +146,16 @@ Result<void> drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
     // A caption at every decade, or at every second or third where they
     // would run into each other.
     const double perDecade = std::abs(f.pixelY(top) - f.pixelY(bottom)) / (top - bottom);
-    const int every = std::max(1, int(std::ceil(line * 1.1 / std::max(1.0, perDecade))));
+    const int every =
+        std::max(1, int(std::ceil(line * kCaptionSpacing / std::max(1.0, perDecade))));
     for (int k = top; k >= bottom; --k) {
         if ((top - k) % every)
             continue;
-        const QString text = power(k);
-        printAt(canvas, f, captionWidth + 4 - metrics.horizontalAdvance(text),
+        const QString text = numbers::formatTenTo(k);
+        printAt(canvas, f, captionWidth + kCaptionGap - metrics.horizontalAdvance(text),
                 f.pixelY(k) - line / 2, text);
     }
-    const double captionTop = f.pixelY(bottom) + 2;
+    const double captionTop = f.pixelY(bottom) + kUnderGap;
     printAt(canvas, f, f.pixelX(nFirst) - metrics.horizontalAdvance(QStringLiteral("2")) / 2,
             captionTop, QStringLiteral("2"));
     for (int d = 1; d <= 3; ++d) {
@@ -197,29 +207,29 @@ Result<void> drawRulePicture(PlotCanvas &canvas, const RulePicture &picture)
 
     const QFontMetricsF metrics(canvas.font());
     const double line = metrics.height();
-    const Frame fr = fit(canvas, left, right, low, high, 6, 6, 6, line + 4);
+    const Frame fr = fit(canvas, left, right, low, high, kPictureMargin, kPictureMargin,
+                         kPictureMargin, line + 2 * kUnderGap);
     if (!canvas.setScale(fr.x1, fr.y1, fr.x2, fr.y2))
         return Refusal{Reason::BeyondSinglePrecision};
 
-    const auto red = PlotCanvas::rgb(255, 0, 0);
-    const auto black = PlotCanvas::rgb(0, 0, 0);
     canvas.drawLine(left, 0, right, 0, kFrame);
     for (int i = 0; i < kSamples; ++i)
         canvas.drawLine(fx[i], fy[i], fx[i + 1], fy[i + 1], kFunction);
     for (std::size_t i = 0; i < picture.x.size(); ++i)
-        canvas.drawLine(picture.x[i], 0, picture.x[i], picture.y[i], red);
+        canvas.drawLine(picture.x[i], 0, picture.x[i], picture.y[i], kTrapezoidError);
     for (std::size_t i = 0; i + 1 < picture.x.size(); ++i)
-        canvas.drawLine(picture.x[i], picture.y[i], picture.x[i + 1], picture.y[i + 1], red);
+        canvas.drawLine(picture.x[i], picture.y[i], picture.x[i + 1], picture.y[i + 1],
+                        kTrapezoidError);
     for (int k = 0; k < pairs; ++k) {
         const double x0 = picture.x[2 * k], x2 = picture.x[2 * k + 2];
         for (int j = 0; j < kArcSteps; ++j)
             canvas.drawLine(x0 + (x2 - x0) * j / kArcSteps, arcs[k][j],
-                            x0 + (x2 - x0) * (j + 1) / kArcSteps, arcs[k][j + 1], black);
+                            x0 + (x2 - x0) * (j + 1) / kArcSteps, arcs[k][j + 1], kSimpsonError);
     }
 
-    const QLocale locale;
-    const QString from = locale.toString(left, 'g', 6), to = locale.toString(right, 'g', 6);
-    const double captionTop = fr.pixelY(0) + 2;
+    const QString from = numbers::formatSignificant(left, 6);
+    const QString to = numbers::formatSignificant(right, 6);
+    const double captionTop = fr.pixelY(0) + kUnderGap;
     printAt(canvas, fr, fr.pixelX(left), captionTop, from);
     printAt(canvas, fr, fr.pixelX(right) - metrics.horizontalAdvance(to), captionTop, to);
     return {};

@@ -1,26 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "canvas/plotcanvas.h"
 #include "core/convergence.h"
-
-namespace kvadrolab {
-class PlotCanvas;
-}
 
 // The two pictures of the convergence study, drawn from a finished study:
 // clear, setScale, grid, lines, captions. They compute nothing about the
 // rules themselves; the core has done that.
 namespace kvadrolab::convergencecharts {
 
-// Colours of the error chart: each rule's actual error, and its a-priori
-// bound in a lighter shade of the same colour.
-inline constexpr unsigned kTrapezoidError = 255;      // rgb(255, 0, 0)
-inline constexpr unsigned kSimpsonError = 0;          // rgb(0, 0, 0)
-inline constexpr unsigned kTrapezoidBound = 0x9696ff; // rgb(255, 150, 150)
-inline constexpr unsigned kSimpsonBound = 0x969696;   // rgb(150, 150, 150)
-inline constexpr unsigned kGrid = 0xdcdcdc;           // rgb(220, 220, 220)
-inline constexpr unsigned kFrame = 0xa0a0a0;          // rgb(160, 160, 160): plot area, axis
-inline constexpr unsigned kFunction = 0xff0000;       // rgb(0, 0, 255)
+// Each rule's colour, for its actual error on the error chart and its chords
+// or arcs on the rule picture; its a-priori bound in a lighter shade of it.
+inline constexpr PlotCanvas::Colour kTrapezoidError = PlotCanvas::rgb(255, 0, 0);
+inline constexpr PlotCanvas::Colour kSimpsonError = PlotCanvas::rgb(0, 0, 0);
+inline constexpr PlotCanvas::Colour kTrapezoidBound = PlotCanvas::rgb(255, 150, 150);
+inline constexpr PlotCanvas::Colour kSimpsonBound = PlotCanvas::rgb(150, 150, 150);
+inline constexpr PlotCanvas::Colour kGrid = PlotCanvas::rgb(220, 220, 220);
+// The plot area's frame and the rule picture's axis.
+inline constexpr PlotCanvas::Colour kFrame = PlotCanvas::rgb(160, 160, 160);
+// f in the rule picture, under the rules' red and black.
+inline constexpr PlotCanvas::Colour kFunction = PlotCanvas::rgb(0, 0, 255);
 
 // |e(n)| of both rules and their bounds against n = 2..1000, both axes
 // logarithmic, with a grid line and a caption at every decade (captions

@@ -26,7 +26,18 @@ using namespace kvadrolab::numbers;
 
 namespace {
 
+// The exact value's point size, a step above the window's 8.25 pt text.
 constexpr double kExactPoints = 9.75;
+// Decimals of the exact value as shown. A difference below half a unit of the
+// last one does not show in them (the caption says "до 12 знаков").
+constexpr int kExactDecimals = 12;
+constexpr double kUnseenDifference = 5e-13;
+// The n column of the convergence table: room for "640" and no more.
+constexpr int kCountColumnWidth = 40;
+// Both tables' rows: a line of the window's font with room above and below.
+constexpr int kRowPadding = 4;
+// The count table's rows: by the bound, by Runge, by the actual error.
+constexpr int kCountWays = 3;
 
 // Laid out to fit a classroom projector's 1000 x 720 screen: the inputs and
 // the constants of the study on top, the table across the window, the two
@@ -139,25 +150,9 @@ QString explain(const Refusal &why)
         .arg(screens::endName(input));
 }
 
-QString number(double v, int significant)
-{
-    return QLocale().toString(v, 'g', significant);
-}
-
 QString error(double v)
 {
     return QLocale().toString(v, 'e', 5);
-}
-
-// 1,0·10^-10: the exponent written as the designed captions write it.
-QString power(double v)
-{
-    QString text = QLocale().toString(v, 'e', 1);
-    const qsizetype e = text.lastIndexOf(QLatin1Char('e'), -1, Qt::CaseInsensitive);
-    if (e < 0)
-        return text;
-    const int exponent = text.mid(e + 1).toInt();
-    return text.left(e) + QStringLiteral("·10^") + QString::number(exponent);
 }
 
 // "n для ε" by the bound: the count, or past the core's limit that it lies
@@ -199,15 +194,15 @@ ConvergenceWindow::ConvergenceWindow(QWidget *parent)
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
-    m_table->setColumnWidth(0, 40);
-    m_table->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
+    m_table->setColumnWidth(0, kCountColumnWidth);
+    m_table->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + kRowPadding);
 
-    m_counts->setRowCount(3);
+    m_counts->setRowCount(kCountWays);
     m_counts->setVerticalHeaderLabels({QStringLiteral("по априорной оценке"),
                                        QStringLiteral("по Рунге, удваивая n"),
                                        QStringLiteral("по фактической погрешности")});
     m_counts->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_counts->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
+    m_counts->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + kRowPadding);
 
     // The captions a chart prints are part of its picture, not text to paste.
     for (const char *name : kCharts)
@@ -284,7 +279,8 @@ void ConvergenceWindow::study()
     showStudy(*m_study);
 
     const QString interval =
-        QStringLiteral("[%1; %2]").arg(number(m_study->a, 6), number(m_study->b, 6));
+        QStringLiteral("[%1; %2]")
+            .arg(formatSignificant(m_study->a, 6), formatSignificant(m_study->b, 6));
     PlotCanvas *errors = canvas("Picture5");
     errors->setAccessibleName(QStringLiteral("График погрешностей"));
     errors->setAccessibleDescription(
@@ -303,21 +299,22 @@ void ConvergenceWindow::study()
 void ConvergenceWindow::showStudy(const ConvergenceStudy &s)
 {
     const double exact = double(s.exact);
-    canvas("Picture1")->printText(formatFixed(exact, 12));
+    canvas("Picture1")->printText(formatFixed(exact, kExactDecimals));
     const double below = exact - kExactValue;
     canvas("Picture2")
-        ->printText(std::abs(below) < 5e-13
+        ->printText(std::abs(below) < kUnseenDifference
                         ? QStringLiteral("оно совпадает с точным до 12 знаков")
                         : QStringLiteral("оно на %1 %2 точного")
-                              .arg(power(std::abs(below)), below > 0 ? QStringLiteral("меньше")
+                              .arg(formatPower(std::abs(below)), below > 0
+                                                                     ? QStringLiteral("меньше")
                                                                      : QStringLiteral("больше")));
     const auto maximum = [&s](const DerivativeMaximum &m) {
         // At an end of the interval the place is exact; inside it is a root
         // found to some digits.
         const bool atEnd = m.at == s.a || m.at == s.b;
         return QStringLiteral("%1 при x %2 %3")
-            .arg(number(m.value, 12), atEnd ? QStringLiteral("=") : QStringLiteral("≈"),
-                 number(m.at, 8));
+            .arg(formatSignificant(m.value, 12), atEnd ? QStringLiteral("=") : QStringLiteral("≈"),
+                 formatSignificant(m.at, 8));
     };
     canvas("Picture3")->printText(maximum(s.m2));
     canvas("Picture4")->printText(maximum(s.m4));

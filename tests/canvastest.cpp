@@ -6,6 +6,7 @@
 
 #include "canvas/plotcanvas.h"
 #include "tests/pixels.h"
+#include "tests/plotcanvastesting.h"
 
 #include <QApplication>
 #include <QTest>
@@ -385,7 +386,7 @@ void TestCanvas::reducedRunsMatchSegmentBySegment()
         points.push_back(points.back() + QPointF(dx(random), dy(random)));
     const auto render = [&](bool reduce) {
         Chart c;
-        c.canvas.setReduceRuns(reduce);
+        PlotCanvasTesting::setReduceRuns(c.canvas, reduce);
         c.canvas.setScale(0, 0, 1, 1);
         for (std::size_t i = 1; i < points.size(); ++i)
             c.canvas.drawLine(points[i - 1].x(), points[i - 1].y(), points[i].x(), points[i].y());
@@ -506,8 +507,8 @@ void TestCanvas::polylineMatchesSegmentBySegment()
     QFETCH(bool, reduce);
     QFETCH(bool, allDrawable);
     Chart bySegment, asRun;
-    bySegment.canvas.setReduceRuns(false);
-    asRun.canvas.setReduceRuns(reduce);
+    PlotCanvasTesting::setReduceRuns(bySegment.canvas, false);
+    PlotCanvasTesting::setReduceRuns(asRun.canvas, reduce);
     for (Chart *c : {&bySegment, &asRun})
         QVERIFY(c->canvas.setScale(0, 1, 1, 0));
     // Something of another colour already on the canvas must stay apart.

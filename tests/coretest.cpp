@@ -6,6 +6,7 @@
 #include "core/errorbound.h"
 #include "core/integrand.h"
 #include "core/integrandblock.h"
+#include "core/integrandblock_testing.h"
 #include "core/quadrature.h"
 #include "refusalprint.h"
 
@@ -18,6 +19,7 @@
 #include <vector>
 
 using namespace kvadrolab;
+using kvadrolab::testing::useFKernel;
 
 Q_DECLARE_METATYPE(std::optional<kvadrolab::Refusal>)
 

@@ -6,10 +6,12 @@
 #include "canvas/plotcanvas.h"
 #include "core/integrand.h"
 #include "core/integrandblock.h"
+#include "core/integrandblock_testing.h"
 #include "screens/charts.h"
 #include "screens/functiongraphwindow.h"
 #include "tests/apptest.h"
 #include "tests/pixels.h"
+#include "tests/plotcanvastesting.h"
 #include "tests/testsupport.h"
 
 #include <QApplication>
@@ -22,6 +24,7 @@
 #include <cmath>
 
 using namespace kvadrolab;
+using kvadrolab::testing::useFKernel;
 
 namespace {
 
@@ -304,7 +307,7 @@ private slots:
         QFETCH(double, step);
         auto reduced = graphCanvas();
         auto every = graphCanvas();
-        every->setReduceRuns(false);
+        PlotCanvasTesting::setReduceRuns(*every, false);
         reduced->clear();
         every->clear();
         QVERIFY(charts::drawFunctionGraph(*reduced, step).ok());
@@ -350,7 +353,7 @@ private slots:
         const QSize size = s.canvas->interiorPixels();
         PlotCanvas scalar;
         scalar.resize(s.canvas->size());
-        scalar.setReduceRuns(false);
+        PlotCanvasTesting::setReduceRuns(scalar, false);
         scalar.clear();
         QCOMPARE(scalar.interiorPixels(), size);
         scalar.setScale(1, -0.05, 6, 0);

@@ -6,8 +6,10 @@
 #include "canvas/plotcanvas.h"
 #include "core/errorbound.h"
 #include "core/integrandblock.h"
+#include "core/integrandblock_testing.h"
 #include "core/quadrature.h"
 #include "core/vectorstate.h"
+#include "core/vectorstate_testing.h"
 #include "screens/charts.h"
 #include "screens/functiongraphwindow.h"
 #include "tests/apptest.h"
@@ -19,6 +21,8 @@
 #include <functional>
 
 using namespace kvadrolab;
+using kvadrolab::testing::upperVectorStateInUse;
+using kvadrolab::testing::useFKernel;
 
 namespace {
 

@@ -11,6 +11,10 @@
 #include <limits>
 
 using kvadrolab::numbers::formatFixed;
+using kvadrolab::numbers::formatPower;
+using kvadrolab::numbers::formatShortest;
+using kvadrolab::numbers::formatSignificant;
+using kvadrolab::numbers::formatTenTo;
 using kvadrolab::numbers::formatWhole;
 using kvadrolab::numbers::readNumber;
 
@@ -34,6 +38,14 @@ private slots:
     void formatsFixed();
     void formatsWhole_data();
     void formatsWhole();
+    void formatsShortest_data();
+    void formatsShortest();
+    void formatsSignificant_data();
+    void formatsSignificant();
+    void formatsPower_data();
+    void formatsPower();
+    void formatsTenTo_data();
+    void formatsTenTo();
     void systemLocaleGivesTheSeparator();
 };
 
@@ -234,6 +246,93 @@ void NumberFieldTest::formatsWhole()
     QFETCH(QString, text);
     QLocale::setDefault(QLocale(QLocale::Russian));
     QCOMPARE(formatWhole(value), text);
+}
+
+void NumberFieldTest::formatsShortest_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    const QLocale ru(QLocale::Russian), c = QLocale::c();
+    QTest::newRow("0.1 as typed, comma") << ru << 0.1 << "0,1";
+    QTest::newRow("0.1 as typed, C") << c << 0.1 << "0.1";
+    QTest::newRow("negative step") << ru << -2.5 << "-2,5";
+    QTest::newRow("a third needs 16 digits") << ru << 1.0 / 3 << "0,3333333333333333";
+    QTest::newRow("grouped by a no-break space") << ru << 12345.5 << "12\u00a0345,5";
+    QTest::newRow("C does not group") << c << 12345.5 << "12345.5";
+}
+
+void NumberFieldTest::formatsShortest()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QLocale::setDefault(locale);
+    QCOMPARE(formatShortest(value), text);
+}
+
+void NumberFieldTest::formatsSignificant_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<QString>("text");
+    const QLocale ru(QLocale::Russian), c = QLocale::c();
+    QTest::newRow("12 digits drop a trailing zero")
+        << ru << 0.18047898858977604 << 12 << "0,18047898859";
+    QTest::newRow("12 digits, C") << c << 0.18047898858977604 << 12 << "0.18047898859";
+    QTest::newRow("whole end of the interval") << ru << 6.0 << 6 << "6";
+    QTest::newRow("two thirds to 8 digits") << ru << 2.0 / 3 << 8 << "0,66666667";
+    QTest::newRow("past the digits an exponent") << c << 1234567.0 << 6 << "1.23457e+06";
+}
+
+void NumberFieldTest::formatsSignificant()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(double, value);
+    QFETCH(int, digits);
+    QFETCH(QString, text);
+    QLocale::setDefault(locale);
+    QCOMPARE(formatSignificant(value, digits), text);
+}
+
+void NumberFieldTest::formatsPower_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    const QLocale ru(QLocale::Russian), c = QLocale::c();
+    QTest::newRow("default tolerance, comma") << ru << 1e-10 << "1,0·10^-10";
+    QTest::newRow("default tolerance, C") << c << 1e-10 << "1.0·10^-10";
+    QTest::newRow("one decimal") << ru << 0.00047 << "4,7·10^-4";
+    QTest::newRow("rounding carries into the exponent") << ru << 0.0996 << "1,0·10^-1";
+    QTest::newRow("positive exponent") << c << 250.0 << "2.5·10^2";
+}
+
+void NumberFieldTest::formatsPower()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QLocale::setDefault(locale);
+    QCOMPARE(formatPower(value), text);
+}
+
+void NumberFieldTest::formatsTenTo_data()
+{
+    QTest::addColumn<int>("exponent");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ten to zero is one") << 0 << "1";
+    QTest::newRow("thousand") << 3 << "10^3";
+    QTest::newRow("hundredth") << -2 << "10^-2";
+}
+
+void NumberFieldTest::formatsTenTo()
+{
+    QFETCH(int, exponent);
+    QFETCH(QString, text);
+    QLocale::setDefault(QLocale(QLocale::Russian));
+    QCOMPARE(formatTenTo(exponent), text);
 }
 
 void NumberFieldTest::systemLocaleGivesTheSeparator()
