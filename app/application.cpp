@@ -51,9 +51,9 @@ void configureApplication(QApplication &app)
 {
     // The same look on every desktop, and so on every screenshot and test.
     app.setStyle(new DesktopStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
-    forms::installFontSubstitutes();
-    forms::installAccessibleRoles();
-    app.setFont(forms::designFont());
+    installFontSubstitutes();
+    installAccessibleRoles();
+    app.setFont(designFont());
     // No applicationDisplayName: X11 would append it to every caption.
     app.setApplicationName(QStringLiteral("kvadrolab"));
     // Matches the installed .desktop entry, so docks group the windows under it.

@@ -12,8 +12,6 @@
 
 namespace kvadrolab {
 
-using namespace kvadrolab::forms;
-
 namespace {
 
 // The title page. Who wrote the work and where is for whoever hands it in to

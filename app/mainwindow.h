@@ -21,7 +21,7 @@ public:
     ~MainWindow() override;
 
     Navigator *navigator() const { return m_navigator; }
-    const kvadrolab::forms::Form &form() const { return *m_form; }
+    const kvadrolab::Form &form() const { return *m_form; }
 
 protected:
     // Closing the main window by its title bar ends the program, as "Выход" does.
@@ -32,7 +32,7 @@ private:
     void endProgram();
 
     Navigator *m_navigator;
-    std::unique_ptr<kvadrolab::forms::Form> m_form;
+    std::unique_ptr<kvadrolab::Form> m_form;
 };
 
 } // namespace kvadrolab

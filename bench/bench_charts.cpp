@@ -26,7 +26,7 @@
 #include <vector>
 
 using namespace kvadrolab;
-using kvadrolab::testing::useFKernel;
+using kvadrolab::useFKernel;
 
 // Heap use of this process, for the memory figure: every allocation through
 // operator new is counted, with its high-water mark.

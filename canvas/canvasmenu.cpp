@@ -17,7 +17,7 @@
 #include <QSaveFile>
 #include <QScreen>
 
-namespace kvadrolab::canvasmenu {
+namespace kvadrolab {
 
 namespace {
 
@@ -135,7 +135,7 @@ private:
 
 } // namespace
 
-void attach(PlotCanvas *canvas, Complaint complain)
+void attachCanvasMenu(PlotCanvas *canvas, Complaint complain)
 {
     // Click focus only: the designed windows fix their tab order, and a
     // canvas in it would change what Tab visits.
@@ -178,7 +178,7 @@ Result<void> savePicture(const PlotCanvas &canvas, const QString &path)
     // QSaveFile says only that it could not open or write: the path and its
     // folder say why.
     if (!file.open(QIODevice::WriteOnly))
-        return report::whyNotSaved(path, report::Writing::Replacing);
+        return whyNotSaved(path, Writing::Replacing);
     QImageWriter writer(&file, "png");
     // Flushed here, not left to commit(): commit() flushes too, but a failed
     // flush there (a full disk) does not stop it from putting the empty
@@ -204,4 +204,4 @@ QString suggestedPath(const PlotCanvas &canvas)
     return QDir::home().filePath(name + QStringLiteral(".png"));
 }
 
-} // namespace kvadrolab::canvasmenu
+} // namespace kvadrolab

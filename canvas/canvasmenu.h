@@ -18,7 +18,7 @@ namespace kvadrolab {
 class PlotCanvas;
 }
 
-namespace kvadrolab::canvasmenu {
+namespace kvadrolab {
 
 // Tells the user something went wrong (the program's one notifier).
 using Complaint = std::function<void(QWidget *parent, const QString &text)>;
@@ -28,7 +28,7 @@ using SaveDialog = std::function<QString(QWidget *parent, const QString &suggest
 
 // Gives the canvas its menu. The canvas takes the focus when clicked, so the
 // menu keys reach it; it stays out of the tab order the windows were designed with.
-void attach(PlotCanvas *canvas, Complaint complain);
+void attachCanvasMenu(PlotCanvas *canvas, Complaint complain);
 
 // A chart's printed captions belong to its picture: "Копировать" then puts
 // only the picture on the clipboard, so that pasting gives the chart.
@@ -41,11 +41,11 @@ void setSaveDialog(SaveDialog dialog);
 void copyToClipboard(const PlotCanvas &canvas);
 // Writes the picture at the screen's resolution as PNG. A file already at the
 // path is replaced only once the new one is complete. Saved, or why not: as
-// report::whyNotSaved() says of a file that is always replaced.
+// whyNotSaved() says of a file that is always replaced.
 Result<void> savePicture(const PlotCanvas &canvas, const QString &path);
 
 // "<home>/<the window's caption>.png", with characters no file system takes
 // replaced.
 QString suggestedPath(const PlotCanvas &canvas);
 
-} // namespace kvadrolab::canvasmenu
+} // namespace kvadrolab

@@ -37,7 +37,7 @@ PlotCanvas::PlotCanvas(QWidget *parent) : QFrame(parent)
 
 void PlotCanvas::updateMapping()
 {
-    raster::Mapping m;
+    Mapping m;
     m.width = std::max(1, m_image.width());
     m.height = std::max(1, m_image.height());
     if (m_scaled) {
@@ -120,7 +120,7 @@ bool PlotCanvas::drawLine(double x1, double y1, double x2, double y2, Colour col
 // without leaving its column, costs two comparisons; the rest goes through
 // ColumnRun::add(). Inline, so that line() and polyline() do not pay a call
 // for the common case.
-inline void PlotCanvas::drawVisible(const raster::PixelSegment &s, Colour colour)
+inline void PlotCanvas::drawVisible(const PixelSegment &s, Colour colour)
 {
     if (!m_reduceRuns)
         paintSegment(s, colour);
@@ -152,7 +152,7 @@ bool PlotCanvas::line(double x1, double y1, double x2, double y2, Colour colour)
     }
     const double c1 = m_mapping.toColumn(*fx2), r1 = m_mapping.toRow(*fy2);
     m_lastEnd = {true, *fx2, *fy2, c1, r1};
-    const auto visible = raster::clipMapped(m_mapping, c0, r0, c1, r1);
+    const auto visible = clipMapped(m_mapping, c0, r0, c1, r1);
     if (!visible)
         return true;
     drawVisible(*visible, colour);
@@ -180,7 +180,7 @@ struct RunPoint
     bool valid = false;  // both coordinates have a finite float
     bool inside = false; // within the interior, as clipMapped() tests it
     float x = 0, y = 0;
-    raster::PixelPoint pixel{}; // meaningful when inside
+    PixelPoint pixel{}; // meaningful when inside
 };
 
 inline bool hasFloat(double v)
@@ -197,16 +197,16 @@ bool PlotCanvas::polyline(const double *x, const double *y, std::size_t n, Colou
     if (!m_imageReady)
         ensureImage();
     if (!m_cellsReady) {
-        m_columns = raster::AxisCells(m_mapping.x1, m_mapping.x2, m_mapping.width);
-        m_rows = raster::AxisCells(m_mapping.y1, m_mapping.y2, m_mapping.height);
+        m_columns = AxisCells(m_mapping.x1, m_mapping.x2, m_mapping.width);
+        m_rows = AxisCells(m_mapping.y1, m_mapping.y2, m_mapping.height);
         m_cellsReady = true;
     }
     // From here to markDirty() no Qt code runs: whatever the image fill or
     // the painter left in the AVX registers must not slow the loop below.
     clearUpperVectorState();
-    const raster::Mapping &m = m_mapping;
-    const raster::AxisCells::View columns = m_columns.view(), rows = m_rows.view();
-    raster::PixelPoint near{0, 0};
+    const Mapping &m = m_mapping;
+    const AxisCells::View columns = m_columns.view(), rows = m_rows.view();
+    PixelPoint near{0, 0};
     const auto map = [&](double px, double py) {
         RunPoint p;
         if (!hasFloat(px) || !hasFloat(py))
@@ -312,7 +312,7 @@ bool PlotCanvas::polyline(const double *x, const double *y, std::size_t n, Colou
                 lastX = nx, lastY = ny;
             }
             const int row = rows.cell(lastY, to.pixel.row);
-            const raster::PixelPoint end{col, row};
+            const PixelPoint end{col, row};
             m_run.widen(col, rows.cellOfKey(least, row), rows.cellOfKey(greatest, row), end);
             m_currentX = lastX;
             m_currentY = lastY;
@@ -321,12 +321,12 @@ bool PlotCanvas::polyline(const double *x, const double *y, std::size_t n, Colou
             drawn = true;
             continue;
         }
-        std::optional<raster::PixelSegment> visible;
+        std::optional<PixelSegment> visible;
         if (from.inside && to.inside)
-            visible = raster::PixelSegment{from.pixel, to.pixel}; // what clipMapped() gives
+            visible = PixelSegment{from.pixel, to.pixel}; // what clipMapped() gives
         else
-            visible = raster::clipMapped(m, m.toColumn(from.x), m.toRow(from.y), m.toColumn(to.x),
-                                         m.toRow(to.y));
+            visible =
+                clipMapped(m, m.toColumn(from.x), m.toRow(from.y), m.toColumn(to.x), m.toRow(to.y));
         if (visible) {
             drawVisible(*visible, colour);
             drawn = true;
@@ -372,7 +372,7 @@ void PlotCanvas::ColumnRun::discard()
     std::fill(m_bottom.begin(), m_bottom.end(), std::numeric_limits<int>::min());
 }
 
-void PlotCanvas::ColumnRun::add(const raster::PixelSegment &s, Colour colour, QImage &image)
+void PlotCanvas::ColumnRun::add(const PixelSegment &s, Colour colour, QImage &image)
 {
     const int step = s.to.col > s.from.col ? 1 : s.to.col < s.from.col ? -1 : 0;
     // Within a connected run whose columns only move one way, each column is
@@ -389,7 +389,7 @@ void PlotCanvas::ColumnRun::add(const raster::PixelSegment &s, Colour colour, QI
     if (step != 0)
         m_direction = step;
     m_end = s.to;
-    raster::forEachColumn(s, [this](int col, int top, int bottom) {
+    forEachColumn(s, [this](int col, int top, int bottom) {
         m_top[col] = std::min(m_top[col], top);
         m_bottom[col] = std::max(m_bottom[col], bottom);
         if (m_firstCol > m_lastCol) {
@@ -423,18 +423,17 @@ void PlotCanvas::ColumnRun::flush(QImage &image)
     m_active = false;
 }
 
-void PlotCanvas::paintSegment(const raster::PixelSegment &s, Colour colour)
+void PlotCanvas::paintSegment(const PixelSegment &s, Colour colour)
 {
     const QRgb c = toQColor(colour).rgb();
-    raster::forEachColumn(
-        s, [&](int col, int top, int bottom) { fillSpan(m_image, col, top, bottom, c); });
+    forEachColumn(s, [&](int col, int top, int bottom) { fillSpan(m_image, col, top, bottom, c); });
 }
 
 void PlotCanvas::printText(const QString &text)
 {
     ensureImage();
     flushRun();
-    const raster::Mapping &m = m_mapping;
+    const Mapping &m = m_mapping;
     const qreal dpr = m_image.devicePixelRatio();
     const QPointF at(m.toColumn(m_currentX) / dpr, m.toRow(m_currentY) / dpr);
     {

@@ -112,13 +112,13 @@ private:
         bool pending() const { return m_firstCol <= m_lastCol; }
         // The segment from `from` into column toCol, in this colour, goes on
         // from the run's end without leaving its column: widen() takes it.
-        bool goesOnInColumn(kvadrolab::raster::PixelPoint from, int toCol, Colour colour) const
+        bool goesOnInColumn(kvadrolab::PixelPoint from, int toCol, Colour colour) const
         {
             return from.col == toCol && m_active && m_end == from && m_colour == colour;
         }
         // Rows top..bottom of the column the run ends in join its span; the
         // run now ends at end, in that column.
-        void widen(int col, int top, int bottom, kvadrolab::raster::PixelPoint end)
+        void widen(int col, int top, int bottom, kvadrolab::PixelPoint end)
         {
             m_top[col] = std::min(m_top[col], top);
             m_bottom[col] = std::max(m_bottom[col], bottom);
@@ -126,7 +126,7 @@ private:
         }
         // Any segment. One that does not continue the run paints the run
         // into image first and starts a new one.
-        void add(const kvadrolab::raster::PixelSegment &s, Colour colour, QImage &image);
+        void add(const kvadrolab::PixelSegment &s, Colour colour, QImage &image);
         // Paints the spans into image; the run stays as it is.
         void paintInto(QImage &image) const;
         // Paints the spans into image and forgets them.
@@ -135,7 +135,7 @@ private:
     private:
         bool m_active = false;
         Colour m_colour = 0;
-        kvadrolab::raster::PixelPoint m_end{};
+        kvadrolab::PixelPoint m_end{};
         int m_direction = 0; // -1, 0 (not yet known) or +1: the run's column order
         int m_firstCol = 0, m_lastCol = -1;
         std::vector<int> m_top, m_bottom; // per column, empty where top > bottom
@@ -144,8 +144,8 @@ private:
     bool line(double x1, double y1, double x2, double y2, Colour colour);
     bool polyline(const double *x, const double *y, std::size_t n, Colour colour);
     // Where every visible segment goes, from line() and polyline() alike.
-    void drawVisible(const kvadrolab::raster::PixelSegment &s, Colour colour);
-    void paintSegment(const kvadrolab::raster::PixelSegment &s, Colour colour);
+    void drawVisible(const kvadrolab::PixelSegment &s, Colour colour);
+    void paintSegment(const kvadrolab::PixelSegment &s, Colour colour);
     void flushRun() { m_run.flush(m_image); }
     void ensureImage();
     void markDirty()
@@ -165,10 +165,10 @@ private:
     bool m_updatePending = false;
     bool m_scaled = false; // until setScale: logical pixels from the upper-left corner
     float m_x1 = 0, m_y1 = 0, m_x2 = 1, m_y2 = 1;
-    kvadrolab::raster::Mapping m_mapping;
+    kvadrolab::Mapping m_mapping;
     // m_mapping's axes for float coordinates, built on the first polyline
     // after the mapping changes.
-    kvadrolab::raster::AxisCells m_columns, m_rows;
+    kvadrolab::AxisCells m_columns, m_rows;
     bool m_cellsReady = false;
     struct MappedPoint
     {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <limits>
 
-namespace kvadrolab::raster {
+namespace kvadrolab {
 
 namespace {
 
@@ -126,4 +126,4 @@ std::optional<PixelSegment> clipPartly(const Mapping &m, double c0, double r0, d
                         {toIndex(p[1].c, m.width), toIndex(p[1].r, m.height)}};
 }
 
-} // namespace kvadrolab::raster
+} // namespace kvadrolab

@@ -8,7 +8,7 @@
 // The canvas's geometry without any widget: clipping in double precision and
 // the rule that turns a segment into pixels. Kept apart so that the per-column
 // reduction and the segment-by-segment drawing provably share one rasteriser.
-namespace kvadrolab::raster {
+namespace kvadrolab {
 
 struct PixelPoint
 {
@@ -107,6 +107,6 @@ private:
 // rounded, so consecutive columns overlap or touch: the line is 8-connected.
 template <typename Span> void forEachColumn(const PixelSegment &s, Span &&span);
 
-} // namespace kvadrolab::raster
+} // namespace kvadrolab
 
 #include "canvas/raster_impl.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace kvadrolab::raster {
+namespace kvadrolab {
 
 // A point computed to lie on the far edge may come out a rounding error
 // beyond it; such a point is still on the edge.
@@ -69,4 +69,4 @@ template <typename Span> void forEachColumn(const PixelSegment &s, Span &&span)
     }
 }
 
-} // namespace kvadrolab::raster
+} // namespace kvadrolab

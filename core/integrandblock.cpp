@@ -8,7 +8,6 @@
 
 namespace kvadrolab {
 
-namespace detail {
 #ifdef KVADROLAB_WIDE_INTEGRAND
 void negatedFBlockAvx2(const double *x, double *y, std::size_t n);
 void negatedFBlockAvx512(const double *x, double *y, std::size_t n);
@@ -85,11 +84,10 @@ Choice &choice()
 }
 
 } // namespace
-} // namespace detail
 
 void negatedFBlock(const double *x, double *y, std::size_t n)
 {
-    const detail::Kernel kernel = detail::choice().kernel;
+    const Kernel kernel = choice().kernel;
     // The baseline kernel is itself SSE code that a dirty state slows down.
     clearUpperVectorState();
     kernel(x, y, n);
@@ -97,14 +95,14 @@ void negatedFBlock(const double *x, double *y, std::size_t n)
 
 FKernel currentFKernel()
 {
-    return detail::choice().which;
+    return choice().which;
 }
 
-bool testing::useFKernel(FKernel kernel)
+bool useFKernel(FKernel kernel)
 {
-    if (!detail::usable(kernel))
+    if (!usable(kernel))
         return false;
-    detail::choice() = {kernel, detail::kernelOf(kernel)};
+    choice() = {kernel, kernelOf(kernel)};
     return true;
 }
 

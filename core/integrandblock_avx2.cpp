@@ -3,7 +3,7 @@
 // else may live in this translation unit.
 #include "core/integrandkernel.h"
 
-namespace kvadrolab::detail {
+namespace kvadrolab {
 
 // Flattened: every function it calls, xsimd's included, is inlined into it,
 // so this file emits no out-of-line copy of an inline function that the
@@ -15,4 +15,4 @@ namespace kvadrolab::detail {
     negatedFKernel<xsimd::fma3<xsimd::avx2>>(x, y, n);
 }
 
-} // namespace kvadrolab::detail
+} // namespace kvadrolab

@@ -5,7 +5,7 @@
 // logarithm about three times faster than its AVX2 form.
 #include "core/integrandkernel.h"
 
-namespace kvadrolab::detail {
+namespace kvadrolab {
 
 // Flattened for the reason given in integrandblock_avx2.cpp.
 [[gnu::flatten]] void negatedFBlockAvx512(const double *x, double *y, std::size_t n)
@@ -13,4 +13,4 @@ namespace kvadrolab::detail {
     negatedFKernel<xsimd::avx512bw>(x, y, n);
 }
 
-} // namespace kvadrolab::detail
+} // namespace kvadrolab

@@ -13,7 +13,7 @@
 
 #include <cstddef>
 
-namespace kvadrolab::detail {
+namespace kvadrolab {
 
 namespace {
 
@@ -45,4 +45,4 @@ template <class Arch> void negatedFKernel(const double *x, double *y, std::size_
 
 } // namespace
 
-} // namespace kvadrolab::detail
+} // namespace kvadrolab

@@ -103,7 +103,7 @@ void clearUpperVectorState()
 #endif
 }
 
-int testing::upperVectorStateInUse()
+int upperVectorStateInUse()
 {
 #ifdef KVADROLAB_X86_GNU
     if (!features().xinuse)

@@ -8,7 +8,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 
-namespace kvadrolab::forms {
+namespace kvadrolab {
 
 namespace {
 
@@ -60,4 +60,4 @@ void installAccessibleRoles()
     }
 }
 
-} // namespace kvadrolab::forms
+} // namespace kvadrolab

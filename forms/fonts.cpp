@@ -3,7 +3,7 @@
 
 #include <QStringList>
 
-namespace kvadrolab::forms {
+namespace kvadrolab {
 
 namespace {
 const QString kSansSerif = QStringLiteral("MS Sans Serif");
@@ -26,4 +26,4 @@ QFont designFont(double points)
     return font;
 }
 
-} // namespace kvadrolab::forms
+} // namespace kvadrolab

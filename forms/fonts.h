@@ -3,7 +3,7 @@
 
 #include <QFont>
 
-namespace kvadrolab::forms {
+namespace kvadrolab {
 
 // The windows are designed in "MS Sans Serif" (and their formulas in
 // "Times New Roman"). Where those are missing, name metric-compatible
@@ -17,4 +17,4 @@ inline constexpr double kDefaultPoints = 8.25;
 // substitutes, so the character set needs no separate setting).
 QFont designFont(double points = kDefaultPoints);
 
-} // namespace kvadrolab::forms
+} // namespace kvadrolab

@@ -18,7 +18,7 @@
 
 #include <algorithm>
 
-namespace kvadrolab::forms {
+namespace kvadrolab {
 
 namespace {
 
@@ -66,7 +66,7 @@ int toPixels(int twips)
     return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
 }
 
-QString objectName(const Control &c)
+QString controlObjectName(const Control &c)
 {
     const QString base = QString::fromUtf8(c.name);
     return c.index < 0 ? base : base + QLatin1Char('_') + QString::number(c.index);
@@ -84,7 +84,7 @@ Form::Form(QWidget *window, std::span<const Control> controls) : m_window(window
         // order; widget() stops on one that does not.
         QWidget *parent = c.container ? widget(QString::fromUtf8(c.container)) : window;
         QWidget *w = create(c, parent);
-        w->setObjectName(objectName(c));
+        w->setObjectName(controlObjectName(c));
         // Two rows of one name would leave the first unreachable and the
         // lookups silently on the second.
         if (m_widgets.contains(w->objectName()))
@@ -153,7 +153,7 @@ QWidget *Form::create(const Control &c, QWidget *parent)
         const int fit = widthToFit(font, text, box.width(), box.height(), align);
         if (fit != box.width()) {
             box.setWidth(fit);
-            m_widened << objectName(c);
+            m_widened << controlObjectName(c);
         }
         w = label;
         break;
@@ -170,7 +170,7 @@ QWidget *Form::create(const Control &c, QWidget *parent)
         const int need = QFontMetrics(font).horizontalAdvance(text) + kButtonTextMargin;
         if (need > box.width()) {
             box.setWidth(need);
-            m_widened << objectName(c);
+            m_widened << controlObjectName(c);
         }
         w = button;
         break;
@@ -182,7 +182,7 @@ QWidget *Form::create(const Control &c, QWidget *parent)
         auto *canvas = new PlotCanvas(parent);
         if (c.flags & White)
             canvas->setBackColor(PlotCanvas::rgb(255, 255, 255));
-        canvasmenu::attach(canvas, &notify);
+        attachCanvasMenu(canvas, &notify);
         w = canvas;
         break;
     }
@@ -211,4 +211,4 @@ QWidget *Form::create(const Control &c, QWidget *parent)
     return w;
 }
 
-} // namespace kvadrolab::forms
+} // namespace kvadrolab

@@ -11,7 +11,7 @@
 
 // Windows are declared as tables of controls in twips, row for row as they
 // were designed; the builder turns such a table into widgets.
-namespace kvadrolab::forms {
+namespace kvadrolab {
 
 // 1440 twips to the inch, 96 logical pixels to the inch.
 inline constexpr int kTwipsPerPixel = 15;
@@ -56,7 +56,7 @@ struct Control
 };
 
 // The object name a control gets: "Label12_3" for index 3 of group Label12.
-QString objectName(const Control &c);
+QString controlObjectName(const Control &c);
 
 class Form
 {
@@ -103,4 +103,4 @@ private:
 // Gives a top-level window its designed client size, fixed.
 void setClientSize(QWidget *window, int widthTwips, int heightTwips);
 
-} // namespace kvadrolab::forms
+} // namespace kvadrolab

@@ -3,7 +3,7 @@
 
 #include <QMessageBox>
 
-namespace kvadrolab::forms {
+namespace kvadrolab {
 
 namespace {
 MessageSink &sink()
@@ -29,4 +29,4 @@ void setMessageSink(MessageSink s)
     sink() = std::move(s);
 }
 
-} // namespace kvadrolab::forms
+} // namespace kvadrolab

@@ -10,7 +10,7 @@ class QWidget;
 // Every message the program shows goes through here: a modal box titled
 // "Квадролаб", with no icon and a single OK button. Tests install a sink and
 // read the messages instead of facing a box that would block them.
-namespace kvadrolab::forms {
+namespace kvadrolab {
 
 inline constexpr char kAppTitle[] = "Квадролаб";
 
@@ -21,4 +21,4 @@ void notify(QWidget *parent, const QString &text);
 // Replaces the message box (an empty sink restores it).
 void setMessageSink(MessageSink sink);
 
-} // namespace kvadrolab::forms
+} // namespace kvadrolab

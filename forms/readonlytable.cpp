@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <climits>
 
-namespace kvadrolab::forms {
+namespace kvadrolab {
 
 ReadOnlyTable::ReadOnlyTable(QWidget *parent) : QTableWidget(parent)
 {
@@ -67,4 +67,4 @@ void ReadOnlyTable::keyPressEvent(QKeyEvent *event)
     QTableWidget::keyPressEvent(event);
 }
 
-} // namespace kvadrolab::forms
+} // namespace kvadrolab

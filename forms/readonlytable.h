@@ -3,7 +3,7 @@
 
 #include <QTableWidget>
 
-namespace kvadrolab::forms {
+namespace kvadrolab {
 
 // A table of results the user reads, selects and copies but never edits.
 // Ctrl+C copies the selected cells as tab-separated lines, the form a
@@ -26,4 +26,4 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 };
 
-} // namespace kvadrolab::forms
+} // namespace kvadrolab

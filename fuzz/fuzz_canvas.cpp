@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    kvadrolab::fuzz::Reader in{data, size, kSpecial, 64};
+    kvadrolab::FuzzReader in{data, size, kSpecial, 64};
     canvas->clear();
     canvas->setScale(0, 0, 1, 1);
     uint8_t op;

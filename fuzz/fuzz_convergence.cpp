@@ -156,7 +156,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    kvadrolab::fuzz::Reader in{data, size, kSpecial, 128};
+    kvadrolab::FuzzReader in{data, size, kSpecial, 128};
     for (double &v : input)
         if (!in.number(v))
             return 0;
@@ -168,8 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const ConvergenceStudy &s = study.value();
     checkStudy(s);
     // Drawing may refuse an interval too wide for the canvas; only a freeze is a fault.
-    static_cast<void>(
-        timed("drawErrorChart", [&] { return convergencecharts::drawErrorChart(*canvas, s); }));
+    static_cast<void>(timed("drawErrorChart", [&] { return drawErrorChart(*canvas, s); }));
 
     const auto picture = timed("rulePicture", [&] { return rulePicture(a, b, n); });
     if (picture.ok()) {
@@ -177,9 +176,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             shown(picture.value().x[i]);
             shown(picture.value().y[i]);
         }
-        static_cast<void>(timed("drawRulePicture", [&] {
-            return convergencecharts::drawRulePicture(*canvas, picture.value());
-        }));
+        static_cast<void>(
+            timed("drawRulePicture", [&] { return drawRulePicture(*canvas, picture.value()); }));
     }
 
     for (const Rule rule : {Rule::Trapezoid, Rule::Simpson})

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string bytes(reinterpret_cast<const char *>(data), size);
     const QString text = QString::fromUtf8(bytes);
-    const auto value = kvadrolab::numbers::readNumber(text);
+    const auto value = kvadrolab::readNumberField(text);
 
     // The oracle sees the same text with U+2212 as '-' and only ASCII spaces.
     QString plain = text.trimmed();

@@ -28,15 +28,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         QString::fromUtf8(reinterpret_cast<const char *>(data) + sizeof values + 1,
                           qsizetype(size - sizeof values - 1));
 
-    const report::Content content = report::contentOf(
-        QString::fromUtf8(simpson ? report::kSimpsonMethod : report::kTrapezoidMethod), values[0],
-        values[1], nField);
-    const QStringList lines = report::lines(content);
+    const ReportContent content =
+        reportContent(QString::fromUtf8(simpson ? kSimpsonMethod : kTrapezoidMethod), values[0],
+                      values[1], nField);
+    const QStringList lines = reportLines(content);
     if (lines.size() != 7)
         __builtin_trap();
     QByteArray file;
     for (const QString &line : lines) {
-        const QByteArray bytes = report::encodeLine(line);
+        const QByteArray bytes = encodeLine(line);
         // One byte per character (a surrogate pair is one), then CR LF.
         if (!bytes.endsWith("\r\n") || bytes.size() > line.size() + 2)
             __builtin_trap();

@@ -6,12 +6,12 @@
 #include <cstring>
 #include <span>
 
-namespace kvadrolab::fuzz {
+namespace kvadrolab {
 
 // Reads a fuzzer's bytes as a stream of values. A number is one kind byte,
 // then either eight raw bytes of a double (kind below rawBelow) or one of the
 // target's special values, so that the values that matter come up often.
-struct Reader
+struct FuzzReader
 {
     const uint8_t *data;
     size_t size;
@@ -40,4 +40,4 @@ struct Reader
     }
 };
 
-} // namespace kvadrolab::fuzz
+} // namespace kvadrolab

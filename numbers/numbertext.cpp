@@ -7,9 +7,9 @@
 
 #include <cmath>
 
-namespace kvadrolab::numbers {
+namespace kvadrolab {
 
-Result<double> readNumber(const QString &text)
+Result<double> readNumberField(const QString &text)
 {
     // QString's trimming also takes the Unicode spaces a pasted text brings;
     // a position is then counted in the trimmed text.
@@ -58,4 +58,4 @@ QString formatTenTo(int exponent)
     return exponent == 0 ? QStringLiteral("1") : QStringLiteral("10^%1").arg(exponent);
 }
 
-} // namespace kvadrolab::numbers
+} // namespace kvadrolab

@@ -7,11 +7,11 @@
 
 #include <optional>
 
-namespace kvadrolab::numbers {
+namespace kvadrolab {
 
 // Reads a number field as typed, as kvadrolab::readNumber() reads a text
 // (base/numberreader.h), with any Unicode spaces around it.
-Result<double> readNumber(const QString &text);
+Result<double> readNumberField(const QString &text);
 
 // Fixed point with `decimals` digits after the separator of the user's locale,
 // at least one digit before it, '-' for negative values, no grouping.
@@ -37,4 +37,4 @@ QString formatPower(double value);
 // Ten to a whole power as an axis caption: "1" for 0, otherwise 10^3, 10^-2.
 QString formatTenTo(int exponent);
 
-} // namespace kvadrolab::numbers
+} // namespace kvadrolab

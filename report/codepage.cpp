@@ -7,7 +7,7 @@
 #include <QString>
 #endif
 
-namespace kvadrolab::report {
+namespace kvadrolab {
 
 #ifdef Q_OS_WIN
 
@@ -65,4 +65,4 @@ std::optional<char> Cp1251::byte(QStringView character)
 
 #endif
 
-} // namespace kvadrolab::report
+} // namespace kvadrolab

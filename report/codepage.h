@@ -10,7 +10,7 @@
 
 #include <optional>
 
-namespace kvadrolab::report {
+namespace kvadrolab {
 
 // Converts characters to Windows-1251, one at a time. One converter serves one
 // report: it keeps state between characters and is not shared across threads.
@@ -43,4 +43,4 @@ private:
 #endif
 };
 
-} // namespace kvadrolab::report
+} // namespace kvadrolab

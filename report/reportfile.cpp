@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-namespace kvadrolab::report {
+namespace kvadrolab {
 
 namespace {
 
@@ -19,7 +19,7 @@ bool writeLines(QIODevice &out, const QByteArrayList &report)
     return true;
 }
 
-bool writeThrough(QIODevice &file, const QByteArrayList &content, const Channel &channel)
+bool writeThrough(QIODevice &file, const QByteArrayList &content, const ReportChannel &channel)
 {
     if (!channel)
         return writeLines(file, content);
@@ -35,7 +35,8 @@ enum class Outcome { Saved, Failed, NotReplaced };
 // stays whole, and where there was none, none appears. NotReplaced: the whole
 // report was written, but the temporary file could not take the target's
 // place (a sticky folder where the report belongs to another user).
-Outcome finishReplacing(QSaveFile &file, const QByteArrayList &content, const Channel &channel)
+Outcome finishReplacing(QSaveFile &file, const QByteArrayList &content,
+                        const ReportChannel &channel)
 {
     // Flushed here, not left to commit(): commit() flushes too, but a failed
     // flush there (a full disk) does not stop it from putting the empty
@@ -55,7 +56,7 @@ Outcome finishReplacing(QSaveFile &file, const QByteArrayList &content, const Ch
 // first, and the file is not truncated before the new report is whole, so
 // that a failure midway can put them back over the same blocks the earlier
 // report already had (a full disk has room for them).
-bool saveInPlace(const QString &path, const QByteArrayList &content, const Channel &channel)
+bool saveInPlace(const QString &path, const QByteArrayList &content, const ReportChannel &channel)
 {
     QFile file(path);
     // ExistingOnly: this way never creates a file; Unbuffered: every write
@@ -80,7 +81,7 @@ bool saveInPlace(const QString &path, const QByteArrayList &content, const Chann
 }
 
 bool saveReplacingOrInPlace(const QString &path, const QByteArrayList &report,
-                            const Channel &channel)
+                            const ReportChannel &channel)
 {
     {
         QSaveFile file(path);
@@ -119,8 +120,8 @@ Result<void> whyNotSaved(const QString &path, Writing writing)
     return Refusal{Reason::WriteFailed, Input::Path};
 }
 
-Result<void> save(const QString &path, const Content &content, const Channel &channel,
-                  Cp1251 codepage)
+Result<void> saveReport(const QString &path, const ReportContent &content,
+                        const ReportChannel &channel, Cp1251 codepage)
 {
     // Encoded before the path is touched, so that a converter that cannot
     // write the code page leaves whatever stands there as it was.
@@ -132,4 +133,4 @@ Result<void> save(const QString &path, const Content &content, const Channel &ch
     return whyNotSaved(path, Writing::ReplacingOrInPlace);
 }
 
-} // namespace kvadrolab::report
+} // namespace kvadrolab

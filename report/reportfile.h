@@ -10,11 +10,11 @@
 #include <functional>
 #include <memory>
 
-namespace kvadrolab::report {
+namespace kvadrolab {
 
 // Puts a device of the caller's between the writer and the file: every byte
 // of the report goes through it. Tests use it to make a write fail midway.
-using Channel = std::function<std::unique_ptr<QIODevice>(QIODevice &file)>;
+using ReportChannel = std::function<std::unique_ptr<QIODevice>(QIODevice &file)>;
 
 // Writes the seven lines to `path`, taken as typed (a relative path is
 // resolved against the current directory), replacing any file there. Returns
@@ -26,8 +26,8 @@ using Channel = std::function<std::unique_ptr<QIODevice>(QIODevice &file)>;
 // it is written in place, and the earlier bytes are put back if that fails.
 // A converter that cannot write Windows-1251 at all refuses the save before
 // anything is touched.
-Result<void> save(const QString &path, const Content &content, const Channel &channel = {},
-                  Cp1251 codepage = Cp1251());
+Result<void> saveReport(const QString &path, const ReportContent &content,
+                        const ReportChannel &channel = {}, Cp1251 codepage = Cp1251());
 
 // How a save writes its file: always as a new file that replaces the old one,
 // or over an old file in place where the folder takes no new file.
@@ -39,4 +39,4 @@ enum class Writing { Replacing, ReplacingOrInPlace };
 // disk, a lost device). Always a refusal: it is asked after a save failed.
 Result<void> whyNotSaved(const QString &path, Writing writing);
 
-} // namespace kvadrolab::report
+} // namespace kvadrolab

@@ -4,7 +4,7 @@
 #include "numbers/numbertext.h"
 #include "report/codepage.h"
 
-namespace kvadrolab::report {
+namespace kvadrolab {
 
 namespace {
 
@@ -30,17 +30,17 @@ QString quoted(const char *field)
 
 } // namespace
 
-Content contentOf(const QString &method, double integral, double deviation,
-                  const QString &countField)
+ReportContent reportContent(const QString &method, double integral, double deviation,
+                            const QString &countField)
 {
     // The count is not checked: whatever the field holds goes into the report,
     // so a reader sees what was typed when it was not a number.
-    const auto count = numbers::readNumber(countField);
-    return {method, numbers::formatFixed(integral), numbers::formatFixed(deviation),
-            count ? numbers::formatWhole(*count) : countField};
+    const auto count = readNumberField(countField);
+    return {method, formatFixed(integral), formatFixed(deviation),
+            count ? formatWhole(*count) : countField};
 }
 
-QStringList lines(const Content &c)
+QStringList reportLines(const ReportContent &c)
 {
     const QChar comma = QLatin1Char(',');
     return {
@@ -83,16 +83,16 @@ QByteArray encodeLine(const QString &line)
     return encodeLine(line, codepage);
 }
 
-Result<QByteArrayList> encodeReport(const Content &content, Cp1251 &codepage)
+Result<QByteArrayList> encodeReport(const ReportContent &content, Cp1251 &codepage)
 {
     // Without the code page every character would be a '?': a file of
     // question marks is no report, and must never be called saved.
     if (!codepage.isValid())
         return Refusal{Reason::NoCodePage};
     QByteArrayList encoded;
-    for (const QString &line : lines(content))
+    for (const QString &line : reportLines(content))
         encoded += encodeLine(line, codepage);
     return encoded;
 }
 
-} // namespace kvadrolab::report
+} // namespace kvadrolab

@@ -11,7 +11,7 @@
 
 #include <optional>
 
-namespace kvadrolab::report {
+namespace kvadrolab {
 
 // The method lines of the two computation windows.
 inline constexpr char kTrapezoidMethod[] = "  Используемый метод: Метод Трапеций  ";
@@ -19,7 +19,7 @@ inline constexpr char kSimpsonMethod[] = "  Используемый метод:
 
 // What one report says. The numbers arrive as the texts that are to be
 // written, already formatted the way the window formats its results.
-struct Content
+struct ReportContent
 {
     QString method;    // line 1, one of the method lines above
     QString integral;  // line 5: I
@@ -30,12 +30,12 @@ struct Content
 // The report of one computation, from what its window keeps: I and E in the
 // result format, and the text the n field holds at the moment of saving,
 // written as a whole number when it is a number and as typed otherwise.
-Content contentOf(const QString &method, double integral, double deviation,
-                  const QString &countField);
+ReportContent reportContent(const QString &method, double integral, double deviation,
+                            const QString &countField);
 
 // The seven lines: each field between double quotes, two fields joined by a
 // comma, no line ends.
-QStringList lines(const Content &content);
+QStringList reportLines(const ReportContent &content);
 
 // One line in Windows-1251, ended by CR LF. A character the code page has no
 // byte for, and a control character, is written as '?'. The converter must be
@@ -45,6 +45,6 @@ QByteArray encodeLine(const QString &line);
 
 // The seven lines in Windows-1251, each ended by CR LF; refused with
 // NoCodePage where the converter cannot write that code page at all.
-Result<QByteArrayList> encodeReport(const Content &content, Cp1251 &codepage);
+Result<QByteArrayList> encodeReport(const ReportContent &content, Cp1251 &codepage);
 
-} // namespace kvadrolab::report
+} // namespace kvadrolab

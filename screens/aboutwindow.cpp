@@ -5,8 +5,6 @@
 
 namespace kvadrolab {
 
-using namespace kvadrolab::forms;
-
 namespace {
 
 // The heading repeats the one on the title page of the main window.

@@ -14,7 +14,7 @@ public:
     explicit AboutWindow(QWidget *parent = nullptr);
 
 private:
-    kvadrolab::forms::Form m_form;
+    kvadrolab::Form m_form;
 };
 
 } // namespace kvadrolab

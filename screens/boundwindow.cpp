@@ -5,8 +5,6 @@
 
 namespace kvadrolab {
 
-using namespace kvadrolab::forms;
-
 const BoundWindow::Config &BoundWindow::trapezoid()
 {
     static const Config config{
@@ -28,7 +26,7 @@ const BoundWindow::Config &BoundWindow::trapezoid()
         .derivativeChild = false,
         .label3 = "=0.244",
         .label3Left = 1080,
-        .chart = charts::kTrapezoidChart,
+        .chart = kTrapezoidChart,
         .label7 = "I*10^(-2)",
         .yTicks = {"26", "24", "22", "20", "18", "16", "14", "12", "10", "8", "6", "4", "2"},
         .yTickLefts = {120, 120, 120, 120, 120, 120, 120, 120, 120, 240, 240, 240, 240},
@@ -63,7 +61,7 @@ const BoundWindow::Config &BoundWindow::simpson()
         .derivativeChild = true,
         .label3 = "=105",
         .label3Left = 1200,
-        .chart = charts::kSimpsonChart,
+        .chart = kSimpsonChart,
         .label7 = "I*10^(-4)",
         .yTicks = {"117", "108", "99", "90", "81", "72", "63", "54", "45", "36", "27", "18", "9"},
         .yTickLefts = {0, 0, 120, 120, 120, 120, 120, 120, 120, 120, 120, 120, 240},
@@ -145,12 +143,12 @@ BoundWindow::BoundWindow(const Config &config)
 Result<void> BoundWindow::draw(PlotCanvas &canvas, const Result<double> &a,
                                const Result<double> &b) const
 {
-    return charts::drawBoundChart(canvas, m_config.chart, a, b);
+    return drawBoundChart(canvas, m_config.chart, a, b);
 }
 
 QString BoundWindow::description(double a, double b) const
 {
-    return chartmessages::boundDescription(QString::fromUtf8(m_config.ruleName), a, b);
+    return boundDescription(QString::fromUtf8(m_config.ruleName), a, b);
 }
 
 } // namespace kvadrolab

@@ -34,7 +34,7 @@ public:
         bool derivativeChild; // Picture3 holds Picture5, which covers it
         const char *label3;
         int label3Left;
-        kvadrolab::charts::BoundChart chart;
+        kvadrolab::BoundChart chart;
         const char *label7;
         std::array<const char *, kTicks> yTicks;
         std::array<int, kTicks> yTickLefts;
@@ -50,7 +50,7 @@ public:
     explicit BoundWindow(const Config &config);
 
 private:
-    static std::vector<kvadrolab::forms::Control> controls(const Config &config);
+    static std::vector<kvadrolab::Control> controls(const Config &config);
     kvadrolab::Result<void> draw(PlotCanvas &canvas, const Result<double> &a,
                                  const Result<double> &b) const override;
     QString description(double a, double b) const override;

@@ -5,7 +5,7 @@
 
 #include <QLocale>
 
-namespace kvadrolab::chartmessages {
+namespace kvadrolab {
 
 namespace {
 
@@ -47,7 +47,7 @@ QString stepRefusal(Reason why)
         break;
     case Reason::TooManySegments:
         first = QStringLiteral("Шаг H слишком мал: график состоял бы более чем из %1 отрезков.")
-                    .arg(QLocale().toString(charts::kMaxSegments));
+                    .arg(QLocale().toString(kMaxSegments));
         break;
     default:
         first = QStringLiteral("Шаг H слишком велик.");
@@ -55,12 +55,12 @@ QString stepRefusal(Reason why)
     }
     // The bounds follow from the limits the graph checks: (b - a) / H + 1
     // segments at most kMaxSegments, and a + H within the canvas's floats.
-    const double smallest = (charts::kGraphB - charts::kGraphA) / charts::kMaxSegments;
-    const double largest = charts::kGraphLargestX - charts::kGraphA;
+    const double smallest = (kGraphB - kGraphA) / kMaxSegments;
+    const double largest = kGraphLargestX - kGraphA;
     return first + QLatin1Char('\n') +
            QStringLiteral("Допустимый шаг H: больше %1 и не больше %2. "
                           "При отрицательном шаге строится только сетка.")
-               .arg(numbers::formatFixed(smallest, 7), QLocale().toString(largest, 'G', 2));
+               .arg(formatFixed(smallest, 7), QLocale().toString(largest, 'G', 2));
 }
 
 QString notDrawnYet()
@@ -76,24 +76,24 @@ QString notDrawn(Reason why)
 QString boundDescription(const QString &rule, double a, double b)
 {
     return QStringLiteral("Оценка погрешности %1 при n от 10 до 200, a = %2, b = %3")
-        .arg(rule, numbers::formatShortest(a), numbers::formatShortest(b));
+        .arg(rule, formatShortest(a), formatShortest(b));
 }
 
 QString comparisonDescription(double a, double b)
 {
     return QStringLiteral("Оценки погрешности метода трапеций (красная линия) и метода Симпсона "
                           "(чёрная линия) при n от 10 до 200, a = %1, b = %2")
-        .arg(numbers::formatShortest(a), numbers::formatShortest(b));
+        .arg(formatShortest(a), formatShortest(b));
 }
 
 QString graphDescription(double step, long long segments)
 {
     if (step < 0)
         return QStringLiteral("Только сетка: шаг H = %1 отрицательный, график функции не строится")
-            .arg(numbers::formatShortest(step));
+            .arg(formatShortest(step));
     return QStringLiteral("График функции (ln x / x)^3 на отрезке [1; 6] с шагом H = %1, "
                           "отрезков: %2")
-        .arg(numbers::formatShortest(step), QLocale().toString(segments));
+        .arg(formatShortest(step), QLocale().toString(segments));
 }
 
-} // namespace kvadrolab::chartmessages
+} // namespace kvadrolab

@@ -7,7 +7,7 @@
 
 // What the chart windows tell the user: the message for a chart that was not
 // drawn, and the one-line description a screen reader gives of each canvas.
-namespace kvadrolab::chartmessages {
+namespace kvadrolab {
 
 QString boundRefusal(Reason why);
 QString stepRefusal(Reason why);
@@ -19,4 +19,4 @@ QString boundDescription(const QString &rule, double a, double b);
 QString comparisonDescription(double a, double b);
 QString graphDescription(double step, long long segments);
 
-} // namespace kvadrolab::chartmessages
+} // namespace kvadrolab

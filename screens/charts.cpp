@@ -7,7 +7,7 @@
 #include <array>
 #include <cmath>
 
-namespace kvadrolab::charts {
+namespace kvadrolab {
 
 namespace {
 
@@ -176,4 +176,4 @@ Result<long long> drawFunctionGraph(PlotCanvas &canvas, const Result<double> &st
     return segments;
 }
 
-} // namespace kvadrolab::charts
+} // namespace kvadrolab

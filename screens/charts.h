@@ -11,7 +11,7 @@
 // "Построить" performs: clear, setScale, the curve(s), then the grid. Each
 // function reads nothing from a window; the window hands in what its fields
 // held (each a number, or why not) and words the outcome.
-namespace kvadrolab::charts {
+namespace kvadrolab {
 
 // A chart that is refused (NotANumber for a field that held none,
 // BeyondSinglePrecision for a value the canvas would be handed that has no
@@ -66,4 +66,4 @@ Result<long long> drawFunctionGraph(PlotCanvas &canvas, const Result<double> &st
 // step; exact also right at the limit.
 bool withinSegmentLimit(double step);
 
-} // namespace kvadrolab::charts
+} // namespace kvadrolab

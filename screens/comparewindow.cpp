@@ -6,8 +6,6 @@
 
 namespace kvadrolab {
 
-using namespace kvadrolab::forms;
-
 namespace {
 
 // x captions k stand for n = 10k; index 3 carries "4", as designed. They keep
@@ -61,12 +59,12 @@ CompareWindow::CompareWindow()
 Result<void> CompareWindow::draw(PlotCanvas &canvas, const Result<double> &a,
                                  const Result<double> &b) const
 {
-    return charts::drawComparisonChart(canvas, a, b);
+    return drawComparisonChart(canvas, a, b);
 }
 
 QString CompareWindow::description(double a, double b) const
 {
-    return chartmessages::comparisonDescription(a, b);
+    return comparisonDescription(a, b);
 }
 
 } // namespace kvadrolab

@@ -14,9 +14,6 @@
 
 namespace kvadrolab {
 
-using namespace kvadrolab::forms;
-using namespace kvadrolab::numbers;
-
 namespace {
 
 constexpr double kFieldPoints = 18;
@@ -31,7 +28,7 @@ QString explain(const Refusal &why)
     case Reason::NotANumber:
     case Reason::NonFiniteInput:
         if (input != Input::Count)
-            return screens::endNotANumberText(input);
+            return endNotANumberText(input);
         return QStringLiteral("В поле n (число разбиений) должно быть целое число от 1 до 1000, "
                               "например 600.");
     case Reason::NotWhole:
@@ -41,7 +38,7 @@ QString explain(const Refusal &why)
         return QStringLiteral("Для метода Симпсона число разбиений n должно быть чётным, "
                               "например 600.");
     case Reason::NodeNotPositive:
-        return screens::nodeNotPositiveText(input);
+        return nodeNotPositiveText(input);
     default:
         break;
     }
@@ -49,7 +46,7 @@ QString explain(const Refusal &why)
     // and an interval wider than those numbers has no step at all.
     return QStringLiteral("С таким значением %1 интеграл не вычислить: числа выходят за "
                           "допустимые пределы. Возьмите %1 дальше от 0, а отрезок короче.")
-        .arg(screens::endName(input));
+        .arg(endName(input));
 }
 
 } // namespace
@@ -67,7 +64,7 @@ const ComputationWindow::Config &ComputationWindow::trapezoid()
         .tabOrder = {"Text3", "Text2", "Text1", "toMain", "Text4", "Command2", "Command1"},
         .rule = &kvadrolab::trapezoid,
         .deviation = &deviationTrapezoid,
-        .reportMethod = report::kTrapezoidMethod,
+        .reportMethod = kTrapezoidMethod,
     };
     return config;
 }
@@ -85,7 +82,7 @@ const ComputationWindow::Config &ComputationWindow::simpson()
         .tabOrder = {"Text1", "Text2", "Text3", "toMain", "Text4", "Command2", "Command1"},
         .rule = &kvadrolab::simpson,
         .deviation = &deviationSimpson,
-        .reportMethod = report::kSimpsonMethod,
+        .reportMethod = kSimpsonMethod,
     };
     return config;
 }
@@ -172,8 +169,8 @@ void ComputationWindow::compute()
     m_integralArea->clear();
     m_deviationArea->clear();
 
-    const screens::NumberFields fields(
-        m_form, {{Input::A, "Text1"}, {Input::B, "Text2"}, {Input::Count, "Text3"}});
+    const NumberFields fields(m_form,
+                              {{Input::A, "Text1"}, {Input::B, "Text2"}, {Input::Count, "Text3"}});
     const auto read = fields.read();
     if (!read) {
         fields.showFault(this, read.refusal().input.value(), explain(read.refusal()));
@@ -198,12 +195,12 @@ void ComputationWindow::saveReport()
                                     "и в отчёт попадёт результат вычисления."));
         return;
     }
-    const report::Content content =
-        report::contentOf(QString::fromUtf8(m_config.reportMethod), m_result->integral,
-                          m_result->deviation, field("Text3")->text());
+    const ReportContent content =
+        reportContent(QString::fromUtf8(m_config.reportMethod), m_result->integral,
+                      m_result->deviation, field("Text3")->text());
     // The designed message says nothing of why; the reason stays with the
     // save, for a caller that has more room to say it.
-    const bool saved = report::save(field("Text4")->text(), content).ok();
+    const bool saved = kvadrolab::saveReport(field("Text4")->text(), content).ok();
     notify(this, saved ? QStringLiteral("Сохранено!")
                        : QStringLiteral("Неправильно указан носитель или он отсутствует!"));
 }

@@ -55,14 +55,14 @@ public:
     static QString startingReportPath(const Config &config);
 
 private:
-    static std::vector<kvadrolab::forms::Control> controls(const Config &config,
-                                                           const QString &reportPath);
+    static std::vector<kvadrolab::Control> controls(const Config &config,
+                                                    const QString &reportPath);
     void compute();
     void saveReport();
     QLineEdit *field(const char *name) const;
 
     const Config &m_config;
-    kvadrolab::forms::Form m_form;
+    kvadrolab::Form m_form;
     PlotCanvas *m_integralArea;
     PlotCanvas *m_deviationArea;
     kvadrolab::SampleTable m_samples{};

@@ -12,7 +12,7 @@
 #include <cmath>
 #include <limits>
 
-namespace kvadrolab::convergencecharts {
+namespace kvadrolab {
 
 namespace {
 
@@ -119,7 +119,7 @@ Result<void> drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
     const double line = metrics.height();
     double captionWidth = 0;
     for (int k = bottom; k <= top; ++k)
-        captionWidth = std::max(captionWidth, metrics.horizontalAdvance(numbers::formatTenTo(k)));
+        captionWidth = std::max(captionWidth, metrics.horizontalAdvance(formatTenTo(k)));
     const double nFirst = std::log10(double(kCurveFirstCount));
     const double nLast = std::log10(double(kCurveLastCount));
     const Frame f = fit(canvas, nFirst, nLast, bottom, top, captionWidth + 2 * kCaptionGap,
@@ -129,19 +129,19 @@ Result<void> drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
         return Refusal{Reason::BeyondSinglePrecision};
 
     for (int k = bottom; k <= top; ++k)
-        canvas.drawLine(nFirst, k, nLast, k, kGrid);
+        canvas.drawLine(nFirst, k, nLast, k, kStudyGridColour);
     for (int d = 1; d <= 3; ++d)
-        canvas.drawLine(d, bottom, d, top, kGrid);
+        canvas.drawLine(d, bottom, d, top, kStudyGridColour);
     // The plot area's frame.
-    canvas.drawLine(nFirst, bottom, nLast, bottom, kFrame);
-    canvas.drawLine(nFirst, top, nLast, top, kFrame);
-    canvas.drawLine(nFirst, bottom, nFirst, top, kFrame);
-    canvas.drawLine(nLast, bottom, nLast, top, kFrame);
+    canvas.drawLine(nFirst, bottom, nLast, bottom, kStudyFrameColour);
+    canvas.drawLine(nFirst, top, nLast, top, kStudyFrameColour);
+    canvas.drawLine(nFirst, bottom, nFirst, top, kStudyFrameColour);
+    canvas.drawLine(nLast, bottom, nLast, top, kStudyFrameColour);
 
-    polyline(canvas, study.trapezoid.curve, boundOf, kTrapezoidBound);
-    polyline(canvas, study.simpson.curve, boundOf, kSimpsonBound);
-    polyline(canvas, study.trapezoid.curve, errorOf, kTrapezoidError);
-    polyline(canvas, study.simpson.curve, errorOf, kSimpsonError);
+    polyline(canvas, study.trapezoid.curve, boundOf, kTrapezoidBoundColour);
+    polyline(canvas, study.simpson.curve, boundOf, kSimpsonBoundColour);
+    polyline(canvas, study.trapezoid.curve, errorOf, kTrapezoidErrorColour);
+    polyline(canvas, study.simpson.curve, errorOf, kSimpsonErrorColour);
 
     // A caption at every decade, or at every second or third where they
     // would run into each other.
@@ -151,7 +151,7 @@ Result<void> drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
     for (int k = top; k >= bottom; --k) {
         if ((top - k) % every)
             continue;
-        const QString text = numbers::formatTenTo(k);
+        const QString text = formatTenTo(k);
         printAt(canvas, f, captionWidth + kCaptionGap - metrics.horizontalAdvance(text),
                 f.pixelY(k) - line / 2, text);
     }
@@ -212,27 +212,28 @@ Result<void> drawRulePicture(PlotCanvas &canvas, const RulePicture &picture)
     if (!canvas.setScale(fr.x1, fr.y1, fr.x2, fr.y2))
         return Refusal{Reason::BeyondSinglePrecision};
 
-    canvas.drawLine(left, 0, right, 0, kFrame);
+    canvas.drawLine(left, 0, right, 0, kStudyFrameColour);
     for (int i = 0; i < kSamples; ++i)
-        canvas.drawLine(fx[i], fy[i], fx[i + 1], fy[i + 1], kFunction);
+        canvas.drawLine(fx[i], fy[i], fx[i + 1], fy[i + 1], kFunctionColour);
     for (std::size_t i = 0; i < picture.x.size(); ++i)
-        canvas.drawLine(picture.x[i], 0, picture.x[i], picture.y[i], kTrapezoidError);
+        canvas.drawLine(picture.x[i], 0, picture.x[i], picture.y[i], kTrapezoidErrorColour);
     for (std::size_t i = 0; i + 1 < picture.x.size(); ++i)
         canvas.drawLine(picture.x[i], picture.y[i], picture.x[i + 1], picture.y[i + 1],
-                        kTrapezoidError);
+                        kTrapezoidErrorColour);
     for (int k = 0; k < pairs; ++k) {
         const double x0 = picture.x[2 * k], x2 = picture.x[2 * k + 2];
         for (int j = 0; j < kArcSteps; ++j)
             canvas.drawLine(x0 + (x2 - x0) * j / kArcSteps, arcs[k][j],
-                            x0 + (x2 - x0) * (j + 1) / kArcSteps, arcs[k][j + 1], kSimpsonError);
+                            x0 + (x2 - x0) * (j + 1) / kArcSteps, arcs[k][j + 1],
+                            kSimpsonErrorColour);
     }
 
-    const QString from = numbers::formatSignificant(left, 6);
-    const QString to = numbers::formatSignificant(right, 6);
+    const QString from = formatSignificant(left, 6);
+    const QString to = formatSignificant(right, 6);
     const double captionTop = fr.pixelY(0) + kUnderGap;
     printAt(canvas, fr, fr.pixelX(left), captionTop, from);
     printAt(canvas, fr, fr.pixelX(right) - metrics.horizontalAdvance(to), captionTop, to);
     return {};
 }
 
-} // namespace kvadrolab::convergencecharts
+} // namespace kvadrolab

@@ -7,19 +7,19 @@
 // The two pictures of the convergence study, drawn from a finished study:
 // clear, setScale, grid, lines, captions. They compute nothing about the
 // rules themselves; the core has done that.
-namespace kvadrolab::convergencecharts {
+namespace kvadrolab {
 
 // Each rule's colour, for its actual error on the error chart and its chords
 // or arcs on the rule picture; its a-priori bound in a lighter shade of it.
-inline constexpr PlotCanvas::Colour kTrapezoidError = PlotCanvas::rgb(255, 0, 0);
-inline constexpr PlotCanvas::Colour kSimpsonError = PlotCanvas::rgb(0, 0, 0);
-inline constexpr PlotCanvas::Colour kTrapezoidBound = PlotCanvas::rgb(255, 150, 150);
-inline constexpr PlotCanvas::Colour kSimpsonBound = PlotCanvas::rgb(150, 150, 150);
-inline constexpr PlotCanvas::Colour kGrid = PlotCanvas::rgb(220, 220, 220);
+inline constexpr PlotCanvas::Colour kTrapezoidErrorColour = PlotCanvas::rgb(255, 0, 0);
+inline constexpr PlotCanvas::Colour kSimpsonErrorColour = PlotCanvas::rgb(0, 0, 0);
+inline constexpr PlotCanvas::Colour kTrapezoidBoundColour = PlotCanvas::rgb(255, 150, 150);
+inline constexpr PlotCanvas::Colour kSimpsonBoundColour = PlotCanvas::rgb(150, 150, 150);
+inline constexpr PlotCanvas::Colour kStudyGridColour = PlotCanvas::rgb(220, 220, 220);
 // The plot area's frame and the rule picture's axis.
-inline constexpr PlotCanvas::Colour kFrame = PlotCanvas::rgb(160, 160, 160);
+inline constexpr PlotCanvas::Colour kStudyFrameColour = PlotCanvas::rgb(160, 160, 160);
 // f in the rule picture, under the rules' red and black.
-inline constexpr PlotCanvas::Colour kFunction = PlotCanvas::rgb(0, 0, 255);
+inline constexpr PlotCanvas::Colour kFunctionColour = PlotCanvas::rgb(0, 0, 255);
 
 // |e(n)| of both rules and their bounds against n = 2..1000, both axes
 // logarithmic, with a grid line and a caption at every decade (captions
@@ -35,4 +35,4 @@ Result<void> drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study);
 // single precision).
 Result<void> drawRulePicture(PlotCanvas &canvas, const RulePicture &picture);
 
-} // namespace kvadrolab::convergencecharts
+} // namespace kvadrolab

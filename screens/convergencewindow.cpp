@@ -21,9 +21,6 @@
 
 namespace kvadrolab {
 
-using namespace kvadrolab::forms;
-using namespace kvadrolab::numbers;
-
 namespace {
 
 // The exact value's point size, a step above the window's 8.25 pt text.
@@ -123,9 +120,9 @@ QString explain(const Refusal &why)
         if (input == Input::Count)
             return QStringLiteral("В поле n (разбиений на рисунке) должно быть целое чётное "
                                   "число от 2 до 50, например 4.");
-        return screens::endNotANumberText(input);
+        return endNotANumberText(input);
     case Reason::NodeNotPositive:
-        return screens::nodeNotPositiveText(input);
+        return nodeNotPositiveText(input);
     case Reason::EmptyInterval:
         return QStringLiteral("Значения a и b совпадают: на отрезке нулевой длины нечего "
                               "исследовать. Возьмите b, не равное a, например a = 1 и b = 6.");
@@ -140,14 +137,14 @@ QString explain(const Refusal &why)
     case Reason::BeyondSinglePrecision:
         return QStringLiteral("Отрезок слишком велик, чтобы его изобразить. Возьмите %1 ближе "
                               "к другому концу отрезка.")
-            .arg(screens::endName(input));
+            .arg(endName(input));
     default:
         break;
     }
     // Near x = 0 f and its derivatives grow past every number the program holds.
     return QStringLiteral("С таким значением %1 сходимость не исследовать: числа выходят за "
                           "допустимые пределы. Возьмите %1 дальше от 0.")
-        .arg(screens::endName(input));
+        .arg(endName(input));
 }
 
 QString error(double v)
@@ -206,7 +203,7 @@ ConvergenceWindow::ConvergenceWindow(QWidget *parent)
 
     // The captions a chart prints are part of its picture, not text to paste.
     for (const char *name : kCharts)
-        canvasmenu::setPictureOnly(canvas(name));
+        setPictureOnly(canvas(name));
     clearResults();
 
     auto *run = m_form.get<QPushButton>(QStringLiteral("Command1"));
@@ -233,13 +230,13 @@ void ConvergenceWindow::clearResults()
     for (const char *name : kCharts) {
         canvas(name)->clear();
         canvas(name)->setAccessibleName(QString());
-        canvas(name)->setAccessibleDescription(chartmessages::notDrawnYet());
+        canvas(name)->setAccessibleDescription(notDrawnYet());
     }
     m_table->clearContents();
     m_counts->clearContents();
 }
 
-Result<RulePicture> ConvergenceWindow::studyAndDraw(const screens::NumberFields &fields)
+Result<RulePicture> ConvergenceWindow::studyAndDraw(const NumberFields &fields)
 {
     const auto read = fields.read();
     if (!read)
@@ -251,8 +248,8 @@ Result<RulePicture> ConvergenceWindow::studyAndDraw(const screens::NumberFields 
     auto picture = rulePicture(a, b, count);
     if (!picture)
         return picture;
-    if (!convergencecharts::drawErrorChart(*canvas("Picture5"), *studied) ||
-        !convergencecharts::drawRulePicture(*canvas("Picture6"), *picture)) {
+    if (!drawErrorChart(*canvas("Picture5"), *studied) ||
+        !drawRulePicture(*canvas("Picture6"), *picture)) {
         // The far end from 0 is the one that makes the interval too wide.
         return Refusal{Reason::BeyondSinglePrecision, a <= b ? Input::B : Input::A};
     }
@@ -265,10 +262,10 @@ void ConvergenceWindow::study()
     // Everything goes before anything is read: a refusal leaves nothing of an
     // earlier study beside inputs it was not made from.
     clearResults();
-    const screens::NumberFields fields(m_form, {{Input::A, "Text1"},
-                                                {Input::B, "Text2"},
-                                                {Input::Tolerance, "Text3"},
-                                                {Input::Count, "Text4"}});
+    const NumberFields fields(m_form, {{Input::A, "Text1"},
+                                       {Input::B, "Text2"},
+                                       {Input::Tolerance, "Text3"},
+                                       {Input::Count, "Text4"}});
     const Result<RulePicture> picture = studyAndDraw(fields);
     if (!picture) {
         clearResults();

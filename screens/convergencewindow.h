@@ -12,12 +12,8 @@ class QLineEdit;
 namespace kvadrolab {
 
 class PlotCanvas;
-namespace forms {
 class ReadOnlyTable;
-}
-namespace screens {
 class NumberFields;
-}
 
 // "Исследование сходимости": how the actual error of both rules falls as n
 // grows, against the a-priori bounds and Runge's estimate, how many
@@ -36,15 +32,15 @@ private:
     void clearResults();
     // Reads the fields, studies, and draws both charts; the picture drawn, or
     // why nothing could be shown.
-    kvadrolab::Result<kvadrolab::RulePicture> studyAndDraw(const screens::NumberFields &fields);
+    kvadrolab::Result<kvadrolab::RulePicture> studyAndDraw(const NumberFields &fields);
     void showStudy(const ConvergenceStudy &study);
     void showCounts(const ConvergenceStudy &study);
     QLineEdit *field(const char *name) const;
     PlotCanvas *canvas(const char *name) const;
 
-    kvadrolab::forms::Form m_form;
-    kvadrolab::forms::ReadOnlyTable *m_table;
-    kvadrolab::forms::ReadOnlyTable *m_counts;
+    kvadrolab::Form m_form;
+    kvadrolab::ReadOnlyTable *m_table;
+    kvadrolab::ReadOnlyTable *m_counts;
     std::optional<ConvergenceStudy> m_study;
 };
 

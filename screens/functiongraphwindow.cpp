@@ -12,9 +12,6 @@
 
 namespace kvadrolab {
 
-using namespace kvadrolab::forms;
-using namespace kvadrolab::numbers;
-
 namespace {
 
 // The header reads as one phrase: "График функции" (formula) "в области [a;b]"
@@ -58,7 +55,7 @@ FunctionGraphWindow::FunctionGraphWindow(QWidget *parent)
     : SecondaryWindow("Int_g", "График изучаемой функции", 7170, 6900, parent),
       m_form(this, kControls), m_canvas(m_form.get<PlotCanvas>(QStringLiteral("Picture2")))
 {
-    m_canvas->setAccessibleDescription(chartmessages::notDrawnYet());
+    m_canvas->setAccessibleDescription(notDrawnYet());
     auto *build = m_form.get<QPushButton>(QStringLiteral("Command1"));
     auto *toMain = m_form.get<QPushButton>(QStringLiteral("toMain"));
     auto *step = m_form.get<QLineEdit>(QStringLiteral("Text1"));
@@ -74,14 +71,14 @@ FunctionGraphWindow::FunctionGraphWindow(QWidget *parent)
 
 void FunctionGraphWindow::plot()
 {
-    const auto step = readNumber(m_form.get<QLineEdit>(QStringLiteral("Text1"))->text());
-    const Result<long long> segments = charts::drawFunctionGraph(*m_canvas, step);
+    const auto step = readNumberField(m_form.get<QLineEdit>(QStringLiteral("Text1"))->text());
+    const Result<long long> segments = drawFunctionGraph(*m_canvas, step);
     if (!segments) {
-        m_canvas->setAccessibleDescription(chartmessages::notDrawn(segments.reason()));
-        notify(this, chartmessages::stepRefusal(segments.reason()));
+        m_canvas->setAccessibleDescription(notDrawn(segments.reason()));
+        notify(this, stepRefusal(segments.reason()));
         return;
     }
-    m_canvas->setAccessibleDescription(chartmessages::graphDescription(*step, *segments));
+    m_canvas->setAccessibleDescription(graphDescription(*step, *segments));
 }
 
 } // namespace kvadrolab

@@ -20,7 +20,7 @@ public:
     void plot();
 
 private:
-    kvadrolab::forms::Form m_form;
+    kvadrolab::Form m_form;
     PlotCanvas *m_canvas;
 };
 

@@ -11,16 +11,13 @@
 
 namespace kvadrolab {
 
-using namespace kvadrolab::forms;
-using namespace kvadrolab::numbers;
-
 IntervalChartWindow::IntervalChartWindow(const char *name, const char *caption,
                                          int clientWidthTwips, int clientHeightTwips,
                                          std::span<const Control> controls, const char *canvas)
     : SecondaryWindow(name, caption, clientWidthTwips, clientHeightTwips), m_form(this, controls),
       m_canvas(m_form.get<PlotCanvas>(QString::fromUtf8(canvas)))
 {
-    m_canvas->setAccessibleDescription(chartmessages::notDrawnYet());
+    m_canvas->setAccessibleDescription(notDrawnYet());
     auto *build = m_form.get<QPushButton>(QStringLiteral("Command1"));
     connect(build, &QPushButton::clicked, this, &IntervalChartWindow::plot);
     auto *a = m_form.get<QLineEdit>(QStringLiteral("Text1"));
@@ -32,11 +29,11 @@ IntervalChartWindow::IntervalChartWindow(const char *name, const char *caption,
 
 void IntervalChartWindow::plot()
 {
-    const auto a = readNumber(m_form.get<QLineEdit>(QStringLiteral("Text1"))->text());
-    const auto b = readNumber(m_form.get<QLineEdit>(QStringLiteral("Text2"))->text());
+    const auto a = readNumberField(m_form.get<QLineEdit>(QStringLiteral("Text1"))->text());
+    const auto b = readNumberField(m_form.get<QLineEdit>(QStringLiteral("Text2"))->text());
     if (const Result<void> drawn = draw(*m_canvas, a, b); !drawn) {
-        m_canvas->setAccessibleDescription(chartmessages::notDrawn(drawn.reason()));
-        notify(this, chartmessages::boundRefusal(drawn.reason()));
+        m_canvas->setAccessibleDescription(notDrawn(drawn.reason()));
+        notify(this, boundRefusal(drawn.reason()));
         return;
     }
     m_canvas->setAccessibleDescription(description(*a, *b));

@@ -25,7 +25,7 @@ public:
 
 protected:
     IntervalChartWindow(const char *name, const char *caption, int clientWidthTwips,
-                        int clientHeightTwips, std::span<const kvadrolab::forms::Control> controls,
+                        int clientHeightTwips, std::span<const kvadrolab::Control> controls,
                         const char *canvas);
 
     virtual kvadrolab::Result<void> draw(PlotCanvas &canvas, const Result<double> &a,
@@ -34,7 +34,7 @@ protected:
     virtual QString description(double a, double b) const = 0;
 
 private:
-    kvadrolab::forms::Form m_form;
+    kvadrolab::Form m_form;
     PlotCanvas *m_canvas;
 };
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/intervalends.h"
 
-namespace kvadrolab::screens {
+namespace kvadrolab {
 
 QString endName(Input end)
 {
@@ -23,4 +23,4 @@ QString nodeNotPositiveText(Input end)
         .arg(endName(end));
 }
 
-} // namespace kvadrolab::screens
+} // namespace kvadrolab

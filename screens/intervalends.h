@@ -5,7 +5,7 @@
 
 #include <QString>
 
-namespace kvadrolab::screens {
+namespace kvadrolab {
 
 // What every window with fields a and b tells the user about the ends of the
 // interval, so that every window says it alike. `end` is Input::A or
@@ -20,4 +20,4 @@ QString endNotANumberText(Input end);
 // Some node of the interval is not above 0; `end` is the one to move.
 QString nodeNotPositiveText(Input end);
 
-} // namespace kvadrolab::screens
+} // namespace kvadrolab

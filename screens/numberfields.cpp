@@ -7,9 +7,9 @@
 
 #include <QLineEdit>
 
-namespace kvadrolab::screens {
+namespace kvadrolab {
 
-NumberFields::NumberFields(const forms::Form &form,
+NumberFields::NumberFields(const Form &form,
                            std::initializer_list<std::pair<Input, const char *>> controls)
 {
     for (const auto &[input, name] : controls)
@@ -20,7 +20,7 @@ Result<std::vector<double>> NumberFields::read() const
 {
     std::vector<double> values;
     for (const auto &[input, field] : m_fields) {
-        const Result<double> value = numbers::readNumber(field->text());
+        const Result<double> value = readNumberField(field->text());
         if (!value) {
             Refusal why = value.refusal();
             why.input = input;
@@ -43,9 +43,9 @@ QLineEdit *NumberFields::field(Input input) const
 void NumberFields::showFault(QWidget *window, Input input, const QString &message) const
 {
     QLineEdit *atFault = field(input);
-    forms::notify(window, message);
+    notify(window, message);
     atFault->setFocus();
     atFault->selectAll();
 }
 
-} // namespace kvadrolab::screens
+} // namespace kvadrolab

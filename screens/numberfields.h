@@ -12,11 +12,11 @@
 class QLineEdit;
 class QWidget;
 
-namespace kvadrolab::forms {
+namespace kvadrolab {
 class Form;
 }
 
-namespace kvadrolab::screens {
+namespace kvadrolab {
 
 // A window's number fields, each the input it hands to the core: the one map
 // from the core's Input to the window's controls, and the one way a window
@@ -26,8 +26,7 @@ class NumberFields
 public:
     // `controls`: each input with the object name of its field, in the order
     // the fields are read.
-    NumberFields(const forms::Form &form,
-                 std::initializer_list<std::pair<Input, const char *>> controls);
+    NumberFields(const Form &form, std::initializer_list<std::pair<Input, const char *>> controls);
 
     // Every field as a number, in order; refused with NotANumber at the input
     // of the first that holds no number, and the position in its text.
@@ -43,4 +42,4 @@ private:
     std::vector<std::pair<Input, QLineEdit *>> m_fields;
 };
 
-} // namespace kvadrolab::screens
+} // namespace kvadrolab

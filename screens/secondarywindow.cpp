@@ -17,8 +17,8 @@ SecondaryWindow::SecondaryWindow(const char *name, const char *caption, int clie
 {
     setObjectName(QString::fromUtf8(name));
     setWindowTitle(QString::fromUtf8(caption));
-    setFont(kvadrolab::forms::designFont());
-    kvadrolab::forms::setClientSize(this, clientWidthTwips, clientHeightTwips);
+    setFont(kvadrolab::designFont());
+    kvadrolab::setClientSize(this, clientWidthTwips, clientHeightTwips);
 }
 
 void SecondaryWindow::bindReturn(QPushButton *toMain)

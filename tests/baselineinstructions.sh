@@ -23,7 +23,7 @@ objdump=$1
 nm=$2
 list=$3
 
-entry='^kvadrolab::detail::negatedFBlockAvx(2|512)\('
+entry='^kvadrolab::negatedFBlockAvx(2|512)\('
 vzeroupper_home='^kvadrolab::clearUpperVectorState\(\)'
 
 # Prints "function<TAB>mnemonic" once for each VEX or EVEX instruction of $1.

@@ -89,7 +89,7 @@ private:
 
 void CanvasMenuTest::initTestCase()
 {
-    canvasmenu::setSaveDialog([this](QWidget *, const QString &suggested) {
+    setSaveDialog([this](QWidget *, const QString &suggested) {
         m_suggested << suggested;
         return m_answer;
     });
@@ -99,7 +99,7 @@ void CanvasMenuTest::initTestCase()
 
 void CanvasMenuTest::cleanupTestCase()
 {
-    canvasmenu::setSaveDialog({});
+    setSaveDialog({});
     delete m_main;
 }
 
@@ -385,7 +385,7 @@ void CanvasMenuTest::cancelledSaveWritesNothing()
 {
     PlotCanvas *c = prepare(WindowId::Pogr_compare, QStringLiteral("Picture1"));
     QVERIFY(c);
-    const QString suggested = canvasmenu::suggestedPath(*c);
+    const QString suggested = suggestedPath(*c);
     const bool existed = QFile::exists(suggested);
     m_answer.clear();
     trigger(c, "savePicture");

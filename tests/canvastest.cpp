@@ -437,10 +437,10 @@ void TestCanvas::axisCellsAgreeWithTheMapping()
     QFETCH(double, u1);
     QFETCH(double, u2);
     QFETCH(int, size);
-    const raster::AxisCells cells(u1, u2, size);
-    const raster::AxisCells::View view = cells.view();
+    const AxisCells cells(u1, u2, size);
+    const AxisCells::View view = cells.view();
     const auto mapped = [&](float v) { return (double(v) - u1) / (u2 - u1) * size; };
-    const double tol = raster::kEdgeTolerance * size;
+    const double tol = kEdgeTolerance * size;
     std::vector<float> probes{0.0f, -0.0f, FLT_MAX, -FLT_MAX};
     for (int edge = -1; edge <= size + 1; ++edge) {
         float v = float(u1 + (u2 - u1) * edge / size);
@@ -460,7 +460,7 @@ void TestCanvas::axisCellsAgreeWithTheMapping()
     for (const float v : probes) {
         const double c = mapped(v);
         const bool inside = c >= -tol && c <= size + tol;
-        const int want = raster::toIndex(c, size);
+        const int want = toIndex(c, size);
         const int got = view.cell(v, near);
         near = got;
         mismatches += got != want || view.inside(v) != inside || !view.inCell(v, want);

@@ -24,7 +24,7 @@ Q_DECLARE_METATYPE(WindowId)
 namespace {
 
 // The builder's own conversion, pinned by hand-worked values in formtest.
-using forms::toPixels;
+using kvadrolab::toPixels;
 
 QRect rectOf(int left, int top, int width, int height)
 {

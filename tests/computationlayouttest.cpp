@@ -108,7 +108,7 @@ void ComputationLayoutTest::controlsSitWhereDesigned()
     QVERIFY(w);
     QCOMPARE(w->parentWidget()->objectName(), container.isEmpty() ? window : container);
     // The builder's conversion, pinned by hand-worked values in formtest.
-    using forms::toPixels;
+    using kvadrolab::toPixels;
     const QRect designed(toPixels(twips.left()), toPixels(twips.top()), toPixels(twips.width()),
                          toPixels(twips.height()));
     if (name == "Label8") {

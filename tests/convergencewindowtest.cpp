@@ -28,7 +28,7 @@
 #include <cmath>
 
 using namespace kvadrolab;
-using forms::ReadOnlyTable;
+using kvadrolab::ReadOnlyTable;
 
 namespace {
 
@@ -444,15 +444,15 @@ void ConvergenceWindowTest::errorChartByItsPixels()
     // covers at least half the width, or a column where it covers at least a
     // third of the height: the lines span the plot area, some nine tenths of
     // the canvas either way, less where a curve crosses them.
-    const QList<int> frameRows = pixels::fullRows(img, colour(convergencecharts::kFrame), 2);
+    const QList<int> frameRows = pixels::fullRows(img, colour(kStudyFrameColour), 2);
     QCOMPARE(frameRows.size(), 2);
-    const QList<int> rows = pixels::fullRows(img, colour(convergencecharts::kGrid), 2);
+    const QList<int> rows = pixels::fullRows(img, colour(kStudyGridColour), 2);
     QVERIFY(rows.size() >= 5);
     const double decade = double(frameRows[1] - frameRows[0]) / (rows.size() + 1);
     for (int i = 0; i < rows.size(); ++i)
         QVERIFY(std::abs(rows[i] - (frameRows[0] + (i + 1) * decade)) <= 1.0);
     // The columns of n = 10 and n = 100.
-    const QList<int> cols = pixels::fullColumns(img, colour(convergencecharts::kGrid), 3);
+    const QList<int> cols = pixels::fullColumns(img, colour(kStudyGridColour), 3);
     QCOMPARE(cols.size(), 2);
     const auto columnOf = [&](double n) {
         return int(std::lround(cols[0] + (std::log10(n) - 1) * (cols[1] - cols[0])));
@@ -461,10 +461,10 @@ void ConvergenceWindowTest::errorChartByItsPixels()
 
     // Every curve has pixels; a bound lies above its error (smaller rows) in
     // every column where both show.
-    const QRgb trapezoid = colour(convergencecharts::kTrapezoidError);
-    const QRgb simpson = colour(convergencecharts::kSimpsonError);
-    for (auto [error, bound] : {std::pair{trapezoid, colour(convergencecharts::kTrapezoidBound)},
-                                std::pair{simpson, colour(convergencecharts::kSimpsonBound)}}) {
+    const QRgb trapezoid = colour(kTrapezoidErrorColour);
+    const QRgb simpson = colour(kSimpsonErrorColour);
+    for (auto [error, bound] : {std::pair{trapezoid, colour(kTrapezoidBoundColour)},
+                                std::pair{simpson, colour(kSimpsonBoundColour)}}) {
         QVERIFY(pixels::count(img, error) > 100);
         QVERIFY(pixels::count(img, bound) > 100);
         int compared = 0;
@@ -511,8 +511,8 @@ void ConvergenceWindowTest::ruleDrawnOnF()
     // has no length and cannot be seen.
     const double dpr = img.devicePixelRatio();
     QCOMPARE(columnsWithRun(img, qRgb(255, 0, 0), int(20 * dpr)), n.toInt());
-    QVERIFY(pixels::count(img, qRgb(0, 0, 0)) > 100);                        // the arcs
-    QVERIFY(pixels::count(img, colour(convergencecharts::kFunction)) > 100); // f itself
+    QVERIFY(pixels::count(img, qRgb(0, 0, 0)) > 100);           // the arcs
+    QVERIFY(pixels::count(img, colour(kFunctionColour)) > 100); // f itself
     QVERIFY(canvas("Picture6")->accessibleDescription().contains(QStringLiteral("%1 хорд").arg(n)));
 }
 

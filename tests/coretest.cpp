@@ -19,7 +19,7 @@
 #include <vector>
 
 using namespace kvadrolab;
-using kvadrolab::testing::useFKernel;
+using kvadrolab::useFKernel;
 
 Q_DECLARE_METATYPE(std::optional<kvadrolab::Refusal>)
 

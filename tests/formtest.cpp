@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 
-using namespace kvadrolab::forms;
+using namespace kvadrolab;
 
 namespace {
 

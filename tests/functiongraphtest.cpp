@@ -24,7 +24,7 @@
 #include <cmath>
 
 using namespace kvadrolab;
-using kvadrolab::testing::useFKernel;
+using kvadrolab::useFKernel;
 
 namespace {
 
@@ -126,7 +126,7 @@ private slots:
         QFETCH(double, step);
         QFETCH(long long, segments);
         auto canvas = graphCanvas();
-        const auto drawn = charts::drawFunctionGraph(*canvas, step);
+        const auto drawn = drawFunctionGraph(*canvas, step);
         QVERIFY(drawn.ok());
         QCOMPARE(*drawn, segments);
     }
@@ -265,7 +265,7 @@ private slots:
     {
         QFETCH(double, step);
         QFETCH(bool, within);
-        QCOMPARE(charts::withinSegmentLimit(step), within);
+        QCOMPARE(withinSegmentLimit(step), within);
     }
 
     void description_data()
@@ -310,8 +310,8 @@ private slots:
         PlotCanvasTesting::setReduceRuns(*every, false);
         reduced->clear();
         every->clear();
-        QVERIFY(charts::drawFunctionGraph(*reduced, step).ok());
-        QVERIFY(charts::drawFunctionGraph(*every, step).ok());
+        QVERIFY(drawFunctionGraph(*reduced, step).ok());
+        QVERIFY(drawFunctionGraph(*every, step).ok());
         const int differing = pixels::differing(reduced->image(), every->image());
         qInfo("step %g: %d pixels differ", step, differing);
         QCOMPARE(differing, 0);
@@ -366,7 +366,7 @@ private slots:
         for (double y = -0.05; y <= 0; y += 0.01)
             scalar.drawLine(0, y, 6, y, red);
 
-        const auto drawn = charts::drawFunctionGraph(*s.canvas, step);
+        const auto drawn = drawFunctionGraph(*s.canvas, step);
         QVERIFY(drawn.ok());
         QCOMPARE(*drawn, segments);
         const QImage expected = scalar.image();

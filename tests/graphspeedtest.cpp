@@ -21,8 +21,8 @@
 #include <functional>
 
 using namespace kvadrolab;
-using kvadrolab::testing::upperVectorStateInUse;
-using kvadrolab::testing::useFKernel;
+using kvadrolab::upperVectorStateInUse;
+using kvadrolab::useFKernel;
 
 namespace {
 
@@ -79,7 +79,7 @@ private slots:
         std::vector<double> xs(1000, 2.5), ys(1000);
         const std::function<void()> run[] = {
             // What each call leaves in the AVX registers is what is measured.
-            [&] { static_cast<void>(charts::drawFunctionGraph(*canvas, 0.001)); },
+            [&] { static_cast<void>(drawFunctionGraph(*canvas, 0.001)); },
             [&] { static_cast<void>(trapezoid(1, 6, 1000, y)); },
             [&] { static_cast<void>(simpson(1, 6, 1000, y)); },
             [&] { static_cast<void>(boundCurve(trapezoidBound, 1, 6)); },
@@ -108,7 +108,7 @@ private slots:
         clearUpperVectorState();
         img.fill(Qt::gray);
         const int afterFill = upperVectorStateInUse();
-        QVERIFY(charts::drawFunctionGraph(*graphCanvas(w), 0.01).ok());
+        QVERIFY(drawFunctionGraph(*graphCanvas(w), 0.01).ok());
         const int afterGraph = upperVectorStateInUse();
         qInfo("QImage::fill leaves the AVX upper halves %s", afterFill ? "dirty" : "clean");
         QCOMPARE(afterGraph, 0);

@@ -91,8 +91,8 @@ inline std::optional<double> plainLoopInChildMs(double step)
 inline double graphMs(kvadrolab::PlotCanvas &canvas, double step)
 {
     // Only the time is wanted here; the drawing tests check what is drawn.
-    static_cast<void>(kvadrolab::charts::drawFunctionGraph(canvas, step)); // warm
-    return medianMs([&] { static_cast<void>(kvadrolab::charts::drawFunctionGraph(canvas, step)); });
+    static_cast<void>(kvadrolab::drawFunctionGraph(canvas, step)); // warm
+    return medianMs([&] { static_cast<void>(kvadrolab::drawFunctionGraph(canvas, step)); });
 }
 
 } // namespace graphtiming

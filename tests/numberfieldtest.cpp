@@ -10,13 +10,13 @@
 #include <cmath>
 #include <limits>
 
-using kvadrolab::numbers::formatFixed;
-using kvadrolab::numbers::formatPower;
-using kvadrolab::numbers::formatShortest;
-using kvadrolab::numbers::formatSignificant;
-using kvadrolab::numbers::formatTenTo;
-using kvadrolab::numbers::formatWhole;
-using kvadrolab::numbers::readNumber;
+using kvadrolab::formatFixed;
+using kvadrolab::formatPower;
+using kvadrolab::formatShortest;
+using kvadrolab::formatSignificant;
+using kvadrolab::formatTenTo;
+using kvadrolab::formatWhole;
+using kvadrolab::readNumberField;
 
 class NumberFieldTest : public QObject
 {
@@ -85,7 +85,7 @@ void NumberFieldTest::readsNumbers()
 {
     QFETCH(QString, text);
     QFETCH(double, value);
-    const auto read = readNumber(text);
+    const auto read = readNumberField(text);
     QVERIFY2(read.ok(), qPrintable(text));
     QCOMPARE(*read, value);
 }
@@ -124,7 +124,7 @@ void NumberFieldTest::refusesOtherText_data()
 void NumberFieldTest::refusesOtherText()
 {
     QFETCH(QString, text);
-    const auto read = readNumber(text);
+    const auto read = readNumberField(text);
     QVERIFY2(!read.ok(), qPrintable(QString::number(read.ok() ? *read : 0)));
     QCOMPARE(read.reason(), kvadrolab::Reason::NotANumber);
 }
@@ -194,9 +194,9 @@ void NumberFieldTest::readsTheSameWhateverTheLocale()
     for (const QLocale &locale :
          {QLocale(QLocale::Russian), QLocale(QLocale::English), QLocale(QLocale::German)}) {
         QLocale::setDefault(locale);
-        QCOMPARE(readNumber("0,001").value(), 0.001);
-        QCOMPARE(readNumber("1.000").value(), 1.0);
-        QVERIFY(!readNumber("1,000,000"));
+        QCOMPARE(readNumberField("0,001").value(), 0.001);
+        QCOMPARE(readNumberField("1.000").value(), 1.0);
+        QVERIFY(!readNumberField("1,000,000"));
     }
 }
 

@@ -14,7 +14,7 @@
 
 #include <memory>
 
-using namespace kvadrolab::report;
+using namespace kvadrolab;
 using kvadrolab::Reason;
 
 Q_DECLARE_METATYPE(kvadrolab::Reason)
@@ -23,7 +23,7 @@ using testsupport::readAll;
 
 namespace {
 
-Content referenceContent()
+ReportContent referenceContent()
 {
     return {QString::fromUtf8(kTrapezoidMethod), "0,1804789886", "-0,0000000339", "600"};
 }
@@ -70,7 +70,7 @@ private:
     qint64 m_budget;
 };
 
-Channel failAfter(qint64 budget)
+ReportChannel failAfter(qint64 budget)
 {
     return [budget](QIODevice &file) { return std::make_unique<FailingDevice>(file, budget); };
 }
@@ -86,10 +86,10 @@ using testsupport::ReadOnlyFolder;
 // shorter than the new one, or an empty one.
 QList<std::pair<const char *, QByteArray>> earlierFiles()
 {
-    Content c = referenceContent();
+    ReportContent c = referenceContent();
     c.count = "10";
     QByteArray report;
-    for (const QString &line : lines(c))
+    for (const QString &line : reportLines(c))
         report += encodeLine(line);
     return {{"an earlier report", report},
             {"a longer file", QByteArray(1000, 'x')},
@@ -156,7 +156,7 @@ private slots:
 
 void ReportTest::linesHaveTheirLengths()
 {
-    const QStringList written = lines(referenceContent());
+    const QStringList written = reportLines(referenceContent());
     QCOMPARE(written.size(), 7);
     const int lengths[] = {40, 51, 40, 15, 59, 69, 56};
     const QList<QByteArray> expected = referenceLines();
@@ -169,7 +169,7 @@ void ReportTest::linesHaveTheirLengths()
 void ReportTest::referenceReportByteForByte()
 {
     QByteArray bytes;
-    for (const QString &line : lines(referenceContent()))
+    for (const QString &line : reportLines(referenceContent()))
         bytes += encodeLine(line);
     QCOMPARE(bytes.size(), 344);
     QCOMPARE(bytes, referenceFile());
@@ -177,10 +177,10 @@ void ReportTest::referenceReportByteForByte()
 
 void ReportTest::simpsonReportNamesItsMethod()
 {
-    Content c = referenceContent();
+    ReportContent c = referenceContent();
     c.method = QString::fromUtf8(kSimpsonMethod);
     c.deviation = "0,0000000001";
-    const QStringList written = lines(c);
+    const QStringList written = reportLines(c);
     QCOMPARE(encodeLine(written[0]),
              reference::cp1251(u"\"  Используемый метод: Метод Симпсона  \"\r\n"_s));
     QCOMPARE(written[5],
@@ -191,10 +191,10 @@ void ReportTest::exactValueLineIgnoresTheLocale()
 {
     // The numbers of lines 5 and 6 arrive formatted by the window; line 4 is
     // fixed text and keeps its comma whatever they carry.
-    Content c = referenceContent();
+    ReportContent c = referenceContent();
     c.integral = "0.1804789886";
     c.deviation = "-0.0000000339";
-    const QStringList written = lines(c);
+    const QStringList written = reportLines(c);
     QCOMPARE(written[3], u"\"0,1804790225 \""_s);
     QVERIFY(written[4].endsWith(u"=\",\"0.1804789886\""_s));
     QVERIFY(written[5].endsWith(u"= \",\"-0.0000000339\""_s));
@@ -238,8 +238,8 @@ void ReportTest::computationFillsTheNumberFields()
     QFETCH(QString, countField);
     QFETCH(QString, count);
     // The worked trapezoid result at n = 600, to more digits than are written.
-    const Content c = contentOf(QString::fromUtf8(kTrapezoidMethod), 0.18047898858977604,
-                                0.18047898858977604 - 0.1804790225, countField);
+    const ReportContent c = reportContent(QString::fromUtf8(kTrapezoidMethod), 0.18047898858977604,
+                                          0.18047898858977604 - 0.1804790225, countField);
     const QString point = QLocale().decimalPoint();
     QCOMPARE(c.method, QString::fromUtf8(kTrapezoidMethod));
     QCOMPARE(c.integral, u"0"_s + point + u"1804789886"_s);
@@ -252,7 +252,7 @@ void ReportTest::savesTheReport()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("!t.txt");
-    QVERIFY(save(path, referenceContent()));
+    QVERIFY(saveReport(path, referenceContent()));
     QCOMPARE(readAll(path), referenceFile());
     // Nothing else is left beside it.
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
@@ -265,7 +265,7 @@ void ReportTest::relativePathUsesTheCurrentFolder()
     QVERIFY(dir.isValid());
     const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir.path()));
-    const bool saved = save("report.txt", referenceContent()).ok();
+    const bool saved = saveReport("report.txt", referenceContent()).ok();
     QDir::setCurrent(before);
     QVERIFY(saved);
     QCOMPARE(readAll(dir.filePath("report.txt")), referenceFile());
@@ -277,8 +277,8 @@ void ReportTest::secondSaveReplacesTheFirst()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("!t.txt");
     QVERIFY(writeFile(path, QByteArray(1000, 'x'))); // a longer file was there before
-    QVERIFY(save(path, referenceContent()));
-    QVERIFY(save(path, referenceContent()));
+    QVERIFY(saveReport(path, referenceContent()));
+    QVERIFY(saveReport(path, referenceContent()));
     QCOMPARE(readAll(path), referenceFile());
 }
 
@@ -301,7 +301,7 @@ void ReportTest::refusedPathsWriteNothing()
     QVERIFY(dir.isValid());
     QVERIFY(QDir(dir.path()).mkdir("folder"));
     const QString path = relative.isEmpty() ? QString() : dir.filePath(relative);
-    const auto saved = save(path, referenceContent());
+    const auto saved = saveReport(path, referenceContent());
     QVERIFY(!saved.ok());
     QCOMPARE(saved.reason(), why);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
@@ -324,12 +324,12 @@ void ReportTest::failureMidwayKeepsTheEarlierReport()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("!t.txt");
-    Content earlier = referenceContent();
+    ReportContent earlier = referenceContent();
     earlier.count = "10";
-    QVERIFY(save(path, earlier));
+    QVERIFY(saveReport(path, earlier));
     const QByteArray before = readAll(path);
 
-    const auto saved = save(path, referenceContent(), failAfter(budget));
+    const auto saved = saveReport(path, referenceContent(), failAfter(budget));
     QVERIFY(!saved.ok());
     QCOMPARE(saved.reason(), Reason::WriteFailed);
     QCOMPARE(readAll(path), before);
@@ -337,7 +337,7 @@ void ReportTest::failureMidwayKeepsTheEarlierReport()
              QStringList{"!t.txt"});
 
     // The failed save let go of the file: the next one goes through.
-    QVERIFY(save(path, referenceContent()));
+    QVERIFY(saveReport(path, referenceContent()));
     QCOMPARE(readAll(path), referenceFile());
 }
 
@@ -345,7 +345,7 @@ void ReportTest::failureMidwayLeavesNoFileWhereThereWasNone()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const auto saved = save(dir.filePath("!t.txt"), referenceContent(), failAfter(100));
+    const auto saved = saveReport(dir.filePath("!t.txt"), referenceContent(), failAfter(100));
     QVERIFY(!saved.ok());
     QCOMPARE(saved.reason(), Reason::WriteFailed);
     QVERIFY(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
@@ -371,12 +371,12 @@ void ReportTest::readOnlyFolderStillTakesItsReportFile()
     const QFile::Permissions permissions = QFile::permissions(path);
     ReadOnlyFolder folder(dir.path());
     QVERIFY(folder.ok());
-    QVERIFY(save(path, referenceContent()));
+    QVERIFY(saveReport(path, referenceContent()));
     QCOMPARE(readAll(path), referenceFile());
     QCOMPARE(entriesOf(dir.path()), QStringList{"!t.txt"});
     QCOMPARE(QFile::permissions(path), permissions);
     // And again: the second report replaces the first.
-    QVERIFY(save(path, referenceContent()));
+    QVERIFY(saveReport(path, referenceContent()));
     QCOMPARE(readAll(path), referenceFile());
 }
 
@@ -404,12 +404,12 @@ void ReportTest::readOnlyFolderFailureMidwayKeepsTheEarlierFile()
     ReadOnlyFolder folder(dir.path());
     QVERIFY(folder.ok());
 
-    QVERIFY(!save(path, referenceContent(), failAfter(budget)));
+    QVERIFY(!saveReport(path, referenceContent(), failAfter(budget)));
     QCOMPARE(readAll(path), earlier);
     QCOMPARE(entriesOf(dir.path()), QStringList{"!t.txt"});
 
     // The failed save let go of the file: the next one goes through.
-    QVERIFY(save(path, referenceContent()));
+    QVERIFY(saveReport(path, referenceContent()));
     QCOMPARE(readAll(path), referenceFile());
 }
 
@@ -420,7 +420,7 @@ void ReportTest::readOnlyFolderWithoutAReportTakesNone()
     QVERIFY(dir.isValid());
     ReadOnlyFolder folder(dir.path());
     QVERIFY(folder.ok());
-    const auto saved = save(dir.filePath("!t.txt"), referenceContent());
+    const auto saved = saveReport(dir.filePath("!t.txt"), referenceContent());
     QVERIFY(!saved.ok());
     QCOMPARE(saved.reason(), Reason::NoPermission);
     QVERIFY(entriesOf(dir.path()).isEmpty());
@@ -448,7 +448,7 @@ void ReportTest::readOnlyFileIsRefused()
         folder = std::make_unique<ReadOnlyFolder>(dir.path());
         QVERIFY(folder->ok());
     }
-    const auto saved = save(path, referenceContent());
+    const auto saved = saveReport(path, referenceContent());
     QVERIFY(!saved.ok());
     QCOMPARE(saved.reason(), Reason::NoPermission);
     QCOMPARE(readAll(path), QByteArray("old"));
@@ -469,16 +469,17 @@ void ReportTest::failureToOpenTheChannelKeepsTheEarlierReport()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("!t.txt");
-    QVERIFY(save(path, referenceContent()));
+    QVERIFY(saveReport(path, referenceContent()));
     std::unique_ptr<ReadOnlyFolder> folder;
     if (folderReadOnly) {
         SKIP_UNLESS_PERMISSIONS_BIND();
         folder = std::make_unique<ReadOnlyFolder>(dir.path());
         QVERIFY(folder->ok());
     }
-    Content other = referenceContent();
+    ReportContent other = referenceContent();
     other.count = "100";
-    const auto saved = save(path, other, [](QIODevice &) { return std::unique_ptr<QIODevice>(); });
+    const auto saved =
+        saveReport(path, other, [](QIODevice &) { return std::unique_ptr<QIODevice>(); });
     QVERIFY(!saved.ok());
     QCOMPARE(saved.reason(), Reason::WriteFailed);
     QCOMPARE(readAll(path), referenceFile());
@@ -493,9 +494,9 @@ void ReportTest::fullDiskKeepsTheEarlierReport()
     if (fs.isEmpty())
         QSKIP("needs a small file system of its own (run through tests/smallfs.sh)");
     const QString path = fs + "/!t.txt";
-    Content earlier = referenceContent();
+    ReportContent earlier = referenceContent();
     earlier.count = "10";
-    QVERIFY(save(path, earlier));
+    QVERIFY(saveReport(path, earlier));
     const QByteArray before = readAll(path);
 
     QFile filler(fs + "/filler");
@@ -506,7 +507,7 @@ void ReportTest::fullDiskKeepsTheEarlierReport()
     filler.close();
 
     // The new report cannot be written: the earlier one stays, nothing else appears.
-    const auto saved = save(path, referenceContent());
+    const auto saved = saveReport(path, referenceContent());
     QVERIFY(!saved.ok());
     QCOMPARE(saved.reason(), Reason::WriteFailed);
     QCOMPARE(readAll(path), before);
@@ -515,7 +516,7 @@ void ReportTest::fullDiskKeepsTheEarlierReport()
 
     // Room again: the next save goes through.
     QVERIFY(QFile::remove(fs + "/filler"));
-    QVERIFY(save(path, referenceContent()));
+    QVERIFY(saveReport(path, referenceContent()));
     QCOMPARE(readAll(path), referenceFile());
 }
 
@@ -547,7 +548,7 @@ void ReportTest::withoutTheCodePageNothingIsSaved()
     const QString path = dir.filePath("!t.txt");
     if (hadFile)
         QVERIFY(writeFile(path, earlier));
-    const auto saved = save(path, referenceContent(), {}, std::move(missing));
+    const auto saved = saveReport(path, referenceContent(), {}, std::move(missing));
     QVERIFY(!saved.ok());
     QCOMPARE(saved.reason(), Reason::NoCodePage);
     QCOMPARE(QFile::exists(path), hadFile);
@@ -555,7 +556,7 @@ void ReportTest::withoutTheCodePageNothingIsSaved()
         QCOMPARE(readAll(path), earlier);
     QCOMPARE(entriesOf(dir.path()), hadFile ? QStringList{"!t.txt"} : QStringList{});
     // The same save with the code page at hand goes through.
-    QVERIFY(save(path, referenceContent()));
+    QVERIFY(saveReport(path, referenceContent()));
     QCOMPARE(readAll(path), referenceFile());
 #endif
 }

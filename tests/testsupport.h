@@ -79,13 +79,13 @@ class MessageCatcher
 public:
     explicit MessageCatcher(QStringList *into = nullptr)
     {
-        kvadrolab::forms::setMessageSink([this, into](QWidget *, const QString &text) {
+        kvadrolab::setMessageSink([this, into](QWidget *, const QString &text) {
             ++m_count;
             if (into)
                 *into << text;
         });
     }
-    ~MessageCatcher() { kvadrolab::forms::setMessageSink({}); }
+    ~MessageCatcher() { kvadrolab::setMessageSink({}); }
     MessageCatcher(const MessageCatcher &) = delete;
     MessageCatcher &operator=(const MessageCatcher &) = delete;
     int count() const { return m_count; }
