@@ -37,9 +37,19 @@ QString formatShortest(double value)
     return QLocale().toString(value, 'g', QLocale::FloatingPointShortest);
 }
 
-QString formatSignificant(double value, int significant)
+QString formatSignificant(double value, int significant, ExponentLetter letter)
 {
-    return QLocale().toString(value, 'g', significant);
+    return QLocale().toString(value, letter == ExponentLetter::Capital ? 'G' : 'g', significant);
+}
+
+QString formatScientific(double value, int decimals)
+{
+    return QLocale().toString(value, 'e', decimals);
+}
+
+QString formatCount(long long count)
+{
+    return QLocale().toString(count);
 }
 
 QString formatPower(double value)

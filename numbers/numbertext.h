@@ -26,8 +26,16 @@ QString formatWhole(double value);
 QString formatShortest(double value);
 
 // The value rounded to `significant` digits in the same form, without
-// trailing zeros.
-QString formatSignificant(double value, int significant);
+// trailing zeros; an exponent is written with the letter asked for.
+enum class ExponentLetter { Small, Capital };
+QString formatSignificant(double value, int significant,
+                          ExponentLetter letter = ExponentLetter::Small);
+
+// Scientific form with `decimals` digits after the user's separator: 1,23457e-05.
+QString formatScientific(double value, int decimals);
+
+// A whole count with the user's digit grouping: 10 000 000 in Russian.
+QString formatCount(long long count);
 
 // The value rounded to one decimal with the power of ten written as the
 // captions write it: 1,0·10^-10 (the separator is the user's). A value

@@ -47,7 +47,7 @@ QString stepRefusal(Reason why)
         break;
     case Reason::TooManySegments:
         first = QStringLiteral("Шаг H слишком мал: график состоял бы более чем из %1 отрезков.")
-                    .arg(QLocale().toString(kMaxSegments));
+                    .arg(formatCount(kMaxSegments));
         break;
     default:
         first = QStringLiteral("Шаг H слишком велик.");
@@ -60,7 +60,8 @@ QString stepRefusal(Reason why)
     return first + QLatin1Char('\n') +
            QStringLiteral("Допустимый шаг H: больше %1 и не больше %2. "
                           "При отрицательном шаге строится только сетка.")
-               .arg(formatFixed(smallest, 7), QLocale().toString(largest, 'G', 2));
+               .arg(formatFixed(smallest, 7),
+                    formatSignificant(largest, 2, ExponentLetter::Capital));
 }
 
 QString notDrawnYet()
@@ -93,7 +94,7 @@ QString graphDescription(double step, long long segments)
             .arg(formatShortest(step));
     return QStringLiteral("График функции (ln x / x)^3 на отрезке [1; 6] с шагом H = %1, "
                           "отрезков: %2")
-        .arg(formatShortest(step), QLocale().toString(segments));
+        .arg(formatShortest(step), formatCount(segments));
 }
 
 } // namespace kvadrolab

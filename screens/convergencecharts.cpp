@@ -158,8 +158,11 @@ Result<void> drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
     const double captionTop = f.pixelY(bottom) + kUnderGap;
     printAt(canvas, f, f.pixelX(nFirst) - metrics.horizontalAdvance(QStringLiteral("2")) / 2,
             captionTop, QStringLiteral("2"));
+    // The decades of n are captioned as counts are written: no exponent, no
+    // grouping.
+    const char *const decades[] = {"10", "100", "1000"};
     for (int d = 1; d <= 3; ++d) {
-        const QString text = QLocale::c().toString(int(std::lround(std::pow(10.0, d))));
+        const QString text = QString::fromLatin1(decades[d - 1]);
         printAt(canvas, f, f.pixelX(d) - metrics.horizontalAdvance(text) / 2, captionTop, text);
     }
     return {};

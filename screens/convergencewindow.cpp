@@ -149,7 +149,7 @@ QString explain(const Refusal &why)
 
 QString error(double v)
 {
-    return QLocale().toString(v, 'e', 5);
+    return formatScientific(v, 5);
 }
 
 // "n для ε" by the bound: the count, or past the core's limit that it lies
@@ -317,7 +317,7 @@ void ConvergenceWindow::showStudy(const ConvergenceStudy &s)
     canvas("Picture4")->printText(maximum(s.m4));
 
     for (int r = 0; r < int(kStudyCounts.size()); ++r) {
-        m_table->setCell(r, 0, QString::number(kStudyCounts[r]));
+        m_table->setCell(r, 0, formatWhole(kStudyCounts[r]));
         int column = 1;
         for (const RuleStudy *rule : {&s.trapezoid, &s.simpson}) {
             const StudyRow &row = rule->table[r];
@@ -339,9 +339,9 @@ void ConvergenceWindow::showCounts(const ConvergenceStudy &s)
         const ToleranceCounts &c = rule->counts;
         m_counts->setCell(0, column, count(c));
         m_counts->setCell(1, column,
-                          c.byRunge ? QString::number(*c.byRunge) : QStringLiteral("больше 640"));
+                          c.byRunge ? formatWhole(*c.byRunge) : QStringLiteral("больше 640"));
         m_counts->setCell(2, column,
-                          c.byActualError ? QString::number(*c.byActualError)
+                          c.byActualError ? formatWhole(*c.byActualError)
                                           : QStringLiteral("больше 1000"));
         ++column;
     }

@@ -10,13 +10,7 @@
 #include <cmath>
 #include <limits>
 
-using kvadrolab::formatFixed;
-using kvadrolab::formatPower;
-using kvadrolab::formatShortest;
-using kvadrolab::formatSignificant;
-using kvadrolab::formatTenTo;
-using kvadrolab::formatWhole;
-using kvadrolab::readNumberField;
+using namespace kvadrolab;
 
 class NumberFieldTest : public QObject
 {
@@ -46,6 +40,7 @@ private slots:
     void formatsPower();
     void formatsTenTo_data();
     void formatsTenTo();
+    void formatsScientificAndCounts();
     void systemLocaleGivesTheSeparator();
 };
 
@@ -294,6 +289,25 @@ void NumberFieldTest::formatsSignificant()
     QFETCH(QString, text);
     QLocale::setDefault(locale);
     QCOMPARE(formatSignificant(value, digits), text);
+}
+
+// The step message's largest step, the study table's errors and the graph's
+// segment count, worked by hand.
+void NumberFieldTest::formatsScientificAndCounts()
+{
+    QLocale::setDefault(QLocale(QLocale::Russian));
+    QCOMPARE(formatSignificant(3.4028234663852886e38, 2, ExponentLetter::Capital), "3,4E+38");
+    // A real locale writes its own exponent letter, a capital E for both.
+    QCOMPARE(formatScientific(1.234567e-5, 5), "1,23457E-05");
+    QCOMPARE(formatCount(10'000'000), QString::fromUtf8("10\u00a0000\u00a0000"));
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QCOMPARE(formatSignificant(3.4028234663852886e38, 2, ExponentLetter::Capital), "3.4E+38");
+    QCOMPARE(formatScientific(-0.5, 2), "-5.00E-01");
+    QCOMPARE(formatCount(10'000'000), "10,000,000");
+    // Only C writes the small e, unless the capital is asked for.
+    QLocale::setDefault(QLocale::c());
+    QCOMPARE(formatSignificant(3.4028234663852886e38, 2), "3.4e+38");
+    QCOMPARE(formatSignificant(3.4028234663852886e38, 2, ExponentLetter::Capital), "3.4E+38");
 }
 
 void NumberFieldTest::formatsPower_data()
