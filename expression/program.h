@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kvadrolab {
+
+// One step of a compiled integrand. A program is postfix: each step pops its
+// operands off a stack of values and pushes its result, so every arithmetic
+// (double, real balls with Taylor series, complex balls) runs the same steps
+// with a loop and a stack of known depth, never a recursion.
+enum class Op : std::uint8_t {
+    Number, // pushes the typed decimal `literal` (its double is `value`)
+    Pi,     // pushes pi, exactly as each arithmetic knows it
+    E,      // pushes e, likewise
+    X,      // pushes the variable
+    // One operand.
+    Neg,
+    Sin, Cos, Tan, Cot,
+    Asin, Acos, Atan,
+    Sinh, Cosh, Tanh,
+    Exp, Ln, Lg, // lg: base 10
+    Sqrt, Cbrt, Abs,
+    PowInt, // operand ^ `exponent`, a whole exponent typed as such (x^3, x^-2)
+    // Two operands: the first pushed is the left one.
+    Add, Sub, Mul, Div,
+    Pow, // any exponent: a^b
+};
+
+struct Step
+{
+    Op op;
+    // Where in the typed text this step comes from, in characters from 0: a
+    // refusal at run time (a pole, a logarithm of a negative number) names it.
+    std::size_t position = 0;
+    double value = 0;     // Number: the nearest double to the literal
+    std::string literal;  // Number: the typed digits, with '.' as the separator
+    std::int32_t exponent = 0; // PowInt
+};
+
+struct Program
+{
+    std::vector<Step> steps;
+    std::size_t stackDepth = 0; // the most values on the stack at once
+};
+
+} // namespace kvadrolab
