@@ -32,11 +32,26 @@ enum class Reason {
     NoPermission,  // the folder or the file takes no writing
     WriteFailed,   // the system refused a write (a full disk, a lost device)
     NoCodePage,    // the converter cannot write Windows-1251
+    // The integrand's text (expression/parser.h); the position is where in it.
+    EmptyExpression,         // nothing but spaces
+    ExpressionTooLong,       // more characters than the language reads
+    NestingTooDeep,          // more brackets, signs and operators pending than the limit
+    InvalidUtf8,             // bytes that are no UTF-8
+    ControlCharacter,        // NUL, a line break and the like
+    UnexpectedCharacter,     // a character the language has no use for
+    UnknownName,             // neither x, a constant nor a function
+    AmbiguousLog,            // log: ln or lg?
+    FunctionNeedsBracket,    // sin x: the argument goes in brackets
+    ExpectedOperand,         // a number, x, a constant, a function or a bracket was due
+    ExpectedOperator,        // a number right after an operand: a sign was due
+    UnclosedBracket,         // position: the bracket that is never closed
+    UnmatchedClosingBracket, // a ')' with no '(' to close
+    NumberOutOfRange,        // a number beyond the double range
 };
 
 // Which of the inputs a call was handed is at fault. A window keeps the one
 // map from these to its fields.
-enum class Input { A, B, Count, Tolerance, Step, Path };
+enum class Input { A, B, Count, Tolerance, Step, Path, Integrand };
 
 // A reason and, where there is one, its place: the input at fault, a position
 // in a typed text (in characters, from 0), a place on the x axis.

@@ -1,0 +1,247 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "expression/evaluator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <vector>
+
+namespace kvadrolab {
+
+namespace {
+
+// Both evaluators call these one-value functions, so that a block and a
+// single point cannot round differently.
+inline double powInt(double base, std::int32_t exponent)
+{
+    // Square and multiply: at most 31 squarings; the magnitude in 64 bits,
+    // where -INT32_MIN fits.
+    std::uint64_t m = exponent < 0 ? -static_cast<std::int64_t>(exponent) : exponent;
+    double result = 1;
+    double power = base;
+    while (m != 0) {
+        if (m & 1)
+            result *= power;
+        m >>= 1;
+        if (m != 0)
+            power *= power;
+    }
+    return exponent < 0 ? 1 / result : result;
+}
+
+inline double unary(Op op, double v)
+{
+    switch (op) {
+    case Op::Neg:
+        return -v;
+    case Op::Sin:
+        return std::sin(v);
+    case Op::Cos:
+        return std::cos(v);
+    case Op::Tan:
+        return std::tan(v);
+    case Op::Cot:
+        return 1 / std::tan(v);
+    case Op::Asin:
+        return std::asin(v);
+    case Op::Acos:
+        return std::acos(v);
+    case Op::Atan:
+        return std::atan(v);
+    case Op::Sinh:
+        return std::sinh(v);
+    case Op::Cosh:
+        return std::cosh(v);
+    case Op::Tanh:
+        return std::tanh(v);
+    case Op::Exp:
+        return std::exp(v);
+    case Op::Ln:
+        return std::log(v);
+    case Op::Lg:
+        return std::log10(v);
+    case Op::Sqrt:
+        return std::sqrt(v);
+    case Op::Cbrt:
+        return std::cbrt(v);
+    case Op::Abs:
+        return std::fabs(v);
+    default:
+        return v;
+    }
+}
+
+inline double binary(Op op, double a, double b)
+{
+    switch (op) {
+    case Op::Add:
+        return a + b;
+    case Op::Sub:
+        return a - b;
+    case Op::Mul:
+        return a * b;
+    case Op::Div:
+        return a / b;
+    default:
+        return std::pow(a, b);
+    }
+}
+
+double constant(const Step &s, double x)
+{
+    switch (s.op) {
+    case Op::Pi:
+        return std::numbers::pi;
+    case Op::E:
+        return std::numbers::e;
+    case Op::X:
+        return x;
+    default:
+        return s.value;
+    }
+}
+
+bool pushes(Op op)
+{
+    return op == Op::Number || op == Op::Pi || op == Op::E || op == Op::X;
+}
+
+bool takesTwo(Op op)
+{
+    return op == Op::Add || op == Op::Sub || op == Op::Mul || op == Op::Div || op == Op::Pow;
+}
+
+// Points per block: the stack of a deep program still fits the caches
+// (256 values of 8 bytes per slot), and the per-step switch is paid once
+// for this many points.
+constexpr std::size_t kBlock = 256;
+
+// One step over one block. The loops are written per operation so that the
+// compiler vectorises the arithmetic ones; the library functions are called
+// once per point, as the single-point path calls them.
+template <typename F> inline void each(double *v, std::size_t m, F f)
+{
+    for (std::size_t i = 0; i < m; ++i)
+        v[i] = f(v[i]);
+}
+
+void unaryBlock(Op op, const Step &s, double *v, std::size_t m)
+{
+    switch (op) {
+    case Op::Neg:
+        each(v, m, [](double a) { return -a; });
+        break;
+    case Op::Abs:
+        each(v, m, [](double a) { return std::fabs(a); });
+        break;
+    case Op::Sqrt:
+        each(v, m, [](double a) { return std::sqrt(a); });
+        break;
+    case Op::Ln:
+        each(v, m, [](double a) { return std::log(a); });
+        break;
+    case Op::PowInt:
+        switch (s.exponent) {
+        // The common small powers, unrolled; powInt multiplies in the same
+        // order, so the values agree bit for bit.
+        case 2:
+            each(v, m, [](double a) { return a * a; });
+            return;
+        case 3:
+            each(v, m, [](double a) { return a * (a * a); });
+            return;
+        default:
+            each(v, m, [e = s.exponent](double a) { return powInt(a, e); });
+            return;
+        }
+    default:
+        each(v, m, [op](double a) { return unary(op, a); });
+        break;
+    }
+}
+
+void binaryBlock(Op op, double *a, const double *b, std::size_t m)
+{
+    switch (op) {
+    case Op::Add:
+        for (std::size_t i = 0; i < m; ++i)
+            a[i] = a[i] + b[i];
+        break;
+    case Op::Sub:
+        for (std::size_t i = 0; i < m; ++i)
+            a[i] = a[i] - b[i];
+        break;
+    case Op::Mul:
+        for (std::size_t i = 0; i < m; ++i)
+            a[i] = a[i] * b[i];
+        break;
+    case Op::Div:
+        for (std::size_t i = 0; i < m; ++i)
+            a[i] = a[i] / b[i];
+        break;
+    default:
+        for (std::size_t i = 0; i < m; ++i)
+            a[i] = std::pow(a[i], b[i]);
+        break;
+    }
+}
+
+} // namespace
+
+double evaluate(const Program &program, double x)
+{
+    // The parser's nesting limit keeps every program it makes far below
+    // this; a deeper one gets its stack from the heap.
+    constexpr std::size_t kLocal = 512;
+    double local[kLocal];
+    std::vector<double> heap;
+    double *stack = local;
+    if (program.stackDepth > kLocal) {
+        heap.resize(program.stackDepth);
+        stack = heap.data();
+    }
+    std::size_t top = 0; // values on the stack
+    for (const Step &s : program.steps) {
+        if (pushes(s.op)) {
+            stack[top++] = constant(s, x);
+        } else if (takesTwo(s.op)) {
+            --top;
+            stack[top - 1] = binary(s.op, stack[top - 1], stack[top]);
+        } else if (s.op == Op::PowInt) {
+            stack[top - 1] = powInt(stack[top - 1], s.exponent);
+        } else {
+            stack[top - 1] = unary(s.op, stack[top - 1]);
+        }
+    }
+    return top == 1 ? stack[0] : std::nan("");
+}
+
+void evaluate(const Program &program, const double *x, double *y, std::size_t n)
+{
+    std::vector<double> stack(std::max<std::size_t>(program.stackDepth, 1) * kBlock);
+    for (std::size_t first = 0; first < n; first += kBlock) {
+        const std::size_t m = std::min(kBlock, n - first);
+        std::size_t top = 0;
+        for (const Step &s : program.steps) {
+            if (pushes(s.op)) {
+                double *v = &stack[top++ * kBlock];
+                if (s.op == Op::X)
+                    std::copy(x + first, x + first + m, v);
+                else
+                    std::fill(v, v + m, constant(s, 0));
+            } else if (takesTwo(s.op)) {
+                --top;
+                binaryBlock(s.op, &stack[(top - 1) * kBlock], &stack[top * kBlock], m);
+            } else {
+                unaryBlock(s.op, s, &stack[(top - 1) * kBlock], m);
+            }
+        }
+        if (top == 1)
+            std::copy(stack.begin(), stack.begin() + m, y + first);
+        else
+            std::fill(y + first, y + first + m, std::nan(""));
+    }
+}
+
+} // namespace kvadrolab
