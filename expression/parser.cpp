@@ -275,7 +275,7 @@ std::optional<Refusal> Compiler::name(std::size_t &i)
         return refuse(Reason::UnknownName, start);
     while (isSpace(at(i)))
         ++i;
-    if (at(i) != '(' || i >= m_text.size())
+    if (at(i) != '(')
         return refuse(Reason::FunctionNeedsBracket, start);
     const std::size_t bracket = i++;
     return push(Entry{Pending::Call, f->op, bracket, start});

@@ -12,7 +12,8 @@ namespace kvadrolab {
 // The integrand language, f(x) as a student types it.
 //
 //   expression := term (('+' | '-' | '−') term)*
-//   term       := signed (('*' | '/') signed | implicit signed)*
+//   term       := signed (('*' | '/') signed | power)*   a power here starts with
+//                                                      a name or '(' (implicit *)
 //   signed     := ('+' | '-' | '−')* power
 //   power      := operand ('^' signed)?            right-associative: 2^3^2 = 2^9
 //   operand    := number | 'x' | 'pi' | 'π' | 'e' | function '(' expression ')'

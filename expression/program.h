@@ -38,6 +38,7 @@ struct Step
     std::size_t position = 0;
     double value = 0;     // Number: the nearest double to the literal
     std::string literal;  // Number: the typed digits, with '.' as the separator
+                          // and the exponent as "e-3" however it was typed
     std::int32_t exponent = 0; // PowInt
 };
 
