@@ -421,7 +421,7 @@ void ExpressionTest::hostile()
     const Result<Program> p = parseExpression(t);
     QVERIFY(!p.ok());
     const QString said = QString::fromStdString(describeExpressionRefusal(p.refusal(), t));
-    const qint64 ms = timer.elapsed();
+    [[maybe_unused]] const qint64 ms = timer.elapsed();
     QCOMPARE(p.reason(), reason);
     QCOMPARE(p.refusal().position, std::optional<std::size_t>(position));
     QCOMPARE(said, message);
