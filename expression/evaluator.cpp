@@ -202,16 +202,32 @@ double evaluate(const Program &program, double x)
         stack = heap.data();
     }
     std::size_t top = 0; // values on the stack
+    // One switch per step: the graph's own integrand is five steps, and a
+    // chain of tests before the work would cost as much as the work.
     for (const Step &s : program.steps) {
-        if (pushes(s.op)) {
+        switch (s.op) {
+        case Op::X:
+            stack[top++] = x;
+            break;
+        case Op::Number:
+        case Op::Pi:
+        case Op::E:
             stack[top++] = constant(s, x);
-        } else if (takesTwo(s.op)) {
+            break;
+        case Op::Add:
+        case Op::Sub:
+        case Op::Mul:
+        case Op::Div:
+        case Op::Pow:
             --top;
             stack[top - 1] = binary(s.op, stack[top - 1], stack[top]);
-        } else if (s.op == Op::PowInt) {
+            break;
+        case Op::PowInt:
             stack[top - 1] = powInt(stack[top - 1], s.exponent);
-        } else {
+            break;
+        default:
             stack[top - 1] = unary(s.op, stack[top - 1]);
+            break;
         }
     }
     return top == 1 ? stack[0] : std::nan("");
