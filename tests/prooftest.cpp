@@ -4,6 +4,7 @@
 // Arb's own answers to the same question.
 
 #include "proof/balls.h"
+#include "proof/derivativemax.h"
 #include "proof/domain.h"
 #include "proof/integral.h"
 #include "proof/taylor.h"
@@ -89,6 +90,10 @@ private slots:
     void integral_data();
     void integral();
     void integralRefusals();
+    void derivativeMax_data();
+    void derivativeMax();
+    void derivativeMaxRefusals_data();
+    void derivativeMaxRefusals();
     void timings();
 };
 
@@ -327,6 +332,88 @@ void ProofTest::integralRefusals()
     const auto alone = integrateDefined(reciprocal, -1, 1);
     QVERIFY(!alone);
     QCOMPARE(alone.reason(), Reason::NotProven);
+}
+
+void ProofTest::derivativeMax_data()
+{
+    QTest::addColumn<Program>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<double>("truth");
+    QTest::addColumn<double>("place");
+    // mpmath: max of |mpmath.diff(f, x, k)| on a grid of [1; 6], refined by
+    // findroot on the next derivative; M4 and M6 at the end x = 1.
+    QTest::newRow("(ln x/x)^3, M1")
+        << courseIntegrand() << 1.0 << 6.0 << 1 << 0.0589552875382971 << 1.43277309948;
+    QTest::newRow("(ln x/x)^3, M2")
+        << courseIntegrand() << 1.0 << 6.0 << 2 << 0.243975030692985 << 1.10884523134;
+    QTest::newRow("(ln x/x)^3, M4") << courseIntegrand() << 1.0 << 6.0 << 4 << 108.0 << 1.0;
+    QTest::newRow("(ln x/x)^3, M6") << courseIntegrand() << 1.0 << 6.0 << 6 << 18810.0 << 1.0;
+    // Hand: |sin''| = |sin| peaks at pi/2; (x^3)' = 3x^2 at the far end;
+    // exp^(6) = exp at 1.
+    QTest::newRow("sin, M2 on [0; 3]")
+        << program({x(), op(Op::Sin)}) << 0.0 << 3.0 << 2 << 1.0 << 1.5707963267948966;
+    QTest::newRow("x^3, M1 on [-1; 2]")
+        << program({x(), powInt(3)}) << -1.0 << 2.0 << 1 << 12.0 << 2.0;
+    QTest::newRow("exp, M6 on [0; 1]")
+        << program({x(), op(Op::Exp)}) << 0.0 << 1.0 << 6 << 2.718281828459045 << 1.0;
+}
+
+void ProofTest::derivativeMax()
+{
+    QFETCH(Program, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(int, order);
+    QFETCH(double, truth);
+    QFETCH(double, place);
+    const auto m = proveDerivativeMax(f, a, b, order);
+    QVERIFY(m);
+    QCOMPARE(m->order, order);
+    QVERIFY2(m->lower <= truth * (1 + 1e-15) && truth * (1 - 1e-15) <= m->upper,
+             qPrintable(QString("[%1; %2]").arg(m->lower, 0, 'g', 17).arg(m->upper, 0, 'g', 17)));
+    QVERIFY2(m->upper - m->lower <= 2e-6 * truth,
+             qPrintable(QString("gap %1").arg(m->upper - m->lower)));
+    // A flat maximum is found to about the square root of the gap.
+    QVERIFY2(std::abs(m->at - place) < 1e-2, qPrintable(QString::number(m->at, 'g', 12)));
+}
+
+void ProofTest::derivativeMaxRefusals_data()
+{
+    QTest::addColumn<Program>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<Reason>("reason");
+    QTest::addColumn<double>("place");
+    // Hand: sqrt' = 1/(2 sqrt x) has no bound at 0; |x-2| has a kink at 2;
+    // 1/x a pole at 0.
+    QTest::newRow("sqrt, M1 on [0; 1]")
+        << program({x(), op(Op::Sqrt)}) << 0.0 << 1.0 << 1 << Reason::NotSmooth << 0.0;
+    QTest::newRow("|x-2|, M2 on [0; 3]") << program({x(), number("2"), op(Op::Sub), op(Op::Abs)})
+                                         << 0.0 << 3.0 << 2 << Reason::NotSmooth << 2.0;
+    QTest::newRow("1/x, M1 on [-1; 1]")
+        << program({number("1"), x(), op(Op::Div)}) << -1.0 << 1.0 << 1 << Reason::Pole << 0.0;
+}
+
+void ProofTest::derivativeMaxRefusals()
+{
+    QFETCH(Program, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(int, order);
+    QFETCH(Reason, reason);
+    QFETCH(double, place);
+    const auto m = proveDerivativeMax(f, a, b, order);
+    QVERIFY(!m);
+    QCOMPARE(m.reason(), reason);
+    QVERIFY(m.refusal().x);
+    QVERIFY2(std::abs(*m.refusal().x - place) < 1e-8,
+             qPrintable(QString::number(*m.refusal().x, 'g', 17)));
+    const auto tooHigh = proveDerivativeMax(f, a, b, derivativeOrderLimit + 1);
+    QVERIFY(!tooHigh);
+    QCOMPARE(tooHigh.reason(), Reason::CountOutOfRange);
 }
 
 void ProofTest::timings()
