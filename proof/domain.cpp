@@ -39,16 +39,13 @@ Result<void> proveDefined(const Program &program, double a, double b)
     std::vector<Piece> work{{lo, hi, 0}};
     std::optional<BallFailure> nowhere;
     double nowhereAt = lo;
-    Ball ball;
-    Series series;
     int evaluations = 0;
     while (!work.empty()) {
         if (++evaluations > domainEvaluationLimit)
             return Refusal{Reason::WorkLimit, {}, {}, work.back().lo};
         const Piece piece = work.back();
         work.pop_back();
-        intervalBall(ball.get(), piece.lo, piece.hi);
-        const auto failed = taylorOnBall(series.get(), program, ball.get(), 0);
+        const auto failed = valueOnInterval(program, piece.lo, piece.hi);
         if (!failed)
             continue;
         if (failed->reason == Reason::NotANumber)

@@ -4,12 +4,19 @@
 #include "proof/balls.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kvadrolab {
 
 namespace {
+
+// Every step's value at one end of a piece, in step order (a deque: balls
+// stay where they are made).
+using EndValues = std::deque<Ball>;
 
 // Every step's arithmetic on the series of its operands. The checks come
 // before the series functions, because Arb answers a root of a negative ball
@@ -19,16 +26,38 @@ class TaylorRun
 public:
     TaylorRun(const Program &program, const arb_t x, slong order, slong prec)
         : m_program(program), m_x(x), m_length(order + 1), m_order(order), m_prec(prec),
-          m_stack(std::make_unique<Series[]>(program.stackDepth))
+          m_stack(std::make_unique<Series[]>(program.stackDepth)), m_producer(program.stackDepth),
+          m_flat(program.stackDepth)
     {
+    }
+
+    // Records every step's value (the order-0 term) into `values`, up to the
+    // step that fails.
+    void record(EndValues *values) { m_record = values; }
+
+    // The narrowing run: order 1 on a piece [lo; hi], with every step's
+    // value at the two ends. An operand whose derivative keeps one sign over
+    // the piece is monotone there, so its range is the hull of its end
+    // values, which is narrower than the ball's own where the ball overreaches
+    // (1 - x^2 near x = 1). Where a derivative does not exist (a root at 0)
+    // the run carries the value alone and narrows nothing downstream.
+    void narrowBy(const EndValues *lo, const EndValues *hi)
+    {
+        m_lo = lo;
+        m_hi = hi;
     }
 
     std::optional<BallFailure> run(arb_poly_t out)
     {
         for (const Step &step : m_program.steps) {
             m_step = &step;
+            m_kink = false;
             if (auto failed = apply(step))
                 return failed;
+            if (m_top > 0 && m_record) {
+                m_record->emplace_back();
+                arb_set(m_record->back().get(), value(top(0)));
+            }
             // A value Arb cannot bound (an overflow of its own exponents, a
             // cancellation past the precision) is no proof of anything.
             if (m_top > 0 && !_arb_vec_is_finite(top(0)->coeffs, top(0)->length))
@@ -69,13 +98,89 @@ private:
         const bool leaf = step.op <= Op::X;
         if ((binary && m_top < 2) || (!leaf && m_top < 1))
             return fail(Reason::NotProven, false);
-        if (leaf)
-            return pushLeaf(step);
+        const std::size_t index = static_cast<std::size_t>(m_step - m_program.steps.data());
+        if (leaf) {
+            if (auto failed = pushLeaf(step))
+                return failed;
+            m_producer[m_top - 1] = index;
+            m_flat[m_top - 1] = false;
+            return std::nullopt;
+        }
+        const std::size_t operands = binary ? 2 : 1;
+        bool flat = false;
+        for (std::size_t i = m_top - operands; i < m_top; ++i) {
+            narrow(i);
+            flat = flat || m_flat[i];
+        }
+        std::optional<BallFailure> failed;
         if (binary) {
             --m_top;
-            return binaryStep(step.op, m_stack[m_top - 1].get(), m_stack[m_top].get());
+            failed = binaryStep(step.op, m_stack[m_top - 1].get(), m_stack[m_top].get());
+        } else {
+            failed = unaryStep(step, top(0));
         }
-        return unaryStep(step, top(0));
+        m_producer[m_top - 1] = index;
+        m_flat[m_top - 1] = flat || m_kink;
+        return failed;
+    }
+
+    void narrow(std::size_t slot)
+    {
+        const std::size_t at = m_producer[slot];
+        if (!m_lo || !m_hi || m_flat[slot] || at >= m_lo->size() || at >= m_hi->size())
+            return;
+        arb_poly_struct *p = m_stack[slot].get();
+        Ball slope, hull;
+        arb_poly_get_coeff_arb(slope.get(), p, 1);
+        if (!arb_is_positive(slope.get()) && !arb_is_negative(slope.get()))
+            return;
+        hullWithExactEnd(hull.get(), (*m_lo)[at].get(), (*m_hi)[at].get());
+        arb_poly_set_coeff_arb(p, 0, hull.get());
+    }
+
+    // The ball holding both end values. A ball is a middle and a 30-bit
+    // radius, so an end of it lands exactly only if the middle is set from
+    // that end: the simpler of the two ends (fewer bits: 0, 1, -1, the edges
+    // of the domains) is kept, and the other moves outward, so sqrt sees 0
+    // itself and not a rounding below it.
+    void hullWithExactEnd(arb_t hull, const arb_t a, const arb_t b)
+    {
+        arf_t lo, hi, other, span;
+        arf_init(lo);
+        arf_init(hi);
+        arf_init(other);
+        arf_init(span);
+        arb_get_lbound_arf(lo, a, m_prec);
+        arb_get_lbound_arf(other, b, m_prec);
+        arf_min(lo, lo, other);
+        arb_get_ubound_arf(hi, a, m_prec);
+        arb_get_ubound_arf(other, b, m_prec);
+        arf_max(hi, hi, other);
+        arf_sub(span, hi, lo, m_prec, ARF_RND_UP);
+        arf_mul_2exp_si(span, span, -1);
+        arf_get_mag(arb_radref(hull), span);
+        arf_set_mag(span, arb_radref(hull));
+        if (arf_bits(lo) <= arf_bits(hi))
+            arf_add(arb_midref(hull), lo, span, ARF_PREC_EXACT, ARF_RND_DOWN);
+        else
+            arf_sub(arb_midref(hull), hi, span, ARF_PREC_EXACT, ARF_RND_DOWN);
+        arf_clear(lo);
+        arf_clear(hi);
+        arf_clear(other);
+        arf_clear(span);
+    }
+
+    // A kink or a vertical tangent in the ball: a value, but no derivative.
+    // Refused where derivatives were asked for; the narrowing run goes on
+    // with the value alone.
+    std::optional<BallFailure> kinked()
+    {
+        if (m_order == 0)
+            return std::nullopt;
+        if (!m_lo)
+            return fail(Reason::NotSmooth, false);
+        m_kink = true;
+        return std::nullopt;
     }
 
     std::optional<BallFailure> pushLeaf(const Step &step)
@@ -147,10 +252,15 @@ private:
         if (arb_is_negative(base))
             return fail(Reason::NotDefined, true);
         const bool constantPositive = b->length <= 1 && arb_is_positive(value(b));
-        if (!constantPositive || !arb_is_nonnegative(base))
-            return fail(arb_is_nonnegative(base) ? Reason::Pole : Reason::NotDefined, false);
-        if (m_order > 0)
-            return fail(Reason::NotSmooth, false);
+        if (!constantPositive || !arb_is_nonnegative(base)) {
+            // Only a constant negative power of a ball down to 0 has a pole
+            // there; 0 to a power that varies, or a negative base, is undefined.
+            const bool pole =
+                arb_is_nonnegative(base) && b->length <= 1 && arb_is_negative(value(b));
+            return fail(pole ? Reason::Pole : Reason::NotDefined, false);
+        }
+        if (auto failed = kinked())
+            return failed;
         // t^b rises with t for b > 0: its range is [0, (upper end)^b].
         Ball upper, high, zero;
         arb_get_ubound_arf(arb_midref(upper.get()), base, m_prec);
@@ -200,8 +310,8 @@ private:
                 return fail(Reason::NotDefined, false);
             if (!arb_gt(c, minusOne.get()) || !arb_lt(c, one.get())) {
                 // At +-1 the derivative is infinite; the value is not.
-                if (m_order > 0)
-                    return fail(Reason::NotSmooth, false);
+                if (auto failed = kinked())
+                    return failed;
                 // Arb bounds asin by its slope, which is infinite there; both
                 // are monotone, so the ends' values bound the range instead.
                 Ball v;
@@ -253,8 +363,8 @@ private:
             if (!arb_is_nonnegative(c))
                 return fail(Reason::NotDefined, false);
             if (!arb_is_positive(c)) {
-                if (m_order > 0)
-                    return fail(Reason::NotSmooth, false);
+                if (auto failed = kinked())
+                    return failed;
                 Ball v;
                 arb_sqrtpos(v.get(), c, m_prec);
                 arb_poly_set_arb(r.get(), v.get());
@@ -273,8 +383,8 @@ private:
                 arb_poly_neg(r.get(), p);
             } else {
                 // The kink at 0: a value, but no derivative.
-                if (m_order > 0)
-                    return fail(Reason::NotSmooth, false);
+                if (auto failed = kinked())
+                    return failed;
                 Ball v;
                 arb_abs(v.get(), c);
                 arb_poly_set_arb(r.get(), v.get());
@@ -308,8 +418,8 @@ private:
                 arb_poly_neg(r, r);
             return std::nullopt;
         }
-        if (m_order > 0)
-            return fail(Reason::NotSmooth, false);
+        if (auto failed = kinked())
+            return failed;
         // Rising everywhere: the range is the roots of the ends.
         Ball v;
         throughEnds(v.get(), c, realCubeRoot);
@@ -362,17 +472,25 @@ private:
     slong m_order;
     slong m_prec;
     std::unique_ptr<Series[]> m_stack;
+    std::vector<std::size_t> m_producer; // the step that left each slot's value
+    std::vector<bool> m_flat;            // a slot's derivative term is not to be read
     std::size_t m_top = 0;
     const Step *m_step = nullptr;
+    bool m_kink = false;
+    EndValues *m_record = nullptr;
+    const EndValues *m_lo = nullptr;
+    const EndValues *m_hi = nullptr;
 };
 
 } // namespace
 
 bool literalBall(arb_t ball, const Step &step, slong prec)
 {
-    // arb_set_str reads a decimal exactly into a ball around it; it takes
-    // neither an empty text nor our separator other than '.'.
-    if (step.literal.empty())
+    // arb_set_str reads a decimal exactly into a ball around it, but it also
+    // takes "inf", "nan" and a midpoint with a radius: a literal is digits,
+    // a point, an exponent and signs, nothing else.
+    if (step.literal.empty() ||
+        step.literal.find_first_not_of("0123456789.eE+-") != std::string::npos)
         return false;
     return arb_set_str(ball, step.literal.c_str(), prec) == 0 && arb_is_finite(ball);
 }
@@ -383,6 +501,36 @@ std::optional<BallFailure> taylorOnBall(arb_poly_t series, const Program &progra
     if (order < 0 || program.steps.empty())
         return BallFailure{Reason::NotProven, 0, true};
     return TaylorRun(program, x, order, prec).run(series);
+}
+
+std::optional<BallFailure> valueOnInterval(const Program &program, double lo, double hi, slong prec)
+{
+    if (program.steps.empty())
+        return BallFailure{Reason::NotProven, 0, true};
+    Ball ball;
+    Series series;
+    intervalBall(ball.get(), lo, hi);
+    auto failed = TaylorRun(program, ball.get(), 0, prec).run(series.get());
+    if (!failed || failed->everywhere || failed->reason == Reason::NotANumber)
+        return failed;
+    // In doubt: narrow by the ends. Each end's run records its steps' values
+    // up to any step that fails there; the narrowing uses what it has.
+    EndValues atLo, atHi;
+    for (const auto &[end, values] : {std::pair{lo, &atLo}, std::pair{hi, &atHi}}) {
+        Ball point;
+        arb_set_d(point.get(), end);
+        TaylorRun endRun(program, point.get(), 0, prec);
+        endRun.record(values);
+        (void)endRun.run(series.get());
+    }
+    TaylorRun narrowed(program, ball.get(), 1, prec);
+    narrowed.narrowBy(&atLo, &atHi);
+    // The narrowed run's reason is the sharper one: 1 - x^2 at x = 1 is 0,
+    // a pole of ln, where the plain ball reached below 0.
+    const auto sharper = narrowed.run(series.get());
+    if (!sharper)
+        return std::nullopt;
+    return sharper->reason == Reason::NotProven ? failed : sharper;
 }
 
 Result<void> taylorSeries(arb_poly_t series, const Program &program, const arb_t x, slong order,
