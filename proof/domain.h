@@ -6,9 +6,10 @@
 
 namespace kvadrolab {
 
-// How much work a domain proof may take: evaluations of the program on a
-// ball, and the narrowest piece, as a fraction of b - a, it splits before it
-// names a place (2^-34 of the interval: the place to about ten digits).
+// How much work a domain proof may take: pieces examined (each one run of
+// the program on a ball, or four where it is in doubt: see valueOnInterval),
+// and the depth of the narrowest piece it splits before it names a place
+// (2^-34 of the interval: the place to about ten digits).
 inline constexpr int domainEvaluationLimit = 50000;
 inline constexpr int domainSplitDepth = 34;
 
