@@ -96,6 +96,7 @@ private slots:
     void integral_data();
     void integral();
     void integralRefusals();
+    void enclosureRoundsOutward();
     void derivativeMax_data();
     void derivativeMax();
     void derivativeMaxRefusals_data();
@@ -361,6 +362,22 @@ void ProofTest::integralRefusals()
     const auto alone = integrateDefined(reciprocal, -1, 1);
     QVERIFY(!alone);
     QCOMPARE(alone.reason(), Reason::NotProven);
+}
+
+void ProofTest::enclosureRoundsOutward()
+{
+    // The integral of a constant c over [0; 1] is the decimal c itself. The
+    // double 0.1 lies above 1/10 and the double 0.3 below 3/10 (their exact
+    // binary expansions), so ends rounded to the nearest double would leave
+    // the truth outside on one side each.
+    const auto tenth = certifiedIntegral(program({number("0.1")}), 0, 1);
+    QVERIFY(tenth);
+    QVERIFY(tenth->lower < 0.1 && 0.1 <= tenth->upper);
+    QVERIFY(tenth->mid - tenth->rad < 0.1);
+    const auto threeTenths = certifiedIntegral(program({number("0.3")}), 0, 1);
+    QVERIFY(threeTenths);
+    QVERIFY(threeTenths->lower <= 0.3 && 0.3 < threeTenths->upper);
+    QVERIFY(0.3 < threeTenths->mid + threeTenths->rad);
 }
 
 void ProofTest::derivativeMax_data()
