@@ -402,6 +402,10 @@ void ProofTest::derivativeMax_data()
         << program({x(), op(Op::Sin)}) << 0.0 << 3.0 << 2 << 1.0 << 1.5707963267948966;
     QTest::newRow("x^3, M1 on [-1; 2]")
         << program({x(), powInt(3)}) << -1.0 << 2.0 << 1 << 12.0 << 2.0;
+    // Hand: sqrt rises to 1; its slope has no bound at 0, so only the plain
+    // enclosure bounds the piece there.
+    QTest::newRow("sqrt, M0 on [0; 1]")
+        << program({x(), op(Op::Sqrt)}) << 0.0 << 1.0 << 0 << 1.0 << 1.0;
     QTest::newRow("exp, M6 on [0; 1]")
         << program({x(), op(Op::Exp)}) << 0.0 << 1.0 << 6 << 2.718281828459045 << 1.0;
 }
