@@ -26,6 +26,13 @@ enum class Reason {
     // What came out.
     NonFiniteResult,       // the arithmetic overflowed double
     BeyondSinglePrecision, // a value for the canvas has no float
+    // What could not be proven about an integrand (the place is x, the step
+    // of the program at fault its position).
+    NotDefined, // some point lies outside the domain (a root or logarithm of a negative)
+    Pole,       // the function grows without bound near x (a division by zero)
+    NotSmooth,  // defined, but a derivative of the order asked has no bound near x
+    NotProven,  // ball arithmetic could not settle it within its precision
+    WorkLimit,  // the proof took more steps than its stated limit
     // Files.
     MissingFolder, // the folder of the path does not exist
     IsAFolder,     // the path names a folder

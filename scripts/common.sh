@@ -10,7 +10,7 @@ KVADROLAB_BUILD="$KVADROLAB_ROOT/build"
 # (Liberation stands in for MS Sans Serif and Times New Roman).
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-svg-dev libgl-dev
                 qt6-translations-l10n fonts-liberation2 fonts-dejavu-core
-                libxsimd-dev)
+                libxsimd-dev libflint-arb-dev)
 
 # Whether this user may run apt-get through sudo: without a password, or with
 # one typed on a terminal (a session without a terminal cannot give one).

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "proof/balls.h"
+
+#include <flint/fmpz.h>
+
+namespace kvadrolab {
+
+void intervalBall(arb_t ball, double lo, double hi)
+{
+    // The middle is exact: a sum of two doubles, halved.
+    arf_t half;
+    arf_init(half);
+    arf_set_d(arb_midref(ball), lo);
+    arf_set_d(half, hi);
+    arf_add(arb_midref(ball), arb_midref(ball), half, ARF_PREC_EXACT, ARF_RND_DOWN);
+    arf_mul_2exp_si(arb_midref(ball), arb_midref(ball), -1);
+    arf_sub(half, half, arb_midref(ball), ARF_PREC_EXACT, ARF_RND_DOWN);
+    // arf_get_mag always adds an ulp; mag_set_ui_2exp_si rounds up only
+    // what does not fit its 30 bits.
+    fmpz_t mantissa, exponent;
+    fmpz_init(mantissa);
+    fmpz_init(exponent);
+    arf_get_fmpz_2exp(mantissa, exponent, half);
+    if (fmpz_sgn(mantissa) >= 0 && fmpz_abs_fits_ui(mantissa) && fmpz_fits_si(exponent))
+        mag_set_ui_2exp_si(arb_radref(ball), fmpz_get_ui(mantissa), fmpz_get_si(exponent));
+    else
+        arf_get_mag(arb_radref(ball), half);
+    fmpz_clear(mantissa);
+    fmpz_clear(exponent);
+    arf_clear(half);
+}
+
+} // namespace kvadrolab

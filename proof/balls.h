@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <acb.h>
+#include <arb.h>
+#include <arb_poly.h>
+
+namespace kvadrolab {
+
+// Owners of Arb's C values: each is initialised when made and cleared when it
+// goes, on every path out of a function.
+class Ball
+{
+public:
+    Ball() { arb_init(m_ball); }
+    ~Ball() { arb_clear(m_ball); }
+    Ball(const Ball &) = delete;
+    Ball &operator=(const Ball &) = delete;
+
+    arb_ptr get() { return m_ball; }
+    arb_srcptr get() const { return m_ball; }
+
+private:
+    arb_t m_ball;
+};
+
+class ComplexBall
+{
+public:
+    ComplexBall() { acb_init(m_ball); }
+    ~ComplexBall() { acb_clear(m_ball); }
+    ComplexBall(const ComplexBall &) = delete;
+    ComplexBall &operator=(const ComplexBall &) = delete;
+
+    acb_ptr get() { return m_ball; }
+    acb_srcptr get() const { return m_ball; }
+
+private:
+    acb_t m_ball;
+};
+
+class Series
+{
+public:
+    Series() { arb_poly_init(m_poly); }
+    ~Series() { arb_poly_clear(m_poly); }
+    Series(const Series &) = delete;
+    Series &operator=(const Series &) = delete;
+
+    arb_poly_struct *get() { return m_poly; }
+    const arb_poly_struct *get() const { return m_poly; }
+
+private:
+    arb_poly_t m_poly;
+};
+
+// The ball that holds every point of [lo; hi] (lo <= hi, both finite), and
+// no more than that wherever half the width is a binary fraction of at most
+// 30 bits: a piece ending at 0 or 1 does not reach past its end, so sqrt on
+// [0; 1] stays defined.
+void intervalBall(arb_t ball, double lo, double hi);
+
+} // namespace kvadrolab

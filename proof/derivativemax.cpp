@@ -1,0 +1,196 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "proof/derivativemax.h"
+
+#include "proof/balls.h"
+#include "proof/domain.h"
+#include "proof/taylor.h"
+
+#include <cmath>
+#include <queue>
+#include <vector>
+
+namespace kvadrolab {
+
+namespace {
+
+struct Piece
+{
+    double lo;
+    double hi;
+    int depth;
+    double upper; // |f^(k)| <= upper on [lo; hi]
+
+    bool operator<(const Piece &other) const { return upper < other.upper; }
+};
+
+class Search
+{
+public:
+    Search(const Program &program, int order) : m_program(program), m_order(order)
+    {
+        arb_fac_ui(m_factorial.get(), static_cast<ulong>(order), proofPrecision);
+    }
+
+    int evaluations() const { return m_evaluations; }
+    double lower() const { return m_lower; }
+    double at() const { return m_at; }
+
+    // f^(k) over the ball: the k-th Taylor coefficient times k!.
+    std::optional<BallFailure> derivative(arb_t out, const arb_t ball)
+    {
+        ++m_evaluations;
+        if (auto failed = taylorOnBall(m_series.get(), m_program, ball, m_order))
+            return failed;
+        arb_poly_get_coeff_arb(out, m_series.get(), m_order);
+        arb_mul(out, out, m_factorial.get(), proofPrecision);
+        return std::nullopt;
+    }
+
+    // A point value: a proven lower bound of M_k wherever f^(k) is defined.
+    // Leaves |f^(k)(t)| in `value`, for the mean value bound.
+    bool pointValue(arb_t value, double t)
+    {
+        Ball point;
+        arb_set_d(point.get(), t);
+        if (derivative(value, point.get()))
+            return false;
+        arb_abs(value, value);
+        const double d = outward(value, false);
+        if (d > m_lower) {
+            m_lower = d;
+            m_at = t;
+        }
+        return true;
+    }
+
+    // An upper bound of |f^(k)| on [lo; hi]: the plain enclosure of f^(k),
+    // or the mean value form |f^(k)(m)| + |f^(k+1)| max|t - m| where
+    // f^(k+1) exists there, whichever is smaller; the latter tightens as the
+    // square of the width near an inner maximum.
+    std::optional<BallFailure> upperBound(double &upper, double lo, double hi)
+    {
+        Ball ball, d;
+        intervalBall(ball.get(), lo, hi);
+        if (auto failed = derivative(d.get(), ball.get()))
+            return failed;
+        upper = outward(d.get(), true);
+        const double mid = lo + (hi - lo) / 2;
+        Ball center;
+        if (!pointValue(center.get(), mid))
+            return std::nullopt;
+        ++m_evaluations;
+        if (taylorOnBall(m_series.get(), m_program, ball.get(), m_order + 1))
+            return std::nullopt;
+        // f^(k+1) = (k+1)! c_(k+1) = (k+1) k! c_(k+1).
+        Ball slope, reach, other, middle;
+        arb_poly_get_coeff_arb(slope.get(), m_series.get(), m_order + 1);
+        arb_mul_ui(slope.get(), slope.get(), static_cast<ulong>(m_order + 1), proofPrecision);
+        arb_mul(slope.get(), slope.get(), m_factorial.get(), proofPrecision);
+        arb_abs(slope.get(), slope.get());
+        // The middle is a double next to the true one: the reach is the
+        // larger of its distances to the ends, each computed as a ball.
+        arb_set_d(middle.get(), mid);
+        arb_set_d(other.get(), lo);
+        arb_sub(reach.get(), middle.get(), other.get(), proofPrecision);
+        arb_set_d(other.get(), hi);
+        arb_sub(other.get(), other.get(), middle.get(), proofPrecision);
+        arb_union(reach.get(), reach.get(), other.get(), proofPrecision);
+        arb_mul(slope.get(), slope.get(), reach.get(), proofPrecision);
+        arb_add(slope.get(), slope.get(), center.get(), proofPrecision);
+        if (arb_is_finite(slope.get()))
+            upper = std::fmin(upper, outward(slope.get(), true));
+        return std::nullopt;
+    }
+
+    // A double at or beyond the ball's upper end of |value| (upper), or at
+    // or below its lower end.
+    static double outward(const arb_t value, bool upper)
+    {
+        arf_t end;
+        arf_init(end);
+        if (upper)
+            arb_get_abs_ubound_arf(end, value, 53);
+        else
+            arb_get_abs_lbound_arf(end, value, 53);
+        const double d = arf_get_d(end, upper ? ARF_RND_CEIL : ARF_RND_FLOOR);
+        arf_clear(end);
+        return d;
+    }
+
+private:
+    const Program &m_program;
+    int m_order;
+    Ball m_factorial;
+    Series m_series;
+    int m_evaluations = 0;
+    double m_lower = 0;
+    double m_at = 0;
+};
+
+} // namespace
+
+Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, double b, int order)
+{
+    if (order < 0 || order > derivativeOrderLimit)
+        return Refusal{Reason::CountOutOfRange, Input::Count};
+    if (auto defined = proveDefined(program, a, b); !defined)
+        return defined.refusal();
+    const double lo = std::fmin(a, b), hi = std::fmax(a, b);
+
+    Search search(program, order);
+    Ball scratch;
+    // The ends are points too: a maximum there is found exactly.
+    search.pointValue(scratch.get(), lo);
+    search.pointValue(scratch.get(), hi);
+
+    // Pieces in doubt (f^(k) without a bound somewhere in them) are split
+    // first, depth first, down to the narrowest width, where they name the
+    // place; the others wait in the heap by their bound.
+    std::vector<Piece> doubtful{{lo, hi, 0, 0}};
+    std::priority_queue<Piece> bounded;
+    while (!doubtful.empty() || !bounded.empty()) {
+        if (search.evaluations() > derivativeEvaluationLimit)
+            break;
+        Piece piece;
+        if (!doubtful.empty()) {
+            piece = doubtful.back();
+            doubtful.pop_back();
+        } else {
+            const Piece &top = bounded.top();
+            if (top.upper <= search.lower() * (1 + derivativeRelativeGap) ||
+                top.depth >= derivativeSplitDepth)
+                break;
+            const Piece widest = top;
+            bounded.pop();
+            const double mid = widest.lo + (widest.hi - widest.lo) / 2;
+            doubtful.push_back({mid, widest.hi, widest.depth + 1, 0});
+            doubtful.push_back({widest.lo, mid, widest.depth + 1, 0});
+            continue;
+        }
+        double upper = 0;
+        const auto failed = search.upperBound(upper, piece.lo, piece.hi);
+        if (!failed) {
+            bounded.push({piece.lo, piece.hi, piece.depth, upper});
+            continue;
+        }
+        const double mid = piece.lo + (piece.hi - piece.lo) / 2;
+        if (failed->everywhere || piece.depth >= derivativeSplitDepth || mid <= piece.lo ||
+            mid >= piece.hi)
+            return Refusal{
+                failed->reason, {}, failed->position, failed->everywhere ? piece.lo : mid};
+        doubtful.push_back({mid, piece.hi, piece.depth + 1, 0});
+        doubtful.push_back({piece.lo, mid, piece.depth + 1, 0});
+    }
+    // Pieces still in doubt when the work ran out leave f^(k) unbounded as
+    // far as anything is proven.
+    if (!doubtful.empty())
+        return Refusal{Reason::WorkLimit, {}, {}, doubtful.back().lo};
+    DerivativeMax m;
+    m.order = order;
+    m.lower = search.lower();
+    m.at = search.at();
+    m.upper = bounded.empty() ? m.lower : std::fmax(bounded.top().upper, m.lower);
+    return m;
+}
+
+} // namespace kvadrolab

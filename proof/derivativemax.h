@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "base/result.h"
+#include "expression/program.h"
+
+namespace kvadrolab {
+
+// M_k = max |f^(k)| over [a; b], proven from both sides: |f^(k)| <= upper
+// at every point of [a; b], and |f^(k)(at)| >= lower at the point `at`.
+struct DerivativeMax
+{
+    int order = 0;
+    double lower = 0;
+    double upper = 0;
+    double at = 0;
+};
+
+// The work a bound may take: evaluations of the Taylor series (on a ball or
+// at a point), the orders it takes, the relative gap it aims for, and the
+// narrowest piece it splits, as a fraction of b - a.
+inline constexpr int derivativeEvaluationLimit = 20000;
+inline constexpr int derivativeOrderLimit = 16;
+inline constexpr double derivativeRelativeGap = 0x1p-20; // about 1e-6
+inline constexpr int derivativeSplitDepth = 40;
+
+// M_k for 0 <= order <= derivativeOrderLimit. Branch and bound: the piece
+// with the largest bound is split until that bound is within
+// derivativeRelativeGap of the largest point value found. If the limits stop
+// it first, the bounds returned still hold, only farther apart. Refused as
+// proveDefined refuses, and with NotSmooth or Pole (x the place, to about
+// twelve digits) where f^(order) has no bound; CountOutOfRange for the order.
+Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, double b, int order);
+
+} // namespace kvadrolab

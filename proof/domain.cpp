@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "proof/domain.h"
+
+#include "proof/balls.h"
+#include "proof/taylor.h"
+
+#include <cmath>
+#include <optional>
+#include <vector>
+
+namespace kvadrolab {
+
+namespace {
+
+struct Piece
+{
+    double lo;
+    double hi;
+    int depth;
+};
+
+} // namespace
+
+Result<void> proveDefined(const Program &program, double a, double b)
+{
+    if (!std::isfinite(a))
+        return Refusal{Reason::NonFiniteInput, Input::A};
+    if (!std::isfinite(b))
+        return Refusal{Reason::NonFiniteInput, Input::B};
+    if (a == b)
+        return Refusal{Reason::EmptyInterval, Input::B};
+    const double lo = std::fmin(a, b), hi = std::fmax(a, b);
+
+    // Depth first, left half first: the first piece that stays in doubt at
+    // the narrowest width is the leftmost edge of f's domain or a pole. A
+    // piece where no point is fit (a root of a wholly negative ball) is not
+    // split: it only decides the reason, and the edge next to it names the
+    // place.
+    std::vector<Piece> work{{lo, hi, 0}};
+    std::optional<BallFailure> nowhere;
+    double nowhereAt = lo;
+    int evaluations = 0;
+    while (!work.empty()) {
+        if (++evaluations > domainEvaluationLimit)
+            return Refusal{Reason::WorkLimit, {}, {}, work.back().lo};
+        const Piece piece = work.back();
+        work.pop_back();
+        const auto failed = valueOnInterval(program, piece.lo, piece.hi);
+        if (!failed)
+            continue;
+        if (failed->reason == Reason::NotANumber)
+            return Refusal{failed->reason, {}, failed->position};
+        if (failed->everywhere) {
+            if (!nowhere) {
+                nowhere = failed;
+                nowhereAt = piece.lo;
+            }
+            continue;
+        }
+        const double mid = piece.lo + (piece.hi - piece.lo) / 2;
+        if (piece.depth >= domainSplitDepth || mid <= piece.lo || mid >= piece.hi) {
+            // An edge next to points where f is nowhere defined is the end of
+            // its domain, whatever the step found inside the last piece.
+            const Reason why = nowhere ? nowhere->reason : failed->reason;
+            return Refusal{why, {}, failed->position, mid};
+        }
+        work.push_back({mid, piece.hi, piece.depth + 1});
+        work.push_back({piece.lo, mid, piece.depth + 1});
+    }
+    if (nowhere)
+        return Refusal{nowhere->reason, {}, nowhere->position, nowhereAt};
+    return {};
+}
+
+} // namespace kvadrolab

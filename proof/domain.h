@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "base/result.h"
+#include "expression/program.h"
+
+namespace kvadrolab {
+
+// How much work a domain proof may take: pieces examined (each one run of
+// the program on a ball, or four where it is in doubt: see valueOnInterval),
+// and the depth of the narrowest piece it splits before it names a place
+// (2^-34 of the interval: the place to about ten digits).
+inline constexpr int domainEvaluationLimit = 50000;
+inline constexpr int domainSplitDepth = 34;
+
+// Done when f is proven defined and finite at every point of [a; b] (either
+// order of the ends). Otherwise NotDefined or Pole, with x the place where f
+// stops being defined or grows without bound (to about ten digits) and the
+// position of the step at fault; NotANumber for a literal Arb cannot read;
+// WorkLimit past the limits above; EmptyInterval or NonFiniteInput for the
+// ends (input A or B).
+Result<void> proveDefined(const Program &program, double a, double b);
+
+} // namespace kvadrolab

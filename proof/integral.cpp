@@ -1,0 +1,308 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "proof/integral.h"
+
+#include "proof/balls.h"
+#include "proof/domain.h"
+#include "proof/taylor.h"
+
+#include <acb_calc.h>
+
+#include <cmath>
+#include <memory>
+
+namespace kvadrolab {
+
+namespace {
+
+// The program over complex balls, as acb_calc_integrate calls it: with
+// order 0 at points and pieces of the real path, where f need only be
+// defined; with order 1 on a box around a piece, where f must be
+// holomorphic on the whole box or the value must be non-finite. Every
+// function with a branch cut or a kink is therefore taken with Arb's
+// analytic variant, or checked by hand against its cut, when asked for 1.
+class ComplexProgram
+{
+public:
+    ComplexProgram(const Program &program)
+        : m_program(program), m_literals(std::make_unique<Ball[]>(program.steps.size())),
+          m_stack(std::make_unique<ComplexBall[]>(program.stackDepth))
+    {
+        arb_const_e(m_e.get(), proofPrecision + 64);
+        for (std::size_t i = 0; i < program.steps.size(); ++i)
+            if (program.steps[i].op == Op::Number)
+                m_readable = m_readable && literalBall(m_literals[i].get(), program.steps[i],
+                                                       proofPrecision + 64);
+    }
+
+    bool readable() const { return m_readable; }
+
+    void evaluate(acb_t res, const acb_t z, bool analytic, slong prec)
+    {
+        std::size_t top = 0;
+        for (std::size_t i = 0; i < m_program.steps.size(); ++i) {
+            const Step &step = m_program.steps[i];
+            if (step.op <= Op::X) {
+                if (top >= m_program.stackDepth)
+                    return acb_indeterminate(res);
+                acb_ptr v = m_stack[top++].get();
+                if (step.op == Op::Number)
+                    acb_set_arb(v, m_literals[i].get());
+                else if (step.op == Op::Pi)
+                    acb_const_pi(v, prec);
+                else if (step.op == Op::E)
+                    acb_set_arb(v, m_e.get());
+                else
+                    acb_set(v, z);
+            } else if (step.op >= Op::Add) {
+                if (top < 2)
+                    return acb_indeterminate(res);
+                --top;
+                binary(step.op, m_stack[top - 1].get(), m_stack[top].get(), analytic, prec);
+            } else {
+                if (top < 1)
+                    return acb_indeterminate(res);
+                unary(step, m_stack[top - 1].get(), analytic, prec);
+            }
+        }
+        if (top != 1)
+            return acb_indeterminate(res);
+        acb_set(res, m_stack[0].get());
+    }
+
+private:
+    static void binary(Op op, acb_t l, const acb_t r, bool analytic, slong prec)
+    {
+        switch (op) {
+        case Op::Add:
+            acb_add(l, l, r, prec);
+            break;
+        case Op::Sub:
+            acb_sub(l, l, r, prec);
+            break;
+        case Op::Mul:
+            acb_mul(l, l, r, prec);
+            break;
+        case Op::Div: // a box around 0 gives a non-finite quotient
+            acb_div(l, l, r, prec);
+            break;
+        default:
+            acb_pow_analytic(l, l, r, analytic, prec);
+            break;
+        }
+    }
+
+    // Whether the box reaches the real axis outside (-1; 1), where asin and
+    // acos have their cuts.
+    static bool touchesRealCut(const acb_t v)
+    {
+        if (!arb_contains_zero(acb_imagref(v)))
+            return false;
+        arb_t one;
+        arb_init(one);
+        arb_one(one);
+        arb_t m;
+        arb_init(m);
+        arb_abs(m, acb_realref(v));
+        const bool inside = arb_lt(m, one);
+        arb_clear(m);
+        arb_clear(one);
+        return !inside;
+    }
+
+    // Whether the box reaches the imaginary axis outside (-i; i), atan's cuts.
+    static bool touchesImaginaryCut(const acb_t v)
+    {
+        if (!arb_contains_zero(acb_realref(v)))
+            return false;
+        arb_t one, m;
+        arb_init(one);
+        arb_init(m);
+        arb_one(one);
+        arb_abs(m, acb_imagref(v));
+        const bool inside = arb_lt(m, one);
+        arb_clear(m);
+        arb_clear(one);
+        return !inside;
+    }
+
+    static void unary(const Step &step, acb_t v, bool analytic, slong prec)
+    {
+        switch (step.op) {
+        case Op::Neg:
+            acb_neg(v, v);
+            break;
+        case Op::Sin:
+            acb_sin(v, v, prec);
+            break;
+        case Op::Cos:
+            acb_cos(v, v, prec);
+            break;
+        case Op::Tan: // meromorphic: a box around a pole is non-finite
+            acb_tan(v, v, prec);
+            break;
+        case Op::Cot:
+            acb_cot(v, v, prec);
+            break;
+        case Op::Asin:
+        case Op::Acos:
+            if (analytic && touchesRealCut(v))
+                return acb_indeterminate(v);
+            if (step.op == Op::Asin)
+                acb_asin(v, v, prec);
+            else
+                acb_acos(v, v, prec);
+            break;
+        case Op::Atan:
+            if (analytic && touchesImaginaryCut(v))
+                return acb_indeterminate(v);
+            acb_atan(v, v, prec);
+            break;
+        case Op::Sinh:
+            acb_sinh(v, v, prec);
+            break;
+        case Op::Cosh:
+            acb_cosh(v, v, prec);
+            break;
+        case Op::Tanh:
+            acb_tanh(v, v, prec);
+            break;
+        case Op::Exp:
+            acb_exp(v, v, prec);
+            break;
+        case Op::Ln:
+        case Op::Lg:
+            acb_log_analytic(v, v, analytic, prec);
+            if (step.op == Op::Lg) {
+                acb_t ln10;
+                acb_init(ln10);
+                acb_set_ui(ln10, 10);
+                acb_log(ln10, ln10, prec);
+                acb_div(v, v, ln10, prec);
+                acb_clear(ln10);
+            }
+            break;
+        case Op::Sqrt:
+            acb_sqrt_analytic(v, v, analytic, prec);
+            break;
+        case Op::Cbrt:
+            cubeRoot(v, analytic, prec);
+            break;
+        case Op::Abs:
+            acb_real_abs(v, v, analytic, prec);
+            break;
+        default: // Op::PowInt: a negative power of a box around 0 is non-finite
+            acb_pow_si(v, v, step.exponent, prec);
+            break;
+        }
+    }
+
+    // The real cube root continued as z^(1/3) to the right of the imaginary
+    // axis and -(-z)^(1/3) to the left, so its only break is the axis itself,
+    // like acb_real_abs: a holomorphic box must lie on one side.
+    static void cubeRoot(acb_t v, bool analytic, slong prec)
+    {
+        if (arb_is_positive(acb_realref(v))) {
+            acb_root_ui(v, v, 3, prec);
+        } else if (arb_is_negative(acb_realref(v))) {
+            acb_neg(v, v);
+            acb_root_ui(v, v, 3, prec);
+            acb_neg(v, v);
+        } else if (!analytic && arb_is_zero(acb_imagref(v))) {
+            // A real piece across 0: the root rises, so its range is the
+            // roots of the ends.
+            arb_t lo, hi;
+            arb_init(lo);
+            arb_init(hi);
+            arb_get_lbound_arf(arb_midref(lo), acb_realref(v), prec);
+            arb_get_ubound_arf(arb_midref(hi), acb_realref(v), prec);
+            arb_neg(lo, lo);
+            arb_root_ui(lo, lo, 3, prec);
+            arb_neg(lo, lo);
+            arb_root_ui(hi, hi, 3, prec);
+            arb_union(acb_realref(v), lo, hi, prec);
+            arb_zero(acb_imagref(v));
+            arb_clear(lo);
+            arb_clear(hi);
+        } else {
+            acb_indeterminate(v);
+        }
+    }
+
+    const Program &m_program;
+    std::unique_ptr<Ball[]> m_literals;
+    std::unique_ptr<ComplexBall[]> m_stack;
+    Ball m_e;
+    bool m_readable = true;
+};
+
+int integrand(acb_ptr res, const acb_t z, void *param, slong order, slong prec)
+{
+    static_cast<ComplexProgram *>(param)->evaluate(res, z, order != 0, prec);
+    return 0;
+}
+
+// A double at or below (above) the ball's lower (upper) end.
+double outward(const arb_t ball, bool upper)
+{
+    arf_t end;
+    arf_init(end);
+    if (upper)
+        arb_get_ubound_arf(end, ball, 53);
+    else
+        arb_get_lbound_arf(end, ball, 53);
+    const double d = arf_get_d(end, upper ? ARF_RND_CEIL : ARF_RND_FLOOR);
+    arf_clear(end);
+    return d;
+}
+
+} // namespace
+
+Result<Enclosure> integrateDefined(const Program &program, double a, double b)
+{
+    if (!std::isfinite(a))
+        return Refusal{Reason::NonFiniteInput, Input::A};
+    if (!std::isfinite(b))
+        return Refusal{Reason::NonFiniteInput, Input::B};
+    ComplexProgram f(program);
+    if (!f.readable())
+        return Refusal{Reason::NotANumber};
+
+    ComplexBall result, from, to;
+    acb_set_d(from.get(), a);
+    acb_set_d(to.get(), b);
+    mag_t tolerance;
+    mag_init(tolerance);
+    mag_set_ui_2exp_si(tolerance, 1, -integralGoalBits);
+    acb_calc_integrate_opt_t options;
+    acb_calc_integrate_opt_init(options);
+    options->eval_limit = integralEvaluationLimit;
+    options->depth_limit = integralQueueLimit;
+    const int status = acb_calc_integrate(result.get(), integrand, &f, from.get(), to.get(),
+                                          integralGoalBits, tolerance, options, proofPrecision);
+    mag_clear(tolerance);
+
+    arb_srcptr re = acb_realref(result.get());
+    if (status != ARB_CALC_SUCCESS || !arb_is_finite(re))
+        return Refusal{Reason::NotProven};
+    Enclosure e;
+    e.lower = outward(re, false);
+    e.upper = outward(re, true);
+    e.mid = arf_get_d(arb_midref(re), ARF_RND_NEAR);
+    // The radius grows until the doubles mid -+ rad, as rounded to nearest,
+    // reach past both ends; a few ulps at most.
+    e.rad = std::fmax(e.mid - e.lower, e.upper - e.mid);
+    for (int i = 0; i < 64 && (e.mid - e.rad > e.lower || e.mid + e.rad < e.upper); ++i)
+        e.rad = std::nextafter(e.rad, INFINITY);
+    if (e.mid - e.rad > e.lower || e.mid + e.rad < e.upper || !std::isfinite(e.rad))
+        return Refusal{Reason::NotProven};
+    return e;
+}
+
+Result<Enclosure> certifiedIntegral(const Program &program, double a, double b)
+{
+    if (auto defined = proveDefined(program, a, b); !defined)
+        return defined.refusal();
+    return integrateDefined(program, a, b);
+}
+
+} // namespace kvadrolab

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "base/result.h"
+#include "expression/program.h"
+
+namespace kvadrolab {
+
+// A proven value: the truth lies in [lower; upper], and in [mid - rad;
+// mid + rad] as doubles compute it, both rounded outward.
+struct Enclosure
+{
+    double mid = 0;
+    double rad = 0;
+    double lower = 0;
+    double upper = 0;
+};
+
+// What the integrator may spend: evaluations of f on points and on complex
+// boxes around pieces of the path, and pieces queued at once.
+inline constexpr long integralEvaluationLimit = 100000;
+inline constexpr long integralQueueLimit = 256;
+// Its goals: a radius of 2^-64 relative to the integral, or absolute.
+inline constexpr long integralGoalBits = 64;
+
+// The integral of f from a to b, enclosed. f must already be proven defined
+// on [a; b] (proveDefined): only then is the real part of the complex
+// integral Arb returns the integral of the real f. NotProven where Arb does
+// not reach its goal within the limits above.
+Result<Enclosure> integrateDefined(const Program &program, double a, double b);
+
+// proveDefined, then integrateDefined: the certified integral, or the reason
+// and place the domain proof gave.
+Result<Enclosure> certifiedIntegral(const Program &program, double a, double b);
+
+} // namespace kvadrolab

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "base/result.h"
+#include "expression/program.h"
+
+#include <arb.h>
+#include <arb_poly.h>
+
+#include <cstddef>
+#include <optional>
+
+namespace kvadrolab {
+
+// The working precision of every proof, in bits: ample for enclosures read
+// as doubles, and the balls stay narrow through a long program.
+inline constexpr slong proofPrecision = 128;
+
+// Why a program could not be evaluated on a ball.
+struct BallFailure
+{
+    Reason reason;        // NotDefined, Pole, NotSmooth, NotProven or NotANumber
+    std::size_t position; // the failing step's position in the typed text
+    bool everywhere;      // no point of the ball is fit: smaller balls cannot help
+};
+
+// The Taylor series of the program's f at the ball x, to `order`: on return
+// `series` holds order + 1 coefficients (trailing exact zeros trimmed), the
+// j-th enclosing f^(j)(t)/j! for every t in x. Otherwise the step at which
+// some point of x (every point, when `everywhere`) leaves f's domain, where
+// f has no bound, or where a derivative up to `order` does not exist.
+std::optional<BallFailure> taylorOnBall(arb_poly_t series, const Program &program, const arb_t x,
+                                        slong order, slong prec = proofPrecision);
+
+// f's values over [lo; hi] (lo <= hi): nothing when f is proven defined and
+// finite at every point of it, or the failing step as taylorOnBall names it.
+// Sharper than taylorOnBall at order 0 near the edge of a domain: where the
+// ball is in doubt, an operand monotone on the piece is taken as the hull of
+// its values at the ends, so sqrt(1 - x^2) is defined up to x = 1.
+std::optional<BallFailure> valueOnInterval(const Program &program, double lo, double hi,
+                                           slong prec = proofPrecision);
+
+// The same as a result: a refusal names the failing step's position and the
+// middle of the ball as its place.
+Result<void> taylorSeries(arb_poly_t series, const Program &program, const arb_t x, slong order,
+                          slong prec = proofPrecision);
+
+// A typed decimal as the ball that holds its exact value (0.1 as 1/10, not
+// the double next to it); false for a text that is no decimal.
+bool literalBall(arb_t ball, const Step &step, slong prec);
+
+} // namespace kvadrolab

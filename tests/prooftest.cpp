@@ -1,0 +1,525 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The proof engine on programs assembled by hand, against values worked by
+// hand or by mpmath (30 digits, mpmath.diff and mpmath.quad), never against
+// Arb's own answers to the same question.
+
+#include "proof/balls.h"
+#include "proof/derivativemax.h"
+#include "proof/domain.h"
+#include "proof/integral.h"
+#include "proof/taylor.h"
+
+#include <QTest>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <initializer_list>
+#include <vector>
+
+using namespace kvadrolab;
+
+Q_DECLARE_METATYPE(kvadrolab::Program)
+Q_DECLARE_METATYPE(kvadrolab::Reason)
+Q_DECLARE_METATYPE(std::vector<double>)
+
+namespace {
+
+// Steps as a postfix text would compile to them; each step's position is its
+// index, so a refusal's position names the step.
+Step op(Op o)
+{
+    Step s;
+    s.op = o;
+    return s;
+}
+Step x()
+{
+    return op(Op::X);
+}
+Step number(const char *literal)
+{
+    Step s = op(Op::Number);
+    s.value = std::atof(literal);
+    s.literal = literal;
+    return s;
+}
+Step powInt(std::int32_t e)
+{
+    Step s = op(Op::PowInt);
+    s.exponent = e;
+    return s;
+}
+
+Program program(std::initializer_list<Step> steps)
+{
+    Program p;
+    std::size_t depth = 0;
+    for (Step s : steps) {
+        s.position = p.steps.size();
+        if (s.op <= Op::X)
+            ++depth;
+        else if (s.op >= Op::Add)
+            --depth;
+        p.stackDepth = std::max(p.stackDepth, depth);
+        p.steps.push_back(s);
+    }
+    return p;
+}
+
+// (ln x / x)^3, the course's integrand.
+Program courseIntegrand()
+{
+    return program({x(), op(Op::Ln), x(), op(Op::Div), powInt(3)});
+}
+
+// sqrt(1 - x^2): the upper half of the unit circle.
+Program semicircle()
+{
+    return program({number("1"), x(), powInt(2), op(Op::Sub), op(Op::Sqrt)});
+}
+
+} // namespace
+
+class ProofTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void literalIsTheTypedDecimal();
+    void taylorCoefficients_data();
+    void taylorCoefficients();
+    void taylorRefusals_data();
+    void taylorRefusals();
+    void domain_data();
+    void domain();
+    void integral_data();
+    void integral();
+    void integralRefusals();
+    void enclosureRoundsOutward();
+    void derivativeMax_data();
+    void derivativeMax();
+    void derivativeMaxRefusals_data();
+    void derivativeMaxRefusals();
+    void timings();
+};
+
+void ProofTest::literalIsTheTypedDecimal()
+{
+    // 0.1 * 10 - 1 is 0 for the decimal; the double 0.1 leaves 5.55e-17.
+    const Program p = program({number("0.1"), number("10"), op(Op::Mul), number("1"), op(Op::Sub)});
+    Ball anywhere;
+    arb_set_d(anywhere.get(), 3);
+    Series s;
+    QVERIFY(taylorSeries(s.get(), p, anywhere.get(), 0));
+    Ball v;
+    arb_poly_get_coeff_arb(v.get(), s.get(), 0);
+    QVERIFY(arb_contains_zero(v.get()));
+    QVERIFY(mag_cmp_2exp_si(arb_radref(v.get()), -100) < 0);
+    // Arb would read these too; a typed number is none of them.
+    for (const char *text : {"0,1", "[1 +/- 1]", "nan", "inf", ""})
+        QVERIFY2(!literalBall(anywhere.get(), number(text), proofPrecision), text);
+}
+
+void ProofTest::taylorCoefficients_data()
+{
+    QTest::addColumn<Program>("f");
+    QTest::addColumn<double>("at");
+    QTest::addColumn<std::vector<double>>("expected");
+    // mpmath.diff(f, x, j) / j!, j = 0..order.
+    QTest::newRow("cot 0.7") << program({x(), op(Op::Cot)}) << 0.7
+                             << std::vector<double>{1.1872418321266793537, -2.4095431679515142799,
+                                                    2.860710445307078872, -4.1995361662541431661};
+    QTest::newRow("lg 3") << program({x(), op(Op::Lg)}) << 3.0
+                          << std::vector<double>{0.4771212547196624373, 0.14476482730108394255,
+                                                 -0.024127471216847323758,
+                                                 0.0053616602704105163908};
+    QTest::newRow("cbrt -8") << program({x(), op(Op::Cbrt)}) << -8.0
+                             << std::vector<double>{-2.0, 1.0 / 12, 0.0034722222222222222222,
+                                                    0.00024112654320987654321};
+    QTest::newRow("tanh 0.3") << program({x(), op(Op::Tanh)}) << 0.3
+                              << std::vector<double>{0.29131261245159090582, 0.91513696182662920314,
+                                                     -0.26659093910072717386,
+                                                     -0.22738435101685392659};
+    // By hand: x^-2 = 1/4 (1 + 2t)^-2 at x = 1/2 + t/2... the binomial series.
+    QTest::newRow("x^-2 at 0.5") << program({x(), powInt(-2)}) << 0.5
+                                 << std::vector<double>{4, -16, 48, -128};
+    QTest::newRow("x^x at 2") << program({x(), x(), op(Op::Pow)}) << 2.0
+                              << std::vector<double>{4.0, 6.7725887222397812377,
+                                                     6.733494750076184087, 4.7623640041755250974};
+    QTest::newRow("asin 0.5") << program({x(), op(Op::Asin)}) << 0.5
+                              << std::vector<double>{0.52359877559829887308, 1.154700538379251529,
+                                                     0.38490017945975050967,
+                                                     0.51320023927966734623};
+    // By hand: |x| = -x left of 0.
+    QTest::newRow("abs -1.5") << program({x(), op(Op::Abs)}) << -1.5
+                              << std::vector<double>{1.5, -1, 0};
+    // (ln x/x)^3 = t^3 - 4.5 t^4 + ... at x = 1 + t: f''''(1) = -108.
+    QTest::newRow("(ln x/x)^3 at 1")
+        << courseIntegrand() << 1.0 << std::vector<double>{0, 0, 0, 1, -4.5};
+    QTest::newRow("sinh + cosh = exp at 0.25")
+        << program({x(), op(Op::Sinh), x(), op(Op::Cosh), op(Op::Add)}) << 0.25
+        << std::vector<double>{1.2840254166877414841, 1.2840254166877414841,
+                               1.2840254166877414841 / 2, 1.2840254166877414841 / 6};
+}
+
+void ProofTest::taylorCoefficients()
+{
+    QFETCH(Program, f);
+    QFETCH(double, at);
+    QFETCH(std::vector<double>, expected);
+    Ball point;
+    arb_set_d(point.get(), at);
+    Series s;
+    const slong order = static_cast<slong>(expected.size()) - 1;
+    const auto done = taylorSeries(s.get(), f, point.get(), order);
+    QVERIFY(done);
+    for (slong j = 0; j <= order; ++j) {
+        Ball c;
+        arb_poly_get_coeff_arb(c.get(), s.get(), j);
+        const double mid = arf_get_d(arb_midref(c.get()), ARF_RND_NEAR);
+        QVERIFY2(std::abs(mid - expected[j]) <= 1e-15 * std::max(1.0, std::abs(expected[j])),
+                 qPrintable(QString("coefficient %1: %2").arg(j).arg(mid, 0, 'g', 17)));
+        QVERIFY(mag_cmp_2exp_si(arb_radref(c.get()), -80) < 0);
+    }
+}
+
+void ProofTest::taylorRefusals_data()
+{
+    QTest::addColumn<Program>("f");
+    QTest::addColumn<double>("lo");
+    QTest::addColumn<double>("hi");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<Reason>("reason");
+    QTest::addColumn<int>("position");
+    const Program sqrtShifted = program({x(), number("1"), op(Op::Sub), op(Op::Sqrt)});
+    QTest::newRow("sqrt(x-1) on [0.5; 1.5]")
+        << sqrtShifted << 0.5 << 1.5 << 0 << Reason::NotDefined << 3;
+    QTest::newRow("ln on [-1; 1]")
+        << program({x(), op(Op::Ln)}) << -1.0 << 1.0 << 0 << Reason::NotDefined << 1;
+    QTest::newRow("1/x on [-1; 1]")
+        << program({number("1"), x(), op(Op::Div)}) << -1.0 << 1.0 << 0 << Reason::Pole << 2;
+    QTest::newRow("asin on [0.5; 1.5]")
+        << program({x(), op(Op::Asin)}) << 0.5 << 1.5 << 0 << Reason::NotDefined << 1;
+    QTest::newRow("tan on [1; 2]")
+        << program({x(), op(Op::Tan)}) << 1.0 << 2.0 << 0 << Reason::Pole << 1;
+    QTest::newRow("sqrt' on [0; 1]")
+        << program({x(), op(Op::Sqrt)}) << 0.0 << 1.0 << 1 << Reason::NotSmooth << 1;
+    QTest::newRow("|x|' on [-1; 1]")
+        << program({x(), op(Op::Abs)}) << -1.0 << 1.0 << 1 << Reason::NotSmooth << 1;
+    QTest::newRow("cbrt' on [-1; 1]")
+        << program({x(), op(Op::Cbrt)}) << -1.0 << 1.0 << 2 << Reason::NotSmooth << 1;
+    QTest::newRow("x^-0.5 on [0; 1]")
+        << program({x(), number("-0.5"), op(Op::Pow)}) << 0.0 << 1.0 << 0 << Reason::Pole << 2;
+    QTest::newRow("x^x on [0; 1]")
+        << program({x(), x(), op(Op::Pow)}) << 0.0 << 1.0 << 0 << Reason::NotDefined << 2;
+    QTest::newRow("x^-3 on [-1; 1]")
+        << program({x(), powInt(-3)}) << -1.0 << 1.0 << 0 << Reason::Pole << 1;
+}
+
+void ProofTest::taylorRefusals()
+{
+    QFETCH(Program, f);
+    QFETCH(double, lo);
+    QFETCH(double, hi);
+    QFETCH(int, order);
+    QFETCH(Reason, reason);
+    QFETCH(int, position);
+    Ball ball;
+    intervalBall(ball.get(), lo, hi);
+    Series s;
+    const auto done = taylorSeries(s.get(), f, ball.get(), order);
+    QVERIFY(!done);
+    QCOMPARE(done.reason(), reason);
+    QCOMPARE(done.refusal().position, std::optional<std::size_t>(position));
+}
+
+void ProofTest::domain_data()
+{
+    QTest::addColumn<Program>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<bool>("defined");
+    QTest::addColumn<Reason>("reason");
+    QTest::addColumn<double>("place");
+    const Program none;
+    QTest::newRow("(ln x/x)^3 on [1; 6]")
+        << courseIntegrand() << 1.0 << 6.0 << true << Reason::NotProven << 0.0;
+    QTest::newRow("|x-2| on [0; 3]") << program({x(), number("2"), op(Op::Sub), op(Op::Abs)}) << 0.0
+                                     << 3.0 << true << Reason::NotProven << 0.0;
+    QTest::newRow("sqrt on [0; 1], 0 included")
+        << program({x(), op(Op::Sqrt)}) << 0.0 << 1.0 << true << Reason::NotProven << 0.0;
+    QTest::newRow("asin on [-1; 1], ends included")
+        << program({x(), op(Op::Asin)}) << -1.0 << 1.0 << true << Reason::NotProven << 0.0;
+    // The ball of a piece next to x = 1 takes x^2 a rounding past 1; the
+    // ends' values decide instead.
+    QTest::newRow("sqrt(1-x^2) on [-1; 1]")
+        << semicircle() << -1.0 << 1.0 << true << Reason::NotProven << 0.0;
+    // Hand: sqrt(x-1) is defined only from 1, 1/x has its pole at 0, tan at pi/2.
+    QTest::newRow("sqrt(x-1) on [0; 2]") << program({x(), number("1"), op(Op::Sub), op(Op::Sqrt)})
+                                         << 0.0 << 2.0 << false << Reason::NotDefined << 1.0;
+    QTest::newRow("sqrt(1-x) on [0; 2]") << program({number("1"), x(), op(Op::Sub), op(Op::Sqrt)})
+                                         << 0.0 << 2.0 << false << Reason::NotDefined << 1.0;
+    QTest::newRow("1/x on [-1; 1]")
+        << program({number("1"), x(), op(Op::Div)}) << -1.0 << 1.0 << false << Reason::Pole << 0.0;
+    QTest::newRow("tan on [0; 2]")
+        << program({x(), op(Op::Tan)}) << 0.0 << 2.0 << false << Reason::Pole << 1.5707963267948966;
+    QTest::newRow("ln x on [-1; 1]")
+        << program({x(), op(Op::Ln)}) << -1.0 << 1.0 << false << Reason::NotDefined << 0.0;
+    QTest::newRow("ln(x - 0.1) on [0.5; 0]: ends either way round")
+        << program({x(), number("0.1"), op(Op::Sub), op(Op::Ln)}) << 0.5 << 0.0 << false
+        << Reason::NotDefined << 0.1;
+    QTest::newRow("sqrt(1-x^2) on [-1.0000001; 1]")
+        << semicircle() << -1.0000001 << 1.0 << false << Reason::NotDefined << -1.0;
+    QTest::newRow("sqrt(x^2-1) on [-1; 1]")
+        << program({x(), powInt(2), number("1"), op(Op::Sub), op(Op::Sqrt)}) << -1.0 << 1.0 << false
+        << Reason::NotDefined << -1.0;
+    QTest::newRow("sqrt(sin x) on [0; 4]")
+        << program({x(), op(Op::Sin), op(Op::Sqrt)}) << 0.0 << 4.0 << false << Reason::NotDefined
+        << 3.1415926535897932;
+    QTest::newRow("ln(1-x^2) on [0; 1]")
+        << program({number("1"), x(), powInt(2), op(Op::Sub), op(Op::Ln)}) << 0.0 << 1.0 << false
+        << Reason::Pole << 1.0;
+    QTest::newRow("sqrt(-1-x^2): nowhere")
+        << program({number("-1"), x(), powInt(2), op(Op::Sub), op(Op::Sqrt)}) << 0.0 << 1.0 << false
+        << Reason::NotDefined << 0.0;
+}
+
+void ProofTest::domain()
+{
+    QFETCH(Program, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(bool, defined);
+    QFETCH(Reason, reason);
+    QFETCH(double, place);
+    const auto proven = proveDefined(f, a, b);
+    QCOMPARE(proven.ok(), defined);
+    if (defined)
+        return;
+    QCOMPARE(proven.reason(), reason);
+    QVERIFY(proven.refusal().x.has_value());
+    QVERIFY2(std::abs(*proven.refusal().x - place) < 1e-8,
+             qPrintable(QString::number(*proven.refusal().x, 'g', 17)));
+}
+
+void ProofTest::integral_data()
+{
+    QTest::addColumn<Program>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("truth");
+    QTest::addColumn<double>("radius");
+    // Hand: 2 + 1/2 by the two triangles.
+    QTest::newRow("|x-2| on [0; 3]")
+        << program({x(), number("2"), op(Op::Sub), op(Op::Abs)}) << 0.0 << 3.0 << 2.5 << 1e-10;
+    QTest::newRow("sqrt on [0; 1]")
+        << program({x(), op(Op::Sqrt)}) << 0.0 << 1.0 << 2.0 / 3 << 1e-10;
+    QTest::newRow("x^0.5 on [0; 1]")
+        << program({x(), number("0.5"), op(Op::Pow)}) << 0.0 << 1.0 << 2.0 / 3 << 1e-10;
+    // mpmath.quad at 30 digits: 0.180479022600235944507077858.
+    QTest::newRow("(ln x/x)^3 on [1; 6]")
+        << courseIntegrand() << 1.0 << 6.0 << 0.18047902260023594451 << 1e-10;
+    // Hand: 3/4 (8^(4/3) - 1) across the root's vertical tangent at 0.
+    QTest::newRow("cbrt on [-1; 8]")
+        << program({x(), op(Op::Cbrt)}) << -1.0 << 8.0 << 11.25 << 1e-10;
+    // Hand: x asin x + sqrt(1 - x^2) from 0 to 1 is pi/2 - 1.
+    QTest::newRow("asin on [0; 1]")
+        << program({x(), op(Op::Asin)}) << 0.0 << 1.0 << 0.57079632679489661923 << 1e-10;
+    // Hand: half the unit disc.
+    QTest::newRow("sqrt(1-x^2) on [-1; 1]")
+        << semicircle() << -1.0 << 1.0 << 1.5707963267948966 << 1e-10;
+    // Hand: atan is odd.
+    QTest::newRow("atan on [-1; 1]") << program({x(), op(Op::Atan)}) << -1.0 << 1.0 << 0.0 << 1e-10;
+    // Hand: 0.1 * (1/2) exactly; the ends swapped negate it.
+    QTest::newRow("0.1 x on [1; 0]")
+        << program({number("0.1"), x(), op(Op::Mul)}) << 1.0 << 0.0 << -0.05 << 1e-15;
+}
+
+void ProofTest::integral()
+{
+    QFETCH(Program, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, truth);
+    QFETCH(double, radius);
+    const auto e = certifiedIntegral(f, a, b);
+    QVERIFY(e);
+    QVERIFY2(e->lower <= truth && truth <= e->upper,
+             qPrintable(QString("[%1; %2]").arg(e->lower, 0, 'g', 17).arg(e->upper, 0, 'g', 17)));
+    QVERIFY(e->mid - e->rad <= e->lower && e->upper <= e->mid + e->rad);
+    QVERIFY2(e->rad <= radius, qPrintable(QString::number(e->rad)));
+}
+
+void ProofTest::integralRefusals()
+{
+    const Program reciprocal = program({number("1"), x(), op(Op::Div)});
+    // The domain proof finds the pole.
+    const auto certified = certifiedIntegral(reciprocal, -1, 1);
+    QVERIFY(!certified);
+    QCOMPARE(certified.reason(), Reason::Pole);
+    // Arb alone does not converge within its limits.
+    const auto alone = integrateDefined(reciprocal, -1, 1);
+    QVERIFY(!alone);
+    QCOMPARE(alone.reason(), Reason::NotProven);
+}
+
+void ProofTest::enclosureRoundsOutward()
+{
+    // The integral of a constant c over [0; 1] is the decimal c itself. The
+    // double 0.1 lies above 1/10 and the double 0.3 below 3/10 (their exact
+    // binary expansions), so ends rounded to the nearest double would leave
+    // the truth outside on one side each.
+    const auto tenth = certifiedIntegral(program({number("0.1")}), 0, 1);
+    QVERIFY(tenth);
+    QVERIFY(tenth->lower < 0.1 && 0.1 <= tenth->upper);
+    QVERIFY(tenth->mid - tenth->rad < 0.1);
+    const auto threeTenths = certifiedIntegral(program({number("0.3")}), 0, 1);
+    QVERIFY(threeTenths);
+    QVERIFY(threeTenths->lower <= 0.3 && 0.3 < threeTenths->upper);
+    QVERIFY(0.3 < threeTenths->mid + threeTenths->rad);
+}
+
+void ProofTest::derivativeMax_data()
+{
+    QTest::addColumn<Program>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<double>("truth");
+    QTest::addColumn<double>("place");
+    // mpmath: max of |mpmath.diff(f, x, k)| on a grid of [1; 6], refined by
+    // findroot on the next derivative; M4 and M6 at the end x = 1.
+    QTest::newRow("(ln x/x)^3, M1")
+        << courseIntegrand() << 1.0 << 6.0 << 1 << 0.0589552875382971 << 1.43277309948;
+    QTest::newRow("(ln x/x)^3, M2")
+        << courseIntegrand() << 1.0 << 6.0 << 2 << 0.243975030692985 << 1.10884523134;
+    QTest::newRow("(ln x/x)^3, M4") << courseIntegrand() << 1.0 << 6.0 << 4 << 108.0 << 1.0;
+    QTest::newRow("(ln x/x)^3, M6") << courseIntegrand() << 1.0 << 6.0 << 6 << 18810.0 << 1.0;
+    // Hand: |sin''| = |sin| peaks at pi/2; (x^3)' = 3x^2 at the far end;
+    // exp^(6) = exp at 1.
+    QTest::newRow("sin, M2 on [0; 3]")
+        << program({x(), op(Op::Sin)}) << 0.0 << 3.0 << 2 << 1.0 << 1.5707963267948966;
+    QTest::newRow("x^3, M1 on [-1; 2]")
+        << program({x(), powInt(3)}) << -1.0 << 2.0 << 1 << 12.0 << 2.0;
+    // Hand: sqrt rises to 1; its slope has no bound at 0, so only the plain
+    // enclosure bounds the piece there.
+    QTest::newRow("sqrt, M0 on [0; 1]")
+        << program({x(), op(Op::Sqrt)}) << 0.0 << 1.0 << 0 << 1.0 << 1.0;
+    QTest::newRow("exp, M6 on [0; 1]")
+        << program({x(), op(Op::Exp)}) << 0.0 << 1.0 << 6 << 2.718281828459045 << 1.0;
+}
+
+void ProofTest::derivativeMax()
+{
+    QFETCH(Program, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(int, order);
+    QFETCH(double, truth);
+    QFETCH(double, place);
+    const auto m = proveDerivativeMax(f, a, b, order);
+    QVERIFY(m);
+    QCOMPARE(m->order, order);
+    QVERIFY2(m->lower <= truth * (1 + 1e-15) && truth * (1 - 1e-15) <= m->upper,
+             qPrintable(QString("[%1; %2]").arg(m->lower, 0, 'g', 17).arg(m->upper, 0, 'g', 17)));
+    QVERIFY2(m->upper - m->lower <= 2e-6 * truth,
+             qPrintable(QString("gap %1").arg(m->upper - m->lower)));
+    // A flat maximum is found to about the square root of the gap.
+    QVERIFY2(std::abs(m->at - place) < 1e-2, qPrintable(QString::number(m->at, 'g', 12)));
+}
+
+void ProofTest::derivativeMaxRefusals_data()
+{
+    QTest::addColumn<Program>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<Reason>("reason");
+    QTest::addColumn<double>("place");
+    // Hand: sqrt' = 1/(2 sqrt x) has no bound at 0; |x-2| has a kink at 2;
+    // 1/x a pole at 0.
+    QTest::newRow("sqrt, M1 on [0; 1]")
+        << program({x(), op(Op::Sqrt)}) << 0.0 << 1.0 << 1 << Reason::NotSmooth << 0.0;
+    QTest::newRow("|x-2|, M2 on [0; 3]") << program({x(), number("2"), op(Op::Sub), op(Op::Abs)})
+                                         << 0.0 << 3.0 << 2 << Reason::NotSmooth << 2.0;
+    QTest::newRow("1/x, M1 on [-1; 1]")
+        << program({number("1"), x(), op(Op::Div)}) << -1.0 << 1.0 << 1 << Reason::Pole << 0.0;
+}
+
+void ProofTest::derivativeMaxRefusals()
+{
+    QFETCH(Program, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(int, order);
+    QFETCH(Reason, reason);
+    QFETCH(double, place);
+    const auto m = proveDerivativeMax(f, a, b, order);
+    QVERIFY(!m);
+    QCOMPARE(m.reason(), reason);
+    QVERIFY(m.refusal().x);
+    QVERIFY2(std::abs(*m.refusal().x - place) < 1e-8,
+             qPrintable(QString::number(*m.refusal().x, 'g', 17)));
+    const auto tooHigh = proveDerivativeMax(f, a, b, derivativeOrderLimit + 1);
+    QVERIFY(!tooHigh);
+    QCOMPARE(tooHigh.reason(), Reason::CountOutOfRange);
+}
+
+void ProofTest::timings()
+{
+#ifdef KVADROLAB_SANITIZED
+    QSKIP("timings are not measured under the sanitizers");
+#endif
+    // The median of five runs of a proof, in milliseconds.
+    const auto median = [](const auto &proof) {
+        std::vector<double> ms;
+        for (int run = 0; run < 5; ++run) {
+            const auto start = std::chrono::steady_clock::now();
+            proof();
+            ms.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count());
+        }
+        std::sort(ms.begin(), ms.end());
+        return ms[2];
+    };
+    struct Case
+    {
+        const char *name;
+        Program f;
+        double a, b;
+    };
+    const Case cases[] = {
+        {"(ln x/x)^3 on [1; 6]", courseIntegrand(), 1, 6},
+        {"|x-2| on [0; 3]", program({x(), number("2"), op(Op::Sub), op(Op::Abs)}), 0, 3},
+        {"sqrt on [0; 1]", program({x(), op(Op::Sqrt)}), 0, 1},
+        {"sin(x)/x on [1; 100]", program({x(), op(Op::Sin), x(), op(Op::Div)}), 1, 100},
+        {"exp(-x^2) on [-5; 5]", program({x(), powInt(2), op(Op::Neg), op(Op::Exp)}), -5, 5},
+    };
+    // Well inside what a window may keep a student waiting.
+    const double patience = 5000;
+    for (const Case &c : cases) {
+        bool proven = true;
+        const double ms = median([&] { proven = certifiedIntegral(c.f, c.a, c.b).ok(); });
+        QVERIFY2(proven, c.name);
+        qInfo("%s: domain + integral, median of 5: %.2f ms", c.name, ms);
+        QVERIFY(ms < patience);
+    }
+    for (int k : {1, 2, 4, 6}) {
+        bool proven = true;
+        const double ms =
+            median([&] { proven = proveDerivativeMax(courseIntegrand(), 1, 6, k).ok(); });
+        QVERIFY(proven);
+        qInfo("(ln x/x)^3 on [1; 6]: M%d, median of 5: %.2f ms", k, ms);
+        QVERIFY(ms < patience);
+    }
+    // A refusal costs no more: Arb's integrator alone gives up on 1/x.
+    const Program reciprocal = program({number("1"), x(), op(Op::Div)});
+    const double ms = median([&] { (void)integrateDefined(reciprocal, -1, 1); });
+    qInfo("1/x on [-1; 1]: integral refused, median of 5: %.2f ms", ms);
+    QVERIFY(ms < patience);
+}
+
+QTEST_GUILESS_MAIN(ProofTest)
+#include "prooftest.moc"
