@@ -393,23 +393,8 @@ Result<Program> Compiler::run()
     Program program;
     std::size_t depth = 0;
     for (const Step &s : m_steps) {
-        switch (s.op) {
-        case Op::Number:
-        case Op::Pi:
-        case Op::E:
-        case Op::X:
-            program.stackDepth = std::max(program.stackDepth, ++depth);
-            break;
-        case Op::Add:
-        case Op::Sub:
-        case Op::Mul:
-        case Op::Div:
-        case Op::Pow:
-            --depth;
-            break;
-        default:
-            break;
-        }
+        depth = depth - operandCount(s.op) + 1;
+        program.stackDepth = std::max(program.stackDepth, depth);
     }
     program.steps = std::move(m_steps);
     return program;

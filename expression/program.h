@@ -19,16 +19,52 @@ enum class Op : std::uint8_t {
     X,      // pushes the variable
     // One operand.
     Neg,
-    Sin, Cos, Tan, Cot,
-    Asin, Acos, Atan,
-    Sinh, Cosh, Tanh,
-    Exp, Ln, Lg, // lg: base 10
-    Sqrt, Cbrt, Abs,
+    Sin,
+    Cos,
+    Tan,
+    Cot,
+    Asin,
+    Acos,
+    Atan,
+    Sinh,
+    Cosh,
+    Tanh,
+    Exp,
+    Ln,
+    Lg, // lg: base 10
+    Sqrt,
+    Cbrt,
+    Abs,
     PowInt, // operand ^ `exponent`, a whole exponent typed as such (x^3, x^-2)
     // Two operands: the first pushed is the left one.
-    Add, Sub, Mul, Div,
+    Add,
+    Sub,
+    Mul,
+    Div,
     Pow, // any exponent: a^b
 };
+
+// How many values a step takes off the stack before it pushes its one
+// result: none for a value, one for a function, Neg and PowInt, two for an
+// operator.
+constexpr std::size_t operandCount(Op op)
+{
+    switch (op) {
+    case Op::Number:
+    case Op::Pi:
+    case Op::E:
+    case Op::X:
+        return 0;
+    case Op::Add:
+    case Op::Sub:
+    case Op::Mul:
+    case Op::Div:
+    case Op::Pow:
+        return 2;
+    default:
+        return 1;
+    }
+}
 
 struct Step
 {
@@ -36,9 +72,9 @@ struct Step
     // Where in the typed text this step comes from, in characters from 0: a
     // refusal at run time (a pole, a logarithm of a negative number) names it.
     std::size_t position = 0;
-    double value = 0;     // Number: the nearest double to the literal
-    std::string literal;  // Number: the typed digits, with '.' as the separator
-                          // and the exponent as "e-3" however it was typed
+    double value = 0;          // Number: the nearest double to the literal
+    std::string literal;       // Number: the typed digits, with '.' as the separator
+                               // and the exponent as "e-3" however it was typed
     std::int32_t exponent = 0; // PowInt
 };
 

@@ -41,27 +41,9 @@ void checkShape(const Program &p, std::size_t length)
     for (const Step &s : p.steps) {
         if (s.position > length)
             __builtin_trap(); // a step from beyond the text
-        switch (s.op) {
-        case Op::Number:
-        case Op::Pi:
-        case Op::E:
-        case Op::X:
-            ++depth;
-            break;
-        case Op::Add:
-        case Op::Sub:
-        case Op::Mul:
-        case Op::Div:
-        case Op::Pow:
-            if (depth < 2)
-                __builtin_trap(); // a binary step without two operands
-            --depth;
-            break;
-        default:
-            if (depth < 1)
-                __builtin_trap(); // a unary step without its operand
-            break;
-        }
+        if (depth < operandCount(s.op))
+            __builtin_trap(); // a step without its operands
+        depth = depth - operandCount(s.op) + 1;
         most = std::max(most, depth);
     }
     if (depth != 1 || most != p.stackDepth)
