@@ -18,6 +18,7 @@ enum class Reason {
     NotWhole,             // a count has a fractional part
     CountOutOfRange,      // a count lies outside what the caller accepts
     OddCount,             // Simpson's rule takes pairs of subintervals
+    CountNotMultiple,     // a rule groups its subintervals: n must be a multiple of that group
     NodeNotPositive,      // some node x <= 0, where ln x is undefined
     EmptyInterval,        // a == b: there is nothing to study
     ToleranceNotPositive, // a tolerance is not > 0

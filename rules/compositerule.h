@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "base/result.h"
+#include "expression/program.h"
+
+#include <array>
+#include <vector>
+
+namespace kvadrolab {
+
+// The composite rules of the course. n always counts subintervals of width
+// h = (b - a) / n; a rule that groups them (Simpson by 2, 3/8 by 3, Boole by
+// 4) refuses an n that does not fit rather than change it.
+enum class RuleKind { Left, Right, Midpoint, Trapezoid, Simpson, Simpson38, Boole, Gauss2, Gauss3 };
+
+inline constexpr std::array<RuleKind, 9> allRules = {
+    RuleKind::Left,      RuleKind::Right,   RuleKind::Midpoint,
+    RuleKind::Trapezoid, RuleKind::Simpson, RuleKind::Simpson38,
+    RuleKind::Boole,     RuleKind::Gauss2,  RuleKind::Gauss3};
+
+// What a rule is: its name, its order (the error shrinks like h^order), the
+// derivative k its a-priori bound uses, the multiple n must be, and the
+// bound's constant C in |error| <= (b - a)^(k+1) M_k / (C n^k).
+struct RuleInfo
+{
+    const char *name;
+    int order;
+    int derivative;
+    int countMultiple;
+    double boundDivisor;
+};
+
+const RuleInfo &ruleInfo(RuleKind kind);
+
+// The largest n a rule takes: beyond it the sum's rounding outgrows any
+// error the rules teach about.
+inline constexpr long ruleCountLimit = 10'000'000;
+// The largest n whose node table is built (one row per node).
+inline constexpr long ruleTableCountLimit = 100'000;
+
+// n itself, or CountOutOfRange (n < 1 or above the limit), OddCount
+// (Simpson), CountNotMultiple (3/8 needs a multiple of 3, Boole of 4).
+Result<long> checkRuleCount(RuleKind kind, long n);
+
+// The a-priori bound (b - a)^(k+1) M_k / (C n^k) in plain double arithmetic:
+// a value to display, not a proven bound.
+double ruleErrorBound(RuleKind kind, double a, double b, long n, double derivativeMax);
+
+// The same bound rounded up: given a proven upper M_k (proof/), the result
+// is >= the exact (b - a)^(k+1) M_k / (C n^k). Its at most 2k + 4 roundings
+// to nearest each err by a relative 2^-53 at most, so one enlargement by
+// 2^-47 and a step up with nextafter cover them; an intermediate that
+// underflows would lose that relative bound, so then the result is +inf.
+// This proves the bound formula only: it bounds the error of the exact rule,
+// not of the rule summed in doubles.
+double ruleErrorBoundUp(RuleKind kind, double a, double b, long n, double derivativeMaxUpper);
+
+// The rule's value for f at n. Refused as checkRuleCount refuses,
+// NonFiniteInput for a or b, NonFiniteResult where f or the sum is not finite
+// (x the first node at fault).
+Result<double> applyRule(RuleKind kind, const Program &program, double a, double b, long n);
+
+// One node of the weighted sum: the rule adds weight * fx.
+struct RuleNode
+{
+    double x;
+    double fx;
+    double weight;
+};
+
+// The nodes in increasing x (the shared points of neighbouring subintervals
+// once, with their joint weight) and the weighted sum, equal to applyRule.
+struct RuleTable
+{
+    std::vector<RuleNode> nodes;
+    double sum = 0;
+};
+
+// As applyRule, with CountOutOfRange above ruleTableCountLimit.
+Result<RuleTable> ruleTable(RuleKind kind, const Program &program, double a, double b, long n);
+
+} // namespace kvadrolab

@@ -1,0 +1,231 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The composite rules: exact on the polynomials of their degree and not one
+// degree higher (against hand integrals), their order seen when n doubles,
+// their refusals, and on the course integrands within the a-priori bound
+// built from the proven M_k.
+
+#include "expression/parser.h"
+#include "proof/derivativemax.h"
+#include "rules/compositerule.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+using namespace kvadrolab;
+
+Q_DECLARE_METATYPE(kvadrolab::RuleKind)
+
+namespace {
+
+Program parsed(const char *text)
+{
+    auto program = parseExpression(text);
+    return *program;
+}
+
+struct SetRow
+{
+    QString name, f;
+    double a, b, integral;
+    QString reason;
+};
+
+// tests/data/integrands.tsv as benchmarksettest reads it.
+QList<SetRow> loadSet()
+{
+    QFile file(QStringLiteral(KVADROLAB_BENCHMARK_SET));
+    QList<SetRow> rows;
+    if (!file.open(QIODevice::ReadOnly))
+        return rows;
+    file.readLine();
+    while (!file.atEnd()) {
+        const QStringList c =
+            QString::fromUtf8(file.readLine()).chopped(1).split(QLatin1Char('\t'));
+        if (c.size() < 15)
+            continue;
+        rows.append({c[0], c[1], c[2].toDouble(), c[3].toDouble(), c[4].toDouble(), c[13]});
+    }
+    return rows;
+}
+
+} // namespace
+
+class RulesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Degree d = the highest the rule integrates exactly; on [0; 2] with
+    // n = 12, x^d gives 2^(d+1)/(d+1) to rounding and x^(d+1) misses
+    // 2^(d+2)/(d+2) by more than rounding.
+    void exactUpToItsDegree_data()
+    {
+        QTest::addColumn<RuleKind>("kind");
+        QTest::addColumn<int>("degree");
+        QTest::newRow("left on constants") << RuleKind::Left << 0;
+        QTest::newRow("right on constants") << RuleKind::Right << 0;
+        QTest::newRow("midpoint on lines") << RuleKind::Midpoint << 1;
+        QTest::newRow("trapezoid on lines") << RuleKind::Trapezoid << 1;
+        QTest::newRow("simpson on cubics") << RuleKind::Simpson << 3;
+        QTest::newRow("simpson38 on cubics") << RuleKind::Simpson38 << 3;
+        QTest::newRow("boole on quintics") << RuleKind::Boole << 5;
+        QTest::newRow("gauss2 on cubics") << RuleKind::Gauss2 << 3;
+        QTest::newRow("gauss3 on quintics") << RuleKind::Gauss3 << 5;
+    }
+    void exactUpToItsDegree()
+    {
+        QFETCH(RuleKind, kind);
+        QFETCH(int, degree);
+        // 1 + x^d: the constant keeps the degree-0 case a real polynomial.
+        const QByteArray exact = QByteArray("1 + 3x^") + QByteArray::number(degree);
+        const QByteArray above = QByteArray("x^") + QByteArray::number(degree + 1);
+        const double exactValue = 2 + 3 * std::pow(2.0, degree + 1) / (degree + 1);
+        const double aboveValue = std::pow(2.0, degree + 2) / (degree + 2);
+        const auto onExact = applyRule(kind, parsed(exact.constData()), 0, 2, 12);
+        const auto onAbove = applyRule(kind, parsed(above.constData()), 0, 2, 12);
+        QVERIFY(onExact.ok() && onAbove.ok());
+        QVERIFY2(std::fabs(*onExact - exactValue) <= 1e-13 * exactValue,
+                 qPrintable(QString::number(*onExact - exactValue, 'g', 17)));
+        QVERIFY2(std::fabs(*onAbove - aboveValue) > 1e-11 * aboveValue,
+                 qPrintable(QString::number(*onAbove - aboveValue, 'g', 17)));
+    }
+
+    // exp on [0; 1]: doubling n divides the error by about 2^order.
+    void errorShrinksWithItsOrder_data()
+    {
+        QTest::addColumn<RuleKind>("kind");
+        QTest::addColumn<int>("n");
+        QTest::newRow("left") << RuleKind::Left << 24;
+        QTest::newRow("right") << RuleKind::Right << 24;
+        QTest::newRow("midpoint") << RuleKind::Midpoint << 24;
+        QTest::newRow("trapezoid") << RuleKind::Trapezoid << 24;
+        QTest::newRow("simpson") << RuleKind::Simpson << 12;
+        QTest::newRow("simpson38") << RuleKind::Simpson38 << 12;
+        QTest::newRow("boole") << RuleKind::Boole << 8;
+        QTest::newRow("gauss2") << RuleKind::Gauss2 << 6;
+        QTest::newRow("gauss3") << RuleKind::Gauss3 << 3;
+    }
+    void errorShrinksWithItsOrder()
+    {
+        QFETCH(RuleKind, kind);
+        QFETCH(int, n);
+        const Program f = parsed("exp(x)");
+        const double exact = std::expm1(1.0);
+        const auto coarse = applyRule(kind, f, 0, 1, n);
+        const auto fine = applyRule(kind, f, 0, 1, 2 * n);
+        QVERIFY(coarse.ok() && fine.ok());
+        const double observed = std::log2(std::fabs(*coarse - exact) / std::fabs(*fine - exact));
+        QVERIFY2(std::fabs(observed - ruleInfo(kind).order) < 0.1,
+                 qPrintable(QString::number(observed)));
+    }
+
+    void refusesCountsThatDoNotFit_data()
+    {
+        QTest::addColumn<RuleKind>("kind");
+        QTest::addColumn<long>("n");
+        QTest::addColumn<int>("reason");
+        const int range = int(Reason::CountOutOfRange);
+        const int multiple = int(Reason::CountNotMultiple);
+        QTest::newRow("left n=0") << RuleKind::Left << 0L << range;
+        QTest::newRow("gauss3 n=-4") << RuleKind::Gauss3 << -4L << range;
+        QTest::newRow("trapezoid above the limit")
+            << RuleKind::Trapezoid << ruleCountLimit + 1 << range;
+        QTest::newRow("simpson n=7") << RuleKind::Simpson << 7L << int(Reason::OddCount);
+        QTest::newRow("simpson38 n=8") << RuleKind::Simpson38 << 8L << multiple;
+        QTest::newRow("boole n=6") << RuleKind::Boole << 6L << multiple;
+        QTest::newRow("boole n=2") << RuleKind::Boole << 2L << multiple;
+    }
+    void refusesCountsThatDoNotFit()
+    {
+        QFETCH(RuleKind, kind);
+        QFETCH(long, n);
+        QFETCH(int, reason);
+        const auto value = applyRule(kind, parsed("x"), 0, 1, n);
+        QVERIFY(!value.ok());
+        QCOMPARE(int(value.reason()), reason);
+        QCOMPARE(value.refusal().input, std::optional<Input>(Input::Count));
+    }
+
+    // The table holds the nodes of the textbook rule: Simpson at n = 2 on
+    // [0; 1] is 1/6 (f(0) + 4 f(1/2) + f(1)); Gauss 2 at n = 1 has nodes
+    // 1/2 -+ sqrt(3)/6 with weights 1/2.
+    void tableShowsTheTextbookNodes()
+    {
+        const auto simpson = ruleTable(RuleKind::Simpson, parsed("x^4"), 0, 1, 2);
+        QVERIFY(simpson.ok());
+        QCOMPARE(simpson->nodes.size(), std::size_t(3));
+        QCOMPARE(simpson->nodes[1].x, 0.5);
+        QCOMPARE(simpson->nodes[1].weight, 4.0 / 6.0);
+        QCOMPARE(simpson->sum, (0 + 4 * 0.0625 + 1) / 6.0);
+        const auto gauss = ruleTable(RuleKind::Gauss2, parsed("x"), 0, 1, 1);
+        QVERIFY(gauss.ok());
+        QCOMPARE(gauss->nodes.size(), std::size_t(2));
+        QCOMPARE(gauss->nodes[0].x, 0.5 - std::sqrt(3.0) / 6);
+        QCOMPARE(gauss->nodes[1].weight, 0.5);
+    }
+
+    // Every smooth course integrand at n = 12: the rule's error is within
+    // the a-priori bound from the proven upper M_k, plus the rounding of the
+    // sum. Allowance: at most 3n nodes with positive weights summing to b - a;
+    // each f(x_i) is within a few tens of ulps of f at the double node, and
+    // the sum adds (number of nodes) roundings of at most eps times the
+    // running total, so 64 * (3n) * eps * (b - a) * max|f(x_i)| covers
+    // evaluation and summation both; the reference is a 17-digit decimal,
+    // one more eps * |I|.
+    void withinTheBoundOnTheCourseSet_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<RuleKind>("kind");
+        const QList<SetRow> rows = loadSet();
+        for (int i = 0; i < rows.size(); ++i)
+            if (rows[i].reason.isEmpty())
+                for (RuleKind kind : allRules)
+                    QTest::newRow(qPrintable(rows[i].name + QLatin1Char(' ') + ruleInfo(kind).name))
+                        << i << kind;
+    }
+    void withinTheBoundOnTheCourseSet()
+    {
+        QFETCH(int, row);
+        QFETCH(RuleKind, kind);
+        const SetRow r = loadSet().at(row);
+        const auto program = parseExpression(r.f.toStdString());
+        QVERIFY(program.ok());
+        constexpr long n = 12;
+        const auto table = ruleTable(kind, *program, r.a, r.b, n);
+        QVERIFY(table.ok());
+        const auto m = proveDerivativeMax(*program, r.a, r.b, ruleInfo(kind).derivative);
+        QVERIFY(m.ok());
+        double maxF = 0;
+        for (const RuleNode &node : table->nodes)
+            maxF = std::max(maxF, std::fabs(node.fx));
+        const double eps = std::numeric_limits<double>::epsilon();
+        const double allowance =
+            64 * 3 * n * eps * std::fabs(r.b - r.a) * maxF + eps * std::fabs(r.integral);
+        const double bound = ruleErrorBoundUp(kind, r.a, r.b, n, m->upper);
+        const double error = std::fabs(table->sum - r.integral);
+        QVERIFY2(error <= bound + allowance,
+                 qPrintable(QStringLiteral("error %1, bound %2, allowance %3")
+                                .arg(error, 0, 'g', 6)
+                                .arg(bound, 0, 'g', 6)
+                                .arg(allowance, 0, 'g', 6)));
+        QCOMPARE(*applyRule(kind, *program, r.a, r.b, n), table->sum);
+    }
+
+    // The rounded-up bound is never below the display bound and is its
+    // textbook value: Simpson, exp on [0; 1], n = 10, M4 = e: e / 1800000.
+    void boundHasTheTextbookValue()
+    {
+        const double display = ruleErrorBound(RuleKind::Simpson, 0, 1, 10, std::exp(1.0));
+        const double up = ruleErrorBoundUp(RuleKind::Simpson, 0, 1, 10, std::exp(1.0));
+        QCOMPARE(display, std::exp(1.0) / 1800000);
+        QVERIFY(up >= display && up <= display * (1 + 1e-13));
+        QCOMPARE(ruleErrorBound(RuleKind::Gauss3, 0, 2, 1, 1.0), 128.0 / 2016000);
+        QCOMPARE(ruleErrorBound(RuleKind::Boole, 0, 1, 4, 945.0), 2.0 / 4096);
+    }
+};
+
+QTEST_GUILESS_MAIN(RulesTest)
+#include "rulestest.moc"
