@@ -4,6 +4,10 @@
 # shows the licence, puts them into Program Files, adds a Start-menu entry and
 # an uninstaller.
 install(TARGETS kvadrolab RUNTIME DESTINATION .)
+# The teachers' command-line companion, where the build has the proof engine.
+if(TARGET kvadrolab-calc)
+    install(TARGETS kvadrolab-calc RUNTIME DESTINATION .)
+endif()
 # UTF-8 with a byte-order mark and CR LF, which Notepad reads on any system.
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/windows/readme.txt DESTINATION .)
 

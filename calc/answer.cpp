@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "calc/answer.h"
+
+#include "expression/parser.h"
+#include "proof/domain.h"
+
+#include <cmath>
+#include <utility>
+
+namespace kvadrolab {
+
+namespace {
+
+int orderIndex(int order)
+{
+    for (std::size_t i = 0; i < answerOrders.size(); ++i)
+        if (answerOrders[i] == order)
+            return static_cast<int>(i);
+    return -1;
+}
+
+Result<RuleAnswer> ruleAnswer(RuleKind kind, const Program &program, double lo, double hi,
+                              bool reversed, long n, const Answer &answer)
+{
+    // Taken with a negative h, the left rule's nodes are the right rule's
+    // on [lo; hi] and the other way round; every weight carries h, so the
+    // sum is that rule's over [lo; hi], negated.
+    RuleKind summed = kind;
+    if (reversed && kind == RuleKind::Left)
+        summed = RuleKind::Right;
+    else if (reversed && kind == RuleKind::Right)
+        summed = RuleKind::Left;
+    const Result<double> value = applyRule(summed, program, lo, hi, n);
+    if (!value)
+        return value.refusal();
+    RuleAnswer rule;
+    rule.kind = kind;
+    rule.n = n;
+    rule.value = reversed ? -*value : *value;
+    rule.error = rule.value - answer.integral.mid;
+
+    const int index = orderIndex(ruleInfo(kind).derivative);
+    const Result<DerivativeMax> &m = answer.maxima[static_cast<std::size_t>(index)];
+    if (!m) {
+        rule.bound = m.refusal();
+    } else {
+        const double bound = ruleErrorBoundUp(kind, lo, hi, n, m->upper);
+        if (std::isfinite(bound))
+            rule.bound = bound;
+        else
+            rule.bound = Refusal{Reason::NonFiniteResult};
+    }
+    return rule;
+}
+
+} // namespace
+
+Result<Answer> answerFor(std::string_view f, double a, double b, long n)
+{
+    Result<Program> program = parseExpression(f);
+    if (!program)
+        return program.refusal();
+    if (!std::isfinite(a))
+        return Refusal{Reason::NonFiniteInput, Input::A};
+    if (!std::isfinite(b))
+        return Refusal{Reason::NonFiniteInput, Input::B};
+    if (a == b)
+        return Refusal{Reason::EmptyInterval, Input::B};
+
+    const bool reversed = a > b;
+    const double lo = reversed ? b : a;
+    const double hi = reversed ? a : b;
+    if (Result<void> defined = proveDefined(*program, lo, hi); !defined)
+        return defined.refusal();
+    Result<Enclosure> integral = integrateDefined(*program, lo, hi);
+    if (!integral)
+        return integral.refusal();
+
+    Answer answer;
+    answer.f = std::string(f);
+    answer.a = a;
+    answer.b = b;
+    answer.integral = *integral;
+    if (reversed) {
+        answer.integral.mid = -integral->mid;
+        answer.integral.lower = -integral->upper;
+        answer.integral.upper = -integral->lower;
+    }
+    for (std::size_t i = 0; i < answerOrders.size(); ++i)
+        answer.maxima[i] = proveDerivativeMax(*program, lo, hi, answerOrders[i]);
+    for (std::size_t i = 0; i < allRules.size(); ++i)
+        answer.rules[i] = ruleAnswer(allRules[i], *program, lo, hi, reversed, n, answer);
+    return answer;
+}
+
+} // namespace kvadrolab

@@ -1,0 +1,277 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "calc/answertext.h"
+
+#include "expression/refusaltext.h"
+#include "proof/decimal.h"
+#include "proof/refusaltext.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace kvadrolab {
+
+namespace {
+
+constexpr int kJsonDigits = 17;
+
+bool isExpressionReason(Reason reason)
+{
+    switch (reason) {
+    case Reason::EmptyExpression:
+    case Reason::ExpressionTooLong:
+    case Reason::NestingTooDeep:
+    case Reason::InvalidUtf8:
+    case Reason::ControlCharacter:
+    case Reason::UnexpectedCharacter:
+    case Reason::UnknownName:
+    case Reason::AmbiguousLog:
+    case Reason::FunctionNeedsBracket:
+    case Reason::ExpectedOperand:
+    case Reason::ExpectedOperator:
+    case Reason::UnclosedBracket:
+    case Reason::UnmatchedClosingBracket:
+    case Reason::NumberOutOfRange:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The whole answer's reason: the parser's sentence for a text that is no
+// expression (it quotes the text), the proofs' words otherwise.
+std::string wholeReason(const Refusal &why, std::string_view f)
+{
+    if (isExpressionReason(why.reason))
+        return describeExpressionRefusal(why, f);
+    return proofReasonText(why.reason);
+}
+
+// A JSON string: the text is valid UTF-8 (the parser refuses anything
+// else before an answer exists), so only quotes, backslashes and control
+// characters need escapes.
+std::string jsonString(std::string_view text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", u);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string number(double v, Rounding rounding)
+{
+    return decimalText(v, kJsonDigits, rounding);
+}
+
+std::string where(const Refusal &why, double a, double b)
+{
+    return why.x ? placeDecimal(*why.x, a, b) : "null";
+}
+
+std::string refusedJson(const std::string &reason, const Refusal &why, const Answer &answer)
+{
+    return "{\"refused\": " + jsonString(reason) +
+           ", \"where\": " + where(why, answer.a, answer.b) + "}";
+}
+
+std::string maximumJson(const Result<DerivativeMax> &m, int order, const Answer &answer)
+{
+    if (!m)
+        return refusedJson(proofReasonText(m.reason(), order), m.refusal(), answer);
+    return "{\"lower\": " + number(m->lower, Rounding::Down) +
+           ", \"upper\": " + number(m->upper, Rounding::Up) +
+           ", \"x\": " + number(m->at, Rounding::Nearest) + "}";
+}
+
+std::string ruleJson(RuleKind kind, const Result<RuleAnswer> &rule, const Answer &answer)
+{
+    if (!rule)
+        return refusedJson(ruleRefusalText(kind, rule.refusal()), rule.refusal(), answer);
+    std::string out = "{\"n\": " + std::to_string(rule->n) +
+                      ", \"value\": " + number(rule->value, Rounding::Nearest) +
+                      ", \"error\": " + number(rule->error, Rounding::Nearest) + ", \"bound\": ";
+    if (rule->bound)
+        out += number(*rule->bound, Rounding::Up);
+    else
+        out += refusedJson(proofReasonText(rule->bound.reason(), ruleInfo(kind).derivative),
+                           rule->bound.refusal(), answer);
+    return out + "}";
+}
+
+// A text with a decimal comma, as the windows show numbers.
+std::string comma(std::string text)
+{
+    std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+// The integral with as many significant digits as its width leaves
+// certain, then the radius (two digits, up) that still holds it around the
+// shortened midpoint.
+std::string provenIntegralText(const Enclosure &e)
+{
+    int digits = kJsonDigits;
+    const double width = e.upper - e.lower;
+    const double size = std::fmax(std::fabs(e.lower), std::fabs(e.upper));
+    if (width > 0 && size > 0) {
+        const int leading = static_cast<int>(std::floor(std::log10(size)));
+        const int last = static_cast<int>(std::floor(std::log10(width)));
+        digits = std::clamp(leading - last + 1, 1, kJsonDigits);
+    }
+    const std::string mid = decimalText(e.mid, digits, Rounding::Nearest);
+    return comma(mid) + " ± " + comma(radiusText(mid, e.lower, e.upper, 2));
+}
+
+std::string derivativeName(int order)
+{
+    switch (order) {
+    case 1:
+        return "f′";
+    case 2:
+        return "f″";
+    default:
+        return "f⁽" + std::string(order == 4 ? "⁴" : "⁶") + "⁾";
+    }
+}
+
+// Pads a UTF-8 text to `width` characters (code points).
+std::string padded(const std::string &text, std::size_t width)
+{
+    std::size_t characters = 0;
+    for (const char c : text)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            ++characters;
+    return text + std::string(characters < width ? width - characters : 0, ' ');
+}
+
+} // namespace
+
+std::string ruleTitle(RuleKind kind)
+{
+    switch (kind) {
+    case RuleKind::Left:
+        return "левых прямоугольников";
+    case RuleKind::Right:
+        return "правых прямоугольников";
+    case RuleKind::Midpoint:
+        return "средних прямоугольников";
+    case RuleKind::Trapezoid:
+        return "трапеций";
+    case RuleKind::Simpson:
+        return "Симпсона";
+    case RuleKind::Simpson38:
+        return "Симпсона 3/8";
+    case RuleKind::Boole:
+        return "Буля";
+    case RuleKind::Gauss2:
+        return "Гаусса, 2 узла";
+    case RuleKind::Gauss3:
+        return "Гаусса, 3 узла";
+    }
+    return {};
+}
+
+std::string ruleRefusalText(RuleKind kind, const Refusal &why)
+{
+    if (why.reason == Reason::CountNotMultiple)
+        return "n должно делиться на " + std::to_string(ruleInfo(kind).countMultiple);
+    return proofReasonText(why.reason);
+}
+
+std::string answerJson(const Answer &answer)
+{
+    const Enclosure &e = answer.integral;
+    const std::string mid = number(e.mid, Rounding::Nearest);
+    std::string out =
+        "{\"f\": " + jsonString(answer.f) + ", \"a\": " + number(answer.a, Rounding::Nearest) +
+        ", \"b\": " + number(answer.b, Rounding::Nearest) + ", \"integral\": {\"mid\": " + mid +
+        ", \"rad\": " + radiusText(mid, e.lower, e.upper, kJsonDigits) + "}";
+    for (std::size_t i = 0; i < answerOrders.size(); ++i)
+        out += ", \"M" + std::to_string(answerOrders[i]) +
+               "\": " + maximumJson(answer.maxima[i], answerOrders[i], answer);
+    out += ", \"rules\": {";
+    for (std::size_t i = 0; i < allRules.size(); ++i) {
+        if (i > 0)
+            out += ", ";
+        out += jsonString(ruleInfo(allRules[i]).name) + ": " +
+               ruleJson(allRules[i], answer.rules[i], answer);
+    }
+    return out + "}}\n";
+}
+
+std::string refusalJson(const Refusal &why, std::string_view f, double a, double b)
+{
+    const std::string position =
+        why.position ? std::to_string(*why.position + 1) : std::string("null");
+    return "{\"refused\": " + jsonString(wholeReason(why, f)) + ", \"where\": " + where(why, a, b) +
+           ", \"position\": " + position + "}\n";
+}
+
+std::string answerSummary(const Answer &answer)
+{
+    std::string out = "f(x) = " + answer.f + " на [" +
+                      comma(decimalText(answer.a, kJsonDigits, Rounding::Nearest)) + "; " +
+                      comma(decimalText(answer.b, kJsonDigits, Rounding::Nearest)) + "]\n";
+    if (answer.a > answer.b)
+        out += "(a > b: интеграл и правила взяты с обратным знаком, M_k — на [b; a])\n";
+    out += "Интеграл = " + provenIntegralText(answer.integral) + "\n\n";
+
+    for (std::size_t i = 0; i < answerOrders.size(); ++i) {
+        const int order = answerOrders[i];
+        const Result<DerivativeMax> &m = answer.maxima[i];
+        out += padded("M" + std::to_string(order) + " = max|" + derivativeName(order) + "|", 16);
+        if (!m) {
+            out += describeProofRefusal(m.refusal(), answer.a, answer.b, order) + "\n";
+            continue;
+        }
+        out += "∈ [" + comma(decimalText(m->lower, 10, Rounding::Down)) + "; " +
+               comma(decimalText(m->upper, 10, Rounding::Up)) + "], достигается при x ≈ " +
+               placeText(m->at) + "\n";
+    }
+
+    out += "\nСоставные правила:\n";
+    out += padded("  метод", 27) + padded("n", 9) + padded("значение", 24) +
+           padded("отклонение", 12) + "оценка погрешности\n";
+    for (std::size_t i = 0; i < allRules.size(); ++i) {
+        const RuleKind kind = allRules[i];
+        const Result<RuleAnswer> &rule = answer.rules[i];
+        out += padded("  " + ruleTitle(kind), 27);
+        if (!rule) {
+            out += ruleRefusalText(kind, rule.refusal()) + "\n";
+            continue;
+        }
+        out += padded(std::to_string(rule->n), 9) +
+               padded(comma(decimalText(rule->value, 17, Rounding::Nearest)), 24) +
+               padded(comma(decimalText(rule->error, 3, Rounding::Nearest)), 12);
+        if (rule->bound)
+            out += "≤ " + comma(decimalText(*rule->bound, 3, Rounding::Up));
+        else
+            out += describeProofRefusal(rule->bound.refusal(), answer.a, answer.b,
+                                        ruleInfo(kind).derivative);
+        out += "\n";
+    }
+    return out;
+}
+
+std::string refusalSummary(const Refusal &why, std::string_view f, double a, double b)
+{
+    if (isExpressionReason(why.reason))
+        return describeExpressionRefusal(why, f) + "\n";
+    std::string text = describeProofRefusal(why, a, b);
+    if (why.reason == Reason::NonFiniteInput || why.reason == Reason::EmptyInterval)
+        return text + "\n";
+    return "Интеграл не доказан: " + text + "\n";
+}
+
+} // namespace kvadrolab

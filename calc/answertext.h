@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "base/result.h"
+#include "calc/answer.h"
+
+#include <string>
+#include <string_view>
+
+namespace kvadrolab {
+
+// The two ways the command-line companion writes an answer (UTF-8, ending
+// in a line break). Every bound is printed rounded outward: the printed
+// interval still holds what the double one held.
+
+// One JSON object: f, a, b, the integral's mid and rad, M1, M2, M4, M6
+// (lower, upper, x), and the nine rules (n, value, error, bound), numbers to
+// 17 significant digits; a quantity refused stands as
+// {"refused": reason, "where": x or null}.
+std::string answerJson(const Answer &answer);
+
+// The refusal of the whole answer for f on [a; b]: {"refused": reason, "where": x or null,
+// "position": column or null}, the column counted from 1 in f's characters.
+std::string refusalJson(const Refusal &why, std::string_view f, double a, double b);
+
+// The readable Russian summary: the integral with as many digits as are
+// proven, the M_k with their places, a table of the rules.
+std::string answerSummary(const Answer &answer);
+
+// The refusal of the whole answer in a sentence.
+std::string refusalSummary(const Refusal &why, std::string_view f, double a, double b);
+
+// The words for a rule's refusal: the rule's own group for an n that does
+// not fit it («n должно делиться на 3»).
+std::string ruleRefusalText(RuleKind kind, const Refusal &why);
+
+// The Russian name of a rule: «трапеций», «Симпсона 3/8».
+std::string ruleTitle(RuleKind kind);
+
+} // namespace kvadrolab

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "proof/refusaltext.h"
+
+#include "proof/decimal.h"
+
+#include <algorithm>
+
+namespace kvadrolab {
+
+std::string proofReasonText(Reason reason, int order)
+{
+    switch (reason) {
+    case Reason::NotDefined:
+        return "f не определена";
+    case Reason::Pole:
+        return "полюс";
+    case Reason::NotSmooth:
+        return order > 0 ? "производная порядка " + std::to_string(order) +
+                               " не ограничена или не существует"
+                         : "f не гладкая";
+    case Reason::NotProven:
+    case Reason::WorkLimit:
+        return "не удалось доказать в пределах вычислений";
+    case Reason::EmptyInterval:
+        return "пустой отрезок: a = b";
+    case Reason::NonFiniteInput:
+        return "a и b должны быть конечными числами";
+    case Reason::NonFiniteResult:
+        return "значение вне диапазона чисел double";
+    case Reason::OddCount:
+        return "n должно быть чётным";
+    case Reason::CountNotMultiple:
+        return "n не кратно группе узлов правила";
+    case Reason::CountOutOfRange:
+        return "n вне допустимых пределов";
+    default:
+        break;
+    }
+    return "не удалось доказать";
+}
+
+std::string placeText(double x)
+{
+    std::string text = decimalText(x, 8, Rounding::Nearest);
+    std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+std::string placeText(double x, double a, double b)
+{
+    std::string text = placeDecimal(x, a, b);
+    std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+std::string describeProofRefusal(const Refusal &why, double a, double b, int order)
+{
+    std::string text = proofReasonText(why.reason, order);
+    if (!why.x)
+        return text;
+    // "при" where the point itself is at fault; "вблизи" where the proof
+    // only narrowed the trouble down to a small piece around it.
+    const bool atThePoint = why.reason == Reason::NotDefined;
+    return text + (atThePoint ? " при x ≈ " : " вблизи x ≈ ") + placeText(*why.x, a, b);
+}
+
+} // namespace kvadrolab
