@@ -230,7 +230,9 @@ std::string answerSummary(const Answer &answer)
     for (std::size_t i = 0; i < answerOrders.size(); ++i) {
         const int order = answerOrders[i];
         const Result<DerivativeMax> &m = answer.maxima[i];
-        out += padded("M" + std::to_string(order) + " = max|" + derivativeName(order) + "|", 16);
+        std::string label = "M";
+        label += std::to_string(order) + " = max|" + derivativeName(order) + "|";
+        out += padded(label, 16);
         if (!m) {
             out += describeProofRefusal(m.refusal(), answer.a, answer.b, order) + "\n";
             continue;

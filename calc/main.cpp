@@ -7,6 +7,10 @@
 #include "base/numberreader.h"
 #include "calc/answer.h"
 #include "calc/answertext.h"
+#include "expression/evaluator.h"
+#include "expression/parser.h"
+
+#include <algorithm>
 
 #include <cmath>
 #include <cstdio>
@@ -29,7 +33,8 @@ using namespace kvadrolab;
 constexpr long kDefaultCount = 12;
 
 const char *const kUsage = "Использование: kvadrolab-calc F A B [--n N] [--json]\n"
-                           "  F — функция от x (например \"(ln(x)/x)^3\"), A и B — концы отрезка,\n"
+                           "  F — функция от x (например \"(ln(x)/x)^3\"), A и B — концы отрезка\n"
+                           "  (числа или выражения без x: 0, 1,5, pi/2),\n"
                            "  N — число частей отрезка для правил (по умолчанию 12).\n";
 
 void write(std::FILE *stream, const std::string &text)
@@ -68,6 +73,24 @@ std::vector<std::string> utf8Arguments(int argc, char **argv)
 #else
     return std::vector<std::string>(argv + 1, argv + argc);
 #endif
+}
+
+// An end of the interval: a number as the fields read it, or a constant
+// expression such as "pi/2" (a course's intervals are full of pi). The
+// interval is then the double nearest what double arithmetic makes of it,
+// and the answer prints that double as a and b.
+std::optional<double> readEnd(const std::string &text)
+{
+    if (const Result<double> number = readNumber(text))
+        return *number;
+    const Result<Program> program = parseExpression(text);
+    if (!program || std::any_of(program->steps.begin(), program->steps.end(),
+                                [](const Step &s) { return s.op == Op::X; }))
+        return std::nullopt;
+    const double value = evaluate(*program, 0);
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 } // namespace
@@ -111,10 +134,10 @@ int main(int argc, char **argv)
         return badArguments(positional.size() < 3 ? "нужны F, A и B"
                                                   : "лишний аргумент " + positional[3]);
 
-    const Result<double> a = readNumber(positional[1]);
+    const std::optional<double> a = readEnd(positional[1]);
     if (!a)
         return badArguments("A не число: " + positional[1]);
-    const Result<double> b = readNumber(positional[2]);
+    const std::optional<double> b = readEnd(positional[2]);
     if (!b)
         return badArguments("B не число: " + positional[2]);
     long n = kDefaultCount;

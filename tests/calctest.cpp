@@ -391,6 +391,12 @@ void CalcTest::program_data()
         << QStringList{"x^2", "0,5", "1,5", "--n=6", "--json"} << 0 << ""
         << ""
         << "";
+    QTest::newRow("pi as an end") << QStringList{"sin(x)", "0", "pi", "--json"} << 0 << ""
+                                  << ""
+                                  << "";
+    QTest::newRow("an end with x") << QStringList{"x", "0", "2x"} << 1 << ""
+                                   << ""
+                                   << "";
     QTest::newRow("f starting with a minus") << QStringList{"-x^2", "0", "1", "--json"} << 0 << ""
                                              << ""
                                              << "";
@@ -456,6 +462,13 @@ void CalcTest::program()
         return;
     }
     QCOMPARE(o.value("f").toString(), args[0]);
+    if (args[2] == QLatin1String("pi")) {
+        // The double nearest pi, and the integral of sin over [0; pi] = 2.
+        QCOMPARE(o.value("b").toDouble(), M_PI);
+        const QJsonObject integral = o.value("integral").toObject();
+        QVERIFY(std::fabs(integral.value("mid").toDouble() - 2) <=
+                integral.value("rad").toDouble() + 1e-15);
+    }
     const QJsonObject rules = o.value("rules").toObject();
     QCOMPARE(rules.keys(), (QStringList{"boole", "gauss2", "gauss3", "left", "midpoint", "right",
                                         "simpson", "simpson38", "trapezoid"}));
