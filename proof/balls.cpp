@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "proof/balls.h"
 
+#include <cmath>
+
 #include <flint/fmpz.h>
 
 namespace kvadrolab {
@@ -28,6 +30,18 @@ void intervalBall(arb_t ball, double lo, double hi)
     fmpz_clear(mantissa);
     fmpz_clear(exponent);
     arf_clear(half);
+}
+
+double splitPoint(double lo, double hi)
+{
+    double mid = lo + (hi - lo) / 2;
+    if (lo > 0 && hi > 4 * lo)
+        mid = std::sqrt(lo) * std::sqrt(hi);
+    else if (hi < 0 && lo < 4 * hi)
+        mid = -(std::sqrt(-hi) * std::sqrt(-lo));
+    if (!(lo < mid && mid < hi))
+        mid = lo + (hi - lo) / 2;
+    return mid;
 }
 
 } // namespace kvadrolab

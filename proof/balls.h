@@ -60,4 +60,12 @@ private:
 // [0; 1] stays defined.
 void intervalBall(arb_t ball, double lo, double hi);
 
+// Where the proofs split a piece [lo; hi] (lo < hi, both finite): its
+// middle, or for a piece of one sign spanning more than a factor of 4 its
+// geometric middle. Halving [1; 1e300] leaves [1; 5.8e289] after 34 steps,
+// a ball around 0 where ln is undefined; the geometric split reaches pieces
+// of a factor of 4 in ten. Always strictly inside, unless lo and hi are
+// neighbouring doubles (then lo).
+double splitPoint(double lo, double hi);
+
 } // namespace kvadrolab

@@ -129,7 +129,8 @@ private:
 
 } // namespace
 
-Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, double b, int order)
+Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, double b, int order,
+                                         double relativeGap)
 {
     if (order < 0 || order > derivativeOrderLimit)
         return Refusal{Reason::CountOutOfRange, Input::Count};
@@ -157,12 +158,12 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, doubl
             doubtful.pop_back();
         } else {
             const Piece &top = bounded.top();
-            if (top.upper <= search.lower() * (1 + derivativeRelativeGap) ||
+            if (top.upper <= search.lower() * (1 + relativeGap) ||
                 top.depth >= derivativeSplitDepth)
                 break;
             const Piece widest = top;
             bounded.pop();
-            const double mid = widest.lo + (widest.hi - widest.lo) / 2;
+            const double mid = splitPoint(widest.lo, widest.hi);
             doubtful.push_back({mid, widest.hi, widest.depth + 1, 0});
             doubtful.push_back({widest.lo, mid, widest.depth + 1, 0});
             continue;
@@ -173,7 +174,7 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, doubl
             bounded.push({piece.lo, piece.hi, piece.depth, upper});
             continue;
         }
-        const double mid = piece.lo + (piece.hi - piece.lo) / 2;
+        const double mid = splitPoint(piece.lo, piece.hi);
         if (failed->everywhere || piece.depth >= derivativeSplitDepth || mid <= piece.lo ||
             mid >= piece.hi)
             return Refusal{

@@ -30,6 +30,10 @@ inline constexpr int derivativeSplitDepth = 40;
 // it first, the bounds returned still hold, only farther apart. Refused as
 // proveDefined refuses, and with NotSmooth or Pole (x the place, to about
 // twelve digits) where f^(order) has no bound; CountOutOfRange for the order.
-Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, double b, int order);
+// A caller that shows more digits may ask for a narrower relative gap; the
+// work limits stay the same, so a gap not reached leaves the bounds farther
+// apart, never a longer search.
+Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, double b, int order,
+                                         double relativeGap = derivativeRelativeGap);
 
 } // namespace kvadrolab

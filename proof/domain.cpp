@@ -57,7 +57,7 @@ Result<void> proveDefined(const Program &program, double a, double b)
             }
             continue;
         }
-        const double mid = piece.lo + (piece.hi - piece.lo) / 2;
+        const double mid = splitPoint(piece.lo, piece.hi);
         if (piece.depth >= domainSplitDepth || mid <= piece.lo || mid >= piece.hi) {
             // An edge next to points where f is nowhere defined is the end of
             // its domain, whatever the step found inside the last piece.

@@ -241,6 +241,34 @@ int integrand(acb_ptr res, const acb_t z, void *param, slong order, slong prec)
     return 0;
 }
 
+// The absolute goal: 2^-64 times the size the integral can have at most,
+// (b - a) sup |f| from one real ball over [a; b], when that is below 1. A
+// fixed 2^-64 would leave an integral of 1e-37 over a short piece with no
+// digit of its own; an integral that cancels to about 0 over a long
+// interval keeps 2^-64, since its relative goal cannot be met.
+void absoluteGoal(mag_t goal, const Program &program, double a, double b)
+{
+    mag_set_ui_2exp_si(goal, 1, -integralGoalBits);
+    Ball piece, range;
+    intervalBall(piece.get(), a, b);
+    Series values;
+    if (taylorOnBall(values.get(), program, piece.get(), 0))
+        return; // one ball over all of [a; b] is in doubt somewhere: keep 2^-64
+    arb_poly_get_coeff_arb(range.get(), values.get(), 0);
+    mag_t size, width;
+    mag_init(size);
+    mag_init(width);
+    arb_get_mag(size, range.get());
+    mag_set_d(width, b - a); // rounded up
+    mag_mul(size, size, width);
+    if (mag_cmp_2exp_si(size, 0) < 0 && !mag_is_zero(size)) {
+        mag_mul_2exp_si(size, size, -integralGoalBits);
+        mag_swap(goal, size);
+    }
+    mag_clear(size);
+    mag_clear(width);
+}
+
 // A double at or below (above) the ball's lower (upper) end.
 double outward(const arb_t ball, bool upper)
 {
@@ -272,22 +300,33 @@ Result<Enclosure> integrateDefined(const Program &program, double a, double b)
     acb_set_d(to.get(), b);
     mag_t tolerance;
     mag_init(tolerance);
-    mag_set_ui_2exp_si(tolerance, 1, -integralGoalBits);
+    absoluteGoal(tolerance, program, a, b);
     acb_calc_integrate_opt_t options;
     acb_calc_integrate_opt_init(options);
     options->eval_limit = integralEvaluationLimit;
     options->depth_limit = integralQueueLimit;
     const int status = acb_calc_integrate(result.get(), integrand, &f, from.get(), to.get(),
                                           integralGoalBits, tolerance, options, proofPrecision);
+    arb_srcptr re = acb_realref(result.get());
     mag_clear(tolerance);
 
-    arb_srcptr re = acb_realref(result.get());
     if (status != ARB_CALC_SUCCESS || !arb_is_finite(re))
         return Refusal{Reason::NotProven};
     Enclosure e;
     e.lower = outward(re, false);
     e.upper = outward(re, true);
+    // Proven, but beyond what a double holds (an integral of 1e400).
+    if (!std::isfinite(e.lower) || !std::isfinite(e.upper))
+        return Refusal{Reason::NonFiniteResult};
     e.mid = arf_get_d(arb_midref(re), ARF_RND_NEAR);
+    {
+        arf_t tail;
+        arf_init(tail);
+        arf_set_d(tail, e.mid);
+        arf_sub(tail, arb_midref(re), tail, ARF_PREC_EXACT, ARF_RND_DOWN);
+        e.midTail = arf_get_d(tail, ARF_RND_NEAR);
+        arf_clear(tail);
+    }
     // The radius grows until the doubles mid -+ rad, as rounded to nearest,
     // reach past both ends; a few ulps at most.
     e.rad = std::fmax(e.mid - e.lower, e.upper - e.mid);

@@ -14,13 +14,19 @@ struct Enclosure
     double rad = 0;
     double lower = 0;
     double upper = 0;
+    // What rounding the ball's midpoint to the double mid left out, itself
+    // rounded: mid + midTail is that midpoint to about 106 bits, for a
+    // difference such as a rule's error that should not lose the digits a
+    // double midpoint drops. Not a bound; lower and upper are.
+    double midTail = 0;
 };
 
 // What the integrator may spend: evaluations of f on points and on complex
 // boxes around pieces of the path, and pieces queued at once.
 inline constexpr long integralEvaluationLimit = 100000;
 inline constexpr long integralQueueLimit = 256;
-// Its goals: a radius of 2^-64 relative to the integral, or absolute.
+// Its goals: a radius of 2^-64 relative to the integral, or 2^-64 absolute,
+// scaled down by (b - a) sup |f| where that is below 1.
 inline constexpr long integralGoalBits = 64;
 
 // The integral of f from a to b, enclosed. f must already be proven defined

@@ -245,6 +245,13 @@ void ProofTest::domain_data()
     const Program none;
     QTest::newRow("(ln x/x)^3 on [1; 6]")
         << courseIntegrand() << 1.0 << 6.0 << true << Reason::NotProven << 0.0;
+    // Halving alone leaves [1; 5.8e289] after the deepest split, whose ball
+    // reaches below 0; the pieces of one sign are split geometrically.
+    QTest::newRow("(ln x/x)^3 on [1; 1e300]")
+        << courseIntegrand() << 1.0 << 1e300 << true << Reason::NotProven << 0.0;
+    QTest::newRow("ln(-x) on [-1e300; -1e-300]")
+        << program({x(), op(Op::Neg), op(Op::Ln)}) << -1e300 << -1e-300 << true << Reason::NotProven
+        << 0.0;
     QTest::newRow("|x-2| on [0; 3]") << program({x(), number("2"), op(Op::Sub), op(Op::Abs)}) << 0.0
                                      << 3.0 << true << Reason::NotProven << 0.0;
     QTest::newRow("sqrt on [0; 1], 0 included")
@@ -334,6 +341,12 @@ void ProofTest::integral_data()
     // Hand: 0.1 * (1/2) exactly; the ends swapped negate it.
     QTest::newRow("0.1 x on [1; 0]")
         << program({number("0.1"), x(), op(Op::Mul)}) << 1.0 << 0.0 << -0.05 << 1e-15;
+    // Hand: (1e-9)^2 / 2 = 5e-19; an absolute goal of 2^-64 alone would let
+    // the radius be as large as the integral.
+    QTest::newRow("x on [0; 1e-9]") << program({x()}) << 0.0 << 1e-9 << 5e-19 << 1e-33;
+    // mpmath at 30 digits: 2.50000081840380897754e-37, near f's zero at 1.
+    QTest::newRow("(ln x/x)^3 on [1; 1+1e-9]")
+        << courseIntegrand() << 1.0 << 1.000000001 << 2.50000081840380897754e-37 << 1e-50;
 }
 
 void ProofTest::integral()
@@ -353,6 +366,18 @@ void ProofTest::integral()
 
 void ProofTest::integralRefusals()
 {
+    // Hand: the integral of x^-3 from 1e-200 is about 5e399, past double.
+    const auto beyond = certifiedIntegral(program({x(), powInt(-3)}), 1e-200, 1);
+    QVERIFY(!beyond);
+    QCOMPARE(beyond.reason(), Reason::NonFiniteResult);
+    // The midpoint's tail: 0.1 x on [0; 1] is 1/20, which mid alone misses
+    // by 2.8e-18 (the double 0.05 is 0.05000000000000000277...).
+    const auto twentieth = certifiedIntegral(program({number("0.1"), x(), op(Op::Mul)}), 0, 1);
+    QVERIFY(twentieth);
+    QCOMPARE(twentieth->mid, 0.05);
+    QVERIFY2(std::fabs(twentieth->midTail + 2.7755575615628914e-18) < 1e-30,
+             qPrintable(QString::number(twentieth->midTail, 'g', 17)));
+
     const Program reciprocal = program({number("1"), x(), op(Op::Div)});
     // The domain proof finds the pole.
     const auto certified = certifiedIntegral(reciprocal, -1, 1);
