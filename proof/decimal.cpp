@@ -80,6 +80,76 @@ std::string decimalText(double v, int significant, Rounding rounding)
     return text;
 }
 
+namespace {
+
+// True when every point of [lower; upper] lies within `unit` of the decimal
+// `text`: exact, in balls.
+bool withinUnit(const std::string &text, double lower, double upper, const arb_t unit)
+{
+    constexpr slong precision = 256;
+    Ball mid, farther, other;
+    arb_set_str(mid.get(), text.c_str(), precision);
+    arb_set_d(farther.get(), lower);
+    arb_sub(farther.get(), mid.get(), farther.get(), precision);
+    arb_set_d(other.get(), upper);
+    arb_sub(other.get(), other.get(), mid.get(), precision);
+    return arb_le(farther.get(), unit) && arb_le(other.get(), unit);
+}
+
+} // namespace
+
+std::string provenDigitsText(double lower, double upper, int maxDigits)
+{
+    const double mid = lower / 2 + upper / 2;
+    maxDigits = std::clamp(maxDigits, 1, 17);
+    for (int digits = maxDigits; digits >= 1; --digits) {
+        mpfr_t x;
+        mpfr_init2(x, 64);
+        mpfr_set_d(x, mid, MPFR_RNDN);
+        mpfr_exp_t exponent = 0;
+        char *raw = mpfr_get_str(nullptr, &exponent, 10, static_cast<size_t>(digits), x, MPFR_RNDN);
+        std::string mantissa(raw);
+        mpfr_free_str(raw);
+        mpfr_clear(x);
+        const bool negative = !mantissa.empty() && mantissa.front() == '-';
+        if (negative)
+            mantissa.erase(0, 1);
+        if (mid == 0)
+            exponent = 1;
+        // The value is 0.MANTISSA * 10^exponent; its last digit stands for
+        // 10^(exponent - digits).
+        const long last = static_cast<long>(exponent) - digits;
+        std::string text;
+        if (exponent < -3 || exponent > 12) {
+            // 6.93685135235e+40: as many digits, in scientific form.
+            text = mantissa.substr(0, 1);
+            if (mantissa.size() > 1)
+                text += "." + mantissa.substr(1);
+            const long power = static_cast<long>(exponent) - 1;
+            text += power < 0 ? "e-" : "e+";
+            if (std::labs(power) < 10)
+                text += "0"; // two exponent digits at least, as decimalText writes
+            text += std::to_string(std::labs(power));
+        } else if (exponent <= 0) {
+            text = "0." + std::string(static_cast<size_t>(-exponent), '0') + mantissa;
+        } else if (static_cast<long>(mantissa.size()) <= exponent) {
+            text = mantissa + std::string(static_cast<size_t>(exponent) - mantissa.size(), '0');
+        } else {
+            text = mantissa.substr(0, static_cast<size_t>(exponent)) + "." +
+                   mantissa.substr(static_cast<size_t>(exponent));
+        }
+        if (negative)
+            text = "-" + text;
+        Ball unit;
+        arb_ui_pow_ui(unit.get(), 10, static_cast<ulong>(std::labs(last)), 256);
+        if (last < 0)
+            arb_inv(unit.get(), unit.get(), 256);
+        if (withinUnit(text, lower, upper, unit.get()))
+            return text;
+    }
+    return {};
+}
+
 std::string placeDecimal(double x, double a, double b)
 {
     const double size = std::fmax(std::fabs(a), std::fabs(b));

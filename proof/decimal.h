@@ -24,6 +24,15 @@ std::string decimalText(double v, int significant, Rounding rounding);
 // midpoint, to the farther end.
 std::string radiusText(std::string_view midText, double lower, double upper, int significant);
 
+// The digits of a proven value in [lower; upper] (finite, lower <= upper)
+// that are certain: the longest text of at most maxDigits (1 to 17)
+// significant digits within one unit of its last digit of every point of
+// [lower; upper], empty when not even one digit is. Trailing zeros are kept,
+// since they are proven digits too: [108; 108.00000000005] gives
+// "108.000000000" at 12. '.' as separator; beyond 10^12 or below 10^-4 in
+// scientific form ("6.93685135235e+40").
+std::string provenDigitsText(double lower, double upper, int maxDigits);
+
 // A place on the axis found by subdividing [a; b] (a refusal's x): its
 // digits down to about 1e-9 of the interval's size, which is as far as the
 // subdivision narrows it, so that a pole at 0 reads "0" and not "-5.8e-11".

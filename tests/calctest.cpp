@@ -125,6 +125,8 @@ private slots:
     void decimalRounding_data();
     void decimalRounding();
     void radiusHoldsTheShortenedMidpoint();
+    void provenDigits_data();
+    void provenDigits();
     void places_data();
     void places();
     void squareByHand();
@@ -211,6 +213,31 @@ void CalcTest::radiusHoldsTheShortenedMidpoint()
         QVERIFY2(within(QString::number(lower, 'g', 40), m, rad), qPrintable(m + " ± " + rad));
         QVERIFY2(within(QString::number(upper, 'g', 40), m, rad), qPrintable(m + " ± " + rad));
     }
+}
+
+void CalcTest::provenDigits_data()
+{
+    QTest::addColumn<double>("lower");
+    QTest::addColumn<double>("upper");
+    QTest::addColumn<QString>("digits");
+    // Each within one unit of its last digit of both ends, and one digit
+    // more would not be (worked by hand).
+    QTest::newRow("M4 of the course f") << 108.0 << 108.00000000005221 << "108.000000000";
+    QTest::newRow("M2 of the course f")
+        << 0.24397503069298448 << 0.24397503069313731 << "0.243975030693";
+    QTest::newRow("scientific above 1e12")
+        << 6.9368513523499775e40 << 6.936851352351699e40 << "6.93685135235e+40";
+    QTest::newRow("small") << -1.2345678901234e-7 << -1.2345678901233e-7 << "-1.23456789012e-07";
+    QTest::newRow("a point") << 0.5 << 0.5 << "0.500000000000";
+    QTest::newRow("no digit certain") << 1.0 << 100.0 << "";
+}
+
+void CalcTest::provenDigits()
+{
+    QFETCH(double, lower);
+    QFETCH(double, upper);
+    QFETCH(QString, digits);
+    QCOMPARE(QString::fromStdString(provenDigitsText(lower, upper, 12)), digits);
 }
 
 void CalcTest::places_data()
