@@ -2,7 +2,7 @@
 // One press of "Исследовать" at the defaults: the whole convergence study,
 // about 750 000 evaluations of f.
 
-#include "core/convergence.h"
+#include "study/convergence.h"
 
 #include <QTest>
 

@@ -5,10 +5,10 @@
 // would print must be finite. A refusal is a fine answer; a freeze is not.
 
 #include "canvas/plotcanvas.h"
-#include "core/convergence.h"
 #include "core/integrand.h"
 #include "fuzz/fuzzreader.h"
 #include "screens/convergencecharts.h"
+#include "study/convergence.h"
 
 #include <QApplication>
 
@@ -119,10 +119,11 @@ void checkCounts(const ToleranceCounts &c)
 // what it draws: the curves, as points of a log chart.
 void checkStudy(const ConvergenceStudy &s)
 {
-    shown(double(s.exact));
-    shown(double(s.exact) - kExactValue);
-    for (const DerivativeMaximum &m : {s.m2, s.m4}) {
-        shown(m.value);
+    shown(s.integral.mid);
+    shown(s.integral.mid - kExactValue);
+    for (const DerivativeMax &m : {s.m2, s.m4}) {
+        shown(m.lower);
+        shown(m.upper);
         shown(m.at);
     }
     for (const RuleStudy *r : {&s.trapezoid, &s.simpson}) {

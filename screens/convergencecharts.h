@@ -2,7 +2,7 @@
 #pragma once
 
 #include "canvas/plotcanvas.h"
-#include "core/convergence.h"
+#include "study/convergence.h"
 
 // The two pictures of the convergence study, drawn from a finished study:
 // clear, setScale, grid, lines, captions. They compute nothing about the

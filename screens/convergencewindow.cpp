@@ -7,6 +7,7 @@
 #include "forms/notifier.h"
 #include "forms/readonlytable.h"
 #include "numbers/numbertext.h"
+#include "proof/decimal.h"
 #include "screens/chartmessages.h"
 #include "screens/convergencecharts.h"
 #include "screens/intervalends.h"
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <cmath>
 
@@ -53,7 +55,7 @@ const Control kControls[] = {
 
     {"Frame2", Kind::Frame, nullptr, 4800, 120, 4560, 1560, "Точное значение интеграла"},
     {"Picture1", Kind::Canvas, "Frame2", 120, 300, 2535, 435, "", kExactPoints},
-    {"Label6", Kind::Label, "Frame2", 2760, 390, 1680, 255, "по первообразной F(x)"},
+    {"Label6", Kind::Label, "Frame2", 2760, 390, 1680, 255, "доказанное значение"},
     {"Label7", Kind::Label, "Frame2", 120, 840, 4320, 255,
      "Окна решения сравнивают с постоянным 0,1804790225:"},
     {"Picture2", Kind::Canvas, "Frame2", 120, 1095, 4320, 330},
@@ -138,6 +140,11 @@ QString explain(const Refusal &why)
         return QStringLiteral("Отрезок слишком велик, чтобы его изобразить. Возьмите %1 ближе "
                               "к другому концу отрезка.")
             .arg(endName(input));
+    case Reason::NotProven:
+    case Reason::WorkLimit:
+        return QStringLiteral("На этом отрезке интеграл и M2, M4 не удалось доказать в пределах "
+                              "вычислений. Возьмите %1 дальше от 0.")
+            .arg(endName(input));
     default:
         break;
     }
@@ -145,6 +152,24 @@ QString explain(const Refusal &why)
     return QStringLiteral("С таким значением %1 сходимость не исследовать: числа выходят за "
                           "допустимые пределы. Возьмите %1 дальше от 0.")
         .arg(endName(input));
+}
+
+// A proven bound to ten significant digits, rounded the way that keeps it
+// a bound, with the locale's decimal separator.
+QString provenDigits(double v, Rounding rounding)
+{
+    QString text = QString::fromStdString(decimalText(v, 10, rounding));
+    return text.replace(QLatin1Char('.'), QLocale().decimalPoint());
+}
+
+// The certain digits of a proven value, as this window writes numbers:
+// the locale's separator, powers of ten as "·10^".
+QString provenDigitsShown(double lower, double upper)
+{
+    QString text = QString::fromStdString(provenDigitsText(lower, upper, 12));
+    text.replace(QLatin1Char('.'), QLocale().decimalPoint());
+    static const QRegularExpression power(QStringLiteral("e\\+?(-?)0*(\\d+)$"));
+    return text.replace(power, QStringLiteral("·10^\\1\\2"));
 }
 
 QString error(double v)
@@ -225,8 +250,10 @@ PlotCanvas *ConvergenceWindow::canvas(const char *name) const
 void ConvergenceWindow::clearResults()
 {
     m_study.reset();
-    for (const char *name : kResultAreas)
+    for (const char *name : kResultAreas) {
         canvas(name)->clear();
+        canvas(name)->setAccessibleDescription(QString());
+    }
     for (const char *name : kCharts) {
         canvas(name)->clear();
         canvas(name)->setAccessibleName(QString());
@@ -295,7 +322,7 @@ void ConvergenceWindow::study()
 
 void ConvergenceWindow::showStudy(const ConvergenceStudy &s)
 {
-    const double exact = double(s.exact);
+    const double exact = s.integral.mid;
     canvas("Picture1")->printText(formatFixed(exact, kExactDecimals));
     const double below = exact - kExactValue;
     canvas("Picture2")
@@ -305,14 +332,26 @@ void ConvergenceWindow::showStudy(const ConvergenceStudy &s)
                               .arg(formatPower(std::abs(below)), below > 0
                                                                      ? QStringLiteral("меньше")
                                                                      : QStringLiteral("больше")));
-    const auto maximum = [&s](const DerivativeMaximum &m) {
-        // At an end of the interval the place is exact; inside it is a root
-        // found to some digits.
+    const auto maximum = [&s](const DerivativeMax &m) {
+        // The digits the proof makes certain (within one unit of the last);
+        // at an end of the interval the place is exact, inside it is where
+        // the largest value was found.
         const bool atEnd = m.at == s.a || m.at == s.b;
+        QString value = provenDigitsShown(m.lower, m.upper);
+        if (value.isEmpty())
+            value = QStringLiteral("от %1 до %2")
+                        .arg(provenDigits(m.lower, Rounding::Down),
+                             provenDigits(m.upper, Rounding::Up));
         return QStringLiteral("%1 при x %2 %3")
-            .arg(formatSignificant(m.value, 12), atEnd ? QStringLiteral("=") : QStringLiteral("≈"),
+            .arg(value, atEnd ? QStringLiteral("=") : QStringLiteral("≈"),
                  formatSignificant(m.at, 8));
     };
+    const auto range = [](const DerivativeMax &m) {
+        return QStringLiteral("доказано: от %1 до %2")
+            .arg(provenDigits(m.lower, Rounding::Down), provenDigits(m.upper, Rounding::Up));
+    };
+    canvas("Picture3")->setAccessibleDescription(range(s.m2));
+    canvas("Picture4")->setAccessibleDescription(range(s.m4));
     canvas("Picture3")->printText(maximum(s.m2));
     canvas("Picture4")->printText(maximum(s.m4));
 

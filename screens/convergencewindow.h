@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/convergence.h"
+#include "study/convergence.h"
 #include "forms/formbuilder.h"
 #include "screens/secondarywindow.h"
 

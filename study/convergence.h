@@ -2,7 +2,8 @@
 #pragma once
 
 #include "base/result.h"
-#include "core/derivatives.h"
+#include "proof/derivativemax.h"
+#include "proof/integral.h"
 
 #include <array>
 #include <optional>
@@ -14,7 +15,9 @@ namespace kvadrolab {
 // [a;b] with a, b > 0 and a != b; b < a is allowed and makes every integral,
 // value and signed error that of the reversed direction (the bounds and |e|
 // do not change). Everything here is computed afresh from a and b: the fixed
-// exact value and M2, M4 of the designed windows are not used.
+// exact value and M2, M4 of the designed windows are not used. The integral
+// and M2, M4 are proven by the engine (proof/), the rules are the designed
+// windows' own (core/quadrature.h).
 
 // A study or a picture is never partial: a refused answer (base/result.h)
 // carries no value at all, and names the input at fault where there is one.
@@ -25,15 +28,17 @@ enum class Rule { Trapezoid, Simpson };
 // for a and b that no study accepts.
 Result<void> checkInterval(double a, double b);
 
-// The integral of f from a to b, signed, from the antiderivative
-// F(x) = -(4 ln^3 x + 6 ln^2 x + 6 ln x + 3) / (8 x^2), in long double. When
-// F(b) - F(a) would cancel more than three digits (a short interval, or one
-// around x = 1 where f changes sign), a long double Gauss-Legendre sum over
-// the interval is used instead. Either way the error stays below about 1e-17
-// of the integral of |f|: at least 16 significant digits unless the positive
-// and negative parts of f themselves cancel. Refused as checkInterval(), and
-// with NonFiniteResult when the value overflows double.
-Result<long double> exactIntegral(double a, double b);
+// The integral of f from a to b, signed, proven by ball arithmetic
+// (proof/integral.h): the truth lies in [lower; upper], a few ulps wide.
+// Refused as checkInterval(), and with NotProven where the proof does not
+// close within its work limit (a value beyond double, at a tiny a).
+Result<Enclosure> provenIntegral(double a, double b);
+
+// max |f^(order)| over the interval between a and b (either order), proven
+// from both sides (proof/derivativemax.h). Refused as checkInterval(), as
+// the proof refuses, and with NonFiniteResult when the upper bound is beyond
+// double (a tiny a).
+Result<DerivativeMax> provenDerivativeMax(int order, double a, double b);
 
 // The a-priori bound of the rule with n subintervals (for Simpson's too, not
 // pairs), h = (b - a) / n: |b - a| h^2 M / 12 for the trapezoid rule (M = M2),
@@ -47,7 +52,7 @@ struct StudyRow
 {
     int n = 0;
     double value = 0; // I_n, by the existing trapezoid() / simpson()
-    double error = 0; // I_n - exact, signed, taken in long double before rounding
+    double error = 0; // I_n - the integral's midpoint, signed, in long double before rounding
     // Runge's estimate of that same signed error, (I_(n/2) - I_n) / 3 for the
     // trapezoid rule and / 15 for Simpson's. Absent on Simpson's row n = 10
     // (it would need n = 5).
@@ -67,11 +72,11 @@ inline constexpr int kCurveLastCount = 1000;
 struct ErrorPoint
 {
     int n = 0;
-    // |I_n - exact|; absent when it is exactly zero, which a log chart leaves out.
+    // |I_n - the integral|; absent when it is exactly zero, which a log chart leaves out.
     // Where the rule meets the rounding floor of double, this is that floor
     // (a few ulps of the integral), never a further fall.
     std::optional<double> absError;
-    double bound = 0; // aPrioriBoundOverSubintervals() with the study's computed M2 or M4
+    double bound = 0; // aPrioriBoundOverSubintervals() with the upper end of the proven M2 or M4
 };
 
 // The largest count "n для ε" by the bound is worked out to: 10^15. Every
@@ -115,9 +120,9 @@ struct ConvergenceStudy
     double a = 0;
     double b = 0;
     double tolerance = 0;
-    long double exact = 0; // exactIntegral(a, b)
-    DerivativeMaximum m2;  // max |f''| on the interval
-    DerivativeMaximum m4;  // max |f''''| on the interval
+    Enclosure integral; // provenIntegral(a, b)
+    DerivativeMax m2;   // max |f''| on the interval; the bounds use its upper end
+    DerivativeMax m4;   // max |f''''| on the interval, likewise
     RuleStudy trapezoid;
     RuleStudy simpson;
 };

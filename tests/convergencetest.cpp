@@ -5,7 +5,7 @@
 // counts of n for a tolerance recomputed separately in plain double precision
 // against those exact integrals.
 
-#include "core/convergence.h"
+#include "study/convergence.h"
 #include "core/errorbound.h"
 #include "core/integrand.h"
 #include "core/quadrature.h"
@@ -81,7 +81,6 @@ private slots:
 
     void exactIntegral_data();
     void exactIntegral();
-    void derivativesMatchTheirCubics();
     void derivativeMaximum_data();
     void derivativeMaximum();
     void derivativeMaximumRefusals_data();
@@ -172,31 +171,16 @@ void TestConvergence::exactIntegral()
     QFETCH(double, a);
     QFETCH(double, b);
     QFETCH(long double, reference);
-    const auto v = kvadrolab::exactIntegral(a, b);
+    const auto v = provenIntegral(a, b);
     QVERIFY(v.ok());
-    // At least 16 significant digits; long double leaves room to spare.
-    const long double relative = std::fabs((v.value() - reference) / reference);
-    QVERIFY2(relative <= 1e-17L, qPrintable(QString::number(static_cast<double>(relative))));
-}
-
-void TestConvergence::derivativesMatchTheirCubics()
-{
-    // Values of f^(k)(1.7) by numerical differentiation in 30-digit arithmetic.
-    const long double expected[] = {0.0304105546489116072398L,  0.0474704394709815538130L,
-                                    -0.0659389636475361539328L, -0.0608513359201770078619L,
-                                    0.871671322290189425348L,   -4.60356948160620899910L};
-    for (int k = 0; k <= 5; ++k) {
-        const long double v = integrandDerivative(k, 1.7L);
-        QVERIFY2(std::fabs(v - expected[k]) <= 1e-17L * std::fabs(expected[k]),
-                 qPrintable(QString("order %1").arg(k)));
-    }
-    // At x = 1, ln x = 0: f^(k)(1) is the cubic's constant term, -108 for k = 4.
-    QCOMPARE(static_cast<double>(integrandDerivative(4, 1.0L)), -108.0);
-    QVERIFY(std::isnan(integrandDerivative(6, 2.0L)));
-    QVERIFY(std::isnan(integrandDerivative(-1, 2.0L)));
-    QVERIFY(std::isnan(integrandDerivative(2, 0.0L)));
-    QVERIFY(std::isnan(integrandDerivative(2, -1.0L)));
-    QVERIFY(std::isnan(derivativeCubic(6, 0.5L)));
+    // The enclosure holds the reference (the double nearest it may sit half
+    // an ulp outside a tight one) and is a few ulps wide at most.
+    const double r = static_cast<double>(reference);
+    QVERIFY2(v->lower <= std::nextafter(r, INFINITY) && std::nextafter(r, -INFINITY) <= v->upper,
+             qPrintable(QString("[%1; %2]").arg(v->lower, 0, 'g', 17).arg(v->upper, 0, 'g', 17)));
+    QVERIFY2(v->upper - v->lower <= 1e-15 * std::fabs(r),
+             qPrintable(QString::number((v->upper - v->lower) / std::fabs(r))));
+    QVERIFY(v->lower <= v->mid && v->mid <= v->upper);
 }
 
 void TestConvergence::derivativeMaximum_data()
@@ -213,7 +197,8 @@ void TestConvergence::derivativeMaximum_data()
     QTest::newRow("M4 [6;1] reversed") << 4 << 6.0 << 1.0 << 108.0 << 1.0;
     QTest::newRow("M2 [2;3] at a") << 2 << 2.0 << 3.0 << 0.0604479495329814 << 2.0;
     QTest::newRow("M4 [2;3] at a") << 4 << 2.0 << 3.0 << 0.108212260591726 << 2.0;
-    // Two roots of f''' lie within one coarse sampling step of each other here.
+    // Two roots of the next derivative lie close together here: a coarse
+    // sampling misses the peak between them.
     QTest::newRow("M2 [1;1000] narrow peak")
         << 2 << 1.0 << 1000.0 << 0.243975030692985 << 1.10884523134;
     QTest::newRow("M2 [1,5;20] inside") << 2 << 1.5 << 20.0 << 0.0683979860512763 << 1.78801375838;
@@ -223,6 +208,8 @@ void TestConvergence::derivativeMaximum_data()
     QTest::newRow("M4 [0,2;0,9] steep") << 4 << 0.2 << 0.9 << 423092560.690977 << 0.2;
 }
 
+// The proven M2 and M4 against maxima found from the closed-form derivatives
+// (P_k(ln x) / x^(k+3), the roots of P_(k+1) in 30-digit arithmetic).
 void TestConvergence::derivativeMaximum()
 {
     QFETCH(int, order);
@@ -230,16 +217,15 @@ void TestConvergence::derivativeMaximum()
     QFETCH(double, b);
     QFETCH(double, value);
     QFETCH(double, at);
-    const auto m = kvadrolab::derivativeMaximum(order, a, b);
+    const auto m = provenDerivativeMax(order, a, b);
     QVERIFY(m.ok());
-    QVERIFY2(near(m->value, value, 1e-12), qPrintable(QString::number(m->value, 'g', 17)));
-    QVERIFY2(near(m->at, at, 1e-10), qPrintable(QString::number(m->at, 'g', 17)));
-    // The maximum bounds every sample of the interval.
-    for (int i = 0; i <= 2000; ++i) {
-        const double x = a + (b - a) * i / 2000;
-        QVERIFY(std::fabs(static_cast<double>(integrandDerivative(order, x))) <=
-                m->value * (1 + 1e-15));
-    }
+    QVERIFY2(m->lower <= value * (1 + 1e-14) && value * (1 - 1e-14) <= m->upper,
+             qPrintable(QString("[%1; %2]").arg(m->lower, 0, 'g', 17).arg(m->upper, 0, 'g', 17)));
+    // Tight enough for a bound: the engine aims at a gap of about 1e-6.
+    QVERIFY(m->upper - m->lower <= 1e-5 * value);
+    // The lower bound is reached near the true maximum's place.
+    QVERIFY2(std::fabs(m->at - at) <= 1e-3 * std::fabs(b - a),
+             qPrintable(QString::number(m->at, 'g', 17)));
 }
 
 void TestConvergence::derivativeMaximumRefusals_data()
@@ -248,14 +234,13 @@ void TestConvergence::derivativeMaximumRefusals_data()
     QTest::addColumn<double>("a");
     QTest::addColumn<double>("b");
     QTest::addColumn<Refusal>("why");
-    QTest::newRow("order 5") << 5 << 1.0 << 6.0 << Refusal{Reason::CountOutOfRange, Input::Count};
-    QTest::newRow("order -1") << -1 << 1.0 << 6.0 << Refusal{Reason::CountOutOfRange, Input::Count};
     QTest::newRow("a = 0") << 2 << 0.0 << 6.0
                            << Refusal{Reason::NodeNotPositive, Input::A, {}, 0.0};
     QTest::newRow("b = -2 below a")
         << 4 << 1.0 << -2.0 << Refusal{Reason::NodeNotPositive, Input::B, {}, -2.0};
     QTest::newRow("b NaN") << 2 << 1.0 << kNaN << Refusal{Reason::NonFiniteInput, Input::B};
-    // |f''(1e-200)| is about 460^3 / 1e-1000: far beyond every double, at a.
+    // The second derivative at 1e-200 is about 460^3 / 1e-1000: far beyond
+    // every double, at a.
     QTest::newRow("a = 1e-200") << 2 << 1e-200 << 1.0
                                 << Refusal{Reason::NonFiniteResult, Input::A, {}, 1e-200};
 }
@@ -266,7 +251,7 @@ void TestConvergence::derivativeMaximumRefusals()
     QFETCH(double, a);
     QFETCH(double, b);
     QFETCH(Refusal, why);
-    const auto m = kvadrolab::derivativeMaximum(order, a, b);
+    const auto m = provenDerivativeMax(order, a, b);
     QVERIFY(!m.ok());
     QCOMPARE(m.refusal(), why);
 }
@@ -317,10 +302,12 @@ void TestConvergence::tableKeepsTheProgramsOwnRules()
 {
     // The designed windows' worked value at n = 10: 0,1804968885.
     QCOMPARE(QString::number(row(m_default.trapezoid, 10).value, 'f', 10), QString("0.1804968885"));
-    QCOMPARE(static_cast<double>(m_default.exact), 0.18047902260023594);
-    QCOMPARE(static_cast<double>(m_reversed.exact), -0.18047902260023594);
+    // The integral mpmath gives, 0.18047902260023594450..., within a few ulps.
+    QVERIFY(std::fabs(m_default.integral.mid - static_cast<double>(kExact16)) <= 1e-16);
+    QCOMPARE(m_reversed.integral.mid, -m_default.integral.mid);
+    QCOMPARE(m_reversed.integral.lower, -m_default.integral.upper);
     // On [1;6] the fixed 0.1804790225 lies 1.0e-10 below the exact value.
-    QVERIFY(std::fabs(static_cast<double>(m_default.exact) - kExactValue - 1.0e-10) < 1e-12);
+    QVERIFY(std::fabs(m_default.integral.mid - kExactValue - 1.0e-10) < 1e-12);
 }
 
 void TestConvergence::simpsonFirstRowHasValueAndErrorOnly()
@@ -633,8 +620,8 @@ long double boundFormula(Rule rule, const ConvergenceStudy &s, long double n)
 {
     const long double d = std::fabs(static_cast<long double>(s.b) - s.a);
     if (rule == Rule::Trapezoid)
-        return d * d * d * s.m2.value / (12 * n * n);
-    return d * d * d * d * d * s.m4.value / (180 * n * n * n * n);
+        return d * d * d * s.m2.upper / (12 * n * n);
+    return d * d * d * d * d * s.m4.upper / (180 * n * n * n * n);
 }
 
 // Empty when the answer keeps its promise: either a count whose bound meets
@@ -643,7 +630,7 @@ long double boundFormula(Rule rule, const ConvergenceStudy &s, long double n)
 // aPrioriBoundOverSubintervals() exactly, and by the long double formula up to its rounding.
 QString broken(Rule rule, const ConvergenceStudy &s, double tolerance, const ToleranceCounts &c)
 {
-    const double M = rule == Rule::Trapezoid ? s.m2.value : s.m4.value;
+    const double M = rule == Rule::Trapezoid ? s.m2.upper : s.m4.upper;
     const double step = rule == Rule::Trapezoid ? 1 : 2;
     const auto bound = [&](double n) { return aPrioriBoundOverSubintervals(rule, s.a, s.b, M, n); };
     constexpr long double slack = 1e-14L;
@@ -709,8 +696,13 @@ void TestConvergence::countsNearTheLimit()
     const auto s = studyConvergence(a, b, tolerance);
     QVERIFY(clock.elapsed() < kCallMs);
     QVERIFY(s.ok());
+    // The counts come from the proven upper M2 and M4, at most 2^-40 above
+    // the true maxima: never below the count from the true M, and above it
+    // by no more than that share (n grows as M^(1/2) or M^(1/4)), a step.
     const auto expect = [](const ToleranceCounts &c, double count) {
-        return count == 0 ? c.byBoundBeyondLimit() : !c.byBoundBeyondLimit() && c.byBound == count;
+        return count == 0 ? c.byBoundBeyondLimit()
+                          : !c.byBoundBeyondLimit() && c.byBound >= count &&
+                                c.byBound <= count * (1 + 0x1p-41) + 2;
     };
     const ToleranceCounts &t = s.value().trapezoid.counts;
     const ToleranceCounts &p = s.value().simpson.counts;
@@ -833,7 +825,7 @@ void TestConvergence::refusals()
     QVERIFY_THROWS_EXCEPTION(std::bad_variant_access, s.value());
     if (why.reason != Reason::ToleranceNotPositive && why.reason != Reason::NonFiniteResult &&
         std::isfinite(tolerance)) {
-        QCOMPARE(kvadrolab::exactIntegral(a, b).refusal(), why);
+        QCOMPARE(provenIntegral(a, b).refusal(), why);
         QCOMPARE(checkInterval(a, b).refusal(), why);
     }
 }
