@@ -15,7 +15,11 @@ the program refuses show what a double-only integrator makes of them.
 The time includes Python's cost of calling f, which dominates; the number of
 evaluations is the figure to set beside another integrator's.
 
-    /usr/bin/python3 tools/peer/scipy_quad.py [tests/data/integrands.tsv]
+    /usr/bin/python3 tools/peer/scipy_quad.py [tests/data/integrands.tsv] [--tsv OUT]
+
+With --tsv it also writes the rows as tab-separated values (name, quad,
+claimed, true_error, evals, ms, complaint), which bench/bench_proof prints
+beside the proofs: tools/peer/scipy_quad.tsv is such a file.
 """
 
 import os
@@ -85,7 +89,13 @@ def run(f, a, b):
 
 
 def main():
-    path = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
+    args = sys.argv[1:]
+    tsv = None
+    if "--tsv" in args:
+        i = args.index("--tsv")
+        tsv = open(args[i + 1], "w", encoding="utf-8")
+        del args[i:i + 2]
+    path = args[0] if args else os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "data",
         "integrands.tsv")
     np.seterr(all="ignore")
@@ -93,6 +103,10 @@ def main():
     print("scipy %s, numpy %s, %s cores, load %s" % (
         scipy.__version__, np.__version__, os.cpu_count(),
         open("/proc/loadavg").read().split()[0]))
+    if tsv:
+        tsv.write("# scipy %s, numpy %s, median of %d runs\n" % (
+            scipy.__version__, np.__version__, RUNS))
+        tsv.write("name\tquad\tclaimed\ttrue_error\tevals\tms\tcomplaint\n")
     cols = "%-16s %-23s %-23s %-9s %-9s %-7s %5s %8s  %s"
     print(cols % ("name", "reference", "quad", "claimed", "true err", "true/cl",
                   "evals", "ms", "quad's complaint / expected refusal"))
@@ -114,6 +128,9 @@ def main():
             note = "[%s at %s] %s" % (row["reason"], row["place"], note)
         print(cols % (row["name"], ref_text, repr(value), "%.1e" % claimed,
                       true_text, ratio_text, evals, "%.3f" % ms, note))
+        if tsv:
+            tsv.write("\t".join([row["name"], repr(value), "%.1e" % claimed, true_text,
+                                  str(evals), "%.3f" % ms, note]) + "\n")
 
 
 if __name__ == "__main__":
