@@ -68,4 +68,22 @@ void intervalBall(arb_t ball, double lo, double hi);
 // neighbouring doubles (then lo).
 double splitPoint(double lo, double hi);
 
+// A piece of the interval in a proof's work list: its ends, and how many
+// splits made it (the depth limits count them).
+struct Piece
+{
+    double lo;
+    double hi;
+    int depth;
+};
+
+// The two halves of a piece split at mid (lo < mid < hi), pushed so that
+// the left one is taken next: a depth-first walk goes from left to right,
+// and the first place refused is the leftmost.
+template <typename WorkList> void pushHalves(WorkList &work, const Piece &piece, double mid)
+{
+    work.push_back(Piece{mid, piece.hi, piece.depth + 1});
+    work.push_back(Piece{piece.lo, mid, piece.depth + 1});
+}
+
 } // namespace kvadrolab

@@ -13,14 +13,13 @@ namespace kvadrolab {
 
 namespace {
 
-struct Piece
+// A piece with its proven bound, queued by that bound.
+struct BoundedPiece
 {
-    double lo;
-    double hi;
-    int depth;
+    Piece piece;
     double upper; // |f^(k)| <= upper on [lo; hi]
 
-    bool operator<(const Piece &other) const { return upper < other.upper; }
+    bool operator<(const BoundedPiece &other) const { return upper < other.upper; }
 };
 
 class Search
@@ -147,8 +146,8 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, doubl
     // Pieces in doubt (f^(k) without a bound somewhere in them) are split
     // first, depth first, down to the narrowest width, where they name the
     // place; the others wait in the heap by their bound.
-    std::vector<Piece> doubtful{{lo, hi, 0, 0}};
-    std::priority_queue<Piece> bounded;
+    std::vector<Piece> doubtful{{lo, hi, 0}};
+    std::priority_queue<BoundedPiece> bounded;
     while (!doubtful.empty() || !bounded.empty()) {
         if (search.evaluations() > derivativeEvaluationLimit)
             break;
@@ -157,21 +156,19 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, doubl
             piece = doubtful.back();
             doubtful.pop_back();
         } else {
-            const Piece &top = bounded.top();
+            const BoundedPiece &top = bounded.top();
             if (top.upper <= search.lower() * (1 + relativeGap) ||
-                top.depth >= derivativeSplitDepth)
+                top.piece.depth >= derivativeSplitDepth)
                 break;
-            const Piece widest = top;
+            const Piece widest = top.piece;
             bounded.pop();
-            const double mid = splitPoint(widest.lo, widest.hi);
-            doubtful.push_back({mid, widest.hi, widest.depth + 1, 0});
-            doubtful.push_back({widest.lo, mid, widest.depth + 1, 0});
+            pushHalves(doubtful, widest, splitPoint(widest.lo, widest.hi));
             continue;
         }
         double upper = 0;
         const auto failed = search.upperBound(upper, piece.lo, piece.hi);
         if (!failed) {
-            bounded.push({piece.lo, piece.hi, piece.depth, upper});
+            bounded.push({piece, upper});
             continue;
         }
         const double mid = splitPoint(piece.lo, piece.hi);
@@ -179,8 +176,7 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, doubl
             mid >= piece.hi)
             return Refusal{
                 failed->reason, {}, failed->position, failed->everywhere ? piece.lo : mid};
-        doubtful.push_back({mid, piece.hi, piece.depth + 1, 0});
-        doubtful.push_back({piece.lo, mid, piece.depth + 1, 0});
+        pushHalves(doubtful, piece, mid);
     }
     // Pieces still in doubt when the work ran out leave f^(k) unbounded as
     // far as anything is proven.

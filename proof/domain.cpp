@@ -10,17 +10,6 @@
 
 namespace kvadrolab {
 
-namespace {
-
-struct Piece
-{
-    double lo;
-    double hi;
-    int depth;
-};
-
-} // namespace
-
 Result<void> proveDefined(const Program &program, double a, double b)
 {
     if (!std::isfinite(a))
@@ -64,8 +53,7 @@ Result<void> proveDefined(const Program &program, double a, double b)
             const Reason why = nowhere ? nowhere->reason : failed->reason;
             return Refusal{why, {}, failed->position, mid};
         }
-        work.push_back({mid, piece.hi, piece.depth + 1});
-        work.push_back({piece.lo, mid, piece.depth + 1});
+        pushHalves(work, piece, mid);
     }
     if (nowhere)
         return Refusal{nowhere->reason, {}, nowhere->position, nowhereAt};
