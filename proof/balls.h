@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// FLINT names its word types with macros: ulong is mp_limb_t. In a file that
+// also includes Qt, Qt's headers come first, or the macro turns Qt's own
+// typedef ulong and its ulong overloads into mp_limb_t ones, which clash
+// where long has 32 bits and mp_limb_t 64 (Windows).
 #include <acb.h>
 #include <arb.h>
 #include <arb_poly.h>

@@ -4,6 +4,7 @@
 #include "base/result.h"
 #include "expression/program.h"
 
+// Qt's headers, where a file has them, come before this one (balls.h).
 #include <arb.h>
 #include <arb_poly.h>
 

@@ -1,5 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Shared by run.sh and test.sh: installs what is missing and builds.
+# Shared by the scripts here: installs what is missing, builds, and fetches
+# Debian source packages for the Windows toolchain.
 # shellcheck shell=bash
 
 KVADROLAB_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -63,4 +64,42 @@ ensure_locales() {
         grep -q "^$l " /etc/locale.gen || echo "$l UTF-8" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
     done
     "${sudo[@]}" locale-gen
+}
+
+# Fetches Debian source packages (the names after $1) into the directory $1
+# with `apt-get source`, unpacked with Debian's patches applied. It reads
+# source lines for the same archive the machine already uses from a private
+# apt state: nothing in /etc/apt changes, and no root is needed for this step.
+fetch_debian_source() {
+    local work=$1 apt="$1/apt"
+    shift
+    mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/etc"
+    local uris suites src
+    src="$apt/etc/sources.list"
+    : >"$src"
+    if compgen -G "/etc/apt/sources.list.d/*.sources" >/dev/null; then
+        # deb822 stanzas: the Debian archive the machine installs from.
+        awk '
+            /^Types:/ { t=$0 }
+            /^URIs:/ { u=$2 }
+            /^Suites:/ { $1=""; s=$0 }
+            /^Components:/ { $1=""; c=$0 }
+            /^Signed-By:/ { k=$2 }
+            /^$/ { if (t ~ /deb/ && u ~ /debian/) { n=split(s, a, " "); for (i=1;i<=n;i++) printf "deb-src [signed-by=%s] %s %s%s\n", k, u, a[i], c }; t=u=s=c=k="" }
+            END { if (t ~ /deb/ && u ~ /debian/) { n=split(s, a, " "); for (i=1;i<=n;i++) printf "deb-src [signed-by=%s] %s %s%s\n", k, u, a[i], c } }
+        ' /etc/apt/sources.list.d/*.sources | grep -v -- '-security' >>"$src" || true
+    fi
+    if [ -f /etc/apt/sources.list ]; then
+        sed -n 's/^deb \(.*debian[^ ]*\) \([^ ]*\) \(.*\)$/deb-src \1 \2 \3/p' /etc/apt/sources.list |
+            grep -v -- '-security' >>"$src" || true
+    fi
+    if [ ! -s "$src" ]; then
+        echo "No Debian archive found in /etc/apt to take the source of $* from." >&2
+        return 1
+    fi
+    local opts=(-o "Dir::Etc::SourceList=$src" -o "Dir::Etc::SourceParts=/dev/null"
+                -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache"
+                -o "Debug::NoLocking=1")
+    apt-get "${opts[@]}" update -q
+    (cd "$work" && apt-get "${opts[@]}" source -q "$@")
 }

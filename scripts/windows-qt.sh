@@ -14,43 +14,11 @@ qt_win_ready() {
         [ -f "$QT_WIN_PREFIX/lib/cmake/Qt6/Qt6Config.cmake" ]
 }
 
-# Fetches the source with `apt-get source`, reading source lines for the same
-# archive the machine already uses from a private apt state: nothing in
-# /etc/apt changes, and no root is needed for this step.
+# Debian's qt6-base source into $1; the host Qt and the Windows one must be
+# the same version, since moc and rcc come from the host.
 qt_win_fetch_source() {
-    local work=$1 apt="$1/apt"
-    mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/etc"
-    local uris suites src
-    src="$apt/etc/sources.list"
-    : >"$src"
-    if compgen -G "/etc/apt/sources.list.d/*.sources" >/dev/null; then
-        # deb822 stanzas: the Debian archive the machine installs from.
-        awk '
-            /^Types:/ { t=$0 }
-            /^URIs:/ { u=$2 }
-            /^Suites:/ { $1=""; s=$0 }
-            /^Components:/ { $1=""; c=$0 }
-            /^Signed-By:/ { k=$2 }
-            /^$/ { if (t ~ /deb/ && u ~ /debian/) { n=split(s, a, " "); for (i=1;i<=n;i++) printf "deb-src [signed-by=%s] %s %s%s\n", k, u, a[i], c }; t=u=s=c=k="" }
-            END { if (t ~ /deb/ && u ~ /debian/) { n=split(s, a, " "); for (i=1;i<=n;i++) printf "deb-src [signed-by=%s] %s %s%s\n", k, u, a[i], c } }
-        ' /etc/apt/sources.list.d/*.sources | grep -v -- '-security' >>"$src" || true
-    fi
-    if [ -f /etc/apt/sources.list ]; then
-        sed -n 's/^deb \(.*debian[^ ]*\) \([^ ]*\) \(.*\)$/deb-src \1 \2 \3/p' /etc/apt/sources.list |
-            grep -v -- '-security' >>"$src" || true
-    fi
-    if [ ! -s "$src" ]; then
-        echo "No Debian archive found in /etc/apt to take the qt6-base source from." >&2
-        return 1
-    fi
-    local opts=(-o "Dir::Etc::SourceList=$src" -o "Dir::Etc::SourceParts=/dev/null"
-                -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache"
-                -o "Debug::NoLocking=1")
-    apt-get "${opts[@]}" update -q
-    (cd "$work" && apt-get "${opts[@]}" source -q qt6-base)
-    # The host Qt and the Windows one must be the same version: moc and rcc
-    # come from the host.
-    if ! compgen -G "$work/qt6-base-$QT_WIN_VERSION*" >/dev/null; then
+    fetch_debian_source "$1" qt6-base
+    if ! compgen -G "$1/qt6-base-$QT_WIN_VERSION*" >/dev/null; then
         echo "The archive's qt6-base is not $QT_WIN_VERSION." >&2
         return 1
     fi

@@ -123,6 +123,11 @@ private slots:
         QFETCH(bool, stops);
         QFETCH(QString, message);
         QProcess child;
+        // Qt on Windows sends messages to the debugger, not to a stderr that
+        // is a pipe, unless told otherwise: the message is read from stderr.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_FORCE_STDERR_LOGGING"), QStringLiteral("1"));
+        child.setProcessEnvironment(environment);
         child.start(QCoreApplication::applicationFilePath(),
                     {QString::fromLatin1(kFaultOption), fault});
         QVERIFY2(child.waitForFinished(60'000), qPrintable(child.errorString()));

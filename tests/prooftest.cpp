@@ -3,13 +3,14 @@
 // hand or by mpmath (30 digits, mpmath.diff and mpmath.quad), never against
 // Arb's own answers to the same question.
 
+// Qt before Arb (proof/balls.h says why).
+#include <QTest>
+
 #include "proof/balls.h"
 #include "proof/derivativemax.h"
 #include "proof/domain.h"
 #include "proof/integral.h"
 #include "proof/taylor.h"
-
-#include <QTest>
 
 #include <algorithm>
 #include <chrono>
