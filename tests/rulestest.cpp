@@ -7,7 +7,9 @@
 #include "expression/parser.h"
 #include "proof/derivativemax.h"
 #include "rules/compositerule.h"
+#include "rules/extrapolated.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 
@@ -224,6 +226,69 @@ private slots:
         QVERIFY(up >= display && up <= display * (1 + 1e-13));
         QCOMPARE(ruleErrorBound(RuleKind::Gauss3, 0, 2, 1, 1.0), 128.0 / 2016000);
         QCOMPARE(ruleErrorBound(RuleKind::Boole, 0, 1, 4, 945.0), 2.0 / 4096);
+    }
+
+    // Romberg's column j is exact on polynomials of degree 2j + 1 (hand
+    // integrals on [0; 2]: x^3 -> 4, x^5 -> 32/3, x^7 -> 32), not beyond;
+    // on exp over [0; 1] the corner of five rows is within 1e-12 of e - 1.
+    void rombergColumnsGainTwoDegrees()
+    {
+        const auto cubic = romberg(parsed("x^3"), 0, 2, 3);
+        QVERIFY(cubic);
+        QCOMPARE(cubic->rows.size(), std::size_t(3));
+        QCOMPARE(cubic->rows[1][1], 4.0);
+        QVERIFY(cubic->rows[1][0] != 4.0);
+        const auto quintic = romberg(parsed("x^5"), 0, 2, 4);
+        QVERIFY(std::fabs(quintic->rows[2][2] - 32.0 / 3) <= 1e-14);
+        QVERIFY(std::fabs(quintic->rows[2][1] - 32.0 / 3) > 1e-6);
+        const auto seventh = romberg(parsed("x^7"), 0, 2, 4);
+        QVERIFY(std::fabs(seventh->rows[3][3] - 32.0) <= 1e-13);
+        const auto e = romberg(parsed("exp(x)"), 0, 1, 5);
+        QVERIFY(std::fabs(e->rows[4][4] - 1.71828182845904524) <= 1e-12);
+        QCOMPARE(e->evaluations, 17L);
+        QCOMPARE(romberg(parsed("x"), 0, 1, 0).reason(), Reason::CountOutOfRange);
+        QCOMPARE(romberg(parsed("x"), 0, 1, rombergRowLimit + 1).reason(), Reason::CountOutOfRange);
+        const auto pole = romberg(parsed("1/x"), -1, 1, 3);
+        QCOMPARE(pole.reason(), Reason::NonFiniteResult);
+        QCOMPARE(*pole.refusal().x, 0.0);
+    }
+
+    // Adaptive Simpson: a cubic is exact at once (five values of f); sqrt
+    // on [0; 1] (2/3 by hand) meets 1e-9 with its work near 0; the estimate
+    // stays near the true error; sin(1/x) at a tolerance beyond double's
+    // reach ends at the work limit rather than running on.
+    void adaptiveSimpsonMeetsItsTolerance()
+    {
+        const auto cubic = adaptiveSimpson(parsed("x^3-2x"), 0, 2, 1e-12);
+        QVERIFY(cubic);
+        QVERIFY(std::fabs(cubic->value - 0.0) <= 1e-15);
+        QCOMPARE(cubic->evaluations, 5L);
+        const auto root = adaptiveSimpson(parsed("sqrt(x)"), 0, 1, 1e-9);
+        QVERIFY(root);
+        QVERIFY2(std::fabs(root->value - 2.0 / 3) <= 1e-9,
+                 qPrintable(QString::number(root->value - 2.0 / 3)));
+        QVERIFY(root->estimatedError <= 1e-9);
+        QVERIFY(root->evaluations < 2000 && root->deepest > 20);
+        const QElapsedTimer clock = [] {
+            QElapsedTimer c;
+            c.start();
+            return c;
+        }();
+        const auto hostile = adaptiveSimpson(parsed("sin(1/x)"), 1e-6, 1, 1e-300);
+        QCOMPARE(hostile.reason(), Reason::WorkLimit);
+        QVERIFY(hostile.refusal().x.has_value());
+#ifndef KVADROLAB_SANITIZED
+        QVERIFY(clock.elapsed() < 1000);
+#endif
+        QCOMPARE(adaptiveSimpson(parsed("x"), 0, 1, 0).reason(), Reason::ToleranceNotPositive);
+        // 1/x: the first middle is 0 on [-1; 1]; on [-1; 2] no node meets 0
+        // and the halvings pile up beside it until the limit.
+        const auto atZero = adaptiveSimpson(parsed("1/x"), -1, 1, 1e-6);
+        QCOMPARE(atZero.reason(), Reason::NonFiniteResult);
+        QCOMPARE(*atZero.refusal().x, 0.0);
+        const auto beside = adaptiveSimpson(parsed("1/x"), -1, 2, 1e-6);
+        QCOMPARE(beside.reason(), Reason::WorkLimit);
+        QVERIFY(std::fabs(*beside.refusal().x) < 1e-6);
     }
 };
 
