@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -67,14 +68,21 @@ bool within(const QString &reference, const QString &mid, const QString &rad)
     return holds && r.ok && m.ok && d.ok;
 }
 
+// The program beside the test (the Windows build puts every program in one
+// folder) or in calc/ beside tests/ (the Linux build's folders).
 QString calcProgram()
 {
-    QString path =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/../calc/kvadrolab-calc");
 #ifdef Q_OS_WIN
-    path += QStringLiteral(".exe");
+    const QString name = QStringLiteral("kvadrolab-calc.exe");
+#else
+    const QString name = QStringLiteral("kvadrolab-calc");
 #endif
-    return path;
+    const QString here = QCoreApplication::applicationDirPath();
+    for (const QString &folder : {here, here + QStringLiteral("/../calc")}) {
+        if (QFileInfo::exists(folder + QLatin1Char('/') + name))
+            return folder + QLatin1Char('/') + name;
+    }
+    return here + QLatin1Char('/') + name;
 }
 
 struct Run
