@@ -60,18 +60,13 @@ Result<Answer> answerFor(std::string_view f, double a, double b, long n)
     Result<Program> program = parseExpression(f);
     if (!program)
         return program.refusal();
-    if (!std::isfinite(a))
-        return Refusal{Reason::NonFiniteInput, Input::A};
-    if (!std::isfinite(b))
-        return Refusal{Reason::NonFiniteInput, Input::B};
-    if (a == b)
-        return Refusal{Reason::EmptyInterval, Input::B};
-
+    // The domain proof refuses ends that are not finite or equal, naming
+    // the end at fault, and takes them in either order.
+    if (Result<void> defined = proveDefined(*program, a, b); !defined)
+        return defined.refusal();
     const bool reversed = a > b;
     const double lo = reversed ? b : a;
     const double hi = reversed ? a : b;
-    if (Result<void> defined = proveDefined(*program, lo, hi); !defined)
-        return defined.refusal();
     Result<Enclosure> integral = integrateDefined(*program, lo, hi);
     if (!integral)
         return integral.refusal();
