@@ -102,17 +102,6 @@ RuleNode node(RuleKind kind, double a, double b, long n, long i)
     return {a, 0, 0};
 }
 
-Result<double> checkInterval(double a, double b)
-{
-    if (!std::isfinite(a))
-        return Refusal{Reason::NonFiniteInput, Input::A};
-    if (!std::isfinite(b))
-        return Refusal{Reason::NonFiniteInput, Input::B};
-    if (!std::isfinite(b - a))
-        return Refusal{Reason::NonFiniteResult};
-    return b - a;
-}
-
 // Walks the nodes chunk by chunk through the block evaluator; keeps every
 // node in `table` when one is given. The loop runs nodeCount <= 3 * limit
 // times.
@@ -121,7 +110,7 @@ Result<double> weightedSum(RuleKind kind, const Program &program, double a, doub
 {
     if (auto count = checkRuleCount(kind, n); !count.ok())
         return count.refusal();
-    if (auto length = checkInterval(a, b); !length.ok())
+    if (auto length = checkRuleInterval(a, b); !length.ok())
         return length.refusal();
     const long total = nodeCount(kind, n);
     double xs[kChunk], ys[kChunk], ws[kChunk];
@@ -153,6 +142,17 @@ Result<double> weightedSum(RuleKind kind, const Program &program, double a, doub
 }
 
 } // namespace
+
+Result<double> checkRuleInterval(double a, double b)
+{
+    if (!std::isfinite(a))
+        return Refusal{Reason::NonFiniteInput, Input::A};
+    if (!std::isfinite(b))
+        return Refusal{Reason::NonFiniteInput, Input::B};
+    if (!std::isfinite(b - a))
+        return Refusal{Reason::NonFiniteResult};
+    return b - a;
+}
 
 const RuleInfo &ruleInfo(RuleKind kind)
 {

@@ -39,6 +39,10 @@ inline constexpr long ruleCountLimit = 10'000'000;
 // The largest n whose node table is built (one row per node).
 inline constexpr long ruleTableCountLimit = 100'000;
 
+// b - a, or NonFiniteInput for a or b, NonFiniteResult where b - a
+// overflows: what every rule here asks of its ends.
+Result<double> checkRuleInterval(double a, double b);
+
 // n itself, or CountOutOfRange (n < 1 or above the limit), OddCount
 // (Simpson), CountNotMultiple (3/8 needs a multiple of 3, Boole of 4).
 Result<long> checkRuleCount(RuleKind kind, long n);

@@ -2,32 +2,18 @@
 #include "rules/extrapolated.h"
 
 #include "expression/evaluator.h"
+#include "rules/compositerule.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace kvadrolab {
 
-namespace {
-
-Result<void> checkEnds(double a, double b)
-{
-    if (!std::isfinite(a))
-        return Refusal{Reason::NonFiniteInput, Input::A};
-    if (!std::isfinite(b))
-        return Refusal{Reason::NonFiniteInput, Input::B};
-    if (!std::isfinite(b - a))
-        return Refusal{Reason::NonFiniteResult};
-    return {};
-}
-
-} // namespace
-
 Result<RombergTable> romberg(const Program &program, double a, double b, int rows)
 {
     if (rows < 1 || rows > rombergRowLimit)
         return Refusal{Reason::CountOutOfRange, Input::Count};
-    if (auto ends = checkEnds(a, b); !ends)
+    if (auto ends = checkRuleInterval(a, b); !ends)
         return ends.refusal();
     RombergTable t;
     const double fa = evaluate(program, a), fb = evaluate(program, b);
@@ -72,7 +58,7 @@ Result<AdaptiveSimpson> adaptiveSimpson(const Program &program, double a, double
         return Refusal{Reason::NonFiniteInput, Input::Tolerance};
     if (!(eps > 0))
         return Refusal{Reason::ToleranceNotPositive, Input::Tolerance};
-    if (auto ends = checkEnds(a, b); !ends)
+    if (auto ends = checkRuleInterval(a, b); !ends)
         return ends.refusal();
 
     AdaptiveSimpson result;
