@@ -3,6 +3,7 @@
 // the finest function graph needs.
 
 #include "app/application.h"
+#include "bench/threadclock.h"
 #include "core/integrandblock.h"
 #include "core/integrandblock_testing.h"
 #include "screens/boundwindow.h"
@@ -17,7 +18,6 @@
 #include <QTest>
 
 #include <sys/resource.h>
-#include <time.h>
 
 #include <algorithm>
 #include <atomic>
@@ -39,13 +39,6 @@ void track(long long delta)
     long long peak = g_peak;
     while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
     }
-}
-
-double threadCpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
 long maxRssKiB()
@@ -131,9 +124,9 @@ private slots:
         w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(step);
         std::vector<double> runs;
         for (int i = 0; i < 9; ++i) {
-            const double start = threadCpuMs();
+            const double start = threadMs();
             w.plot();
-            runs.push_back(threadCpuMs() - start);
+            runs.push_back(threadMs() - start);
         }
         std::sort(runs.begin(), runs.end());
         qInfo("processor time of the press: median %.3f ms, least %.3f ms of 9", runs[4], runs[0]);
@@ -234,9 +227,9 @@ private slots:
         w.findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(b);
         std::vector<double> runs;
         for (int i = 0; i < 9; ++i) {
-            const double start = threadCpuMs();
+            const double start = threadMs();
             w.study();
-            runs.push_back(threadCpuMs() - start);
+            runs.push_back(threadMs() - start);
         }
         std::sort(runs.begin(), runs.end());
         qInfo("processor time of the press: median %.3f ms, least %.3f ms of 9", runs[4], runs[0]);

@@ -4,6 +4,7 @@
 // of (ln(x)/x)^3 by the block evaluator, by the single-point one, and by the
 // plain loop of core's f over the same points.
 
+#include "bench/threadclock.h"
 #include "core/integrand.h"
 #include "core/vectorstate.h"
 #include "expression/evaluator.h"
@@ -13,8 +14,6 @@
 #include <QTest>
 #include <QWidget>
 
-#include <time.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -22,22 +21,13 @@ using namespace kvadrolab;
 
 namespace {
 
-// Processor time of this thread, as the graph's timings take it: the machine
-// is shared, and waiting for a core is not the evaluator's cost.
-double nowMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
 template <typename Run> double medianMs(Run &&run)
 {
     std::vector<double> ms;
     for (int i = 0; i < 7; ++i) {
-        const double start = nowMs();
+        const double start = threadMs();
         run();
-        ms.push_back(nowMs() - start);
+        ms.push_back(threadMs() - start);
     }
     std::sort(ms.begin(), ms.end());
     return ms[ms.size() / 2];

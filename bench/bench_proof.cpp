@@ -7,6 +7,7 @@
 // within a second.
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_proof
 
+#include "bench/threadclock.h"
 #include "expression/parser.h"
 #include "proof/derivativemax.h"
 #include "proof/integral.h"
@@ -18,8 +19,6 @@
 #include <QTextStream>
 #include <QWidget>
 
-#include <time.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -29,15 +28,6 @@
 using namespace kvadrolab;
 
 namespace {
-
-// Processor time of this thread: the machine is shared, and waiting for a
-// core is not the proof's cost.
-double nowMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 
 struct Proof
 {
@@ -143,9 +133,9 @@ int main(int argc, char **argv)
         std::vector<double> ms;
         Proof p;
         for (int run = 0; run < 5; ++run) {
-            const double start = nowMs();
+            const double start = threadMs();
             p = prove(*program, a, b);
-            ms.push_back(nowMs() - start);
+            ms.push_back(threadMs() - start);
         }
         const double t = median(ms);
         all.push_back(t);
@@ -194,9 +184,9 @@ int main(int argc, char **argv)
                    {"exp(exp(exp(x)))", 0, 1}, {"exp(exp(exp(x)))", 0, 3}, {"sin(1/x)", 0, 1}};
     for (const auto &h : hostile) {
         const Program program = parseExpression(h.f).value();
-        const double start = nowMs();
+        const double start = threadMs();
         const Proof p = prove(program, h.a, h.b);
-        const double t = nowMs() - start;
+        const double t = threadMs() - start;
         out << QStringLiteral("%1 on [%2; %3]: %4 ms, integral %5\n")
                    .arg(QString::fromLatin1(h.f), -18)
                    .arg(h.a)
