@@ -26,13 +26,25 @@ mpfr_rnd_t mpfrRounding(Rounding rounding)
     return MPFR_RNDN;
 }
 
-// The digits of x (an MPFR number, finite) rounded as asked, laid out like
-// %.{significant}g with the trailing zeros gone.
-std::string layOut(mpfr_srcptr x, int significant, mpfr_rnd_t rounding)
+// The digits of x (an MPFR number, finite) rounded as asked to
+// `significant` digits, and the power of ten its leading digit stands for.
+// Plain digits while that power lies in [lowest; highest], scientific
+// ("1.25e-07", two exponent digits at least) beyond; trailing zeros dropped
+// unless kept.
+struct LaidOut
 {
-    if (mpfr_zero_p(x))
-        return "0";
+    std::string text;
+    long power;
+};
+
+LaidOut layOut(mpfr_srcptr x, int significant, mpfr_rnd_t rounding, bool keepZeros, long lowest,
+               long highest)
+{
     significant = std::clamp(significant, 1, 40);
+    if (mpfr_zero_p(x)) {
+        const auto zeros = static_cast<size_t>(significant - 1);
+        return {keepZeros && zeros > 0 ? "0." + std::string(zeros, '0') : "0", 0};
+    }
     mpfr_exp_t exponent = 0;
     char *raw = mpfr_get_str(nullptr, &exponent, 10, static_cast<size_t>(significant), x, rounding);
     std::string digits(raw);
@@ -44,9 +56,9 @@ std::string layOut(mpfr_srcptr x, int significant, mpfr_rnd_t rounding)
     }
     // x = 0.DIGITS * 10^exponent, so the first digit stands for 10^power.
     const long power = static_cast<long>(exponent) - 1;
-    while (digits.size() > 1 && digits.back() == '0')
+    while (!keepZeros && digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
-    if (power >= -5 && power < 17) {
+    if (power >= lowest && power <= highest) {
         std::string text;
         if (power < 0) {
             text = "0." + std::string(static_cast<size_t>(-power - 1), '0') + digits;
@@ -56,7 +68,7 @@ std::string layOut(mpfr_srcptr x, int significant, mpfr_rnd_t rounding)
             text = digits.substr(0, static_cast<size_t>(power + 1)) + "." +
                    digits.substr(static_cast<size_t>(power + 1));
         }
-        return sign + text;
+        return {sign + text, power};
     }
     std::string text = digits.substr(0, 1);
     if (digits.size() > 1)
@@ -65,7 +77,7 @@ std::string layOut(mpfr_srcptr x, int significant, mpfr_rnd_t rounding)
     text += power < 0 ? "e-" : "e+";
     if (magnitude < 10)
         text += "0";
-    return sign + text + std::to_string(magnitude);
+    return {sign + text + std::to_string(magnitude), power};
 }
 
 } // namespace
@@ -75,7 +87,7 @@ std::string decimalText(double v, int significant, Rounding rounding)
     mpfr_t x;
     mpfr_init2(x, 64);
     mpfr_set_d(x, v, MPFR_RNDN); // exact: a double fits in 64 bits
-    std::string text = layOut(x, significant, mpfrRounding(rounding));
+    std::string text = layOut(x, significant, mpfrRounding(rounding), false, -5, 16).text;
     mpfr_clear(x);
     return text;
 }
@@ -105,41 +117,13 @@ std::string provenDigitsText(double lower, double upper, int maxDigits)
     for (int digits = maxDigits; digits >= 1; --digits) {
         mpfr_t x;
         mpfr_init2(x, 64);
-        mpfr_set_d(x, mid, MPFR_RNDN);
-        mpfr_exp_t exponent = 0;
-        char *raw = mpfr_get_str(nullptr, &exponent, 10, static_cast<size_t>(digits), x, MPFR_RNDN);
-        std::string mantissa(raw);
-        mpfr_free_str(raw);
+        mpfr_set_d(x, mid, MPFR_RNDN); // exact
+        // Plain from 10^-4 to below 10^12, "6.93685135235e+40" beyond.
+        const LaidOut shown = layOut(x, digits, MPFR_RNDN, true, -4, 11);
         mpfr_clear(x);
-        const bool negative = !mantissa.empty() && mantissa.front() == '-';
-        if (negative)
-            mantissa.erase(0, 1);
-        if (mid == 0)
-            exponent = 1;
-        // The value is 0.MANTISSA * 10^exponent; its last digit stands for
-        // 10^(exponent - digits).
-        const long last = static_cast<long>(exponent) - digits;
-        std::string text;
-        if (exponent < -3 || exponent > 12) {
-            // 6.93685135235e+40: as many digits, in scientific form.
-            text = mantissa.substr(0, 1);
-            if (mantissa.size() > 1)
-                text += "." + mantissa.substr(1);
-            const long power = static_cast<long>(exponent) - 1;
-            text += power < 0 ? "e-" : "e+";
-            if (std::labs(power) < 10)
-                text += "0"; // two exponent digits at least, as decimalText writes
-            text += std::to_string(std::labs(power));
-        } else if (exponent <= 0) {
-            text = "0." + std::string(static_cast<size_t>(-exponent), '0') + mantissa;
-        } else if (static_cast<long>(mantissa.size()) <= exponent) {
-            text = mantissa + std::string(static_cast<size_t>(exponent) - mantissa.size(), '0');
-        } else {
-            text = mantissa.substr(0, static_cast<size_t>(exponent)) + "." +
-                   mantissa.substr(static_cast<size_t>(exponent));
-        }
-        if (negative)
-            text = "-" + text;
+        const std::string &text = shown.text;
+        // Its last digit stands for 10^last.
+        const long last = shown.power + 1 - digits;
         Ball unit;
         arb_ui_pow_ui(unit.get(), 10, static_cast<ulong>(std::labs(last)), 256);
         if (last < 0)
@@ -192,7 +176,7 @@ std::string radiusText(std::string_view midText, double lower, double upper, int
     mpfr_t radius;
     mpfr_init2(radius, precision);
     arf_get_mpfr(radius, farther, MPFR_RNDU);
-    std::string result = layOut(radius, significant, MPFR_RNDU);
+    std::string result = layOut(radius, significant, MPFR_RNDU, false, -5, 16).text;
     mpfr_clear(radius);
     arf_clear(farther);
     arf_clear(other);
