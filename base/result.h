@@ -34,6 +34,7 @@ enum class Reason {
     NotSmooth,  // defined, but a derivative of the order asked has no bound near x
     NotProven,  // ball arithmetic could not settle it within its precision
     WorkLimit,  // the proof took more steps than its stated limit
+    Cancelled,  // the user stopped the work before it ended
     // Files.
     MissingFolder, // the folder of the path does not exist
     IsAFolder,     // the path names a folder

@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "base/result.h"
+#include "expression/program.h"
+#include "proof/derivativemax.h"
+#include "proof/integral.h"
+#include "rules/compositerule.h"
+#include "rules/extrapolated.h"
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kvadrolab {
+
+// The study of a student's own integral: any f the language reads, any
+// interval, every rule of the course side by side. The integral and the M_k
+// are proven (proof/); the rules are summed in doubles (rules/), and their
+// errors are taken against the proven integral.
+//
+// Orientation: b < a is the integral from a to b, that is minus the one from
+// b to a; the rules then sum with a negative h (as rules/ does), and the M_k
+// are those of the interval between a and b. a == b is refused.
+
+// The methods a study covers: any of the composite rules, Romberg's table
+// and adaptive Simpson.
+struct MethodChoice
+{
+    std::vector<RuleKind> composite; // each at most once, in allRules order
+    bool romberg = false;
+    bool adaptive = false;
+
+    friend bool operator==(const MethodChoice &, const MethodChoice &) = default;
+};
+
+struct WorkbenchInput
+{
+    Program program;
+    double a = 0;
+    double b = 0;
+    double tolerance = 0; // ε: for "n для ε" and adaptive Simpson
+    MethodChoice methods;
+};
+
+// The orders of the derivatives the composite rules' bounds use (ruleInfo's
+// derivative): M1 for the left and right rules, M2 for the midpoint and
+// trapezoid rules, M4 for Simpson's, 3/8 and two-point Gauss, M6 for Boole
+// and three-point Gauss.
+inline constexpr std::array<int, 4> workbenchOrders = {1, 2, 4, 6};
+
+// The doubling table: from the smallest n >= 10 the rule accepts (12 for 3/8
+// and Boole), doubled kDoublingRows - 1 times.
+inline constexpr int kDoublingRows = 7;
+inline constexpr long kDoublingFirstAtLeast = 10;
+
+// Whether Runge's estimate of a row can be believed: it assumes the error
+// falls like h^p with the rule's order p, so it is trusted only where the
+// observed order is within a quarter of p of it.
+enum class RungeTrust {
+    Trusted,
+    OrderFar, // the observed order differs from the rule's by more than p/4
+    NoOrder,  // an error is exactly zero (or the rounding floor hides it)
+};
+inline constexpr double kRungeOrderTolerance = 0.25; // as a share of p
+
+struct DoublingRow
+{
+    long n = 0;
+    double value = 0; // I(n)
+    double error = 0; // I(n) - I, against the proven integral's midpoint and tail
+    // Runge's estimate of that same error, (I(n/2) - I(n)) / (2^p - 1), and
+    // what it leaves, I(n) - runge (Richardson's value); absent on the first
+    // row when n/2 is no count of the rule.
+    std::optional<double> runge;
+    std::optional<double> richardson;
+    // log2(|e(n/2)| / |e(n)|), absent where an error is exactly zero or n/2
+    // is no count of the rule.
+    std::optional<double> order;
+    RungeTrust trust = RungeTrust::NoOrder;
+};
+
+// The error curve runs over the rule's counts up to this n.
+inline constexpr long kWorkbenchCurveLast = 1000;
+
+struct WorkbenchPoint
+{
+    long n = 0;
+    std::optional<double> absError; // |I(n) - I|; absent when exactly zero
+    std::optional<double> bound;    // the rounded-up a-priori bound; absent when M_k is refused
+};
+
+// The largest count "n для ε" by the bound is worked out to: every whole
+// number up to it is exact in a double, and no one sums a rule at more.
+inline constexpr double kWorkbenchBoundCountLimit = 1e15;
+
+// "n для ε" of one rule, three ways.
+struct WorkbenchCounts
+{
+    // The smallest count of the rule whose rounded-up a-priori bound is <= ε,
+    // up to kWorkbenchBoundCountLimit (a whole number held in a double);
+    // beyond it, an estimate above the limit. Refused where the rule's M_k is.
+    Result<double> byBound = Refusal{Reason::NotProven};
+    // The first row of the doubling table whose |Runge's estimate| <= ε;
+    // absent when none is (more than the last row's n).
+    std::optional<long> byRunge;
+    // The smallest count on the curve from which |I(n) - I| stays <= ε up
+    // to kWorkbenchCurveLast; absent when even the last is above ε.
+    std::optional<long> byActualError;
+};
+
+struct WorkbenchRule
+{
+    RuleKind kind = RuleKind::Trapezoid;
+    std::vector<DoublingRow> doubling; // kDoublingRows rows
+    std::vector<WorkbenchPoint>
+        curve;              // every count of the rule from its least to kWorkbenchCurveLast
+    WorkbenchCounts counts; // for the study's ε
+};
+
+// Romberg's table down to 2^(kWorkbenchRombergRows - 1) subintervals, with
+// each entry's error against the proven integral.
+inline constexpr int kWorkbenchRombergRows = 11;
+
+struct WorkbenchRomberg
+{
+    RombergTable table;
+    std::vector<std::vector<double>> errors; // same shape as table.rows
+};
+
+struct WorkbenchAdaptive
+{
+    AdaptiveSimpson run;
+    double error = 0; // run.value - I
+};
+
+struct Workbench
+{
+    WorkbenchInput input;
+    Enclosure integral; // from a to b, with the orientation
+    // M_k for k = workbenchOrders, each proven or refused with its reason and place.
+    std::array<Result<DerivativeMax>, workbenchOrders.size()> maxima{
+        Refusal{Reason::NotProven}, Refusal{Reason::NotProven}, Refusal{Reason::NotProven},
+        Refusal{Reason::NotProven}};
+    std::vector<WorkbenchRule> rules;                  // as input.methods.composite
+    std::optional<Result<WorkbenchRomberg>> romberg;   // when chosen
+    std::optional<Result<WorkbenchAdaptive>> adaptive; // when chosen
+};
+
+// The proven M_k of a finished study, by order (1, 2, 4 or 6).
+const Result<DerivativeMax> &maximumOfOrder(const Workbench &study, int order);
+
+// Progress through the stages of a study (0..total) and the way to stop it:
+// a cancelled study ends within one stage's work limit, refused with
+// Reason::Cancelled.
+struct WorkbenchControl
+{
+    const std::atomic<bool> *cancelled = nullptr;
+    std::function<void(int done, int total)> progress;
+};
+
+// The whole study. Refused as a whole, with the reason and its place, for a
+// or b not finite, a == b (EmptyInterval), ε not finite or not > 0, f not
+// defined on the interval, an integral that cannot be proven, or a
+// cancellation. Anything less (an M_k, a rule's values beyond double,
+// Romberg or adaptive Simpson refused) is refused in its own place.
+Result<Workbench> studyWorkbench(const WorkbenchInput &input, const WorkbenchControl &control = {});
+
+// "n для ε" of one rule of a finished study for another ε, without studying
+// again.
+WorkbenchCounts workbenchCounts(const Workbench &study, const WorkbenchRule &rule,
+                                double tolerance);
+
+// One rule at the current n, quick enough for every step of a slider
+// (n <= ruleTableCountLimit): its value, error against the proven integral,
+// the rounded-up bound (refused where M_k is), and bound / |error| (absent
+// where the error is zero or the bound refused). Refused as checkRuleCount
+// refuses (the rule does not take n) and where f's values overflow.
+struct RuleAtCount
+{
+    RuleKind kind = RuleKind::Trapezoid;
+    long n = 0;
+    double value = 0;
+    double error = 0;
+    Result<double> bound = Refusal{Reason::NotProven};
+    std::optional<double> ratio;
+};
+Result<RuleAtCount> ruleAtCount(const Workbench &study, RuleKind kind, long n);
+
+// What the picture of a rule shows: each group of subintervals the rule
+// treats at once (one, or 2, 3, 4 for Simpson, 3/8, Boole) as the polynomial
+// through the rule's own nodes in it, whose integral over the group is the
+// rule's share. For the left, right and midpoint rules that is a constant,
+// for the trapezoid rule a chord, for Simpson's a parabola, for Gauss the
+// polynomial through its nodes.
+struct RulePiece
+{
+    double from = 0;
+    double to = 0;
+    std::vector<double> x; // the rule's nodes in [from; to]
+    std::vector<double> y; // f at them
+    // The polynomial through (x, y) at any point (Lagrange's form).
+    double shape(double at) const;
+};
+
+// The most pieces a picture draws.
+inline constexpr long kRuleDrawingLimit = 1000;
+
+// The pieces of the rule at n, in increasing x (for b < a, from b). Refused as
+// checkRuleCount refuses, CountOutOfRange above kRuleDrawingLimit, and
+// NonFiniteResult at the node where f overflows.
+Result<std::vector<RulePiece>> rulePieces(const Program &program, RuleKind kind, double a, double b,
+                                          long n);
+
+// f, |f''| or |f''''| (order 0, 2, 4) at `points` evenly spaced x over the
+// interval between a and b, for drawing: each value is the midpoint of a
+// ball, not a bound, and absent where it could not be computed.
+struct Sample
+{
+    double x = 0;
+    std::optional<double> y;
+};
+std::vector<Sample> derivativeSamples(const Program &program, double a, double b, int order,
+                                      int points);
+
+} // namespace kvadrolab
