@@ -21,6 +21,14 @@ SecondaryWindow::SecondaryWindow(const char *name, const char *caption, int clie
     kvadrolab::setClientSize(this, clientWidthTwips, clientHeightTwips);
 }
 
+SecondaryWindow::SecondaryWindow(const char *name, const char *caption, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QString::fromUtf8(name));
+    setWindowTitle(QString::fromUtf8(caption));
+    setFont(kvadrolab::designFont());
+}
+
 void SecondaryWindow::bindReturn(QPushButton *toMain)
 {
     connect(toMain, &QPushButton::clicked, this, &SecondaryWindow::returnToMain);

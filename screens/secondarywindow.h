@@ -18,6 +18,8 @@ class SecondaryWindow : public QWidget
 public:
     SecondaryWindow(const char *name, const char *caption, int clientWidthTwips,
                     int clientHeightTwips, QWidget *parent = nullptr);
+    // A window laid out with Qt layouts, which the user may resize.
+    SecondaryWindow(const char *name, const char *caption, QWidget *parent = nullptr);
 
     // Connects a "На главную" button to returnToMain(); Escape does the same.
     void bindReturn(QPushButton *toMain);

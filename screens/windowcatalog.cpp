@@ -5,7 +5,7 @@
 #include "screens/boundwindow.h"
 #include "screens/comparewindow.h"
 #include "screens/computationwindow.h"
-#include "screens/convergencewindow.h"
+#include "screens/workbenchwindow.h"
 #include "screens/functiongraphwindow.h"
 
 namespace kvadrolab {
@@ -28,7 +28,7 @@ SecondaryWindow *createWindow(WindowId id)
     case WindowId::About:
         return new AboutWindow;
     case WindowId::Conv:
-        return new ConvergenceWindow;
+        return new WorkbenchWindow;
     }
     return nullptr;
 }

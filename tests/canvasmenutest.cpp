@@ -39,8 +39,6 @@ bool isResultArea(WindowId id, const QString &canvas)
     case WindowId::Int_c_t:
     case WindowId::Int_c_s:
         return canvas == QLatin1String("Picture4") || canvas == QLatin1String("Picture5");
-    case WindowId::Conv:
-        return QStringList{"Picture1", "Picture2", "Picture3", "Picture4"}.contains(canvas);
     default:
         return false;
     }
@@ -275,7 +273,7 @@ void CanvasMenuTest::failedSaveSaysSoOnce_data()
     const QString noFolder = QStringLiteral("Папка не существует.");
     const QString noRight = QStringLiteral("Нет прав на запись.");
     QTest::newRow("missing folder, a chart")
-        << WindowId::Conv << "Picture5" << QStringLiteral("missing/chart.png") << QString()
+        << WindowId::Pogr_compare << "Picture1" << QStringLiteral("missing/chart.png") << QString()
         << noFolder;
     QTest::newRow("missing folder, a result")
         << WindowId::Int_c_t << "Picture4" << QStringLiteral("missing/result.png") << QString()

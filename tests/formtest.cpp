@@ -72,7 +72,7 @@ private slots:
         QTest::newRow("23 twips, 1.53 px") << 23 << 2;
         QTest::newRow("an inch") << 1440 << 96;
         QTest::newRow("button width 1335") << 1335 << 89;
-        QTest::newRow("Conv client width 14880") << 14880 << 992;
+        QTest::newRow("14880 twips") << 14880 << 992;
     }
     void twipsToPixels()
     {

@@ -64,7 +64,7 @@ void KeyboardTest::enterInNumberFieldPressesAction_data()
         {WindowId::Pogr_t, "Pogr_t", {"Text1", "Text2"}, {}},
         {WindowId::Pogr_s, "Pogr_s", {"Text1", "Text2"}, {}},
         {WindowId::Pogr_compare, "Pogr_compare", {"Text1", "Text2"}, {}},
-        {WindowId::Conv, "Conv", {"Text1", "Text2", "Text3", "Text4"}, {}},
+        {WindowId::Conv, "Conv", {"Formula", "Text1", "Text2", "Text3"}, {}},
     };
     for (const auto &w : windows) {
         for (const QString &f : w.numbers)

@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "base/result.h"
+#include "proof/decimal.h"
+#include "proof/derivativemax.h"
+#include "proof/integral.h"
+#include "rules/compositerule.h"
+
+#include <QString>
+
+#include <string>
+
+// How the study window writes its numbers and its reasons: one place, so
+// that the tables, the captions, the screen reader and the study sheet say
+// the same thing in the same words.
+namespace kvadrolab {
+
+// "метод трапеций", "метод Гаусса, 3 узла".
+QString methodName(RuleKind kind);
+// The same, short, for a legend or a check box: "трапеции", "Гаусс, 3 узла".
+QString methodShortName(RuleKind kind);
+inline const QString &rombergName()
+{
+    static const QString name = QStringLiteral("метод Ромберга");
+    return name;
+}
+inline const QString &adaptiveName()
+{
+    static const QString name = QStringLiteral("адаптивный Симпсон");
+    return name;
+}
+
+// A decimal text of proof/decimal.h as the window shows numbers: the
+// locale's separator, a power of ten as "·10^-7", a real minus sign.
+QString shownDecimal(const std::string &text);
+
+// A rule's value, Richardson's value: twelve significant digits.
+QString valueText(double v);
+// An error, an estimate, a bound: three significant digits.
+QString errorText(double v);
+// An observed order: two decimals.
+QString orderText(double v);
+// A count with the locale's grouping.
+QString countText(long n);
+
+// The proven integral as value ± radius: the midpoint to 17 digits and a
+// radius rounded up so that the printed pair holds the truth.
+QString integralText(const Enclosure &integral);
+// The digits of the integral that are certain ("0,180479022549").
+QString certainDigits(double lower, double upper);
+
+// A proven bound, rounded away from what it bounds, ten digits.
+QString boundText(double v, Rounding rounding);
+// Where a maximum is reached: "x = 1" at an end of the interval, where the
+// place is exact, "x ≈ 1,1088452" inside it.
+QString placeOfMaximum(const DerivativeMax &m, double a, double b);
+
+// A refusal of the proofs with its place in [a; b]: «производная порядка 2
+// не ограничена или не существует вблизи x ≈ 0».
+QString proofRefusalText(const Refusal &why, double a, double b, int order = 0);
+
+// Why a rule does not take n: «n должно быть чётным», «n должно делиться на 3».
+QString countRefusalText(RuleKind kind, const Refusal &why);
+
+} // namespace kvadrolab

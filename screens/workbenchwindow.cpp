@@ -1,0 +1,928 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "screens/workbenchwindow.h"
+
+#include "canvas/canvasmenu.h"
+#include "canvas/plotcanvas.h"
+#include "expression/parser.h"
+#include "expression/refusaltext.h"
+#include "forms/notifier.h"
+#include "numbers/numbertext.h"
+#include "screens/studyhelp.h"
+#include "screens/studyrunner.h"
+#include "screens/studytablemodel.h"
+#include "screens/studytext.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSlider>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace kvadrolab {
+
+namespace {
+
+constexpr char kStartFormula[] = "(ln(x)/x)^3";
+constexpr long kCountLimit = kRuleDrawingLimit;
+
+// The window's first size: a school projector's 1280 x 720 screen, less the
+// title bar and a task bar.
+constexpr int kStartWidth = 1240;
+constexpr int kStartHeight = 640;
+
+QString ruleObjectName(RuleKind kind)
+{
+    return QStringLiteral("Rule_") + QString::fromLatin1(ruleInfo(kind).name);
+}
+
+StudyCell number(const QString &text, double v)
+{
+    return {text, v, {}};
+}
+
+StudyCell words(const QString &text, const QString &note = {})
+{
+    return {text, std::nullopt, note.isEmpty() ? QString() : note};
+}
+
+// The words a study's refusal is told in: the one message box of the window.
+QString explain(const Refusal &why, const QString &formula, double a, double b)
+{
+    switch (why.reason) {
+    case Reason::NotANumber:
+    case Reason::NonFiniteInput:
+        switch (why.input.value_or(Input::A)) {
+        case Input::B:
+            return QStringLiteral("В поле b (конец отрезка) должно быть число, например 6.");
+        case Input::Tolerance:
+            return QStringLiteral("В поле ε (допустимая погрешность) должно быть число больше "
+                                  "0, например 0,000001.");
+        default:
+            return QStringLiteral("В поле a (начало отрезка) должно быть число, например 1.");
+        }
+    case Reason::EmptyInterval:
+        return QStringLiteral("Значения a и b совпадают: на отрезке нулевой длины нечего "
+                              "исследовать. Возьмите b, не равное a.");
+    case Reason::ToleranceNotPositive:
+        return QStringLiteral("Допустимая погрешность ε должна быть больше 0, например 0,000001.");
+    case Reason::NotDefined:
+    case Reason::Pole:
+    case Reason::NotSmooth:
+        return QStringLiteral("Интеграл f(x) = %1 на [%2; %3] не исследовать: %4. Возьмите "
+                              "отрезок, на котором f определена и ограничена.")
+            .arg(formula, shownDecimal(decimalText(a, 12, Rounding::Nearest)),
+                 shownDecimal(decimalText(b, 12, Rounding::Nearest)),
+                 proofRefusalText(why, std::min(a, b), std::max(a, b)));
+    case Reason::NotProven:
+    case Reason::WorkLimit:
+    case Reason::NonFiniteResult:
+        return QStringLiteral("Интеграл f(x) = %1 на [%2; %3] не удалось доказать: %4.")
+            .arg(formula, shownDecimal(decimalText(a, 12, Rounding::Nearest)),
+                 shownDecimal(decimalText(b, 12, Rounding::Nearest)),
+                 proofRefusalText(why, std::min(a, b), std::max(a, b)));
+    default:
+        break;
+    }
+    // What is left is the text of f itself.
+    return QStringLiteral("В записи f(x) ошибка: %1.")
+        .arg(QString::fromStdString(describeExpressionRefusal(why, formula.toStdString())));
+}
+
+// The text of f with the character at `position` (in characters, from 0)
+// marked, as rich text: where the parser stopped reading.
+QString markedFormula(const QString &text, std::size_t position)
+{
+    const QList<uint> points = text.toUcs4();
+    QString before, at, after;
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        const QString c = QString::fromUcs4(reinterpret_cast<const char32_t *>(&points[i]), 1);
+        (std::size_t(i) < position ? before : std::size_t(i) == position ? at : after) += c;
+    }
+    // Past the end (a bracket never closed, an operand missing) the mark is
+    // a gap where something is due.
+    if (at.isEmpty())
+        at = QStringLiteral("\u2002");
+    return QStringLiteral("<code>%1<span style=\"background-color:#ffc0c0;"
+                          "text-decoration:underline\">%2</span>%3</code>")
+        .arg(before.toHtmlEscaped(), at.toHtmlEscaped(), after.toHtmlEscaped());
+}
+
+QString boundFormula()
+{
+    return QStringLiteral("|e(n)| ≤ (b − a)·h^k·M_k / C при h = (b − a)/n; k и C у каждого "
+                          "метода свои (F1 — справка)");
+}
+
+} // namespace
+
+WorkbenchWindow::WorkbenchWindow(QWidget *parent)
+    : SecondaryWindow("Conv", "Исследование сходимости", parent),
+      m_runner(new StudyRunner(this))
+{
+    auto *root = new QVBoxLayout(this);
+    buildInputs(root);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("Tabs"));
+    m_tabs->addTab(buildSummaryTab(), QStringLiteral("Итоги"));
+    m_tabs->addTab(buildDoublingTab(), QStringLiteral("Удвоение n"));
+    m_tabs->addTab(buildPictureTab(), QStringLiteral("Правило на графике и шаги"));
+    m_tabs->addTab(buildChartTab(m_errorChart, "ErrorChart", QStringLiteral("Погрешности")),
+                   QStringLiteral("Погрешности"));
+    m_tabs->addTab(
+        buildChartTab(m_derivativeChart, "DerivativeChart", QStringLiteral("f и производные")),
+        QStringLiteral("f и производные"));
+    root->addWidget(m_tabs, 1);
+
+    auto *bottom = new QHBoxLayout;
+    auto *save = new QPushButton(QStringLiteral("Сохранить отчёт…"), this);
+    save->setObjectName(QStringLiteral("SaveSheet"));
+    connect(save, &QPushButton::clicked, this, &WorkbenchWindow::saveSheet);
+    auto *toMain = new QPushButton(QStringLiteral("На главную"), this);
+    toMain->setObjectName(QStringLiteral("toMain"));
+    bottom->addWidget(save);
+    bottom->addStretch(1);
+    bottom->addWidget(toMain);
+    root->addLayout(bottom);
+    bindReturn(toMain);
+
+    auto *help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, &WorkbenchWindow::showHelp);
+
+    connect(m_runner, &StudyRunner::slow, this, [this] {
+        m_progress->setValue(0);
+        m_progress->show();
+        m_progressLabel->show();
+        m_cancel->show();
+    });
+    connect(m_runner, &StudyRunner::progress, this, [this](int done, int total) {
+        m_progress->setMaximum(total);
+        m_progress->setValue(done);
+    });
+    connect(m_runner, &StudyRunner::finished, this, &WorkbenchWindow::finished);
+
+    resize(kStartWidth, kStartHeight);
+    clearResults();
+}
+
+WorkbenchWindow::~WorkbenchWindow() = default;
+
+bool WorkbenchWindow::studying() const
+{
+    return m_runner->running();
+}
+
+void WorkbenchWindow::buildInputs(QVBoxLayout *root)
+{
+    auto *grid = new QGridLayout;
+    const auto label = [this](const QString &text, QWidget *buddy) {
+        auto *l = new QLabel(text, this);
+        l->setBuddy(buddy);
+        return l;
+    };
+
+    m_formula = new QLineEdit(QString::fromUtf8(kStartFormula), this);
+    m_formula->setObjectName(QStringLiteral("Formula"));
+    m_formula->setAccessibleName(QStringLiteral("f(x)"));
+    auto *helpButton = new QPushButton(QStringLiteral("?"), this);
+    helpButton->setObjectName(QStringLiteral("Help"));
+    helpButton->setAccessibleName(QStringLiteral("Справка"));
+    helpButton->setToolTip(QStringLiteral("Справка: язык функции, методы и их оценки, оценка "
+                                          "Рунге и порядок (F1)"));
+    helpButton->setFixedWidth(helpButton->sizeHint().height() * 3 / 2);
+    connect(helpButton, &QPushButton::clicked, this, &WorkbenchWindow::showHelp);
+    m_formulaError = new QLabel(this);
+    m_formulaError->setObjectName(QStringLiteral("FormulaError"));
+    m_formulaError->setTextFormat(Qt::RichText);
+    m_formulaError->setWordWrap(true);
+    // The line keeps its height when empty, so the window does not jump
+    // while the student types.
+    m_formulaError->setMinimumHeight(m_formulaError->fontMetrics().lineSpacing() + 4);
+
+    grid->addWidget(label(QStringLiteral("f(&x) ="), m_formula), 0, 0);
+    grid->addWidget(m_formula, 0, 1, 1, 9);
+    grid->addWidget(helpButton, 0, 10);
+    grid->addWidget(m_formulaError, 1, 1, 1, 10);
+
+    const auto numberField = [this](const char *name, const char *text, const QString &spoken) {
+        auto *f = new QLineEdit(QString::fromUtf8(text), this);
+        f->setObjectName(QString::fromUtf8(name));
+        f->setAccessibleName(spoken);
+        f->setMaximumWidth(f->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 16);
+        return f;
+    };
+    m_a = numberField("Text1", "1", QStringLiteral("Начало отрезка интегрирования a"));
+    m_b = numberField("Text2", "6", QStringLiteral("Конец отрезка интегрирования b"));
+    m_tolerance = numberField("Text3", "0,000001", QStringLiteral("Допустимая погрешность ε"));
+    m_count = new QSpinBox(this);
+    m_count->setObjectName(QStringLiteral("Count"));
+    m_count->setAccessibleName(QStringLiteral("Число разбиений n"));
+    m_count->setRange(1, int(kCountLimit));
+    m_count->setValue(4);
+    m_countSlider = new QSlider(Qt::Horizontal, this);
+    m_countSlider->setObjectName(QStringLiteral("CountSlider"));
+    m_countSlider->setAccessibleName(QStringLiteral("Число разбиений n, ползунок"));
+    // The slider covers the counts a picture shows piece by piece; the spin
+    // box takes any count up to the limit.
+    m_countSlider->setRange(1, 100);
+    m_countSlider->setValue(4);
+    connect(m_countSlider, &QSlider::valueChanged, m_count, &QSpinBox::setValue);
+    connect(m_count, &QSpinBox::valueChanged, this, [this](int n) {
+        const QSignalBlocker quiet(m_countSlider);
+        m_countSlider->setValue(std::min(n, m_countSlider->maximum()));
+        showAtCount();
+    });
+    m_run = new QPushButton(QStringLiteral("Исследовать"), this);
+    m_run->setObjectName(QStringLiteral("Command1"));
+    m_run->setDefault(true);
+    connect(m_run, &QPushButton::clicked, this, &WorkbenchWindow::study);
+    for (QLineEdit *f : {m_formula, m_a, m_b, m_tolerance})
+        connect(f, &QLineEdit::returnPressed, m_run, &QPushButton::click);
+
+    grid->addWidget(label(QStringLiteral("&a ="), m_a), 2, 0);
+    grid->addWidget(m_a, 2, 1);
+    grid->addWidget(label(QStringLiteral("&b ="), m_b), 2, 2);
+    grid->addWidget(m_b, 2, 3);
+    grid->addWidget(label(QStringLiteral("ε ="), m_tolerance), 2, 4);
+    grid->addWidget(m_tolerance, 2, 5);
+    grid->addWidget(label(QStringLiteral("&n ="), m_count), 2, 6);
+    grid->addWidget(m_count, 2, 7);
+    grid->addWidget(m_countSlider, 2, 8);
+    grid->addWidget(m_run, 2, 9, 1, 2);
+    grid->setColumnStretch(8, 1);
+    root->addLayout(grid);
+
+    auto *methods = new QGroupBox(QStringLiteral("Методы"), this);
+    methods->setObjectName(QStringLiteral("Methods"));
+    auto *flow = new QGridLayout(methods);
+    constexpr int kPerRow = 6;
+    int place = 0;
+    for (std::size_t i = 0; i < allRules.size(); ++i) {
+        const RuleKind kind = allRules[i];
+        auto *box = new QCheckBox(methodShortName(kind), methods);
+        box->setObjectName(ruleObjectName(kind));
+        box->setAccessibleName(methodName(kind));
+        box->setChecked(kind == RuleKind::Trapezoid || kind == RuleKind::Simpson);
+        flow->addWidget(box, place / kPerRow, place % kPerRow);
+        ++place;
+        m_ruleBoxes[i] = box;
+    }
+    m_rombergBox = new QCheckBox(QStringLiteral("Ромберг"), methods);
+    m_rombergBox->setObjectName(QStringLiteral("Rule_romberg"));
+    m_rombergBox->setAccessibleName(rombergName());
+    flow->addWidget(m_rombergBox, place / kPerRow, place % kPerRow);
+    ++place;
+    m_adaptiveBox = new QCheckBox(QStringLiteral("адаптивный Симпсон"), methods);
+    m_adaptiveBox->setObjectName(QStringLiteral("Rule_adaptive"));
+    m_adaptiveBox->setAccessibleName(adaptiveName());
+    flow->addWidget(m_adaptiveBox, place / kPerRow, place % kPerRow);
+    root->addWidget(methods);
+
+    auto *progressRow = new QHBoxLayout;
+    m_progressLabel = new QLabel(QStringLiteral("Идёт исследование…"), this);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("Progress"));
+    m_progress->setAccessibleName(QStringLiteral("Ход исследования"));
+    m_cancel = new QPushButton(QStringLiteral("Отменить"), this);
+    m_cancel->setObjectName(QStringLiteral("Cancel"));
+    connect(m_cancel, &QPushButton::clicked, this, [this] {
+        m_runner->cancel();
+        m_progress->hide();
+        m_progressLabel->hide();
+        m_cancel->hide();
+        clearResults();
+    });
+    progressRow->addWidget(m_progressLabel);
+    progressRow->addWidget(m_progress, 1);
+    progressRow->addWidget(m_cancel);
+    m_progress->hide();
+    m_progressLabel->hide();
+    m_cancel->hide();
+    root->addLayout(progressRow);
+
+    connect(m_formula, &QLineEdit::textChanged, this, &WorkbenchWindow::checkFormula);
+}
+
+QTableView *WorkbenchWindow::addTable(QWidget *parent, const char *name,
+                                      const QString &accessibleName, StudyTableModel *model)
+{
+    auto *view = new QTableView(parent);
+    view->setObjectName(QString::fromUtf8(name));
+    view->setAccessibleName(accessibleName);
+    view->setModel(model);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the table for the next control; the arrows move inside it.
+    view->setTabKeyNavigation(false);
+    view->setWordWrap(false);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    view->horizontalHeader()->setStretchLastSection(true);
+    return view;
+}
+
+QWidget *WorkbenchWindow::buildSummaryTab()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    m_integral = new QLabel(page);
+    m_integral->setObjectName(QStringLiteral("Integral"));
+    m_integral->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_integral->setFocusPolicy(Qt::StrongFocus);
+    layout->addWidget(m_integral);
+
+    m_maxima = new StudyTableModel(
+        {{QStringLiteral("Величина"), QStringLiteral("M_k = max |f^(k)(x)| на отрезке"), false},
+         {QStringLiteral("не меньше"),
+          QStringLiteral("Доказано: |f^(k)| достигает этого значения в указанной точке")},
+         {QStringLiteral("не больше"),
+          QStringLiteral("Доказано: |f^(k)(x)| не больше этого значения на всём отрезке")},
+         {QStringLiteral("где"), QStringLiteral("Точка, где найдено наибольшее значение"), false},
+         {QStringLiteral("нужна методам"),
+          QStringLiteral("Чьи априорные оценки берут M_k"), false}},
+        this);
+    m_atCount = new StudyTableModel(
+        {{QStringLiteral("Метод"), QStringLiteral("Составное правило; формулы и оценки — в справке (F1)"), false},
+         {QStringLiteral("I(n)"), QStringLiteral("I(n) = Σ wᵢ·f(xᵢ): сумма метода при h = (b − a)/n")},
+         {QStringLiteral("e(n) = I(n) − I"),
+          QStringLiteral("Фактическая погрешность: I — доказанное значение интеграла")},
+         {QStringLiteral("априорная оценка"), boundFormula()},
+         {QStringLiteral("оценка / |e(n)|"),
+          QStringLiteral("Во сколько раз априорная оценка больше фактической погрешности")}},
+        this);
+    m_counts = new StudyTableModel(
+        {{QStringLiteral("Метод"), QStringLiteral("Составное правило; формулы и оценки — в справке (F1)"), false},
+         {QStringLiteral("по априорной оценке"),
+          QStringLiteral("Наименьшее n, при котором (b − a)·h^k·M_k / C ≤ ε")},
+         {QStringLiteral("по Рунге, удваивая n"),
+          QStringLiteral("Первое n таблицы удвоения, где |I(n/2) − I(n)| / (2^p − 1) ≤ ε")},
+         {QStringLiteral("по фактической погрешности"),
+          QStringLiteral("Наименьшее n, начиная с которого |I(n) − I| ≤ ε до n = 1000")}},
+        this);
+
+    auto *maxima = addTable(page, "Maxima", QStringLiteral("Наибольшие производные на отрезке"),
+                            m_maxima);
+    auto *atCount = addTable(page, "AtCount", QStringLiteral("Методы при текущем n"), m_atCount);
+    auto *counts =
+        addTable(page, "Counts", QStringLiteral("Число разбиений n для допустимой погрешности ε"),
+                 m_counts);
+    auto *maximaTitle = new QLabel(QStringLiteral("Наибольшие производные (доказаны)"), page);
+    auto *atCountTitle = new QLabel(QStringLiteral("Методы при текущем n"), page);
+    atCountTitle->setObjectName(QStringLiteral("AtCountTitle"));
+    auto *countsTitle = new QLabel(QStringLiteral("n для ε"), page);
+    countsTitle->setObjectName(QStringLiteral("CountsTitle"));
+    for (auto [title, view] : {std::pair<QLabel *, QTableView *>{maximaTitle, maxima},
+                               {atCountTitle, atCount},
+                               {countsTitle, counts}}) {
+        title->setBuddy(view);
+        layout->addWidget(title);
+        layout->addWidget(view, 1);
+    }
+    return page;
+}
+
+QWidget *WorkbenchWindow::buildDoublingTab()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    m_doubling = new StudyTableModel(
+        {{QStringLiteral("Метод"), QStringLiteral("Составное правило; формулы и оценки — в справке (F1)"), false},
+         {QStringLiteral("n"), QStringLiteral("Число разбиений; каждая строка удваивает n")},
+         {QStringLiteral("I(n)"), QStringLiteral("Сумма метода при h = (b − a)/n")},
+         {QStringLiteral("e(n) = I(n) − I"),
+          QStringLiteral("Фактическая погрешность: I — доказанное значение интеграла")},
+         {QStringLiteral("оценка Рунге"),
+          QStringLiteral("R(n) = (I(n/2) − I(n)) / (2^p − 1), p — порядок метода")},
+         {QStringLiteral("порядок"),
+          QStringLiteral("Наблюдаемый порядок log₂(|e(n/2)| / |e(n)|); у метода он равен p")},
+         {QStringLiteral("по Ричардсону"), QStringLiteral("Уточнённое значение I(n) − R(n)")},
+         {QStringLiteral("можно ли верить оценке Рунге"),
+          QStringLiteral("Оценка Рунге верна, когда наблюдаемый порядок близок к p"), false}},
+        this);
+    m_romberg = new StudyTableModel({}, this);
+    m_adaptive = new StudyTableModel(
+        {{QStringLiteral("ε"), QStringLiteral("Допустимая погрешность, которой добивается метод")},
+         {QStringLiteral("I"), QStringLiteral("Сумма по принятым кускам с поправкой Ричардсона")},
+         {QStringLiteral("оценка погрешности"),
+          QStringLiteral("Σ (S(половин) − S(куска)) / 15 по принятым кускам: оценка, не граница")},
+         {QStringLiteral("фактическая погрешность"),
+          QStringLiteral("I − доказанное значение интеграла")},
+         {QStringLiteral("значений f"), QStringLiteral("Сколько раз вычислена f")},
+         {QStringLiteral("наибольшая глубина"),
+          QStringLiteral("Сколько раз делился пополам самый мелкий кусок")}},
+        this);
+    auto *doubling = addTable(page, "Doubling", QStringLiteral("Сходимость при удвоении n"),
+                              m_doubling);
+    auto *romberg = addTable(page, "Romberg", QStringLiteral("Таблица Ромберга"), m_romberg);
+    auto *adaptive = addTable(page, "Adaptive", QStringLiteral("Адаптивный метод Симпсона"),
+                              m_adaptive);
+    auto *doublingTitle = new QLabel(QStringLiteral("Сходимость при удвоении n"), page);
+    auto *rombergTitle = new QLabel(QStringLiteral("Метод Ромберга: R(k, j)"), page);
+    auto *adaptiveTitle = new QLabel(QStringLiteral("Адаптивный метод Симпсона"), page);
+    layout->addWidget(doublingTitle);
+    layout->addWidget(doubling, 3);
+    layout->addWidget(rombergTitle);
+    layout->addWidget(romberg, 2);
+    layout->addWidget(adaptiveTitle);
+    layout->addWidget(adaptive, 1);
+    doublingTitle->setBuddy(doubling);
+    rombergTitle->setBuddy(romberg);
+    adaptiveTitle->setBuddy(adaptive);
+    return page;
+}
+
+QWidget *WorkbenchWindow::buildPictureTab()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    auto *top = new QHBoxLayout;
+    m_pictureRule = new QComboBox(page);
+    m_pictureRule->setObjectName(QStringLiteral("PictureRule"));
+    m_pictureRule->setAccessibleName(QStringLiteral("Метод на рисунке и в таблице узлов"));
+    auto *ruleLabel = new QLabel(QStringLiteral("&Метод:"), page);
+    ruleLabel->setBuddy(m_pictureRule);
+    m_pictureNote = new QLabel(page);
+    m_pictureNote->setObjectName(QStringLiteral("PictureNote"));
+    top->addWidget(ruleLabel);
+    top->addWidget(m_pictureRule);
+    top->addWidget(m_pictureNote, 1);
+    layout->addLayout(top);
+    connect(m_pictureRule, &QComboBox::currentIndexChanged, this, &WorkbenchWindow::showAtCount);
+
+    auto *split = new QSplitter(Qt::Horizontal, page);
+    m_rulePicture = new PlotCanvas(split);
+    m_rulePicture->setObjectName(QStringLiteral("RulePicture"));
+    m_rulePicture->setAccessibleName(QStringLiteral("Правило на графике f"));
+    m_rulePicture->setBackColor(PlotCanvas::rgb(255, 255, 255));
+    m_nodes = new StudyTableModel(
+        {{QStringLiteral("i"), QStringLiteral("Номер узла")},
+         {QStringLiteral("xᵢ"), QStringLiteral("Узел метода")},
+         {QStringLiteral("f(xᵢ)"), QStringLiteral("Значение f в узле")},
+         {QStringLiteral("вес wᵢ"), QStringLiteral("Вес узла в сумме, вместе с множителем h")},
+         {QStringLiteral("wᵢ·f(xᵢ)"), QStringLiteral("Вклад узла в сумму")},
+         {QStringLiteral("сумма"), QStringLiteral("Σ wⱼ·f(xⱼ) по j ≤ i; в последней строке — I(n)")}},
+        this);
+    auto *nodes = addTable(split, "Nodes", QStringLiteral("Таблица узлов: шаги метода"), m_nodes);
+    split->addWidget(m_rulePicture);
+    split->addWidget(nodes);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    layout->addWidget(split, 1);
+    return page;
+}
+
+QWidget *WorkbenchWindow::buildChartTab(PlotCanvas *&canvas, const char *name,
+                                        const QString &title)
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    canvas = new PlotCanvas(page);
+    canvas->setObjectName(QString::fromUtf8(name));
+    canvas->setAccessibleName(title);
+    canvas->setBackColor(PlotCanvas::rgb(255, 255, 255));
+    layout->addWidget(canvas, 1);
+    return page;
+}
+
+void WorkbenchWindow::checkFormula()
+{
+    const QString text = m_formula->text();
+    const Result<Program> parsed = parseExpression(text.toStdString());
+    if (parsed) {
+        m_formulaError->clear();
+        m_formula->setAccessibleDescription(QString());
+        return;
+    }
+    const Refusal &why = parsed.refusal();
+    const QString message =
+        QString::fromStdString(describeExpressionRefusal(why, text.toStdString()));
+    m_formulaError->setText(
+        QStringLiteral("<span style=\"color:#b00000\">%1</span>&nbsp;&nbsp;%2")
+            .arg(message.toHtmlEscaped(), why.position ? markedFormula(text, *why.position)
+                                                       : QString()));
+    m_formula->setAccessibleDescription(message);
+}
+
+MethodChoice WorkbenchWindow::chosenMethods() const
+{
+    MethodChoice m;
+    for (std::size_t i = 0; i < allRules.size(); ++i)
+        if (m_ruleBoxes[i]->isChecked())
+            m.composite.push_back(allRules[i]);
+    m.romberg = m_rombergBox->isChecked();
+    m.adaptive = m_adaptiveBox->isChecked();
+    return m;
+}
+
+long WorkbenchWindow::currentCount() const
+{
+    return m_count->value();
+}
+
+std::optional<RuleKind> WorkbenchWindow::pictureRule() const
+{
+    if (!m_study || m_pictureRule->currentIndex() < 0)
+        return std::nullopt;
+    return static_cast<RuleKind>(m_pictureRule->currentData().toInt());
+}
+
+void WorkbenchWindow::study()
+{
+    clearResults();
+    const QString text = m_formula->text();
+    const Result<Program> program = parseExpression(text.toStdString());
+    const Result<double> a = readNumberField(m_a->text());
+    const Result<double> b = readNumberField(m_b->text());
+    const Result<double> tolerance = readNumberField(m_tolerance->text());
+    const auto fault = [&](const Refusal &why) {
+        refuse(why);
+        return;
+    };
+    if (!program)
+        return fault(program.refusal());
+    if (!a)
+        return fault(Refusal{Reason::NotANumber, Input::A});
+    if (!b)
+        return fault(Refusal{Reason::NotANumber, Input::B});
+    if (!tolerance)
+        return fault(Refusal{Reason::NotANumber, Input::Tolerance});
+    const MethodChoice methods = chosenMethods();
+    if (methods.composite.empty() && !methods.romberg && !methods.adaptive) {
+        notify(this, QStringLiteral("Выберите хотя бы один метод."));
+        m_ruleBoxes[3]->setFocus();
+        return;
+    }
+    m_runner->start(WorkbenchInput{*program, *a, *b, *tolerance, methods});
+}
+
+void WorkbenchWindow::refuse(const Refusal &why)
+{
+    if (why.reason == Reason::Cancelled)
+        return;
+    clearResults();
+    const double a = readNumberField(m_a->text()).ok() ? *readNumberField(m_a->text()) : 0;
+    const double b = readNumberField(m_b->text()).ok() ? *readNumberField(m_b->text()) : 0;
+    notify(this, explain(why, m_formula->text(), a, b));
+    QLineEdit *at = m_formula;
+    if (why.input == Input::A)
+        at = m_a;
+    else if (why.input == Input::B)
+        at = m_b;
+    else if (why.input == Input::Tolerance)
+        at = m_tolerance;
+    at->setFocus();
+    if (at == m_formula && why.position && why.reason != Reason::NotDefined &&
+        why.reason != Reason::Pole && why.reason != Reason::NotSmooth &&
+        why.reason != Reason::NotProven && why.reason != Reason::WorkLimit &&
+        why.reason != Reason::NonFiniteResult) {
+        m_formula->setCursorPosition(int(*why.position));
+    } else {
+        at->selectAll();
+    }
+}
+
+void WorkbenchWindow::finished(std::shared_ptr<const Result<Workbench>> result)
+{
+    m_progress->hide();
+    m_progressLabel->hide();
+    m_cancel->hide();
+    if (!*result) {
+        refuse(result->refusal());
+    } else {
+        m_study = result->value();
+        showStudy();
+    }
+    emit studied();
+}
+
+void WorkbenchWindow::clearResults()
+{
+    m_study.reset();
+    m_nodeTable.reset();
+    m_runningSums.clear();
+    m_fSamples.clear();
+    for (auto &s : m_derivativeSamples)
+        s.clear();
+    m_integral->setText(QStringLiteral("Интеграл: нажмите «Исследовать»."));
+    for (StudyTableModel *m :
+         {m_maxima, m_atCount, m_counts, m_doubling, m_romberg, m_adaptive, m_nodes})
+        m->clear();
+    {
+        const QSignalBlocker quiet(m_pictureRule);
+        m_pictureRule->clear();
+    }
+    m_pictureNote->clear();
+    for (PlotCanvas *c : {m_rulePicture, m_errorChart, m_derivativeChart}) {
+        c->clear();
+        c->setAccessibleDescription(QStringLiteral("ещё не построено"));
+    }
+}
+
+void WorkbenchWindow::showStudy()
+{
+    const Workbench &s = *m_study;
+    const double lo = std::min(s.input.a, s.input.b), hi = std::max(s.input.a, s.input.b);
+    m_integral->setText(
+        QStringLiteral("Интеграл от %1 до %2 (доказан): %3; верные цифры: %4")
+            .arg(shownDecimal(decimalText(s.input.a, 12, Rounding::Nearest)),
+                 shownDecimal(decimalText(s.input.b, 12, Rounding::Nearest)),
+                 integralText(s.integral), certainDigits(s.integral.lower, s.integral.upper)));
+
+    m_maxima->reset(int(workbenchOrders.size()), [this, lo, hi](int row, int column) {
+        const int order = workbenchOrders[std::size_t(row)];
+        const Result<DerivativeMax> &m = m_study->maxima[std::size_t(row)];
+        switch (column) {
+        case 0:
+            return words(QStringLiteral("M%1").arg(order));
+        case 1:
+            return m ? number(boundText(m->lower, Rounding::Down), m->lower) : StudyCell{};
+        case 2:
+            return m ? number(boundText(m->upper, Rounding::Up), m->upper) : StudyCell{};
+        case 3:
+            return m ? words(placeOfMaximum(*m, lo, hi))
+                     : words(proofRefusalText(m.refusal(), lo, hi, order));
+        default: {
+            QStringList users;
+            for (RuleKind kind : allRules)
+                if (ruleInfo(kind).derivative == order)
+                    users << methodShortName(kind);
+            return words(users.join(QStringLiteral(", ")));
+        }
+        }
+    });
+
+    {
+        const QSignalBlocker quiet(m_pictureRule);
+        for (RuleKind kind : s.input.methods.composite)
+            m_pictureRule->addItem(methodName(kind), int(kind));
+        m_pictureRule->setCurrentIndex(0);
+    }
+
+    // Dense samples of f and its derivatives, once per study.
+    constexpr int kSamples = 400;
+    m_fSamples = derivativeSamples(s.input.program, s.input.a, s.input.b, 0, kSamples);
+    m_derivativeSamples[0] = derivativeSamples(s.input.program, s.input.a, s.input.b, 2, kSamples);
+    m_derivativeSamples[1] = derivativeSamples(s.input.program, s.input.a, s.input.b, 4, kSamples);
+
+    showCounts();
+    showDoubling();
+    showExtrapolated();
+    showAtCount();
+    drawCharts();
+}
+
+void WorkbenchWindow::showCounts()
+{
+    const Workbench &s = *m_study;
+    m_counts->reset(int(s.rules.size()), [this](int row, int column) {
+        const WorkbenchRule &rule = m_study->rules[std::size_t(row)];
+        const WorkbenchCounts &c = rule.counts;
+        const double lo = std::min(m_study->input.a, m_study->input.b);
+        const double hi = std::max(m_study->input.a, m_study->input.b);
+        switch (column) {
+        case 0:
+            return words(methodName(rule.kind));
+        case 1:
+            if (!c.byBound)
+                return words(QStringLiteral("нет: M%1 не доказана")
+                                 .arg(ruleInfo(rule.kind).derivative),
+                             proofRefusalText(c.byBound.refusal(), lo, hi,
+                                              ruleInfo(rule.kind).derivative));
+            if (!(*c.byBound <= kWorkbenchBoundCountLimit))
+                return words(QStringLiteral("больше 10^15"));
+            return number(formatCount(static_cast<long long>(*c.byBound)), *c.byBound);
+        case 2:
+            return c.byRunge ? number(countText(*c.byRunge), double(*c.byRunge))
+                             : words(QStringLiteral("больше %1")
+                                         .arg(countText(rule.doubling.back().n)));
+        default:
+            return c.byActualError
+                       ? number(countText(*c.byActualError), double(*c.byActualError))
+                       : words(QStringLiteral("больше %1").arg(countText(kWorkbenchCurveLast)));
+        }
+    });
+}
+
+void WorkbenchWindow::showDoubling()
+{
+    // The rows of every chosen rule, one block after another.
+    std::vector<std::pair<std::size_t, std::size_t>> rows;
+    for (std::size_t r = 0; r < m_study->rules.size(); ++r)
+        for (std::size_t i = 0; i < m_study->rules[r].doubling.size(); ++i)
+            rows.emplace_back(r, i);
+    m_doubling->reset(int(rows.size()), [this, rows](int row, int column) {
+        const auto [r, i] = rows[std::size_t(row)];
+        const WorkbenchRule &rule = m_study->rules[r];
+        const DoublingRow &d = rule.doubling[i];
+        const int p = ruleInfo(rule.kind).order;
+        switch (column) {
+        case 0:
+            return words(methodName(rule.kind));
+        case 1:
+            return number(countText(d.n), double(d.n));
+        case 2:
+            return number(valueText(d.value), d.value);
+        case 3:
+            return number(errorText(d.error), d.error);
+        case 4:
+            return d.runge ? number(errorText(*d.runge), *d.runge) : StudyCell{};
+        case 5:
+            return d.order ? number(orderText(*d.order), *d.order) : StudyCell{};
+        case 6:
+            return d.richardson ? number(valueText(*d.richardson), *d.richardson) : StudyCell{};
+        default:
+            if (!d.runge)
+                return words(QStringLiteral("нет оценки: n/2 не подходит методу"));
+            switch (d.trust) {
+            case RungeTrust::Trusted:
+                return words(QStringLiteral("можно: порядок близок к %1").arg(p));
+            case RungeTrust::OrderFar:
+                return words(QStringLiteral("нельзя: порядок далёк от %1").arg(p));
+            case RungeTrust::NoOrder:
+                break;
+            }
+            return words(QStringLiteral("нельзя: порядок не определить"));
+        }
+    });
+}
+
+void WorkbenchWindow::showExtrapolated()
+{
+    const Workbench &s = *m_study;
+    if (s.romberg && *s.romberg) {
+        const WorkbenchRomberg &r = **s.romberg;
+        const std::size_t rows = r.table.rows.size();
+        std::vector<StudyColumn> columns{{QStringLiteral("k"), QStringLiteral("Номер строки")},
+                                         {QStringLiteral("n = 2^k"),
+                                          QStringLiteral("Число разбиений метода трапеций")}};
+        for (std::size_t j = 0; j < rows; ++j)
+            columns.push_back({QStringLiteral("R(k, %1)").arg(j),
+                               j == 0 ? QStringLiteral("Метод трапеций при n = 2^k")
+                                      : QStringLiteral("(4^%1·R(k, %2) − R(k − 1, %2)) / (4^%1 − 1)")
+                                            .arg(j)
+                                            .arg(j - 1)});
+        columns.push_back({QStringLiteral("e = R(k, k) − I"),
+                           QStringLiteral("Погрешность последнего значения строки")});
+        m_romberg->setColumns(std::move(columns));
+        m_romberg->reset(int(rows), [this, rows](int row, int column) {
+            const WorkbenchRomberg &t = **m_study->romberg;
+            const auto &line = t.table.rows[std::size_t(row)];
+            if (column == 0)
+                return number(countText(row), row);
+            if (column == 1)
+                return number(countText(1L << row), double(1L << row));
+            if (std::size_t(column) == rows + 2)
+                return number(errorText(t.errors[std::size_t(row)].back()),
+                              t.errors[std::size_t(row)].back());
+            const std::size_t j = std::size_t(column - 2);
+            return j < line.size() ? number(valueText(line[j]), line[j]) : StudyCell{};
+        });
+    } else if (s.romberg) {
+        m_romberg->clear();
+    }
+    if (s.adaptive) {
+        m_adaptive->reset(1, [this](int, int column) {
+            const Result<WorkbenchAdaptive> &r = *m_study->adaptive;
+            const double eps = m_study->input.tolerance;
+            if (column == 0)
+                return number(errorText(eps), eps);
+            if (!r) {
+                const double lo = std::min(m_study->input.a, m_study->input.b);
+                const double hi = std::max(m_study->input.a, m_study->input.b);
+                return column == 1 ? words(QStringLiteral("отказ: ") +
+                                           proofRefusalText(r.refusal(), lo, hi))
+                                   : StudyCell{};
+            }
+            switch (column) {
+            case 1:
+                return number(valueText(r->run.value), r->run.value);
+            case 2:
+                return number(errorText(r->run.estimatedError), r->run.estimatedError);
+            case 3:
+                return number(errorText(r->error), r->error);
+            case 4:
+                return number(countText(r->run.evaluations), double(r->run.evaluations));
+            default:
+                return number(countText(r->run.deepest), r->run.deepest);
+            }
+        });
+    }
+}
+
+void WorkbenchWindow::showAtCount()
+{
+    if (!m_study)
+        return;
+    const long n = currentCount();
+    const Workbench &s = *m_study;
+    const double lo = std::min(s.input.a, s.input.b), hi = std::max(s.input.a, s.input.b);
+
+    struct Line
+    {
+        RuleKind kind;
+        Result<RuleAtCount> at;
+    };
+    auto lines = std::make_shared<std::vector<Line>>();
+    for (RuleKind kind : s.input.methods.composite)
+        lines->push_back({kind, ruleAtCount(s, kind, n)});
+    m_atCount->reset(int(lines->size()), [this, lines, lo, hi](int row, int column) {
+        const Line &line = (*lines)[std::size_t(row)];
+        if (column == 0)
+            return words(methodName(line.kind));
+        if (!line.at) {
+            if (column != 1)
+                return StudyCell{};
+            return words(QStringLiteral("не берёт n = %1: %2")
+                             .arg(countText(currentCount()),
+                                  countRefusalText(line.kind, line.at.refusal())));
+        }
+        const RuleAtCount &at = *line.at;
+        switch (column) {
+        case 1:
+            return number(valueText(at.value), at.value);
+        case 2:
+            return number(errorText(at.error), at.error);
+        case 3:
+            if (!at.bound) {
+                const int k = ruleInfo(line.kind).derivative;
+                return words(QStringLiteral("нет: M%1 не доказана").arg(k),
+                             proofRefusalText(at.bound.refusal(), lo, hi, k));
+            }
+            return number(errorText(*at.bound), *at.bound);
+        default:
+            return at.ratio ? number(formatSignificant(*at.ratio, 3), *at.ratio) : StudyCell{};
+        }
+    });
+    const auto title = findChild<QLabel *>(QStringLiteral("AtCountTitle"));
+    title->setText(QStringLiteral("Методы при n = %1").arg(countText(n)));
+
+    // The picture and the steps of the rule chosen for them.
+    m_nodeTable.reset();
+    m_runningSums.clear();
+    m_nodes->clear();
+    const std::optional<RuleKind> kind = pictureRule();
+    if (!kind)
+        return;
+    Result<RuleTable> table = ruleTable(*kind, s.input.program, s.input.a, s.input.b, n);
+    if (!table) {
+        m_pictureNote->setText(QStringLiteral("%1 не берёт n = %2: %3")
+                                   .arg(methodName(*kind), countText(n),
+                                        countRefusalText(*kind, table.refusal())));
+        m_rulePicture->clear();
+        m_rulePicture->setAccessibleDescription(m_pictureNote->text());
+        return;
+    }
+    m_pictureNote->setText(QStringLiteral("%1, n = %2: I(n) = %3")
+                               .arg(methodName(*kind), countText(n), valueText(table->sum)));
+    m_nodeTable = std::move(table).value();
+    // The running sum in the order a student adds the column up.
+    double sum = 0;
+    for (const RuleNode &node : m_nodeTable->nodes) {
+        sum += node.weight * node.fx;
+        m_runningSums.push_back(sum);
+    }
+    m_nodes->reset(int(m_nodeTable->nodes.size()), [this](int row, int column) {
+        const RuleNode &node = m_nodeTable->nodes[std::size_t(row)];
+        switch (column) {
+        case 0:
+            return number(countText(row), row);
+        case 1:
+            return number(valueText(node.x), node.x);
+        case 2:
+            return number(valueText(node.fx), node.fx);
+        case 3:
+            return number(valueText(node.weight), node.weight);
+        case 4:
+            return number(valueText(node.weight * node.fx), node.weight * node.fx);
+        default:
+            return number(valueText(m_runningSums[std::size_t(row)]),
+                          m_runningSums[std::size_t(row)]);
+        }
+    });
+    drawRulePicture();
+}
+
+void WorkbenchWindow::showHelp()
+{
+    if (!m_help)
+        m_help = createStudyHelp(this);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+} // namespace kvadrolab

@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "screens/secondarywindow.h"
+#include "study/workbench.h"
+
+#include <QPointer>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+class QSpinBox;
+class QTabWidget;
+class QTableView;
+class QVBoxLayout;
+
+namespace kvadrolab {
+
+class PlotCanvas;
+class StudyRunner;
+class StudyTableModel;
+
+// "Исследование сходимости": a student's own integral. Any f the language
+// reads, on any [a;b]: the proven integral and M_k, every chosen rule at the
+// current n with its error and a-priori bound, the doubling tables with
+// Runge's estimate, the counts for ε, the rule drawn on f, the node table a
+// student writes by hand, and sheets to hand in. Laid out with Qt layouts
+// and resizable: it holds data a student works with.
+class WorkbenchWindow : public SecondaryWindow
+{
+    Q_OBJECT
+
+public:
+    explicit WorkbenchWindow(QWidget *parent = nullptr);
+    ~WorkbenchWindow() override;
+
+    // "Исследовать": reads the inputs and starts the study on its own thread.
+    void study();
+    // The finished study shown, if any.
+    const Workbench *shownStudy() const { return m_study ? &*m_study : nullptr; }
+    // Whether a study is under way.
+    bool studying() const;
+
+signals:
+    // A study finished, with its results shown or its refusal told.
+    void studied();
+
+private:
+    void buildInputs(QVBoxLayout *root);
+    QWidget *buildSummaryTab();
+    QWidget *buildDoublingTab();
+    QWidget *buildPictureTab();
+    QWidget *buildChartTab(PlotCanvas *&canvas, const char *name, const QString &title);
+    QTableView *addTable(QWidget *parent, const char *name, const QString &accessibleName,
+                         StudyTableModel *model);
+
+    void checkFormula();
+    void finished(std::shared_ptr<const Result<Workbench>> result);
+    void refuse(const Refusal &why);
+    void clearResults();
+    void showStudy();
+    void showCounts();
+    void showDoubling();
+    void showExtrapolated();
+    // Everything that follows the current n: the rules at n, the picture, the nodes.
+    void showAtCount();
+    void drawCharts();
+    void drawRulePicture();
+    void showHelp();
+    void saveSheet();
+
+    MethodChoice chosenMethods() const;
+    long currentCount() const;
+    std::optional<RuleKind> pictureRule() const;
+
+    QLineEdit *m_formula;
+    QLabel *m_formulaError;
+    QLineEdit *m_a;
+    QLineEdit *m_b;
+    QLineEdit *m_tolerance;
+    QSpinBox *m_count;
+    QSlider *m_countSlider;
+    std::array<QCheckBox *, allRules.size()> m_ruleBoxes{};
+    QCheckBox *m_rombergBox;
+    QCheckBox *m_adaptiveBox;
+    QPushButton *m_run;
+    QProgressBar *m_progress;
+    QPushButton *m_cancel;
+    QLabel *m_progressLabel;
+    QTabWidget *m_tabs;
+
+    QLabel *m_integral;
+    StudyTableModel *m_maxima;
+    StudyTableModel *m_atCount;
+    StudyTableModel *m_counts;
+    StudyTableModel *m_doubling;
+    StudyTableModel *m_romberg;
+    StudyTableModel *m_adaptive;
+    StudyTableModel *m_nodes;
+    QComboBox *m_pictureRule;
+    QLabel *m_pictureNote;
+    PlotCanvas *m_rulePicture;
+    PlotCanvas *m_errorChart;
+    PlotCanvas *m_derivativeChart;
+
+    StudyRunner *m_runner;
+    std::optional<Workbench> m_study;
+    // What the current study's charts draw f and its derivatives from,
+    // sampled once per study, not per step of n.
+    std::vector<Sample> m_fSamples;
+    std::array<std::vector<Sample>, 2> m_derivativeSamples;
+    // The node table's rows, kept while the table shows them.
+    std::optional<RuleTable> m_nodeTable;
+    std::vector<double> m_runningSums;
+    QPointer<QWidget> m_help;
+};
+
+} // namespace kvadrolab

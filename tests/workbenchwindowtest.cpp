@@ -1,0 +1,400 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The study window worked as a student works it: typing f, a, b, ε, choosing
+// the rules, pressing "Исследовать", moving n, reading the tables. Reference
+// values are independent: 40-digit mpmath errors of (ln x/x)^3 on [1;6], the
+// counts for ε worked by hand from M2 and M4, rules summed by hand.
+
+#include "app/mainwindow.h"
+#include "app/navigator.h"
+#include "canvas/plotcanvas.h"
+#include "screens/studytablemodel.h"
+#include "screens/workbenchwindow.h"
+#include "tests/apptest.h"
+#include "tests/testsupport.h"
+#include "tests/windowdriver.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+
+#include <cmath>
+
+using namespace kvadrolab;
+
+namespace {
+
+// The actual errors of the trapezoid rule and Simpson's on [1;6] for
+// n = 10, 20, ..., 640 (mpmath, 40 digits).
+const double kTrapezoidErrors[] = {1.78659e-5,  -7.57267e-6, -5.80108e-6, -1.79104e-6,
+                                   -4.70934e-7, -1.19213e-7, -2.98963e-8};
+const double kSimpsonErrors[] = {5.05878e-4,  -1.60522e-5, -5.21055e-6, -4.54355e-7,
+                                 -3.09005e-8, -1.97284e-9, -1.23962e-10};
+// ∫_1^6 (ln x / x)^3 dx (mpmath, 40 digits).
+constexpr double kIntegral = 0.18047902260023594;
+
+// Columns of the doubling table.
+constexpr int kN = 1, kValue = 2, kError = 3, kRunge = 4, kOrder = 5, kRichardson = 6, kTrust = 7;
+
+} // namespace
+
+class WorkbenchWindowTest : public QObject, public WindowDriver
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startsWithTheStudiedIntegral();
+    void typoShowsUnderTheFieldWithoutABox();
+    void provenIntegralAndMaxima();
+    void doublingTableAgainstReferenceErrors();
+    void rungeDistrustedWhereTheOrderIsFar();
+    void countsForTolerance_data();
+    void countsForTolerance();
+    void refusalsAsOneMessage_data();
+    void refusalsAsOneMessage();
+    void refusedMaximumLeavesTheRestShown();
+    void countStepFollowsAtOnce();
+    void nodeTableAsWorkedByHand();
+    void everyHeaderExplainsItself();
+    void tabLeavesTheTables();
+    void helpOpensFromKeyAndButton();
+
+private:
+    QWidget *driven() const override { return m_window; }
+    // Presses "Исследовать" and waits for the study to end.
+    void study();
+    QAbstractItemModel *model(const char *table) const;
+    QString text(const char *table, int row, int column) const;
+    double value(const char *table, int row, int column) const;
+
+    MainWindow *m_main = nullptr;
+    WorkbenchWindow *m_window = nullptr;
+    QStringList m_messages;
+    testsupport::MessageCatcher m_catcher{&m_messages};
+};
+
+void WorkbenchWindowTest::init()
+{
+    m_messages.clear();
+    m_main = new MainWindow;
+    m_main->show();
+    QAction *item = m_main->findChild<QAction *>(QStringLiteral("mnuInt_conv"));
+    QVERIFY(item);
+    item->trigger();
+    m_window = qobject_cast<WorkbenchWindow *>(m_main->navigator()->existing(WindowId::Conv));
+    QVERIFY(m_window && m_window->isVisible());
+    QApplication::setActiveWindow(m_window);
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+}
+
+void WorkbenchWindowTest::cleanup()
+{
+    delete m_main;
+    m_main = nullptr;
+    m_window = nullptr;
+}
+
+void WorkbenchWindowTest::study()
+{
+    QSignalSpy done(m_window, &WorkbenchWindow::studied);
+    press();
+    if (m_window->studying())
+        QVERIFY(done.wait(20000));
+}
+
+QAbstractItemModel *WorkbenchWindowTest::model(const char *table) const
+{
+    auto *view = m_window->findChild<QTableView *>(QLatin1String(table));
+    return view ? view->model() : nullptr;
+}
+
+QString WorkbenchWindowTest::text(const char *table, int row, int column) const
+{
+    QAbstractItemModel *m = model(table);
+    return m ? m->index(row, column).data().toString() : QString();
+}
+
+double WorkbenchWindowTest::value(const char *table, int row, int column) const
+{
+    QAbstractItemModel *m = model(table);
+    const QVariant v = m ? m->index(row, column).data(kCellNumberRole) : QVariant();
+    return v.isValid() ? v.toDouble() : std::nan("");
+}
+
+void WorkbenchWindowTest::startsWithTheStudiedIntegral()
+{
+    QCOMPARE(field(QStringLiteral("Formula"))->text(), QStringLiteral("(ln(x)/x)^3"));
+    QCOMPARE(field(QStringLiteral("Formula"))->accessibleName(), QStringLiteral("f(x)"));
+    const QStringList chosen = {"Rule_trapezoid", "Rule_simpson"};
+    const QList<QCheckBox *> boxes = m_window->findChildren<QCheckBox *>();
+    QCOMPARE(boxes.size(), 11); // nine composite rules, Romberg, adaptive Simpson
+    for (const QCheckBox *box : boxes)
+        QCOMPARE(box->isChecked(), chosen.contains(box->objectName()));
+    QCOMPARE(model("Doubling")->rowCount(), 0);
+}
+
+void WorkbenchWindowTest::typoShowsUnderTheFieldWithoutABox()
+{
+    auto *error = m_window->findChild<QLabel *>(QStringLiteral("FormulaError"));
+    QVERIFY(error);
+    QVERIFY(error->text().isEmpty());
+    type(QStringLiteral("Formula"), QStringLiteral("sin x + 1"));
+    QVERIFY2(error->text().contains(QStringLiteral("скобк")), qPrintable(error->text()));
+    // The place is marked: the character after "sin" stands in its own span.
+    QVERIFY2(error->text().contains(QStringLiteral("<span")), qPrintable(error->text()));
+    QVERIFY(m_messages.isEmpty());
+    type(QStringLiteral("Formula"), QStringLiteral("sin(x) + 1"));
+    QVERIFY(error->text().isEmpty());
+    QVERIFY(m_messages.isEmpty());
+}
+
+void WorkbenchWindowTest::provenIntegralAndMaxima()
+{
+    study();
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    const QString integral = m_window->findChild<QLabel *>(QStringLiteral("Integral"))->text();
+    const QString sep = QLocale().decimalPoint();
+    QVERIFY2(integral.contains(QStringLiteral("0") + sep + QStringLiteral("1804790226002")),
+             qPrintable(integral));
+    // M1, M2, M4, M6 rows; M2 = 0.243975030692985 at x ≈ 1.1088452, M4 = 108
+    // at x = 1 (closed-form derivatives, by hand).
+    QCOMPARE(model("Maxima")->rowCount(), 4);
+    QVERIFY(value("Maxima", 1, 1) <= 0.243975030692985 && 0.243975030692985 <= value("Maxima", 1, 2));
+    QVERIFY(value("Maxima", 1, 2) - value("Maxima", 1, 1) < 1e-9);
+    QVERIFY2(text("Maxima", 1, 3).startsWith(QStringLiteral("x ≈ 1") + sep + QStringLiteral("10884")),
+             qPrintable(text("Maxima", 1, 3)));
+    QVERIFY(value("Maxima", 2, 1) <= 108 && 108 <= value("Maxima", 2, 2));
+    QCOMPARE(text("Maxima", 2, 3), QStringLiteral("x = 1"));
+}
+
+void WorkbenchWindowTest::doublingTableAgainstReferenceErrors()
+{
+    study();
+    QCOMPARE(model("Doubling")->rowCount(), 14);
+    for (int rule = 0; rule < 2; ++rule)
+        for (int r = 0; r < 7; ++r) {
+            const int row = 7 * rule + r;
+            QCOMPARE(value("Doubling", row, kN), double(10 << r));
+            const double want = (rule ? kSimpsonErrors : kTrapezoidErrors)[r];
+            const double error = value("Doubling", row, kError);
+            QVERIFY2(std::abs(error - want) <= 1e-5 * std::abs(want),
+                     qPrintable(QStringLiteral("rule %1 n=%2: %3").arg(rule).arg(10 << r).arg(error)));
+            QVERIFY(std::abs(value("Doubling", row, kValue) - (kIntegral + want)) <=
+                    1e-5 * std::abs(want));
+        }
+    // Simpson's n = 10 has no estimate: n = 5 is odd.
+    QVERIFY(text("Doubling", 7, kRunge).isEmpty());
+    // Richardson's value lies nearer the integral than I(n) from n = 160 on.
+    for (int row : {4, 5, 6, 11, 12, 13})
+        QVERIFY(std::abs(value("Doubling", row, kRichardson) - kIntegral) <
+                std::abs(value("Doubling", row, kValue) - kIntegral));
+}
+
+void WorkbenchWindowTest::rungeDistrustedWhereTheOrderIsFar()
+{
+    study();
+    // e(20) / e(40) = 1.305: the observed order 0.38 is far from 2, and the
+    // estimate at n = 40 says 40 suffice for 1e-6 when 109 are needed.
+    QCOMPARE(value("Doubling", 2, kOrder), std::log2(7.57267e-6 / 5.80108e-6));
+    QVERIFY(std::abs(value("Doubling", 2, kOrder) - 0.38) < 0.005);
+    QVERIFY2(text("Doubling", 2, kTrust).startsWith(QStringLiteral("нельзя")),
+             qPrintable(text("Doubling", 2, kTrust)));
+    // From n = 320 the order is within a quarter of 2, and the estimate within
+    // 10 % of the actual error.
+    for (int row : {5, 6}) {
+        QVERIFY(text("Doubling", row, kTrust).startsWith(QStringLiteral("можно")));
+        const double ratio = value("Doubling", row, kRunge) / value("Doubling", row, kError);
+        QVERIFY2(ratio > 0.9 && ratio < 1.1, qPrintable(QString::number(ratio)));
+    }
+}
+
+void WorkbenchWindowTest::countsForTolerance_data()
+{
+    QTest::addColumn<QString>("tolerance");
+    QTest::addColumn<QList<double>>("trapezoid"); // by bound, by Runge, by actual error
+    QTest::addColumn<QList<double>>("simpson");
+    // By the bound, by hand with M2 = 0.243975030693 and M4 = 108:
+    // n >= sqrt(125 M2 / (12 eps)), n^4 >= 3125 M4 / (180 eps) with n even.
+    QTest::newRow("1e-6") << "0,000001" << QList<double>{1595, 40, 109}
+                          << QList<double>{210, 40, 66};
+}
+
+void WorkbenchWindowTest::countsForTolerance()
+{
+    QFETCH(QString, tolerance);
+    QFETCH(QList<double>, trapezoid);
+    QFETCH(QList<double>, simpson);
+    type(QStringLiteral("Text3"), tolerance);
+    study();
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    for (int way = 0; way < 3; ++way) {
+        QCOMPARE(value("Counts", 0, way + 1), trapezoid[way]);
+        QCOMPARE(value("Counts", 1, way + 1), simpson[way]);
+    }
+}
+
+void WorkbenchWindowTest::refusalsAsOneMessage_data()
+{
+    QTest::addColumn<QString>("formula");
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("a pole inside") << "1/x" << "-1" << "1" << "полюс вблизи x ≈ 0";
+    QTest::newRow("undefined below 1") << "sqrt(x-1)" << "0" << "2" << "не определена при x ≈ 1";
+    QTest::newRow("a not a number") << "x" << "abc" << "1" << "В поле a";
+    QTest::newRow("b not a number") << "x" << "0" << "" << "В поле b";
+    QTest::newRow("empty interval") << "x" << "2" << "2" << "совпадают";
+    QTest::newRow("a typo, pressed") << "x^" << "0" << "1" << "В записи f(x) ошибка";
+}
+
+void WorkbenchWindowTest::refusalsAsOneMessage()
+{
+    QFETCH(QString, formula);
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(QString, says);
+    // A study first, so that the refusal must also take it away.
+    study();
+    QVERIFY(model("Doubling")->rowCount() > 0);
+    type(QStringLiteral("Formula"), formula);
+    type(QStringLiteral("Text1"), a);
+    type(QStringLiteral("Text2"), b);
+    study();
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.first().contains(says), qPrintable(m_messages.first()));
+    QCOMPARE(m_window->shownStudy(), nullptr);
+    for (const char *table : {"Doubling", "Counts", "AtCount", "Maxima", "Nodes"})
+        QCOMPARE(model(table)->rowCount(), 0);
+    for (const char *chart : {"RulePicture", "ErrorChart", "DerivativeChart"})
+        QVERIFY2(testsupport::isBlank(*canvas(QLatin1String(chart))), chart);
+}
+
+void WorkbenchWindowTest::refusedMaximumLeavesTheRestShown()
+{
+    // √x on [0;1]: the integral 2/3 is proven, no derivative is bounded at 0.
+    type(QStringLiteral("Formula"), QStringLiteral("sqrt(x)"));
+    type(QStringLiteral("Text1"), QStringLiteral("0"));
+    type(QStringLiteral("Text2"), QStringLiteral("1"));
+    study();
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    QVERIFY(m_window->shownStudy());
+    for (int row = 0; row < 4; ++row) {
+        QVERIFY(text("Maxima", row, 1).isEmpty());
+        QVERIFY2(text("Maxima", row, 3).contains(QStringLiteral("x ≈ 0")),
+                 qPrintable(text("Maxima", row, 3)));
+    }
+    // The bound says why it is missing; the value and error are there. The
+    // trapezoid rule at n = 4 on √x, by hand: (0 + 2(√.25 + √.5 + √.75) + 1) / 8.
+    const double byHand = (2 * (0.5 + std::sqrt(0.5) + std::sqrt(0.75)) + 1) / 8;
+    QVERIFY(std::abs(value("AtCount", 0, 1) - byHand) < 1e-15);
+    QVERIFY(std::abs(value("AtCount", 0, 2) - (byHand - 2.0 / 3)) < 1e-15);
+    QVERIFY2(text("AtCount", 0, 3).startsWith(QStringLiteral("нет: M2 не доказана")),
+             qPrintable(text("AtCount", 0, 3)));
+    QVERIFY(!model("AtCount")->index(0, 3).data(Qt::ToolTipRole).toString().isEmpty());
+    QVERIFY(text("Counts", 0, 1).startsWith(QStringLiteral("нет")));
+    QCOMPARE(model("Doubling")->rowCount(), 14);
+}
+
+void WorkbenchWindowTest::countStepFollowsAtOnce()
+{
+    study();
+    auto *count = m_window->findChild<QSpinBox *>(QStringLiteral("Count"));
+    QVERIFY(count);
+    count->setValue(5);
+    // The trapezoid rule takes 5; Simpson's says why it does not.
+    QVERIFY2(text("AtCount", 1, 1).contains(QStringLiteral("n должно быть чётным")),
+             qPrintable(text("AtCount", 1, 1)));
+    const auto f = [](double x) { return std::pow(std::log(x) / x, 3); };
+    double sum = (f(1) + f(6)) / 2;
+    for (int i = 1; i < 5; ++i)
+        sum += f(1 + i);
+    QVERIFY(std::abs(value("AtCount", 0, 1) - sum) < 1e-15);
+
+    // Every step of the slider, with the picture and the node table, well
+    // inside 50 ms (the sanitizer's build is slower than a student's).
+    QElapsedTimer clock;
+    qint64 slowest = 0;
+    for (int n = 1; n <= 100; ++n) {
+        clock.start();
+        count->setValue(n);
+        QCoreApplication::processEvents();
+        slowest = std::max(slowest, clock.elapsed());
+    }
+    qInfo("slowest step of n: %lld ms", static_cast<long long>(slowest));
+#ifndef KVADROLAB_SANITIZED
+    QVERIFY2(slowest <= 50, qPrintable(QString::number(slowest)));
+#endif
+}
+
+void WorkbenchWindowTest::nodeTableAsWorkedByHand()
+{
+    // The trapezoid rule for x² on [0;1] at n = 4: weights h/2, h, h, h, h/2
+    // with h = 1/4, and the sum 11/32.
+    type(QStringLiteral("Formula"), QStringLiteral("x^2"));
+    type(QStringLiteral("Text1"), QStringLiteral("0"));
+    type(QStringLiteral("Text2"), QStringLiteral("1"));
+    study();
+    m_window->findChild<QSpinBox *>(QStringLiteral("Count"))->setValue(4);
+    QCOMPARE(model("Nodes")->rowCount(), 5);
+    const double weights[] = {0.125, 0.25, 0.25, 0.25, 0.125};
+    double running = 0;
+    for (int i = 0; i < 5; ++i) {
+        const double x = i / 4.0;
+        QCOMPARE(value("Nodes", i, 0), double(i));
+        QCOMPARE(value("Nodes", i, 1), x);
+        QCOMPARE(value("Nodes", i, 2), x * x);
+        QCOMPARE(value("Nodes", i, 3), weights[i]);
+        QCOMPARE(value("Nodes", i, 4), weights[i] * x * x);
+        running += weights[i] * x * x;
+        QCOMPARE(value("Nodes", i, 5), running);
+    }
+    QCOMPARE(value("Nodes", 4, 5), 11.0 / 32);
+}
+
+void WorkbenchWindowTest::everyHeaderExplainsItself()
+{
+    study();
+    for (const char *table : {"Maxima", "AtCount", "Counts", "Doubling", "Nodes"}) {
+        QAbstractItemModel *m = model(table);
+        QVERIFY(m->columnCount() > 0);
+        for (int c = 0; c < m->columnCount(); ++c)
+            QVERIFY2(!m->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty(),
+                     qPrintable(QStringLiteral("%1 column %2").arg(table).arg(c)));
+    }
+}
+
+void WorkbenchWindowTest::tabLeavesTheTables()
+{
+    study();
+    for (const char *name : {"Maxima", "AtCount", "Counts"}) {
+        auto *view = m_window->findChild<QTableView *>(QLatin1String(name));
+        view->setFocus();
+        QVERIFY(view->hasFocus());
+        QTest::keyClick(view, Qt::Key_Tab);
+        QVERIFY2(!view->hasFocus(), name);
+    }
+}
+
+void WorkbenchWindowTest::helpOpensFromKeyAndButton()
+{
+    QTest::keyClick(field(QStringLiteral("Formula")), Qt::Key_F1);
+    auto *help = m_window->findChild<QWidget *>(QStringLiteral("StudyHelp"));
+    QVERIFY(help && help->isVisible());
+    help->close();
+    QVERIFY(!help->isVisible());
+    press(QStringLiteral("Help"));
+    QVERIFY(help->isVisible());
+}
+
+QTEST_MAIN(WorkbenchWindowTest)
+#include "workbenchwindowtest.moc"
