@@ -31,9 +31,11 @@ constexpr double kCaptionGap = 4;
 // Values the pictures take: well inside single precision, so that the
 // margins added round them and the pixel arithmetic stay finite floats.
 constexpr double kDrawableLimit = 1e30;
-// A piece at least this many logical pixels wide shows its boundaries; nodes
-// at least this far apart show as dots.
-constexpr double kPieceBoundaryWidth = 4;
+// A piece at least this many logical pixels wide shows its boundaries, in
+// the outline's weight from the second width on, thin below it (thick lines
+// a few pixels apart would hide the shading); nodes at least this far apart
+// show as dots.
+constexpr double kPieceBoundaryWidth = 5, kThickBoundaryWidth = 16;
 constexpr double kNodeSpacing = 6;
 // Points along a curved shape: one a logical pixel, within these bounds, so
 // that its chords stray from the arc by far less than a device pixel.
@@ -287,6 +289,10 @@ Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
     const Frame f = chart::fit(canvas, left, right, low, high, plotLeft, kMargin, above, below);
     if (!canvas.setScale(f.x1, f.y1, f.x2, f.y2))
         return refuse(canvas, Reason::BeyondSinglePrecision);
+    // Title and legend first: the printed lines are also what a screen
+    // reader says of the picture, in this order.
+    drawTitle(canvas, f, QStringLiteral("Метод %1, n = %2").arg(ruleName(kind)).arg(n));
+    chart::drawLegend(canvas, f, legend, kMargin, above0, canvasWidth - 2 * kMargin);
 
     // Shading first, then the outlines over it, the axis, f, the nodes.
     for (const ShapePoints &s : shapes) {
@@ -294,15 +300,15 @@ Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
         canvas.fillBetween(s.x.data(), bases.data(), s.y.data(), s.x.size(), shade);
     }
     chart::outline(canvas, left, low, right, high, kStudyChartFrameColour);
-    const bool boundaries =
-        !pieces.empty() && plotWidth / double(pieces.size()) >= kPieceBoundaryWidth;
+    const double pieceWidth = pieces.empty() ? 0 : plotWidth / double(pieces.size());
     std::vector<double> topX, topY;
     for (std::size_t k = 0; k < shapes.size(); ++k) {
         const ShapePoints &s = shapes[k];
-        if (boundaries) {
-            chart::thickPolyline(canvas, f, {s.x.front(), s.x.front()}, {base, s.y.front()},
-                                 colour);
-            chart::thickPolyline(canvas, f, {s.x.back(), s.x.back()}, {base, s.y.back()}, colour);
+        for (const auto &[x, y] : {std::pair{s.x.front(), s.y.front()}, {s.x.back(), s.y.back()}}) {
+            if (pieceWidth >= kThickBoundaryWidth)
+                chart::thickPolyline(canvas, f, {x, x}, {base, y}, colour);
+            else if (pieceWidth >= kPieceBoundaryWidth)
+                canvas.drawLine(x, base, x, y, colour);
         }
         topX.insert(topX.end(), s.x.begin(), s.x.end());
         topY.insert(topY.end(), s.y.begin(), s.y.end());
@@ -326,8 +332,6 @@ Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
     const QString rightName = a < b ? QStringLiteral("b = ") : QStringLiteral("a = ");
     chart::printAt(canvas, f, f.pixelX(left), captionTop, leftName + number(left));
     chart::printRightAligned(canvas, f, f.pixelX(right), captionTop, rightName + number(right));
-    drawTitle(canvas, f, QStringLiteral("Метод %1, n = %2").arg(ruleName(kind)).arg(n));
-    chart::drawLegend(canvas, f, legend, kMargin, above0, canvasWidth - 2 * kMargin);
     return {};
 }
 
@@ -407,6 +411,8 @@ Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<WorkbenchRule
                                kCaptionGap + line + kMargin);
     if (!canvas.setScale(f.x1, f.y1, f.x2, f.y2))
         return refuse(canvas, Reason::BeyondSinglePrecision);
+    drawTitle(canvas, f, QStringLiteral("Фактическая ошибка и априорная оценка методов"));
+    chart::drawLegend(canvas, f, legend, kMargin, above0, canvasWidth - 2 * kMargin);
 
     chart::drawLogGrid(canvas, f, area, kStudyChartGridColour, kStudyChartFrameColour);
     // Bounds under the errors: an error drawn over its bound stays whole.
@@ -424,8 +430,6 @@ Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<WorkbenchRule
                    f.pixelY(bottom) + kCaptionGap, nName);
     chart::printAt(canvas, f, kMargin, f.pixelY(top) - line / 2 - line - 1,
                    QStringLiteral("|e(n)|"));
-    drawTitle(canvas, f, QStringLiteral("Фактическая ошибка и априорная оценка методов"));
-    chart::drawLegend(canvas, f, legend, kMargin, above0, canvasWidth - 2 * kMargin);
     return {};
 }
 
@@ -539,6 +543,12 @@ Result<void> drawDerivatives(PlotCanvas &canvas, double a, double b, const Deriv
         if (!canvas.setScale(fr.x1, fr.y1, fr.x2, fr.y2))
             return refuse(canvas, Reason::BeyondSinglePrecision);
         last = fr;
+        if (i == 0) {
+            drawTitle(canvas, fr,
+                      QStringLiteral("f(x), |f″(x)| и |f⁗(x)| на [%1; %2]")
+                          .arg(number(left), number(right)));
+            chart::drawLegend(canvas, fr, legend, kMargin, above0, canvasWidth - 2 * kMargin);
+        }
         chart::outline(canvas, left, low, right, high, kStudyChartFrameColour);
         chart::printAt(canvas, fr, plotLeft + 4, top, p.name);
         chart::printAt(canvas, fr,
@@ -565,10 +575,6 @@ Result<void> drawDerivatives(PlotCanvas &canvas, double a, double b, const Deriv
     chart::printAt(canvas, last, last.pixelX(left), captionTop, leftName + number(left));
     chart::printRightAligned(canvas, last, last.pixelX(right), captionTop,
                              rightName + number(right));
-    drawTitle(
-        canvas, last,
-        QStringLiteral("f(x), |f″(x)| и |f⁗(x)| на [%1; %2]").arg(number(left), number(right)));
-    chart::drawLegend(canvas, last, legend, kMargin, above0, canvasWidth - 2 * kMargin);
     return {};
 }
 

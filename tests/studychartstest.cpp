@@ -628,8 +628,11 @@ void TestStudyCharts::savePicturesForLooking()
     for (const auto &[kind, n, per] :
          {std::tuple{RuleKind::Trapezoid, 8L, 1}, std::tuple{RuleKind::Simpson, 8L, 2},
           std::tuple{RuleKind::Midpoint, 8L, 1}, std::tuple{RuleKind::Boole, 8L, 4},
-          std::tuple{RuleKind::Gauss3, 6L, 1}, std::tuple{RuleKind::Trapezoid, 1000L, 1}}) {
-        Chart c(900, 520);
+          std::tuple{RuleKind::Gauss3, 6L, 1}, std::tuple{RuleKind::Trapezoid, 1000L, 1},
+          std::tuple{RuleKind::Simpson38, 60L, 3}, std::tuple{RuleKind::Left, 100L, 1},
+          std::tuple{RuleKind::Gauss2, 200L, 1}}) {
+        // The larger counts at the size of a projector's window.
+        Chart c(n > 8 && n < 1000 ? 600 : 900, n > 8 && n < 1000 ? 360 : 520);
         std::vector<RulePiece> pieces;
         const long groups = n / per;
         for (long k = 0; k < groups; ++k) {
@@ -637,7 +640,12 @@ void TestStudyCharts::savePicturesForLooking()
             std::vector<double> nodes;
             if (kind == RuleKind::Midpoint)
                 nodes = {(x0 + x1) / 2};
-            else if (kind == RuleKind::Gauss3) {
+            else if (kind == RuleKind::Left)
+                nodes = {x0};
+            else if (kind == RuleKind::Gauss2) {
+                const double m = (x0 + x1) / 2, h = (x1 - x0) / 2 / std::sqrt(3.0);
+                nodes = {m - h, m + h};
+            } else if (kind == RuleKind::Gauss3) {
                 const double m = (x0 + x1) / 2, h = (x1 - x0) / 2 * std::sqrt(0.6);
                 nodes = {m - h, m, m + h};
             } else
@@ -657,6 +665,10 @@ void TestStudyCharts::savePicturesForLooking()
                                           1 + long(k % 4), k != 5));
         QVERIFY(drawErrorCurves(c.canvas, rules));
         QVERIFY(c.image().save(folder + QStringLiteral("/errors") + suffix));
+        Chart small(600, 360);
+        rules.resize(3);
+        QVERIFY(drawErrorCurves(small.canvas, rules));
+        QVERIFY(small.image().save(folder + QStringLiteral("/errors-small") + suffix));
     }
     {
         Chart c(900, 600);
