@@ -391,9 +391,11 @@ Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<WorkbenchRule
     };
     for (std::size_t k = 0; k < rules.size(); ++k) {
         QString text = ruleName(rules[k].kind);
-        if (!curves[k].anyError)
+        if (curves[k].x.empty())
+            text += QStringLiteral(" (нет значений)");
+        else if (!curves[k].anyError)
             text += QStringLiteral(" (ошибка 0)");
-        if (!curves[k].anyBound)
+        if (!curves[k].x.empty() && !curves[k].anyBound)
             text += QStringLiteral(" (оценка не доказана)");
         legend.push_back({LegendEntry::Sample::Line, ruleColour(rules[k].kind), text});
     }

@@ -73,9 +73,9 @@ Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
 // a-priori bound dashed in the same colour; zero errors and absent bounds
 // left out. Decade grid and captions (thinned where crowded), "n" and
 // "|e(n)|" on the axes, a title and a legend naming every rule, marked
-// "оценка не доказана" where the rule has no bound at all and "ошибка 0"
-// where every error is zero. With nothing to draw the axes show 10^-16..1.
-// Refused with TooManySegments above 9 rules or a curve longer than
+// "оценка не доказана" where the rule has no bound at all, "ошибка 0"
+// where every error is zero and "нет значений" where its curve is empty. With nothing to draw the
+// axes show 10^-16..1. Refused with TooManySegments above 9 rules or a curve longer than
 // kWorkbenchCurveLast points, the canvas left cleared.
 Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<WorkbenchRule> &rules);
 

@@ -136,6 +136,7 @@ private slots:
     void topEdgeFollowsTheShape();
     void nodesAreMarkedWhereTheyCanBeSeen();
     void thousandPiecesDrawQuicklyWithoutClutter();
+    void otherChartsDrawQuickly();
     void errorLandsOnItsDecadeCrossing();
     void legendNamesEveryRuleInItsColour();
     void absentErrorsAndBoundsAreLeftOut();
@@ -340,6 +341,36 @@ void TestStudyCharts::thousandPiecesDrawQuicklyWithoutClutter()
     QVERIFY(pixels::fullColumns(img, qrgb(ruleColour(RuleKind::Trapezoid)), 4).isEmpty());
 }
 
+void TestStudyCharts::otherChartsDrawQuickly()
+{
+    // The error chart of all nine rules and the three derivative panels at
+    // 1000 points each, as the window redraws them on a resize.
+    Chart c(900, 560);
+    std::vector<WorkbenchRule> rules;
+    for (const RuleKind kind : allRules)
+        rules.push_back(ruleWithCurve(kind, 1e-3, 2, 1));
+    const Shape f = [](double x) { return std::sin(3 * x); };
+    const DerivativePanel panel{samplesOf(f, 0, 3, 1000), DerivativeMax{0, 1, 1, 0.5},
+                                QStringLiteral("M")};
+    double errors = 1e9, derivatives = 1e9;
+    for (int run = 0; run < 5; ++run) {
+        double start = threadMs();
+        QVERIFY(drawErrorCurves(c.canvas, rules));
+        c.canvas.repaint();
+        errors = std::min(errors, threadMs() - start);
+        start = threadMs();
+        QVERIFY(drawDerivatives(c.canvas, 0, 3, panel, panel, panel));
+        c.canvas.repaint();
+        derivatives = std::min(derivatives, threadMs() - start);
+    }
+    qInfo("drawErrorCurves, 9 rules: %.2f ms; drawDerivatives, 3 x 1000 points: %.2f ms", errors,
+          derivatives);
+#ifndef KVADROLAB_SANITIZED
+    QVERIFY(errors < 50);
+    QVERIFY(derivatives < 50);
+#endif
+}
+
 void TestStudyCharts::errorLandsOnItsDecadeCrossing()
 {
     // |e(n)| = 100 / n^3 gives 1e-4 at n = 100: the curve passes where the
@@ -431,6 +462,12 @@ void TestStudyCharts::absentErrorsAndBoundsAreLeftOut()
     QVERIFY(text.contains(QStringLiteral("трапеций (оценка не доказана)")));
     QVERIFY(text.contains(QStringLiteral("Буля (ошибка 0)")));
     QVERIFY(!both.canvas.printedLines().contains(QStringLiteral("Буля (ошибка 0)")));
+    // A rule with no curve at all is named, with nothing else to say.
+    WorkbenchRule empty;
+    empty.kind = RuleKind::Gauss2;
+    Chart other;
+    QVERIFY(drawErrorCurves(other.canvas, {empty, unbounded}));
+    QVERIFY(other.canvas.printedLines().contains(QStringLiteral("Гаусса, 2 узла (нет значений)")));
     // Boole's bound alone, dashed, is drawn: fewer pixels than with its
     // error beside it, yet some.
     QVERIFY(inArea(c, blue) > 50);
