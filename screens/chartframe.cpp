@@ -267,6 +267,34 @@ void drawLogCaptions(PlotCanvas &canvas, const Frame &f, const LogArea &area, do
         printCentred(canvas, f, f.pixelX(d), captionTop, QString::number(power, 'f', 0));
 }
 
+std::vector<double> roundTicks(double lo, double hi, double pixels, double spacing)
+{
+    std::vector<double> ticks;
+    const int wanted = int(pixels / spacing);
+    if (!(hi > lo) || wanted < 1 || !std::isfinite(hi - lo))
+        return ticks;
+    const double rough = (hi - lo) / wanted;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = 10 * power;
+    for (const double m : {1.0, 2.0, 5.0})
+        if (m * power >= rough) {
+            step = m * power;
+            break;
+        }
+    if (!(step > 0) || !std::isfinite(step))
+        return ticks;
+    // Each tick is k * step, not a running sum, so that no rounding
+    // accumulates; the loop is bounded by the count above.
+    for (double k = std::floor(lo / step) + 1; ticks.size() < std::size_t(wanted) + 2; ++k) {
+        const double t = k * step;
+        if (!(t < hi))
+            break;
+        if (t > lo)
+            ticks.push_back(std::fabs(t) < step * 1e-9 ? 0.0 : t);
+    }
+    return ticks;
+}
+
 namespace {
 
 // Where each entry starts, in logical pixels from the legend's left edge and

@@ -88,6 +88,11 @@ void drawLogGrid(PlotCanvas &canvas, const Frame &f, const LogArea &area, PlotCa
 void drawLogCaptions(PlotCanvas &canvas, const Frame &f, const LogArea &area, double captionRight,
                      double gapUnder);
 
+// Round values strictly between lo and hi, 1, 2 or 5 times a power of ten
+// apart, about one per `spacing` of the `pixels` the range spans: the ticks of
+// a linear axis. At most pixels / spacing + 2 of them.
+std::vector<double> roundTicks(double lo, double hi, double pixels, double spacing);
+
 // A legend: each entry a short sample of what it names and its text.
 struct LegendEntry
 {

@@ -42,6 +42,8 @@ constexpr double kNodeSpacing = 6;
 constexpr int kShapePointsMin = 3, kShapePointsMax = 2048;
 // The values' span is padded by this share above and below.
 constexpr double kPadding = 0.06;
+// Round x captions are about this many digits' widths apart.
+constexpr double kTickSpacing = 12;
 
 constexpr PlotCanvas::Colour kMaximumColour = PlotCanvas::rgb(213, 94, 0);
 constexpr PlotCanvas::Colour kSecondColour = PlotCanvas::rgb(0, 158, 115);
@@ -195,6 +197,47 @@ void valueCaptions(PlotCanvas &canvas, const Frame &f, double plotLeft, double l
     caption(lo);
 }
 
+// Round values between the ends of [a; b], about kTickSpacing digits apart
+// at the plot area's width.
+std::vector<double> xTicks(PlotCanvas &canvas, const Frame &f, double left, double right)
+{
+    return chart::roundTicks(left, right, f.pixelX(right) - f.pixelX(left),
+                             QFontMetricsF(canvas.font()).horizontalAdvance(QStringLiteral("0")) *
+                                 kTickSpacing);
+}
+
+// A short mark at each of them, up from the plot area's lower edge at y.
+void xTickMarks(PlotCanvas &canvas, const Frame &f, const std::vector<double> &ticks, double y)
+{
+    for (const double t : ticks)
+        canvas.drawLine(t, y, t, f.userY(f.pixelY(y) - 4), kStudyChartFrameColour);
+}
+
+// The ends of [a; b], named by which they are, at the ends of the x axis,
+// and the round values between them centred on their ticks where they keep
+// a space's distance from each other.
+void xCaptions(PlotCanvas &canvas, const Frame &f, double a, double b, double top,
+               const std::vector<double> &ticks)
+{
+    const QFontMetricsF metrics(canvas.font());
+    const double left = std::min(a, b), right = std::max(a, b);
+    const QString first = (a < b ? QStringLiteral("a = ") : QStringLiteral("b = ")) + number(left);
+    const QString last = (a < b ? QStringLiteral("b = ") : QStringLiteral("a = ")) + number(right);
+    chart::printAt(canvas, f, f.pixelX(left), top, first);
+    chart::printRightAligned(canvas, f, f.pixelX(right), top, last);
+    const double space = metrics.horizontalAdvance(QStringLiteral("  "));
+    double taken = f.pixelX(left) + metrics.horizontalAdvance(first) + space;
+    const double free = f.pixelX(right) - metrics.horizontalAdvance(last) - space;
+    for (const double t : ticks) {
+        const QString text = number(t);
+        const double half = metrics.horizontalAdvance(text) / 2;
+        if (f.pixelX(t) - half < taken || f.pixelX(t) + half > free)
+            continue;
+        chart::printCentred(canvas, f, f.pixelX(t), top, text);
+        taken = f.pixelX(t) + half + space;
+    }
+}
+
 // The width valueCaptions() needs left of its ticks.
 double valueCaptionWidth(const QFontMetricsF &metrics, double hi, double lo)
 {
@@ -327,11 +370,9 @@ Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
     // Captions: the values' extremes and 0 at their heights, the ends of
     // [a; b] (named by which they are) under the area, title and legend.
     valueCaptions(canvas, f, plotLeft, left, values.hi, values.lo, low, high);
-    const double captionTop = f.pixelY(low) + kCaptionGap;
-    const QString leftName = a < b ? QStringLiteral("a = ") : QStringLiteral("b = ");
-    const QString rightName = a < b ? QStringLiteral("b = ") : QStringLiteral("a = ");
-    chart::printAt(canvas, f, f.pixelX(left), captionTop, leftName + number(left));
-    chart::printRightAligned(canvas, f, f.pixelX(right), captionTop, rightName + number(right));
+    const std::vector<double> ticks = xTicks(canvas, f, left, right);
+    xTickMarks(canvas, f, ticks, low);
+    xCaptions(canvas, f, a, b, f.pixelY(low) + kCaptionGap, ticks);
     return {};
 }
 
@@ -552,6 +593,7 @@ Result<void> drawDerivatives(PlotCanvas &canvas, double a, double b, const Deriv
             chart::drawLegend(canvas, fr, legend, kMargin, above0, canvasWidth - 2 * kMargin);
         }
         chart::outline(canvas, left, low, right, high, kStudyChartFrameColour);
+        xTickMarks(canvas, fr, xTicks(canvas, fr, left, right), low);
         chart::printAt(canvas, fr, plotLeft + 4, top, p.name);
         chart::printAt(canvas, fr,
                        plotLeft + 4 + metrics.horizontalAdvance(p.name) +
@@ -571,12 +613,7 @@ Result<void> drawDerivatives(PlotCanvas &canvas, double a, double b, const Deriv
             chart::dot(canvas, fr, p.data->maximum->at, *p.points.markY, 3.5, kMaximumColour);
         valueCaptions(canvas, fr, plotLeft, left, p.points.hi, p.points.lo, low, high);
     }
-    const double captionTop = panelsBottom + kCaptionGap;
-    const QString leftName = a < b ? QStringLiteral("a = ") : QStringLiteral("b = ");
-    const QString rightName = a < b ? QStringLiteral("b = ") : QStringLiteral("a = ");
-    chart::printAt(canvas, last, last.pixelX(left), captionTop, leftName + number(left));
-    chart::printRightAligned(canvas, last, last.pixelX(right), captionTop,
-                             rightName + number(right));
+    xCaptions(canvas, last, a, b, panelsBottom + kCaptionGap, xTicks(canvas, last, left, right));
     return {};
 }
 

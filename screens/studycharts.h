@@ -59,12 +59,11 @@ inline constexpr std::size_t kStudyChartSampleLimit = 100000;
 // otherwise down to the picture's lower edge. With more pieces than the
 // picture has room for, the boundaries between pieces are left out, and the
 // shading and the shapes' outline remain. Title ("Метод трапеций, n = 8"),
-// the ends of [a; b] and the values at the picture's top and bottom, and a
-// legend. Refused, the canvas left cleared: EmptyInterval for a == b,
-// BeyondSinglePrecision for an end or a value the canvas cannot hold (not
-// finite, or too large for single precision) or with nothing to draw,
-// TooManySegments above kRuleDrawingLimit pieces or kStudyChartSampleLimit
-// samples.
+// the ends of [a; b] with round values between them, the values' highest,
+// lowest and 0 at their heights, and a legend. Refused, the canvas left cleared: EmptyInterval for
+// a == b, BeyondSinglePrecision for an end or a value the canvas cannot hold (not finite, or too
+// large for single precision) or with nothing to draw, TooManySegments above kRuleDrawingLimit
+// pieces or kStudyChartSampleLimit samples.
 Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
                          const std::vector<RulePiece> &pieces, const std::vector<Sample> &fSamples,
                          double a, double b);
@@ -93,9 +92,10 @@ struct DerivativePanel
 // one x axis, each with its own linear y scale (the three differ by orders of
 // magnitude, and a common or logarithmic scale would flatten or hide the
 // shapes a student compares with the bounds). Each panel is named, shows its
-// highest and lowest value and its maximum's note; a panel whose values the
+// highest and lowest value (and 0) and its maximum's note; a panel whose values the
 // canvas cannot hold says so in its place and the others are drawn. Title
-// and legend on top, a and b under the last panel. Refused, the canvas left
+// and legend on top, a and b and round values between them under the last
+// panel. Refused, the canvas left
 // cleared: EmptyInterval for a == b, BeyondSinglePrecision for an end that is
 // not finite or beyond single precision, TooManySegments above
 // kStudyChartSampleLimit samples in a panel.
