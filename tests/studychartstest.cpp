@@ -8,6 +8,7 @@
 #include "screens/studycharts.h"
 #include "bench/threadclock.h"
 #include "canvas/plotcanvas.h"
+#include "screens/chartframe.h"
 #include "tests/pixels.h"
 #include "tests/plotcanvastesting.h"
 
@@ -147,6 +148,8 @@ private slots:
     void reversedIntervalNamesItsEnds();
     void tinyCanvasDrawsWithoutHarm_data();
     void tinyCanvasDrawsWithoutHarm();
+    void roundTicksBetweenTheEnds_data();
+    void roundTicksBetweenTheEnds();
     void savePicturesForLooking();
 };
 
@@ -337,6 +340,9 @@ void TestStudyCharts::thousandPiecesDrawQuicklyWithoutClutter()
     // without nodes; the shading is there.
     const QImage img = c.image();
     QVERIFY(!c.canvas.printedLines().contains(QStringLiteral("узлы")));
+    // Round values between a and b name the x axis.
+    for (const char *x : {"a = 1", "2", "3", "4", "5", "b = 6"})
+        QVERIFY2(c.canvas.printedLines().contains(QString::fromLatin1(x)), x);
     QVERIFY(pixels::count(img, shadeOf(ruleColour(RuleKind::Trapezoid))) > 5000);
     QVERIFY(pixels::fullColumns(img, qrgb(ruleColour(RuleKind::Trapezoid)), 4).isEmpty());
 }
@@ -650,6 +656,39 @@ void TestStudyCharts::tinyCanvasDrawsWithoutHarm()
     DerivativePanel panel{samplesOf(f, 0, 3, 50), DerivativeMax{0, 1, 1, 1.5}, QStringLiteral("M")};
     (void)drawDerivatives(c.canvas, 0, 3, panel, panel, panel);
     QCOMPARE(c.image().size(), c.canvas.interiorPixels());
+}
+
+void TestStudyCharts::roundTicksBetweenTheEnds_data()
+{
+    QTest::addColumn<double>("lo");
+    QTest::addColumn<double>("hi");
+    QTest::addColumn<double>("pixels");
+    QTest::addColumn<QList<double>>("ticks");
+    // 600 pixels at one tick per 100: six wanted, a round step at least
+    // (hi - lo) / 6.
+    QTest::newRow("[1; 6]: every 1") << 1.0 << 6.0 << 600.0 << QList<double>{2, 3, 4, 5};
+    QTest::newRow("[0; 1]: every 0.2") << 0.0 << 1.0 << 600.0 << QList<double>{0.2, 0.4, 0.6, 0.8};
+    QTest::newRow("[-1; 1]: 0 itself") << -1.0 << 1.0 << 400.0 << QList<double>{-0.5, 0, 0.5};
+    QTest::newRow("[0.001; 0.0012]: every 5e-5")
+        << 0.001 << 0.0012 << 400.0 << QList<double>{0.00105, 0.0011, 0.00115};
+    QTest::newRow("[0; 1e300]: every 2e299")
+        << 0.0 << 1e300 << 600.0 << QList<double>{2e299, 4e299, 6e299, 8e299};
+    QTest::newRow("too narrow for one") << 0.0 << 1.0 << 50.0 << QList<double>{};
+    QTest::newRow("empty range") << 2.0 << 2.0 << 600.0 << QList<double>{};
+    QTest::newRow("no finite span") << -1e308 << 1e308 << 600.0 << QList<double>{};
+}
+
+void TestStudyCharts::roundTicksBetweenTheEnds()
+{
+    QFETCH(double, lo);
+    QFETCH(double, hi);
+    QFETCH(double, pixels);
+    QFETCH(QList<double>, ticks);
+    const std::vector<double> got = chart::roundTicks(lo, hi, pixels, 100);
+    QCOMPARE(qsizetype(got.size()), ticks.size());
+    for (qsizetype i = 0; i < ticks.size(); ++i)
+        QVERIFY2(std::fabs(got[i] - ticks[i]) <= 1e-12 * std::fabs(hi - lo),
+                 qPrintable(QString::number(got[i])));
 }
 
 void TestStudyCharts::savePicturesForLooking()
