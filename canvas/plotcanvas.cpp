@@ -354,6 +354,81 @@ void fillSpan(QImage &image, int col, int top, int bottom, QRgb colour)
 
 } // namespace
 
+bool PlotCanvas::fillBetween(const double *x, const double *lower, const double *upper,
+                             std::size_t n)
+{
+    return fill(x, lower, upper, n, m_foreColor);
+}
+
+bool PlotCanvas::fillBetween(const double *x, const double *lower, const double *upper,
+                             std::size_t n, Colour colour)
+{
+    return fill(x, lower, upper, n, colour);
+}
+
+bool PlotCanvas::fill(const double *x, const double *lower, const double *upper, std::size_t n,
+                      Colour colour)
+{
+    if (n < 2)
+        return true;
+    if (!m_imageReady)
+        ensureImage();
+    // A pending run was drawn before this area and must stay under it.
+    flushRun();
+    const Mapping &m = m_mapping;
+    const QRgb c = toQColor(colour).rgb();
+    // Continuous pixel coordinates of one x and its two ends. A float mapped
+    // in double stays finite however small the scale's span: about 1e38 over
+    // 1e-45 is far inside the double range, and so is anything interpolated
+    // between two such values.
+    struct Edge
+    {
+        bool valid = false;
+        double col = 0, rowA = 0, rowB = 0;
+    };
+    const auto map = [&](std::size_t i) {
+        const auto fx = toSingle(x[i]), fa = toSingle(lower[i]), fb = toSingle(upper[i]);
+        if (!fx || !fa || !fb)
+            return Edge{};
+        return Edge{true, m.toColumn(*fx), m.toRow(*fa), m.toRow(*fb)};
+    };
+    const double lastCol = m.width - 1.0, lastRow = m.height - 1.0;
+    bool allValid = true;
+    bool drawn = false;
+    Edge from = map(0);
+    for (std::size_t i = 1; i < n; ++i) {
+        const Edge to = map(i);
+        if (!from.valid || !to.valid) {
+            allValid = false;
+            from = to;
+            continue;
+        }
+        // Columns whose centre c + 0.5 lies in [lo; hi), clipped to the
+        // interior while still doubles.
+        const double lo = std::min(from.col, to.col), hi = std::max(from.col, to.col);
+        const double first = std::max(0.0, std::ceil(lo - 0.5));
+        const double last = std::min(lastCol, std::ceil(hi - 0.5) - 1);
+        // Both are converted to int only once known to lie in the interior.
+        const int colFrom = first <= last ? int(first) : 1;
+        const int colTo = first <= last ? int(last) : 0;
+        for (int col = colFrom; col <= colTo; ++col) {
+            const double t = (col + 0.5 - from.col) / (to.col - from.col);
+            const double a = from.rowA + t * (to.rowA - from.rowA);
+            const double b = from.rowB + t * (to.rowB - from.rowB);
+            const double top = std::max(0.0, std::ceil(std::min(a, b) - 0.5));
+            const double bottom = std::min(lastRow, std::ceil(std::max(a, b) - 0.5) - 1);
+            if (top <= bottom) {
+                fillSpan(m_image, col, int(top), int(bottom), c);
+                drawn = true;
+            }
+        }
+        from = to;
+    }
+    if (drawn)
+        markDirty();
+    return allValid;
+}
+
 void PlotCanvas::ColumnRun::resize(int columns)
 {
     m_top.assign(columns, std::numeric_limits<int>::max());

@@ -59,6 +59,22 @@ public:
     bool drawPolyline(const double *x, const double *y, std::size_t n);
     bool drawPolyline(const double *x, const double *y, std::size_t n, Colour colour);
 
+    // Fills the area between two curves over the same x, (x[i], lower[i]) and
+    // (x[i], upper[i]) for i < n, each joined by straight segments: the
+    // shading under a shape, a bar, a dot. A pixel is filled when its centre
+    // lies inside: the column's centre within a segment's [x[i]; x[i + 1])
+    // (so that pieces side by side never overlap), the row's centre between
+    // the two curves there, the edge nearer the top in, the other out. Each
+    // coordinate is taken in single precision and mapped and clipped in
+    // double precision, so no value, however large, reaches a pixel write
+    // outside the interior; a segment with an end that has no finite float is
+    // left out, and false returned. The work is one pixel column of the
+    // interior at most per column the area covers, and the current position
+    // does not move.
+    bool fillBetween(const double *x, const double *lower, const double *upper, std::size_t n);
+    bool fillBetween(const double *x, const double *lower, const double *upper, std::size_t n,
+                     Colour colour);
+
     // Draws the text with its upper-left corner at the current position, in the
     // canvas font and fore colour, with no box behind it; then moves to the
     // start of the next line. Printed lines are also the accessible name.
@@ -143,6 +159,8 @@ private:
 
     bool line(double x1, double y1, double x2, double y2, Colour colour);
     bool polyline(const double *x, const double *y, std::size_t n, Colour colour);
+    bool fill(const double *x, const double *lower, const double *upper, std::size_t n,
+              Colour colour);
     // Where every visible segment goes, from line() and polyline() alike.
     void drawVisible(const kvadrolab::PixelSegment &s, Colour colour);
     void paintSegment(const kvadrolab::PixelSegment &s, Colour colour);

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The canvas under arbitrary scales and segments: NaN, infinities, huge and
 // denormal values, zero-width scales. Nothing may crash, hang or write outside
-// the image, and drawLine must refuse exactly the coordinates without a float.
+// the image, and drawLine and fillBetween must refuse exactly the coordinates
+// without a float.
 
 #include "canvas/plotcanvas.h"
 #include "fuzz/fuzzreader.h"
@@ -80,9 +81,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 __builtin_trap();
             break;
         }
-        case 3:
-            canvas->printText(QStringLiteral("0,1804789886"));
+        case 3: {
+            if (!(op & 0x10)) {
+                canvas->printText(QStringLiteral("0,1804789886"));
+                break;
+            }
+            // Three points of an area: refused exactly when some coordinate
+            // has no float, like drawLine.
+            double x[3], lower[3], upper[3];
+            bool representable = true;
+            for (int i = 0; i < 3; ++i) {
+                if (!in.number(x[i]) || !in.number(lower[i]) || !in.number(upper[i]))
+                    return 0;
+                representable =
+                    representable && hasFloat(x[i]) && hasFloat(lower[i]) && hasFloat(upper[i]);
+            }
+            if (canvas->fillBetween(x, lower, upper, 3) != representable)
+                __builtin_trap();
             break;
+        }
         }
     }
     const QImage img = canvas->image();

@@ -4,6 +4,7 @@
 #include "canvas/plotcanvas.h"
 #include "core/integrand.h"
 #include "numbers/numbertext.h"
+#include "screens/chartframe.h"
 
 #include <QFontMetricsF>
 #include <QLocale>
@@ -24,48 +25,12 @@ constexpr double kCaptionGap = 4;
 // captions under it, and between those and the canvas's bottom edge; also
 // the room above the top decade's caption.
 constexpr double kUnderGap = 2;
-// Decade captions are kept at least this many lines apart.
-constexpr double kCaptionSpacing = 1.1;
 // The rule picture's margins round f and the rules, in logical pixels.
 constexpr double kPictureMargin = 6;
 
-// A user system laid over the canvas with margins in logical pixels, so that
-// captions can be placed by pixel and lines by value.
-struct Frame
-{
-    double x1, y1, x2, y2; // the canvas's corners in user units
-    double width, height;  // logical pixels
-
-    double userX(double px) const { return x1 + px / width * (x2 - x1); }
-    double userY(double py) const { return y1 + py / height * (y2 - y1); }
-    double pixelX(double x) const { return (x - x1) / (x2 - x1) * width; }
-    double pixelY(double y) const { return (y - y1) / (y2 - y1) * height; }
-};
-
-// Fits [lo;hi] x [bottom;top] into the canvas leaving the given margins.
-Frame fit(const PlotCanvas &canvas, double lo, double hi, double bottom, double top, double left,
-          double right, double above, double below)
-{
-    const QSizeF size = canvas.contentsRect().size();
-    Frame f{};
-    f.width = std::max(1.0, size.width());
-    f.height = std::max(1.0, size.height());
-    const double sx = (hi - lo) / std::max(1.0, f.width - left - right);
-    const double sy = (top - bottom) / std::max(1.0, f.height - above - below);
-    f.x1 = lo - left * sx;
-    f.x2 = hi + right * sx;
-    f.y1 = top + above * sy;
-    f.y2 = bottom - below * sy;
-    return f;
-}
-
-// Text with its upper-left corner at a pixel of the canvas.
-void printAt(PlotCanvas &canvas, const Frame &f, double px, double py, const QString &text)
-{
-    canvas.setCurrentX(f.userX(px));
-    canvas.setCurrentY(f.userY(py));
-    canvas.printText(text);
-}
+using chart::fit;
+using chart::Frame;
+using chart::printAt;
 
 // A polyline through the points that have a value; a missing value breaks it.
 template <typename Value>
@@ -117,9 +82,8 @@ Result<void> drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
 
     const QFontMetricsF metrics(canvas.font());
     const double line = metrics.height();
-    double captionWidth = 0;
-    for (int k = bottom; k <= top; ++k)
-        captionWidth = std::max(captionWidth, metrics.horizontalAdvance(formatTenTo(k)));
+    const double captionWidth =
+        chart::decadeCaptionWidth(metrics, chart::LogArea{0, 0, bottom, top});
     const double nFirst = std::log10(double(kCurveFirstCount));
     const double nLast = std::log10(double(kCurveLastCount));
     const Frame f = fit(canvas, nFirst, nLast, bottom, top, captionWidth + 2 * kCaptionGap,
@@ -128,43 +92,15 @@ Result<void> drawErrorChart(PlotCanvas &canvas, const ConvergenceStudy &study)
     if (!canvas.setScale(f.x1, f.y1, f.x2, f.y2))
         return Refusal{Reason::BeyondSinglePrecision};
 
-    for (int k = bottom; k <= top; ++k)
-        canvas.drawLine(nFirst, k, nLast, k, kStudyGridColour);
-    for (int d = 1; d <= 3; ++d)
-        canvas.drawLine(d, bottom, d, top, kStudyGridColour);
-    // The plot area's frame.
-    canvas.drawLine(nFirst, bottom, nLast, bottom, kStudyFrameColour);
-    canvas.drawLine(nFirst, top, nLast, top, kStudyFrameColour);
-    canvas.drawLine(nFirst, bottom, nFirst, top, kStudyFrameColour);
-    canvas.drawLine(nLast, bottom, nLast, top, kStudyFrameColour);
+    const chart::LogArea area{nFirst, nLast, bottom, top};
+    chart::drawLogGrid(canvas, f, area, kStudyGridColour, kStudyFrameColour);
 
     polyline(canvas, study.trapezoid.curve, boundOf, kTrapezoidBoundColour);
     polyline(canvas, study.simpson.curve, boundOf, kSimpsonBoundColour);
     polyline(canvas, study.trapezoid.curve, errorOf, kTrapezoidErrorColour);
     polyline(canvas, study.simpson.curve, errorOf, kSimpsonErrorColour);
 
-    // A caption at every decade, or at every second or third where they
-    // would run into each other.
-    const double perDecade = std::abs(f.pixelY(top) - f.pixelY(bottom)) / (top - bottom);
-    const int every =
-        std::max(1, int(std::ceil(line * kCaptionSpacing / std::max(1.0, perDecade))));
-    for (int k = top; k >= bottom; --k) {
-        if ((top - k) % every)
-            continue;
-        const QString text = formatTenTo(k);
-        printAt(canvas, f, captionWidth + kCaptionGap - metrics.horizontalAdvance(text),
-                f.pixelY(k) - line / 2, text);
-    }
-    const double captionTop = f.pixelY(bottom) + kUnderGap;
-    printAt(canvas, f, f.pixelX(nFirst) - metrics.horizontalAdvance(QStringLiteral("2")) / 2,
-            captionTop, QStringLiteral("2"));
-    // The decades of n are captioned as counts are written: no exponent, no
-    // grouping.
-    const char *const decades[] = {"10", "100", "1000"};
-    for (int d = 1; d <= 3; ++d) {
-        const QString text = QString::fromLatin1(decades[d - 1]);
-        printAt(canvas, f, f.pixelX(d) - metrics.horizontalAdvance(text) / 2, captionTop, text);
-    }
+    chart::drawLogCaptions(canvas, f, area, captionWidth + kCaptionGap, kUnderGap);
     return {};
 }
 

@@ -13,6 +13,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <random>
 
@@ -72,6 +73,11 @@ private slots:
     void axisCellsAgreeWithTheMapping();
     void polylineMatchesSegmentBySegment_data();
     void polylineMatchesSegmentBySegment();
+    void fillCoversThePixelsWhoseCentresLieInside_data();
+    void fillCoversThePixelsWhoseCentresLieInside();
+    void fillsSideBySideNeitherOverlapNorLeaveGaps();
+    void fillOfHugeAndMissingValues();
+    void fillLiesOverWhatWasDrawnBefore();
 };
 
 void TestCanvas::rgbComposesTwentyFourBits_data()
@@ -528,6 +534,125 @@ void TestCanvas::polylineMatchesSegmentBySegment()
     QCOMPARE(got, expected);
     QCOMPARE(asRun.canvas.currentX(), bySegment.canvas.currentX());
     QCOMPARE(asRun.canvas.currentY(), bySegment.canvas.currentY());
+}
+
+void TestCanvas::fillCoversThePixelsWhoseCentresLieInside_data()
+{
+    // Shapes over [0; 1] on a scale from (-0.5, 3) to (1.5, -1), with the
+    // pixel centres that lie inside them by plane geometry: a centre on an
+    // upright edge belongs to the piece on its right, one on the upper edge
+    // is in, one on the lower edge out.
+    QTest::addColumn<QList<double>>("x");
+    QTest::addColumn<QList<double>>("lower");
+    QTest::addColumn<QList<double>>("upper");
+    using Inside = std::function<bool(double, double)>;
+    QTest::addColumn<Inside>("inside");
+    QTest::newRow("rectangle y = 2")
+        << QList<double>{0, 1} << QList<double>{0, 0} << QList<double>{2, 2}
+        << Inside([](double x, double y) { return x >= 0 && x < 1 && y > 0 && y <= 2; });
+    QTest::newRow("chord 0.5 to 2.5")
+        << QList<double>{0, 1} << QList<double>{0, 0} << QList<double>{0.5, 2.5}
+        << Inside([](double x, double y) { return x >= 0 && x < 1 && y > 0 && y <= 0.5 + 2 * x; });
+    QTest::newRow("below the axis")
+        << QList<double>{0, 1} << QList<double>{-0.75, -0.75} << QList<double>{0, 0}
+        << Inside([](double x, double y) { return x >= 0 && x < 1 && y > -0.75 && y <= 0; });
+    QTest::newRow("band between two chords")
+        << QList<double>{0, 0.5, 1} << QList<double>{0, 1, 0} << QList<double>{2, 2.5, 2}
+        << Inside([](double x, double y) {
+               const double bottom = x < 0.5 ? 2 * x : 2 - 2 * x;
+               const double top = x < 0.5 ? 2 + x : 3 - x;
+               return x >= 0 && x < 1 && y > bottom && y <= top;
+           });
+}
+
+void TestCanvas::fillCoversThePixelsWhoseCentresLieInside()
+{
+    QFETCH(QList<double>, x);
+    QFETCH(QList<double>, lower);
+    QFETCH(QList<double>, upper);
+    using Inside = std::function<bool(double, double)>;
+    QFETCH(Inside, inside);
+    Chart c;
+    QVERIFY(c.canvas.setScale(-0.5, 3, 1.5, -1));
+    QVERIFY(c.canvas.fillBetween(x.data(), lower.data(), upper.data(), x.size(),
+                                 PlotCanvas::rgb(255, 0, 0)));
+    const QImage img = c.canvas.image();
+    int wrong = 0, filled = 0;
+    for (int row = 0; row < c.H(); ++row)
+        for (int col = 0; col < c.W(); ++col) {
+            const double ux = -0.5 + (col + 0.5) / c.W() * 2;
+            const double uy = 3 - (row + 0.5) / c.H() * 4;
+            const bool red = pixels::is(img, col, row, kRed);
+            filled += red;
+            wrong += red != inside(ux, uy);
+        }
+    QVERIFY(filled > 0);
+    QCOMPARE(wrong, 0);
+    QCOMPARE(countNot(img, kWhite), filled);
+}
+
+void TestCanvas::fillsSideBySideNeitherOverlapNorLeaveGaps()
+{
+    // Rectangles of a composite rule, 7 to a unit so that their edges fall
+    // anywhere in a pixel: together they cover what one fill over the whole
+    // width covers, each pixel once.
+    Chart whole, pieces;
+    for (Chart *c : {&whole, &pieces})
+        QVERIFY(c->canvas.setScale(0, 1, 1, 0));
+    const double x[] = {0, 1}, zero[] = {0, 0}, top[] = {0.5, 0.5};
+    QVERIFY(whole.canvas.fillBetween(x, zero, top, 2, PlotCanvas::rgb(255, 0, 0)));
+    int covered = 0;
+    for (int k = 0; k < 7; ++k) {
+        const double px[] = {k / 7.0, (k + 1) / 7.0};
+        const PlotCanvas::Colour colour = PlotCanvas::rgb(k * 30, 255 - k * 30, 7 * k);
+        QVERIFY(pieces.canvas.fillBetween(px, zero, top, 2, colour));
+        covered += pixels::count(pieces.canvas.image(), PlotCanvas::toQColor(colour).rgb());
+    }
+    QCOMPARE(covered, countNot(whole.canvas.image(), kWhite));
+    QCOMPARE(countNot(pieces.canvas.image(), kWhite), covered);
+}
+
+void TestCanvas::fillOfHugeAndMissingValues()
+{
+    Chart c;
+    QVERIFY(c.canvas.setScale(0, 100, 100, 0));
+    // From far beyond every edge: the whole interior, at once.
+    const double farX[] = {-1e30, 3e38}, farLow[] = {-3e38, -1e30}, farHigh[] = {1e30, 3e38};
+    QVERIFY(c.canvas.fillBetween(farX, farLow, farHigh, 2));
+    QCOMPARE(countNot(c.canvas.image(), kWhite), c.W() * c.H());
+
+    // An end without a float leaves its segments out and says so; the rest
+    // is drawn.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const double bad : {nan, inf, 1e39, -1e300}) {
+        c.canvas.clear();
+        const double x[] = {0, 50, 60, 100}, low[] = {0, 0, 0, 0}, high[] = {10, 10, bad, 10};
+        QVERIFY(!c.canvas.fillBetween(x, low, high, 4));
+        const QImage img = c.canvas.image();
+        QCOMPARE(countNot(img, kWhite), (c.W() / 2) * (c.H() / 10));
+        QCOMPARE(pixelsOf(img, kBlack).first(), QPoint(0, c.H() - c.H() / 10));
+    }
+    // Nothing outside the interior reaches it.
+    c.canvas.clear();
+    const double x[] = {-50, -1e-3}, low[] = {0, 0}, high[] = {1e30, 1e30};
+    QVERIFY(c.canvas.fillBetween(x, low, high, 2));
+    QCOMPARE(countNot(c.canvas.image(), kWhite), 0);
+}
+
+void TestCanvas::fillLiesOverWhatWasDrawnBefore()
+{
+    // A curve still pending in the reduced run must end up under a shading
+    // drawn after it, not painted over it later.
+    Chart c;
+    QVERIFY(c.canvas.setScale(0, 1, 1, 0));
+    const double cx[] = {0, 0.3, 0.6, 1}, cy[] = {0.5, 0.52, 0.48, 0.5};
+    QVERIFY(c.canvas.drawPolyline(cx, cy, 4));
+    const double x[] = {0, 1}, low[] = {0, 0}, high[] = {1, 1};
+    QVERIFY(c.canvas.fillBetween(x, low, high, 2, PlotCanvas::rgb(255, 0, 0)));
+    QCOMPARE(pixels::count(c.canvas.image(), kBlack), 0);
+    c.canvas.repaint();
+    QCOMPARE(pixels::count(c.canvas.image(), kBlack), 0);
 }
 
 QTEST_MAIN(TestCanvas)
