@@ -8,12 +8,14 @@
 #include "forms/notifier.h"
 #include "numbers/numbertext.h"
 #include "screens/studyhelp.h"
+#include "screens/studycharts.h"
 #include "screens/studyrunner.h"
 #include "screens/studytablemodel.h"
 #include "screens/studytext.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,6 +28,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTimer>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -176,6 +179,8 @@ WorkbenchWindow::WorkbenchWindow(QWidget *parent)
     connect(m_runner, &StudyRunner::finished, this, &WorkbenchWindow::finished);
 
     resize(kStartWidth, kStartHeight);
+    for (PlotCanvas *c : {m_rulePicture, m_errorChart, m_derivativeChart})
+        c->installEventFilter(this);
     clearResults();
 }
 
@@ -914,6 +919,84 @@ void WorkbenchWindow::showAtCount()
         }
     });
     drawRulePicture();
+}
+
+void WorkbenchWindow::drawRulePicture()
+{
+    const std::optional<RuleKind> kind = pictureRule();
+    if (!m_study || !kind || !m_nodeTable)
+        return;
+    const Workbench &s = *m_study;
+    const long n = currentCount();
+    const auto pieces = rulePieces(s.input.program, *kind, s.input.a, s.input.b, n);
+    const Result<void> drawn =
+        pieces ? drawRuleOnF(*m_rulePicture, *kind, n, *pieces, m_fSamples, s.input.a, s.input.b)
+               : Result<void>(pieces.refusal());
+    if (!drawn) {
+        m_rulePicture->clear();
+        m_rulePicture->setAccessibleDescription(QStringLiteral("рисунок не построен"));
+        return;
+    }
+    m_rulePicture->setAccessibleDescription(
+        QStringLiteral("f и %1 при n = %2 на отрезке от %3 до %4")
+            .arg(methodName(*kind), countText(n),
+                 shownDecimal(decimalText(s.input.a, 8, Rounding::Nearest)),
+                 shownDecimal(decimalText(s.input.b, 8, Rounding::Nearest))));
+}
+
+void WorkbenchWindow::drawCharts()
+{
+    if (!m_study)
+        return;
+    const Workbench &s = *m_study;
+    if (drawErrorCurves(*m_errorChart, s.rules))
+        m_errorChart->setAccessibleDescription(
+            QStringLiteral("|e(n)| и априорные оценки при n до %1, логарифмические шкалы; "
+                           "числа — в таблице удвоения")
+                .arg(countText(kWorkbenchCurveLast)));
+    else
+        m_errorChart->setAccessibleDescription(QStringLiteral("график не построен"));
+
+    const double lo = std::min(s.input.a, s.input.b), hi = std::max(s.input.a, s.input.b);
+    const auto panel = [&](std::vector<Sample> samples, int order) {
+        DerivativePanel p{std::move(samples), std::nullopt, QString()};
+        if (order == 0)
+            return p;
+        const Result<DerivativeMax> &m = maximumOfOrder(s, order);
+        if (m) {
+            p.maximum = *m;
+            p.note = QStringLiteral("M%1 ≤ %2 при %3")
+                         .arg(order)
+                         .arg(boundText(m->upper, Rounding::Up), placeOfMaximum(*m, lo, hi));
+        } else {
+            p.note = QStringLiteral("M%1 не доказана: %2")
+                         .arg(order)
+                         .arg(proofRefusalText(m.refusal(), lo, hi, order));
+        }
+        return p;
+    };
+    const DerivativePanel second = panel(m_derivativeSamples[0], 2);
+    const DerivativePanel fourth = panel(m_derivativeSamples[1], 4);
+    if (drawDerivatives(*m_derivativeChart, lo, hi, panel(m_fSamples, 0), second, fourth))
+        m_derivativeChart->setAccessibleDescription(
+            QStringLiteral("f, |f''| и |f''''| на отрезке; %1; %2").arg(second.note, fourth.note));
+    else
+        m_derivativeChart->setAccessibleDescription(QStringLiteral("график не построен"));
+}
+
+bool WorkbenchWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // The charts are drawn for their canvas's size: a resized window draws
+    // them again, once the resizing settles.
+    if (event->type() == QEvent::Resize && m_study && !m_redrawPending) {
+        m_redrawPending = true;
+        QTimer::singleShot(0, this, [this] {
+            m_redrawPending = false;
+            drawCharts();
+            drawRulePicture();
+        });
+    }
+    return SecondaryWindow::eventFilter(watched, event);
 }
 
 void WorkbenchWindow::showHelp()

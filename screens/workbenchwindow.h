@@ -53,6 +53,9 @@ signals:
     // A study finished, with its results shown or its refusal told.
     void studied();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildInputs(QVBoxLayout *root);
     QWidget *buildSummaryTab();
@@ -121,6 +124,7 @@ private:
     std::optional<RuleTable> m_nodeTable;
     std::vector<double> m_runningSums;
     QPointer<QWidget> m_help;
+    bool m_redrawPending = false;
 };
 
 } // namespace kvadrolab

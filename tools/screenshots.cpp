@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // screenshots DIR: renders every window into DIR as PNG files: each window as
-// it opens, and, where it has an action button, after pressing it; the
-// convergence study also on [2;3], where Simpson's error reaches the rounding
-// floor, and with a tolerance so small that "n для ε" passes its limit.
+// it opens, and, where it has an action button, after pressing it; the study
+// window tab by tab, at its first size and at 1280 x 720, for the studied
+// integral with every rule and for a student's own f.
 // Run with QT_QPA_PLATFORM=offscreen where there is no display; set
 // QT_SCALE_FACTOR=2 to see the windows at 200 %.
 
@@ -10,8 +10,12 @@
 #include "app/mainwindow.h"
 #include "app/navigator.h"
 #include "screens/secondarywindow.h"
+#include "screens/workbenchwindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QSignalSpy>
+#include <QTabWidget>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,6 +37,52 @@ bool save(QWidget *w, const QDir &dir, const QString &name)
     }
     std::printf("%s\n", qPrintable(path));
     return true;
+}
+
+// Presses "Исследовать" and waits for the study's thread.
+void runStudy(WorkbenchWindow *w)
+{
+    QSignalSpy done(w, &WorkbenchWindow::studied);
+    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+    if (w->studying())
+        done.wait(60000);
+}
+
+// Every tab of a finished study, under `name`-tabN.
+bool tabShots(WorkbenchWindow *w, const QDir &dir, const QString &name)
+{
+    auto *tabs = w->findChild<QTabWidget *>(QStringLiteral("Tabs"));
+    bool ok = true;
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        ok = save(w, dir, QStringLiteral("%1-tab%2").arg(name).arg(i)) && ok;
+    }
+    tabs->setCurrentIndex(0);
+    return ok;
+}
+
+// The study window: the studied integral with every rule at its first size
+// and at a projector's 1280 x 720, a student's own f whose derivatives are
+// refused at 0, and a typo shown under the field.
+bool studyShots(WorkbenchWindow *w, const QDir &dir)
+{
+    const auto set = [w](const char *name, const QString &text) {
+        w->findChild<QLineEdit *>(QLatin1String(name))->setText(text);
+    };
+    for (QCheckBox *box : w->findChildren<QCheckBox *>())
+        box->setChecked(true);
+    runStudy(w);
+    bool ok = tabShots(w, dir, QStringLiteral("Conv-all"));
+    w->resize(1280, 720);
+    ok = tabShots(w, dir, QStringLiteral("Conv-1280x720")) && ok;
+    set("Formula", QStringLiteral("sqrt(x)"));
+    set("Text1", QStringLiteral("0"));
+    set("Text2", QStringLiteral("1"));
+    runStudy(w);
+    ok = tabShots(w, dir, QStringLiteral("Conv-sqrt")) && ok;
+    set("Formula", QStringLiteral("sin x + (x"));
+    ok = save(w, dir, QStringLiteral("Conv-typo")) && ok;
+    return ok;
 }
 
 } // namespace
@@ -59,24 +109,11 @@ int main(int argc, char *argv[])
         id == WindowId::About ? nav->openAbout() : nav->openWindow(id);
         SecondaryWindow *w = nav->existing(id);
         ok = save(w, dir, w->objectName()) && ok;
-        if (auto *action = w->findChild<QPushButton *>(QStringLiteral("Command1"))) {
+        if (auto *study = qobject_cast<WorkbenchWindow *>(w)) {
+            ok = studyShots(study, dir) && ok;
+        } else if (auto *action = w->findChild<QPushButton *>(QStringLiteral("Command1"))) {
             QTest::mouseClick(action, Qt::LeftButton);
             ok = save(w, dir, w->objectName() + QStringLiteral("-after")) && ok;
-        }
-        if (id == WindowId::Conv) {
-            w->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("2"));
-            w->findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(QStringLiteral("3"));
-            QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Command1")),
-                              Qt::LeftButton);
-            ok = save(w, dir, w->objectName() + QStringLiteral("-2-3")) && ok;
-            // A tolerance so small that "n для ε" by the bound passes its limit.
-            w->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("2,6"));
-            w->findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(QStringLiteral("9,78"));
-            w->findChild<QLineEdit *>(QStringLiteral("Text3"))
-                ->setText(QStringLiteral("9,5082867898431387e-33"));
-            QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Command1")),
-                              Qt::LeftButton);
-            ok = save(w, dir, w->objectName() + QStringLiteral("-limit")) && ok;
         }
         nav->returnToMain(w);
     }
