@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "report/reportfile.h"
+#include "sheet/sheetlayout.h"
+#include "sheet/studysheet.h"
+
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPen>
+#include <QSaveFile>
+
+namespace kvadrolab {
+
+namespace {
+
+// Fine enough that the layout's measures round to nothing on paper.
+constexpr int kResolution = 300;
+// Millimetres: left, top, right, bottom. The running header and the page
+// numbers stand inside them.
+const QMarginsF kMargins(15, 12, 15, 12);
+
+struct ItemPainter
+{
+    QPainter &painter;
+
+    void operator()(const sheet::TextItem &item) const
+    {
+        painter.setFont(item.font);
+        painter.setPen(item.color);
+        painter.drawText(item.rect, item.flags, item.text);
+    }
+    void operator()(const sheet::RuleItem &item) const
+    {
+        QPen pen(item.color, item.width);
+        pen.setCapStyle(Qt::SquareCap);
+        painter.setPen(pen);
+        painter.drawLine(item.line);
+    }
+    void operator()(const sheet::FillItem &item) const { painter.fillRect(item.rect, item.color); }
+    void operator()(const sheet::PictureItem &item) const
+    {
+        painter.drawImage(item.rect, item.image);
+    }
+};
+
+bool paint(QPdfWriter &writer, const QList<sheet::Page> &pages)
+{
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return false;
+    // Charts are lines on a plain ground: a lossy encoding would fringe them.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    bool ok = true;
+    for (qsizetype i = 0; i < pages.size() && ok; ++i) {
+        if (i > 0)
+            ok = writer.newPage();
+        for (const sheet::Item &item : pages[i].items)
+            std::visit(ItemPainter{painter}, item);
+    }
+    return painter.end() && ok;
+}
+
+} // namespace
+
+Result<void> writeStudySheet(const StudySheet &sheet, const QString &path)
+{
+    QSaveFile file(path);
+    // QSaveFile says only that it could not open or write: the path and its
+    // folder say why.
+    if (!file.open(QIODevice::WriteOnly))
+        return whyNotSaved(path, Writing::Replacing);
+    bool painted = false;
+    {
+        // The writer finishes the file when it ends, before the file is committed.
+        QPdfWriter writer(&file);
+        writer.setResolution(kResolution);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, kMargins,
+                                         QPageLayout::Millimeter));
+        writer.setTitle(sheet.title);
+        writer.setCreator(QStringLiteral("Квадролаб"));
+        painted = paint(writer, sheet::layOut(sheet, writer));
+    }
+    // Flushed here, not left to commit(): commit() flushes too, but a failed
+    // flush there (a full disk) does not stop it from putting the empty
+    // temporary file in place of the one at the path.
+    if (!painted || !file.flush()) {
+        file.cancelWriting();
+        return whyNotSaved(path, Writing::Replacing);
+    }
+    if (!file.commit())
+        return whyNotSaved(path, Writing::Replacing);
+    return {};
+}
+
+} // namespace kvadrolab
