@@ -339,6 +339,10 @@ void Layouter::operator()(const SheetTable &table)
         const double points = kTablePoints - step * kTableStepPoints;
         font = sheetFont(points);
         bold = sheetFont(points, true);
+        // Liberation Sans kerns "11" closer: without kerning every digit is
+        // as wide as the others, and right-aligned numbers keep their places.
+        font.setKerning(false);
+        bold.setKerning(false);
         const QFontMetricsF plain(font, &m_device);
         const QFontMetricsF strong(bold, &m_device);
         for (qsizetype c = 0; c < columns; ++c) {

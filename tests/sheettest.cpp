@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProcess>
@@ -243,6 +244,7 @@ private slots:
     void textIsExtractedAsTyped();
     void wideTableStaysOnThePage_data();
     void wideTableStaysOnThePage();
+    void rightAlignedNumbersStandUnderEachOther();
     void rowTallerThanAPageIsCut();
     void picturesPrintAtTheirResolution_data();
     void picturesPrintAtTheirResolution();
@@ -431,6 +433,40 @@ void SheetTest::wideTableStaysOnThePage()
     // Nothing of any cell lost, wrapped or not: wrapping interleaves the
     // cells' lines in the text read back, so their characters are counted.
     QCOMPARE(pageTexts(path).join(QString()).count(tracer), columns * 5 * cell.count(tracer));
+}
+
+void SheetTest::rightAlignedNumbersStandUnderEachOther()
+{
+    REQUIRE_POPPLER("pdftotext");
+    // Numbers of one length, some with "11" (a kerning pair of the font),
+    // and a shorter one: right-aligned, their ends line up, and those of one
+    // length start at one place too.
+    const QStringList numbers{"0,0006504888", "0,0011476003", "0,0111111111", "0,0250",
+                              "0,0017950364"};
+    SheetTable table{QString(), {QStringLiteral("f(x)")}, {}, {ColumnAlign::Right}};
+    for (const QString &number : numbers)
+        table.rows << QStringList{number};
+    StudySheet sheet;
+    sheet.blocks << table;
+    const QString path = m_dir.filePath("numbers.pdf");
+    QVERIFY(writeStudySheet(sheet, path).ok());
+    const QString html = QString::fromUtf8(run("pdftotext", {"-bbox", path, "-"}));
+    QMap<QString, std::pair<double, double>> found;
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([0-9.]+)\" yMin=\"[0-9.]+\" xMax=\"([0-9.]+)\" yMax=\"[0-9.]+\">([^<]*)<"));
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        found.insert(m.captured(3), {m.captured(1).toDouble(), m.captured(2).toDouble()});
+    }
+    for (const QString &number : numbers) {
+        QVERIFY2(found.contains(number), qPrintable(number));
+        QVERIFY2(std::abs(found[number].second - found[numbers[0]].second) < 0.05,
+                 qPrintable(number));
+        if (number.size() == numbers[0].size())
+            QVERIFY2(std::abs(found[number].first - found[numbers[0]].first) < 0.05,
+                     qPrintable(number));
+    }
+    QVERIFY(found["0,0250"].first > found[numbers[0]].first + 10);
 }
 
 void SheetTest::rowTallerThanAPageIsCut()
