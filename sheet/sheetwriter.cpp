@@ -21,6 +21,29 @@ constexpr int kResolution = 300;
 // numbers stand inside them.
 const QMarginsF kMargins(15, 12, 15, 12);
 
+// Passes every byte on to the file and remembers a write that did not take
+// all it was given: on a full disk a write may take part of its bytes and
+// report no error, and the PDF writer does not look at what its writes return.
+class CheckedDevice : public QIODevice
+{
+public:
+    explicit CheckedDevice(QIODevice &file) : m_file(file) { open(QIODevice::WriteOnly); }
+    bool failed() const { return m_failed; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        if (!m_failed && m_file.write(data, size) != size)
+            m_failed = true;
+        return m_failed ? -1 : size;
+    }
+
+private:
+    QIODevice &m_file;
+    bool m_failed = false;
+};
+
 struct ItemPainter
 {
     QPainter &painter;
@@ -72,10 +95,11 @@ Result<void> writeStudySheet(const StudySheet &sheet, const QString &path)
     // folder say why.
     if (!file.open(QIODevice::WriteOnly))
         return whyNotSaved(path, Writing::Replacing);
+    CheckedDevice checked(file);
     bool painted = false;
     {
         // The writer finishes the file when it ends, before the file is committed.
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&checked);
         writer.setResolution(kResolution);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, kMargins,
                                          QPageLayout::Millimeter));
@@ -86,7 +110,7 @@ Result<void> writeStudySheet(const StudySheet &sheet, const QString &path)
     // Flushed here, not left to commit(): commit() flushes too, but a failed
     // flush there (a full disk) does not stop it from putting the empty
     // temporary file in place of the one at the path.
-    if (!painted || !file.flush()) {
+    if (!painted || checked.failed() || !file.flush()) {
         file.cancelWriting();
         return whyNotSaved(path, Writing::Replacing);
     }
