@@ -8,6 +8,7 @@
 #include <QTextOption>
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <utility>
 
@@ -60,8 +61,7 @@ public:
         const double marginalLine = lineHeight(marginal);
         m_headerRule = marginalLine + mm(1);
         m_top = m_headerRule + mm(5);
-        m_footer = m_height - marginalLine;
-        m_bottom = m_footer - mm(4);
+        m_bottom = m_height - marginalLine - mm(4);
         newPage();
     }
 
@@ -195,17 +195,21 @@ private:
         }
     }
 
-    // Starts a new page unless `height` fits under what is there already. A
-    // fresh page takes anything: what is taller than it is cut by its placer.
+    // Starts a new page unless `height` fits under what is there already,
+    // with the headings that wait for it. A fresh page takes anything: what
+    // is taller than it is cut by its placer.
     void makeRoom(double height)
     {
         double headings = 0;
-        if (!m_headings.isEmpty()) {
-            const double line = lineHeight(sheetFont(kHeadingPoints, true));
-            for (const QString &heading : m_headings)
-                headings +=
-                    double(wrap(heading, sheetFont(kHeadingPoints, true), m_width).size()) * line +
-                    m_headingBefore + m_headingAfter;
+        const QFont font = sheetFont(kHeadingPoints, true);
+        for (const QString &heading : m_headings)
+            headings += double(wrap(heading, font, m_width).size()) * lineHeight(font) +
+                        m_headingBefore + m_headingAfter;
+        // What is as tall as a page cannot start under its headings: they go
+        // first, and it starts the next page.
+        if (headings > 0 && headings + height > bodyHeight()) {
+            placeHeadings();
+            headings = 0;
         }
         if (!m_fresh && m_y + headings + height > m_bottom)
             newPage();
@@ -257,7 +261,6 @@ private:
     double m_headerRule = 0;
     double m_top = 0;
     double m_bottom = 0;
-    double m_footer = 0;
     double m_y = 0;
     // Nothing of the body placed on this page yet.
     bool m_fresh = true;
@@ -436,6 +439,7 @@ void Layouter::operator()(const SheetTable &table)
         rule(0, top, tableWidth, top, isHeader ? 0.8 : 0.4, kRule);
         rule(0, top + height, tableWidth, top + height, isHeader ? 0.8 : 0.4, kRule);
         m_y += height;
+        m_fresh = false;
     };
 
     // The caption, the header and the first row stay together.

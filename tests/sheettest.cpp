@@ -437,9 +437,12 @@ void SheetTest::pictureThatDoesNotFitStartsThePage_data()
 {
     QTest::addColumn<int>("linesAbove");
     QTest::addColumn<int>("page");
-    // 10 pt lines are 11.5 pt: 5 lines leave some 650 pt, 60 lines some 35
-    // pt, and the picture (600 × 400 px at 150 ppi) is 288 × 192 pt.
+    // 10 pt lines are 11.49 pt, and 2 mm follow the paragraph; the picture
+    // (600 × 400 px at 150 ppi) is 288 × 192 pt, with its caption 208 pt,
+    // its heading 30 pt more. 5 lines leave some 664 pt; 54 lines 101 pt,
+    // where the heading alone would fit; 60 lines 32 pt.
     QTest::newRow("fits under 5 lines") << 5 << 1;
+    QTest::newRow("not under 54 lines, nor its heading") << 54 << 2;
     QTest::newRow("not under 60 lines") << 60 << 2;
 }
 
@@ -452,16 +455,19 @@ void SheetTest::pictureThatDoesNotFitStartsThePage()
     for (int i = 0; i < linesAbove; ++i)
         lines << QStringLiteral("Строка %1").arg(i + 1);
     StudySheet sheet;
-    sheet.blocks << SheetParagraph{lines.join('\n')}
+    sheet.blocks << SheetParagraph{lines.join('\n')} << SheetHeading{QStringLiteral("Погрешности")}
                  << SheetImage{QStringLiteral("Рисунок"), chart(600, 400)};
     const QString path = m_dir.filePath("moved.pdf");
     QVERIFY(writeStudySheet(sheet, path).ok());
     const QList<PdfImage> found = images(path);
     QCOMPARE(found.size(), 1);
     QCOMPARE(found[0].page, page);
+    // Not made smaller to fit: 150 ppi.
+    QVERIFY(std::abs(found[0].xPpi - 150) < 1);
     const QStringList pages = pageTexts(path);
     QCOMPARE(pages.size(), page);
-    // The caption goes with its picture.
+    // The heading and the caption go with their picture.
+    QVERIFY(pages.last().contains(QStringLiteral("Погрешности")));
     QVERIFY(pages.last().contains(QStringLiteral("Рисунок")));
 }
 
