@@ -61,7 +61,7 @@ public:
         const double marginalLine = lineHeight(marginal);
         m_headerRule = marginalLine + mm(1);
         m_top = m_headerRule + mm(5);
-        m_bottom = m_height - marginalLine - mm(4);
+        m_bottom = m_height - marginalLine - mm(6);
         newPage();
     }
 
@@ -200,11 +200,7 @@ private:
     // is taller than it is cut by its placer.
     void makeRoom(double height)
     {
-        double headings = 0;
-        const QFont font = sheetFont(kHeadingPoints, true);
-        for (const QString &heading : m_headings)
-            headings += double(wrap(heading, font, m_width).size()) * lineHeight(font) +
-                        m_headingBefore + m_headingAfter;
+        double headings = headingsHeight();
         // What is as tall as a page cannot start under its headings: they go
         // first, and it starts the next page.
         if (headings > 0 && headings + height > bodyHeight()) {
@@ -214,6 +210,17 @@ private:
         if (!m_fresh && m_y + headings + height > m_bottom)
             newPage();
         placeHeadings();
+    }
+
+    // What the headings waiting for their section take, with their spaces.
+    double headingsHeight() const
+    {
+        double height = 0;
+        const QFont font = sheetFont(kHeadingPoints, true);
+        for (const QString &heading : m_headings)
+            height += double(wrap(heading, font, m_width).size()) * lineHeight(font) +
+                      m_headingBefore + m_headingAfter;
+        return height;
     }
 
     // The headings waiting for their section, placed where it starts (taken
@@ -495,8 +502,8 @@ void Layouter::operator()(const SheetImage &picture)
         }
         // Where a little smaller would still fit the rest of the page, it
         // is made so, rather than leave the space empty.
-        const double room = m_bottom - m_y - gap - captionHeight;
-        if (!m_fresh && m_headings.isEmpty() && height > room && room >= kPictureShrink * height) {
+        const double room = m_bottom - m_y - headingsHeight() - gap - captionHeight;
+        if (!m_fresh && height > room && room >= kPictureShrink * height) {
             width *= room / height;
             height = room;
         }

@@ -15,8 +15,10 @@ namespace kvadrolab {
 
 namespace {
 
-// Fine enough that the layout's measures round to nothing on paper.
-constexpr int kResolution = 300;
+// Ten device pixels to the point. Qt sets a font in whole pixels: at this
+// resolution every size in half points is one, and the sheet's fonts are
+// their exact sizes (at 300 dpi, 9 pt would be set as 9.12 pt).
+constexpr int kResolution = 720;
 // Millimetres: left, top, right, bottom. The running header and the page
 // numbers stand inside them.
 const QMarginsF kMargins(15, 12, 15, 12);

@@ -29,9 +29,9 @@ namespace {
 // The sheet's page by hand: A4 is 595.28 × 841.89 points; 12 mm margins at
 // the top and the bottom leave 773.86 pt. The running header (8 pt Liberation
 // Sans, whose line is 2355/2048 em = 9.20 pt) and its rule take 12.03 pt and
-// 5 mm (14.17 pt) more; the page number 9.20 pt and 4 mm (11.34 pt) above
-// it: the body runs from 26.21 pt to 753.32 pt, 727.11 pt.
-constexpr double kBodyPoints = 727.11;
+// 5 mm (14.17 pt) more; the page number 9.20 pt and 6 mm (17.01 pt) above
+// it: the body runs from 26.21 pt to 747.65 pt, 721.44 pt.
+constexpr double kBodyPoints = 721.44;
 // The text width: 210 mm less 15 mm either side.
 constexpr double kTextWidthPoints = 180 / 25.4 * 72;
 constexpr double kLeftMarginPoints = 15 / 25.4 * 72;
@@ -195,7 +195,7 @@ void SheetTest::longTableGoesOnWithItsHeader()
 
     // By hand: 9 pt rows of 10.35 pt and 0.6 mm above and below are 13.75 pt
     // tall; the caption takes 10.35 pt and 1 mm, the header a row. That
-    // leaves room for (727.11 − 13.18 − 13.75) / 13.75 = 50.9, so 50 rows a
+    // leaves room for (721.44 − 13.18 − 13.75) / 13.75 = 50.5, so 50 rows a
     // page, and 200 rows fill 4 pages.
     const QByteArray pdf = testsupport::readAll(path);
     QCOMPARE(pageObjects(pdf), 4);
@@ -407,8 +407,8 @@ void SheetTest::picturesPrintAtTheirResolution_data()
     QTest::newRow("small, not enlarged") << QSize(300, 200) << 149.0 << 151.0;
     // Wide: the text width, 180 mm: 3000 px / 7.087 in = 423.3 ppi.
     QTest::newRow("wide, the text width") << QSize(3000, 1000) << 422.0 << 425.0;
-    // Tall: no taller than the body, 727 pt: at least 4000 / 10.1 in = 396 ppi.
-    QTest::newRow("tall, within the page") << QSize(400, 4000) << 396.0 << 1e9;
+    // Tall: no taller than the body: at least 4000 px / 10.02 in = 399 ppi.
+    QTest::newRow("tall, within the page") << QSize(400, 4000) << 4000 / (kBodyPoints / 72) << 1e9;
 }
 
 void SheetTest::picturesPrintAtTheirResolution()
@@ -439,8 +439,8 @@ void SheetTest::pictureThatDoesNotFitStartsThePage_data()
     QTest::addColumn<int>("page");
     // 10 pt lines are 11.49 pt, and 2 mm follow the paragraph; the picture
     // (600 × 400 px at 150 ppi) is 288 × 192 pt, with its caption 208 pt,
-    // its heading 30 pt more. 5 lines leave some 664 pt; 54 lines 101 pt,
-    // where the heading alone would fit; 60 lines 32 pt.
+    // its heading 30 pt more. 5 lines leave some 658 pt; 54 lines 95 pt,
+    // where the heading alone would fit; 60 lines 26 pt.
     QTest::newRow("fits under 5 lines") << 5 << 1;
     QTest::newRow("not under 54 lines, nor its heading") << 54 << 2;
     QTest::newRow("not under 60 lines") << 60 << 2;
