@@ -12,7 +12,7 @@
 #include <numeric>
 #include <utility>
 
-namespace kvadrolab::sheet {
+namespace kvadrolab {
 
 namespace {
 
@@ -120,14 +120,14 @@ public:
     void operator()(const SheetImage &picture);
 
     // The pages with their numbers, now that their count is known.
-    QList<Page> finish()
+    QList<SheetPage> finish()
     {
         placeHeadings();
         const QFont font = sheetFont(kMarginalPoints);
         const double line = lineHeight(font);
         const qsizetype count = m_pages.size();
         for (qsizetype i = 0; i < count; ++i)
-            m_pages[i].items.append(TextItem{
+            m_pages[i].items.append(SheetTextItem{
                 QRectF(0, m_height - line, m_width, line), font,
                 Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
                 QStringLiteral("стр. %1 из %2").arg(i + 1).arg(count), kGrey});
@@ -171,13 +171,13 @@ private:
     void text(const QRectF &rect, const QFont &font, int flags, const QString &line,
               const QColor &color)
     {
-        m_pages.last().items.append(TextItem{rect, font, flags, line, color});
+        m_pages.last().items.append(SheetTextItem{rect, font, flags, line, color});
         m_fresh = false;
     }
 
     void rule(double x1, double y1, double x2, double y2, double points, const QColor &color)
     {
-        m_pages.last().items.append(RuleItem{QLineF(x1, y1, x2, y2), pt(points), color});
+        m_pages.last().items.append(SheetRuleItem{QLineF(x1, y1, x2, y2), pt(points), color});
     }
 
     // Lines of running text, breaking to a new page between any two but not
@@ -238,22 +238,22 @@ private:
 
     void newPage()
     {
-        m_pages.append(Page());
+        m_pages.append(SheetPage());
         const QFont font = sheetFont(kMarginalPoints);
         const QFontMetricsF metrics(font, &m_device);
         const double line = lineHeight(font);
         const double dateWidth = metrics.horizontalAdvance(m_date) + 1;
         const double titleWidth = std::max(0.0, m_width - dateWidth - mm(10));
-        Page &page = m_pages.last();
+        SheetPage &page = m_pages.last();
         // The first page has the title in full under its header.
         if (m_pages.size() > 1)
-            page.items.append(TextItem{QRectF(0, 0, titleWidth, line), font, kLine,
-                                       metrics.elidedText(m_title, Qt::ElideRight, titleWidth),
-                                       kGrey});
+            page.items.append(SheetTextItem{QRectF(0, 0, titleWidth, line), font, kLine,
+                                            metrics.elidedText(m_title, Qt::ElideRight, titleWidth),
+                                            kGrey});
         page.items.append(
-            TextItem{QRectF(m_width - dateWidth, 0, dateWidth, line), font,
-                     Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                     m_date, kGrey});
+            SheetTextItem{QRectF(m_width - dateWidth, 0, dateWidth, line), font,
+                          Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                          m_date, kGrey});
         rule(0, m_headerRule, m_width, m_headerRule, 0.5, kRule);
         m_y = m_top;
         m_fresh = true;
@@ -274,7 +274,7 @@ private:
     QStringList m_headings;
     const double m_headingBefore = mm(4);
     const double m_headingAfter = mm(1.5);
-    QList<Page> m_pages;
+    QList<SheetPage> m_pages;
 };
 
 // The widths of columns too wide together for `usable`: a column narrower
@@ -417,7 +417,8 @@ void Layouter::operator()(const SheetTable &table)
     const auto place = [&](const Row &row, double height, bool isHeader) {
         const double top = m_y;
         if (isHeader)
-            m_pages.last().items.append(FillItem{QRectF(0, top, tableWidth, height), kHeaderFill});
+            m_pages.last().items.append(
+                SheetFillItem{QRectF(0, top, tableWidth, height), kHeaderFill});
         double x = 0;
         for (qsizetype c = 0; c < columns; ++c) {
             const QStringList &lines = row.cells[c];
@@ -509,7 +510,7 @@ void Layouter::operator()(const SheetImage &picture)
         }
         makeRoom(height + gap + captionHeight);
         m_pages.last().items.append(
-            PictureItem{QRectF((m_width - width) / 2, m_y, width, height), image});
+            SheetPictureItem{QRectF((m_width - width) / 2, m_y, width, height), image});
         m_fresh = false;
         m_y += height + gap;
     }
@@ -534,7 +535,7 @@ QFont sheetFont(double points, bool bold, bool italic)
     return font;
 }
 
-QList<Page> layOut(const StudySheet &sheet, QPaintDevice &device)
+QList<SheetPage> layOutSheet(const StudySheet &sheet, QPaintDevice &device)
 {
     Layouter layouter(device, sheet);
     layouter.title(sheet.title);
@@ -543,4 +544,4 @@ QList<Page> layOut(const StudySheet &sheet, QPaintDevice &device)
     return layouter.finish();
 }
 
-} // namespace kvadrolab::sheet
+} // namespace kvadrolab

@@ -17,10 +17,10 @@ class QPaintDevice;
 
 // The sheet laid out on pages before anything is painted: the page count is
 // known before the first "стр. N из M" is printed.
-namespace kvadrolab::sheet {
+namespace kvadrolab {
 
 // One line of text, clipped to its rectangle.
-struct TextItem
+struct SheetTextItem
 {
     QRectF rect;
     QFont font;
@@ -29,30 +29,30 @@ struct TextItem
     QColor color;
 };
 
-struct RuleItem
+struct SheetRuleItem
 {
     QLineF line;
     double width = 0;
     QColor color;
 };
 
-struct FillItem
+struct SheetFillItem
 {
     QRectF rect;
     QColor color;
 };
 
-struct PictureItem
+struct SheetPictureItem
 {
     QRectF rect;
     QImage image;
 };
 
-using Item = std::variant<TextItem, RuleItem, FillItem, PictureItem>;
+using SheetItem = std::variant<SheetTextItem, SheetRuleItem, SheetFillItem, SheetPictureItem>;
 
-struct Page
+struct SheetPage
 {
-    QList<Item> items;
+    QList<SheetItem> items;
 };
 
 // The sheet's fonts: Liberation Sans, which the program's windows use, or
@@ -64,6 +64,6 @@ QFont sheetFont(double points, bool bold = false, bool italic = false);
 // at the top left of the margins), measuring text on that device. Every
 // line, table row and picture is placed once, and a page takes at least one
 // of them: there are never more pages than those plus the blocks.
-QList<Page> layOut(const StudySheet &sheet, QPaintDevice &device);
+QList<SheetPage> layOutSheet(const StudySheet &sheet, QPaintDevice &device);
 
-} // namespace kvadrolab::sheet
+} // namespace kvadrolab

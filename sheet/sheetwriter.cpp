@@ -50,27 +50,27 @@ struct ItemPainter
 {
     QPainter &painter;
 
-    void operator()(const sheet::TextItem &item) const
+    void operator()(const SheetTextItem &item) const
     {
         painter.setFont(item.font);
         painter.setPen(item.color);
         painter.drawText(item.rect, item.flags, item.text);
     }
-    void operator()(const sheet::RuleItem &item) const
+    void operator()(const SheetRuleItem &item) const
     {
         QPen pen(item.color, item.width);
         pen.setCapStyle(Qt::SquareCap);
         painter.setPen(pen);
         painter.drawLine(item.line);
     }
-    void operator()(const sheet::FillItem &item) const { painter.fillRect(item.rect, item.color); }
-    void operator()(const sheet::PictureItem &item) const
+    void operator()(const SheetFillItem &item) const { painter.fillRect(item.rect, item.color); }
+    void operator()(const SheetPictureItem &item) const
     {
         painter.drawImage(item.rect, item.image);
     }
 };
 
-bool paint(QPdfWriter &writer, const QList<sheet::Page> &pages)
+bool paint(QPdfWriter &writer, const QList<SheetPage> &pages)
 {
     QPainter painter;
     if (!painter.begin(&writer))
@@ -82,7 +82,7 @@ bool paint(QPdfWriter &writer, const QList<sheet::Page> &pages)
     for (qsizetype i = 0; i < pages.size() && ok; ++i) {
         if (i > 0)
             ok = writer.newPage();
-        for (const sheet::Item &item : pages[i].items)
+        for (const SheetItem &item : pages[i].items)
             std::visit(ItemPainter{painter}, item);
     }
     return painter.end() && ok;
@@ -107,7 +107,7 @@ Result<void> writeStudySheet(const StudySheet &sheet, const QString &path)
                                          QPageLayout::Millimeter));
         writer.setTitle(sheet.title);
         writer.setCreator(QStringLiteral("Квадролаб"));
-        painted = paint(writer, sheet::layOut(sheet, writer));
+        painted = paint(writer, layOutSheet(sheet, writer));
     }
     // Flushed here, not left to commit(): commit() flushes too, but a failed
     // flush there (a full disk) does not stop it from putting the empty
