@@ -495,8 +495,10 @@ void Layouter::operator()(const SheetImage &picture)
     if (!image.isNull() && image.width() > 0 && image.height() > 0) {
         double width = std::min(m_width, image.width() * m_dpi / kPictureDpi);
         double height = width * image.height() / image.width();
-        // A picture with its caption fits one page: a tall one is made smaller.
-        const double limit = std::max(bodyHeight() - captionHeight - gap, bodyHeight() / 2);
+        // A picture with its caption and heading fits one page: a tall one
+        // is made smaller.
+        const double limit =
+            std::max(bodyHeight() - headingsHeight() - captionHeight - gap, bodyHeight() / 2);
         if (height > limit) {
             width *= limit / height;
             height = limit;

@@ -19,7 +19,7 @@ class QPaintDevice;
 // known before the first "стр. N из M" is printed.
 namespace kvadrolab {
 
-// One line of text, clipped to its rectangle.
+// One line of text in its rectangle, which the layout measured it to fit.
 struct SheetTextItem
 {
     QRectF rect;

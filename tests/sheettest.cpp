@@ -417,10 +417,14 @@ void SheetTest::picturesPrintAtTheirResolution()
     QFETCH(double, lowestPpi);
     QFETCH(double, highestPpi);
     StudySheet sheet;
-    sheet.blocks << SheetImage{QStringLiteral("Рисунок"), chart(pixels.width(), pixels.height())};
+    sheet.blocks << SheetHeading{QStringLiteral("График")}
+                 << SheetImage{QStringLiteral("Рисунок"), chart(pixels.width(), pixels.height())};
     const QString path = m_dir.filePath("picture.pdf");
     QVERIFY(writeStudySheet(sheet, path).ok());
-    QVERIFY(testsupport::readAll(path).contains("/Subtype /Image"));
+    const QByteArray pdf = testsupport::readAll(path);
+    QVERIFY(pdf.contains("/Subtype /Image"));
+    // One page: however tall, a picture is made to fit it with its heading.
+    QCOMPARE(pageObjects(pdf), 1);
     REQUIRE_POPPLER("pdfimages");
     const QList<PdfImage> found = images(path);
     QCOMPARE(found.size(), 1);
