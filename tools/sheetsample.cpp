@@ -127,10 +127,10 @@ StudySheet sampleSheet()
         {ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Right,
          ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Left}};
     sheet.blocks << SheetImage{QStringLiteral("Рис. 1. f(x) на [1; 6]"), chart(1400, 800)};
-    sheet.blocks << SheetHeading{QStringLiteral("Погрешности")};
-    sheet.blocks << SheetImage{
-        QStringLiteral("Рис. 2. Фактические погрешности и оценки (логарифмические шкалы)"),
-        chart(1200, 900)};
+    // A second picture of another shape, under a heading of its own.
+    sheet.blocks << SheetHeading{QStringLiteral("График в пропорции 4 : 3")};
+    sheet.blocks << SheetImage{QStringLiteral("Рис. 2. f(x) на [1; 6], 1200 × 900 точек"),
+                               chart(1200, 900)};
     return sheet;
 }
 
