@@ -13,6 +13,12 @@ BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-svg-dev libgl-dev
                 qt6-translations-l10n fonts-liberation2 fonts-dejavu-core
                 libxsimd-dev libflint-arb-dev)
 
+# What the test suite needs besides: an X server and its tools for the real
+# window, CPack's and the desktop files' checkers, and poppler's tools that
+# read the study sheet's PDF back (pdftotext, pdfimages).
+TEST_PACKAGES=(xvfb xauth xdotool x11-utils dpkg-dev file desktop-file-utils appstream
+               poppler-utils)
+
 # Whether this user may run apt-get through sudo: without a password, or with
 # one typed on a terminal (a session without a terminal cannot give one).
 can_sudo() {

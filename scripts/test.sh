@@ -17,9 +17,8 @@ done
 
 # dpkg-dev and file: CPack's Debian package finds its library dependencies
 # with them; desktop-file-utils and appstream check its desktop entry and
-# metainfo.
-ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth xdotool x11-utils dpkg-dev file \
-    desktop-file-utils appstream
+# metainfo (scripts/common.sh lists them all).
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 if [ "$sanitize" = 0 ]; then
     build

@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "base/result.h"
+
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <variant>
+
+// A study sheet to hand in: what a window wants on paper, described as a
+// title and a list of blocks in order, and written as an A4 PDF. The writer
+// lays the blocks out; it knows nothing of what they say.
+namespace kvadrolab {
+
+// The heading of a section.
+struct SheetHeading
+{
+    QString text;
+};
+
+// Running text, wrapped to the width of the page; '\n' starts a new line.
+struct SheetParagraph
+{
+    QString text;
+};
+
+// One line of a list of values: "f(x)" and "(ln(x)/x)^3".
+struct SheetLine
+{
+    QString key;
+    QString value;
+};
+
+// Named values, the names in one column and the values beside them.
+struct SheetKeyValues
+{
+    QList<SheetLine> lines;
+};
+
+// Numbers are right-aligned so that their digits stand under each other.
+enum class ColumnAlign { Left, Right };
+
+// A table: a row shorter than the header is filled with empty cells; a column
+// with no alignment given is left-aligned. '\n' in a cell starts a new line.
+struct SheetTable
+{
+    QString caption;
+    QStringList headers;
+    QList<QStringList> rows;
+    QList<ColumnAlign> alignment;
+};
+
+// A picture (a chart) with its caption under it. It is scaled to the width
+// of the text keeping its aspect, but never enlarged beyond 150 of its pixels
+// to the inch.
+struct SheetImage
+{
+    QString caption;
+    QImage image;
+};
+
+using SheetBlock =
+    std::variant<SheetHeading, SheetParagraph, SheetKeyValues, SheetTable, SheetImage>;
+
+struct StudySheet
+{
+    QString title;
+    // Printed as given in the header of every page (the caller formats it,
+    // so that a test can fix it).
+    QString date;
+    QList<SheetBlock> blocks;
+};
+
+// Writes the sheet to `path` as an A4 portrait PDF with its pages numbered
+// "стр. N из M". Needs a QGuiApplication. A table wider than the page is set
+// in a smaller font, down to a floor, and then has its cells wrapped; a table
+// longer than a page goes on with its header repeated; a picture that does
+// not fit the rest of a page starts the next. A file at the path is replaced
+// only once the new one is complete. Saved, or why not: as whyNotSaved() says
+// of a file that is always replaced.
+Result<void> writeStudySheet(const StudySheet &sheet, const QString &path);
+
+} // namespace kvadrolab
