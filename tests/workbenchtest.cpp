@@ -924,10 +924,12 @@ void TestWorkbench::progressAndCancellation()
         QCOMPARE(studyWorkbench(input, control).refusal(), Refusal{Reason::Cancelled});
         QCOMPARE(int(seen.size()), at);
     }
-    // Stopped inside a rule's curve, between two of its sums: a rule of
-    // 1.5 million evaluations of a long f ends within its stage.
+    // Stopped inside a rule's curve, between two of its sums: the stopper
+    // waits 1 ms into a stage of 1.5 million evaluations of a long f (some
+    // 200 ms in a Release build), and the stage never reports its end.
     const WorkbenchInput heavy{
-        parsed("(ln(x)/x)^3+sin(x)*cos(x)*exp(-x)*atan(x)/(1+x^2)+sqrt(x)*cbrt(x)"),
+        parsed("(ln(x)/x)^3+sin(x)*cos(x)*exp(-x)*atan(x)/(1+x^2)+sqrt(x)*cbrt(x)+"
+               "tanh(x)*asin(1/x)*sinh(1/x)+lg(x)*cosh(1/x)*tan(1/x)"),
         1,
         6,
         1e-6,
