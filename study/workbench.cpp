@@ -75,8 +75,9 @@ template <typename Fits> double smallestCount(Fits fits, double step, long doubl
     // The bound's own word decides whether the count lies beyond; the
     // estimate can be a few ulps off either way.
     if (!at(top)) {
+        // A long double past the doubles has no double to round to.
         const double beyond = kWorkbenchBoundCountLimit + step;
-        return std::isfinite(static_cast<double>(estimate))
+        return estimate < std::numeric_limits<double>::max()
                    ? std::max(beyond, static_cast<double>(estimate))
                    : beyond;
     }

@@ -19,7 +19,7 @@ independently of the program:
     /usr/bin/python3 tools/peer/workbench_reference.py   # about two minutes
 """
 
-from mpmath import mp, mpf, log, sqrt, quad, atan, ceil
+from mpmath import mp, mpf, log, sqrt, quad, ceil
 
 RULES = [
     # name, order p, derivative k, group m, bound divisor C
