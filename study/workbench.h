@@ -180,8 +180,9 @@ struct WorkbenchControl
 // The whole study. Refused as a whole, with the reason and its place, for a
 // or b not finite (NonFiniteResult where b - a is beyond double), a == b
 // (EmptyInterval), ε not finite or not > 0, f not defined on the interval,
-// an integral that cannot be proven, or a cancellation. Anything less (an M_k, a rule's values
-// beyond double, Romberg or adaptive Simpson refused) is refused in its own place.
+// an integral that cannot be proven, or a cancellation. Anything less (an
+// M_k, a rule's values beyond double, Romberg or adaptive Simpson refused)
+// is refused in its own place.
 Result<Workbench> studyWorkbench(const WorkbenchInput &input, const WorkbenchControl &control = {});
 
 // "n для ε" of one rule of a finished study for another ε, without studying
