@@ -2,7 +2,6 @@
 #include "calc/answer.h"
 
 #include "expression/parser.h"
-#include "proof/domain.h"
 
 #include <cmath>
 #include <utility>
@@ -61,26 +60,19 @@ Result<Answer> answerFor(std::string_view f, double a, double b, long n)
     if (!program)
         return program.refusal();
     // The domain proof refuses ends that are not finite or equal, naming
-    // the end at fault, and takes them in either order.
-    if (Result<void> defined = proveDefined(*program, a, b); !defined)
-        return defined.refusal();
+    // the end at fault; the integral takes them in either order.
+    Result<Enclosure> integral = certifiedIntegral(*program, a, b);
+    if (!integral)
+        return integral.refusal();
     const bool reversed = a > b;
     const double lo = reversed ? b : a;
     const double hi = reversed ? a : b;
-    Result<Enclosure> integral = integrateDefined(*program, lo, hi);
-    if (!integral)
-        return integral.refusal();
 
     Answer answer;
     answer.f = std::string(f);
     answer.a = a;
     answer.b = b;
     answer.integral = *integral;
-    if (reversed) {
-        answer.integral.mid = -integral->mid;
-        answer.integral.lower = -integral->upper;
-        answer.integral.upper = -integral->lower;
-    }
     for (std::size_t i = 0; i < answerOrders.size(); ++i)
         answer.maxima[i] = proveDerivativeMax(*program, lo, hi, answerOrders[i]);
     for (std::size_t i = 0; i < allRules.size(); ++i)

@@ -341,7 +341,19 @@ Result<Enclosure> certifiedIntegral(const Program &program, double a, double b)
 {
     if (auto defined = proveDefined(program, a, b); !defined)
         return defined.refusal();
-    return integrateDefined(program, a, b);
+    // The integrator's goal is sized on the ball over [a; b], which wants
+    // its ends in order: the reversed integral is the forward one negated.
+    if (!(b < a))
+        return integrateDefined(program, a, b);
+    Result<Enclosure> forward = integrateDefined(program, b, a);
+    if (!forward)
+        return forward.refusal();
+    Enclosure e = *forward;
+    e.mid = -forward->mid;
+    e.midTail = -forward->midTail;
+    e.lower = -forward->upper;
+    e.upper = -forward->lower;
+    return e;
 }
 
 } // namespace kvadrolab

@@ -35,8 +35,10 @@ inline constexpr long integralGoalBits = 64;
 // not reach its goal within the limits above.
 Result<Enclosure> integrateDefined(const Program &program, double a, double b);
 
-// proveDefined, then integrateDefined: the certified integral, or the reason
-// and place the domain proof gave.
+// proveDefined, then integrateDefined: the certified integral from a to b,
+// or the reason and place the domain proof gave. Either order of the ends:
+// for b < a it is minus the integral from b to a (every part of the
+// enclosure turned round), as the rules summed with a negative h give.
 Result<Enclosure> certifiedIntegral(const Program &program, double a, double b);
 
 } // namespace kvadrolab

@@ -177,7 +177,7 @@ double ruleErrorBound(RuleKind kind, double a, double b, long n, double derivati
     return length * std::pow(h, info.derivative) * derivativeMax / info.boundDivisor;
 }
 
-double ruleErrorBoundUp(RuleKind kind, double a, double b, long n, double derivativeMaxUpper)
+double ruleErrorBoundUp(RuleKind kind, double a, double b, double n, double derivativeMaxUpper)
 {
     const RuleInfo &info = ruleInfo(kind);
     const double inf = std::numeric_limits<double>::infinity();
@@ -188,7 +188,7 @@ double ruleErrorBoundUp(RuleKind kind, double a, double b, long n, double deriva
         return 0; // the rule is exact on an empty interval and on f^(k) = 0
     // h^k by repeated multiplication: k roundings, each bounded; pow gives
     // no such promise.
-    const double h = length / static_cast<double>(n);
+    const double h = length / n;
     double power = 1;
     for (int i = 0; i < info.derivative; ++i)
         power *= h;

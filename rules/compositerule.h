@@ -57,8 +57,10 @@ double ruleErrorBound(RuleKind kind, double a, double b, long n, double derivati
 // 2^-47 and a step up with nextafter cover them; an intermediate that
 // underflows would lose that relative bound, so then the result is +inf.
 // This proves the bound formula only: it bounds the error of the exact rule,
-// not of the rule summed in doubles.
-double ruleErrorBoundUp(RuleKind kind, double a, double b, long n, double derivativeMaxUpper);
+// not of the rule summed in doubles. n is a double so that a count searched
+// for a tolerance may exceed any long (up to 2^53, where every whole number
+// is still a double); the rule itself never sums beyond ruleCountLimit.
+double ruleErrorBoundUp(RuleKind kind, double a, double b, double n, double derivativeMaxUpper);
 
 // The rule's value for f at n. Refused as checkRuleCount refuses,
 // NonFiniteInput for a or b, NonFiniteResult where f or the sum is not finite

@@ -90,7 +90,9 @@ struct WorkbenchPoint
 {
     long n = 0;
     std::optional<double> absError; // |I(n) - I|; absent when exactly zero
-    std::optional<double> bound;    // the rounded-up a-priori bound; absent when M_k is refused
+    // The rounded-up a-priori bound; absent when M_k is refused or the bound
+    // has no double (ruleErrorBoundUp's +inf).
+    std::optional<double> bound;
 };
 
 // The largest count "n для ε" by the bound is worked out to: every whole
@@ -102,7 +104,9 @@ struct WorkbenchCounts
 {
     // The smallest count of the rule whose rounded-up a-priori bound is <= ε,
     // up to kWorkbenchBoundCountLimit (a whole number held in a double);
-    // beyond it, an estimate above the limit. Refused where the rule's M_k is.
+    // beyond it, an estimate above the limit (also where the rounded bound
+    // has no double at the limit: ruleErrorBoundUp's +inf). Refused where
+    // the rule's M_k is, and as the study refuses ε.
     Result<double> byBound = Refusal{Reason::NotProven};
     // The first row of the doubling table whose |Runge's estimate| <= ε;
     // absent when none is (more than the last row's n).
@@ -141,16 +145,27 @@ struct Workbench
 {
     WorkbenchInput input;
     Enclosure integral; // from a to b, with the orientation
-    // M_k for k = workbenchOrders, each proven or refused with its reason and place.
+    // M_k for k = workbenchOrders, each proven or refused with its reason and
+    // place (NonFiniteResult at the place reached where the upper end is
+    // beyond double: no bound in double can use it). Proven to a relative
+    // gap of kWorkbenchMaximumGap where the proof's work limit allows.
     std::array<Result<DerivativeMax>, workbenchOrders.size()> maxima{
         Refusal{Reason::NotProven}, Refusal{Reason::NotProven}, Refusal{Reason::NotProven},
         Refusal{Reason::NotProven}};
-    std::vector<WorkbenchRule> rules;                  // as input.methods.composite
+    // As input.methods.composite; a rule whose values or errors leave double
+    // (f overflows at a node where the proof holds it finite) is refused,
+    // with x the node, in its own place.
+    std::vector<Result<WorkbenchRule>> rules;
     std::optional<Result<WorkbenchRomberg>> romberg;   // when chosen
     std::optional<Result<WorkbenchAdaptive>> adaptive; // when chosen
 };
 
-// The proven M_k of a finished study, by order (1, 2, 4 or 6).
+// The gap the M_k are proven to: twelve digits, as the study shows them and
+// counts n from them.
+inline constexpr double kWorkbenchMaximumGap = 0x1p-40;
+
+// The proven M_k of a finished study, by order (1, 2, 4 or 6; any other
+// order is refused with CountOutOfRange).
 const Result<DerivativeMax> &maximumOfOrder(const Workbench &study, int order);
 
 // Progress through the stages of a study (0..total) and the way to stop it:
@@ -163,14 +178,16 @@ struct WorkbenchControl
 };
 
 // The whole study. Refused as a whole, with the reason and its place, for a
-// or b not finite, a == b (EmptyInterval), ε not finite or not > 0, f not
-// defined on the interval, an integral that cannot be proven, or a
-// cancellation. Anything less (an M_k, a rule's values beyond double,
-// Romberg or adaptive Simpson refused) is refused in its own place.
+// or b not finite (NonFiniteResult where b - a is beyond double), a == b
+// (EmptyInterval), ε not finite or not > 0, f not defined on the interval,
+// an integral that cannot be proven, or a cancellation. Anything less (an
+// M_k, a rule's values beyond double, Romberg or adaptive Simpson refused)
+// is refused in its own place.
 Result<Workbench> studyWorkbench(const WorkbenchInput &input, const WorkbenchControl &control = {});
 
 // "n для ε" of one rule of a finished study for another ε, without studying
-// again.
+// again. An ε that is not finite or not > 0 refuses byBound as the study
+// would, and leaves the other two absent.
 WorkbenchCounts workbenchCounts(const Workbench &study, const WorkbenchRule &rule,
                                 double tolerance);
 
@@ -178,7 +195,8 @@ WorkbenchCounts workbenchCounts(const Workbench &study, const WorkbenchRule &rul
 // (n <= ruleTableCountLimit): its value, error against the proven integral,
 // the rounded-up bound (refused where M_k is), and bound / |error| (absent
 // where the error is zero or the bound refused). Refused as checkRuleCount
-// refuses (the rule does not take n) and where f's values overflow.
+// refuses (the rule does not take n), CountOutOfRange above
+// ruleTableCountLimit, and where f's values overflow.
 struct RuleAtCount
 {
     RuleKind kind = RuleKind::Trapezoid;

@@ -1,0 +1,510 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "study/workbench.h"
+
+#include "expression/evaluator.h"
+#include "proof/balls.h"
+#include "proof/taylor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace kvadrolab {
+
+namespace {
+
+// Every doubling row's n and n / 2 lie on the curve, so the table reads its
+// values from there instead of summing the rule again.
+static_assert((kDoublingFirstAtLeast + 3) << (kDoublingRows - 1) <= kWorkbenchCurveLast);
+
+// An error within this share of |b - a| max|f| (about 64 ulps) is mostly
+// what summing in doubles leaves over up to n = 1000, where the rounding of
+// a sum is typically some tens of ulps: its fall from one row to the next
+// says little about the rule's order.
+constexpr double kRoundingFloor = 0x1p-46;
+// The points max|f| is sampled at for that floor.
+constexpr int kScaleSamples = 1001;
+// The most points derivativeSamples computes, whatever it is asked for.
+constexpr int kSampleLimit = 100000;
+// The walks of the count search from its estimate take a step or two when
+// the logarithms are a few ulps off; far more means the bound's rounding has
+// parted from the formula, and bisection finishes in about 50 evaluations.
+constexpr int kWalkSteps = 1000;
+
+bool stopped(const WorkbenchControl &control)
+{
+    return control.cancelled && control.cancelled->load(std::memory_order_relaxed);
+}
+
+// The signed error I(n) - I against the proven midpoint and the tail that
+// rounding it to a double dropped, in long double: I(n) is exact as a
+// double, so the error keeps its digits down to the rounding floor.
+double errorOf(double value, const Enclosure &integral)
+{
+    return static_cast<double>(static_cast<long double>(value) -
+                               static_cast<long double>(integral.mid) -
+                               static_cast<long double>(integral.midTail));
+}
+
+// The rule's rounded-up bound at n from the study's proven M_k.
+Result<double> boundAt(const Workbench &study, RuleKind kind, double n)
+{
+    const Result<DerivativeMax> &m = maximumOfOrder(study, ruleInfo(kind).derivative);
+    if (!m)
+        return m.refusal();
+    const double bound = ruleErrorBoundUp(kind, study.input.a, study.input.b, n, m->upper);
+    if (!std::isfinite(bound))
+        return Refusal{Reason::NonFiniteResult};
+    return bound;
+}
+
+// The smallest multiple of `step` for which `fits` holds, where fits holds
+// from some count on (a bound that falls as n grows), searched up to the
+// largest multiple of step within kWorkbenchBoundCountLimit; beyond that,
+// the larger of the limit and `estimate` (where the formula puts it).
+// At most about 2 kWalkSteps + 100 calls of fits.
+template <typename Fits> double smallestCount(Fits fits, double step, long double estimate)
+{
+    if (fits(step))
+        return step;
+    // Counts in units of step: every whole number up to the limit is a
+    // double, so k +- 1 always moves.
+    const double top = std::floor(kWorkbenchBoundCountLimit / step);
+    const auto at = [&](double k) { return fits(k * step); };
+    // The bound's own word decides whether the count lies beyond; the
+    // estimate can be a few ulps off either way.
+    if (!at(top)) {
+        // A long double past the doubles has no double to round to.
+        const double beyond = kWorkbenchBoundCountLimit + step;
+        return estimate < std::numeric_limits<double>::max()
+                   ? std::max(beyond, static_cast<double>(estimate))
+                   : beyond;
+    }
+    // !at(lo), at(hi): about 50 halvings at most.
+    const auto bisect = [&](double lo, double hi) {
+        while (hi - lo > 1) {
+            const double mid = lo + std::floor((hi - lo) / 2);
+            (at(mid) ? hi : lo) = mid;
+        }
+        return hi * step;
+    };
+    const long double guess = estimate / step;
+    if (!(guess >= 1 && guess <= top)) // NaN, or the estimate is off the range
+        return bisect(1, top);
+    double k = std::ceil(static_cast<double>(guess));
+    int walked = 0;
+    while (k - 1 >= 1 && at(k - 1)) {
+        k -= 1;
+        if (++walked == kWalkSteps)
+            return bisect(1, k);
+    }
+    walked = 0;
+    while (!at(k)) {
+        if (++walked == kWalkSteps)
+            return bisect(k, top);
+        k += 1;
+    }
+    return k * step;
+}
+
+// "n для ε" by the bound: the bound falls as 1 / n^k, so the count is about
+// (|b - a|^(k+1) M / (C ε))^(1/k), solved in logarithms (the power alone
+// can overflow); the rounded-up bound itself then decides.
+Result<double> countByBound(const Workbench &study, RuleKind kind, double tolerance)
+{
+    const Result<DerivativeMax> &m = maximumOfOrder(study, ruleInfo(kind).derivative);
+    if (!m)
+        return m.refusal();
+    const RuleInfo &info = ruleInfo(kind);
+    const long double k = info.derivative;
+    const long double length = std::fabs(static_cast<long double>(study.input.b) - study.input.a);
+    const long double logC = (k + 1) * std::log(length) +
+                             std::log(static_cast<long double>(m->upper)) -
+                             std::log(static_cast<long double>(info.boundDivisor));
+    const long double estimate =
+        std::exp((logC - std::log(static_cast<long double>(tolerance))) / k);
+    const auto fits = [&](double n) {
+        return ruleErrorBoundUp(kind, study.input.a, study.input.b, n, m->upper) <= tolerance;
+    };
+    return smallestCount(fits, info.countMultiple, estimate);
+}
+
+// The counts of a rule up to the curve's last: its multiples.
+long firstCount(RuleKind kind, long atLeast)
+{
+    const long m = ruleInfo(kind).countMultiple;
+    return (atLeast + m - 1) / m * m;
+}
+
+bool finite(const std::optional<double> &v)
+{
+    return !v || std::isfinite(*v);
+}
+
+// |b - a| max|f| over evenly spaced points: the size the rounding of a
+// rule's sum is measured against.
+double roundingScale(const Program &program, double a, double b)
+{
+    std::vector<double> x(kScaleSamples), y(kScaleSamples);
+    for (int i = 0; i < kScaleSamples; ++i)
+        x[static_cast<std::size_t>(i)] = a + (b - a) * (i / double(kScaleSamples - 1));
+    evaluate(program, x.data(), y.data(), y.size());
+    double largest = 0;
+    for (const double v : y)
+        if (std::isfinite(v))
+            largest = std::max(largest, std::fabs(v));
+    return std::fabs(b - a) * largest;
+}
+
+// The rule's nodes in one group of subintervals, and whether the group
+// shares its end nodes with its neighbours (the closed Newton-Cotes rules).
+bool sharesEnds(RuleKind kind)
+{
+    return kind == RuleKind::Trapezoid || kind == RuleKind::Simpson ||
+           kind == RuleKind::Simpson38 || kind == RuleKind::Boole;
+}
+
+std::size_t nodesPerPiece(RuleKind kind)
+{
+    switch (kind) {
+    case RuleKind::Gauss2:
+        return 2;
+    case RuleKind::Gauss3:
+        return 3;
+    default:
+        return sharesEnds(kind) ? static_cast<std::size_t>(ruleInfo(kind).countMultiple) + 1 : 1;
+    }
+}
+
+RungeTrust trustOf(const DoublingRow &row, double halfError, int order, double floor)
+{
+    if (!row.order || std::fabs(row.error) <= floor || std::fabs(halfError) <= floor)
+        return RungeTrust::NoOrder;
+    return std::fabs(*row.order - order) <= kRungeOrderTolerance * order ? RungeTrust::Trusted
+                                                                         : RungeTrust::OrderFar;
+}
+
+// One composite rule: every count on the curve, summed once; the doubling
+// table reads its rows from them. Cancelled between any two sums.
+Result<WorkbenchRule> studyRule(const Workbench &study, RuleKind kind, double floor,
+                                const WorkbenchControl &control)
+{
+    const RuleInfo &info = ruleInfo(kind);
+    const WorkbenchInput &in = study.input;
+    const auto size = static_cast<std::size_t>(kWorkbenchCurveLast + 1);
+    std::vector<double> values(size), errors(size);
+    WorkbenchRule rule;
+    rule.kind = kind;
+    for (long n = info.countMultiple; n <= kWorkbenchCurveLast; n += info.countMultiple) {
+        if (stopped(control))
+            return Refusal{Reason::Cancelled};
+        const Result<double> value = applyRule(kind, in.program, in.a, in.b, n);
+        if (!value)
+            return value.refusal();
+        const double error = errorOf(*value, study.integral);
+        if (!std::isfinite(error))
+            return Refusal{Reason::NonFiniteResult};
+        values[static_cast<std::size_t>(n)] = *value;
+        errors[static_cast<std::size_t>(n)] = error;
+        WorkbenchPoint point;
+        point.n = n;
+        if (error != 0)
+            point.absError = std::fabs(error);
+        if (const Result<double> bound = boundAt(study, kind, static_cast<double>(n)))
+            point.bound = *bound;
+        rule.curve.push_back(point);
+    }
+
+    const double divisor = std::ldexp(1.0, info.order) - 1;
+    long n = firstCount(kind, kDoublingFirstAtLeast);
+    for (int r = 0; r < kDoublingRows; ++r, n *= 2) {
+        DoublingRow row;
+        row.n = n;
+        row.value = values[static_cast<std::size_t>(n)];
+        row.error = errors[static_cast<std::size_t>(n)];
+        const long half = n / 2;
+        double halfError = 0;
+        if (n % 2 == 0 && half % info.countMultiple == 0) {
+            const double halfValue = values[static_cast<std::size_t>(half)];
+            halfError = errors[static_cast<std::size_t>(half)];
+            row.runge = (halfValue - row.value) / divisor;
+            row.richardson = row.value - *row.runge;
+            // A difference of logarithms: the ratio itself can overflow.
+            if (halfError != 0 && row.error != 0)
+                row.order = std::log2(std::fabs(halfError)) - std::log2(std::fabs(row.error));
+        }
+        if (!finite(row.runge) || !finite(row.richardson))
+            return Refusal{Reason::NonFiniteResult};
+        row.trust = trustOf(row, halfError, info.order, floor);
+        rule.doubling.push_back(row);
+    }
+    rule.counts = workbenchCounts(study, rule, in.tolerance);
+    return rule;
+}
+
+Result<WorkbenchRomberg> studyRomberg(const Workbench &study)
+{
+    const WorkbenchInput &in = study.input;
+    Result<RombergTable> table = romberg(in.program, in.a, in.b, kWorkbenchRombergRows);
+    if (!table)
+        return table.refusal();
+    WorkbenchRomberg r;
+    r.table = std::move(table).value();
+    for (const std::vector<double> &row : r.table.rows) {
+        std::vector<double> errors;
+        for (const double v : row) {
+            const double e = errorOf(v, study.integral);
+            if (!std::isfinite(e))
+                return Refusal{Reason::NonFiniteResult};
+            errors.push_back(e);
+        }
+        r.errors.push_back(std::move(errors));
+    }
+    return r;
+}
+
+Result<WorkbenchAdaptive> studyAdaptive(const Workbench &study)
+{
+    const WorkbenchInput &in = study.input;
+    // Its pieces are halved between ordered ends; the reversed integral is
+    // the forward one negated, as with the proven integral.
+    const bool reversed = in.b < in.a;
+    Result<AdaptiveSimpson> run =
+        adaptiveSimpson(in.program, std::min(in.a, in.b), std::max(in.a, in.b), in.tolerance);
+    if (!run)
+        return run.refusal();
+    WorkbenchAdaptive w;
+    w.run = *run;
+    if (reversed)
+        w.run.value = -w.run.value;
+    w.error = errorOf(w.run.value, study.integral);
+    if (!std::isfinite(w.error))
+        return Refusal{Reason::NonFiniteResult};
+    return w;
+}
+
+} // namespace
+
+const Result<DerivativeMax> &maximumOfOrder(const Workbench &study, int order)
+{
+    for (std::size_t i = 0; i < workbenchOrders.size(); ++i)
+        if (workbenchOrders[i] == order)
+            return study.maxima[i];
+    static const Result<DerivativeMax> none = Refusal{Reason::CountOutOfRange};
+    return none;
+}
+
+Result<Workbench> studyWorkbench(const WorkbenchInput &input, const WorkbenchControl &control)
+{
+    if (stopped(control))
+        return Refusal{Reason::Cancelled};
+    if (const Result<double> length = checkRuleInterval(input.a, input.b); !length)
+        return length.refusal();
+    if (input.a == input.b)
+        return Refusal{Reason::EmptyInterval, Input::B};
+    if (!std::isfinite(input.tolerance))
+        return Refusal{Reason::NonFiniteInput, Input::Tolerance};
+    if (!(input.tolerance > 0))
+        return Refusal{Reason::ToleranceNotPositive, Input::Tolerance};
+
+    const MethodChoice &methods = input.methods;
+    const int total = 1 + static_cast<int>(workbenchOrders.size()) +
+                      static_cast<int>(methods.composite.size()) + (methods.romberg ? 1 : 0) +
+                      (methods.adaptive ? 1 : 0);
+    int done = 0;
+    // One stage ended: reported, then the last chance to stop before the next.
+    const auto stage = [&] {
+        ++done;
+        if (control.progress)
+            control.progress(done, total);
+        return !stopped(control);
+    };
+
+    Workbench study;
+    study.input = input;
+    Result<Enclosure> integral = certifiedIntegral(input.program, input.a, input.b);
+    if (!integral)
+        return integral.refusal();
+    study.integral = *integral;
+    if (!stage())
+        return Refusal{Reason::Cancelled};
+
+    const double lo = std::min(input.a, input.b), hi = std::max(input.a, input.b);
+    for (std::size_t i = 0; i < workbenchOrders.size(); ++i) {
+        Result<DerivativeMax> m =
+            proveDerivativeMax(input.program, lo, hi, workbenchOrders[i], kWorkbenchMaximumGap);
+        // A bound beyond double holds, but no bound in double can use it.
+        if (m && !std::isfinite(m->upper))
+            m = Refusal{Reason::NonFiniteResult, {}, {}, m->at};
+        study.maxima[i] = std::move(m);
+        if (!stage())
+            return Refusal{Reason::Cancelled};
+    }
+
+    const double floor = kRoundingFloor * roundingScale(input.program, input.a, input.b);
+    for (const RuleKind kind : methods.composite) {
+        Result<WorkbenchRule> rule = studyRule(study, kind, floor, control);
+        if (!rule && rule.reason() == Reason::Cancelled)
+            return rule.refusal();
+        study.rules.push_back(std::move(rule));
+        if (!stage())
+            return Refusal{Reason::Cancelled};
+    }
+    if (methods.romberg) {
+        study.romberg = studyRomberg(study);
+        if (!stage())
+            return Refusal{Reason::Cancelled};
+    }
+    if (methods.adaptive) {
+        study.adaptive = studyAdaptive(study);
+        if (!stage())
+            return Refusal{Reason::Cancelled};
+    }
+    return study;
+}
+
+WorkbenchCounts workbenchCounts(const Workbench &study, const WorkbenchRule &rule, double tolerance)
+{
+    WorkbenchCounts c;
+    if (!std::isfinite(tolerance)) {
+        c.byBound = Refusal{Reason::NonFiniteInput, Input::Tolerance};
+        return c;
+    }
+    if (!(tolerance > 0)) {
+        c.byBound = Refusal{Reason::ToleranceNotPositive, Input::Tolerance};
+        return c;
+    }
+    c.byBound = countByBound(study, rule.kind, tolerance);
+    for (const DoublingRow &row : rule.doubling)
+        if (row.runge && std::fabs(*row.runge) <= tolerance) {
+            c.byRunge = row.n;
+            break;
+        }
+    // Down from the curve's last count while the error stays within ε.
+    for (auto it = rule.curve.rbegin(); it != rule.curve.rend(); ++it) {
+        if (it->absError.value_or(0.0) > tolerance)
+            break;
+        c.byActualError = it->n;
+    }
+    return c;
+}
+
+Result<RuleAtCount> ruleAtCount(const Workbench &study, RuleKind kind, long n)
+{
+    if (const Result<long> count = checkRuleCount(kind, n); !count)
+        return count.refusal();
+    if (n > ruleTableCountLimit)
+        return Refusal{Reason::CountOutOfRange, Input::Count};
+    const WorkbenchInput &in = study.input;
+    const Result<double> value = applyRule(kind, in.program, in.a, in.b, n);
+    if (!value)
+        return value.refusal();
+    RuleAtCount r;
+    r.kind = kind;
+    r.n = n;
+    r.value = *value;
+    r.error = errorOf(*value, study.integral);
+    if (!std::isfinite(r.error))
+        return Refusal{Reason::NonFiniteResult};
+    r.bound = boundAt(study, kind, static_cast<double>(n));
+    if (r.bound && r.error != 0) {
+        const double ratio = *r.bound / std::fabs(r.error);
+        if (std::isfinite(ratio))
+            r.ratio = ratio;
+    }
+    return r;
+}
+
+double RulePiece::shape(double at) const
+{
+    double sum = 0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        double term = y[i];
+        for (std::size_t j = 0; j < x.size(); ++j)
+            if (j != i)
+                term *= (at - x[j]) / (x[i] - x[j]);
+        sum += term;
+    }
+    return sum;
+}
+
+Result<std::vector<RulePiece>> rulePieces(const Program &program, RuleKind kind, double a, double b,
+                                          long n)
+{
+    if (const Result<long> count = checkRuleCount(kind, n); !count)
+        return count.refusal();
+    if (n > kRuleDrawingLimit)
+        return Refusal{Reason::CountOutOfRange, Input::Count};
+    if (const Result<double> length = checkRuleInterval(a, b); !length)
+        return length.refusal();
+    // Summed with a negative h, the left rule takes the right ends of the
+    // subintervals of [b; a] and the right rule the left ends: drawn from b,
+    // each is the other.
+    const bool reversed = b < a;
+    RuleKind drawn = kind;
+    if (reversed && kind == RuleKind::Left)
+        drawn = RuleKind::Right;
+    else if (reversed && kind == RuleKind::Right)
+        drawn = RuleKind::Left;
+    const double lo = std::min(a, b), hi = std::max(a, b);
+    Result<RuleTable> table = ruleTable(drawn, program, lo, hi, n);
+    if (!table)
+        return table.refusal();
+
+    const long group = ruleInfo(kind).countMultiple;
+    const auto grid = [&](long j) {
+        return j == n ? hi : lo + (hi - lo) * (static_cast<double>(j) / static_cast<double>(n));
+    };
+    // The table lists each node once in increasing x: a grid rule's group
+    // shares its end nodes with its neighbours, the others' nodes lie inside
+    // their own subinterval.
+    const std::size_t perPiece = nodesPerPiece(kind);
+    const std::size_t stride = sharesEnds(kind) ? perPiece - 1 : perPiece;
+    const std::vector<RuleNode> &nodes = table->nodes;
+    std::vector<RulePiece> pieces;
+    for (long j = 0; j < n; j += group) {
+        RulePiece piece;
+        piece.from = grid(j);
+        piece.to = grid(j + group);
+        const std::size_t first = static_cast<std::size_t>(j / group) * stride;
+        for (std::size_t i = first; i < first + perPiece && i < nodes.size(); ++i) {
+            piece.x.push_back(nodes[i].x);
+            piece.y.push_back(nodes[i].fx);
+        }
+        pieces.push_back(std::move(piece));
+    }
+    return pieces;
+}
+
+std::vector<Sample> derivativeSamples(const Program &program, double a, double b, int order,
+                                      int points)
+{
+    std::vector<Sample> samples;
+    if (order < 0 || order > derivativeOrderLimit || points < 1 || !std::isfinite(a) ||
+        !std::isfinite(b))
+        return samples;
+    points = std::min(points, kSampleLimit);
+    const double lo = std::min(a, b), hi = std::max(a, b);
+    Ball at, factorial, coefficient;
+    Series series;
+    arb_fac_ui(factorial.get(), static_cast<ulong>(order), proofPrecision);
+    for (int i = 0; i < points; ++i) {
+        Sample s;
+        s.x = points == 1 ? lo + (hi - lo) / 2
+                          : (i == points - 1 ? hi : lo + (hi - lo) * (i / double(points - 1)));
+        arb_set_d(at.get(), s.x);
+        if (!taylorOnBall(series.get(), program, at.get(), order)) {
+            // Trailing exact zeros are trimmed: a missing coefficient is 0.
+            arb_poly_get_coeff_arb(coefficient.get(), series.get(), order);
+            arb_mul(coefficient.get(), coefficient.get(), factorial.get(), proofPrecision);
+            const double y = arf_get_d(arb_midref(coefficient.get()), ARF_RND_NEAR);
+            if (std::isfinite(y) && arb_is_finite(coefficient.get()))
+                s.y = order == 0 ? y : std::fabs(y);
+        }
+        samples.push_back(s);
+    }
+    return samples;
+}
+
+} // namespace kvadrolab

@@ -1,0 +1,1329 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The study workbench against values known independently of it: every
+// rule's errors, Runge's estimates, observed orders and "n для ε" from
+// mpmath (tools/peer/workbench_reference.py, which prints them), the
+// integrals and derivative maxima from 40-digit arithmetic, and hand work:
+// the rules exact on the polynomials of their degree, Runge's estimate exact
+// where the error is exactly C h^p, the orientation, the Lagrange pieces.
+
+#include "study/workbench.h"
+#include "expression/evaluator.h"
+#include "expression/parser.h"
+#include "refusalprint.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <atomic>
+#include <cfloat>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <thread>
+#include <vector>
+
+using namespace kvadrolab;
+
+Q_DECLARE_METATYPE(kvadrolab::RuleKind)
+Q_DECLARE_METATYPE(long double)
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// The integral of (ln x / x)^3 over [1;6] to 22 digits.
+constexpr long double kExact16 = 0.1804790226002359445071L;
+
+Program parsed(const char *text)
+{
+    auto program = parseExpression(text);
+    if (!program)
+        qFatal("no expression: %s", text);
+    return *program;
+}
+
+MethodChoice every()
+{
+    return {{allRules.begin(), allRules.end()}, true, true};
+}
+
+Result<Workbench> study(const char *f, double a, double b, double tolerance,
+                        const MethodChoice &methods = every())
+{
+    return studyWorkbench({parsed(f), a, b, tolerance, methods});
+}
+
+const WorkbenchRule &ruleOf(const Workbench &s, RuleKind kind)
+{
+    for (const Result<WorkbenchRule> &r : s.rules)
+        if (r && r->kind == kind)
+            return *r;
+    qFatal("no rule %d in the study", int(kind));
+}
+
+const DoublingRow &row(const WorkbenchRule &r, long n)
+{
+    for (const DoublingRow &x : r.doubling)
+        if (x.n == n)
+            return x;
+    qFatal("no table row for n = %ld", n);
+}
+
+const WorkbenchPoint &point(const WorkbenchRule &r, long n)
+{
+    for (const WorkbenchPoint &p : r.curve)
+        if (p.n == n)
+            return p;
+    qFatal("no curve point for n = %ld", n);
+}
+
+bool near(double v, double expected, double relative, double absolute = 0)
+{
+    return std::fabs(v - expected) <= relative * std::fabs(expected) + absolute;
+}
+
+QString text(double v)
+{
+    return QString::number(v, 'g', 17);
+}
+
+// Rows of tools/peer/workbench_reference.py's output for (ln x / x)^3 on
+// [1;6]: each rule at its doubling counts, the error of the rule summed
+// exactly at 30 digits, Runge's estimate (NaN: absent) and the observed order.
+struct ReferenceRow
+{
+    RuleKind kind;
+    long n;
+    double error;
+    double runge;
+    double order;
+};
+
+const ReferenceRow kDefaultRows[] = {
+    {RuleKind::Left, 10, -0.00663985187237, -0.00812175372954, 1.15263},
+    {RuleKind::Left, 40, -0.00167023052859, -0.00166620103774, 0.998259},
+    {RuleKind::Left, 640, -0.00010405673684, -0.000104116157512, 1.00041},
+    {RuleKind::Right, 10, 0.00667558371927, 0.0051936818621, 0.830265},
+    {RuleKind::Right, 640, 0.00010399694428, 0.000103937523607, 0.999588},
+    {RuleKind::Midpoint, 10, -3.301126028e-5, 0.00050497103915, 5.48835},
+    {RuleKind::Midpoint, 40, 2.2190072404e-6, -2.08283269655e-6, 0.860683},
+    {RuleKind::Midpoint, 640, 1.49365029836e-8, 1.48280565946e-8, 1.99212},
+    {RuleKind::Trapezoid, 10, 1.78659234516e-5, -0.000488011977906, 6.33888},
+    {RuleKind::Trapezoid, 20, -7.57266841424e-6, 8.47953062193e-6, 1.23834},
+    {RuleKind::Trapezoid, 40, -5.80107963175e-6, -5.90529594163e-7, 0.38448},
+    {RuleKind::Trapezoid, 80, -1.79103619568e-6, -1.33668114536e-6, 1.69553},
+    {RuleKind::Trapezoid, 160, -4.70934401371e-7, -4.40033931436e-7, 1.9272},
+    {RuleKind::Trapezoid, 320, -1.19213232687e-7, -1.17240389561e-7, 1.98198},
+    {RuleKind::Trapezoid, 640, -2.98962799595e-8, -2.97723175757e-8, 1.99551},
+    {RuleKind::Simpson, 10, 0.000505877901358, kNaN, kNaN},
+    {RuleKind::Simpson, 20, -1.60521990362e-5, 3.47953400263e-5, 4.97795},
+    {RuleKind::Simpson, 40, -5.21055003759e-6, -7.22776599906e-7, 1.62326},
+    {RuleKind::Simpson, 80, -4.54355050321e-7, -3.17079665818e-7, 3.51954},
+    {RuleKind::Simpson, 320, -1.97284312516e-9, -1.92850845395e-9, 3.96928},
+    {RuleKind::Simpson, 640, -1.23962383793e-10, -1.23258716091e-10, 3.9923},
+    {RuleKind::Simpson38, 12, 0.000501538126766, 0.000197502793494, 2.78804},
+    {RuleKind::Simpson38, 48, -4.82958960832e-6, 4.73814798366e-8, -0.229653},
+    {RuleKind::Simpson38, 768, -1.34414790263e-10, -1.33357138723e-10, 3.98932},
+    {RuleKind::Boole, 12, 2.16693063742e-5, kNaN, kNaN},
+    {RuleKind::Boole, 24, -3.16666054316e-5, 8.46601774695e-7, -0.547309},
+    {RuleKind::Boole, 192, -9.16319659368e-10, -7.80132029665e-10, 5.7718},
+    {RuleKind::Boole, 768, -2.3603595269e-13, -2.3343273101e-13, 5.98425},
+    {RuleKind::Gauss2, 10, 6.48580317669e-6, -2.66453591305e-5, 5.92181},
+    {RuleKind::Gauss2, 20, 3.34981729055e-6, 2.09065725742e-7, 0.953203},
+    {RuleKind::Gauss2, 640, 5.17184480534e-12, 5.16399546275e-12, 3.99795},
+    {RuleKind::Gauss3, 10, 4.11470244314e-6, 5.56944621744e-7, 3.25208},
+    {RuleKind::Gauss3, 80, 4.25281302445e-11, 3.98878180838e-11, 5.90902},
+    {RuleKind::Gauss3, 320, 1.05962610807e-14, 1.05522662502e-14, 5.99409},
+};
+
+} // namespace
+
+class TestWorkbench : public QObject
+{
+    Q_OBJECT
+
+    Workbench m_default;  // (ln x / x)^3 on [1;6], ε = 1e-6, every method
+    Workbench m_reversed; // the same on [6;1]
+    Workbench m_rational; // 1/(1+x^2) on [0;1], ε = 1e-6, every method
+
+private slots:
+    void initTestCase();
+
+    void workedCase();
+    void doublingTable_data();
+    void doublingTable();
+    void doublingCounts();
+    void countsForTolerance_data();
+    void countsForTolerance();
+    void countsForAnotherTolerance();
+
+    void integralAndMaxima_data();
+    void integralAndMaxima();
+    void exactOnTheirDegree_data();
+    void exactOnTheirDegree();
+    void rungeExactOnPureErrors_data();
+    void rungeExactOnPureErrors();
+    void orientationNegates();
+    void curvesAndBounds_data();
+    void curvesAndBounds();
+    void richardsonIsCloserThanTheRule();
+    void rombergAndAdaptive();
+
+    void ruleAtCountIsTheStudysRow_data();
+    void ruleAtCountIsTheStudysRow();
+    void ruleAtCountRefusals_data();
+    void ruleAtCountRefusals();
+    void ruleAtCountIsQuick();
+
+    void piecesPassThroughTheirNodes_data();
+    void piecesPassThroughTheirNodes();
+    void pieceNodesKnownValues();
+    void piecesRefusals_data();
+    void piecesRefusals();
+    void derivativeSamples();
+
+    void refusals_data();
+    void refusals();
+    void maximaRefusedTheRestStays();
+    void doublesOverflowWhereTheProofHolds();
+    void progressAndCancellation();
+
+    // Ported from the convergence study's checks of (ln x / x)^3.
+    void exactIntegral_data();
+    void exactIntegral();
+    void derivativeMaximum_data();
+    void derivativeMaximum();
+    void trapezoidErrorChangesSign_data();
+    void trapezoidErrorChangesSign();
+    void oldCountsForTolerance_data();
+    void oldCountsForTolerance();
+    void tinyToleranceNeedsAHugeCount();
+    void countsNearTheLimit_data();
+    void countsNearTheLimit();
+    void sweepAcrossTheLimits_data();
+    void sweepAcrossTheLimits();
+};
+
+void TestWorkbench::initTestCase()
+{
+    const auto d = study("(ln(x)/x)^3", 1, 6, 1e-6);
+    const auto r = study("(ln(x)/x)^3", 6, 1, 1e-6);
+    const auto q = study("1/(1+x^2)", 0, 1, 1e-6);
+    QVERIFY(d.ok() && r.ok() && q.ok());
+    m_default = *d;
+    m_reversed = *r;
+    m_rational = *q;
+    for (const Workbench *s : {&m_default, &m_reversed, &m_rational}) {
+        QCOMPARE(s->rules.size(), allRules.size());
+        for (std::size_t i = 0; i < allRules.size(); ++i) {
+            QVERIFY(s->rules[i].ok());
+            QCOMPARE(s->rules[i]->kind, allRules[i]);
+        }
+        for (const auto &m : s->maxima)
+            QVERIFY(m.ok());
+    }
+}
+
+// ---- The doubling table and "n для ε" against mpmath ----
+
+void TestWorkbench::workedCase()
+{
+    // On [1;6] at ε = 1e-6 Runge says 40 trapezoid subintervals suffice while
+    // 109 are needed: at n = 40 the error fell by 2^0.38 only.
+    const WorkbenchRule &t = ruleOf(m_default, RuleKind::Trapezoid);
+    QCOMPARE(t.counts.byRunge.value_or(0), 40L);
+    QCOMPARE(t.counts.byActualError.value_or(0), 109L);
+    const DoublingRow &r40 = row(t, 40);
+    QVERIFY(r40.order);
+    QVERIFY2(std::fabs(*r40.order - 0.38448) < 1e-4, qPrintable(text(*r40.order)));
+    QCOMPARE(r40.trust, RungeTrust::OrderFar);
+    // By n = 320 the order is 2 and Runge's estimate holds.
+    QCOMPARE(row(t, 320).trust, RungeTrust::Trusted);
+    QCOMPARE(row(t, 640).trust, RungeTrust::Trusted);
+    QCOMPARE(*t.counts.byBound, 1595.0);
+}
+
+void TestWorkbench::doublingTable_data()
+{
+    QTest::addColumn<RuleKind>("kind");
+    QTest::addColumn<long>("n");
+    QTest::addColumn<double>("error");
+    QTest::addColumn<double>("runge");
+    QTest::addColumn<double>("order");
+    for (const ReferenceRow &r : kDefaultRows)
+        QTest::addRow("%s n=%ld", ruleInfo(r.kind).name, r.n)
+            << r.kind << r.n << r.error << r.runge << r.order;
+}
+
+void TestWorkbench::doublingTable()
+{
+    QFETCH(RuleKind, kind);
+    QFETCH(long, n);
+    QFETCH(double, error);
+    QFETCH(double, runge);
+    QFETCH(double, order);
+    const DoublingRow &r = row(ruleOf(m_default, kind), n);
+    // The exact sums' errors to their 12 digits; the doubles' rounding adds
+    // a few ulps of the integral.
+    QVERIFY2(near(r.error, error, 1e-10, 1e-15), qPrintable(text(r.error)));
+    QVERIFY(std::fabs(r.value - static_cast<double>(kExact16) - error) <=
+            1e-10 * std::fabs(error) + 1e-15);
+    QCOMPARE(r.runge.has_value(), !std::isnan(runge));
+    QCOMPARE(r.order.has_value(), !std::isnan(order));
+    if (r.runge) {
+        QVERIFY2(near(*r.runge, runge, 1e-10, 1e-15), qPrintable(text(*r.runge)));
+        QCOMPARE(*r.richardson, r.value - *r.runge);
+        // log2 turns the rounding of a small error into an error of the order.
+        QVERIFY2(std::fabs(*r.order - order) <= 1e-5 + 3e-15 / std::fabs(error),
+                 qPrintable(text(*r.order)));
+        // Trusted exactly where the order is within a quarter of the rule's,
+        // unless the errors are down at the rounding floor.
+        const int p = ruleInfo(kind).order;
+        if (std::fabs(error) > 1e-12)
+            QCOMPARE(r.trust,
+                     std::fabs(order - p) <= 0.25 * p ? RungeTrust::Trusted : RungeTrust::OrderFar);
+    } else {
+        QCOMPARE(r.trust, RungeTrust::NoOrder);
+    }
+}
+
+void TestWorkbench::doublingCounts()
+{
+    // From the smallest n >= 10 each rule takes, doubled six times.
+    for (const RuleKind kind : allRules) {
+        const WorkbenchRule &r = ruleOf(m_default, kind);
+        QCOMPARE(r.doubling.size(), std::size_t(kDoublingRows));
+        const long first = kind == RuleKind::Simpson38 || kind == RuleKind::Boole ? 12 : 10;
+        for (std::size_t i = 0; i < r.doubling.size(); ++i)
+            QCOMPARE(r.doubling[i].n, first << i);
+    }
+}
+
+void TestWorkbench::countsForTolerance_data()
+{
+    QTest::addColumn<int>("study"); // 0: (ln x / x)^3 on [1;6], 1: 1/(1+x^2) on [0;1]
+    QTest::addColumn<RuleKind>("kind");
+    QTest::addColumn<double>("tolerance");
+    QTest::addColumn<double>("byBound");
+    QTest::addColumn<long>("byRunge");  // 0: none of the rows
+    QTest::addColumn<long>("byActual"); // 0: not even n = 1000
+
+    // tools/peer/workbench_reference.py: the bound's count from mpmath's
+    // M_k, the actual errors of the exactly summed rules.
+    const struct
+    {
+        int study;
+        RuleKind kind;
+        double tolerance;
+        double byBound;
+        long byRunge, byActual;
+    } rows[] = {
+        {0, RuleKind::Left, 1e-4, 7370, 0, 666},
+        {0, RuleKind::Left, 1e-6, 736942, 0, 0},
+        {0, RuleKind::Right, 1e-4, 7370, 0, 666},
+        {0, RuleKind::Midpoint, 1e-4, 113, 20, 8},
+        {0, RuleKind::Midpoint, 1e-6, 1128, 80, 73},
+        {0, RuleKind::Midpoint, 1e-8, 11273, 0, 783},
+        {0, RuleKind::Trapezoid, 1e-4, 160, 20, 8},
+        {0, RuleKind::Trapezoid, 1e-6, 1595, 40, 109},
+        {0, RuleKind::Trapezoid, 1e-8, 15942, 0, 0},
+        {0, RuleKind::Simpson, 1e-4, 66, 20, 14},
+        {0, RuleKind::Simpson, 1e-6, 210, 40, 66},
+        {0, RuleKind::Simpson, 1e-8, 660, 320, 214},
+        {0, RuleKind::Simpson38, 1e-4, 81, 24, 18},
+        {0, RuleKind::Simpson38, 1e-6, 255, 48, 81},
+        {0, RuleKind::Simpson38, 1e-8, 807, 384, 261},
+        {0, RuleKind::Boole, 1e-4, 60, 24, 12},
+        {0, RuleKind::Boole, 1e-6, 124, 24, 56},
+        {0, RuleKind::Boole, 1e-8, 264, 192, 128},
+        {0, RuleKind::Gauss2, 1e-4, 30, 10, 7},
+        {0, RuleKind::Gauss2, 1e-6, 95, 20, 29},
+        {0, RuleKind::Gauss2, 1e-8, 298, 160, 97},
+        {0, RuleKind::Gauss3, 1e-4, 14, 10, 3},
+        {0, RuleKind::Gauss3, 1e-6, 30, 10, 14},
+        {0, RuleKind::Gauss3, 1e-8, 65, 40, 32},
+        {1, RuleKind::Left, 1e-6, 324760, 0, 0},
+        {1, RuleKind::Left, 1e-10, 3247595265, 0, 0},
+        {1, RuleKind::Midpoint, 1e-6, 289, 160, 145},
+        {1, RuleKind::Trapezoid, 1e-6, 409, 320, 205},
+        {1, RuleKind::Trapezoid, 1e-10, 40825, 0, 0},
+        {1, RuleKind::Simpson, 1e-6, 20, 20, 6},
+        {1, RuleKind::Simpson, 1e-10, 192, 40, 22},
+        {1, RuleKind::Simpson38, 1e-10, 237, 48, 30},
+        {1, RuleKind::Boole, 1e-6, 12, 24, 8},
+        {1, RuleKind::Boole, 1e-10, 52, 48, 28},
+        {1, RuleKind::Gauss2, 1e-10, 87, 20, 11},
+        {1, RuleKind::Gauss3, 1e-6, 3, 10, 2},
+        {1, RuleKind::Gauss3, 1e-10, 13, 10, 7},
+    };
+    for (const auto &r : rows)
+        QTest::addRow("%s %s %g", r.study == 0 ? "[1;6]" : "1/(1+x^2)", ruleInfo(r.kind).name,
+                      r.tolerance)
+            << r.study << r.kind << r.tolerance << r.byBound << r.byRunge << r.byActual;
+}
+
+void TestWorkbench::countsForTolerance()
+{
+    QFETCH(int, study);
+    QFETCH(RuleKind, kind);
+    QFETCH(double, tolerance);
+    QFETCH(double, byBound);
+    QFETCH(long, byRunge);
+    QFETCH(long, byActual);
+    const Workbench &s = study == 0 ? m_default : m_rational;
+    const WorkbenchCounts c = workbenchCounts(s, ruleOf(s, kind), tolerance);
+    QVERIFY(c.byBound.ok());
+    QCOMPARE(*c.byBound, byBound);
+    QCOMPARE(c.byRunge.value_or(0), byRunge);
+    QCOMPARE(c.byActualError.value_or(0), byActual);
+}
+
+void TestWorkbench::countsForAnotherTolerance()
+{
+    // A study's own counts are those workbenchCounts gives for its ε.
+    for (const Result<WorkbenchRule> &r : m_default.rules) {
+        const WorkbenchCounts c = workbenchCounts(m_default, *r, 1e-6);
+        QCOMPARE(*c.byBound, *r->counts.byBound);
+        QCOMPARE(c.byRunge, r->counts.byRunge);
+        QCOMPARE(c.byActualError, r->counts.byActualError);
+    }
+    // An ε no study accepts counts nothing.
+    const WorkbenchRule &t = ruleOf(m_default, RuleKind::Trapezoid);
+    for (const double tolerance : {0.0, -1e-6}) {
+        const WorkbenchCounts c = workbenchCounts(m_default, t, tolerance);
+        QCOMPARE(c.byBound.refusal(), (Refusal{Reason::ToleranceNotPositive, Input::Tolerance}));
+        QVERIFY(!c.byRunge && !c.byActualError);
+    }
+    for (const double tolerance : {kNaN, kInf}) {
+        const WorkbenchCounts c = workbenchCounts(m_default, t, tolerance);
+        QCOMPARE(c.byBound.refusal(), (Refusal{Reason::NonFiniteInput, Input::Tolerance}));
+        QVERIFY(!c.byRunge && !c.byActualError);
+    }
+}
+
+// ---- The integral, the M_k, and hand work ----
+
+void TestWorkbench::integralAndMaxima_data()
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("at");
+    // tests/data/integrands.tsv, (ln x / x)^3 on [1;6].
+    QTest::newRow("M1") << 1 << 0.058955287538297096331 << 1.4327730994804238341;
+    QTest::newRow("M2") << 2 << 0.24397503069298456306 << 1.1088452313362450447;
+    QTest::newRow("M4") << 4 << 108.0 << 1.0;
+    QTest::newRow("M6") << 6 << 18810.0 << 1.0;
+}
+
+void TestWorkbench::integralAndMaxima()
+{
+    QFETCH(int, order);
+    QFETCH(double, value);
+    QFETCH(double, at);
+    const Enclosure &I = m_default.integral;
+    const double exact = static_cast<double>(kExact16);
+    QVERIFY(I.lower <= std::nextafter(exact, kInf) && std::nextafter(exact, -kInf) <= I.upper);
+    QVERIFY(std::fabs(static_cast<long double>(I.mid) + I.midTail - kExact16) < 1e-20L);
+    for (const Workbench *s : {&m_default, &m_reversed}) {
+        const Result<DerivativeMax> &m = maximumOfOrder(*s, order);
+        QVERIFY(m.ok());
+        QCOMPARE(m->order, order);
+        QVERIFY2(m->lower <= value * (1 + 1e-15) && value * (1 - 1e-15) <= m->upper,
+                 qPrintable(QString("[%1; %2]").arg(text(m->lower), text(m->upper))));
+        // Proven to about twelve digits: the gap the study asks for.
+        QVERIFY2(m->upper - m->lower <= 4 * kWorkbenchMaximumGap * value,
+                 qPrintable(text((m->upper - m->lower) / value)));
+        QVERIFY(std::fabs(m->at - at) <= 1e-4);
+    }
+    QCOMPARE(maximumOfOrder(m_default, 3).reason(), Reason::CountOutOfRange);
+}
+
+void TestWorkbench::exactOnTheirDegree_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<RuleKind>("kind");
+    QTest::addColumn<double>("integral");
+    // Hand integrals over [-1;2]: each rule is exact on the polynomials up
+    // to its degree (order - 1), and its M_k there is 0.
+    QTest::newRow("midpoint on a line") << "3*x-2" << RuleKind::Midpoint << -1.5;
+    QTest::newRow("trapezoid on a line") << "3*x-2" << RuleKind::Trapezoid << -1.5;
+    QTest::newRow("simpson on a cubic") << "x^3-2*x" << RuleKind::Simpson << 0.75;
+    QTest::newRow("3/8 on a cubic") << "x^3-2*x" << RuleKind::Simpson38 << 0.75;
+    QTest::newRow("gauss2 on a cubic") << "x^3-2*x" << RuleKind::Gauss2 << 0.75;
+    QTest::newRow("boole on a quintic") << "x^5+x^2" << RuleKind::Boole << 13.5;
+    QTest::newRow("gauss3 on a quintic") << "x^5+x^2" << RuleKind::Gauss3 << 13.5;
+}
+
+void TestWorkbench::exactOnTheirDegree()
+{
+    QFETCH(QString, f);
+    QFETCH(RuleKind, kind);
+    QFETCH(double, integral);
+    const auto s = study(f.toUtf8().constData(), -1, 2, 1e-6, {{kind}, false, false});
+    QVERIFY(s.ok());
+    QCOMPARE(s->integral.mid, integral);
+    const WorkbenchRule &r = *s->rules.front();
+    for (const WorkbenchPoint &p : r.curve) {
+        QVERIFY2(p.absError.value_or(0) <= 1e-13, qPrintable(QString::number(p.n)));
+        QCOMPARE(p.bound.value_or(-1), 0.0);
+    }
+    // Errors at the rounding floor have no order to trust.
+    for (const DoublingRow &x : r.doubling)
+        QCOMPARE(x.trust, RungeTrust::NoOrder);
+    const long least = ruleInfo(kind).countMultiple;
+    QCOMPARE(*r.counts.byBound, double(least));
+    QCOMPARE(r.counts.byActualError.value_or(0), least);
+    const Result<DerivativeMax> &m = maximumOfOrder(*s, ruleInfo(kind).derivative);
+    QCOMPARE(m->upper, 0.0);
+}
+
+void TestWorkbench::rungeExactOnPureErrors_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<RuleKind>("kind");
+    QTest::addColumn<double>("c"); // e(n) = c / n^p exactly, on [0;1]
+    QTest::addColumn<double>("integral");
+    // Hand work: the left rule on x misses by -1/(2n); the trapezoid rule on
+    // x^2 by 1/(6 n^2), the midpoint rule by -1/(12 n^2); Simpson's rule on
+    // x^4 by 2/(15 n^4) (its error term (b - a) h^4 f''''/180 is exact for a
+    // quartic, f'''' = 24).
+    QTest::newRow("left on x") << "x" << RuleKind::Left << -0.5 << 0.5;
+    QTest::newRow("trapezoid on x^2") << "x^2" << RuleKind::Trapezoid << 1.0 / 6 << 1.0 / 3;
+    QTest::newRow("midpoint on x^2") << "x^2" << RuleKind::Midpoint << -1.0 / 12 << 1.0 / 3;
+    QTest::newRow("simpson on x^4") << "x^4" << RuleKind::Simpson << 2.0 / 15 << 0.2;
+}
+
+void TestWorkbench::rungeExactOnPureErrors()
+{
+    QFETCH(QString, f);
+    QFETCH(RuleKind, kind);
+    QFETCH(double, c);
+    QFETCH(double, integral);
+    const auto s = study(f.toUtf8().constData(), 0, 1, 1e-6, {{kind}, false, false});
+    QVERIFY(s.ok());
+    const int p = ruleInfo(kind).order;
+    for (const DoublingRow &r : s->rules.front()->doubling) {
+        const double e = c / std::pow(double(r.n), p);
+        // The sums' rounding: a few ulps of the integral.
+        QVERIFY2(near(r.error, e, 1e-9, 1e-15), qPrintable(text(r.error)));
+        if (!r.runge)
+            continue;
+        // Runge's estimate is the error itself, Richardson's value the
+        // integral, and the order the rule's.
+        QVERIFY2(near(*r.runge, e, 1e-9, 1e-15), qPrintable(text(*r.runge)));
+        QVERIFY2(near(*r.richardson, integral, 1e-14), qPrintable(text(*r.richardson)));
+        QVERIFY2(std::fabs(*r.order - p) < 1e-6 + 3e-15 / std::fabs(e), qPrintable(text(*r.order)));
+        QCOMPARE(r.trust, RungeTrust::Trusted);
+    }
+}
+
+void TestWorkbench::orientationNegates()
+{
+    const Workbench &f = m_default, &r = m_reversed;
+    QCOMPARE(r.integral.mid, -f.integral.mid);
+    QCOMPARE(r.integral.midTail, -f.integral.midTail);
+    QCOMPARE(r.integral.lower, -f.integral.upper);
+    QCOMPARE(r.integral.upper, -f.integral.lower);
+    for (std::size_t i = 0; i < f.maxima.size(); ++i) {
+        QCOMPARE(r.maxima[i]->upper, f.maxima[i]->upper);
+        QCOMPARE(r.maxima[i]->at, f.maxima[i]->at);
+    }
+    for (const RuleKind kind : allRules) {
+        // Summed with a negative h, the left rule takes the right ends.
+        const RuleKind mirror = kind == RuleKind::Left    ? RuleKind::Right
+                                : kind == RuleKind::Right ? RuleKind::Left
+                                                          : kind;
+        const WorkbenchRule &back = ruleOf(r, kind), &forth = ruleOf(f, mirror);
+        for (std::size_t i = 0; i < back.doubling.size(); ++i) {
+            const DoublingRow &b = back.doubling[i], &a = forth.doubling[i];
+            QVERIFY2(near(b.error, -a.error, 1e-9, 1e-15),
+                     qPrintable(QString("%1 n=%2").arg(ruleInfo(kind).name).arg(b.n)));
+            QCOMPARE(b.runge.has_value(), a.runge.has_value());
+        }
+        QCOMPARE(*back.counts.byBound, *forth.counts.byBound);
+        QCOMPARE(back.counts.byActualError, forth.counts.byActualError);
+        QCOMPARE(back.counts.byRunge, forth.counts.byRunge);
+    }
+    QVERIFY(near((*r.adaptive)->run.value, -(*f.adaptive)->run.value, 1e-14));
+    QVERIFY(near((*r.romberg)->table.rows.back().back(), -(*f.romberg)->table.rows.back().back(),
+                 1e-14));
+}
+
+void TestWorkbench::curvesAndBounds_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::newRow("(ln x/x)^3 [1;6]") << "(ln(x)/x)^3" << 1.0 << 6.0;
+    QTest::newRow("(ln x/x)^3 [6;1]") << "(ln(x)/x)^3" << 6.0 << 1.0;
+    QTest::newRow("(ln x/x)^3 [2;3]") << "(ln(x)/x)^3" << 2.0 << 3.0;
+    QTest::newRow("(ln x/x)^3 [1,3;3]") << "(ln(x)/x)^3" << 1.3 << 3.0;
+    QTest::newRow("(ln x/x)^3 [0,5;2]") << "(ln(x)/x)^3" << 0.5 << 2.0;
+    QTest::newRow("(ln x/x)^3 [1;100]") << "(ln(x)/x)^3" << 1.0 << 100.0;
+    QTest::newRow("1/(1+x^2) [0;1]") << "1/(1+x^2)" << 0.0 << 1.0;
+    QTest::newRow("x*sin(x) [0;3]") << "x*sin(x)" << 0.0 << 3.0;
+}
+
+void TestWorkbench::curvesAndBounds()
+{
+    QFETCH(QString, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    const auto made = study(f.toUtf8().constData(), a, b, 1e-6,
+                            {{allRules.begin(), allRules.end()}, false, false});
+    QVERIFY(made.ok());
+    const Workbench &s = *made;
+    for (const RuleKind kind : allRules) {
+        const WorkbenchRule &r = ruleOf(s, kind);
+        const long m = ruleInfo(kind).countMultiple;
+        // Every count of the rule up to 1000.
+        QCOMPARE(long(r.curve.size()), kWorkbenchCurveLast / m);
+        for (std::size_t i = 0; i < r.curve.size(); ++i)
+            QCOMPARE(r.curve[i].n, long(i + 1) * m);
+        for (const DoublingRow &x : r.doubling)
+            QCOMPARE(point(r, x.n).absError.value_or(0), std::fabs(x.error));
+        // The bound holds the exact rule's error; the doubles add their
+        // rounding, some ulps of the integral.
+        const double rounding = 32 * DBL_EPSILON * (1 + std::fabs(s.integral.mid));
+        for (const WorkbenchPoint &p : r.curve) {
+            QVERIFY(p.bound);
+            QVERIFY2(p.absError.value_or(0) <= *p.bound + rounding,
+                     qPrintable(QString("%1 n=%2 error %3 bound %4")
+                                    .arg(ruleInfo(kind).name)
+                                    .arg(p.n)
+                                    .arg(text(p.absError.value_or(0)), text(*p.bound))));
+        }
+    }
+}
+
+void TestWorkbench::richardsonIsCloserThanTheRule()
+{
+    // From n = 80 on, wherever the order is near the rule's (Runge's
+    // estimate trusted), Richardson's value misses the integral by less than
+    // half of what the rule itself misses by. (At n = 20 Simpson's order
+    // happens to be 4.98 while Runge's estimate has the wrong sign: the
+    // trust is a rule of thumb.)
+    int rows = 0;
+    for (const RuleKind kind : allRules) {
+        for (const DoublingRow &r : ruleOf(m_default, kind).doubling) {
+            if (r.trust != RungeTrust::Trusted || r.n < 80)
+                continue;
+            ++rows;
+            const double missed = std::fabs(*r.richardson - static_cast<double>(kExact16));
+            QVERIFY2(missed < std::fabs(r.error) / 2,
+                     qPrintable(QString("%1 n=%2").arg(ruleInfo(kind).name).arg(r.n)));
+        }
+    }
+    QVERIFY(rows >= 20);
+}
+
+void TestWorkbench::rombergAndAdaptive()
+{
+    const WorkbenchRomberg &r = **m_default.romberg;
+    QCOMPARE(int(r.table.rows.size()), kWorkbenchRombergRows);
+    QCOMPARE(r.errors.size(), r.table.rows.size());
+    for (std::size_t i = 0; i < r.errors.size(); ++i) {
+        QCOMPARE(r.errors[i].size(), i + 1);
+        for (std::size_t j = 0; j <= i; ++j)
+            QVERIFY(
+                near(r.errors[i][j], r.table.rows[i][j] - static_cast<double>(kExact16), 0, 1e-16));
+    }
+    // Its first column is the trapezoid rule at 2^i, as the curve has it up
+    // to 2^9; the corner is far closer than any of them.
+    const WorkbenchRule &t = ruleOf(m_default, RuleKind::Trapezoid);
+    for (int i = 0; i <= 9; ++i)
+        QVERIFY(near(std::fabs(r.errors[i][0]), *point(t, 1L << i).absError, 1e-9, 1e-16));
+    QVERIFY2(std::fabs(r.errors.back().back()) < 1e-12, qPrintable(text(r.errors.back().back())));
+    // Adaptive Simpson's estimate is no bound, but at ε = 1e-6 it lands
+    // within a few ε here.
+    const WorkbenchAdaptive &a = **m_default.adaptive;
+    QVERIFY(std::fabs(a.error) < 4e-6);
+    QCOMPARE(a.error, a.run.value - m_default.integral.mid - m_default.integral.midTail);
+    QVERIFY(a.run.evaluations > 10);
+    // Not chosen, not there.
+    const auto none = study("x", 0, 1, 1e-6, {{RuleKind::Trapezoid}, false, false});
+    QVERIFY(!none->romberg && !none->adaptive);
+}
+
+// ---- One rule at the current n ----
+
+void TestWorkbench::ruleAtCountIsTheStudysRow_data()
+{
+    QTest::addColumn<RuleKind>("kind");
+    QTest::addColumn<long>("n");
+    for (const RuleKind kind : allRules)
+        for (const long n : {12L, 48L, 96L, 600L, 996L})
+            QTest::addRow("%s n=%ld", ruleInfo(kind).name, n) << kind << n;
+}
+
+void TestWorkbench::ruleAtCountIsTheStudysRow()
+{
+    QFETCH(RuleKind, kind);
+    QFETCH(long, n);
+    for (const Workbench *s : {&m_default, &m_reversed}) {
+        const auto r = ruleAtCount(*s, kind, n);
+        QVERIFY(r.ok());
+        const WorkbenchPoint &p = point(ruleOf(*s, kind), n);
+        QCOMPARE(std::fabs(r->error), p.absError.value_or(0));
+        QCOMPARE(*r->bound, *p.bound);
+        QCOMPARE(*r->ratio, *p.bound / std::fabs(r->error));
+        QCOMPARE(r->value, *applyRule(kind, s->input.program, s->input.a, s->input.b, n));
+    }
+}
+
+void TestWorkbench::ruleAtCountRefusals_data()
+{
+    QTest::addColumn<RuleKind>("kind");
+    QTest::addColumn<long>("n");
+    QTest::addColumn<Refusal>("why");
+    QTest::newRow("simpson 11") << RuleKind::Simpson << 11L
+                                << Refusal{Reason::OddCount, Input::Count};
+    QTest::newRow("boole 10") << RuleKind::Boole << 10L
+                              << Refusal{Reason::CountNotMultiple, Input::Count};
+    QTest::newRow("3/8 100") << RuleKind::Simpson38 << 100L
+                             << Refusal{Reason::CountNotMultiple, Input::Count};
+    QTest::newRow("left 0") << RuleKind::Left << 0L
+                            << Refusal{Reason::CountOutOfRange, Input::Count};
+    QTest::newRow("gauss3 past the table") << RuleKind::Gauss3 << ruleTableCountLimit + 1
+                                           << Refusal{Reason::CountOutOfRange, Input::Count};
+}
+
+void TestWorkbench::ruleAtCountRefusals()
+{
+    QFETCH(RuleKind, kind);
+    QFETCH(long, n);
+    QFETCH(Refusal, why);
+    QCOMPARE(ruleAtCount(m_default, kind, n).refusal(), why);
+}
+
+void TestWorkbench::ruleAtCountIsQuick()
+{
+#ifdef KVADROLAB_SANITIZED
+    QSKIP("timing means nothing under the sanitizers");
+#endif
+    // Every step of the slider up to n = 1000 for the rule with the most
+    // nodes: a step must take well under the 50 ms a picture may.
+    QElapsedTimer clock;
+    clock.start();
+    double sum = 0;
+    for (long n = 1; n <= 1000; ++n)
+        sum += ruleAtCount(m_default, RuleKind::Gauss3, n)->value;
+    QVERIFY(sum > 0);
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+}
+
+// ---- The rule drawn on f ----
+
+void TestWorkbench::piecesPassThroughTheirNodes_data()
+{
+    QTest::addColumn<RuleKind>("kind");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<long>("n");
+    for (const RuleKind kind : allRules) {
+        QTest::addRow("%s [1;6] n=12", ruleInfo(kind).name) << kind << 1.0 << 6.0 << 12L;
+        QTest::addRow("%s [6;1] n=12", ruleInfo(kind).name) << kind << 6.0 << 1.0 << 12L;
+        QTest::addRow("%s [1;6] n=996", ruleInfo(kind).name) << kind << 1.0 << 6.0 << 996L;
+    }
+}
+
+void TestWorkbench::piecesPassThroughTheirNodes()
+{
+    QFETCH(RuleKind, kind);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(long, n);
+    const Program f = parsed("(ln(x)/x)^3");
+    const auto pieces = rulePieces(f, kind, a, b, n);
+    QVERIFY(pieces.ok());
+    const long group = ruleInfo(kind).countMultiple;
+    const RuleKind drawn = a < b                     ? kind
+                           : kind == RuleKind::Left  ? RuleKind::Right
+                           : kind == RuleKind::Right ? RuleKind::Left
+                                                     : kind;
+    QCOMPARE(long(pieces->size()), n / group);
+    QCOMPARE(pieces->front().from, std::min(a, b));
+    QCOMPARE(pieces->back().to, std::max(a, b));
+    // Five Gauss points integrate each piece's polynomial (degree <= 4) exactly.
+    const double g[] = {0, 0.5384693101056831, 0.9061798459386640};
+    const double w[] = {0.5688888888888889, 0.4786286704993665, 0.2369268850561891};
+    double total = 0;
+    for (std::size_t i = 0; i < pieces->size(); ++i) {
+        const RulePiece &p = (*pieces)[i];
+        if (i > 0)
+            QCOMPARE(p.from, (*pieces)[i - 1].to);
+        QVERIFY(!p.x.empty() && p.x.size() == p.y.size());
+        for (std::size_t j = 0; j < p.x.size(); ++j) {
+            QVERIFY(p.from <= p.x[j] && p.x[j] <= p.to);
+            QCOMPARE(p.y[j], evaluate(f, p.x[j]));
+            QVERIFY(std::fabs(p.shape(p.x[j]) - p.y[j]) <= 1e-15);
+        }
+        const double c = (p.from + p.to) / 2, h = (p.to - p.from) / 2;
+        double area = w[0] * p.shape(c);
+        for (int k = 1; k < 3; ++k)
+            area += w[k] * (p.shape(c - g[k] * h) + p.shape(c + g[k] * h));
+        area *= h;
+        // The piece's share is the rule on it alone, at its own group; from
+        // b, the left rule's nodes are the right ends and the other way round.
+        const double share = *applyRule(drawn, f, p.from, p.to, group);
+        QVERIFY2(near(area, share, 1e-12, 1e-17), qPrintable(text(area - share)));
+        total += area;
+    }
+    // The pieces together are the rule's value, drawn from b when b < a.
+    const double value = *applyRule(kind, f, a, b, n) * (a < b ? 1 : -1);
+    QVERIFY2(near(total, value, 1e-12), qPrintable(text(total - value)));
+}
+
+void TestWorkbench::pieceNodesKnownValues()
+{
+    // The trapezoid rule at n = 4 on [1;6]: (ln x / x)^3 at the nodes, in
+    // 20-digit arithmetic; each chord joins two neighbours.
+    const auto p = rulePieces(parsed("(ln(x)/x)^3"), RuleKind::Trapezoid, 1, 6, 4);
+    QVERIFY(p.ok());
+    const double x[] = {1, 2.25, 3.5, 4.75, 6};
+    const double y[] = {0, 0.046816926030651190525, 0.045856677863450119773,
+                        0.035297379388731139412, 0.026630871183279293663};
+    QCOMPARE(p->size(), std::size_t(4));
+    for (std::size_t i = 0; i < 4; ++i) {
+        const RulePiece &piece = (*p)[i];
+        QCOMPARE(piece.x, (std::vector<double>{x[i], x[i + 1]}));
+        QVERIFY(near(piece.y[0], y[i], 1e-15) && near(piece.y[1], y[i + 1], 1e-15));
+        // Halfway, the chord is the mean of its ends.
+        QVERIFY(near(piece.shape((x[i] + x[i + 1]) / 2), (y[i] + y[i + 1]) / 2, 1e-15));
+    }
+    // Simpson's parabola over [1; 3,5] through its three nodes, and the
+    // left rule's constant at the left end.
+    const auto s = rulePieces(parsed("(ln(x)/x)^3"), RuleKind::Simpson, 1, 6, 4);
+    QCOMPARE(s->front().x, (std::vector<double>{1, 2.25, 3.5}));
+    const auto l = rulePieces(parsed("(ln(x)/x)^3"), RuleKind::Left, 1, 6, 4);
+    QCOMPARE(l->back().x, (std::vector<double>{4.75}));
+    QVERIFY(near(l->back().shape(6), y[3], 1e-15));
+}
+
+void TestWorkbench::piecesRefusals_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<RuleKind>("kind");
+    QTest::addColumn<long>("n");
+    QTest::addColumn<Refusal>("why");
+    QTest::newRow("simpson 7") << "x" << RuleKind::Simpson << 7L
+                               << Refusal{Reason::OddCount, Input::Count};
+    QTest::newRow("boole 6") << "x" << RuleKind::Boole << 6L
+                             << Refusal{Reason::CountNotMultiple, Input::Count};
+    QTest::newRow("trapezoid 1001")
+        << "x" << RuleKind::Trapezoid << 1001L << Refusal{Reason::CountOutOfRange, Input::Count};
+    // exp(800) is beyond double: the first node from 0,8 on.
+    QTest::newRow("overflow at the node") << "exp(1000*x)" << RuleKind::Trapezoid << 10L
+                                          << Refusal{Reason::NonFiniteResult, {}, {}, 0.8};
+}
+
+void TestWorkbench::piecesRefusals()
+{
+    QFETCH(QString, f);
+    QFETCH(RuleKind, kind);
+    QFETCH(long, n);
+    QFETCH(Refusal, why);
+    QCOMPARE(rulePieces(parsed(f.toUtf8().constData()), kind, 0, 1, n).refusal(), why);
+}
+
+void TestWorkbench::derivativeSamples()
+{
+    // f'' of exp(2x) is 4 e^(2x), f'''' 16 e^(2x); the ends are samples.
+    const Program e = parsed("exp(2*x)");
+    for (const int order : {0, 2, 4}) {
+        const auto s = kvadrolab::derivativeSamples(e, 1, 0, order, 11);
+        QCOMPARE(s.size(), std::size_t(11));
+        QCOMPARE(s.front().x, 0.0);
+        QCOMPARE(s.back().x, 1.0);
+        for (const Sample &p : s) {
+            QVERIFY(p.y);
+            QVERIFY(near(*p.y, std::pow(2.0, order) * std::exp(2 * p.x), 1e-15));
+        }
+    }
+    // |f''| of sin is |sin|: the absolute value.
+    const auto sine = kvadrolab::derivativeSamples(parsed("sin(x)"), 0, 6, 2, 7);
+    for (const Sample &p : sine)
+        QVERIFY(near(*p.y, std::fabs(std::sin(p.x)), 1e-15, 1e-300));
+    // sqrt has no second derivative at 0: that sample alone is absent.
+    const auto root = kvadrolab::derivativeSamples(parsed("sqrt(x)"), 0, 1, 2, 5);
+    QCOMPARE(root.size(), std::size_t(5));
+    QVERIFY(!root.front().y);
+    for (std::size_t i = 1; i < root.size(); ++i)
+        QVERIFY(near(*root[i].y, 0.25 * std::pow(root[i].x, -1.5), 1e-15));
+    QVERIFY(kvadrolab::derivativeSamples(e, 0, 1, -1, 5).empty());
+    QVERIFY(kvadrolab::derivativeSamples(e, 0, kNaN, 2, 5).empty());
+}
+
+// ---- Refusals, and what is refused in its own place ----
+
+void TestWorkbench::refusals_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("tolerance");
+    QTest::addColumn<Refusal>("why");
+
+    QTest::newRow("a = b") << "x" << 2.0 << 2.0 << 1e-6 << Refusal{Reason::EmptyInterval, Input::B};
+    QTest::newRow("a NaN") << "x" << kNaN << 1.0 << 1e-6
+                           << Refusal{Reason::NonFiniteInput, Input::A};
+    QTest::newRow("b infinite") << "x" << 1.0 << kInf << 1e-6
+                                << Refusal{Reason::NonFiniteInput, Input::B};
+    QTest::newRow("b - a beyond double")
+        << "x" << -1e308 << 1e308 << 1e-6 << Refusal{Reason::NonFiniteResult};
+    QTest::newRow("ε = 0") << "x" << 0.0 << 1.0 << 0.0
+                           << Refusal{Reason::ToleranceNotPositive, Input::Tolerance};
+    QTest::newRow("ε negative") << "x" << 0.0 << 1.0 << -1e-6
+                                << Refusal{Reason::ToleranceNotPositive, Input::Tolerance};
+    QTest::newRow("ε NaN") << "x" << 0.0 << 1.0 << kNaN
+                           << Refusal{Reason::NonFiniteInput, Input::Tolerance};
+    QTest::newRow("ε infinite") << "x" << 0.0 << 1.0 << kInf
+                                << Refusal{Reason::NonFiniteInput, Input::Tolerance};
+}
+
+void TestWorkbench::refusals()
+{
+    QFETCH(QString, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, tolerance);
+    QFETCH(Refusal, why);
+    const auto s = study(f.toUtf8().constData(), a, b, tolerance);
+    QCOMPARE(s.refusal(), why);
+}
+
+void TestWorkbench::maximaRefusedTheRestStays()
+{
+    // A pole names its place: 1/x on [-1;1], near 0 (the step at fault, '/').
+    const auto pole = study("1/x", -1, 1, 1e-6);
+    QCOMPARE(pole.reason(), Reason::Pole);
+    QVERIFY(std::fabs(pole.refusal().x.value_or(1)) < 1e-9);
+    QCOMPARE(pole.refusal().position.value_or(0), std::size_t(1));
+    // ln on [0;1]: f itself has no value at 0.
+    const auto log0 = study("(ln(x)/x)^3", 0, 6, 1e-6);
+    QVERIFY(!log0.ok());
+    QVERIFY(std::fabs(log0.refusal().x.value_or(1)) < 1e-9);
+
+    // sqrt on [0;1]: the integral 2/3 is proven, no derivative is bounded
+    // near 0, and everything that needs no M_k is there.
+    const auto s = study("sqrt(x)", 0, 1, 1e-6);
+    QVERIFY(s.ok());
+    QVERIFY(s->integral.lower <= 2.0 / 3 && 2.0 / 3 <= s->integral.upper);
+    for (const Result<DerivativeMax> &m : s->maxima) {
+        QCOMPARE(m.reason(), Reason::NotSmooth);
+        QVERIFY(m.refusal().x && std::fabs(*m.refusal().x) < 1e-6);
+    }
+    for (const Result<WorkbenchRule> &r : s->rules) {
+        QVERIFY(r.ok());
+        QCOMPARE(r->counts.byBound.reason(), Reason::NotSmooth);
+        for (const WorkbenchPoint &p : r->curve) {
+            QVERIFY(!p.bound);
+            QVERIFY(p.absError);
+        }
+        QCOMPARE(r->doubling.size(), std::size_t(kDoublingRows));
+    }
+    // sqrt's error falls as h^1.5 whatever the rule: the trapezoid rule's
+    // observed order is far from its 2, and it needs more than 1000 for 1e-6.
+    const WorkbenchRule &t = ruleOf(*s, RuleKind::Trapezoid);
+    QVERIFY(std::fabs(*t.doubling.back().order - 1.5) < 0.01);
+    QCOMPARE(t.doubling.back().trust, RungeTrust::OrderFar);
+    QVERIFY(!t.counts.byActualError);
+    const auto at = ruleAtCount(*s, RuleKind::Simpson, 100);
+    QVERIFY(at.ok());
+    QCOMPARE(at->bound.reason(), Reason::NotSmooth);
+    QVERIFY(!at->ratio);
+    QVERIFY((*s->romberg).ok() && (*s->adaptive).ok());
+}
+
+void TestWorkbench::doublesOverflowWhereTheProofHolds()
+{
+    // sinh(800) / cosh(800) is 1 to the balls; in doubles both are infinite
+    // and their quotient NaN. Every rule, Romberg and adaptive Simpson are
+    // refused in their places; the integral and M_k stand.
+    const auto s = study("x*sinh(800)/cosh(800)", 0, 1, 1e-6);
+    QVERIFY(s.ok());
+    QVERIFY(s->integral.lower <= 0.5 && 0.5 <= s->integral.upper);
+    QVERIFY(maximumOfOrder(*s, 1)->upper >= 1);
+    for (const Result<WorkbenchRule> &r : s->rules) {
+        QCOMPARE(r.reason(), Reason::NonFiniteResult);
+        QVERIFY(r.refusal().x);
+    }
+    QCOMPARE((*s->romberg).reason(), Reason::NonFiniteResult);
+    QCOMPARE((*s->adaptive).reason(), Reason::NonFiniteResult);
+    QCOMPARE(ruleAtCount(*s, RuleKind::Simpson, 10).reason(), Reason::NonFiniteResult);
+}
+
+void TestWorkbench::progressAndCancellation()
+{
+    const WorkbenchInput input{
+        parsed("(ln(x)/x)^3"), 1, 6, 1e-6, {{RuleKind::Trapezoid, RuleKind::Gauss3}, true, true}};
+    // Every stage reports once, in order: the integral, four M_k, two rules,
+    // Romberg and adaptive Simpson.
+    std::vector<std::pair<int, int>> seen;
+    WorkbenchControl control;
+    control.progress = [&](int done, int total) { seen.emplace_back(done, total); };
+    QVERIFY(studyWorkbench(input, control).ok());
+    QCOMPARE(int(seen.size()), 9);
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        QCOMPARE(seen[i], std::make_pair(int(i) + 1, 9));
+
+    // Stopped before it starts: nothing is done.
+    std::atomic<bool> cancelled{true};
+    seen.clear();
+    control.cancelled = &cancelled;
+    QCOMPARE(studyWorkbench(input, control).refusal(), Refusal{Reason::Cancelled});
+    QVERIFY(seen.empty());
+
+    // Stopped during a stage: it ends within that stage.
+    for (const int at : {1, 5, 6, 7}) {
+        cancelled = false;
+        seen.clear();
+        control.progress = [&](int done, int total) {
+            seen.emplace_back(done, total);
+            if (done == at)
+                cancelled = true;
+        };
+        QCOMPARE(studyWorkbench(input, control).refusal(), Refusal{Reason::Cancelled});
+        QCOMPARE(int(seen.size()), at);
+    }
+    // Stopped inside a rule's curve, between two of its sums: the stopper
+    // waits 1 ms into a stage of 1.5 million evaluations of a long f (some
+    // 200 ms in a Release build), and the stage never reports its end.
+    const WorkbenchInput heavy{
+        parsed("(ln(x)/x)^3+sin(x)*cos(x)*exp(-x)*atan(x)/(1+x^2)+sqrt(x)*cbrt(x)+"
+               "tanh(x)*asin(1/x)*sinh(1/x)+lg(x)*cosh(1/x)*tan(1/x)"),
+        1,
+        6,
+        1e-6,
+        {{RuleKind::Gauss3}, false, false}};
+    cancelled = false;
+    seen.clear();
+    std::thread stopper;
+    control.progress = [&](int done, int total) {
+        seen.emplace_back(done, total);
+        if (done == 5) // the M_k are done; the rule starts now
+            stopper = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                cancelled = true;
+            });
+    };
+    QElapsedTimer clock;
+    clock.start();
+    const auto stoppedStudy = studyWorkbench(heavy, control);
+    stopper.join();
+    QCOMPARE(stoppedStudy.refusal(), Refusal{Reason::Cancelled});
+    QCOMPARE(int(seen.size()), 5);
+}
+
+// ---- Ported from the convergence study's checks ----
+
+void TestWorkbench::exactIntegral_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<long double>("reference");
+    // 40-digit values of the integral of (ln x / x)^3.
+    QTest::newRow("[2;3]") << 2.0 << 3.0 << 0.04796640494299398496882L;
+    QTest::newRow("[0,5;2] across 1") << 0.5 << 2.0 << -0.1595599218663593112938L;
+    QTest::newRow("[0,99;1,02] around 1") << 0.99 << 1.02 << 3.465395928487992086054e-8L;
+    QTest::newRow("[1;1+1e-9] very short from 1")
+        << 1.0 << 1.000000001 << 2.500000818403808977544e-37L;
+    QTest::newRow("[3;2,9999999] short reversed")
+        << 3.0 << 2.9999999 << -4.910996162684644291192e-9L;
+    QTest::newRow("[1;1000] long") << 1.0 << 1000.0 << 0.3747938474053192626470L;
+    QTest::newRow("[0,001;1] steep") << 0.001 << 1.0 << -133826970.5642789813137L;
+}
+
+void TestWorkbench::exactIntegral()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(long double, reference);
+    const auto s = study("(ln(x)/x)^3", a, b, 1e-6, {{RuleKind::Trapezoid}, false, false});
+    QVERIFY(s.ok());
+    const Enclosure &v = s->integral;
+    const double r = static_cast<double>(reference);
+    QVERIFY2(v.lower <= std::nextafter(r, kInf) && std::nextafter(r, -kInf) <= v.upper,
+             qPrintable(QString("[%1; %2]").arg(text(v.lower), text(v.upper))));
+    QVERIFY(v.upper - v.lower <= 1e-15 * std::fabs(r));
+    // The curve's errors are taken against it: n = 1000 and the reference.
+    const double I1000 = *applyRule(RuleKind::Trapezoid, s->input.program, a, b, 1000);
+    const double e = static_cast<double>(static_cast<long double>(I1000) - reference);
+    // Where the rule's error is below the doubles' resolution of I, both are
+    // rounding and agree to the reference's digits only.
+    QVERIFY(near(point(*s->rules.front(), 1000).absError.value_or(0), std::fabs(e), 1e-6,
+                 1e-20 * std::fabs(r)));
+}
+
+void TestWorkbench::derivativeMaximum_data()
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("at");
+    // The maxima of P_k(ln x) / x^(k+3) from the roots of P_(k+1) in 30-digit
+    // arithmetic.
+    QTest::newRow("M2 [2;3] at a") << 2 << 2.0 << 3.0 << 0.0604479495329814 << 2.0;
+    QTest::newRow("M4 [2;3] at a") << 4 << 2.0 << 3.0 << 0.108212260591726 << 2.0;
+    QTest::newRow("M2 [1;1000] narrow peak")
+        << 2 << 1.0 << 1000.0 << 0.243975030692985 << 1.10884523134;
+    QTest::newRow("M2 [1,5;20] inside") << 2 << 1.5 << 20.0 << 0.0683979860512763 << 1.78801375838;
+    QTest::newRow("M4 [1,3;3] inside") << 4 << 1.3 << 3.0 << 2.90791455841625 << 1.36518039346;
+    QTest::newRow("M4 [9;7] inside, reversed")
+        << 4 << 9.0 << 7.0 << 8.52350954894329e-5 << 7.81231738039;
+    QTest::newRow("M2 [0,2;0,9] steep") << 2 << 0.2 << 0.9 << 356498.951623804 << 0.2;
+}
+
+void TestWorkbench::derivativeMaximum()
+{
+    QFETCH(int, order);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, value);
+    QFETCH(double, at);
+    const auto s = study("(ln(x)/x)^3", a, b, 1e-6, {{}, false, false});
+    QVERIFY(s.ok());
+    const Result<DerivativeMax> &m = maximumOfOrder(*s, order);
+    QVERIFY(m.ok());
+    QVERIFY2(m->lower <= value * (1 + 1e-14) && value * (1 - 1e-14) <= m->upper,
+             qPrintable(QString("[%1; %2]").arg(text(m->lower), text(m->upper))));
+    QVERIFY(m->upper - m->lower <= 1e-11 * value);
+    QVERIFY2(std::fabs(m->at - at) <= 1e-3 * std::fabs(b - a), qPrintable(text(m->at)));
+}
+
+void TestWorkbench::trapezoidErrorChangesSign_data()
+{
+    QTest::addColumn<long>("n");
+    QTest::addColumn<double>("error");
+    // |e_16| <= 1e-6, while n = 17 ... 108 are above it again.
+    QTest::newRow("n=16 dips below") << 16L << 9.513169417886827e-07;
+    QTest::newRow("n=17 above again") << 17L << 3.4149033621812543e-06;
+    QTest::newRow("n=108 last above") << 108L << 1.0131350213328786e-06;
+    QTest::newRow("n=109 below for good") << 109L << 9.953003552000687e-07;
+}
+
+void TestWorkbench::trapezoidErrorChangesSign()
+{
+    QFETCH(long, n);
+    QFETCH(double, error);
+    const WorkbenchPoint &p = point(ruleOf(m_default, RuleKind::Trapezoid), n);
+    QVERIFY(near(p.absError.value_or(0), error, 1e-5));
+}
+
+void TestWorkbench::oldCountsForTolerance_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("tolerance");
+    QTest::addColumn<double>("trapezoidByBound");
+    QTest::addColumn<double>("simpsonByBound");
+    QTest::addColumn<long>("trapezoidRunge"); // 0: none of the rows
+    QTest::addColumn<long>("simpsonRunge");
+    QTest::addColumn<long>("trapezoidActual"); // 0: not even n = 1000
+    QTest::addColumn<long>("simpsonActual");
+    QTest::newRow("[6;1] 1e-6 reversed")
+        << 6.0 << 1.0 << 1e-6 << 1595.0 << 210.0 << 40L << 40L << 109L << 66L;
+    QTest::newRow("[1;6] 1e-12 none reached")
+        << 1.0 << 6.0 << 1e-12 << 1594179.0 << 6582.0 << 0L << 0L << 0L << 0L;
+    QTest::newRow("[2;3] 1e-6") << 2.0 << 3.0 << 1e-6 << 71.0 << 6.0 << 80L << 20L << 52L << 4L;
+    QTest::newRow("[2;3] 1e-10") << 2.0 << 3.0 << 1e-10 << 7098.0 << 50.0 << 0L << 40L << 0L << 38L;
+}
+
+void TestWorkbench::oldCountsForTolerance()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, tolerance);
+    QFETCH(double, trapezoidByBound);
+    QFETCH(double, simpsonByBound);
+    QFETCH(long, trapezoidRunge);
+    QFETCH(long, simpsonRunge);
+    QFETCH(long, trapezoidActual);
+    QFETCH(long, simpsonActual);
+    const auto s = study("(ln(x)/x)^3", a, b, tolerance,
+                         {{RuleKind::Trapezoid, RuleKind::Simpson}, false, false});
+    QVERIFY(s.ok());
+    const WorkbenchCounts &t = s->rules[0]->counts, &p = s->rules[1]->counts;
+    QCOMPARE(*t.byBound, trapezoidByBound);
+    QCOMPARE(*p.byBound, simpsonByBound);
+    QCOMPARE(t.byRunge.value_or(0), trapezoidRunge);
+    QCOMPARE(p.byRunge.value_or(0), simpsonRunge);
+    QCOMPARE(t.byActualError.value_or(0), trapezoidActual);
+    QCOMPARE(p.byActualError.value_or(0), simpsonActual);
+}
+
+void TestWorkbench::tinyToleranceNeedsAHugeCount()
+{
+    // Beyond the limit, where the formula puts the count.
+    const auto t = workbenchCounts(m_default, ruleOf(m_default, RuleKind::Trapezoid), 1e-300);
+    const auto s = workbenchCounts(m_default, ruleOf(m_default, RuleKind::Simpson), 1e-300);
+    QVERIFY(near(*t.byBound, 1.594178964143798281e150, 1e-12));
+    QVERIFY(near(*s.byBound, 6.580370064762462263e75, 1e-12));
+    QVERIFY(!t.byRunge && !t.byActualError && !s.byRunge && !s.byActualError);
+}
+
+namespace {
+
+// Each answer must come back within this; the old study's search once froze.
+constexpr qint64 kCallMs = 1000;
+
+// The bound's formula in long double, apart from ruleErrorBoundUp's doubles.
+long double boundFormula(const Workbench &s, RuleKind kind, long double n)
+{
+    const RuleInfo &info = ruleInfo(kind);
+    const long double d = std::fabs(static_cast<long double>(s.input.b) - s.input.a);
+    const long double M = maximumOfOrder(s, info.derivative)->upper;
+    return std::pow(d, info.derivative + 1) * M /
+           (static_cast<long double>(info.boundDivisor) * std::pow(n, info.derivative));
+}
+
+// Empty when "n для ε" by the bound keeps its promise: a count of the rule
+// whose rounded-up bound meets ε while the count one group below does not,
+// or "beyond the limit" where the largest count within it does not meet ε.
+// Both by ruleErrorBoundUp exactly, and by the long double formula up to
+// its rounding.
+QString broken(const Workbench &s, RuleKind kind, double tolerance, const WorkbenchCounts &c)
+{
+    const double step = ruleInfo(kind).countMultiple;
+    const double M = maximumOfOrder(s, ruleInfo(kind).derivative)->upper;
+    const auto bound = [&](double n) { return ruleErrorBoundUp(kind, s.input.a, s.input.b, n, M); };
+    constexpr long double slack = 1e-13L;
+    const long double above = tolerance * (1 + slack), below = tolerance * (1 - slack);
+    const QString at =
+        QStringLiteral(" (ε %1, answer %2)").arg(text(tolerance), text(c.byBound.value()));
+    const double n = *c.byBound;
+    const double top = step * std::floor(kWorkbenchBoundCountLimit / step);
+    if (n > kWorkbenchBoundCountLimit) {
+        if (!(bound(top) > tolerance) || !(boundFormula(s, kind, top) > below))
+            return QStringLiteral("the limit itself meets ε") + at;
+        return {};
+    }
+    if (n != std::floor(n) || n < step || std::fmod(n, step) != 0)
+        return QStringLiteral("not a count of the rule") + at;
+    if (!(bound(n) <= tolerance) || !(boundFormula(s, kind, n) <= above))
+        return QStringLiteral("the count does not meet ε") + at;
+    if (n > step && (!(bound(n - step) > tolerance) || !(boundFormula(s, kind, n - step) > below)))
+        return QStringLiteral("a smaller count meets ε too") + at;
+    return {};
+}
+
+} // namespace
+
+void TestWorkbench::countsNearTheLimit_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("tolerance");
+    QTest::addColumn<double>("trapezoid"); // 0: beyond the limit
+    QTest::addColumn<double>("simpson");
+    // By mpmath from the bound's formula, with M2 and M4 found at 50 digits
+    // and a, b, ε taken as the doubles they are. The first once froze the
+    // old study's search at 2^53.
+    QTest::newRow("[2,6;9,78] 9,5082867898431387e-33")
+        << 2.6 << 9.78 << 9.5082867898431387e-33 << 0.0 << 161036646.0;
+    QTest::newRow("[9,78;2,6] reversed")
+        << 9.78 << 2.6 << 9.5082867898431387e-33 << 0.0 << 161036646.0;
+    QTest::newRow("[2,6;9,78] 1e-24") << 2.6 << 9.78 << 1e-24 << 878296003181.0 << 1590196.0;
+    QTest::newRow("[2,6;9,78] 1e-30 near the limit")
+        << 2.6 << 9.78 << 1e-30 << 878296003180224.0 << 50286370.0;
+    QTest::newRow("[2,6;9,78] 1e-60 both beyond") << 2.6 << 9.78 << 1e-60 << 0.0 << 0.0;
+    QTest::newRow("[1;6] 1e-29") << 1.0 << 6.0 << 1e-29 << 504123652462230.0 << 117017366.0;
+}
+
+void TestWorkbench::countsNearTheLimit()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, tolerance);
+    QFETCH(double, trapezoid);
+    QFETCH(double, simpson);
+    const auto s = study("(ln(x)/x)^3", a, b, 1e-6, {{}, false, false});
+    QVERIFY(s.ok());
+    const std::pair<RuleKind, double> expected[] = {{RuleKind::Trapezoid, trapezoid},
+                                                    {RuleKind::Simpson, simpson}};
+    for (const auto &[kind, count] : expected) {
+        WorkbenchRule rule;
+        rule.kind = kind;
+        QElapsedTimer clock;
+        clock.start();
+        const WorkbenchCounts c = workbenchCounts(*s, rule, tolerance);
+        QVERIFY(clock.elapsed() < kCallMs);
+        // From the proven upper M_k, at most 2^-40 above the true one: never
+        // below the count from the true M, and above it by that share at most.
+        const double n = *c.byBound;
+        if (count == 0)
+            QVERIFY2(n > kWorkbenchBoundCountLimit, qPrintable(text(n)));
+        else
+            QVERIFY2(n >= count && n <= count * (1 + 0x1p-41) + 2, qPrintable(text(n)));
+        QCOMPARE(broken(*s, kind, tolerance, c), QString());
+    }
+}
+
+void TestWorkbench::sweepAcrossTheLimits_data()
+{
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<RuleKind>("kind");
+    QTest::addColumn<double>("count"); // where the count for the middle ε lies
+    // Random tolerances almost never land within a few ulps of these: ε is
+    // swept there ulp by ulp, for rules of each group and several intervals.
+    const struct
+    {
+        const char *name;
+        double a, b;
+    } intervals[] = {{"[2,6;9,78]", 2.6, 9.78}, {"[9,78;2,6]", 9.78, 2.6}, {"[0,5;2]", 0.5, 2}};
+    for (const auto &i : intervals)
+        for (const RuleKind kind : {RuleKind::Left, RuleKind::Trapezoid, RuleKind::Simpson,
+                                    RuleKind::Simpson38, RuleKind::Boole, RuleKind::Gauss3}) {
+            QTest::addRow("%s %s 2^53", i.name, ruleInfo(kind).name)
+                << i.a << i.b << kind << 0x1p53;
+            QTest::addRow("%s %s the limit", i.name, ruleInfo(kind).name)
+                << i.a << i.b << kind << kWorkbenchBoundCountLimit;
+            QTest::addRow("%s %s 1e6", i.name, ruleInfo(kind).name) << i.a << i.b << kind << 1e6;
+        }
+}
+
+void TestWorkbench::sweepAcrossTheLimits()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(RuleKind, kind);
+    QFETCH(double, count);
+    static Workbench cached;
+    if (cached.input.a != a || cached.input.b != b) {
+        const auto s = study("(ln(x)/x)^3", a, b, 1e-6, {{}, false, false});
+        QVERIFY(s.ok());
+        cached = *s;
+    }
+    const Workbench &s = cached;
+    const double middle = static_cast<double>(boundFormula(s, kind, count));
+    QVERIFY(middle > 0 && std::isfinite(middle));
+    WorkbenchRule rule;
+    rule.kind = kind;
+    // 200 ulps either side reach a few counts past the middle one.
+    constexpr int kUlps = 200;
+    double tolerance = middle;
+    for (int k = 0; k < kUlps; ++k)
+        tolerance = std::nextafter(tolerance, 0.0);
+    int counts = 0, beyond = 0;
+    for (int k = -kUlps; k <= kUlps; ++k, tolerance = std::nextafter(tolerance, kInf)) {
+        QElapsedTimer clock;
+        clock.start();
+        const WorkbenchCounts c = workbenchCounts(s, rule, tolerance);
+        QVERIFY2(clock.elapsed() < kCallMs, qPrintable(text(tolerance)));
+        const QString why = broken(s, kind, tolerance, c);
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        (*c.byBound > kWorkbenchBoundCountLimit ? beyond : counts) += 1;
+    }
+    if (count == kWorkbenchBoundCountLimit)
+        QVERIFY(counts > 0 && beyond > 0);
+    else if (count > kWorkbenchBoundCountLimit)
+        QCOMPARE(beyond, 2 * kUlps + 1);
+    else
+        QCOMPARE(counts, 2 * kUlps + 1);
+}
+
+QTEST_GUILESS_MAIN(TestWorkbench)
+#include "workbenchtest.moc"
