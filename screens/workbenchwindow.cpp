@@ -12,9 +12,13 @@
 #include "screens/studyrunner.h"
 #include "screens/studytablemodel.h"
 #include "screens/studytext.h"
+#include "screens/workbenchsheet.h"
+#include "sheet/studysheet.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
+#include <QDir>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -997,6 +1001,54 @@ bool WorkbenchWindow::eventFilter(QObject *watched, QEvent *event)
         });
     }
     return SecondaryWindow::eventFilter(watched, event);
+}
+
+void WorkbenchWindow::saveSheet()
+{
+    if (!m_study) {
+        notify(this, QStringLiteral("Отчёт пишется по результатам: сначала нажмите «Исследовать»."));
+        return;
+    }
+    const QString path =
+        askWhereToSaveSheet(this, QDir::home().filePath(QStringLiteral("Исследование сходимости.pdf")));
+    if (path.isEmpty())
+        return;
+    const Workbench &s = *m_study;
+    QStringList methods;
+    for (RuleKind kind : s.input.methods.composite)
+        methods << methodShortName(kind);
+    if (s.input.methods.romberg)
+        methods << rombergName();
+    if (s.input.methods.adaptive)
+        methods << adaptiveName();
+    WorkbenchSheetParts parts;
+    parts.date = QLocale().toString(QDate::currentDate(), QLocale::LongFormat);
+    parts.inputs = {{QStringLiteral("f(x)"), m_formula->text()},
+                    {QStringLiteral("отрезок"),
+                     QStringLiteral("от %1 до %2")
+                         .arg(shownDecimal(decimalText(s.input.a, 17, Rounding::Nearest)),
+                              shownDecimal(decimalText(s.input.b, 17, Rounding::Nearest)))},
+                    {QStringLiteral("ε"), errorText(s.input.tolerance)},
+                    {QStringLiteral("n"), countText(currentCount())},
+                    {QStringLiteral("методы"), methods.join(QStringLiteral(", "))}};
+    parts.integral = {{QStringLiteral("I"), integralText(s.integral)},
+                      {QStringLiteral("верные цифры"),
+                       certainDigits(s.integral.lower, s.integral.upper)}};
+    parts.tables = {{QStringLiteral("Наибольшие производные (доказаны)"), m_maxima},
+                    {QStringLiteral("Методы при n = %1").arg(countText(currentCount())), m_atCount},
+                    {QStringLiteral("n для ε = %1").arg(errorText(s.input.tolerance)), m_counts},
+                    {QStringLiteral("Сходимость при удвоении n"), m_doubling},
+                    {QStringLiteral("Метод Ромберга"), m_romberg},
+                    {QStringLiteral("Адаптивный метод Симпсона"), m_adaptive},
+                    {QStringLiteral("Шаги: %1").arg(m_pictureNote->text()), m_nodes}};
+    parts.charts = {{m_rulePicture->accessibleDescription(), m_rulePicture->image()},
+                    {QStringLiteral("Фактические погрешности и априорные оценки"),
+                     m_errorChart->image()},
+                    {QStringLiteral("f, |f''| и |f''''|"), m_derivativeChart->image()}};
+    const Result<void> saved = writeStudySheet(workbenchSheet(parts), path);
+    if (!saved)
+        notify(this, QStringLiteral("Не удалось сохранить отчёт в файл «%1». %2")
+                         .arg(QDir::toNativeSeparators(path), saveFailureText(saved.refusal().reason)));
 }
 
 void WorkbenchWindow::showHelp()

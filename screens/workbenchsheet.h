@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "sheet/studysheet.h"
+
+#include <QImage>
+#include <QList>
+#include <QString>
+
+class QAbstractItemModel;
+
+namespace kvadrolab {
+
+// What the study window hands in on paper, gathered from what it shows:
+// the inputs, the proven integral, every table with its headers, and the
+// charts as they are drawn.
+struct WorkbenchSheetParts
+{
+    QString date;
+    QList<SheetLine> inputs;   // f, [a; b], ε, n, the methods
+    QList<SheetLine> integral; // the proven integral, its certain digits
+    struct Table
+    {
+        QString caption;
+        const QAbstractItemModel *model = nullptr;
+    };
+    QList<Table> tables;
+    struct Chart
+    {
+        QString caption;
+        QImage image;
+    };
+    QList<Chart> charts;
+};
+
+// The most rows of one table on the sheet: a node table of 3 000 rows would
+// be sixty pages nobody reads; the sheet says how many rows it left out.
+inline constexpr int kSheetRowLimit = 200;
+
+// The table's headers and the texts of its cells, as shown.
+SheetTable sheetTable(const QAbstractItemModel &model, const QString &caption);
+
+StudySheet workbenchSheet(const WorkbenchSheetParts &parts);
+
+} // namespace kvadrolab
