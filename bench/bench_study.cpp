@@ -3,8 +3,9 @@
 //  - The workbench of a typed f on course integrands: one whole study with
 //    all nine rules, Romberg and adaptive Simpson at ε = 1e-6, split by its
 //    stages (integral, M_k, rules, Romberg and adaptive); the M_k at the
-//    study's gap beside the proof's default one; and one step of the n
-//    slider (ruleAtCount) at every n = 1..1000 of each rule. Thread time,
+//    study's gap beside the proof's default one; one step of the n slider
+//    (ruleAtCount) at every n = 1..1000 of each rule; the samples of f and
+//    its derivatives for their picture. Thread time,
 //    the median of five runs, inside a running Gui application.
 //  - One press of "Исследовать" of the old study at the defaults (QTest
 //    QBENCHMARK), about 750 000 evaluations of f.
@@ -165,7 +166,17 @@ void benchWorkbench(QTextStream &out)
         gauss.push_back(threadMs() - start);
     }
     out << "ruleAtCount gauss3 n = 1000 on (ln(x)/x)^3: " << median(gauss)
-        << " ms (median of 101)\n\n";
+        << " ms (median of 101)\n";
+    // The picture of f, |f''| and |f''''|: 500 points each.
+    std::vector<double> samples;
+    for (int run = 0; run < 5; ++run) {
+        const double start = threadMs();
+        for (const int order : {0, 2, 4})
+            static_cast<void>(derivativeSamples(study->input.program, 1, 6, order, 500));
+        samples.push_back(threadMs() - start);
+    }
+    out << "derivativeSamples f, |f''|, |f''''| at 500 points each: " << median(samples)
+        << " ms (median of 5)\n\n";
     out.flush();
 }
 
