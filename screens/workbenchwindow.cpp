@@ -128,6 +128,13 @@ QString markedFormula(const QString &text, std::size_t position)
         .arg(before.toHtmlEscaped(), at.toHtmlEscaped(), after.toHtmlEscaped());
 }
 
+// A rule the study could not sum: where f overflows in doubles though the
+// proof holds it finite.
+StudyCell refusedRule(const Refusal &why, double lo, double hi)
+{
+    return words(QStringLiteral("отказ: ") + proofRefusalText(why, lo, hi));
+}
+
 QString boundFormula()
 {
     return QStringLiteral("|e(n)| ≤ (b − a)·h^k·M_k / C при h = (b − a)/n; k и C у каждого "
@@ -698,13 +705,17 @@ void WorkbenchWindow::showCounts()
 {
     const Workbench &s = *m_study;
     m_counts->reset(int(s.rules.size()), [this](int row, int column) {
-        const WorkbenchRule &rule = m_study->rules[std::size_t(row)];
-        const WorkbenchCounts &c = rule.counts;
+        const Result<WorkbenchRule> &studied = m_study->rules[std::size_t(row)];
+        const RuleKind kind = m_study->input.methods.composite[std::size_t(row)];
         const double lo = std::min(m_study->input.a, m_study->input.b);
         const double hi = std::max(m_study->input.a, m_study->input.b);
+        if (column == 0)
+            return words(methodName(kind));
+        if (!studied)
+            return column == 1 ? refusedRule(studied.refusal(), lo, hi) : StudyCell{};
+        const WorkbenchRule &rule = *studied;
+        const WorkbenchCounts &c = rule.counts;
         switch (column) {
-        case 0:
-            return words(methodName(rule.kind));
         case 1:
             if (!c.byBound)
                 return words(QStringLiteral("нет: M%1 не доказана")
@@ -729,13 +740,25 @@ void WorkbenchWindow::showCounts()
 void WorkbenchWindow::showDoubling()
 {
     // The rows of every chosen rule, one block after another.
+    // A refused rule has one row, which says why.
     std::vector<std::pair<std::size_t, std::size_t>> rows;
-    for (std::size_t r = 0; r < m_study->rules.size(); ++r)
-        for (std::size_t i = 0; i < m_study->rules[r].doubling.size(); ++i)
+    for (std::size_t r = 0; r < m_study->rules.size(); ++r) {
+        const Result<WorkbenchRule> &rule = m_study->rules[r];
+        for (std::size_t i = 0; i < (rule ? rule->doubling.size() : 1); ++i)
             rows.emplace_back(r, i);
+    }
     m_doubling->reset(int(rows.size()), [this, rows](int row, int column) {
         const auto [r, i] = rows[std::size_t(row)];
-        const WorkbenchRule &rule = m_study->rules[r];
+        const Result<WorkbenchRule> &studied = m_study->rules[r];
+        if (!studied) {
+            if (column == 0)
+                return words(methodName(m_study->input.methods.composite[r]));
+            return column == 2 ? refusedRule(studied.refusal(),
+                                             std::min(m_study->input.a, m_study->input.b),
+                                             std::max(m_study->input.a, m_study->input.b))
+                               : StudyCell{};
+        }
+        const WorkbenchRule &rule = *studied;
         const DoublingRow &d = rule.doubling[i];
         const int p = ruleInfo(rule.kind).order;
         switch (column) {
@@ -953,7 +976,11 @@ void WorkbenchWindow::drawCharts()
     if (!m_study)
         return;
     const Workbench &s = *m_study;
-    if (drawErrorCurves(*m_errorChart, s.rules))
+    std::vector<WorkbenchRule> studied;
+    for (const Result<WorkbenchRule> &rule : s.rules)
+        if (rule)
+            studied.push_back(*rule);
+    if (drawErrorCurves(*m_errorChart, studied))
         m_errorChart->setAccessibleDescription(
             QStringLiteral("|e(n)| и априорные оценки при n до %1, логарифмические шкалы; "
                            "числа — в таблице удвоения")
