@@ -88,6 +88,7 @@ private slots:
     void failedSaveSaysWhy_data();
     void failedSaveSaysWhy();
     void suggestedNameIsSafe();
+    void fullDiskSaysTheWriteFailed();
 
 private:
     QStringList m_messages;
@@ -438,6 +439,43 @@ void TableExportTest::suggestedNameIsSafe()
     const QString name = QFileInfo(suggestedCsvPath(*table)).completeBaseName();
     QVERIFY(name.toUtf8().size() <= 200);
     QCOMPARE(name, QStringLiteral("Окно — ") + QString((200 - 13) / 2, QChar(0x0436)));
+}
+
+void TableExportTest::fullDiskSaysTheWriteFailed()
+{
+    // A real full disk: a tiny file system of the test's own, which
+    // tests/smallfs.sh mounts in a private namespace.
+    const QString fs = qEnvironmentVariable("KVADROLAB_SMALL_FS");
+    if (fs.isEmpty())
+        QSKIP("needs a small file system of its own (run through tests/smallfs.sh)");
+    const auto model = smallModel(QStringLiteral("1"));
+    QTableView view;
+    view.setModel(model.get());
+    const QString path = fs + QStringLiteral("/table.csv");
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older file");
+    }
+    QFile filler(fs + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(512, 'x');
+    for (int blocks = 0; blocks < 1000 && filler.write(block) == block.size(); ++blocks) {
+    }
+    filler.close();
+
+    const Result<void> full = saveTableCsv(view, path);
+    QVERIFY(!full.ok());
+    QCOMPARE(full.reason(), Reason::WriteFailed);
+    // The older file stays whole, and no half-written one is left beside it.
+    QCOMPARE(testsupport::readAll(path), QByteArray("an older file"));
+    QCOMPARE(QDir(fs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList({QStringLiteral("filler"), QStringLiteral("table.csv")}));
+
+    // Room again: the same save goes through.
+    QVERIFY(QFile::remove(fs + QStringLiteral("/filler")));
+    QVERIFY(saveTableCsv(view, path).ok());
+    QCOMPARE(testsupport::readAll(path), tableCsv(view));
 }
 
 int main(int argc, char *argv[])
