@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QSaveFile>
 #include <QScreen>
 
@@ -42,20 +43,44 @@ QString askWhereToSave(QWidget *parent, const QString &suggested)
     return dialog.selectedFiles().constFirst();
 }
 
-// The one place a failed save becomes words.
-QString reasonText(Reason why)
+// The widgets that make a designed chart's picture. A child of the canvas, so
+// that it goes with it; guarded pointers, so that a widget gone before the
+// canvas leaves the rest of the picture.
+class PictureRegion : public QObject
 {
-    switch (why) {
-    case Reason::MissingFolder:
-        return QStringLiteral("Папка не существует.");
-    case Reason::IsAFolder:
-        return QStringLiteral("Это папка, а не файл.");
-    case Reason::NoPermission:
-        return QStringLiteral("Нет прав на запись.");
-    default:
-        break;
+public:
+    PictureRegion(PlotCanvas *canvas, const QList<QWidget *> &around) : QObject(canvas)
+    {
+        setObjectName(QStringLiteral("pictureRegion"));
+        for (QWidget *w : around)
+            if (w != canvas)
+                m_around << w;
     }
-    return QStringLiteral("Не удалось записать файл.");
+
+    // The canvas first, then the rest: the captions stand above it in the
+    // window too, and they are transparent.
+    QList<QWidget *> parts(const PlotCanvas &canvas) const
+    {
+        QList<QWidget *> parts{const_cast<PlotCanvas *>(&canvas)};
+        for (const QPointer<QWidget> &w : m_around)
+            if (w && w->window() == canvas.window() && !w->isHidden())
+                parts << w.data();
+        return parts;
+    }
+
+private:
+    QList<QPointer<QWidget>> m_around;
+};
+
+QRect inWindow(const QWidget *w)
+{
+    return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size());
+}
+
+const PictureRegion *pictureRegion(const PlotCanvas &canvas)
+{
+    return canvas.findChild<PictureRegion *>(QStringLiteral("pictureRegion"),
+                                             Qt::FindDirectChildrenOnly);
 }
 
 // Listens on the canvas for the three ways of asking for the menu. A filter
@@ -125,7 +150,7 @@ private:
         if (const Result<void> saved = savePicture(*m_canvas, path); !saved)
             m_complain(window,
                        QStringLiteral("Не удалось сохранить изображение в файл «%1». %2")
-                           .arg(QDir::toNativeSeparators(path), reasonText(saved.reason())));
+                           .arg(QDir::toNativeSeparators(path), savingRefusalText(saved.reason())));
     }
 
     PlotCanvas *m_canvas;
@@ -153,10 +178,41 @@ void setSaveDialog(SaveDialog dialog)
     saveDialog() = std::move(dialog);
 }
 
+void setPictureRegion(PlotCanvas *canvas, const QList<QWidget *> &around)
+{
+    delete pictureRegion(*canvas);
+    new PictureRegion(canvas, around);
+}
+
+QImage exportedPicture(const PlotCanvas &canvas)
+{
+    const PictureRegion *region = pictureRegion(canvas);
+    if (!region)
+        return canvas.image();
+    const QList<QWidget *> parts = region->parts(canvas);
+    QRect united;
+    for (const QWidget *w : parts)
+        united |= inWindow(w);
+    // Each part painted by itself, as the window paints it, at the window's
+    // device pixel ratio, onto the window's background. Not a grab of the
+    // whole rectangle: in the function graph the header's labels and field
+    // reach into it beside the y axis's caption, and they are no part of
+    // the chart.
+    const QWidget *window = canvas.window();
+    const qreal dpr = window->devicePixelRatioF();
+    QImage picture((QSizeF(united.size()) * dpr).toSize(), QImage::Format_RGB32);
+    picture.setDevicePixelRatio(dpr);
+    picture.fill(window->palette().color(QPalette::Window));
+    for (QWidget *w : parts)
+        w->render(&picture, inWindow(w).topLeft() - united.topLeft(), QRegion(),
+                  QWidget::DrawChildren);
+    return picture;
+}
+
 void copyToClipboard(const PlotCanvas &canvas)
 {
     auto *data = new QMimeData;
-    data->setImageData(canvas.image());
+    data->setImageData(exportedPicture(canvas));
     const QStringList printed = canvas.printedLines();
     if (!printed.isEmpty() && !canvas.property(kPictureOnly).toBool())
         data->setText(printed.join(QLatin1Char('\n')));
@@ -165,7 +221,7 @@ void copyToClipboard(const PlotCanvas &canvas)
 
 Result<void> savePicture(const PlotCanvas &canvas, const QString &path)
 {
-    QImage picture = canvas.image();
+    QImage picture = exportedPicture(canvas);
     // The pixels are the screen's own; saying so in the file lets a report
     // print the chart at the size it had on screen.
     if (const QScreen *screen = canvas.screen()) {
@@ -195,13 +251,55 @@ Result<void> savePicture(const PlotCanvas &canvas, const QString &path)
 QString suggestedPath(const PlotCanvas &canvas)
 {
     QString name = canvas.window()->windowTitle().trimmed();
+    // A result area's accessible name is the text it printed (PlotCanvas
+    // says it so): that is no name for a file, and the designed windows keep
+    // their caption.
+    const QString own = canvas.accessibleName().trimmed();
+    if (!own.isEmpty() && canvas.accessibleName() != canvas.printedLines().join(QLatin1Char('\n')))
+        name = name.isEmpty() ? own : name + QStringLiteral(" — ") + own;
+    return QDir::home().filePath(safeFileName(name, QStringLiteral("график")) +
+                                 QStringLiteral(".png"));
+}
+
+QString safeFileName(const QString &name, const QString &fallback)
+{
+    QString safe = name.trimmed();
     static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
-    for (QChar &c : name)
-        if (forbidden.contains(c) || c.unicode() < 0x20)
+    for (QChar &c : safe)
+        if (forbidden.contains(c) || c.unicode() < 0x20 || c.unicode() == 0x7f)
             c = QLatin1Char('_');
-    if (name.isEmpty())
-        name = QStringLiteral("график");
-    return QDir::home().filePath(name + QStringLiteral(".png"));
+    // A file system counts bytes; a surrogate pair is one character.
+    constexpr qsizetype kMostBytes = 200;
+    qsizetype bytes = 0, end = 0;
+    while (end < safe.size()) {
+        const qsizetype length = safe[end].isHighSurrogate() && end + 1 < safe.size() ? 2 : 1;
+        const qsizetype more = safe.mid(end, length).toUtf8().size();
+        if (bytes + more > kMostBytes)
+            break;
+        bytes += more;
+        end += length;
+    }
+    safe.truncate(end);
+    // Windows drops spaces and dots at the end of a name, and a name of dots
+    // is a folder's.
+    while (!safe.isEmpty() && (safe.back() == QLatin1Char(' ') || safe.back() == QLatin1Char('.')))
+        safe.chop(1);
+    return safe.isEmpty() ? fallback : safe;
+}
+
+QString savingRefusalText(Reason why)
+{
+    switch (why) {
+    case Reason::MissingFolder:
+        return QStringLiteral("Папка не существует.");
+    case Reason::IsAFolder:
+        return QStringLiteral("Это папка, а не файл.");
+    case Reason::NoPermission:
+        return QStringLiteral("Нет прав на запись.");
+    default:
+        break;
+    }
+    return QStringLiteral("Не удалось записать файл.");
 }
 
 } // namespace kvadrolab

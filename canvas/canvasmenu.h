@@ -5,8 +5,10 @@
 
 #include <QString>
 
+#include <QImage>
+#include <QList>
+
 #include <functional>
-#include <optional>
 
 class QWidget;
 
@@ -37,6 +39,19 @@ void setPictureOnly(PlotCanvas *canvas);
 // Replaces the file dialog (tests answer it themselves); an empty one restores it.
 void setSaveDialog(SaveDialog dialog);
 
+// A designed chart's scale captions, axis lines and legend stand beside its
+// canvas as widgets of their own. Given them (the canvas may be among them),
+// the menu copies and saves, instead of the bare canvas, the window's
+// rectangle that their geometries and the canvas's unite: each of them as the
+// window shows it, on the window's background, and nothing else of the window
+// that reaches into the rectangle. Set once, when the window is built; the
+// widgets must be in the canvas's window.
+void setPictureRegion(PlotCanvas *canvas, const QList<QWidget *> &around);
+
+// What the menu copies and saves, in device pixels: the canvas's picture, or
+// the chart's region set by setPictureRegion().
+QImage exportedPicture(const PlotCanvas &canvas);
+
 // The two actions of the menu.
 void copyToClipboard(const PlotCanvas &canvas);
 // Writes the picture at the screen's resolution as PNG. A file already at the
@@ -44,8 +59,21 @@ void copyToClipboard(const PlotCanvas &canvas);
 // whyNotSaved() says of a file that is always replaced.
 Result<void> savePicture(const PlotCanvas &canvas, const QString &path);
 
-// "<home>/<the window's caption>.png", with characters no file system takes
-// replaced.
+// "<home>/<the window's caption> — <the canvas's accessible name>.png", so that
+// two charts of one window never suggest the same file; without a name of its
+// own (a result area's name is only its printed text) "<home>/<caption>.png".
+// Made a safe file name by safeFileName().
 QString suggestedPath(const PlotCanvas &canvas);
+
+// A name any file system takes: the characters Windows forbids (and control
+// characters) become '_', spaces and dots at the end go, and a long name is
+// cut to 200 bytes of UTF-8 (names are limited to 255 bytes), never inside a
+// character. `fallback` stands for a name that leaves nothing.
+QString safeFileName(const QString &name, const QString &fallback);
+
+// Why a file could not be saved, as one sentence for the user: the words for
+// whyNotSaved()'s reasons (report/reportfile.h), shared by every save that
+// asks it.
+QString savingRefusalText(Reason why);
 
 } // namespace kvadrolab

@@ -106,6 +106,35 @@ QWidget *Form::widget(const QString &name) const
     return w;
 }
 
+QList<QWidget *> Form::controls(std::initializer_list<const char *> names) const
+{
+    QList<QWidget *> found;
+    for (const char *name : names) {
+        const QString control = QString::fromUtf8(name);
+        if (QWidget *w = m_widgets.value(control)) {
+            found << w;
+            continue;
+        }
+        // A group's members, in their index order.
+        QList<std::pair<int, QWidget *>> members;
+        const QString prefix = control + QLatin1Char('_');
+        for (auto i = m_widgets.cbegin(); i != m_widgets.cend(); ++i) {
+            bool whole = false;
+            const int index =
+                i.key().startsWith(prefix) ? i.key().sliced(prefix.size()).toInt(&whole) : -1;
+            if (whole)
+                members.append({index, i.value()});
+        }
+        if (members.isEmpty())
+            widget(control); // stops, naming the window and the control
+        std::sort(members.begin(), members.end(),
+                  [](const auto &x, const auto &y) { return x.first < y.first; });
+        for (const auto &member : members)
+            found << member.second;
+    }
+    return found;
+}
+
 void Form::wrongKind(const QString &name, const QWidget *w, const char *wanted) const
 {
     qFatal("Form of window %s: control \"%s\" is a %s, not a %s", qUtf8Printable(windowName()),

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -77,6 +78,11 @@ public:
             return control;
         wrongKind(name, w, T::staticMetaObject.className());
     }
+
+    // The controls of those names, in that order; the name of a label group
+    // ("Label12") stands for all its members ("Label12_0", …). A name that
+    // is neither stops the program, as widget() does.
+    QList<QWidget *> controls(std::initializer_list<const char *> names) const;
 
     // The names assistive technology announces for controls that show no
     // caption of their own (fields, mostly): {object name, spoken name}. An

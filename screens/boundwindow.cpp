@@ -135,7 +135,8 @@ std::vector<Control> BoundWindow::controls(const Config &c)
 
 BoundWindow::BoundWindow(const Config &config)
     : IntervalChartWindow(config.name, config.caption, config.clientWidth, config.clientHeight,
-                          controls(config), "Picture4"),
+                          controls(config), "Picture4",
+                          {"Line1", "Line2", "Label7", "Label8", "Label9", "Label11", "Label12"}),
       m_config(config)
 {
 }

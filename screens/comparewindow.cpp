@@ -52,7 +52,10 @@ const Control kControls[] = {
 
 CompareWindow::CompareWindow()
     : IntervalChartWindow("Pogr_compare", "Сравнение погрешностей", 10005, 9300, kControls,
-                          "Picture1")
+                          "Picture1",
+                          // The axes, their captions and the legend below them.
+                          {"Line2", "Line3", "Label3", "Label6", "Label8", "Label9", "Label10",
+                           "Label11", "Line4", "Label12", "Line6", "Label13"})
 {
 }
 

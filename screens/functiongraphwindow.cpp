@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/functiongraphwindow.h"
 
+#include "canvas/canvasmenu.h"
 #include "canvas/plotcanvas.h"
 #include "forms/notifier.h"
 #include "numbers/numbertext.h"
@@ -56,6 +57,9 @@ FunctionGraphWindow::FunctionGraphWindow(QWidget *parent)
       m_form(this, kControls), m_canvas(m_form.get<PlotCanvas>(QStringLiteral("Picture2")))
 {
     m_canvas->setAccessibleDescription(notDrawnYet());
+    // The chart leaves the window with its axes and scale captions, as shown.
+    setPictureRegion(m_canvas, m_form.controls({"Line1", "Line2", "Label8", "Label9", "Label10",
+                                                "Label11", "Label12"}));
     auto *build = m_form.get<QPushButton>(QStringLiteral("Command1"));
     auto *toMain = m_form.get<QPushButton>(QStringLiteral("toMain"));
     auto *step = m_form.get<QLineEdit>(QStringLiteral("Text1"));

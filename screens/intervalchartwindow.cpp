@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/intervalchartwindow.h"
 
+#include "canvas/canvasmenu.h"
 #include "canvas/plotcanvas.h"
 #include "forms/notifier.h"
 #include "numbers/numbertext.h"
@@ -13,11 +14,13 @@ namespace kvadrolab {
 
 IntervalChartWindow::IntervalChartWindow(const char *name, const char *caption,
                                          int clientWidthTwips, int clientHeightTwips,
-                                         std::span<const Control> controls, const char *canvas)
+                                         std::span<const Control> controls, const char *canvas,
+                                         std::initializer_list<const char *> chartParts)
     : SecondaryWindow(name, caption, clientWidthTwips, clientHeightTwips), m_form(this, controls),
       m_canvas(m_form.get<PlotCanvas>(QString::fromUtf8(canvas)))
 {
     m_canvas->setAccessibleDescription(notDrawnYet());
+    setPictureRegion(m_canvas, m_form.controls(chartParts));
     auto *build = m_form.get<QPushButton>(QStringLiteral("Command1"));
     connect(build, &QPushButton::clicked, this, &IntervalChartWindow::plot);
     auto *a = m_form.get<QLineEdit>(QStringLiteral("Text1"));

@@ -5,6 +5,7 @@
 #include "screens/charts.h"
 #include "screens/secondarywindow.h"
 
+#include <initializer_list>
 #include <optional>
 #include <span>
 
@@ -24,9 +25,11 @@ public:
     void plot();
 
 protected:
+    // `chartParts` are the controls beside the canvas (axis lines, scale
+    // captions, a legend) that its menu copies and saves with it.
     IntervalChartWindow(const char *name, const char *caption, int clientWidthTwips,
                         int clientHeightTwips, std::span<const kvadrolab::Control> controls,
-                        const char *canvas);
+                        const char *canvas, std::initializer_list<const char *> chartParts);
 
     virtual kvadrolab::Result<void> draw(PlotCanvas &canvas, const Result<double> &a,
                                          const Result<double> &b) const = 0;

@@ -44,9 +44,126 @@ bool isResultArea(WindowId id, const QString &canvas)
     }
 }
 
+// The pixels alone: a PNG read back does not know the ratio it was made at.
 QImage rgb(const QImage &img)
 {
-    return img.convertToFormat(QImage::Format_RGB32);
+    QImage pixels = img.convertToFormat(QImage::Format_RGB32);
+    pixels.setDevicePixelRatio(1);
+    return pixels;
+}
+
+// What stands beside a designed chart's canvas as its own widgets: the axis
+// lines, the scale and axis captions and, on the comparison, the legend. A
+// group's name stands for all its members.
+QStringList designedChartParts(WindowId id)
+{
+    switch (id) {
+    case WindowId::Int_g:
+        return {"Line1", "Line2", "Label8", "Label9", "Label10", "Label11", "Label12"};
+    case WindowId::Pogr_t:
+    case WindowId::Pogr_s:
+        return {"Line1", "Line2", "Label7", "Label8", "Label9", "Label11", "Label12"};
+    case WindowId::Pogr_compare:
+        return {"Line2",   "Line3",   "Label3", "Label6",  "Label8", "Label9",
+                "Label10", "Label11", "Line4",  "Label12", "Line6",  "Label13"};
+    default:
+        return {};
+    }
+}
+
+// The caption above or beside the y axis, which the picture must carry.
+QString yCaption(WindowId id)
+{
+    switch (id) {
+    case WindowId::Int_g:
+        return QStringLiteral("Label9");
+    case WindowId::Pogr_t:
+    case WindowId::Pogr_s:
+        return QStringLiteral("Label7");
+    default:
+        return QStringLiteral("Label3");
+    }
+}
+
+QRect inWindow(const QWidget *w)
+{
+    return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size());
+}
+
+// The widgets that stand beside a designed chart's canvas.
+QList<QWidget *> chartParts(WindowId id, const PlotCanvas *c)
+{
+    QList<QWidget *> parts;
+    for (const QString &part : designedChartParts(id))
+        for (QWidget *w : c->window()->findChildren<QWidget *>())
+            if (w->objectName() == part || w->objectName().startsWith(part + QLatin1Char('_')))
+                parts << w;
+    return parts;
+}
+
+QRect scaled(const QRect &r, qreal dpr)
+{
+    return QRect((QPointF(r.topLeft()) * dpr).toPoint(), (QSizeF(r.size()) * dpr).toSize());
+}
+
+// Whether `exported` is what the menu must give for the canvas: the bare
+// picture, or for a designed chart the window's rectangle round the canvas and
+// the parts beside it. There the canvas shows its own picture, each part looks
+// as it does by itself (the y axis's caption with its dark pixels), and the
+// rest is the window's plain background: nothing else of the window that
+// reaches into the rectangle (a header's labels, a frame's border).
+void checkExported(const QImage &exported, WindowId id, PlotCanvas *c)
+{
+    if (designedChartParts(id).isEmpty()) {
+        QCOMPARE(rgb(exported), rgb(c->image()));
+        return;
+    }
+    QWidget *window = c->window();
+    const QList<QWidget *> parts = chartParts(id, c) << c;
+    QRect region;
+    for (const QWidget *w : parts)
+        region |= inWindow(w);
+    const qreal dpr = c->image().devicePixelRatio();
+    const QImage picture = rgb(exported);
+    QCOMPARE(picture.size(), scaled(QRect(QPoint(), region.size()), dpr).size());
+    auto at = [&](const QWidget *w) {
+        return scaled(inWindow(w).translated(-region.topLeft()), dpr);
+    };
+    const QRect inside =
+        scaled(QRect(inWindow(c).topLeft() + c->contentsRect().topLeft() - region.topLeft(),
+                     c->contentsRect().size()),
+               dpr);
+    QCOMPARE(picture.copy(inside), rgb(c->image()));
+    // Each part where no other part covers it: as the part looks by itself.
+    const QRgb background = window->palette().color(QPalette::Window).rgb() | 0xff000000;
+    QImage rest = picture;
+    for (QWidget *w : parts) {
+        const QRect r = at(w);
+        const QImage alone = rgb(w->grab().toImage());
+        QCOMPARE(alone.size(), r.size());
+        for (int y = 0; y < r.height(); ++y)
+            for (int x = 0; x < r.width(); ++x) {
+                const QPoint p = r.topLeft() + QPoint(x, y);
+                bool covered = false;
+                for (const QWidget *other : parts)
+                    covered = covered || (other != w && at(other).contains(p));
+                if (!covered && picture.pixel(p) != alone.pixel(x, y))
+                    QFAIL(qPrintable(
+                        QStringLiteral("%1 differs at %2,%3").arg(w->objectName()).arg(x).arg(y)));
+                rest.setPixel(p, background);
+            }
+    }
+    QImage plain(rest.size(), rest.format());
+    plain.fill(background);
+    QVERIFY2(rest == plain, "something beside the chart's parts is in the picture");
+    const QWidget *caption = window->findChild<QWidget *>(yCaption(id));
+    QVERIFY(caption && parts.contains(caption));
+    const QRect captionArea = at(caption);
+    int dark = 0;
+    for (int y = captionArea.top(); y <= captionArea.bottom(); ++y)
+        for (int x = captionArea.left(); x <= captionArea.right(); ++x)
+            dark += qGray(picture.pixel(x, y)) < 96;
+    QVERIFY2(dark > 5, "the y axis's caption is not in the picture");
 }
 
 } // namespace
@@ -70,6 +187,7 @@ private slots:
     void failedSaveSaysSoOnce();
     void fullDiskSaysTheWriteFailed();
     void cancelledSaveWritesNothing();
+    void chartsOfOneWindowSuggestNamesOfTheirOwn();
 
 private:
     void everyCanvas();
@@ -223,7 +341,9 @@ void CanvasMenuTest::copyPutsPictureAndResultText()
     trigger(c, "copyPicture");
     const QMimeData *data = QApplication::clipboard()->mimeData();
     QVERIFY(data && data->hasImage());
-    QCOMPARE(rgb(qvariant_cast<QImage>(data->imageData())), rgb(before));
+    checkExported(qvariant_cast<QImage>(data->imageData()), id, c);
+    if (QTest::currentTestFailed())
+        return;
     if (isResultArea(id, canvas)) {
         QVERIFY(!c->printedLines().isEmpty());
         QCOMPARE(data->text(), c->printedLines().join(QLatin1Char('\n')));
@@ -251,13 +371,20 @@ void CanvasMenuTest::saveWritesThePicture()
     }
     trigger(c, "savePicture");
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
-    // The dialog starts in the home folder with the window's caption as the name.
-    QCOMPARE(m_suggested, QStringList{QDir::home().filePath(c->window()->windowTitle() +
-                                                            QStringLiteral(".png"))});
+    // The dialog starts in the home folder with the window's caption as the
+    // name, and the chart's own name after it where it has one.
+    const QString title = c->window()->windowTitle();
+    const QString own = c->accessibleName();
+    const bool named = !own.isEmpty() && !isResultArea(id, canvas);
+    QCOMPARE(m_suggested,
+             QStringList{QDir::home().filePath(
+                 (named ? title + QStringLiteral(" — ") + own : title) + QStringLiteral(".png"))});
     QImage saved(m_answer, "PNG");
     QVERIFY(!saved.isNull());
-    // At the screen's resolution: the canvas's own device pixels.
-    QCOMPARE(rgb(saved), rgb(c->image()));
+    // At the screen's resolution: the window's own device pixels.
+    checkExported(saved, id, c);
+    if (QTest::currentTestFailed())
+        return;
     const double dpi = c->screen()->logicalDotsPerInch() * c->image().devicePixelRatio();
     QVERIFY(std::abs(saved.dotsPerMeterX() - dpi / 0.0254) < 1);
     m_main->navigator()->returnToMain(static_cast<SecondaryWindow *>(c->window()));
@@ -342,7 +469,10 @@ void CanvasMenuTest::fullDiskSaysTheWriteFailed()
     const QString fs = qEnvironmentVariable("KVADROLAB_SMALL_FS");
     if (fs.isEmpty())
         QSKIP("needs a small file system of its own (run through tests/smallfs.sh)");
-    PlotCanvas *c = prepare(WindowId::Int_g, QStringLiteral("Picture2"));
+    // A result's picture: small enough that the 8 KiB hold it beside the
+    // older file once there is room again (a designed chart with its
+    // captions is not).
+    PlotCanvas *c = prepare(WindowId::Int_c_t, QStringLiteral("Picture4"));
     QVERIFY(c);
     m_answer = fs + QStringLiteral("/chart.png");
     {
@@ -391,6 +521,27 @@ void CanvasMenuTest::cancelledSaveWritesNothing()
     QVERIFY(m_messages.isEmpty());
     QCOMPARE(QFile::exists(suggested), existed);
     m_main->navigator()->returnToMain(static_cast<SecondaryWindow *>(c->window()));
+}
+
+void CanvasMenuTest::chartsOfOneWindowSuggestNamesOfTheirOwn()
+{
+    PlotCanvas *errors = prepare(WindowId::Conv, QStringLiteral("Picture5"));
+    QVERIFY(errors);
+    auto *rules = errors->window()->findChild<PlotCanvas *>(QStringLiteral("Picture6"));
+    QVERIFY(rules);
+    const QString caption = errors->window()->windowTitle();
+    for (const PlotCanvas *c : {errors, rules}) {
+        QVERIFY(!c->accessibleName().isEmpty());
+        QCOMPARE(suggestedPath(*c),
+                 QDir::home().filePath(caption + QStringLiteral(" — ") + c->accessibleName() +
+                                       QStringLiteral(".png")));
+    }
+    QVERIFY(suggestedPath(*errors) != suggestedPath(*rules));
+    // A result area's name is its printed number: the caption alone.
+    auto *result = errors->window()->findChild<PlotCanvas *>(QStringLiteral("Picture1"));
+    QVERIFY(!result->printedLines().isEmpty());
+    QCOMPARE(suggestedPath(*result), QDir::home().filePath(caption + QStringLiteral(".png")));
+    m_main->navigator()->returnToMain(static_cast<SecondaryWindow *>(errors->window()));
 }
 
 int main(int argc, char *argv[])

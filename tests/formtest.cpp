@@ -44,6 +44,8 @@ int playFault(const QString &fault)
             form.widget(QStringLiteral("Text2"));
         else if (fault == QLatin1String("spoken"))
             form.setAccessibleNames({{"Text9", "Число разбиений n"}});
+        else if (fault == QLatin1String("group"))
+            form.controls({"Text1", "Label7"});
         else if (fault == QLatin1String("kind"))
             form.get<QPushButton>(QStringLiteral("Text1"));
         else if (fault == QLatin1String("none"))
@@ -94,6 +96,25 @@ private slots:
         QCOMPARE(field->accessibleName(), QStringLiteral("Число разбиений n"));
     }
 
+    // A group's name stands for its members in index order (10 after 9), and
+    // a name is never taken for the start of another ("Label1", "Label12").
+    void groupsAreFoundByTheirName()
+    {
+        const Control table[] = {
+            {"Label12", Kind::Label, nullptr, 0, 0, 135, 255, "10", 0, NoFlags, 10},
+            {"Label12", Kind::Label, nullptr, 0, 240, 135, 255, "9", 0, NoFlags, 9},
+            {"Label1", Kind::Label, nullptr, 0, 480, 135, 255, "a"},
+            {"Label12", Kind::Label, nullptr, 0, 720, 135, 255, "0", 0, NoFlags, 0},
+            {"Text1", Kind::Field, nullptr, 0, 960, 855, 375, "1"},
+        };
+        QWidget window;
+        const Form form(&window, table);
+        QStringList names;
+        for (const QWidget *w : form.controls({"Text1", "Label12", "Label1"}))
+            names << w->objectName();
+        QCOMPARE(names, QStringList({"Text1", "Label12_0", "Label12_9", "Label12_10", "Label1"}));
+    }
+
     // Each fault is played by a child process, which must stop (abort) and
     // say which window and which control; a sound table lets it end normally.
     void faultsStopTheProgram_data()
@@ -107,6 +128,8 @@ private slots:
             << "widget" << true << "Form of window Probe: no control named \"Text2\"";
         QTest::newRow("spoken name for a control not in the table")
             << "spoken" << true << "Form of window Probe: no control named \"Text9\"";
+        QTest::newRow("controls() of a name neither a control nor a group")
+            << "group" << true << "Form of window Probe: no control named \"Label7\"";
         QTest::newRow("get<> of another kind")
             << "kind" << true
             << "Form of window Probe: control \"Text1\" is a QLineEdit, not a QPushButton";
