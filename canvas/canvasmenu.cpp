@@ -30,19 +30,6 @@ SaveDialog &saveDialog()
     return dialog;
 }
 
-QString askWhereToSave(QWidget *parent, const QString &suggested)
-{
-    if (saveDialog())
-        return saveDialog()(parent, suggested);
-    QFileDialog dialog(parent, QStringLiteral("Сохранить изображение"), suggested,
-                       QStringLiteral("Изображение PNG (*.png)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("png"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
-}
-
 // The widgets that make a designed chart's picture. A child of the canvas, so
 // that it goes with it; guarded pointers, so that a widget gone before the
 // canvas leaves the rest of the picture.
@@ -144,7 +131,7 @@ private:
     void save()
     {
         QWidget *window = m_canvas->window();
-        const QString path = askWhereToSave(window, suggestedPath(*m_canvas));
+        const QString path = askWhereToSave(window, kPictureFile, suggestedPath(*m_canvas));
         if (path.isEmpty())
             return;
         if (const Result<void> saved = savePicture(*m_canvas, path); !saved)
@@ -171,6 +158,24 @@ void attachCanvasMenu(PlotCanvas *canvas, Complaint complain)
 void setPictureOnly(PlotCanvas *canvas)
 {
     canvas->setProperty(kPictureOnly, true);
+}
+
+QString fileDialog(QWidget *parent, const FileKind &kind, const QString &suggested)
+{
+    QFileDialog dialog(parent, QString::fromUtf8(kind.title), suggested,
+                       QString::fromUtf8(kind.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QString::fromUtf8(kind.suffix));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+QString askWhereToSave(QWidget *parent, const FileKind &kind, const QString &suggested)
+{
+    if (saveDialog())
+        return saveDialog()(parent, suggested);
+    return fileDialog(parent, kind, suggested);
 }
 
 void setSaveDialog(SaveDialog dialog)

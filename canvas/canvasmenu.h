@@ -39,6 +39,26 @@ void setPictureOnly(PlotCanvas *canvas);
 // Replaces the file dialog (tests answer it themselves); an empty one restores it.
 void setSaveDialog(SaveDialog dialog);
 
+// What a save dialog asks for: its title, the file type's filter and the
+// suffix a name typed without one gets.
+struct FileKind
+{
+    const char *title;
+    const char *filter;
+    const char *suffix;
+};
+inline constexpr FileKind kPictureFile{"Сохранить изображение", "Изображение PNG (*.png)", "png"};
+inline constexpr FileKind kTableFile{"Сохранить таблицу", "Таблица CSV (*.csv)", "csv"};
+inline constexpr FileKind kSheetFile{"Сохранить отчёт", "Документ PDF (*.pdf)", "pdf"};
+
+// The platform's file dialog for a file of that kind, starting at the
+// suggested path; an empty result means the user cancelled.
+QString fileDialog(QWidget *parent, const FileKind &kind, const QString &suggested);
+
+// Asks where to save: the dialog of setSaveDialog() when one is set, the
+// platform's otherwise.
+QString askWhereToSave(QWidget *parent, const FileKind &kind, const QString &suggested);
+
 // A designed chart's scale captions, axis lines and legend stand beside its
 // canvas as widgets of their own. Given them (the canvas may be among them),
 // the menu copies and saves, instead of the bare canvas, the window's

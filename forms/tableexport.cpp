@@ -7,7 +7,6 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
@@ -167,13 +166,7 @@ QString askWhereToSave(QWidget *parent, const QString &suggested)
 {
     if (csvDialog())
         return csvDialog()(parent, suggested);
-    QFileDialog dialog(parent, QStringLiteral("Сохранить таблицу"), suggested,
-                       QStringLiteral("Таблица CSV (*.csv)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    return fileDialog(parent, kTableFile, suggested);
 }
 
 // Listens on the table and its viewport: a right click arrives at the

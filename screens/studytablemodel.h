@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "forms/tableexport.h"
+
 #include <QAbstractTableModel>
 #include <QString>
 
@@ -10,9 +12,9 @@
 
 namespace kvadrolab {
 
-// The role under which a cell keeps the number it shows, so that a copy or
-// a CSV file can write the number itself rather than the text.
-inline constexpr int kCellNumberRole = Qt::UserRole + 1;
+// The role under which a cell keeps the number it shows, so that a CSV file
+// writes the number itself rather than the digits shown.
+inline constexpr int kCellNumberRole = kExportNumberRole;
 
 // One cell of a study table: what it shows, the number behind it, and a
 // note that a screen reader and a tooltip give (why a value is missing).

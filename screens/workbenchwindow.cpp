@@ -6,9 +6,10 @@
 #include "expression/parser.h"
 #include "expression/refusaltext.h"
 #include "forms/notifier.h"
+#include "forms/tableexport.h"
 #include "numbers/numbertext.h"
-#include "screens/studyhelp.h"
 #include "screens/studycharts.h"
+#include "screens/studyhelp.h"
 #include "screens/studyrunner.h"
 #include "screens/studytablemodel.h"
 #include "screens/studytext.h"
@@ -32,9 +33,9 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QSplitter>
-#include <QTimer>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -144,8 +145,7 @@ QString boundFormula()
 } // namespace
 
 WorkbenchWindow::WorkbenchWindow(QWidget *parent)
-    : SecondaryWindow("Conv", "Исследование сходимости", parent),
-      m_runner(new StudyRunner(this))
+    : SecondaryWindow("Conv", "Исследование сходимости", parent), m_runner(new StudyRunner(this))
 {
     auto *root = new QVBoxLayout(this);
     buildInputs(root);
@@ -190,8 +190,12 @@ WorkbenchWindow::WorkbenchWindow(QWidget *parent)
     connect(m_runner, &StudyRunner::finished, this, &WorkbenchWindow::finished);
 
     resize(kStartWidth, kStartHeight);
-    for (PlotCanvas *c : {m_rulePicture, m_errorChart, m_derivativeChart})
+    for (PlotCanvas *c : {m_rulePicture, m_errorChart, m_derivativeChart}) {
         c->installEventFilter(this);
+        // A chart's captions are part of its picture: pasting gives the chart.
+        attachCanvasMenu(c, &notify);
+        setPictureOnly(c);
+    }
     clearResults();
 }
 
@@ -348,6 +352,7 @@ QTableView *WorkbenchWindow::addTable(QWidget *parent, const char *name,
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     view->horizontalHeader()->setStretchLastSection(true);
+    attachTableMenu(view, &notify);
     return view;
 }
 
@@ -368,12 +373,14 @@ QWidget *WorkbenchWindow::buildSummaryTab()
          {QStringLiteral("не больше"),
           QStringLiteral("Доказано: |f^(k)(x)| не больше этого значения на всём отрезке")},
          {QStringLiteral("где"), QStringLiteral("Точка, где найдено наибольшее значение"), false},
-         {QStringLiteral("нужна методам"),
-          QStringLiteral("Чьи априорные оценки берут M_k"), false}},
+         {QStringLiteral("нужна методам"), QStringLiteral("Чьи априорные оценки берут M_k"),
+          false}},
         this);
     m_atCount = new StudyTableModel(
-        {{QStringLiteral("Метод"), QStringLiteral("Составное правило; формулы и оценки — в справке (F1)"), false},
-         {QStringLiteral("I(n)"), QStringLiteral("I(n) = Σ wᵢ·f(xᵢ): сумма метода при h = (b − a)/n")},
+        {{QStringLiteral("Метод"),
+          QStringLiteral("Составное правило; формулы и оценки — в справке (F1)"), false},
+         {QStringLiteral("I(n)"),
+          QStringLiteral("I(n) = Σ wᵢ·f(xᵢ): сумма метода при h = (b − a)/n")},
          {QStringLiteral("e(n) = I(n) − I"),
           QStringLiteral("Фактическая погрешность: I — доказанное значение интеграла")},
          {QStringLiteral("априорная оценка"), boundFormula()},
@@ -381,7 +388,8 @@ QWidget *WorkbenchWindow::buildSummaryTab()
           QStringLiteral("Во сколько раз априорная оценка больше фактической погрешности")}},
         this);
     m_counts = new StudyTableModel(
-        {{QStringLiteral("Метод"), QStringLiteral("Составное правило; формулы и оценки — в справке (F1)"), false},
+        {{QStringLiteral("Метод"),
+          QStringLiteral("Составное правило; формулы и оценки — в справке (F1)"), false},
          {QStringLiteral("по априорной оценке"),
           QStringLiteral("Наименьшее n, при котором (b − a)·h^k·M_k / C ≤ ε")},
          {QStringLiteral("по Рунге, удваивая n"),
@@ -390,12 +398,11 @@ QWidget *WorkbenchWindow::buildSummaryTab()
           QStringLiteral("Наименьшее n, начиная с которого |I(n) − I| ≤ ε до n = 1000")}},
         this);
 
-    auto *maxima = addTable(page, "Maxima", QStringLiteral("Наибольшие производные на отрезке"),
-                            m_maxima);
+    auto *maxima =
+        addTable(page, "Maxima", QStringLiteral("Наибольшие производные на отрезке"), m_maxima);
     auto *atCount = addTable(page, "AtCount", QStringLiteral("Методы при текущем n"), m_atCount);
-    auto *counts =
-        addTable(page, "Counts", QStringLiteral("Число разбиений n для допустимой погрешности ε"),
-                 m_counts);
+    auto *counts = addTable(
+        page, "Counts", QStringLiteral("Число разбиений n для допустимой погрешности ε"), m_counts);
     auto *maximaTitle = new QLabel(QStringLiteral("Наибольшие производные (доказаны)"), page);
     auto *atCountTitle = new QLabel(QStringLiteral("Методы при текущем n"), page);
     atCountTitle->setObjectName(QStringLiteral("AtCountTitle"));
@@ -416,7 +423,8 @@ QWidget *WorkbenchWindow::buildDoublingTab()
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
     m_doubling = new StudyTableModel(
-        {{QStringLiteral("Метод"), QStringLiteral("Составное правило; формулы и оценки — в справке (F1)"), false},
+        {{QStringLiteral("Метод"),
+          QStringLiteral("Составное правило; формулы и оценки — в справке (F1)"), false},
          {QStringLiteral("n"), QStringLiteral("Число разбиений; каждая строка удваивает n")},
          {QStringLiteral("I(n)"), QStringLiteral("Сумма метода при h = (b − a)/n")},
          {QStringLiteral("e(n) = I(n) − I"),
@@ -441,11 +449,11 @@ QWidget *WorkbenchWindow::buildDoublingTab()
          {QStringLiteral("наибольшая глубина"),
           QStringLiteral("Сколько раз делился пополам самый мелкий кусок")}},
         this);
-    auto *doubling = addTable(page, "Doubling", QStringLiteral("Сходимость при удвоении n"),
-                              m_doubling);
+    auto *doubling =
+        addTable(page, "Doubling", QStringLiteral("Сходимость при удвоении n"), m_doubling);
     auto *romberg = addTable(page, "Romberg", QStringLiteral("Таблица Ромберга"), m_romberg);
-    auto *adaptive = addTable(page, "Adaptive", QStringLiteral("Адаптивный метод Симпсона"),
-                              m_adaptive);
+    auto *adaptive =
+        addTable(page, "Adaptive", QStringLiteral("Адаптивный метод Симпсона"), m_adaptive);
     auto *doublingTitle = new QLabel(QStringLiteral("Сходимость при удвоении n"), page);
     auto *rombergTitle = new QLabel(QStringLiteral("Метод Ромберга: R(k, j)"), page);
     auto *adaptiveTitle = new QLabel(QStringLiteral("Адаптивный метод Симпсона"), page);
@@ -490,7 +498,8 @@ QWidget *WorkbenchWindow::buildPictureTab()
          {QStringLiteral("f(xᵢ)"), QStringLiteral("Значение f в узле")},
          {QStringLiteral("вес wᵢ"), QStringLiteral("Вес узла в сумме, вместе с множителем h")},
          {QStringLiteral("wᵢ·f(xᵢ)"), QStringLiteral("Вклад узла в сумму")},
-         {QStringLiteral("сумма"), QStringLiteral("Σ wⱼ·f(xⱼ) по j ≤ i; в последней строке — I(n)")}},
+         {QStringLiteral("сумма"),
+          QStringLiteral("Σ wⱼ·f(xⱼ) по j ≤ i; в последней строке — I(n)")}},
         this);
     auto *nodes = addTable(split, "Nodes", QStringLiteral("Таблица узлов: шаги метода"), m_nodes);
     split->addWidget(m_rulePicture);
@@ -501,8 +510,7 @@ QWidget *WorkbenchWindow::buildPictureTab()
     return page;
 }
 
-QWidget *WorkbenchWindow::buildChartTab(PlotCanvas *&canvas, const char *name,
-                                        const QString &title)
+QWidget *WorkbenchWindow::buildChartTab(PlotCanvas *&canvas, const char *name, const QString &title)
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
@@ -528,8 +536,8 @@ void WorkbenchWindow::checkFormula()
         QString::fromStdString(describeExpressionRefusal(why, text.toStdString()));
     m_formulaError->setText(
         QStringLiteral("<span style=\"color:#b00000\">%1</span>&nbsp;&nbsp;%2")
-            .arg(message.toHtmlEscaped(), why.position ? markedFormula(text, *why.position)
-                                                       : QString()));
+            .arg(message.toHtmlEscaped(),
+                 why.position ? markedFormula(text, *why.position) : QString()));
     m_formula->setAccessibleDescription(message);
 }
 
@@ -652,11 +660,11 @@ void WorkbenchWindow::showStudy()
 {
     const Workbench &s = *m_study;
     const double lo = std::min(s.input.a, s.input.b), hi = std::max(s.input.a, s.input.b);
-    m_integral->setText(
-        QStringLiteral("Интеграл от %1 до %2 (доказан): %3; верные цифры: %4")
-            .arg(shownDecimal(decimalText(s.input.a, 12, Rounding::Nearest)),
-                 shownDecimal(decimalText(s.input.b, 12, Rounding::Nearest)),
-                 integralText(s.integral), certainDigits(s.integral.lower, s.integral.upper)));
+    m_integral->setText(QStringLiteral("Интеграл от %1 до %2 (доказан): %3; верные цифры: %4")
+                            .arg(shownDecimal(decimalText(s.input.a, 12, Rounding::Nearest)),
+                                 shownDecimal(decimalText(s.input.b, 12, Rounding::Nearest)),
+                                 integralText(s.integral),
+                                 certainDigits(s.integral.lower, s.integral.upper)));
 
     m_maxima->reset(int(workbenchOrders.size()), [this, lo, hi](int row, int column) {
         const int order = workbenchOrders[std::size_t(row)];
@@ -718,17 +726,16 @@ void WorkbenchWindow::showCounts()
         switch (column) {
         case 1:
             if (!c.byBound)
-                return words(QStringLiteral("нет: M%1 не доказана")
-                                 .arg(ruleInfo(rule.kind).derivative),
-                             proofRefusalText(c.byBound.refusal(), lo, hi,
-                                              ruleInfo(rule.kind).derivative));
+                return words(
+                    QStringLiteral("нет: M%1 не доказана").arg(ruleInfo(rule.kind).derivative),
+                    proofRefusalText(c.byBound.refusal(), lo, hi, ruleInfo(rule.kind).derivative));
             if (!(*c.byBound <= kWorkbenchBoundCountLimit))
                 return words(QStringLiteral("больше 10^15"));
             return number(formatCount(static_cast<long long>(*c.byBound)), *c.byBound);
         case 2:
-            return c.byRunge ? number(countText(*c.byRunge), double(*c.byRunge))
-                             : words(QStringLiteral("больше %1")
-                                         .arg(countText(rule.doubling.back().n)));
+            return c.byRunge
+                       ? number(countText(*c.byRunge), double(*c.byRunge))
+                       : words(QStringLiteral("больше %1").arg(countText(rule.doubling.back().n)));
         default:
             return c.byActualError
                        ? number(countText(*c.byActualError), double(*c.byActualError))
@@ -798,15 +805,16 @@ void WorkbenchWindow::showExtrapolated()
     if (s.romberg && *s.romberg) {
         const WorkbenchRomberg &r = **s.romberg;
         const std::size_t rows = r.table.rows.size();
-        std::vector<StudyColumn> columns{{QStringLiteral("k"), QStringLiteral("Номер строки")},
-                                         {QStringLiteral("n = 2^k"),
-                                          QStringLiteral("Число разбиений метода трапеций")}};
+        std::vector<StudyColumn> columns{
+            {QStringLiteral("k"), QStringLiteral("Номер строки")},
+            {QStringLiteral("n = 2^k"), QStringLiteral("Число разбиений метода трапеций")}};
         for (std::size_t j = 0; j < rows; ++j)
             columns.push_back({QStringLiteral("R(k, %1)").arg(j),
-                               j == 0 ? QStringLiteral("Метод трапеций при n = 2^k")
-                                      : QStringLiteral("(4^%1·R(k, %2) − R(k − 1, %2)) / (4^%1 − 1)")
-                                            .arg(j)
-                                            .arg(j - 1)});
+                               j == 0
+                                   ? QStringLiteral("Метод трапеций при n = 2^k")
+                                   : QStringLiteral("(4^%1·R(k, %2) − R(k − 1, %2)) / (4^%1 − 1)")
+                                         .arg(j)
+                                         .arg(j - 1)});
         columns.push_back({QStringLiteral("e = R(k, k) − I"),
                            QStringLiteral("Погрешность последнего значения строки")});
         m_romberg->setColumns(std::move(columns));
@@ -911,9 +919,9 @@ void WorkbenchWindow::showAtCount()
         return;
     Result<RuleTable> table = ruleTable(*kind, s.input.program, s.input.a, s.input.b, n);
     if (!table) {
-        m_pictureNote->setText(QStringLiteral("%1 не берёт n = %2: %3")
-                                   .arg(methodName(*kind), countText(n),
-                                        countRefusalText(*kind, table.refusal())));
+        m_pictureNote->setText(
+            QStringLiteral("%1 не берёт n = %2: %3")
+                .arg(methodName(*kind), countText(n), countRefusalText(*kind, table.refusal())));
         m_rulePicture->clear();
         m_rulePicture->setAccessibleDescription(m_pictureNote->text());
         return;
@@ -1033,11 +1041,12 @@ bool WorkbenchWindow::eventFilter(QObject *watched, QEvent *event)
 void WorkbenchWindow::saveSheet()
 {
     if (!m_study) {
-        notify(this, QStringLiteral("Отчёт пишется по результатам: сначала нажмите «Исследовать»."));
+        notify(this,
+               QStringLiteral("Отчёт пишется по результатам: сначала нажмите «Исследовать»."));
         return;
     }
-    const QString path =
-        askWhereToSaveSheet(this, QDir::home().filePath(QStringLiteral("Исследование сходимости.pdf")));
+    const QString path = askWhereToSave(
+        this, kSheetFile, QDir::home().filePath(QStringLiteral("Исследование сходимости.pdf")));
     if (path.isEmpty())
         return;
     const Workbench &s = *m_study;
@@ -1058,9 +1067,9 @@ void WorkbenchWindow::saveSheet()
                     {QStringLiteral("ε"), errorText(s.input.tolerance)},
                     {QStringLiteral("n"), countText(currentCount())},
                     {QStringLiteral("методы"), methods.join(QStringLiteral(", "))}};
-    parts.integral = {{QStringLiteral("I"), integralText(s.integral)},
-                      {QStringLiteral("верные цифры"),
-                       certainDigits(s.integral.lower, s.integral.upper)}};
+    parts.integral = {
+        {QStringLiteral("I"), integralText(s.integral)},
+        {QStringLiteral("верные цифры"), certainDigits(s.integral.lower, s.integral.upper)}};
     parts.tables = {{QStringLiteral("Наибольшие производные (доказаны)"), m_maxima},
                     {QStringLiteral("Методы при n = %1").arg(countText(currentCount())), m_atCount},
                     {QStringLiteral("n для ε = %1").arg(errorText(s.input.tolerance)), m_counts},
@@ -1068,14 +1077,15 @@ void WorkbenchWindow::saveSheet()
                     {QStringLiteral("Метод Ромберга"), m_romberg},
                     {QStringLiteral("Адаптивный метод Симпсона"), m_adaptive},
                     {QStringLiteral("Шаги: %1").arg(m_pictureNote->text()), m_nodes}};
-    parts.charts = {{m_rulePicture->accessibleDescription(), m_rulePicture->image()},
-                    {QStringLiteral("Фактические погрешности и априорные оценки"),
-                     m_errorChart->image()},
-                    {QStringLiteral("f, |f''| и |f''''|"), m_derivativeChart->image()}};
+    parts.charts = {
+        {m_rulePicture->accessibleDescription(), m_rulePicture->image()},
+        {QStringLiteral("Фактические погрешности и априорные оценки"), m_errorChart->image()},
+        {QStringLiteral("f, |f''| и |f''''|"), m_derivativeChart->image()}};
     const Result<void> saved = writeStudySheet(workbenchSheet(parts), path);
     if (!saved)
-        notify(this, QStringLiteral("Не удалось сохранить отчёт в файл «%1». %2")
-                         .arg(QDir::toNativeSeparators(path), saveFailureText(saved.refusal().reason)));
+        notify(this,
+               QStringLiteral("Не удалось сохранить отчёт в файл «%1». %2")
+                   .arg(QDir::toNativeSeparators(path), savingRefusalText(saved.refusal().reason)));
 }
 
 void WorkbenchWindow::showHelp()

@@ -14,9 +14,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QSignalSpy>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace kvadrolab;

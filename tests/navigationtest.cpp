@@ -202,10 +202,9 @@ void TestNavigation::menuOpensEachWindow_data()
         << "Сравнение погрешностей" << QSize(667, 620) << QRect(536, 576, 89, 33);
     // Laid out by Qt and resizable: its size and its button's place are the
     // layout's, and only the projector's 1280 x 720 bounds them.
-    QTest::newRow("Исследование сходимости")
-        << "mnuInt_conv"
-        << "Conv"
-        << "Исследование сходимости" << QSize() << QRect();
+    QTest::newRow("Исследование сходимости") << "mnuInt_conv"
+                                             << "Conv"
+                                             << "Исследование сходимости" << QSize() << QRect();
 }
 
 void TestNavigation::menuOpensEachWindow()

@@ -14,11 +14,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QSignalSpy>
-#include <QTabWidget>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 
 #include <cstdio>
