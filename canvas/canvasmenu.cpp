@@ -160,6 +160,10 @@ void setPictureOnly(PlotCanvas *canvas)
     canvas->setProperty(kPictureOnly, true);
 }
 
+namespace {
+constexpr char kPictureNameProperty[] = "kvadrolab_pictureName";
+} // namespace
+
 QString fileDialog(QWidget *parent, const FileKind &kind, const QString &suggested)
 {
     QFileDialog dialog(parent, QString::fromUtf8(kind.title), suggested,
@@ -253,14 +257,29 @@ Result<void> savePicture(const PlotCanvas &canvas, const QString &path)
     return {};
 }
 
-QString suggestedPath(const PlotCanvas &canvas)
+void setPictureName(PlotCanvas *canvas, const QString &name)
 {
-    QString name = canvas.window()->windowTitle().trimmed();
+    canvas->setProperty(kPictureNameProperty, name);
+}
+
+QString pictureName(const PlotCanvas &canvas)
+{
+    const QString given = canvas.property(kPictureNameProperty).toString().trimmed();
+    if (!given.isEmpty())
+        return given;
     // A result area's accessible name is the text it printed (PlotCanvas
     // says it so): that is no name for a file, and the designed windows keep
     // their caption.
     const QString own = canvas.accessibleName().trimmed();
-    if (!own.isEmpty() && canvas.accessibleName() != canvas.printedLines().join(QLatin1Char('\n')))
+    if (canvas.accessibleName() == canvas.printedLines().join(QLatin1Char('\n')))
+        return QString();
+    return own;
+}
+
+QString suggestedPath(const PlotCanvas &canvas)
+{
+    QString name = canvas.window()->windowTitle().trimmed();
+    if (const QString own = pictureName(canvas); !own.isEmpty())
         name = name.isEmpty() ? own : name + QStringLiteral(" — ") + own;
     return QDir::home().filePath(safeFileName(name, QStringLiteral("график")) +
                                  QStringLiteral(".png"));

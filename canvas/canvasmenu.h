@@ -39,6 +39,14 @@ void setPictureOnly(PlotCanvas *canvas);
 // Replaces the file dialog (tests answer it themselves); an empty one restores it.
 void setSaveDialog(SaveDialog dialog);
 
+// The name a chart's picture goes under, after the window's caption. A chart
+// that prints its title and legend has them as its accessible name, which
+// is no name for a file; this one is.
+void setPictureName(PlotCanvas *canvas, const QString &name);
+// That name; without one, the canvas's accessible name where it is not just
+// its printed text; otherwise empty.
+QString pictureName(const PlotCanvas &canvas);
+
 // What a save dialog asks for: its title, the file type's filter and the
 // suffix a name typed without one gets.
 struct FileKind

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "study/convergence.h"
 #include "forms/formbuilder.h"
 #include "screens/secondarywindow.h"
+#include "study/convergence.h"
 
 #include <optional>
 

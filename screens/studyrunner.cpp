@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/studyrunner.h"
 
+#include "proof/caches.h"
+
 #include <QThread>
 
 #include <algorithm>
@@ -52,6 +54,7 @@ void StudyRunner::start(WorkbenchInput input)
                 Qt::QueuedConnection);
         };
         auto result = std::make_shared<const Result<Workbench>>(studyWorkbench(input, control));
+        releaseProofCaches();
         QMetaObject::invokeMethod(
             this,
             [this, job, result] {

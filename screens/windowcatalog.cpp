@@ -5,8 +5,8 @@
 #include "screens/boundwindow.h"
 #include "screens/comparewindow.h"
 #include "screens/computationwindow.h"
-#include "screens/workbenchwindow.h"
 #include "screens/functiongraphwindow.h"
+#include "screens/workbenchwindow.h"
 
 namespace kvadrolab {
 

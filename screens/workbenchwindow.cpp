@@ -16,6 +16,7 @@
 #include "screens/workbenchsheet.h"
 #include "sheet/studysheet.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
@@ -33,6 +34,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -136,6 +138,23 @@ StudyCell refusedRule(const Refusal &why, double lo, double hi)
     return words(QStringLiteral("отказ: ") + proofRefusalText(why, lo, hi));
 }
 
+// A chart the canvas cannot hold says so in its place, rather than stay
+// empty beside tables that are shown.
+void notDrawn(PlotCanvas &canvas, const Refusal &why)
+{
+    canvas.clear();
+    canvas.setScale(0, 0, 1, 1);
+    canvas.setCurrentX(0.02);
+    canvas.setCurrentY(0.02);
+    const QString text =
+        why.reason == Reason::TooManySegments
+            ? QStringLiteral("Рисунок не построен: слишком много частей для изображения.")
+            : QStringLiteral("Рисунок не построен: значения вне пределов изображения "
+                             "(числа в таблицах верны).");
+    canvas.printText(text);
+    canvas.setAccessibleDescription(text);
+}
+
 QString boundFormula()
 {
     return QStringLiteral("|e(n)| ≤ (b − a)·h^k·M_k / C при h = (b − a)/n; k и C у каждого "
@@ -152,10 +171,13 @@ WorkbenchWindow::WorkbenchWindow(QWidget *parent)
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("Tabs"));
+    // The tab bar takes the focus and is what a screen reader names.
+    m_tabs->setFocusPolicy(Qt::NoFocus);
+    m_tabs->tabBar()->setAccessibleName(QStringLiteral("Результаты исследования"));
     m_tabs->addTab(buildSummaryTab(), QStringLiteral("Итоги"));
     m_tabs->addTab(buildDoublingTab(), QStringLiteral("Удвоение n"));
     m_tabs->addTab(buildPictureTab(), QStringLiteral("Правило на графике и шаги"));
-    m_tabs->addTab(buildChartTab(m_errorChart, "ErrorChart", QStringLiteral("Погрешности")),
+    m_tabs->addTab(buildChartTab(m_errorChart, "ErrorChart", QStringLiteral("погрешности")),
                    QStringLiteral("Погрешности"));
     m_tabs->addTab(
         buildChartTab(m_derivativeChart, "DerivativeChart", QStringLiteral("f и производные")),
@@ -195,6 +217,7 @@ WorkbenchWindow::WorkbenchWindow(QWidget *parent)
         // A chart's captions are part of its picture: pasting gives the chart.
         attachCanvasMenu(c, &notify);
         setPictureOnly(c);
+        setPictureName(c, c->accessibleName());
     }
     clearResults();
 }
@@ -321,9 +344,7 @@ void WorkbenchWindow::buildInputs(QVBoxLayout *root)
     m_cancel->setObjectName(QStringLiteral("Cancel"));
     connect(m_cancel, &QPushButton::clicked, this, [this] {
         m_runner->cancel();
-        m_progress->hide();
-        m_progressLabel->hide();
-        m_cancel->hide();
+        hideProgress();
         clearResults();
     });
     progressRow->addWidget(m_progressLabel);
@@ -476,6 +497,7 @@ QWidget *WorkbenchWindow::buildPictureTab()
     auto *top = new QHBoxLayout;
     m_pictureRule = new QComboBox(page);
     m_pictureRule->setObjectName(QStringLiteral("PictureRule"));
+    m_pictureRule->view()->setAccessibleName(QStringLiteral("Список методов"));
     m_pictureRule->setAccessibleName(QStringLiteral("Метод на рисунке и в таблице узлов"));
     auto *ruleLabel = new QLabel(QStringLiteral("&Метод:"), page);
     ruleLabel->setBuddy(m_pictureRule);
@@ -490,7 +512,7 @@ QWidget *WorkbenchWindow::buildPictureTab()
     auto *split = new QSplitter(Qt::Horizontal, page);
     m_rulePicture = new PlotCanvas(split);
     m_rulePicture->setObjectName(QStringLiteral("RulePicture"));
-    m_rulePicture->setAccessibleName(QStringLiteral("Правило на графике f"));
+    m_rulePicture->setAccessibleName(QStringLiteral("правило на графике f"));
     m_rulePicture->setBackColor(PlotCanvas::rgb(255, 255, 255));
     m_nodes = new StudyTableModel(
         {{QStringLiteral("i"), QStringLiteral("Номер узла")},
@@ -566,6 +588,9 @@ std::optional<RuleKind> WorkbenchWindow::pictureRule() const
 
 void WorkbenchWindow::study()
 {
+    // A study still under way answers inputs that are no longer there.
+    m_runner->cancel();
+    hideProgress();
     clearResults();
     const QString text = m_formula->text();
     const Result<Program> program = parseExpression(text.toStdString());
@@ -574,7 +599,7 @@ void WorkbenchWindow::study()
     const Result<double> tolerance = readNumberField(m_tolerance->text());
     const auto fault = [&](const Refusal &why) {
         refuse(why);
-        return;
+        emit studied();
     };
     if (!program)
         return fault(program.refusal());
@@ -588,6 +613,7 @@ void WorkbenchWindow::study()
     if (methods.composite.empty() && !methods.romberg && !methods.adaptive) {
         notify(this, QStringLiteral("Выберите хотя бы один метод."));
         m_ruleBoxes[3]->setFocus();
+        emit studied();
         return;
     }
     m_runner->start(WorkbenchInput{*program, *a, *b, *tolerance, methods});
@@ -619,11 +645,16 @@ void WorkbenchWindow::refuse(const Refusal &why)
     }
 }
 
-void WorkbenchWindow::finished(std::shared_ptr<const Result<Workbench>> result)
+void WorkbenchWindow::hideProgress()
 {
     m_progress->hide();
     m_progressLabel->hide();
     m_cancel->hide();
+}
+
+void WorkbenchWindow::finished(std::shared_ptr<const Result<Workbench>> result)
+{
+    hideProgress();
     if (!*result) {
         refuse(result->refusal());
     } else {
@@ -923,6 +954,10 @@ void WorkbenchWindow::showAtCount()
             QStringLiteral("%1 не берёт n = %2: %3")
                 .arg(methodName(*kind), countText(n), countRefusalText(*kind, table.refusal())));
         m_rulePicture->clear();
+        m_rulePicture->setScale(0, 0, 1, 1);
+        m_rulePicture->setCurrentX(0.02);
+        m_rulePicture->setCurrentY(0.02);
+        m_rulePicture->printText(m_pictureNote->text());
         m_rulePicture->setAccessibleDescription(m_pictureNote->text());
         return;
     }
@@ -961,6 +996,7 @@ void WorkbenchWindow::drawRulePicture()
     const std::optional<RuleKind> kind = pictureRule();
     if (!m_study || !kind || !m_nodeTable)
         return;
+    layOutPages();
     const Workbench &s = *m_study;
     const long n = currentCount();
     const auto pieces = rulePieces(s.input.program, *kind, s.input.a, s.input.b, n);
@@ -968,8 +1004,7 @@ void WorkbenchWindow::drawRulePicture()
         pieces ? drawRuleOnF(*m_rulePicture, *kind, n, *pieces, m_fSamples, s.input.a, s.input.b)
                : Result<void>(pieces.refusal());
     if (!drawn) {
-        m_rulePicture->clear();
-        m_rulePicture->setAccessibleDescription(QStringLiteral("рисунок не построен"));
+        notDrawn(*m_rulePicture, drawn.refusal());
         return;
     }
     m_rulePicture->setAccessibleDescription(
@@ -979,10 +1014,27 @@ void WorkbenchWindow::drawRulePicture()
                  shownDecimal(decimalText(s.input.b, 8, Rounding::Nearest))));
 }
 
+void WorkbenchWindow::layOutPages()
+{
+    // A tab widget lays out only the page it shows; the charts of the others
+    // are drawn (and handed in on the sheet) at the size they will be shown at.
+    QWidget *shown = m_tabs->currentWidget();
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        QWidget *page = m_tabs->widget(i);
+        if (page == shown)
+            continue;
+        page->setGeometry(shown->geometry());
+        page->layout()->setGeometry(page->rect());
+        for (QSplitter *split : page->findChildren<QSplitter *>())
+            split->refresh();
+    }
+}
+
 void WorkbenchWindow::drawCharts()
 {
     if (!m_study)
         return;
+    layOutPages();
     const Workbench &s = *m_study;
     std::vector<WorkbenchRule> studied;
     for (const Result<WorkbenchRule> &rule : s.rules)
@@ -994,7 +1046,7 @@ void WorkbenchWindow::drawCharts()
                            "числа — в таблице удвоения")
                 .arg(countText(kWorkbenchCurveLast)));
     else
-        m_errorChart->setAccessibleDescription(QStringLiteral("график не построен"));
+        notDrawn(*m_errorChart, Refusal{Reason::BeyondSinglePrecision});
 
     const double lo = std::min(s.input.a, s.input.b), hi = std::max(s.input.a, s.input.b);
     const auto panel = [&](std::vector<Sample> samples, int order) {
@@ -1016,11 +1068,12 @@ void WorkbenchWindow::drawCharts()
     };
     const DerivativePanel second = panel(m_derivativeSamples[0], 2);
     const DerivativePanel fourth = panel(m_derivativeSamples[1], 4);
-    if (drawDerivatives(*m_derivativeChart, lo, hi, panel(m_fSamples, 0), second, fourth))
+    if (const Result<void> drawn =
+            drawDerivatives(*m_derivativeChart, lo, hi, panel(m_fSamples, 0), second, fourth))
         m_derivativeChart->setAccessibleDescription(
             QStringLiteral("f, |f''| и |f''''| на отрезке; %1; %2").arg(second.note, fourth.note));
     else
-        m_derivativeChart->setAccessibleDescription(QStringLiteral("график не построен"));
+        notDrawn(*m_derivativeChart, drawn.refusal());
 }
 
 bool WorkbenchWindow::eventFilter(QObject *watched, QEvent *event)

@@ -76,6 +76,8 @@ private:
     // Everything that follows the current n: the rules at n, the picture, the nodes.
     void showAtCount();
     void drawCharts();
+    void layOutPages();
+    void hideProgress();
     void drawRulePicture();
     void showHelp();
     void saveSheet();

@@ -7,6 +7,7 @@
 #include "screens/secondarywindow.h"
 #include "tests/apptest.h"
 #include "tests/testsupport.h"
+#include "tests/windowsupport.h"
 
 #include <QApplication>
 #include <QFile>
@@ -71,9 +72,11 @@ void LongRunTest::round(MainWindow &main, const QString &reportDir)
         auto *path = w->findChild<QLineEdit *>(QStringLiteral("Text4"));
         if (path && w->findChild<QPushButton *>(QStringLiteral("Command2")))
             path->setText(reportDir + QLatin1Char('/') + w->objectName() + QStringLiteral(".txt"));
+        // The study works on a thread of its own: a round waits for its
+        // answer, as a student does.
         for (const char *button : {"Command1", "Command2"})
             if (auto *b = w->findChild<QPushButton *>(QLatin1String(button)))
-                QTest::mouseClick(b, Qt::LeftButton);
+                testsupport::pressAction(w, b);
         QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("toMain")), Qt::LeftButton);
     }
     QCoreApplication::processEvents();
