@@ -8,13 +8,17 @@
 #include "core/integrandblock_testing.h"
 #include "screens/boundwindow.h"
 #include "screens/comparewindow.h"
-#include "screens/convergencewindow.h"
 #include "screens/functiongraphwindow.h"
+#include "screens/workbenchwindow.h"
 #include "tests/graphtiming.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -194,45 +198,67 @@ private slots:
         }
     }
 
-    // "Исследовать": the whole study, its table, both pictures and the counts.
-    void convergenceStudy_data()
+    // "Исследовать" of the study window, from the press until everything is
+    // shown (the study runs on its own thread: wall time), and one step of n
+    // with every rule chosen (the window's own thread: processor time).
+    void studyPress_data()
     {
+        QTest::addColumn<QString>("f");
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
-        QTest::newRow("[1;6]") << QStringLiteral("1") << QStringLiteral("6");
-        QTest::newRow("[2;3]") << QStringLiteral("2") << QStringLiteral("3");
+        QTest::addColumn<bool>("everyRule");
+        QTest::newRow("(ln x/x)^3 [1;6], two rules") << "(ln(x)/x)^3"
+                                                     << "1"
+                                                     << "6" << false;
+        QTest::newRow("(ln x/x)^3 [1;6], every rule") << "(ln(x)/x)^3"
+                                                      << "1"
+                                                      << "6" << true;
+        QTest::newRow("x sin(x) [0;3], every rule") << "x sin(x)"
+                                                    << "0"
+                                                    << "3" << true;
+        QTest::newRow("sqrt(x) [0;1], every rule") << "sqrt(x)"
+                                                   << "0"
+                                                   << "1" << true;
     }
 
-    void convergenceStudy()
+    void studyPress()
     {
+        QFETCH(QString, f);
         QFETCH(QString, a);
         QFETCH(QString, b);
-        ConvergenceWindow w;
+        QFETCH(bool, everyRule);
+        WorkbenchWindow w;
+        w.show();
+        w.findChild<QLineEdit *>(QStringLiteral("Formula"))->setText(f);
         w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(a);
         w.findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(b);
-        QBENCHMARK
-        {
-            w.study();
-        }
-    }
-
-    void convergenceStudyCpuTime_data() { convergenceStudy_data(); }
-
-    void convergenceStudyCpuTime()
-    {
-        QFETCH(QString, a);
-        QFETCH(QString, b);
-        ConvergenceWindow w;
-        w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(a);
-        w.findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(b);
+        if (everyRule)
+            for (QCheckBox *box : w.findChildren<QCheckBox *>())
+                box->setChecked(true);
         std::vector<double> runs;
-        for (int i = 0; i < 9; ++i) {
-            const double start = threadMs();
+        for (int i = 0; i < 5; ++i) {
+            QSignalSpy done(&w, &WorkbenchWindow::studied);
+            QElapsedTimer clock;
+            clock.start();
             w.study();
-            runs.push_back(threadMs() - start);
+            QVERIFY(done.wait(60000));
+            runs.push_back(clock.nsecsElapsed() / 1e6);
         }
         std::sort(runs.begin(), runs.end());
-        qInfo("processor time of the press: median %.3f ms, least %.3f ms of 9", runs[4], runs[0]);
+        QVERIFY(w.shownStudy());
+
+        auto *count = w.findChild<QSpinBox *>(QStringLiteral("Count"));
+        std::vector<double> steps;
+        for (int n = 1; n <= 200; ++n) {
+            const double start = threadMs();
+            count->setValue(n);
+            QCoreApplication::processEvents();
+            steps.push_back(threadMs() - start);
+        }
+        std::sort(steps.begin(), steps.end());
+        qInfo("press until shown: median %.1f ms of 5; a step of n = 1..200: median %.2f ms, "
+              "slowest %.2f ms",
+              runs[2], steps[steps.size() / 2], steps.back());
     }
 };
 

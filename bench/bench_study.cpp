@@ -7,13 +7,10 @@
 //    (ruleAtCount) at every n = 1..1000 of each rule; the samples of f and
 //    its derivatives for their picture. Thread time,
 //    the median of five runs, inside a running Gui application.
-//  - One press of "Исследовать" of the old study at the defaults (QTest
-//    QBENCHMARK), about 750 000 evaluations of f.
-//   QT_QPA_PLATFORM=offscreen build/bench/bench_study [QTest options]
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_study
 
 #include "bench/threadclock.h"
 #include "expression/parser.h"
-#include "study/convergence.h"
 #include "study/workbench.h"
 
 #include <QApplication>
@@ -26,33 +23,6 @@
 #include <vector>
 
 using namespace kvadrolab;
-
-class BenchStudy : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void wholeStudy_data()
-    {
-        QTest::addColumn<double>("a");
-        QTest::addColumn<double>("b");
-        QTest::newRow("[1;6]") << 1.0 << 6.0;
-        QTest::newRow("[2;3]") << 2.0 << 3.0;
-    }
-
-    void wholeStudy()
-    {
-        QFETCH(double, a);
-        QFETCH(double, b);
-        double sum = 0;
-        QBENCHMARK
-        {
-            const auto s = studyConvergence(a, b, 1e-6);
-            sum += s.value().simpson.curve.back().bound;
-        }
-        QVERIFY(sum > 0);
-    }
-};
 
 namespace {
 
@@ -191,8 +161,5 @@ int main(int argc, char **argv)
     QApplication::processEvents();
     QTextStream out(stdout);
     benchWorkbench(out);
-    BenchStudy old;
-    return QTest::qExec(&old, argc, argv);
+    return 0;
 }
-
-#include "bench_study.moc"
