@@ -373,6 +373,17 @@ QTableView *WorkbenchWindow::addTable(QWidget *parent, const char *name,
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     view->horizontalHeader()->setStretchLastSection(true);
+    // Columns as wide as what they hold; a long table (the node table)
+    // shares the width instead, since measuring would make every cell.
+    connect(model, &QAbstractItemModel::modelReset, view, [view, model] {
+        constexpr int kMeasuredRows = 100;
+        if (model->rowCount() <= kMeasuredRows) {
+            view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+            view->resizeColumnsToContents();
+        } else {
+            view->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+        }
+    });
     attachTableMenu(view, &notify);
     return view;
 }
@@ -429,13 +440,20 @@ QWidget *WorkbenchWindow::buildSummaryTab()
     atCountTitle->setObjectName(QStringLiteral("AtCountTitle"));
     auto *countsTitle = new QLabel(QStringLiteral("n для ε"), page);
     countsTitle->setObjectName(QStringLiteral("CountsTitle"));
-    for (auto [title, view] : {std::pair<QLabel *, QTableView *>{maximaTitle, maxima},
-                               {atCountTitle, atCount},
-                               {countsTitle, counts}}) {
+    // The maxima and the counts side by side above the rules at n: each has
+    // a row per rule or derivative, and all three fit a projector's screen.
+    const auto titled = [](QLabel *title, QTableView *view) {
+        auto *column = new QVBoxLayout;
         title->setBuddy(view);
-        layout->addWidget(title);
-        layout->addWidget(view, 1);
-    }
+        column->addWidget(title);
+        column->addWidget(view, 1);
+        return column;
+    };
+    auto *top = new QHBoxLayout;
+    top->addLayout(titled(maximaTitle, maxima), 1);
+    top->addLayout(titled(countsTitle, counts), 1);
+    layout->addLayout(top, 1);
+    layout->addLayout(titled(atCountTitle, atCount), 1);
     return page;
 }
 
@@ -743,6 +761,8 @@ void WorkbenchWindow::showStudy()
 void WorkbenchWindow::showCounts()
 {
     const Workbench &s = *m_study;
+    findChild<QLabel *>(QStringLiteral("CountsTitle"))
+        ->setText(QStringLiteral("n для ε = %1").arg(errorText(s.input.tolerance)));
     m_counts->reset(int(s.rules.size()), [this](int row, int column) {
         const Result<WorkbenchRule> &studied = m_study->rules[std::size_t(row)];
         const RuleKind kind = m_study->input.methods.composite[std::size_t(row)];
@@ -763,10 +783,23 @@ void WorkbenchWindow::showCounts()
             if (!(*c.byBound <= kWorkbenchBoundCountLimit))
                 return words(QStringLiteral("больше 10^15"));
             return number(formatCount(static_cast<long long>(*c.byBound)), *c.byBound);
-        case 2:
-            return c.byRunge
-                       ? number(countText(*c.byRunge), double(*c.byRunge))
-                       : words(QStringLiteral("больше %1").arg(countText(rule.doubling.back().n)));
+        case 2: {
+            if (!c.byRunge)
+                return words(QStringLiteral("больше %1").arg(countText(rule.doubling.back().n)));
+            // The row that answered: its estimate is believed only where the
+            // observed order agrees with the rule's.
+            const auto row = std::find_if(rule.doubling.begin(), rule.doubling.end(),
+                                          [&](const DoublingRow &d) { return d.n == *c.byRunge; });
+            if (row != rule.doubling.end() && row->trust != RungeTrust::Trusted)
+                return StudyCell{QStringLiteral("%1 — не верить").arg(countText(*c.byRunge)),
+                                 double(*c.byRunge),
+                                 QStringLiteral("Наблюдаемый порядок при n = %1 далёк от "
+                                                "порядка метода %2: оценка Рунге здесь "
+                                                "ненадёжна")
+                                     .arg(countText(*c.byRunge))
+                                     .arg(ruleInfo(rule.kind).order)};
+            return number(countText(*c.byRunge), double(*c.byRunge));
+        }
         default:
             return c.byActualError
                        ? number(countText(*c.byActualError), double(*c.byActualError))
@@ -935,7 +968,9 @@ void WorkbenchWindow::showAtCount()
             }
             return number(errorText(*at.bound), *at.bound);
         default:
-            return at.ratio ? number(formatSignificant(*at.ratio, 3), *at.ratio) : StudyCell{};
+            return at.ratio ? number(shownDecimal(decimalText(*at.ratio, 3, Rounding::Nearest)),
+                                     *at.ratio)
+                            : StudyCell{};
         }
     });
     const auto title = findChild<QLabel *>(QStringLiteral("AtCountTitle"));
@@ -1110,6 +1145,32 @@ void WorkbenchWindow::saveSheet()
         methods << rombergName();
     if (s.input.methods.adaptive)
         methods << adaptiveName();
+    // Romberg's whole triangle is too wide for a page: the sheet keeps the
+    // trapezoid rule's column and the last value of each row.
+    StudyTableModel rombergColumns({{QStringLiteral("k"), QString()},
+                                    {QStringLiteral("n = 2^k"), QString()},
+                                    {QStringLiteral("R(k, 0), трапеции"), QString()},
+                                    {QStringLiteral("R(k, k)"), QString()},
+                                    {QStringLiteral("e = R(k, k) − I"), QString()}});
+    if (s.romberg && *s.romberg) {
+        const WorkbenchRomberg &r = **s.romberg;
+        rombergColumns.reset(int(r.table.rows.size()), [&r](int row, int column) {
+            const auto &line = r.table.rows[std::size_t(row)];
+            switch (column) {
+            case 0:
+                return number(countText(row), row);
+            case 1:
+                return number(countText(1L << row), double(1L << row));
+            case 2:
+                return number(valueText(line.front()), line.front());
+            case 3:
+                return number(valueText(line.back()), line.back());
+            default:
+                return number(errorText(r.errors[std::size_t(row)].back()),
+                              r.errors[std::size_t(row)].back());
+            }
+        });
+    }
     WorkbenchSheetParts parts;
     parts.date = QLocale().toString(QDate::currentDate(), QLocale::LongFormat);
     parts.inputs = {{QStringLiteral("f(x)"), m_formula->text()},
@@ -1123,13 +1184,14 @@ void WorkbenchWindow::saveSheet()
     parts.integral = {
         {QStringLiteral("I"), integralText(s.integral)},
         {QStringLiteral("верные цифры"), certainDigits(s.integral.lower, s.integral.upper)}};
-    parts.tables = {{QStringLiteral("Наибольшие производные (доказаны)"), m_maxima},
-                    {QStringLiteral("Методы при n = %1").arg(countText(currentCount())), m_atCount},
-                    {QStringLiteral("n для ε = %1").arg(errorText(s.input.tolerance)), m_counts},
-                    {QStringLiteral("Сходимость при удвоении n"), m_doubling},
-                    {QStringLiteral("Метод Ромберга"), m_romberg},
-                    {QStringLiteral("Адаптивный метод Симпсона"), m_adaptive},
-                    {QStringLiteral("Шаги: %1").arg(m_pictureNote->text()), m_nodes}};
+    parts.tables = {
+        {QStringLiteral("Наибольшие производные (доказаны)"), m_maxima},
+        {QStringLiteral("Методы при n = %1").arg(countText(currentCount())), m_atCount},
+        {QStringLiteral("n для ε = %1").arg(errorText(s.input.tolerance)), m_counts},
+        {QStringLiteral("Сходимость при удвоении n"), m_doubling},
+        {QStringLiteral("Метод Ромберга: первый и последний столбцы таблицы"), &rombergColumns},
+        {QStringLiteral("Адаптивный метод Симпсона"), m_adaptive},
+        {QStringLiteral("Шаги: %1").arg(m_pictureNote->text()), m_nodes}};
     parts.charts = {
         {m_rulePicture->accessibleDescription(), m_rulePicture->image()},
         {QStringLiteral("Фактические погрешности и априорные оценки"), m_errorChart->image()},

@@ -7,6 +7,7 @@
 #include "screens/workbenchwindow.h"
 #include "app/mainwindow.h"
 #include "app/navigator.h"
+#include "canvas/canvasmenu.h"
 #include "canvas/plotcanvas.h"
 #include "screens/studytablemodel.h"
 #include "tests/apptest.h"
@@ -17,12 +18,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
@@ -68,6 +73,9 @@ private slots:
     void everyHeaderExplainsItself();
     void tabLeavesTheTables();
     void helpOpensFromKeyAndButton();
+    void cancelledStudyShowsNothing();
+    void laterPressWins();
+    void sheetHoldsTheStudy();
 
 private:
     QWidget *driven() const override { return m_window; }
@@ -415,6 +423,64 @@ void WorkbenchWindowTest::helpOpensFromKeyAndButton()
     QVERIFY(!help->isVisible());
     press(QStringLiteral("Help"));
     QVERIFY(help->isVisible());
+}
+
+void WorkbenchWindowTest::cancelledStudyShowsNothing()
+{
+    for (QCheckBox *box : m_window->findChildren<QCheckBox *>())
+        box->setChecked(true);
+    press();
+    QVERIFY(m_window->studying());
+    // The button shows after 200 ms; a student may be quicker.
+    m_window->findChild<QPushButton *>(QStringLiteral("Cancel"))->click();
+    QVERIFY(!m_window->studying());
+    QTest::qWait(500); // the stopped thread's answer, if it comes, is dropped
+    QVERIFY(m_messages.isEmpty());
+    QCOMPARE(m_window->shownStudy(), nullptr);
+    QCOMPARE(model("Doubling")->rowCount(), 0);
+}
+
+void WorkbenchWindowTest::laterPressWins()
+{
+    type(QStringLiteral("Formula"), QStringLiteral("x"));
+    type(QStringLiteral("Text1"), QStringLiteral("0"));
+    type(QStringLiteral("Text2"), QStringLiteral("1"));
+    press();
+    type(QStringLiteral("Formula"), QStringLiteral("x^2"));
+    study();
+    QTest::qWait(300); // long enough for the first study's answer to arrive
+    QVERIFY(m_window->shownStudy());
+    // ∫_0^1 x² dx = 1/3, not the 1/2 of the first press.
+    QVERIFY(m_window->shownStudy()->integral.lower <= 1.0 / 3);
+    QVERIFY(1.0 / 3 <= m_window->shownStudy()->integral.upper);
+}
+
+void WorkbenchWindowTest::sheetHoldsTheStudy()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("лист.pdf"));
+    setSaveDialog([path](QWidget *, const QString &) { return path; });
+    const auto restore = qScopeGuard([] { setSaveDialog({}); });
+    // Before a study there is nothing to hand in, and the window says so.
+    press(QStringLiteral("SaveSheet"));
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(!QFileInfo::exists(path));
+    m_messages.clear();
+    study();
+    press(QStringLiteral("SaveSheet"));
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!text.waitForStarted())
+        QSKIP("pdftotext is not installed");
+    QVERIFY(text.waitForFinished());
+    const QString sheet = QString::fromUtf8(text.readAllStandardOutput());
+    const QString sep = QLocale().decimalPoint();
+    for (const QString &want :
+         {QStringLiteral("Исследование сходимости"), QStringLiteral("(ln(x)/x)^3"),
+          QStringLiteral("0") + sep + QStringLiteral("1804790226002"),
+          QStringLiteral("Сходимость при удвоении n"), QStringLiteral("n для ε")})
+        QVERIFY2(sheet.contains(want), qPrintable(want));
 }
 
 QTEST_MAIN(WorkbenchWindowTest)

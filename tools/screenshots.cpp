@@ -9,12 +9,14 @@
 #include "app/application.h"
 #include "app/mainwindow.h"
 #include "app/navigator.h"
+#include "canvas/canvasmenu.h"
 #include "screens/secondarywindow.h"
 #include "screens/workbenchwindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -75,6 +77,13 @@ bool studyShots(WorkbenchWindow *w, const QDir &dir)
     bool ok = tabShots(w, dir, QStringLiteral("Conv-all"));
     w->resize(1280, 720);
     ok = tabShots(w, dir, QStringLiteral("Conv-1280x720")) && ok;
+    // The study sheet, written where the dialog would have been answered.
+    const QString sheet = dir.filePath(QStringLiteral("Conv-sheet.pdf"));
+    setSaveDialog([sheet](QWidget *, const QString &) { return sheet; });
+    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("SaveSheet")), Qt::LeftButton);
+    setSaveDialog({});
+    ok = QFileInfo::exists(sheet) && ok;
+    std::printf("%s\n", qPrintable(sheet));
     set("Formula", QStringLiteral("sqrt(x)"));
     set("Text1", QStringLiteral("0"));
     set("Text2", QStringLiteral("1"));
