@@ -175,16 +175,19 @@ class TableMenu : public QObject
 {
 public:
     TableMenu(QTableView *table, Complaint complain)
-        : QObject(table), m_table(table), m_complain(std::move(complain))
+        : QObject(table), m_table(table), m_viewport(table->viewport()),
+          m_complain(std::move(complain))
     {
         table->installEventFilter(this);
-        table->viewport()->installEventFilter(this);
+        m_viewport->installEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched != m_table && watched != m_table->viewport())
+        // Compared, never called: while the table is being destroyed its
+        // events still come here, and it is no table any more.
+        if (watched != m_table && watched != m_viewport)
             return false;
         if (event->type() == QEvent::ContextMenu) {
             auto *e = static_cast<QContextMenuEvent *>(event);
@@ -266,6 +269,7 @@ private:
     }
 
     QTableView *m_table;
+    QWidget *m_viewport;
     Complaint m_complain;
     QMenu *m_menu = nullptr;
 };
