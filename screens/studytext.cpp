@@ -2,6 +2,7 @@
 #include "screens/studytext.h"
 
 #include "calc/answertext.h"
+#include "expression/refusaltext.h"
 #include "numbers/numbertext.h"
 #include "proof/refusaltext.h"
 
@@ -103,6 +104,68 @@ QString proofRefusalText(const Refusal &why, double a, double b, int order)
 QString countRefusalText(RuleKind kind, const Refusal &why)
 {
     return QString::fromStdString(ruleRefusalText(kind, why));
+}
+
+// The words a study's refusal is told in: the one message box of the window.
+QString studyRefusalText(const Refusal &why, const QString &formula, double a, double b)
+{
+    switch (why.reason) {
+    case Reason::NotANumber:
+    case Reason::NonFiniteInput:
+        switch (why.input.value_or(Input::A)) {
+        case Input::B:
+            return QStringLiteral("В поле b (конец отрезка) должно быть число, например 6.");
+        case Input::Tolerance:
+            return QStringLiteral("В поле ε (допустимая погрешность) должно быть число больше "
+                                  "0, например 0,000001.");
+        default:
+            return QStringLiteral("В поле a (начало отрезка) должно быть число, например 1.");
+        }
+    case Reason::EmptyInterval:
+        return QStringLiteral("Значения a и b совпадают: на отрезке нулевой длины нечего "
+                              "исследовать. Возьмите b, не равное a.");
+    case Reason::ToleranceNotPositive:
+        return QStringLiteral("Допустимая погрешность ε должна быть больше 0, например 0,000001.");
+    case Reason::NotDefined:
+    case Reason::Pole:
+    case Reason::NotSmooth:
+        return QStringLiteral("Интеграл f(x) = %1 на [%2; %3] не исследовать: %4. Возьмите "
+                              "отрезок, на котором f определена и ограничена.")
+            .arg(formula, shownDecimal(decimalText(a, 12, Rounding::Nearest)),
+                 shownDecimal(decimalText(b, 12, Rounding::Nearest)),
+                 proofRefusalText(why, std::min(a, b), std::max(a, b)));
+    case Reason::NotProven:
+    case Reason::WorkLimit:
+    case Reason::NonFiniteResult:
+        return QStringLiteral("Интеграл f(x) = %1 на [%2; %3] не удалось доказать: %4.")
+            .arg(formula, shownDecimal(decimalText(a, 12, Rounding::Nearest)),
+                 shownDecimal(decimalText(b, 12, Rounding::Nearest)),
+                 proofRefusalText(why, std::min(a, b), std::max(a, b)));
+    default:
+        break;
+    }
+    // What is left is the text of f itself.
+    return QStringLiteral("В записи f(x) ошибка: %1.")
+        .arg(QString::fromStdString(describeExpressionRefusal(why, formula.toStdString())));
+}
+
+// The text of f with the character at `position` (in characters, from 0)
+// marked, as rich text: where the parser stopped reading.
+QString markedFormula(const QString &text, std::size_t position)
+{
+    const QList<uint> points = text.toUcs4();
+    QString before, at, after;
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        const QString c = QString::fromUcs4(reinterpret_cast<const char32_t *>(&points[i]), 1);
+        (std::size_t(i) < position ? before : std::size_t(i) == position ? at : after) += c;
+    }
+    // Past the end (a bracket never closed, an operand missing) the mark is
+    // a gap where something is due.
+    if (at.isEmpty())
+        at = QStringLiteral("\u2002");
+    return QStringLiteral("<code>%1<span style=\"background-color:#ffc0c0;"
+                          "text-decoration:underline\">%2</span>%3</code>")
+        .arg(before.toHtmlEscaped(), at.toHtmlEscaped(), after.toHtmlEscaped());
 }
 
 } // namespace kvadrolab

@@ -63,4 +63,12 @@ QString proofRefusalText(const Refusal &why, double a, double b, int order = 0);
 // Why a rule does not take n: «n должно быть чётным», «n должно делиться на 3».
 QString countRefusalText(RuleKind kind, const Refusal &why);
 
+// A whole study's refusal as the window's one message: the field at fault,
+// the place where f is not defined, the typo in f.
+QString studyRefusalText(const Refusal &why, const QString &formula, double a, double b);
+
+// The text of f with the character at `position` (in characters, from 0)
+// marked, as rich text: where the parser stopped reading.
+QString markedFormula(const QString &text, std::size_t position);
+
 } // namespace kvadrolab

@@ -2,6 +2,7 @@
 #include "screens/workbenchsheet.h"
 
 #include "screens/studytablemodel.h"
+#include "screens/studytext.h"
 
 #include <QAbstractItemModel>
 
@@ -45,6 +46,31 @@ StudySheet workbenchSheet(const WorkbenchSheetParts &parts)
         if (!c.image.isNull())
             sheet.blocks << SheetImage{c.caption, c.image};
     return sheet;
+}
+
+QList<SheetLine> sheetInputs(const Workbench &s, const QString &formula, long n)
+{
+    QStringList methods;
+    for (RuleKind kind : s.input.methods.composite)
+        methods << methodShortName(kind);
+    if (s.input.methods.romberg)
+        methods << rombergName();
+    if (s.input.methods.adaptive)
+        methods << adaptiveName();
+    return {{QStringLiteral("f(x)"), formula},
+            {QStringLiteral("отрезок"),
+             QStringLiteral("от %1 до %2")
+                 .arg(shownDecimal(decimalText(s.input.a, 17, Rounding::Nearest)),
+                      shownDecimal(decimalText(s.input.b, 17, Rounding::Nearest)))},
+            {QStringLiteral("ε"), errorText(s.input.tolerance)},
+            {QStringLiteral("n"), countText(n)},
+            {QStringLiteral("методы"), methods.join(QStringLiteral(", "))}};
+}
+
+QList<SheetLine> sheetIntegral(const Workbench &s)
+{
+    return {{QStringLiteral("I"), integralText(s.integral)},
+            {QStringLiteral("верные цифры"), certainDigits(s.integral.lower, s.integral.upper)}};
 }
 
 } // namespace kvadrolab

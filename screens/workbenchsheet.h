@@ -2,6 +2,7 @@
 #pragma once
 
 #include "sheet/studysheet.h"
+#include "study/workbench.h"
 
 #include <QImage>
 #include <QList>
@@ -41,5 +42,10 @@ inline constexpr int kSheetRowLimit = 200;
 SheetTable sheetTable(const QAbstractItemModel &model, const QString &caption);
 
 StudySheet workbenchSheet(const WorkbenchSheetParts &parts);
+
+// The sheet's lines for a finished study of f as typed, at the current n:
+// the task (f, the interval, ε, n, the methods) and the proven integral.
+QList<SheetLine> sheetInputs(const Workbench &study, const QString &formula, long n);
+QList<SheetLine> sheetIntegral(const Workbench &study);
 
 } // namespace kvadrolab

@@ -12,6 +12,7 @@
 #include "screens/studyhelp.h"
 #include "screens/studyrunner.h"
 #include "screens/studytablemodel.h"
+#include "screens/studytables.h"
 #include "screens/studytext.h"
 #include "screens/workbenchsheet.h"
 #include "sheet/studysheet.h"
@@ -59,85 +60,6 @@ QString ruleObjectName(RuleKind kind)
     return QStringLiteral("Rule_") + QString::fromLatin1(ruleInfo(kind).name);
 }
 
-StudyCell number(const QString &text, double v)
-{
-    return {text, v, {}};
-}
-
-StudyCell words(const QString &text, const QString &note = {})
-{
-    return {text, std::nullopt, note.isEmpty() ? QString() : note};
-}
-
-// The words a study's refusal is told in: the one message box of the window.
-QString explain(const Refusal &why, const QString &formula, double a, double b)
-{
-    switch (why.reason) {
-    case Reason::NotANumber:
-    case Reason::NonFiniteInput:
-        switch (why.input.value_or(Input::A)) {
-        case Input::B:
-            return QStringLiteral("В поле b (конец отрезка) должно быть число, например 6.");
-        case Input::Tolerance:
-            return QStringLiteral("В поле ε (допустимая погрешность) должно быть число больше "
-                                  "0, например 0,000001.");
-        default:
-            return QStringLiteral("В поле a (начало отрезка) должно быть число, например 1.");
-        }
-    case Reason::EmptyInterval:
-        return QStringLiteral("Значения a и b совпадают: на отрезке нулевой длины нечего "
-                              "исследовать. Возьмите b, не равное a.");
-    case Reason::ToleranceNotPositive:
-        return QStringLiteral("Допустимая погрешность ε должна быть больше 0, например 0,000001.");
-    case Reason::NotDefined:
-    case Reason::Pole:
-    case Reason::NotSmooth:
-        return QStringLiteral("Интеграл f(x) = %1 на [%2; %3] не исследовать: %4. Возьмите "
-                              "отрезок, на котором f определена и ограничена.")
-            .arg(formula, shownDecimal(decimalText(a, 12, Rounding::Nearest)),
-                 shownDecimal(decimalText(b, 12, Rounding::Nearest)),
-                 proofRefusalText(why, std::min(a, b), std::max(a, b)));
-    case Reason::NotProven:
-    case Reason::WorkLimit:
-    case Reason::NonFiniteResult:
-        return QStringLiteral("Интеграл f(x) = %1 на [%2; %3] не удалось доказать: %4.")
-            .arg(formula, shownDecimal(decimalText(a, 12, Rounding::Nearest)),
-                 shownDecimal(decimalText(b, 12, Rounding::Nearest)),
-                 proofRefusalText(why, std::min(a, b), std::max(a, b)));
-    default:
-        break;
-    }
-    // What is left is the text of f itself.
-    return QStringLiteral("В записи f(x) ошибка: %1.")
-        .arg(QString::fromStdString(describeExpressionRefusal(why, formula.toStdString())));
-}
-
-// The text of f with the character at `position` (in characters, from 0)
-// marked, as rich text: where the parser stopped reading.
-QString markedFormula(const QString &text, std::size_t position)
-{
-    const QList<uint> points = text.toUcs4();
-    QString before, at, after;
-    for (qsizetype i = 0; i < points.size(); ++i) {
-        const QString c = QString::fromUcs4(reinterpret_cast<const char32_t *>(&points[i]), 1);
-        (std::size_t(i) < position ? before : std::size_t(i) == position ? at : after) += c;
-    }
-    // Past the end (a bracket never closed, an operand missing) the mark is
-    // a gap where something is due.
-    if (at.isEmpty())
-        at = QStringLiteral("\u2002");
-    return QStringLiteral("<code>%1<span style=\"background-color:#ffc0c0;"
-                          "text-decoration:underline\">%2</span>%3</code>")
-        .arg(before.toHtmlEscaped(), at.toHtmlEscaped(), after.toHtmlEscaped());
-}
-
-// A rule the study could not sum: where f overflows in doubles though the
-// proof holds it finite.
-StudyCell refusedRule(const Refusal &why, double lo, double hi)
-{
-    return words(QStringLiteral("отказ: ") + proofRefusalText(why, lo, hi));
-}
-
 // A chart the canvas cannot hold says so in its place, rather than stay
 // empty beside tables that are shown.
 void notDrawn(PlotCanvas &canvas, const Refusal &why)
@@ -155,10 +77,9 @@ void notDrawn(PlotCanvas &canvas, const Refusal &why)
     canvas.setAccessibleDescription(text);
 }
 
-QString boundFormula()
+void fill(StudyTableModel *model, TableRows rows)
 {
-    return QStringLiteral("|e(n)| ≤ (b − a)·h^k·M_k / C при h = (b − a)/n; k и C у каждого "
-                          "метода свои (F1 — справка)");
+    model->reset(rows.rows, std::move(rows.cell));
 }
 
 } // namespace
@@ -398,37 +319,9 @@ QWidget *WorkbenchWindow::buildSummaryTab()
     m_integral->setFocusPolicy(Qt::StrongFocus);
     layout->addWidget(m_integral);
 
-    m_maxima = new StudyTableModel(
-        {{QStringLiteral("Величина"), QStringLiteral("M_k = max |f^(k)(x)| на отрезке"), false},
-         {QStringLiteral("не меньше"),
-          QStringLiteral("Доказано: |f^(k)| достигает этого значения в указанной точке")},
-         {QStringLiteral("не больше"),
-          QStringLiteral("Доказано: |f^(k)(x)| не больше этого значения на всём отрезке")},
-         {QStringLiteral("где"), QStringLiteral("Точка, где найдено наибольшее значение"), false},
-         {QStringLiteral("нужна методам"), QStringLiteral("Чьи априорные оценки берут M_k"),
-          false}},
-        this);
-    m_atCount = new StudyTableModel(
-        {{QStringLiteral("Метод"),
-          QStringLiteral("Составное правило; формулы и оценки — в справке (F1)"), false},
-         {QStringLiteral("I(n)"),
-          QStringLiteral("I(n) = Σ wᵢ·f(xᵢ): сумма метода при h = (b − a)/n")},
-         {QStringLiteral("e(n) = I(n) − I"),
-          QStringLiteral("Фактическая погрешность: I — доказанное значение интеграла")},
-         {QStringLiteral("априорная оценка"), boundFormula()},
-         {QStringLiteral("оценка / |e(n)|"),
-          QStringLiteral("Во сколько раз априорная оценка больше фактической погрешности")}},
-        this);
-    m_counts = new StudyTableModel(
-        {{QStringLiteral("Метод"),
-          QStringLiteral("Составное правило; формулы и оценки — в справке (F1)"), false},
-         {QStringLiteral("по априорной оценке"),
-          QStringLiteral("Наименьшее n, при котором (b − a)·h^k·M_k / C ≤ ε")},
-         {QStringLiteral("по Рунге, удваивая n"),
-          QStringLiteral("Первое n таблицы удвоения, где |I(n/2) − I(n)| / (2^p − 1) ≤ ε")},
-         {QStringLiteral("по фактической погрешности"),
-          QStringLiteral("Наименьшее n, начиная с которого |I(n) − I| ≤ ε до n = 1000")}},
-        this);
+    m_maxima = new StudyTableModel(maximaColumns(), this);
+    m_atCount = new StudyTableModel(atCountColumns(), this);
+    m_counts = new StudyTableModel(countsColumns(), this);
 
     auto *maxima =
         addTable(page, "Maxima", QStringLiteral("Наибольшие производные на отрезке"), m_maxima);
@@ -461,33 +354,9 @@ QWidget *WorkbenchWindow::buildDoublingTab()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
-    m_doubling = new StudyTableModel(
-        {{QStringLiteral("Метод"),
-          QStringLiteral("Составное правило; формулы и оценки — в справке (F1)"), false},
-         {QStringLiteral("n"), QStringLiteral("Число разбиений; каждая строка удваивает n")},
-         {QStringLiteral("I(n)"), QStringLiteral("Сумма метода при h = (b − a)/n")},
-         {QStringLiteral("e(n) = I(n) − I"),
-          QStringLiteral("Фактическая погрешность: I — доказанное значение интеграла")},
-         {QStringLiteral("оценка Рунге"),
-          QStringLiteral("R(n) = (I(n/2) − I(n)) / (2^p − 1), p — порядок метода")},
-         {QStringLiteral("порядок"),
-          QStringLiteral("Наблюдаемый порядок log₂(|e(n/2)| / |e(n)|); у метода он равен p")},
-         {QStringLiteral("по Ричардсону"), QStringLiteral("Уточнённое значение I(n) − R(n)")},
-         {QStringLiteral("можно ли верить оценке Рунге"),
-          QStringLiteral("Оценка Рунге верна, когда наблюдаемый порядок близок к p"), false}},
-        this);
+    m_doubling = new StudyTableModel(doublingColumns(), this);
     m_romberg = new StudyTableModel({}, this);
-    m_adaptive = new StudyTableModel(
-        {{QStringLiteral("ε"), QStringLiteral("Допустимая погрешность, которой добивается метод")},
-         {QStringLiteral("I"), QStringLiteral("Сумма по принятым кускам с поправкой Ричардсона")},
-         {QStringLiteral("оценка погрешности"),
-          QStringLiteral("Σ (S(половин) − S(куска)) / 15 по принятым кускам: оценка, не граница")},
-         {QStringLiteral("фактическая погрешность"),
-          QStringLiteral("I − доказанное значение интеграла")},
-         {QStringLiteral("значений f"), QStringLiteral("Сколько раз вычислена f")},
-         {QStringLiteral("наибольшая глубина"),
-          QStringLiteral("Сколько раз делился пополам самый мелкий кусок")}},
-        this);
+    m_adaptive = new StudyTableModel(adaptiveColumns(), this);
     auto *doubling =
         addTable(page, "Doubling", QStringLiteral("Сходимость при удвоении n"), m_doubling);
     auto *romberg = addTable(page, "Romberg", QStringLiteral("Таблица Ромберга"), m_romberg);
@@ -532,15 +401,7 @@ QWidget *WorkbenchWindow::buildPictureTab()
     m_rulePicture->setObjectName(QStringLiteral("RulePicture"));
     m_rulePicture->setAccessibleName(QStringLiteral("правило на графике f"));
     m_rulePicture->setBackColor(PlotCanvas::rgb(255, 255, 255));
-    m_nodes = new StudyTableModel(
-        {{QStringLiteral("i"), QStringLiteral("Номер узла")},
-         {QStringLiteral("xᵢ"), QStringLiteral("Узел метода")},
-         {QStringLiteral("f(xᵢ)"), QStringLiteral("Значение f в узле")},
-         {QStringLiteral("вес wᵢ"), QStringLiteral("Вес узла в сумме, вместе с множителем h")},
-         {QStringLiteral("wᵢ·f(xᵢ)"), QStringLiteral("Вклад узла в сумму")},
-         {QStringLiteral("сумма"),
-          QStringLiteral("Σ wⱼ·f(xⱼ) по j ≤ i; в последней строке — I(n)")}},
-        this);
+    m_nodes = new StudyTableModel(nodeColumns(), this);
     auto *nodes = addTable(split, "Nodes", QStringLiteral("Таблица узлов: шаги метода"), m_nodes);
     split->addWidget(m_rulePicture);
     split->addWidget(nodes);
@@ -614,6 +475,9 @@ void WorkbenchWindow::study()
     const Result<Program> program = parseExpression(text.toStdString());
     const Result<double> a = readNumberField(m_a->text());
     const Result<double> b = readNumberField(m_b->text());
+    // What the study is of: its answer, its refusal and its sheet say so,
+    // whatever the fields hold by the time it ends.
+    m_asked = {text, a ? *a : 0, b ? *b : 0};
     const Result<double> tolerance = readNumberField(m_tolerance->text());
     const auto fault = [&](const Refusal &why) {
         refuse(why);
@@ -642,9 +506,7 @@ void WorkbenchWindow::refuse(const Refusal &why)
     if (why.reason == Reason::Cancelled)
         return;
     clearResults();
-    const double a = readNumberField(m_a->text()).ok() ? *readNumberField(m_a->text()) : 0;
-    const double b = readNumberField(m_b->text()).ok() ? *readNumberField(m_b->text()) : 0;
-    notify(this, explain(why, m_formula->text(), a, b));
+    notify(this, studyRefusalText(why, m_asked.formula, m_asked.a, m_asked.b));
     QLineEdit *at = m_formula;
     if (why.input == Input::A)
         at = m_a;
@@ -676,7 +538,8 @@ void WorkbenchWindow::finished(std::shared_ptr<const Result<Workbench>> result)
     if (!*result) {
         refuse(result->refusal());
     } else {
-        m_study = result->value();
+        // The study lives as long as the answer it came in.
+        m_study = SharedStudy(result, &result->value());
         showStudy();
     }
     emit studied();
@@ -686,7 +549,6 @@ void WorkbenchWindow::clearResults()
 {
     m_study.reset();
     m_nodeTable.reset();
-    m_runningSums.clear();
     m_fSamples.clear();
     for (auto &s : m_derivativeSamples)
         s.clear();
@@ -708,35 +570,19 @@ void WorkbenchWindow::clearResults()
 void WorkbenchWindow::showStudy()
 {
     const Workbench &s = *m_study;
-    const double lo = std::min(s.input.a, s.input.b), hi = std::max(s.input.a, s.input.b);
     m_integral->setText(QStringLiteral("Интеграл от %1 до %2 (доказан): %3; верные цифры: %4")
                             .arg(shownDecimal(decimalText(s.input.a, 12, Rounding::Nearest)),
                                  shownDecimal(decimalText(s.input.b, 12, Rounding::Nearest)),
                                  integralText(s.integral),
                                  certainDigits(s.integral.lower, s.integral.upper)));
-
-    m_maxima->reset(int(workbenchOrders.size()), [this, lo, hi](int row, int column) {
-        const int order = workbenchOrders[std::size_t(row)];
-        const Result<DerivativeMax> &m = m_study->maxima[std::size_t(row)];
-        switch (column) {
-        case 0:
-            return words(QStringLiteral("M%1").arg(order));
-        case 1:
-            return m ? number(boundText(m->lower, Rounding::Down), m->lower) : StudyCell{};
-        case 2:
-            return m ? number(boundText(m->upper, Rounding::Up), m->upper) : StudyCell{};
-        case 3:
-            return m ? words(placeOfMaximum(*m, lo, hi))
-                     : words(proofRefusalText(m.refusal(), lo, hi, order));
-        default: {
-            QStringList users;
-            for (RuleKind kind : allRules)
-                if (ruleInfo(kind).derivative == order)
-                    users << methodShortName(kind);
-            return words(users.join(QStringLiteral(", ")));
-        }
-        }
-    });
+    fill(m_maxima, maximaRows(m_study));
+    findChild<QLabel *>(QStringLiteral("CountsTitle"))
+        ->setText(QStringLiteral("n для ε = %1").arg(errorText(s.input.tolerance)));
+    fill(m_counts, countsRows(m_study));
+    fill(m_doubling, doublingRows(m_study));
+    m_romberg->setColumns(rombergColumns(s));
+    fill(m_romberg, rombergRows(m_study));
+    fill(m_adaptive, adaptiveRows(m_study));
 
     {
         const QSignalBlocker quiet(m_pictureRule);
@@ -751,180 +597,8 @@ void WorkbenchWindow::showStudy()
     m_derivativeSamples[0] = derivativeSamples(s.input.program, s.input.a, s.input.b, 2, kSamples);
     m_derivativeSamples[1] = derivativeSamples(s.input.program, s.input.a, s.input.b, 4, kSamples);
 
-    showCounts();
-    showDoubling();
-    showExtrapolated();
     showAtCount();
     drawCharts();
-}
-
-void WorkbenchWindow::showCounts()
-{
-    const Workbench &s = *m_study;
-    findChild<QLabel *>(QStringLiteral("CountsTitle"))
-        ->setText(QStringLiteral("n для ε = %1").arg(errorText(s.input.tolerance)));
-    m_counts->reset(int(s.rules.size()), [this](int row, int column) {
-        const Result<WorkbenchRule> &studied = m_study->rules[std::size_t(row)];
-        const RuleKind kind = m_study->input.methods.composite[std::size_t(row)];
-        const double lo = std::min(m_study->input.a, m_study->input.b);
-        const double hi = std::max(m_study->input.a, m_study->input.b);
-        if (column == 0)
-            return words(methodName(kind));
-        if (!studied)
-            return column == 1 ? refusedRule(studied.refusal(), lo, hi) : StudyCell{};
-        const WorkbenchRule &rule = *studied;
-        const WorkbenchCounts &c = rule.counts;
-        switch (column) {
-        case 1:
-            if (!c.byBound)
-                return words(
-                    QStringLiteral("нет: M%1 не доказана").arg(ruleInfo(rule.kind).derivative),
-                    proofRefusalText(c.byBound.refusal(), lo, hi, ruleInfo(rule.kind).derivative));
-            if (!(*c.byBound <= kWorkbenchBoundCountLimit))
-                return words(QStringLiteral("больше 10^15"));
-            return number(formatCount(static_cast<long long>(*c.byBound)), *c.byBound);
-        case 2: {
-            if (!c.byRunge)
-                return words(QStringLiteral("больше %1").arg(countText(rule.doubling.back().n)));
-            // The row that answered: its estimate is believed only where the
-            // observed order agrees with the rule's.
-            const auto row = std::find_if(rule.doubling.begin(), rule.doubling.end(),
-                                          [&](const DoublingRow &d) { return d.n == *c.byRunge; });
-            if (row != rule.doubling.end() && row->trust != RungeTrust::Trusted)
-                return StudyCell{QStringLiteral("%1 — не верить").arg(countText(*c.byRunge)),
-                                 double(*c.byRunge),
-                                 QStringLiteral("Наблюдаемый порядок при n = %1 далёк от "
-                                                "порядка метода %2: оценка Рунге здесь "
-                                                "ненадёжна")
-                                     .arg(countText(*c.byRunge))
-                                     .arg(ruleInfo(rule.kind).order)};
-            return number(countText(*c.byRunge), double(*c.byRunge));
-        }
-        default:
-            return c.byActualError
-                       ? number(countText(*c.byActualError), double(*c.byActualError))
-                       : words(QStringLiteral("больше %1").arg(countText(kWorkbenchCurveLast)));
-        }
-    });
-}
-
-void WorkbenchWindow::showDoubling()
-{
-    // The rows of every chosen rule, one block after another.
-    // A refused rule has one row, which says why.
-    std::vector<std::pair<std::size_t, std::size_t>> rows;
-    for (std::size_t r = 0; r < m_study->rules.size(); ++r) {
-        const Result<WorkbenchRule> &rule = m_study->rules[r];
-        for (std::size_t i = 0; i < (rule ? rule->doubling.size() : 1); ++i)
-            rows.emplace_back(r, i);
-    }
-    m_doubling->reset(int(rows.size()), [this, rows](int row, int column) {
-        const auto [r, i] = rows[std::size_t(row)];
-        const Result<WorkbenchRule> &studied = m_study->rules[r];
-        if (!studied) {
-            if (column == 0)
-                return words(methodName(m_study->input.methods.composite[r]));
-            return column == 2 ? refusedRule(studied.refusal(),
-                                             std::min(m_study->input.a, m_study->input.b),
-                                             std::max(m_study->input.a, m_study->input.b))
-                               : StudyCell{};
-        }
-        const WorkbenchRule &rule = *studied;
-        const DoublingRow &d = rule.doubling[i];
-        const int p = ruleInfo(rule.kind).order;
-        switch (column) {
-        case 0:
-            return words(methodName(rule.kind));
-        case 1:
-            return number(countText(d.n), double(d.n));
-        case 2:
-            return number(valueText(d.value), d.value);
-        case 3:
-            return number(errorText(d.error), d.error);
-        case 4:
-            return d.runge ? number(errorText(*d.runge), *d.runge) : StudyCell{};
-        case 5:
-            return d.order ? number(orderText(*d.order), *d.order) : StudyCell{};
-        case 6:
-            return d.richardson ? number(valueText(*d.richardson), *d.richardson) : StudyCell{};
-        default:
-            if (!d.runge)
-                return words(QStringLiteral("нет оценки: n/2 не подходит методу"));
-            switch (d.trust) {
-            case RungeTrust::Trusted:
-                return words(QStringLiteral("можно: порядок близок к %1").arg(p));
-            case RungeTrust::OrderFar:
-                return words(QStringLiteral("нельзя: порядок далёк от %1").arg(p));
-            case RungeTrust::NoOrder:
-                break;
-            }
-            return words(QStringLiteral("нельзя: порядок не определить"));
-        }
-    });
-}
-
-void WorkbenchWindow::showExtrapolated()
-{
-    const Workbench &s = *m_study;
-    if (s.romberg && *s.romberg) {
-        const WorkbenchRomberg &r = **s.romberg;
-        const std::size_t rows = r.table.rows.size();
-        std::vector<StudyColumn> columns{
-            {QStringLiteral("k"), QStringLiteral("Номер строки")},
-            {QStringLiteral("n = 2^k"), QStringLiteral("Число разбиений метода трапеций")}};
-        for (std::size_t j = 0; j < rows; ++j)
-            columns.push_back({QStringLiteral("R(k, %1)").arg(j),
-                               j == 0
-                                   ? QStringLiteral("Метод трапеций при n = 2^k")
-                                   : QStringLiteral("(4^%1·R(k, %2) − R(k − 1, %2)) / (4^%1 − 1)")
-                                         .arg(j)
-                                         .arg(j - 1)});
-        columns.push_back({QStringLiteral("e = R(k, k) − I"),
-                           QStringLiteral("Погрешность последнего значения строки")});
-        m_romberg->setColumns(std::move(columns));
-        m_romberg->reset(int(rows), [this, rows](int row, int column) {
-            const WorkbenchRomberg &t = **m_study->romberg;
-            const auto &line = t.table.rows[std::size_t(row)];
-            if (column == 0)
-                return number(countText(row), row);
-            if (column == 1)
-                return number(countText(1L << row), double(1L << row));
-            if (std::size_t(column) == rows + 2)
-                return number(errorText(t.errors[std::size_t(row)].back()),
-                              t.errors[std::size_t(row)].back());
-            const std::size_t j = std::size_t(column - 2);
-            return j < line.size() ? number(valueText(line[j]), line[j]) : StudyCell{};
-        });
-    } else if (s.romberg) {
-        m_romberg->clear();
-    }
-    if (s.adaptive) {
-        m_adaptive->reset(1, [this](int, int column) {
-            const Result<WorkbenchAdaptive> &r = *m_study->adaptive;
-            const double eps = m_study->input.tolerance;
-            if (column == 0)
-                return number(errorText(eps), eps);
-            if (!r) {
-                const double lo = std::min(m_study->input.a, m_study->input.b);
-                const double hi = std::max(m_study->input.a, m_study->input.b);
-                return column == 1 ? words(QStringLiteral("отказ: ") +
-                                           proofRefusalText(r.refusal(), lo, hi))
-                                   : StudyCell{};
-            }
-            switch (column) {
-            case 1:
-                return number(valueText(r->run.value), r->run.value);
-            case 2:
-                return number(errorText(r->run.estimatedError), r->run.estimatedError);
-            case 3:
-                return number(errorText(r->error), r->error);
-            case 4:
-                return number(countText(r->run.evaluations), double(r->run.evaluations));
-            default:
-                return number(countText(r->run.deepest), r->run.deepest);
-            }
-        });
-    }
 }
 
 void WorkbenchWindow::showAtCount()
@@ -933,52 +607,12 @@ void WorkbenchWindow::showAtCount()
         return;
     const long n = currentCount();
     const Workbench &s = *m_study;
-    const double lo = std::min(s.input.a, s.input.b), hi = std::max(s.input.a, s.input.b);
-
-    struct Line
-    {
-        RuleKind kind;
-        Result<RuleAtCount> at;
-    };
-    auto lines = std::make_shared<std::vector<Line>>();
-    for (RuleKind kind : s.input.methods.composite)
-        lines->push_back({kind, ruleAtCount(s, kind, n)});
-    m_atCount->reset(int(lines->size()), [this, lines, lo, hi](int row, int column) {
-        const Line &line = (*lines)[std::size_t(row)];
-        if (column == 0)
-            return words(methodName(line.kind));
-        if (!line.at) {
-            if (column != 1)
-                return StudyCell{};
-            return words(QStringLiteral("не берёт n = %1: %2")
-                             .arg(countText(currentCount()),
-                                  countRefusalText(line.kind, line.at.refusal())));
-        }
-        const RuleAtCount &at = *line.at;
-        switch (column) {
-        case 1:
-            return number(valueText(at.value), at.value);
-        case 2:
-            return number(errorText(at.error), at.error);
-        case 3:
-            if (!at.bound) {
-                const int k = ruleInfo(line.kind).derivative;
-                return words(QStringLiteral("нет: M%1 не доказана").arg(k),
-                             proofRefusalText(at.bound.refusal(), lo, hi, k));
-            }
-            return number(errorText(*at.bound), *at.bound);
-        default:
-            return at.ratio ? number(shownDecimal(decimalText(*at.ratio, 3, Rounding::Nearest)),
-                                     *at.ratio)
-                            : StudyCell{};
-        }
-    });
-    const auto title = findChild<QLabel *>(QStringLiteral("AtCountTitle"));
-    title->setText(QStringLiteral("Методы при n = %1").arg(countText(n)));
+    fill(m_atCount, atCountRows(m_study, n));
+    findChild<QLabel *>(QStringLiteral("AtCountTitle"))
+        ->setText(QStringLiteral("Методы при n = %1").arg(countText(n)));
 
     // The picture and the steps of the rule chosen for them.
     m_nodeTable.reset();
-    m_runningSums.clear();
     m_nodes->clear();
     const std::optional<RuleKind> kind = pictureRule();
     if (!kind)
@@ -998,31 +632,8 @@ void WorkbenchWindow::showAtCount()
     }
     m_pictureNote->setText(QStringLiteral("%1, n = %2: I(n) = %3")
                                .arg(methodName(*kind), countText(n), valueText(table->sum)));
-    m_nodeTable = std::move(table).value();
-    // The running sum in the order a student adds the column up.
-    double sum = 0;
-    for (const RuleNode &node : m_nodeTable->nodes) {
-        sum += node.weight * node.fx;
-        m_runningSums.push_back(sum);
-    }
-    m_nodes->reset(int(m_nodeTable->nodes.size()), [this](int row, int column) {
-        const RuleNode &node = m_nodeTable->nodes[std::size_t(row)];
-        switch (column) {
-        case 0:
-            return number(countText(row), row);
-        case 1:
-            return number(valueText(node.x), node.x);
-        case 2:
-            return number(valueText(node.fx), node.fx);
-        case 3:
-            return number(valueText(node.weight), node.weight);
-        case 4:
-            return number(valueText(node.weight * node.fx), node.weight * node.fx);
-        default:
-            return number(valueText(m_runningSums[std::size_t(row)]),
-                          m_runningSums[std::size_t(row)]);
-        }
-    });
+    m_nodeTable = std::make_shared<const RuleTable>(std::move(table).value());
+    fill(m_nodes, nodeRows(m_nodeTable));
     drawRulePicture();
 }
 
@@ -1138,52 +749,13 @@ void WorkbenchWindow::saveSheet()
     if (path.isEmpty())
         return;
     const Workbench &s = *m_study;
-    QStringList methods;
-    for (RuleKind kind : s.input.methods.composite)
-        methods << methodShortName(kind);
-    if (s.input.methods.romberg)
-        methods << rombergName();
-    if (s.input.methods.adaptive)
-        methods << adaptiveName();
-    // Romberg's whole triangle is too wide for a page: the sheet keeps the
-    // trapezoid rule's column and the last value of each row.
-    StudyTableModel rombergColumns({{QStringLiteral("k"), QString()},
-                                    {QStringLiteral("n = 2^k"), QString()},
-                                    {QStringLiteral("R(k, 0), трапеции"), QString()},
-                                    {QStringLiteral("R(k, k)"), QString()},
-                                    {QStringLiteral("e = R(k, k) − I"), QString()}});
-    if (s.romberg && *s.romberg) {
-        const WorkbenchRomberg &r = **s.romberg;
-        rombergColumns.reset(int(r.table.rows.size()), [&r](int row, int column) {
-            const auto &line = r.table.rows[std::size_t(row)];
-            switch (column) {
-            case 0:
-                return number(countText(row), row);
-            case 1:
-                return number(countText(1L << row), double(1L << row));
-            case 2:
-                return number(valueText(line.front()), line.front());
-            case 3:
-                return number(valueText(line.back()), line.back());
-            default:
-                return number(errorText(r.errors[std::size_t(row)].back()),
-                              r.errors[std::size_t(row)].back());
-            }
-        });
-    }
+    // Romberg's whole triangle is too wide for a page.
+    StudyTableModel rombergColumns(rombergSheetColumns());
+    fill(&rombergColumns, rombergSheetRows(m_study));
     WorkbenchSheetParts parts;
     parts.date = QLocale().toString(QDate::currentDate(), QLocale::LongFormat);
-    parts.inputs = {{QStringLiteral("f(x)"), m_formula->text()},
-                    {QStringLiteral("отрезок"),
-                     QStringLiteral("от %1 до %2")
-                         .arg(shownDecimal(decimalText(s.input.a, 17, Rounding::Nearest)),
-                              shownDecimal(decimalText(s.input.b, 17, Rounding::Nearest)))},
-                    {QStringLiteral("ε"), errorText(s.input.tolerance)},
-                    {QStringLiteral("n"), countText(currentCount())},
-                    {QStringLiteral("методы"), methods.join(QStringLiteral(", "))}};
-    parts.integral = {
-        {QStringLiteral("I"), integralText(s.integral)},
-        {QStringLiteral("верные цифры"), certainDigits(s.integral.lower, s.integral.upper)}};
+    parts.inputs = sheetInputs(s, m_asked.formula, currentCount());
+    parts.integral = sheetIntegral(s);
     parts.tables = {
         {QStringLiteral("Наибольшие производные (доказаны)"), m_maxima},
         {QStringLiteral("Методы при n = %1").arg(countText(currentCount())), m_atCount},

@@ -45,7 +45,7 @@ public:
     // "Исследовать": reads the inputs and starts the study on its own thread.
     void study();
     // The finished study shown, if any.
-    const Workbench *shownStudy() const { return m_study ? &*m_study : nullptr; }
+    const Workbench *shownStudy() const { return m_study.get(); }
     // Whether a study is under way.
     bool studying() const;
 
@@ -70,9 +70,6 @@ private:
     void refuse(const Refusal &why);
     void clearResults();
     void showStudy();
-    void showCounts();
-    void showDoubling();
-    void showExtrapolated();
     // Everything that follows the current n: the rules at n, the picture, the nodes.
     void showAtCount();
     void drawCharts();
@@ -117,14 +114,20 @@ private:
     PlotCanvas *m_derivativeChart;
 
     StudyRunner *m_runner;
-    std::optional<Workbench> m_study;
+    std::shared_ptr<const Workbench> m_study;
+    // The text of f and the ends of the last press, as typed then.
+    struct Asked
+    {
+        QString formula;
+        double a = 0;
+        double b = 0;
+    } m_asked;
     // What the current study's charts draw f and its derivatives from,
     // sampled once per study, not per step of n.
     std::vector<Sample> m_fSamples;
     std::array<std::vector<Sample>, 2> m_derivativeSamples;
-    // The node table's rows, kept while the table shows them.
-    std::optional<RuleTable> m_nodeTable;
-    std::vector<double> m_runningSums;
+    // The node table's rows, kept while the table and the picture show them.
+    std::shared_ptr<const RuleTable> m_nodeTable;
     QPointer<QWidget> m_help;
     bool m_redrawPending = false;
 };

@@ -1,0 +1,423 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "screens/studytables.h"
+
+#include "numbers/numbertext.h"
+#include "screens/studytext.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace kvadrolab {
+
+namespace {
+
+StudyCell number(const QString &text, double v)
+{
+    return {text, v, {}};
+}
+
+StudyCell words(const QString &text, const QString &note = {})
+{
+    return {text, std::nullopt, note};
+}
+
+double lowerEnd(const Workbench &s)
+{
+    return std::min(s.input.a, s.input.b);
+}
+
+double upperEnd(const Workbench &s)
+{
+    return std::max(s.input.a, s.input.b);
+}
+
+// A rule the study could not sum: where f overflows in doubles though the
+// proof holds it finite.
+StudyCell refusedRule(const Refusal &why, const Workbench &s)
+{
+    return words(QStringLiteral("отказ: ") + proofRefusalText(why, lowerEnd(s), upperEnd(s)));
+}
+
+// A bound or a count that needs an M_k the proof refused: what is missing,
+// and the proof's reason as its note.
+StudyCell missingMaximum(RuleKind kind, const Refusal &why, const Workbench &s)
+{
+    const int k = ruleInfo(kind).derivative;
+    return words(QStringLiteral("нет: M%1 не доказана").arg(k),
+                 proofRefusalText(why, lowerEnd(s), upperEnd(s), k));
+}
+
+StudyColumn methodColumn()
+{
+    return {QStringLiteral("Метод"),
+            QStringLiteral("Составное правило; формулы и оценки — в справке (F1)"), false};
+}
+
+StudyColumn errorColumn()
+{
+    return {QStringLiteral("e(n) = I(n) − I"),
+            QStringLiteral("Фактическая погрешность: I — доказанное значение интеграла")};
+}
+
+} // namespace
+
+std::vector<StudyColumn> maximaColumns()
+{
+    return {
+        {QStringLiteral("Величина"), QStringLiteral("M_k = max |f^(k)(x)| на отрезке"), false},
+        {QStringLiteral("не меньше"),
+         QStringLiteral("Доказано: |f^(k)| достигает этого значения в указанной точке")},
+        {QStringLiteral("не больше"),
+         QStringLiteral("Доказано: |f^(k)(x)| не больше этого значения на всём отрезке")},
+        {QStringLiteral("где"), QStringLiteral("Точка, где найдено наибольшее значение"), false},
+        {QStringLiteral("нужна методам"), QStringLiteral("Чьи априорные оценки берут M_k"), false}};
+}
+
+TableRows maximaRows(SharedStudy study)
+{
+    return {int(workbenchOrders.size()), [study](int row, int column) {
+                const Workbench &s = *study;
+                const int order = workbenchOrders[std::size_t(row)];
+                const Result<DerivativeMax> &m = s.maxima[std::size_t(row)];
+                switch (column) {
+                case 0:
+                    return words(QStringLiteral("M%1").arg(order));
+                case 1:
+                    return m ? number(boundText(m->lower, Rounding::Down), m->lower) : StudyCell{};
+                case 2:
+                    return m ? number(boundText(m->upper, Rounding::Up), m->upper) : StudyCell{};
+                case 3:
+                    return m ? words(placeOfMaximum(*m, lowerEnd(s), upperEnd(s)))
+                             : words(
+                                   proofRefusalText(m.refusal(), lowerEnd(s), upperEnd(s), order));
+                default: {
+                    QStringList users;
+                    for (RuleKind kind : allRules)
+                        if (ruleInfo(kind).derivative == order)
+                            users << methodShortName(kind);
+                    return words(users.join(QStringLiteral(", ")));
+                }
+                }
+            }};
+}
+
+std::vector<StudyColumn> atCountColumns()
+{
+    return {methodColumn(),
+            {QStringLiteral("I(n)"),
+             QStringLiteral("I(n) = Σ wᵢ·f(xᵢ): сумма метода при h = (b − a)/n")},
+            errorColumn(),
+            {QStringLiteral("априорная оценка"),
+             QStringLiteral("|e(n)| ≤ (b − a)·h^k·M_k / C при h = (b − a)/n; k и C у каждого "
+                            "метода свои (F1 — справка)")},
+            {QStringLiteral("оценка / |e(n)|"),
+             QStringLiteral("Во сколько раз априорная оценка больше фактической погрешности")}};
+}
+
+TableRows atCountRows(SharedStudy study, long n)
+{
+    // Each rule at n once, now: the cells only print them.
+    auto lines = std::make_shared<std::vector<Result<RuleAtCount>>>();
+    for (RuleKind kind : study->input.methods.composite)
+        lines->push_back(ruleAtCount(*study, kind, n));
+    return {int(lines->size()), [study, lines, n](int row, int column) {
+                const RuleKind kind = study->input.methods.composite[std::size_t(row)];
+                const Result<RuleAtCount> &at = (*lines)[std::size_t(row)];
+                if (column == 0)
+                    return words(methodName(kind));
+                if (!at)
+                    return column == 1
+                               ? words(QStringLiteral("не берёт n = %1: %2")
+                                           .arg(countText(n), countRefusalText(kind, at.refusal())))
+                               : StudyCell{};
+                switch (column) {
+                case 1:
+                    return number(valueText(at->value), at->value);
+                case 2:
+                    return number(errorText(at->error), at->error);
+                case 3:
+                    return at->bound ? number(errorText(*at->bound), *at->bound)
+                                     : missingMaximum(kind, at->bound.refusal(), *study);
+                default:
+                    return at->ratio
+                               ? number(shownDecimal(decimalText(*at->ratio, 3, Rounding::Nearest)),
+                                        *at->ratio)
+                               : StudyCell{};
+                }
+            }};
+}
+
+std::vector<StudyColumn> countsColumns()
+{
+    return {methodColumn(),
+            {QStringLiteral("по априорной оценке"),
+             QStringLiteral("Наименьшее n, при котором (b − a)·h^k·M_k / C ≤ ε")},
+            {QStringLiteral("по Рунге, удваивая n"),
+             QStringLiteral("Первое n таблицы удвоения, где |I(n/2) − I(n)| / (2^p − 1) ≤ ε")},
+            {QStringLiteral("по фактической погрешности"),
+             QStringLiteral("Наименьшее n, начиная с которого |I(n) − I| ≤ ε до n = 1000")}};
+}
+
+TableRows countsRows(SharedStudy study)
+{
+    return {
+        int(study->rules.size()), [study](int row, int column) {
+            const Workbench &s = *study;
+            const Result<WorkbenchRule> &studied = s.rules[std::size_t(row)];
+            const RuleKind kind = s.input.methods.composite[std::size_t(row)];
+            if (column == 0)
+                return words(methodName(kind));
+            if (!studied)
+                return column == 1 ? refusedRule(studied.refusal(), s) : StudyCell{};
+            const WorkbenchRule &rule = *studied;
+            const WorkbenchCounts &c = rule.counts;
+            switch (column) {
+            case 1:
+                if (!c.byBound)
+                    return missingMaximum(kind, c.byBound.refusal(), s);
+                if (!(*c.byBound <= kWorkbenchBoundCountLimit))
+                    return words(QStringLiteral("больше 10^15"));
+                return number(formatCount(static_cast<long long>(*c.byBound)), *c.byBound);
+            case 2: {
+                if (!c.byRunge)
+                    return words(
+                        QStringLiteral("больше %1").arg(countText(rule.doubling.back().n)));
+                // The row that answered: its estimate is believed only
+                // where the observed order agrees with the rule's.
+                const auto at =
+                    std::find_if(rule.doubling.begin(), rule.doubling.end(),
+                                 [&](const DoublingRow &d) { return d.n == *c.byRunge; });
+                if (at != rule.doubling.end() && at->trust != RungeTrust::Trusted)
+                    return StudyCell{
+                        QStringLiteral("%1 — не верить").arg(countText(*c.byRunge)),
+                        double(*c.byRunge),
+                        QStringLiteral("Наблюдаемый порядок при n = %1 далёк от порядка "
+                                       "метода %2: оценка Рунге здесь ненадёжна")
+                            .arg(countText(*c.byRunge))
+                            .arg(ruleInfo(kind).order)};
+                return number(countText(*c.byRunge), double(*c.byRunge));
+            }
+            default:
+                return c.byActualError
+                           ? number(countText(*c.byActualError), double(*c.byActualError))
+                           : words(QStringLiteral("больше %1").arg(countText(kWorkbenchCurveLast)));
+            }
+        }};
+}
+
+std::vector<StudyColumn> doublingColumns()
+{
+    return {methodColumn(),
+            {QStringLiteral("n"), QStringLiteral("Число разбиений; каждая строка удваивает n")},
+            {QStringLiteral("I(n)"), QStringLiteral("Сумма метода при h = (b − a)/n")},
+            errorColumn(),
+            {QStringLiteral("оценка Рунге"),
+             QStringLiteral("R(n) = (I(n/2) − I(n)) / (2^p − 1), p — порядок метода")},
+            {QStringLiteral("порядок"),
+             QStringLiteral("Наблюдаемый порядок log₂(|e(n/2)| / |e(n)|); у метода он равен p")},
+            {QStringLiteral("по Ричардсону"), QStringLiteral("Уточнённое значение I(n) − R(n)")},
+            {QStringLiteral("можно ли верить оценке Рунге"),
+             QStringLiteral("Оценка Рунге верна, когда наблюдаемый порядок близок к p"), false}};
+}
+
+TableRows doublingRows(SharedStudy study)
+{
+    // A refused rule has one row, which says why.
+    auto rows = std::make_shared<std::vector<std::pair<std::size_t, std::size_t>>>();
+    for (std::size_t r = 0; r < study->rules.size(); ++r) {
+        const Result<WorkbenchRule> &rule = study->rules[r];
+        for (std::size_t i = 0; i < (rule ? rule->doubling.size() : 1); ++i)
+            rows->emplace_back(r, i);
+    }
+    return {int(rows->size()), [study, rows](int row, int column) {
+                const auto [r, i] = (*rows)[std::size_t(row)];
+                const Result<WorkbenchRule> &studied = study->rules[r];
+                const RuleKind kind = study->input.methods.composite[r];
+                if (column == 0)
+                    return words(methodName(kind));
+                if (!studied)
+                    return column == 2 ? refusedRule(studied.refusal(), *study) : StudyCell{};
+                const DoublingRow &d = studied->doubling[i];
+                const int p = ruleInfo(kind).order;
+                switch (column) {
+                case 1:
+                    return number(countText(d.n), double(d.n));
+                case 2:
+                    return number(valueText(d.value), d.value);
+                case 3:
+                    return number(errorText(d.error), d.error);
+                case 4:
+                    return d.runge ? number(errorText(*d.runge), *d.runge) : StudyCell{};
+                case 5:
+                    return d.order ? number(orderText(*d.order), *d.order) : StudyCell{};
+                case 6:
+                    return d.richardson ? number(valueText(*d.richardson), *d.richardson)
+                                        : StudyCell{};
+                default:
+                    if (!d.runge)
+                        return words(QStringLiteral("нет оценки: n/2 не подходит методу"));
+                    switch (d.trust) {
+                    case RungeTrust::Trusted:
+                        return words(QStringLiteral("можно: порядок близок к %1").arg(p));
+                    case RungeTrust::OrderFar:
+                        return words(QStringLiteral("нельзя: порядок далёк от %1").arg(p));
+                    case RungeTrust::NoOrder:
+                        break;
+                    }
+                    return words(QStringLiteral("нельзя: порядок не определить"));
+                }
+            }};
+}
+
+std::vector<StudyColumn> rombergColumns(const Workbench &study)
+{
+    if (!study.romberg || !*study.romberg)
+        return {};
+    const std::size_t rows = (*study.romberg)->table.rows.size();
+    std::vector<StudyColumn> columns{
+        {QStringLiteral("k"), QStringLiteral("Номер строки")},
+        {QStringLiteral("n = 2^k"), QStringLiteral("Число разбиений метода трапеций")}};
+    for (std::size_t j = 0; j < rows; ++j)
+        columns.push_back({QStringLiteral("R(k, %1)").arg(j),
+                           j == 0 ? QStringLiteral("Метод трапеций при n = 2^k")
+                                  : QStringLiteral("(4^%1·R(k, %2) − R(k − 1, %2)) / (4^%1 − 1)")
+                                        .arg(j)
+                                        .arg(j - 1)});
+    columns.push_back({QStringLiteral("e = R(k, k) − I"),
+                       QStringLiteral("Погрешность последнего значения строки")});
+    return columns;
+}
+
+TableRows rombergRows(SharedStudy study)
+{
+    if (!study->romberg || !*study->romberg)
+        return {};
+    const std::size_t rows = (*study->romberg)->table.rows.size();
+    return {int(rows), [study, rows](int row, int column) {
+                const WorkbenchRomberg &t = **study->romberg;
+                const auto &line = t.table.rows[std::size_t(row)];
+                if (column == 0)
+                    return number(countText(row), row);
+                if (column == 1)
+                    return number(countText(1L << row), double(1L << row));
+                if (std::size_t(column) == rows + 2)
+                    return number(errorText(t.errors[std::size_t(row)].back()),
+                                  t.errors[std::size_t(row)].back());
+                const std::size_t j = std::size_t(column - 2);
+                return j < line.size() ? number(valueText(line[j]), line[j]) : StudyCell{};
+            }};
+}
+
+std::vector<StudyColumn> rombergSheetColumns()
+{
+    return {{QStringLiteral("k"), QString()},
+            {QStringLiteral("n = 2^k"), QString()},
+            {QStringLiteral("R(k, 0), трапеции"), QString()},
+            {QStringLiteral("R(k, k)"), QString()},
+            {QStringLiteral("e = R(k, k) − I"), QString()}};
+}
+
+TableRows rombergSheetRows(SharedStudy study)
+{
+    if (!study->romberg || !*study->romberg)
+        return {};
+    return {int((*study->romberg)->table.rows.size()), [study](int row, int column) {
+                const WorkbenchRomberg &r = **study->romberg;
+                const auto &line = r.table.rows[std::size_t(row)];
+                switch (column) {
+                case 0:
+                    return number(countText(row), row);
+                case 1:
+                    return number(countText(1L << row), double(1L << row));
+                case 2:
+                    return number(valueText(line.front()), line.front());
+                case 3:
+                    return number(valueText(line.back()), line.back());
+                default:
+                    return number(errorText(r.errors[std::size_t(row)].back()),
+                                  r.errors[std::size_t(row)].back());
+                }
+            }};
+}
+
+std::vector<StudyColumn> adaptiveColumns()
+{
+    return {
+        {QStringLiteral("ε"), QStringLiteral("Допустимая погрешность, которой добивается метод")},
+        {QStringLiteral("I"), QStringLiteral("Сумма по принятым кускам с поправкой Ричардсона")},
+        {QStringLiteral("оценка погрешности"),
+         QStringLiteral("Σ (S(половин) − S(куска)) / 15 по принятым кускам: оценка, не граница")},
+        {QStringLiteral("фактическая погрешность"),
+         QStringLiteral("I − доказанное значение интеграла")},
+        {QStringLiteral("значений f"), QStringLiteral("Сколько раз вычислена f")},
+        {QStringLiteral("наибольшая глубина"),
+         QStringLiteral("Сколько раз делился пополам самый мелкий кусок")}};
+}
+
+TableRows adaptiveRows(SharedStudy study)
+{
+    if (!study->adaptive)
+        return {};
+    return {1, [study](int, int column) {
+                const Result<WorkbenchAdaptive> &r = *study->adaptive;
+                const double eps = study->input.tolerance;
+                if (column == 0)
+                    return number(errorText(eps), eps);
+                if (!r)
+                    return column == 1 ? refusedRule(r.refusal(), *study) : StudyCell{};
+                switch (column) {
+                case 1:
+                    return number(valueText(r->run.value), r->run.value);
+                case 2:
+                    return number(errorText(r->run.estimatedError), r->run.estimatedError);
+                case 3:
+                    return number(errorText(r->error), r->error);
+                case 4:
+                    return number(countText(r->run.evaluations), double(r->run.evaluations));
+                default:
+                    return number(countText(r->run.deepest), r->run.deepest);
+                }
+            }};
+}
+
+std::vector<StudyColumn> nodeColumns()
+{
+    return {{QStringLiteral("i"), QStringLiteral("Номер узла")},
+            {QStringLiteral("xᵢ"), QStringLiteral("Узел метода")},
+            {QStringLiteral("f(xᵢ)"), QStringLiteral("Значение f в узле")},
+            {QStringLiteral("вес wᵢ"), QStringLiteral("Вес узла в сумме, вместе с множителем h")},
+            {QStringLiteral("wᵢ·f(xᵢ)"), QStringLiteral("Вклад узла в сумму")},
+            {QStringLiteral("сумма"),
+             QStringLiteral("Σ wⱼ·f(xⱼ) по j ≤ i; в последней строке — I(n)")}};
+}
+
+TableRows nodeRows(std::shared_ptr<const RuleTable> table)
+{
+    // The running sum in the order a student adds the column up.
+    auto sums = std::make_shared<std::vector<double>>();
+    double sum = 0;
+    for (const RuleNode &node : table->nodes) {
+        sum += node.weight * node.fx;
+        sums->push_back(sum);
+    }
+    return {int(table->nodes.size()), [table, sums](int row, int column) {
+                const RuleNode &node = table->nodes[std::size_t(row)];
+                switch (column) {
+                case 0:
+                    return number(countText(row), row);
+                case 1:
+                    return number(valueText(node.x), node.x);
+                case 2:
+                    return number(valueText(node.fx), node.fx);
+                case 3:
+                    return number(valueText(node.weight), node.weight);
+                case 4:
+                    return number(valueText(node.weight * node.fx), node.weight * node.fx);
+                default:
+                    return number(valueText((*sums)[std::size_t(row)]), (*sums)[std::size_t(row)]);
+                }
+            }};
+}
+
+} // namespace kvadrolab
