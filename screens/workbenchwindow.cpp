@@ -4,12 +4,12 @@
 #include "canvas/canvasmenu.h"
 #include "canvas/plotcanvas.h"
 #include "expression/parser.h"
-#include "expression/refusaltext.h"
 #include "forms/notifier.h"
 #include "forms/tableexport.h"
 #include "numbers/numbertext.h"
 #include "screens/studycharts.h"
 #include "screens/studyhelp.h"
+#include "screens/studyinputs.h"
 #include "screens/studyrunner.h"
 #include "screens/studytablemodel.h"
 #include "screens/studytables.h"
@@ -18,22 +18,16 @@
 #include "sheet/studysheet.h"
 
 #include <QAbstractItemView>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
 #include <QEvent>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
-#include <QSlider>
-#include <QSpinBox>
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
@@ -47,18 +41,10 @@ namespace kvadrolab {
 
 namespace {
 
-constexpr char kStartFormula[] = "(ln(x)/x)^3";
-constexpr long kCountLimit = kRuleDrawingLimit;
-
 // The window's first size: a school projector's 1280 x 720 screen, less the
 // title bar and a task bar.
 constexpr int kStartWidth = 1240;
 constexpr int kStartHeight = 640;
-
-QString ruleObjectName(RuleKind kind)
-{
-    return QStringLiteral("Rule_") + QString::fromLatin1(ruleInfo(kind).name);
-}
 
 // A chart the canvas cannot hold says so in its place, rather than stay
 // empty beside tables that are shown.
@@ -88,7 +74,16 @@ WorkbenchWindow::WorkbenchWindow(QWidget *parent)
     : SecondaryWindow("Conv", "Исследование сходимости", parent), m_runner(new StudyRunner(this))
 {
     auto *root = new QVBoxLayout(this);
-    buildInputs(root);
+    m_inputs = new StudyInputs(this);
+    root->addWidget(m_inputs);
+    connect(m_inputs, &StudyInputs::studyAsked, this, &WorkbenchWindow::study);
+    connect(m_inputs, &StudyInputs::helpAsked, this, &WorkbenchWindow::showHelp);
+    connect(m_inputs, &StudyInputs::countChanged, this, &WorkbenchWindow::showAtCount);
+    connect(m_inputs, &StudyInputs::cancelAsked, this, [this] {
+        m_runner->cancel();
+        m_inputs->hideProgress();
+        clearResults();
+    });
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("Tabs"));
@@ -120,16 +115,8 @@ WorkbenchWindow::WorkbenchWindow(QWidget *parent)
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this, &WorkbenchWindow::showHelp);
 
-    connect(m_runner, &StudyRunner::slow, this, [this] {
-        m_progress->setValue(0);
-        m_progress->show();
-        m_progressLabel->show();
-        m_cancel->show();
-    });
-    connect(m_runner, &StudyRunner::progress, this, [this](int done, int total) {
-        m_progress->setMaximum(total);
-        m_progress->setValue(done);
-    });
+    connect(m_runner, &StudyRunner::slow, m_inputs, &StudyInputs::showProgress);
+    connect(m_runner, &StudyRunner::progress, m_inputs, &StudyInputs::setProgress);
     connect(m_runner, &StudyRunner::finished, this, &WorkbenchWindow::finished);
 
     resize(kStartWidth, kStartHeight);
@@ -148,135 +135,6 @@ WorkbenchWindow::~WorkbenchWindow() = default;
 bool WorkbenchWindow::studying() const
 {
     return m_runner->running();
-}
-
-void WorkbenchWindow::buildInputs(QVBoxLayout *root)
-{
-    auto *grid = new QGridLayout;
-    const auto label = [this](const QString &text, QWidget *buddy) {
-        auto *l = new QLabel(text, this);
-        l->setBuddy(buddy);
-        return l;
-    };
-
-    m_formula = new QLineEdit(QString::fromUtf8(kStartFormula), this);
-    m_formula->setObjectName(QStringLiteral("Formula"));
-    m_formula->setAccessibleName(QStringLiteral("f(x)"));
-    auto *helpButton = new QPushButton(QStringLiteral("?"), this);
-    helpButton->setObjectName(QStringLiteral("Help"));
-    helpButton->setAccessibleName(QStringLiteral("Справка"));
-    helpButton->setToolTip(QStringLiteral("Справка: язык функции, методы и их оценки, оценка "
-                                          "Рунге и порядок (F1)"));
-    helpButton->setFixedWidth(helpButton->sizeHint().height() * 3 / 2);
-    connect(helpButton, &QPushButton::clicked, this, &WorkbenchWindow::showHelp);
-    m_formulaError = new QLabel(this);
-    m_formulaError->setObjectName(QStringLiteral("FormulaError"));
-    m_formulaError->setTextFormat(Qt::RichText);
-    m_formulaError->setWordWrap(true);
-    // The line keeps its height when empty, so the window does not jump
-    // while the student types.
-    m_formulaError->setMinimumHeight(m_formulaError->fontMetrics().lineSpacing() + 4);
-
-    grid->addWidget(label(QStringLiteral("f(&x) ="), m_formula), 0, 0);
-    grid->addWidget(m_formula, 0, 1, 1, 9);
-    grid->addWidget(helpButton, 0, 10);
-    grid->addWidget(m_formulaError, 1, 1, 1, 10);
-
-    const auto numberField = [this](const char *name, const char *text, const QString &spoken) {
-        auto *f = new QLineEdit(QString::fromUtf8(text), this);
-        f->setObjectName(QString::fromUtf8(name));
-        f->setAccessibleName(spoken);
-        f->setMaximumWidth(f->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 16);
-        return f;
-    };
-    m_a = numberField("Text1", "1", QStringLiteral("Начало отрезка интегрирования a"));
-    m_b = numberField("Text2", "6", QStringLiteral("Конец отрезка интегрирования b"));
-    m_tolerance = numberField("Text3", "0,000001", QStringLiteral("Допустимая погрешность ε"));
-    m_count = new QSpinBox(this);
-    m_count->setObjectName(QStringLiteral("Count"));
-    m_count->setAccessibleName(QStringLiteral("Число разбиений n"));
-    m_count->setRange(1, int(kCountLimit));
-    m_count->setValue(4);
-    m_countSlider = new QSlider(Qt::Horizontal, this);
-    m_countSlider->setObjectName(QStringLiteral("CountSlider"));
-    m_countSlider->setAccessibleName(QStringLiteral("Число разбиений n, ползунок"));
-    // The slider covers the counts a picture shows piece by piece; the spin
-    // box takes any count up to the limit.
-    m_countSlider->setRange(1, 100);
-    m_countSlider->setValue(4);
-    connect(m_countSlider, &QSlider::valueChanged, m_count, &QSpinBox::setValue);
-    connect(m_count, &QSpinBox::valueChanged, this, [this](int n) {
-        const QSignalBlocker quiet(m_countSlider);
-        m_countSlider->setValue(std::min(n, m_countSlider->maximum()));
-        showAtCount();
-    });
-    m_run = new QPushButton(QStringLiteral("Исследовать"), this);
-    m_run->setObjectName(QStringLiteral("Command1"));
-    m_run->setDefault(true);
-    connect(m_run, &QPushButton::clicked, this, &WorkbenchWindow::study);
-    for (QLineEdit *f : {m_formula, m_a, m_b, m_tolerance})
-        connect(f, &QLineEdit::returnPressed, m_run, &QPushButton::click);
-
-    grid->addWidget(label(QStringLiteral("&a ="), m_a), 2, 0);
-    grid->addWidget(m_a, 2, 1);
-    grid->addWidget(label(QStringLiteral("&b ="), m_b), 2, 2);
-    grid->addWidget(m_b, 2, 3);
-    grid->addWidget(label(QStringLiteral("ε ="), m_tolerance), 2, 4);
-    grid->addWidget(m_tolerance, 2, 5);
-    grid->addWidget(label(QStringLiteral("&n ="), m_count), 2, 6);
-    grid->addWidget(m_count, 2, 7);
-    grid->addWidget(m_countSlider, 2, 8);
-    grid->addWidget(m_run, 2, 9, 1, 2);
-    grid->setColumnStretch(8, 1);
-    root->addLayout(grid);
-
-    auto *methods = new QGroupBox(QStringLiteral("Методы"), this);
-    methods->setObjectName(QStringLiteral("Methods"));
-    auto *flow = new QGridLayout(methods);
-    constexpr int kPerRow = 6;
-    int place = 0;
-    for (std::size_t i = 0; i < allRules.size(); ++i) {
-        const RuleKind kind = allRules[i];
-        auto *box = new QCheckBox(methodShortName(kind), methods);
-        box->setObjectName(ruleObjectName(kind));
-        box->setAccessibleName(methodName(kind));
-        box->setChecked(kind == RuleKind::Trapezoid || kind == RuleKind::Simpson);
-        flow->addWidget(box, place / kPerRow, place % kPerRow);
-        ++place;
-        m_ruleBoxes[i] = box;
-    }
-    m_rombergBox = new QCheckBox(QStringLiteral("Ромберг"), methods);
-    m_rombergBox->setObjectName(QStringLiteral("Rule_romberg"));
-    m_rombergBox->setAccessibleName(rombergName());
-    flow->addWidget(m_rombergBox, place / kPerRow, place % kPerRow);
-    ++place;
-    m_adaptiveBox = new QCheckBox(QStringLiteral("адаптивный Симпсон"), methods);
-    m_adaptiveBox->setObjectName(QStringLiteral("Rule_adaptive"));
-    m_adaptiveBox->setAccessibleName(adaptiveName());
-    flow->addWidget(m_adaptiveBox, place / kPerRow, place % kPerRow);
-    root->addWidget(methods);
-
-    auto *progressRow = new QHBoxLayout;
-    m_progressLabel = new QLabel(QStringLiteral("Идёт исследование…"), this);
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("Progress"));
-    m_progress->setAccessibleName(QStringLiteral("Ход исследования"));
-    m_cancel = new QPushButton(QStringLiteral("Отменить"), this);
-    m_cancel->setObjectName(QStringLiteral("Cancel"));
-    connect(m_cancel, &QPushButton::clicked, this, [this] {
-        m_runner->cancel();
-        hideProgress();
-        clearResults();
-    });
-    progressRow->addWidget(m_progressLabel);
-    progressRow->addWidget(m_progress, 1);
-    progressRow->addWidget(m_cancel);
-    m_progress->hide();
-    m_progressLabel->hide();
-    m_cancel->hide();
-    root->addLayout(progressRow);
-
-    connect(m_formula, &QLineEdit::textChanged, this, &WorkbenchWindow::checkFormula);
 }
 
 QTableView *WorkbenchWindow::addTable(QWidget *parent, const char *name,
@@ -423,41 +281,6 @@ QWidget *WorkbenchWindow::buildChartTab(PlotCanvas *&canvas, const char *name, c
     return page;
 }
 
-void WorkbenchWindow::checkFormula()
-{
-    const QString text = m_formula->text();
-    const Result<Program> parsed = parseExpression(text.toStdString());
-    if (parsed) {
-        m_formulaError->clear();
-        m_formula->setAccessibleDescription(QString());
-        return;
-    }
-    const Refusal &why = parsed.refusal();
-    const QString message =
-        QString::fromStdString(describeExpressionRefusal(why, text.toStdString()));
-    m_formulaError->setText(
-        QStringLiteral("<span style=\"color:#b00000\">%1</span>&nbsp;&nbsp;%2")
-            .arg(message.toHtmlEscaped(),
-                 why.position ? markedFormula(text, *why.position) : QString()));
-    m_formula->setAccessibleDescription(message);
-}
-
-MethodChoice WorkbenchWindow::chosenMethods() const
-{
-    MethodChoice m;
-    for (std::size_t i = 0; i < allRules.size(); ++i)
-        if (m_ruleBoxes[i]->isChecked())
-            m.composite.push_back(allRules[i]);
-    m.romberg = m_rombergBox->isChecked();
-    m.adaptive = m_adaptiveBox->isChecked();
-    return m;
-}
-
-long WorkbenchWindow::currentCount() const
-{
-    return m_count->value();
-}
-
 std::optional<RuleKind> WorkbenchWindow::pictureRule() const
 {
     if (!m_study || m_pictureRule->currentIndex() < 0)
@@ -469,16 +292,16 @@ void WorkbenchWindow::study()
 {
     // A study still under way answers inputs that are no longer there.
     m_runner->cancel();
-    hideProgress();
+    m_inputs->hideProgress();
     clearResults();
-    const QString text = m_formula->text();
+    const QString text = m_inputs->formula();
     const Result<Program> program = parseExpression(text.toStdString());
-    const Result<double> a = readNumberField(m_a->text());
-    const Result<double> b = readNumberField(m_b->text());
+    const Result<double> a = readNumberField(m_inputs->field(Input::A)->text());
+    const Result<double> b = readNumberField(m_inputs->field(Input::B)->text());
     // What the study is of: its answer, its refusal and its sheet say so,
     // whatever the fields hold by the time it ends.
     m_asked = {text, a ? *a : 0, b ? *b : 0};
-    const Result<double> tolerance = readNumberField(m_tolerance->text());
+    const Result<double> tolerance = readNumberField(m_inputs->field(Input::Tolerance)->text());
     const auto fault = [&](const Refusal &why) {
         refuse(why);
         emit studied();
@@ -491,10 +314,10 @@ void WorkbenchWindow::study()
         return fault(Refusal{Reason::NotANumber, Input::B});
     if (!tolerance)
         return fault(Refusal{Reason::NotANumber, Input::Tolerance});
-    const MethodChoice methods = chosenMethods();
+    const MethodChoice methods = m_inputs->chosenMethods();
     if (methods.composite.empty() && !methods.romberg && !methods.adaptive) {
         notify(this, QStringLiteral("Выберите хотя бы один метод."));
-        m_ruleBoxes[3]->setFocus();
+        m_inputs->methods()->setFocus();
         emit studied();
         return;
     }
@@ -507,34 +330,21 @@ void WorkbenchWindow::refuse(const Refusal &why)
         return;
     clearResults();
     notify(this, studyRefusalText(why, m_asked.formula, m_asked.a, m_asked.b));
-    QLineEdit *at = m_formula;
-    if (why.input == Input::A)
-        at = m_a;
-    else if (why.input == Input::B)
-        at = m_b;
-    else if (why.input == Input::Tolerance)
-        at = m_tolerance;
-    at->setFocus();
-    if (at == m_formula && why.position && why.reason != Reason::NotDefined &&
-        why.reason != Reason::Pole && why.reason != Reason::NotSmooth &&
-        why.reason != Reason::NotProven && why.reason != Reason::WorkLimit &&
-        why.reason != Reason::NonFiniteResult) {
-        m_formula->setCursorPosition(int(*why.position));
-    } else {
-        at->selectAll();
+    // A typo in f puts the cursor where the reading stopped; anything else
+    // selects the field at fault (f itself when the proof refused it).
+    const bool typo = why.position && !why.x;
+    if (typo) {
+        m_inputs->pointAt(*why.position);
+        return;
     }
-}
-
-void WorkbenchWindow::hideProgress()
-{
-    m_progress->hide();
-    m_progressLabel->hide();
-    m_cancel->hide();
+    QLineEdit *at = m_inputs->field(why.input.value_or(Input::Integrand));
+    at->setFocus();
+    at->selectAll();
 }
 
 void WorkbenchWindow::finished(std::shared_ptr<const Result<Workbench>> result)
 {
-    hideProgress();
+    m_inputs->hideProgress();
     if (!*result) {
         refuse(result->refusal());
     } else {
@@ -605,7 +415,7 @@ void WorkbenchWindow::showAtCount()
 {
     if (!m_study)
         return;
-    const long n = currentCount();
+    const long n = m_inputs->count();
     const Workbench &s = *m_study;
     fill(m_atCount, atCountRows(m_study, n));
     findChild<QLabel *>(QStringLiteral("AtCountTitle"))
@@ -644,7 +454,7 @@ void WorkbenchWindow::drawRulePicture()
         return;
     layOutPages();
     const Workbench &s = *m_study;
-    const long n = currentCount();
+    const long n = m_inputs->count();
     const auto pieces = rulePieces(s.input.program, *kind, s.input.a, s.input.b, n);
     const Result<void> drawn =
         pieces ? drawRuleOnF(*m_rulePicture, *kind, n, *pieces, m_fSamples, s.input.a, s.input.b)
@@ -754,11 +564,11 @@ void WorkbenchWindow::saveSheet()
     fill(&rombergColumns, rombergSheetRows(m_study));
     WorkbenchSheetParts parts;
     parts.date = QLocale().toString(QDate::currentDate(), QLocale::LongFormat);
-    parts.inputs = sheetInputs(s, m_asked.formula, currentCount());
+    parts.inputs = sheetInputs(s, m_asked.formula, m_inputs->count());
     parts.integral = sheetIntegral(s);
     parts.tables = {
         {QStringLiteral("Наибольшие производные (доказаны)"), m_maxima},
-        {QStringLiteral("Методы при n = %1").arg(countText(currentCount())), m_atCount},
+        {QStringLiteral("Методы при n = %1").arg(countText(m_inputs->count())), m_atCount},
         {QStringLiteral("n для ε = %1").arg(errorText(s.input.tolerance)), m_counts},
         {QStringLiteral("Сходимость при удвоении n"), m_doubling},
         {QStringLiteral("Метод Ромберга: первый и последний столбцы таблицы"), &rombergColumns},

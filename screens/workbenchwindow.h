@@ -10,14 +10,10 @@
 #include <memory>
 #include <optional>
 
-class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
-class QSlider;
-class QSpinBox;
 class QTabWidget;
 class QTableView;
 class QVBoxLayout;
@@ -25,6 +21,7 @@ class QVBoxLayout;
 namespace kvadrolab {
 
 class PlotCanvas;
+class StudyInputs;
 class StudyRunner;
 class StudyTableModel;
 
@@ -57,7 +54,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildInputs(QVBoxLayout *root);
     QWidget *buildSummaryTab();
     QWidget *buildDoublingTab();
     QWidget *buildPictureTab();
@@ -65,7 +61,6 @@ private:
     QTableView *addTable(QWidget *parent, const char *name, const QString &accessibleName,
                          StudyTableModel *model);
 
-    void checkFormula();
     void finished(std::shared_ptr<const Result<Workbench>> result);
     void refuse(const Refusal &why);
     void clearResults();
@@ -74,29 +69,13 @@ private:
     void showAtCount();
     void drawCharts();
     void layOutPages();
-    void hideProgress();
     void drawRulePicture();
     void showHelp();
     void saveSheet();
 
-    MethodChoice chosenMethods() const;
-    long currentCount() const;
     std::optional<RuleKind> pictureRule() const;
 
-    QLineEdit *m_formula;
-    QLabel *m_formulaError;
-    QLineEdit *m_a;
-    QLineEdit *m_b;
-    QLineEdit *m_tolerance;
-    QSpinBox *m_count;
-    QSlider *m_countSlider;
-    std::array<QCheckBox *, allRules.size()> m_ruleBoxes{};
-    QCheckBox *m_rombergBox;
-    QCheckBox *m_adaptiveBox;
-    QPushButton *m_run;
-    QProgressBar *m_progress;
-    QPushButton *m_cancel;
-    QLabel *m_progressLabel;
+    StudyInputs *m_inputs;
     QTabWidget *m_tabs;
 
     QLabel *m_integral;

@@ -72,6 +72,7 @@ private slots:
     void nodeTableAsWorkedByHand();
     void everyHeaderExplainsItself();
     void tabLeavesTheTables();
+    void tabFollowsTheLayout();
     void helpOpensFromKeyAndButton();
     void cancelledStudyShowsNothing();
     void laterPressWins();
@@ -260,30 +261,16 @@ void WorkbenchWindowTest::refusalsAsOneMessage_data()
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
     QTest::addColumn<QString>("says");
-    QTest::newRow("a pole inside") << "1/x"
-                                   << "-1"
-                                   << "1"
-                                   << "полюс вблизи x ≈ 0";
-    QTest::newRow("undefined below 1") << "sqrt(x-1)"
-                                       << "0"
-                                       << "2"
-                                       << "не определена при x ≈ 1";
-    QTest::newRow("a not a number") << "x"
-                                    << "abc"
-                                    << "1"
-                                    << "В поле a";
-    QTest::newRow("b not a number") << "x"
-                                    << "0"
-                                    << ""
-                                    << "В поле b";
-    QTest::newRow("empty interval") << "x"
-                                    << "2"
-                                    << "2"
-                                    << "совпадают";
-    QTest::newRow("a typo, pressed") << "x^"
-                                     << "0"
-                                     << "1"
-                                     << "В записи f(x) ошибка";
+    QTest::addColumn<QString>("focus"); // where the student is sent to mend it
+    // clang-format off
+    QTest::newRow("a pole inside") << "1/x" << "-1" << "1" << "полюс вблизи x ≈ 0" << "Formula";
+    QTest::newRow("undefined below 1") << "sqrt(x-1)" << "0" << "2" << "не определена при x ≈ 1"
+                                       << "Formula";
+    QTest::newRow("a not a number") << "x" << "abc" << "1" << "В поле a" << "Text1";
+    QTest::newRow("b not a number") << "x" << "0" << "" << "В поле b" << "Text2";
+    QTest::newRow("empty interval") << "x" << "2" << "2" << "совпадают" << "Text2";
+    QTest::newRow("a typo, pressed") << "x^" << "0" << "1" << "В записи f(x) ошибка" << "Formula";
+    // clang-format on
 }
 
 void WorkbenchWindowTest::refusalsAsOneMessage()
@@ -292,6 +279,7 @@ void WorkbenchWindowTest::refusalsAsOneMessage()
     QFETCH(QString, a);
     QFETCH(QString, b);
     QFETCH(QString, says);
+    QFETCH(QString, focus);
     // A study first, so that the refusal must also take it away.
     study();
     QVERIFY(model("Doubling")->rowCount() > 0);
@@ -301,6 +289,7 @@ void WorkbenchWindowTest::refusalsAsOneMessage()
     study();
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages.first().contains(says), qPrintable(m_messages.first()));
+    QCOMPARE(QApplication::focusWidget()->objectName(), focus);
     QCOMPARE(m_window->shownStudy(), nullptr);
     for (const char *table : {"Doubling", "Counts", "AtCount", "Maxima", "Nodes"})
         QCOMPARE(model(table)->rowCount(), 0);
@@ -412,6 +401,22 @@ void WorkbenchWindowTest::tabLeavesTheTables()
         QTest::keyClick(view, Qt::Key_Tab);
         QVERIFY2(!view->hasFocus(), name);
     }
+}
+
+void WorkbenchWindowTest::tabFollowsTheLayout()
+{
+    // Left to right, top to bottom, as the inputs stand on the screen.
+    const QStringList order = {"Formula",     "Help",       "Text1",         "Text2",
+                               "Text3",       "Count",      "CountSlider",   "Command1",
+                               "Rule_left",   "Rule_right", "Rule_midpoint", "Rule_trapezoid",
+                               "Rule_simpson"};
+    field(QStringLiteral("Formula"))->setFocus();
+    QStringList seen{QApplication::focusWidget()->objectName()};
+    while (seen.size() < order.size()) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        seen << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(seen, order);
 }
 
 void WorkbenchWindowTest::helpOpensFromKeyAndButton()

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "base/result.h"
+#include "study/workbench.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+class QSpinBox;
+
+namespace kvadrolab {
+
+// What a student asks the study window: f(x) with its typo shown under it as
+// it is typed, a, b, ε, n (a spin box and a slider), the rules to study,
+// "Исследовать", and the progress of a long study with "Отменить".
+class StudyInputs : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The largest n of the spin box: the picture draws up to this many pieces.
+    static constexpr long kCountLimit = kRuleDrawingLimit;
+
+    explicit StudyInputs(QWidget *parent = nullptr);
+
+    QString formula() const;
+    // The field of a number input (A, B or Tolerance), or of f for any other.
+    QLineEdit *field(Input input) const;
+    long count() const;
+    MethodChoice chosenMethods() const;
+    // Where the focus goes when no method is chosen.
+    QWidget *methods() const;
+
+    // A refusal of f's text: the cursor at its place.
+    void pointAt(std::size_t position);
+
+    void showProgress();
+    void setProgress(int done, int total);
+    void hideProgress();
+
+signals:
+    void studyAsked();
+    void cancelAsked();
+    void helpAsked();
+    void countChanged(long n);
+
+private:
+    void checkFormula();
+
+    QLineEdit *m_formula;
+    QLabel *m_formulaError;
+    QLineEdit *m_a;
+    QLineEdit *m_b;
+    QLineEdit *m_tolerance;
+    QSpinBox *m_count;
+    QSlider *m_countSlider;
+    std::array<QCheckBox *, allRules.size()> m_ruleBoxes{};
+    QCheckBox *m_rombergBox;
+    QCheckBox *m_adaptiveBox;
+    QWidget *m_methods;
+    QProgressBar *m_progress;
+    QLabel *m_progressLabel;
+    QPushButton *m_cancel;
+};
+
+} // namespace kvadrolab
