@@ -6,7 +6,6 @@
 #include "forms/fonts.h"
 #include "forms/formulapicture.h"
 #include "forms/notifier.h"
-#include "forms/readonlytable.h"
 #include "forms/staticline.h"
 
 #include <QGroupBox>
@@ -213,14 +212,6 @@ QWidget *Form::create(const Control &c, QWidget *parent)
             canvas->setBackColor(PlotCanvas::rgb(255, 255, 255));
         attachCanvasMenu(canvas, &notify);
         w = canvas;
-        break;
-    }
-    case Kind::Table: {
-        auto *table = new ReadOnlyTable(parent);
-        const QStringList headers = text.split(QLatin1Char('\t'));
-        table->setColumnCount(int(headers.size()));
-        table->setHorizontalHeaderLabels(headers);
-        w = table;
         break;
     }
     case Kind::Line: {

@@ -29,7 +29,6 @@ enum class Kind {
     Picture, // fixed formula picture (an SVG resource in `text`)
     Canvas,  // PlotCanvas
     Line,    // static line: left, top, width, height hold x1, y1, x2, y2
-    Table,   // read-only table of results; `text` holds the column headers, tab-separated
 };
 
 enum Flag : unsigned {

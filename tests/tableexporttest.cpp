@@ -6,7 +6,6 @@
 
 #include "forms/tableexport.h"
 #include "forms/notifier.h"
-#include "forms/readonlytable.h"
 #include "tests/testsupport.h"
 
 #include <QApplication>
@@ -18,6 +17,7 @@
 #include <QMimeData>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -223,14 +223,15 @@ void TableExportTest::tableAsShown()
 {
     // What the view shows, in its order: a moved column, a hidden column and
     // row, the row header as the first column under an empty corner.
-    ReadOnlyTable table;
+    QTableWidget table;
     table.setColumnCount(3);
     table.setRowCount(3);
     table.setHorizontalHeaderLabels({"x", "hidden", "f(x)"});
     table.setVerticalHeaderLabels({"по оценке", "скрыта", "по Рунге"});
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c)
-            table.setCell(r, c, QStringLiteral("%1%2").arg(QChar('a' + r)).arg(c));
+            table.setItem(r, c,
+                          new QTableWidgetItem(QStringLiteral("%1%2").arg(QChar('a' + r)).arg(c)));
     table.setColumnHidden(1, true);
     table.setRowHidden(1, true);
     table.horizontalHeader()->moveSection(2, 0);
@@ -238,7 +239,7 @@ void TableExportTest::tableAsShown()
                                               "по оценке\ta2\ta0\n"
                                               "по Рунге\tc2\tc0\n"));
     table.verticalHeader()->hide();
-    table.setCell(2, 2, QStringLiteral("две\tчасти\nи строки"));
+    table.setItem(2, 2, new QTableWidgetItem(QStringLiteral("две\tчасти\nи строки")));
     QCOMPARE(tableText(table), QStringLiteral("f(x)\tx\n"
                                               "a2\ta0\n"
                                               "две части и строки\tc0\n"));
@@ -277,16 +278,16 @@ void TableExportTest::menuCopiesAndSaves()
     const testsupport::MessageCatcher catcher(&m_messages);
     QWidget window;
     window.setWindowTitle(QStringLiteral("Исследование сходимости"));
-    auto *table = new ReadOnlyTable(&window);
+    auto *table = new QTableWidget(&window);
     table->setAccessibleName(QStringLiteral("Узлы: i, x_i, f(x_i)"));
     table->setColumnCount(2);
     table->setRowCount(2);
     table->setHorizontalHeaderLabels({"i", "x_i"});
     table->verticalHeader()->hide();
-    table->setCell(0, 0, "0");
-    table->setCell(0, 1, "1,5");
-    table->setCell(1, 0, "1");
-    table->setCell(1, 1, "2,5");
+    table->setItem(0, 0, new QTableWidgetItem(QStringLiteral("0")));
+    table->setItem(0, 1, new QTableWidgetItem(QStringLiteral("1,5")));
+    table->setItem(1, 0, new QTableWidgetItem(QStringLiteral("1")));
+    table->setItem(1, 1, new QTableWidgetItem(QStringLiteral("2,5")));
     table->resize(300, 200);
     attachTableMenu(table, [](QWidget *parent, const QString &text) { notify(parent, text); });
     window.show();
