@@ -284,13 +284,17 @@ std::vector<double> roundTicks(double lo, double hi, double pixels, double spaci
     if (!(step > 0) || !std::isfinite(step))
         return ticks;
     // Each tick is k * step, not a running sum, so that no rounding
-    // accumulates; the loop is bounded by the count above.
+    // accumulates; the loop is bounded by the count above. A tick within a
+    // rounding of an end is that end, which its own caption names: the C
+    // libraries' log10 and pow differ in the last bit, and a tick must not
+    // come and go with them.
+    const double slack = step * 1e-9;
     for (double k = std::floor(lo / step) + 1; ticks.size() < std::size_t(wanted) + 2; ++k) {
         const double t = k * step;
-        if (!(t < hi))
+        if (!(t < hi - slack))
             break;
-        if (t > lo)
-            ticks.push_back(std::fabs(t) < step * 1e-9 ? 0.0 : t);
+        if (t > lo + slack)
+            ticks.push_back(std::fabs(t) < slack ? 0.0 : t);
     }
     return ticks;
 }
