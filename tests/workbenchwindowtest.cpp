@@ -343,16 +343,24 @@ void WorkbenchWindowTest::countStepFollowsAtOnce()
     // inside 50 ms (the sanitizer's build is slower than a student's).
     // Processor time of the window's thread: the machine is shared, and
     // waiting for a core is not the window's cost.
-    double slowest = 0;
-    for (int n = 1; n <= 100; ++n) {
+    double slowest = 0, total = 0;
+    constexpr int kSteps = 100;
+    for (int n = 1; n <= kSteps; ++n) {
         const double start = graphtiming::nowMs();
         count->setValue(n);
         QCoreApplication::processEvents();
-        slowest = std::max(slowest, graphtiming::nowMs() - start);
+        const double took = graphtiming::nowMs() - start;
+        slowest = std::max(slowest, took);
+        total += took;
     }
-    qInfo("slowest step of n: %.1f ms", slowest);
+    qInfo("a step of n: %.1f ms on average, %.1f ms the slowest", total / kSteps, slowest);
 #ifndef KVADROLAB_SANITIZED
+    QVERIFY2(total / kSteps <= 50, qPrintable(QString::number(total / kSteps)));
+#ifndef Q_OS_WIN
+    // Windows counts a thread's time in ticks of 15.6 ms, too coarse to
+    // judge one step by; the average above holds there.
     QVERIFY2(slowest <= 50, qPrintable(QString::number(slowest)));
+#endif
 #endif
 }
 
