@@ -189,9 +189,9 @@ TableRows countsRows(SharedStudy study)
                     std::find_if(rule.doubling.begin(), rule.doubling.end(),
                                  [&](const DoublingRow &d) { return d.n == *c.byRunge; });
                 if (at != rule.doubling.end() && at->trust != RungeTrust::Trusted)
+                    // Words, not a number: a spreadsheet keeps the warning too.
                     return StudyCell{
-                        QStringLiteral("%1 — не верить").arg(countText(*c.byRunge)),
-                        double(*c.byRunge),
+                        QStringLiteral("%1 — не верить").arg(countText(*c.byRunge)), std::nullopt,
                         QStringLiteral("Наблюдаемый порядок при n = %1 далёк от порядка "
                                        "метода %2: оценка Рунге здесь ненадёжна")
                             .arg(countText(*c.byRunge))

@@ -250,10 +250,23 @@ void WorkbenchWindowTest::countsForTolerance()
     type(QStringLiteral("Text3"), tolerance);
     study();
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    // A count whose estimate is not to be trusted is words: "40 — не верить".
+    const auto count = [this](int row, int column) {
+        const double v = value("Counts", row, column);
+        if (!std::isnan(v))
+            return v;
+        const QString shown = text("Counts", row, column);
+        return shown.endsWith(QStringLiteral(" — не верить"))
+                   ? shown.section(QStringLiteral(" — "), 0, 0).remove(QChar(0xa0)).toDouble()
+                   : std::nan("");
+    };
     for (int way = 0; way < 3; ++way) {
-        QCOMPARE(value("Counts", 0, way + 1), trapezoid[way]);
-        QCOMPARE(value("Counts", 1, way + 1), simpson[way]);
+        QCOMPARE(count(0, way + 1), trapezoid[way]);
+        QCOMPARE(count(1, way + 1), simpson[way]);
     }
+    // Runge's 40 for the trapezoid rule is the trap: the observed order at
+    // n = 40 is 0.38, and 109 subintervals are needed.
+    QVERIFY(text("Counts", 0, 2).endsWith(QStringLiteral("не верить")));
 }
 
 void WorkbenchWindowTest::refusalsAsOneMessage_data()
