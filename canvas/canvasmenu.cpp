@@ -2,6 +2,7 @@
 #include "canvas/canvasmenu.h"
 
 #include "canvas/plotcanvas.h"
+#include "canvas/requestedmenu.h"
 #include "report/reportfile.h"
 
 #include <QApplication>
@@ -70,79 +71,40 @@ const PictureRegion *pictureRegion(const PlotCanvas &canvas)
                                              Qt::FindDirectChildrenOnly);
 }
 
-// Listens on the canvas for the three ways of asking for the menu. A filter
-// rather than code in the canvas: the canvas stays a drawing surface.
-class Menu : public QObject
+// The canvas's menu; the canvas itself stays a drawing surface.
+class Menu : public RequestedMenu
 {
 public:
     Menu(PlotCanvas *canvas, Complaint complain)
-        : QObject(canvas), m_canvas(canvas), m_complain(std::move(complain))
+        : RequestedMenu(canvas), m_canvas(canvas), m_complain(std::move(complain))
     {
-        canvas->installEventFilter(this);
     }
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    QPoint keyboardPlace() const override
     {
-        if (watched != m_canvas)
-            return false;
-        if (event->type() == QEvent::ContextMenu) {
-            auto *e = static_cast<QContextMenuEvent *>(event);
-            open(e->reason() == QContextMenuEvent::Mouse ? e->globalPos() : keyboardPlace());
-            return true;
-        }
-        if (event->type() == QEvent::KeyPress) {
-            auto *e = static_cast<QKeyEvent *>(event);
-            const auto mods = e->modifiers() & ~Qt::KeypadModifier;
-            if ((e->key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
-                (e->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
-                open(keyboardPlace());
-                return true;
-            }
-        }
-        return false;
+        return m_canvas->mapToGlobal(m_canvas->rect().center());
+    }
+
+    void fill(QMenu &menu) override
+    {
+        menu.setObjectName(QStringLiteral("canvasMenu"));
+        QAction *copy = menu.addAction(QStringLiteral("Копировать"));
+        copy->setObjectName(QStringLiteral("copyPicture"));
+        connect(copy, &QAction::triggered, this, [this] { copyToClipboard(*m_canvas); });
+        QAction *save = menu.addAction(QStringLiteral("Сохранить изображение…"));
+        save->setObjectName(QStringLiteral("savePicture"));
+        connect(save, &QAction::triggered, this, [this] {
+            saveAskingWhere(
+                m_canvas->window(), kPictureFile, suggestedPath(*m_canvas),
+                QStringLiteral("изображение"),
+                [this](const QString &path) { return savePicture(*m_canvas, path); }, m_complain);
+        });
     }
 
 private:
-    QPoint keyboardPlace() const { return m_canvas->mapToGlobal(m_canvas->rect().center()); }
-
-    void open(const QPoint &at)
-    {
-        // The menu key can arrive both as a key and as a context-menu request.
-        if (m_menu && m_menu->isVisible())
-            return;
-        if (!m_menu)
-            build();
-        m_menu->popup(at);
-    }
-
-    void build()
-    {
-        m_menu = new QMenu(m_canvas);
-        m_menu->setObjectName(QStringLiteral("canvasMenu"));
-        QAction *copy = m_menu->addAction(QStringLiteral("Копировать"));
-        copy->setObjectName(QStringLiteral("copyPicture"));
-        connect(copy, &QAction::triggered, this, [this] { copyToClipboard(*m_canvas); });
-        QAction *save = m_menu->addAction(QStringLiteral("Сохранить изображение…"));
-        save->setObjectName(QStringLiteral("savePicture"));
-        connect(save, &QAction::triggered, this, &Menu::save);
-    }
-
-    void save()
-    {
-        QWidget *window = m_canvas->window();
-        const QString path = askWhereToSave(window, kPictureFile, suggestedPath(*m_canvas));
-        if (path.isEmpty())
-            return;
-        if (const Result<void> saved = savePicture(*m_canvas, path); !saved)
-            m_complain(window,
-                       QStringLiteral("Не удалось сохранить изображение в файл «%1». %2")
-                           .arg(QDir::toNativeSeparators(path), savingRefusalText(saved.reason())));
-    }
-
     PlotCanvas *m_canvas;
     Complaint m_complain;
-    QMenu *m_menu = nullptr;
 };
 
 } // namespace
@@ -180,6 +142,19 @@ QString askWhereToSave(QWidget *parent, const FileKind &kind, const QString &sug
     if (saveDialog())
         return saveDialog()(parent, suggested);
     return fileDialog(parent, kind, suggested);
+}
+
+void saveAskingWhere(QWidget *window, const FileKind &kind, const QString &suggested,
+                     const QString &what, const std::function<Result<void>(const QString &)> &save,
+                     const Complaint &complain)
+{
+    const QString path = askWhereToSave(window, kind, suggested);
+    if (path.isEmpty())
+        return;
+    if (const Result<void> saved = save(path); !saved)
+        complain(window,
+                 QStringLiteral("Не удалось сохранить %1 в файл «%2». %3")
+                     .arg(what, QDir::toNativeSeparators(path), savingRefusalText(saved.reason())));
 }
 
 void setSaveDialog(SaveDialog dialog)

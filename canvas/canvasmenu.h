@@ -67,6 +67,13 @@ QString fileDialog(QWidget *parent, const FileKind &kind, const QString &suggest
 // platform's otherwise.
 QString askWhereToSave(QWidget *parent, const FileKind &kind, const QString &suggested);
 
+// Asks where to save, saves there with `save`, and tells `complain` when it
+// could not: «Не удалось сохранить <what> в файл «…». <why>». A cancelled
+// dialog saves nothing and says nothing.
+void saveAskingWhere(QWidget *window, const FileKind &kind, const QString &suggested,
+                     const QString &what, const std::function<Result<void>(const QString &)> &save,
+                     const Complaint &complain);
+
 // A designed chart's scale captions, axis lines and legend stand beside its
 // canvas as widgets of their own. Given them (the canvas may be among them),
 // the menu copies and saves, instead of the bare canvas, the window's

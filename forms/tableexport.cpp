@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/tableexport.h"
 
+#include "canvas/requestedmenu.h"
+
 #include "report/reportfile.h"
 
 #include <QApplication>
@@ -156,73 +158,35 @@ qsizetype signAt(const QString &s, qsizetype at, const QLocale &locale, bool *ne
     return 0;
 }
 
-SaveDialog &csvDialog()
-{
-    static SaveDialog dialog;
-    return dialog;
-}
-
-QString askWhereToSave(QWidget *parent, const QString &suggested)
-{
-    if (csvDialog())
-        return csvDialog()(parent, suggested);
-    return fileDialog(parent, kTableFile, suggested);
-}
-
-// Listens on the table and its viewport: a right click arrives at the
-// viewport, the keys and a keyboard's menu request at the table.
-class TableMenu : public QObject
+// The table's menu, and its own copy keys: the view's copy takes one cell
+// without headers.
+class TableMenu : public RequestedMenu
 {
 public:
     TableMenu(QTableView *table, Complaint complain)
-        : QObject(table), m_table(table), m_viewport(table->viewport()),
-          m_complain(std::move(complain))
+        : RequestedMenu(table, {table->viewport()}), m_table(table), m_complain(std::move(complain))
     {
-        table->installEventFilter(this);
-        m_viewport->installEventFilter(this);
     }
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    bool otherEvent(QEvent *event) override
     {
-        // Compared, never called: while the table is being destroyed its
-        // events still come here, and it is no table any more.
-        if (watched != m_table && watched != m_viewport)
-            return false;
-        if (event->type() == QEvent::ContextMenu) {
-            auto *e = static_cast<QContextMenuEvent *>(event);
-            open(e->reason() == QContextMenuEvent::Mouse ? e->globalPos() : keyboardPlace());
+        if (event->type() == QEvent::ShortcutOverride &&
+            static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+            // Ours before any shortcut of the window's that claims the same keys.
+            event->accept();
             return true;
         }
-        if (watched != m_table)
-            return false;
-        if (event->type() == QEvent::ShortcutOverride) {
-            // Ours before any shortcut of the window's that claims the same keys.
-            if (static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
-                event->accept();
-                return true;
-            }
-        }
-        if (event->type() == QEvent::KeyPress) {
-            auto *e = static_cast<QKeyEvent *>(event);
-            // Before the view's own copy, which takes one cell without headers.
-            if (e->matches(QKeySequence::Copy)) {
-                copyTable(*m_table);
-                return true;
-            }
-            const auto mods = e->modifiers() & ~Qt::KeypadModifier;
-            if ((e->key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
-                (e->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
-                open(keyboardPlace());
-                return true;
-            }
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+            copyTable(*m_table);
+            return true;
         }
         return false;
     }
 
-private:
     // At the current cell when it is in view, else in the middle.
-    QPoint keyboardPlace() const
+    QPoint keyboardPlace() const override
     {
         QWidget *viewport = m_table->viewport();
         const QRect cell = m_table->visualRect(m_table->currentIndex());
@@ -231,47 +195,28 @@ private:
         return viewport->mapToGlobal(at);
     }
 
-    void open(const QPoint &at)
+    void fill(QMenu &menu) override
     {
-        // The menu key can arrive both as a key and as a context-menu request.
-        if (m_menu && m_menu->isVisible())
-            return;
-        if (!m_menu)
-            build();
-        m_menu->popup(at);
-    }
-
-    void build()
-    {
-        m_menu = new QMenu(m_table);
-        m_menu->setObjectName(QStringLiteral("tableMenu"));
-        QAction *copy = m_menu->addAction(QStringLiteral("Копировать"));
+        menu.setObjectName(QStringLiteral("tableMenu"));
+        QAction *copy = menu.addAction(QStringLiteral("Копировать"));
         copy->setObjectName(QStringLiteral("copyTable"));
         // Shown beside the item; the keys themselves reach the table's filter.
         copy->setShortcut(QKeySequence::Copy);
         copy->setShortcutContext(Qt::WidgetShortcut);
         connect(copy, &QAction::triggered, this, [this] { copyTable(*m_table); });
-        QAction *save = m_menu->addAction(QStringLiteral("Сохранить CSV…"));
+        QAction *save = menu.addAction(QStringLiteral("Сохранить CSV…"));
         save->setObjectName(QStringLiteral("saveCsv"));
-        connect(save, &QAction::triggered, this, &TableMenu::save);
+        connect(save, &QAction::triggered, this, [this] {
+            saveAskingWhere(
+                m_table->window(), kTableFile, suggestedCsvPath(*m_table),
+                QStringLiteral("таблицу"),
+                [this](const QString &path) { return saveTableCsv(*m_table, path); }, m_complain);
+        });
     }
 
-    void save()
-    {
-        QWidget *window = m_table->window();
-        const QString path = askWhereToSave(window, suggestedCsvPath(*m_table));
-        if (path.isEmpty())
-            return;
-        if (const Result<void> saved = saveTableCsv(*m_table, path); !saved)
-            m_complain(window,
-                       QStringLiteral("Не удалось сохранить таблицу в файл «%1». %2")
-                           .arg(QDir::toNativeSeparators(path), savingRefusalText(saved.reason())));
-    }
-
+private:
     QTableView *m_table;
-    QWidget *m_viewport;
     Complaint m_complain;
-    QMenu *m_menu = nullptr;
 };
 
 } // namespace
@@ -426,11 +371,6 @@ QString suggestedCsvPath(const QTableView &table)
 void attachTableMenu(QTableView *table, Complaint complain)
 {
     new TableMenu(table, std::move(complain));
-}
-
-void setCsvSaveDialog(SaveDialog dialog)
-{
-    csvDialog() = std::move(dialog);
 }
 
 } // namespace kvadrolab

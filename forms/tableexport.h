@@ -70,8 +70,4 @@ QString suggestedCsvPath(const QTableView &table);
 // not. The menu opens on a right click, the menu key and Shift+F10.
 void attachTableMenu(QTableView *table, Complaint complain);
 
-// Replaces the CSV file dialog (tests answer it themselves); an empty one
-// restores it.
-void setCsvSaveDialog(SaveDialog dialog);
-
 } // namespace kvadrolab

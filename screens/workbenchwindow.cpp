@@ -554,10 +554,14 @@ void WorkbenchWindow::saveSheet()
                QStringLiteral("Отчёт пишется по результатам: сначала нажмите «Исследовать»."));
         return;
     }
-    const QString path = askWhereToSave(
-        this, kSheetFile, QDir::home().filePath(QStringLiteral("Исследование сходимости.pdf")));
-    if (path.isEmpty())
-        return;
+    saveAskingWhere(
+        this, kSheetFile, QDir::home().filePath(QStringLiteral("Исследование сходимости.pdf")),
+        QStringLiteral("отчёт"),
+        [this](const QString &path) { return writeStudySheet(sheet(), path); }, &notify);
+}
+
+StudySheet WorkbenchWindow::sheet() const
+{
     const Workbench &s = *m_study;
     // Romberg's whole triangle is too wide for a page.
     StudyTableModel rombergColumns(rombergSheetColumns());
@@ -578,11 +582,7 @@ void WorkbenchWindow::saveSheet()
         {m_rulePicture->accessibleDescription(), m_rulePicture->image()},
         {QStringLiteral("Фактические погрешности и априорные оценки"), m_errorChart->image()},
         {QStringLiteral("f, |f''| и |f''''|"), m_derivativeChart->image()}};
-    const Result<void> saved = writeStudySheet(workbenchSheet(parts), path);
-    if (!saved)
-        notify(this,
-               QStringLiteral("Не удалось сохранить отчёт в файл «%1». %2")
-                   .arg(QDir::toNativeSeparators(path), savingRefusalText(saved.refusal().reason)));
+    return workbenchSheet(parts);
 }
 
 void WorkbenchWindow::showHelp()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "screens/secondarywindow.h"
+#include "sheet/studysheet.h"
 #include "study/workbench.h"
 
 #include <QPointer>
@@ -72,6 +73,8 @@ private:
     void drawRulePicture();
     void showHelp();
     void saveSheet();
+    // The study sheet of what the window shows.
+    StudySheet sheet() const;
 
     std::optional<RuleKind> pictureRule() const;
 

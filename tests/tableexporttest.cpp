@@ -101,7 +101,7 @@ void TableExportTest::init()
     m_messages.clear();
     m_suggested.clear();
     m_answer.clear();
-    setCsvSaveDialog([this](QWidget *, const QString &suggested) {
+    setSaveDialog([this](QWidget *, const QString &suggested) {
         m_suggested << suggested;
         return m_answer;
     });
@@ -109,7 +109,7 @@ void TableExportTest::init()
 
 void TableExportTest::cleanupTestCase()
 {
-    setCsvSaveDialog({});
+    setSaveDialog({});
 }
 
 void TableExportTest::csvBytesUnderAnyLocale_data()
