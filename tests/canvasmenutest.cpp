@@ -431,20 +431,8 @@ void CanvasMenuTest::failedSaveSaysSoOnce()
         SKIP_UNLESS_PERMISSIONS_BIND();
     PlotCanvas *c = prepare(id, canvas);
     QVERIFY(c);
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
-    {
-        QFile keep(dir.filePath(QStringLiteral("keep.txt")));
-        QVERIFY(keep.open(QIODevice::WriteOnly));
-        keep.write("kept");
-    }
-    std::optional<testsupport::ReadOnlyFolder> readOnlyFolder;
-    if (readOnly == QLatin1String("folder")) {
-        readOnlyFolder.emplace(dir.filePath(readOnly));
-        QVERIFY(readOnlyFolder->ok());
-    } else if (!readOnly.isEmpty()) {
-        QVERIFY(QFile::setPermissions(dir.filePath(readOnly), QFile::ReadOwner));
-    }
+    const testsupport::SaveTargets dir(readOnly);
+    QVERIFY(dir.ok());
     const QImage before = c->image();
     const QStringList printed = c->printedLines();
     m_answer = dir.filePath(where);

@@ -399,20 +399,8 @@ void TableExportTest::failedSaveSaysWhy()
     const auto model = smallModel(QStringLiteral("1"));
     QTableView view;
     view.setModel(model.get());
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
-    {
-        QFile keep(dir.filePath(QStringLiteral("keep.txt")));
-        QVERIFY(keep.open(QIODevice::WriteOnly));
-        keep.write("kept");
-    }
-    std::optional<testsupport::ReadOnlyFolder> readOnlyFolder;
-    if (readOnly == QLatin1String("folder")) {
-        readOnlyFolder.emplace(dir.filePath(readOnly));
-        QVERIFY(readOnlyFolder->ok());
-    } else if (!readOnly.isEmpty()) {
-        QVERIFY(QFile::setPermissions(dir.filePath(readOnly), QFile::ReadOwner));
-    }
+    const testsupport::SaveTargets dir(readOnly);
+    QVERIFY(dir.ok());
     const Result<void> saved = saveTableCsv(view, where.isEmpty() ? where : dir.filePath(where));
     QVERIFY(!saved.ok());
     QCOMPARE(saved.reason(), reason);

@@ -8,10 +8,13 @@
 #include "forms/notifier.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <optional>
 
 namespace testsupport {
 
@@ -68,6 +71,35 @@ public:
 
 private:
     QString m_path;
+    bool m_ok = false;
+};
+
+// Where the failed-save cases write: a fresh temporary folder holding a
+// folder "folder" and a file "keep.txt" that says "kept", with the one named
+// by `readOnly` (if any) made read-only until the end.
+class SaveTargets
+{
+public:
+    explicit SaveTargets(const QString &readOnly)
+    {
+        QFile keep(filePath(QStringLiteral("keep.txt")));
+        m_ok = QDir(path()).mkdir(QStringLiteral("folder")) && keep.open(QIODevice::WriteOnly) &&
+               keep.write("kept") == 4;
+        keep.close();
+        if (readOnly == QLatin1String("folder")) {
+            m_readOnlyFolder.emplace(filePath(readOnly));
+            m_ok = m_ok && m_readOnlyFolder->ok();
+        } else if (!readOnly.isEmpty()) {
+            m_ok = m_ok && QFile::setPermissions(filePath(readOnly), QFile::ReadOwner);
+        }
+    }
+    bool ok() const { return m_ok && m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    std::optional<ReadOnlyFolder> m_readOnlyFolder;
     bool m_ok = false;
 };
 
