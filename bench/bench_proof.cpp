@@ -47,12 +47,6 @@ Proof prove(const Program &program, double a, double b)
     return p;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 QString reasonWord(Reason r)
 {
     switch (r) {

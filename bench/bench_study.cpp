@@ -26,12 +26,6 @@ using namespace kvadrolab;
 
 namespace {
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 struct Integrand
 {
     const char *f;
