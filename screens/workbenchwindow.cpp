@@ -407,8 +407,9 @@ void WorkbenchWindow::showStudy()
     m_derivativeSamples[0] = derivativeSamples(s.input.program, s.input.a, s.input.b, 2, kSamples);
     m_derivativeSamples[1] = derivativeSamples(s.input.program, s.input.a, s.input.b, 4, kSamples);
 
-    showAtCount();
+    // The charts first: they lay out the hidden tabs, the rule picture's too.
     drawCharts();
+    showAtCount();
 }
 
 void WorkbenchWindow::showAtCount()
@@ -452,7 +453,6 @@ void WorkbenchWindow::drawRulePicture()
     const std::optional<RuleKind> kind = pictureRule();
     if (!m_study || !kind || !m_nodeTable)
         return;
-    layOutPages();
     const Workbench &s = *m_study;
     const long n = m_inputs->count();
     const auto pieces = rulePieces(s.input.program, *kind, s.input.a, s.input.b, n);
