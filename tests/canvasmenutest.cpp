@@ -368,11 +368,7 @@ void CanvasMenuTest::saveWritesThePicture()
     QTemporaryDir dir;
     m_answer = dir.filePath(QStringLiteral("chart.png"));
     // Whatever was there before is replaced by the whole picture.
-    {
-        QFile old(m_answer);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("an older file");
-    }
+    QVERIFY(testsupport::writeFile(m_answer, QByteArray("an older file")));
     trigger(c, "savePicture");
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
     // The dialog starts in the home folder with the window's caption as the
@@ -467,17 +463,8 @@ void CanvasMenuTest::fullDiskSaysTheWriteFailed()
     PlotCanvas *c = prepare(WindowId::Int_c_t, QStringLiteral("Picture4"));
     QVERIFY(c);
     m_answer = fs + QStringLiteral("/chart.png");
-    {
-        QFile old(m_answer);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("an older file");
-    }
-    QFile filler(fs + QStringLiteral("/filler"));
-    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    const QByteArray block(512, 'x');
-    for (int blocks = 0; blocks < 1000 && filler.write(block) == block.size(); ++blocks) {
-    }
-    filler.close();
+    QVERIFY(testsupport::writeFile(m_answer, QByteArray("an older file")));
+    QVERIFY(testsupport::fillDisk(fs));
 
     trigger(c, "savePicture");
     QCOMPARE(m_messages.size(), 1);

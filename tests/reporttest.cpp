@@ -20,6 +20,7 @@ using kvadrolab::Reason;
 Q_DECLARE_METATYPE(kvadrolab::Reason)
 using namespace Qt::StringLiterals;
 using testsupport::readAll;
+using testsupport::writeFile;
 
 namespace {
 
@@ -36,12 +37,6 @@ QByteArray referenceFile()
 QList<QByteArray> referenceLines()
 {
     return reference::lines(reference::trapezoidMethod, "0,1804789886", "-0,0000000339", "600");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // Passes writes on to the file until its budget of bytes is spent, then fails
@@ -499,12 +494,7 @@ void ReportTest::fullDiskKeepsTheEarlierReport()
     QVERIFY(saveReport(path, earlier));
     const QByteArray before = readAll(path);
 
-    QFile filler(fs + "/filler");
-    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    const QByteArray block(512, 'x');
-    while (filler.write(block) == block.size()) {
-    }
-    filler.close();
+    QVERIFY(testsupport::fillDisk(fs));
 
     // The new report cannot be written: the earlier one stays, nothing else appears.
     const auto saved = saveReport(path, referenceContent());

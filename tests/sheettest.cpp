@@ -534,11 +534,7 @@ void SheetTest::fullDiskKeepsTheEarlierSheet()
     if (fs.isEmpty())
         QSKIP("needs a small file system of its own (run through tests/smallfs.sh)");
     const QString path = fs + "/лист.pdf";
-    {
-        QFile earlier(path);
-        QVERIFY(earlier.open(QIODevice::WriteOnly));
-        QVERIFY(earlier.write("%PDF-1.4 earlier sheet\n") > 0);
-    }
+    QVERIFY(testsupport::writeFile(path, QByteArray("%PDF-1.4 earlier sheet\n")));
     const QByteArray before = testsupport::readAll(path);
     const auto saved = writeStudySheet(everyBlock(), path);
     QVERIFY(!saved.ok());

@@ -362,11 +362,7 @@ void TableExportTest::saveReplacesTheWholeFile()
     view.setModel(model.get());
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("table.csv"));
-    {
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(4096, 'x'));
-    }
+    QVERIFY(testsupport::writeFile(path, QByteArray(4096, 'x')));
     const Result<void> saved = saveTableCsv(view, path);
     QVERIFY(saved.ok());
     QCOMPARE(testsupport::readAll(path), tableCsv(view));
@@ -441,17 +437,8 @@ void TableExportTest::fullDiskSaysTheWriteFailed()
     QTableView view;
     view.setModel(model.get());
     const QString path = fs + QStringLiteral("/table.csv");
-    {
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("an older file");
-    }
-    QFile filler(fs + QStringLiteral("/filler"));
-    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    const QByteArray block(512, 'x');
-    for (int blocks = 0; blocks < 1000 && filler.write(block) == block.size(); ++blocks) {
-    }
-    filler.close();
+    QVERIFY(testsupport::writeFile(path, QByteArray("an older file")));
+    QVERIFY(testsupport::fillDisk(fs));
 
     const Result<void> full = saveTableCsv(view, path);
     QVERIFY(!full.ok());

@@ -25,6 +25,27 @@ inline QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Writes bytes as the whole file: true when all of them went in.
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Fills a small file system (tests/smallfs.sh) with one file, "filler", until
+// a write fails, so that the next save finds the disk full. The bound keeps
+// the loop finite should the folder be larger than it should.
+inline bool fillDisk(const QString &fs)
+{
+    QFile filler(fs + QStringLiteral("/filler"));
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    const QByteArray block(512, 'x');
+    for (int blocks = 0; blocks < 1000 && filler.write(block) == block.size(); ++blocks) {
+    }
+    return true;
+}
+
 // Whether a folder without write permission refuses a new file here: not for a
 // superuser, whom permissions do not bind (.ci/run runs the suite a second
 // time as an unprivileged user, where they do).
