@@ -3,6 +3,7 @@
 
 #include "expression/parser.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -18,24 +19,18 @@ int orderIndex(int order)
     return -1;
 }
 
-Result<RuleAnswer> ruleAnswer(RuleKind kind, const Program &program, double lo, double hi,
-                              bool reversed, long n, const Answer &answer)
+Result<RuleAnswer> ruleAnswer(RuleKind kind, const Program &program, double a, double b, long n,
+                              const Answer &answer)
 {
-    // Taken with a negative h, the left rule's nodes are the right rule's
-    // on [lo; hi] and the other way round; every weight carries h, so the
-    // sum is that rule's over [lo; hi], negated.
-    RuleKind summed = kind;
-    if (reversed && kind == RuleKind::Left)
-        summed = RuleKind::Right;
-    else if (reversed && kind == RuleKind::Right)
-        summed = RuleKind::Left;
-    const Result<double> value = applyRule(summed, program, lo, hi, n);
+    // For b < a the rule is summed with a negative h, which gives the
+    // oriented integral as certifiedIntegral does.
+    const Result<double> value = applyRule(kind, program, a, b, n);
     if (!value)
         return value.refusal();
     RuleAnswer rule;
     rule.kind = kind;
     rule.n = n;
-    rule.value = reversed ? -*value : *value;
+    rule.value = *value;
     rule.error = rule.value - answer.integral.mid;
 
     const int index = orderIndex(ruleInfo(kind).derivative);
@@ -43,7 +38,7 @@ Result<RuleAnswer> ruleAnswer(RuleKind kind, const Program &program, double lo, 
     if (!m) {
         rule.bound = m.refusal();
     } else {
-        const double bound = ruleErrorBoundUp(kind, lo, hi, n, m->upper);
+        const double bound = ruleErrorBoundUp(kind, a, b, n, m->upper);
         if (std::isfinite(bound))
             rule.bound = bound;
         else
@@ -64,9 +59,8 @@ Result<Answer> answerFor(std::string_view f, double a, double b, long n)
     Result<Enclosure> integral = certifiedIntegral(*program, a, b);
     if (!integral)
         return integral.refusal();
-    const bool reversed = a > b;
-    const double lo = reversed ? b : a;
-    const double hi = reversed ? a : b;
+    // The M_k are those of the interval between the ends, in either order.
+    const double lo = std::min(a, b), hi = std::max(a, b);
 
     Answer answer;
     answer.f = std::string(f);
@@ -76,7 +70,7 @@ Result<Answer> answerFor(std::string_view f, double a, double b, long n)
     for (std::size_t i = 0; i < answerOrders.size(); ++i)
         answer.maxima[i] = proveDerivativeMax(*program, lo, hi, answerOrders[i]);
     for (std::size_t i = 0; i < allRules.size(); ++i)
-        answer.rules[i] = ruleAnswer(allRules[i], *program, lo, hi, reversed, n, answer);
+        answer.rules[i] = ruleAnswer(allRules[i], *program, a, b, n, answer);
     return answer;
 }
 
