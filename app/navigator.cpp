@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/navigator.h"
 
-#include "screens/secondarywindow.h"
+#include "forms/secondarywindow.h"
 
 namespace kvadrolab {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "screens/windowcatalog.h"
+#include "app/windowcatalog.h"
 
 #include <QObject>
 

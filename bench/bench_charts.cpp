@@ -9,7 +9,7 @@
 #include "screens/boundwindow.h"
 #include "screens/comparewindow.h"
 #include "screens/functiongraphwindow.h"
-#include "screens/workbenchwindow.h"
+#include "studywindow/studywindow.h"
 #include "tests/graphtiming.h"
 
 #include <QApplication>
@@ -227,7 +227,7 @@ private slots:
         QFETCH(QString, a);
         QFETCH(QString, b);
         QFETCH(bool, everyRule);
-        WorkbenchWindow w;
+        StudyWindow w;
         w.show();
         w.findChild<QLineEdit *>(QStringLiteral("Formula"))->setText(f);
         w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(a);
@@ -237,7 +237,7 @@ private slots:
                 box->setChecked(true);
         std::vector<double> runs;
         for (int i = 0; i < 5; ++i) {
-            QSignalSpy done(&w, &WorkbenchWindow::studied);
+            QSignalSpy done(&w, &StudyWindow::studied);
             QElapsedTimer clock;
             clock.start();
             w.study();

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The studies, timed as the user waits for them.
-//  - The workbench of a typed f on course integrands: one whole study with
+//  - The study of a typed f on course integrands: one whole study with
 //    all nine rules, Romberg and adaptive Simpson at ε = 1e-6, split by its
 //    stages (integral, M_k, rules, Romberg and adaptive); the M_k at the
 //    study's gap beside the proof's default one; one step of the n slider
@@ -11,7 +11,7 @@
 
 #include "bench/threadclock.h"
 #include "expression/parser.h"
-#include "study/workbench.h"
+#include "study/study.h"
 
 #include <QApplication>
 #include <QTest>
@@ -39,9 +39,9 @@ const Integrand kIntegrands[] = {
     {"tan(x)", 0, 1},         {"x^x", 0.5, 2},     {"sqrt(x)", 0, 1},
 };
 
-void benchWorkbench(QTextStream &out)
+void benchStudy(QTextStream &out)
 {
-    out << "Workbench, all 9 rules + Romberg + adaptive at eps = 1e-6, thread ms (median of 5)\n";
+    out << "Study, all 9 rules + Romberg + adaptive at eps = 1e-6, thread ms (median of 5)\n";
     out << QStringLiteral("%1 %2 %3 %4 %5 %6 | %7 %8 | %9 %10\n")
                .arg("f", -14)
                .arg("whole", 8)
@@ -55,15 +55,15 @@ void benchWorkbench(QTextStream &out)
                .arg("step med", 9);
     std::vector<double> wholes;
     for (const Integrand &in : kIntegrands) {
-        const WorkbenchInput input{parseExpression(in.f).value(), in.a, in.b, 1e-6,
-                                   MethodChoice{{allRules.begin(), allRules.end()}, true, true}};
+        const StudyInput input{parseExpression(in.f).value(), in.a, in.b, 1e-6,
+                               MethodChoice{{allRules.begin(), allRules.end()}, true, true}};
         std::vector<double> whole, integral, maxima, rules, rest;
-        Result<Workbench> study = Refusal{Reason::NotProven};
+        Result<Study> study = Refusal{Reason::NotProven};
         for (int run = 0; run < 5; ++run) {
             std::vector<double> stamps{threadMs()};
-            WorkbenchControl control;
+            StudyControl control;
             control.progress = [&](int, int) { stamps.push_back(threadMs()); };
-            study = studyWorkbench(input, control);
+            study = studyIntegral(input, control);
             stamps.push_back(threadMs());
             // Stages: the integral, M1, M2, M4, M6, nine rules, Romberg, adaptive.
             whole.push_back(stamps.back() - stamps.front());
@@ -78,11 +78,11 @@ void benchWorkbench(QTextStream &out)
         // The M_k alone, at the proof's default gap and at the study's.
         std::vector<double> coarse, fine;
         for (int run = 0; run < 5; ++run) {
-            for (const double gap : {derivativeRelativeGap, kWorkbenchMaximumGap}) {
+            for (const double gap : {derivativeRelativeGap, kStudyMaximumGap}) {
                 const double start = threadMs();
-                for (const int k : workbenchOrders)
+                for (const int k : studyOrders)
                     static_cast<void>(proveDerivativeMax(input.program, in.a, in.b, k, gap));
-                (gap == kWorkbenchMaximumGap ? fine : coarse).push_back(threadMs() - start);
+                (gap == kStudyMaximumGap ? fine : coarse).push_back(threadMs() - start);
             }
         }
         // One slider step per n and rule: the worst and the typical.
@@ -121,8 +121,8 @@ void benchWorkbench(QTextStream &out)
     out << "slowest whole study: " << *std::max_element(wholes.begin(), wholes.end()) << " ms\n";
 
     // The heaviest slider step: three-point Gauss at n = 1000.
-    const auto study = studyWorkbench({parseExpression("(ln(x)/x)^3").value(), 1, 6, 1e-6,
-                                       MethodChoice{{RuleKind::Gauss3}, false, false}});
+    const auto study = studyIntegral({parseExpression("(ln(x)/x)^3").value(), 1, 6, 1e-6,
+                                      MethodChoice{{RuleKind::Gauss3}, false, false}});
     std::vector<double> gauss;
     for (int run = 0; run < 101; ++run) {
         const double start = threadMs();
@@ -154,6 +154,6 @@ int main(int argc, char **argv)
     window.show();
     QApplication::processEvents();
     QTextStream out(stdout);
-    benchWorkbench(out);
+    benchStudy(out);
     return 0;
 }

@@ -3,7 +3,7 @@
 
 #include "core/quadrature.h"
 #include "forms/formbuilder.h"
-#include "screens/secondarywindow.h"
+#include "forms/secondarywindow.h"
 
 #include <array>
 #include <optional>

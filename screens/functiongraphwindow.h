@@ -2,7 +2,7 @@
 #pragma once
 
 #include "forms/formbuilder.h"
-#include "screens/secondarywindow.h"
+#include "forms/secondarywindow.h"
 
 namespace kvadrolab {
 

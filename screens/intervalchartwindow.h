@@ -2,8 +2,8 @@
 #pragma once
 
 #include "forms/formbuilder.h"
+#include "forms/secondarywindow.h"
 #include "screens/charts.h"
-#include "screens/secondarywindow.h"
 
 #include <initializer_list>
 #include <optional>

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the core, canvas and function-graph tests, the proof engine's
 # (prooftest, benchmarksettest: the engine and the Arb, FLINT, MPFR and GMP
-# it links) and the study workbench's (workbenchtest: any typed f through the
+# it links) and the study's (studytest: any typed f through the
 # rules and the proofs), on an emulated processor without AVX (qemu-user's
 # Nehalem), so that an AVX instruction anywhere on the baseline path stops
 # them with SIGILL. Three builds, each with only those tests:
@@ -27,9 +27,9 @@ ensure_packages "${BUILD_PACKAGES[@]}" qemu-user
 
 # A processor with SSE4.2 and no AVX: what the baseline path must run on.
 CPU=Nehalem
-TESTS=(coretest canvastest functiongraphtest prooftest benchmarksettest workbenchtest)
+TESTS=(coretest canvastest functiongraphtest prooftest benchmarksettest studytest)
 # Far above the slowest run under the emulator (the Debug graph test, 80 s;
-# the Release proof tests take 7 s and 2.5 s, the Release workbench test 8 s).
+# the Release proof tests take 7 s and 2.5 s, the Release study test 8 s).
 RUN_LIMIT=600
 
 passed=0

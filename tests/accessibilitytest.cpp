@@ -7,7 +7,7 @@
 #include "app/mainwindow.h"
 #include "app/navigator.h"
 #include "canvas/plotcanvas.h"
-#include "screens/secondarywindow.h"
+#include "forms/secondarywindow.h"
 #include "tests/apptest.h"
 #include "tests/testsupport.h"
 #include "tests/windowsupport.h"

@@ -9,7 +9,7 @@
 #include "app/mainwindow.h"
 #include "app/navigator.h"
 #include "canvas/plotcanvas.h"
-#include "screens/secondarywindow.h"
+#include "forms/secondarywindow.h"
 #include "tests/apptest.h"
 #include "tests/testsupport.h"
 #include "tests/windowsupport.h"
@@ -242,7 +242,7 @@ void CanvasMenuTest::everyCanvas()
 void CanvasMenuTest::everyCanvasIsCovered()
 {
     // Two result areas on each computation window, one chart on each of the
-    // four chart windows, none on About, three on the convergence study.
+    // four chart windows, none on About, three on the study window.
     int canvases = 0;
     for (WindowId id : kAllWindows) {
         std::unique_ptr<SecondaryWindow> w(createWindow(id));

@@ -2,11 +2,11 @@
 // The chart windows and About as designed: controls where the design puts
 // them, with their texts, fonts, lines and pictures.
 
+#include "app/windowcatalog.h"
 #include "canvas/plotcanvas.h"
 #include "forms/formbuilder.h"
 #include "forms/formulapicture.h"
-#include "screens/secondarywindow.h"
-#include "screens/windowcatalog.h"
+#include "forms/secondarywindow.h"
 #include "tests/apptest.h"
 #include "tests/pixels.h"
 

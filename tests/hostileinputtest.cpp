@@ -7,8 +7,8 @@
 #include "app/mainwindow.h"
 #include "app/navigator.h"
 #include "canvas/plotcanvas.h"
-#include "screens/secondarywindow.h"
-#include "screens/workbenchwindow.h"
+#include "forms/secondarywindow.h"
+#include "studywindow/studywindow.h"
 #include "tests/apptest.h"
 #include "tests/testsupport.h"
 
@@ -140,7 +140,7 @@ HostileInputTest::Outcome HostileInputTest::press(SecondaryWindow *w, const Targ
     timer.start();
     // The study window works on a thread of its own: its answer is what
     // it shows once the study ends.
-    auto *study = qobject_cast<WorkbenchWindow *>(w);
+    auto *study = qobject_cast<StudyWindow *>(w);
     QSignalSpy studied(w, SIGNAL(studied()));
     QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
     if (study && study->studying())

@@ -5,7 +5,7 @@
 
 #include "app/mainwindow.h"
 #include "app/navigator.h"
-#include "screens/secondarywindow.h"
+#include "forms/secondarywindow.h"
 #include "tests/apptest.h"
 
 #include <QApplication>

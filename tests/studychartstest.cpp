@@ -5,10 +5,10 @@
 // nothing drawn. The inputs are built by hand: pieces with known shapes,
 // curves with known points.
 
-#include "screens/studycharts.h"
+#include "studywindow/studycharts.h"
 #include "bench/threadclock.h"
 #include "canvas/plotcanvas.h"
-#include "screens/chartframe.h"
+#include "studywindow/chartframe.h"
 #include "tests/pixels.h"
 #include "tests/plotcanvastesting.h"
 
@@ -93,12 +93,12 @@ RulePiece pieceOf(double from, double to, std::vector<double> x,
 
 // The curve of one rule: |e(n)| = c / n^p for every n from first to 1000,
 // with the bound twice the error (or none).
-WorkbenchRule ruleWithCurve(RuleKind kind, double c, double p, long first = 2, bool bound = true)
+StudyRule ruleWithCurve(RuleKind kind, double c, double p, long first = 2, bool bound = true)
 {
-    WorkbenchRule r;
+    StudyRule r;
     r.kind = kind;
-    for (long n = first; n <= kWorkbenchCurveLast; ++n) {
-        WorkbenchPoint point;
+    for (long n = first; n <= kStudyCurveLast; ++n) {
+        StudyPoint point;
         point.n = n;
         point.absError = c / std::pow(double(n), p);
         if (bound)
@@ -352,7 +352,7 @@ void TestStudyCharts::otherChartsDrawQuickly()
     // The error chart of all nine rules and the three derivative panels at
     // 1000 points each, as the window redraws them on a resize.
     Chart c(900, 560);
-    std::vector<WorkbenchRule> rules;
+    std::vector<StudyRule> rules;
     for (const RuleKind kind : allRules)
         rules.push_back(ruleWithCurve(kind, 1e-3, 2, 1));
     const Shape f = [](double x) { return std::sin(3 * x); };
@@ -382,7 +382,7 @@ void TestStudyCharts::errorLandsOnItsDecadeCrossing()
     // |e(n)| = 100 / n^3 gives 1e-4 at n = 100: the curve passes where the
     // grid lines of n = 100 and 10^-4 cross.
     Chart c;
-    const WorkbenchRule rule = ruleWithCurve(RuleKind::Trapezoid, 100, 3);
+    const StudyRule rule = ruleWithCurve(RuleKind::Trapezoid, 100, 3);
     QVERIFY(drawErrorCurves(c.canvas, {rule}));
     const QImage img = c.image();
     const int col = c.column(2), row = c.row(-4);
@@ -417,7 +417,7 @@ void TestStudyCharts::legendNamesEveryRuleInItsColour()
     // Nine rules at once: above the plot area a sample line of each rule's
     // colour, and each rule's name; in the area, each rule's curve.
     Chart c(900, 560);
-    std::vector<WorkbenchRule> rules;
+    std::vector<StudyRule> rules;
     for (std::size_t k = 0; k < allRules.size(); ++k)
         rules.push_back(ruleWithCurve(allRules[k], std::pow(10.0, -double(k) / 2), 1 + k % 4));
     QVERIFY(drawErrorCurves(c.canvas, rules));
@@ -445,11 +445,11 @@ void TestStudyCharts::absentErrorsAndBoundsAreLeftOut()
 {
     // Boole's rule exact at every n, the trapezoid rule with no bound (M2
     // refused): the legend says so, and only what exists is drawn.
-    const WorkbenchRule withErrors = ruleWithCurve(RuleKind::Boole, 1, 4);
-    WorkbenchRule exact = withErrors;
-    for (WorkbenchPoint &p : exact.curve)
+    const StudyRule withErrors = ruleWithCurve(RuleKind::Boole, 1, 4);
+    StudyRule exact = withErrors;
+    for (StudyPoint &p : exact.curve)
         p.absError.reset();
-    WorkbenchRule unbounded = ruleWithCurve(RuleKind::Trapezoid, 1e-2, 2, 2, false);
+    StudyRule unbounded = ruleWithCurve(RuleKind::Trapezoid, 1e-2, 2, 2, false);
     // Zeros, infinities and NaN among the values are left out too.
     unbounded.curve[10].absError = 0;
     unbounded.curve[11].absError = std::numeric_limits<double>::infinity();
@@ -469,7 +469,7 @@ void TestStudyCharts::absentErrorsAndBoundsAreLeftOut()
     QVERIFY(text.contains(QStringLiteral("Буля (ошибка 0)")));
     QVERIFY(!both.canvas.printedLines().contains(QStringLiteral("Буля (ошибка 0)")));
     // A rule with no curve at all is named, with nothing else to say.
-    WorkbenchRule empty;
+    StudyRule empty;
     empty.kind = RuleKind::Gauss2;
     Chart other;
     QVERIFY(drawErrorCurves(other.canvas, {empty, unbounded}));
@@ -593,9 +593,9 @@ void TestStudyCharts::refusalsLeaveTheCanvasClear_data()
         << derivatives(0, nan) << int(Reason::BeyondSinglePrecision);
     QTest::newRow("derivatives: a -1e300")
         << derivatives(-1e300, 0) << int(Reason::BeyondSinglePrecision);
-    const WorkbenchRule rule = ruleWithCurve(RuleKind::Trapezoid, 1, 2);
+    const StudyRule rule = ruleWithCurve(RuleKind::Trapezoid, 1, 2);
     QTest::newRow("errors: ten rules") << Draw([=](PlotCanvas &canvas) {
-        return drawErrorCurves(canvas, std::vector<WorkbenchRule>(10, rule));
+        return drawErrorCurves(canvas, std::vector<StudyRule>(10, rule));
     }) << int(Reason::TooManySegments);
 }
 
@@ -606,7 +606,7 @@ void TestStudyCharts::refusalsLeaveTheCanvasClear()
     QFETCH(int, reason);
     Chart c;
     // Something drawn before: a refusal must not leave it, nor half a chart.
-    const WorkbenchRule rule = ruleWithCurve(RuleKind::Trapezoid, 1, 2);
+    const StudyRule rule = ruleWithCurve(RuleKind::Trapezoid, 1, 2);
     QVERIFY(drawErrorCurves(c.canvas, {rule}));
     QVERIFY(pixels::countNot(c.image(), kWhite) > 0);
     const Result<void> drawn = draw(c.canvas);
@@ -735,7 +735,7 @@ void TestStudyCharts::savePicturesForLooking()
     }
     {
         Chart c(900, 560);
-        std::vector<WorkbenchRule> rules;
+        std::vector<StudyRule> rules;
         for (std::size_t k = 0; k < allRules.size(); ++k)
             rules.push_back(ruleWithCurve(allRules[k], std::pow(10.0, -double(k) / 2), 1 + k % 4,
                                           1 + long(k % 4), k != 5));

@@ -5,8 +5,8 @@
 
 #include "app/mainwindow.h"
 #include "app/navigator.h"
-#include "screens/secondarywindow.h"
-#include "screens/windowcatalog.h"
+#include "app/windowcatalog.h"
+#include "forms/secondarywindow.h"
 #include "tests/apptest.h"
 
 #include <QAction>

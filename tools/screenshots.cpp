@@ -10,8 +10,8 @@
 #include "app/mainwindow.h"
 #include "app/navigator.h"
 #include "canvas/canvasmenu.h"
-#include "screens/secondarywindow.h"
-#include "screens/workbenchwindow.h"
+#include "forms/secondarywindow.h"
+#include "studywindow/studywindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -42,16 +42,16 @@ bool save(QWidget *w, const QDir &dir, const QString &name)
 }
 
 // Presses "Исследовать" and waits for the study's thread.
-void runStudy(WorkbenchWindow *w)
+void runStudy(StudyWindow *w)
 {
-    QSignalSpy done(w, &WorkbenchWindow::studied);
+    QSignalSpy done(w, &StudyWindow::studied);
     QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
     if (w->studying())
         done.wait(60000);
 }
 
 // Every tab of a finished study, under `name`-tabN.
-bool tabShots(WorkbenchWindow *w, const QDir &dir, const QString &name)
+bool tabShots(StudyWindow *w, const QDir &dir, const QString &name)
 {
     auto *tabs = w->findChild<QTabWidget *>(QStringLiteral("Tabs"));
     bool ok = true;
@@ -66,7 +66,7 @@ bool tabShots(WorkbenchWindow *w, const QDir &dir, const QString &name)
 // The study window: the studied integral with every rule at its first size
 // and at a projector's 1280 x 720, a student's own f whose derivatives are
 // refused at 0, and a typo shown under the field.
-bool studyShots(WorkbenchWindow *w, const QDir &dir)
+bool studyShots(StudyWindow *w, const QDir &dir)
 {
     const auto set = [w](const char *name, const QString &text) {
         w->findChild<QLineEdit *>(QLatin1String(name))->setText(text);
@@ -118,7 +118,7 @@ int main(int argc, char *argv[])
         id == WindowId::About ? nav->openAbout() : nav->openWindow(id);
         SecondaryWindow *w = nav->existing(id);
         ok = save(w, dir, w->objectName()) && ok;
-        if (auto *study = qobject_cast<WorkbenchWindow *>(w)) {
+        if (auto *study = qobject_cast<StudyWindow *>(w)) {
             ok = studyShots(study, dir) && ok;
         } else if (auto *action = w->findChild<QPushButton *>(QStringLiteral("Command1"))) {
             QTest::mouseClick(action, Qt::LeftButton);

@@ -37,7 +37,7 @@ struct MethodChoice
     friend bool operator==(const MethodChoice &, const MethodChoice &) = default;
 };
 
-struct WorkbenchInput
+struct StudyInput
 {
     Program program;
     double a = 0;
@@ -50,7 +50,7 @@ struct WorkbenchInput
 // derivative): M1 for the left and right rules, M2 for the midpoint and
 // trapezoid rules, M4 for Simpson's, 3/8 and two-point Gauss, M6 for Boole
 // and three-point Gauss.
-inline constexpr std::array<int, 4> workbenchOrders = {1, 2, 4, 6};
+inline constexpr std::array<int, 4> studyOrders = {1, 2, 4, 6};
 
 // The doubling table: from the smallest n >= 10 the rule accepts (12 for 3/8
 // and Boole), doubled kDoublingRows - 1 times.
@@ -84,9 +84,9 @@ struct DoublingRow
 };
 
 // The error curve runs over the rule's counts up to this n.
-inline constexpr long kWorkbenchCurveLast = 1000;
+inline constexpr long kStudyCurveLast = 1000;
 
-struct WorkbenchPoint
+struct StudyPoint
 {
     long n = 0;
     std::optional<double> absError; // |I(n) - I|; absent when exactly zero
@@ -97,13 +97,13 @@ struct WorkbenchPoint
 
 // The largest count "n для ε" by the bound is worked out to: every whole
 // number up to it is exact in a double, and no one sums a rule at more.
-inline constexpr double kWorkbenchBoundCountLimit = 1e15;
+inline constexpr double kStudyBoundCountLimit = 1e15;
 
 // "n для ε" of one rule, three ways.
-struct WorkbenchCounts
+struct StudyCounts
 {
     // The smallest count of the rule whose rounded-up a-priori bound is <= ε,
-    // up to kWorkbenchBoundCountLimit (a whole number held in a double);
+    // up to kStudyBoundCountLimit (a whole number held in a double);
     // beyond it, an estimate above the limit (also where the rounded bound
     // has no double at the limit: ruleErrorBoundUp's +inf). Refused where
     // the rule's M_k is, and as the study refuses ε.
@@ -112,66 +112,65 @@ struct WorkbenchCounts
     // absent when none is (more than the last row's n).
     std::optional<long> byRunge;
     // The smallest count on the curve from which |I(n) - I| stays <= ε up
-    // to kWorkbenchCurveLast; absent when even the last is above ε.
+    // to kStudyCurveLast; absent when even the last is above ε.
     std::optional<long> byActualError;
 };
 
-struct WorkbenchRule
+struct StudyRule
 {
     RuleKind kind = RuleKind::Trapezoid;
     std::vector<DoublingRow> doubling; // kDoublingRows rows
-    std::vector<WorkbenchPoint>
-        curve;              // every count of the rule from its least to kWorkbenchCurveLast
-    WorkbenchCounts counts; // for the study's ε
+    std::vector<StudyPoint> curve;     // every count of the rule from its least to kStudyCurveLast
+    StudyCounts counts;                // for the study's ε
 };
 
-// Romberg's table down to 2^(kWorkbenchRombergRows - 1) subintervals, with
+// Romberg's table down to 2^(kStudyRombergRows - 1) subintervals, with
 // each entry's error against the proven integral.
-inline constexpr int kWorkbenchRombergRows = 11;
+inline constexpr int kStudyRombergRows = 11;
 
-struct WorkbenchRomberg
+struct StudyRomberg
 {
     RombergTable table;
     std::vector<std::vector<double>> errors; // same shape as table.rows
 };
 
-struct WorkbenchAdaptive
+struct StudyAdaptive
 {
     AdaptiveSimpson run;
     double error = 0; // run.value - I
 };
 
-struct Workbench
+struct Study
 {
-    WorkbenchInput input;
+    StudyInput input;
     Enclosure integral; // from a to b, with the orientation
-    // M_k for k = workbenchOrders, each proven or refused with its reason and
+    // M_k for k = studyOrders, each proven or refused with its reason and
     // place (NonFiniteResult at the place reached where the upper end is
     // beyond double: no bound in double can use it). Proven to a relative
-    // gap of kWorkbenchMaximumGap where the proof's work limit allows.
-    std::array<Result<DerivativeMax>, workbenchOrders.size()> maxima{
+    // gap of kStudyMaximumGap where the proof's work limit allows.
+    std::array<Result<DerivativeMax>, studyOrders.size()> maxima{
         Refusal{Reason::NotProven}, Refusal{Reason::NotProven}, Refusal{Reason::NotProven},
         Refusal{Reason::NotProven}};
     // As input.methods.composite; a rule whose values or errors leave double
     // (f overflows at a node where the proof holds it finite) is refused,
     // with x the node, in its own place.
-    std::vector<Result<WorkbenchRule>> rules;
-    std::optional<Result<WorkbenchRomberg>> romberg;   // when chosen
-    std::optional<Result<WorkbenchAdaptive>> adaptive; // when chosen
+    std::vector<Result<StudyRule>> rules;
+    std::optional<Result<StudyRomberg>> romberg;   // when chosen
+    std::optional<Result<StudyAdaptive>> adaptive; // when chosen
 };
 
 // The gap the M_k are proven to: twelve digits, as the study shows them and
 // counts n from them.
-inline constexpr double kWorkbenchMaximumGap = 0x1p-40;
+inline constexpr double kStudyMaximumGap = 0x1p-40;
 
 // The proven M_k of a finished study, by order (1, 2, 4 or 6; any other
 // order is refused with CountOutOfRange).
-const Result<DerivativeMax> &maximumOfOrder(const Workbench &study, int order);
+const Result<DerivativeMax> &maximumOfOrder(const Study &study, int order);
 
 // Progress through the stages of a study (0..total) and the way to stop it:
 // a cancelled study ends within one stage's work limit, refused with
 // Reason::Cancelled.
-struct WorkbenchControl
+struct StudyControl
 {
     const std::atomic<bool> *cancelled = nullptr;
     std::function<void(int done, int total)> progress;
@@ -183,13 +182,12 @@ struct WorkbenchControl
 // an integral that cannot be proven, or a cancellation. Anything less (an
 // M_k, a rule's values beyond double, Romberg or adaptive Simpson refused)
 // is refused in its own place.
-Result<Workbench> studyWorkbench(const WorkbenchInput &input, const WorkbenchControl &control = {});
+Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control = {});
 
 // "n для ε" of one rule of a finished study for another ε, without studying
 // again. An ε that is not finite or not > 0 refuses byBound as the study
 // would, and leaves the other two absent.
-WorkbenchCounts workbenchCounts(const Workbench &study, const WorkbenchRule &rule,
-                                double tolerance);
+StudyCounts studyCounts(const Study &study, const StudyRule &rule, double tolerance);
 
 // One rule at the current n, quick enough for every step of a slider
 // (n <= ruleTableCountLimit): its value, error against the proven integral,
@@ -206,7 +204,7 @@ struct RuleAtCount
     Result<double> bound = Refusal{Reason::NotProven};
     std::optional<double> ratio;
 };
-Result<RuleAtCount> ruleAtCount(const Workbench &study, RuleKind kind, long n);
+Result<RuleAtCount> ruleAtCount(const Study &study, RuleKind kind, long n);
 
 // What the picture of a rule shows: each group of subintervals the rule
 // treats at once (one, or 2, 3, 4 for Simpson, 3/8, Boole) as the polynomial

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "screens/studycharts.h"
+#include "studywindow/studycharts.h"
 
 #include "calc/answertext.h"
 #include "numbers/numbertext.h"
-#include "screens/chartframe.h"
+#include "studywindow/chartframe.h"
 
 #include <QFontMetricsF>
 
@@ -376,13 +376,13 @@ Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
     return {};
 }
 
-Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<WorkbenchRule> &rules)
+Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<StudyRule> &rules)
 {
     canvas.clear();
     if (rules.size() > allRules.size())
         return refuse(canvas, Reason::TooManySegments);
-    for (const WorkbenchRule &r : rules)
-        if (r.curve.size() > std::size_t(kWorkbenchCurveLast))
+    for (const StudyRule &r : rules)
+        if (r.curve.size() > std::size_t(kStudyCurveLast))
             return refuse(canvas, Reason::TooManySegments);
 
     // Both axes in decades: log10 of n and of the values that exist.
@@ -402,7 +402,7 @@ Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<WorkbenchRule
         return std::log10(*v);
     };
     for (std::size_t k = 0; k < rules.size(); ++k)
-        for (const WorkbenchPoint &p : rules[k].curve) {
+        for (const StudyPoint &p : rules[k].curve) {
             if (p.n < 1)
                 continue;
             Curves &c = curves[k];

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "screens/workbenchwindow.h"
+#include "studywindow/studywindow.h"
 
 #include "canvas/canvasmenu.h"
 #include "canvas/plotcanvas.h"
@@ -7,15 +7,15 @@
 #include "forms/notifier.h"
 #include "forms/tableexport.h"
 #include "numbers/numbertext.h"
-#include "screens/studycharts.h"
-#include "screens/studyhelp.h"
-#include "screens/studyinputs.h"
-#include "screens/studyrunner.h"
-#include "screens/studytablemodel.h"
-#include "screens/studytables.h"
-#include "screens/studytext.h"
-#include "screens/workbenchsheet.h"
 #include "sheet/studysheet.h"
+#include "studywindow/studycharts.h"
+#include "studywindow/studyhelp.h"
+#include "studywindow/studyinputs.h"
+#include "studywindow/studyrunner.h"
+#include "studywindow/studysheetparts.h"
+#include "studywindow/studytablemodel.h"
+#include "studywindow/studytables.h"
+#include "studywindow/studytext.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -70,15 +70,15 @@ void fill(StudyTableModel *model, TableRows rows)
 
 } // namespace
 
-WorkbenchWindow::WorkbenchWindow(QWidget *parent)
+StudyWindow::StudyWindow(QWidget *parent)
     : SecondaryWindow("Conv", "Исследование сходимости", parent), m_runner(new StudyRunner(this))
 {
     auto *root = new QVBoxLayout(this);
     m_inputs = new StudyInputs(this);
     root->addWidget(m_inputs);
-    connect(m_inputs, &StudyInputs::studyAsked, this, &WorkbenchWindow::study);
-    connect(m_inputs, &StudyInputs::helpAsked, this, &WorkbenchWindow::showHelp);
-    connect(m_inputs, &StudyInputs::countChanged, this, &WorkbenchWindow::showAtCount);
+    connect(m_inputs, &StudyInputs::studyAsked, this, &StudyWindow::study);
+    connect(m_inputs, &StudyInputs::helpAsked, this, &StudyWindow::showHelp);
+    connect(m_inputs, &StudyInputs::countChanged, this, &StudyWindow::showAtCount);
     connect(m_inputs, &StudyInputs::cancelAsked, this, [this] {
         m_runner->cancel();
         m_inputs->hideProgress();
@@ -103,7 +103,7 @@ WorkbenchWindow::WorkbenchWindow(QWidget *parent)
     auto *bottom = new QHBoxLayout;
     auto *save = new QPushButton(QStringLiteral("Сохранить отчёт…"), this);
     save->setObjectName(QStringLiteral("SaveSheet"));
-    connect(save, &QPushButton::clicked, this, &WorkbenchWindow::saveSheet);
+    connect(save, &QPushButton::clicked, this, &StudyWindow::saveSheet);
     auto *toMain = new QPushButton(QStringLiteral("На главную"), this);
     toMain->setObjectName(QStringLiteral("toMain"));
     bottom->addWidget(save);
@@ -113,11 +113,11 @@ WorkbenchWindow::WorkbenchWindow(QWidget *parent)
     bindReturn(toMain);
 
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, &WorkbenchWindow::showHelp);
+    connect(help, &QShortcut::activated, this, &StudyWindow::showHelp);
 
     connect(m_runner, &StudyRunner::slow, m_inputs, &StudyInputs::showProgress);
     connect(m_runner, &StudyRunner::progress, m_inputs, &StudyInputs::setProgress);
-    connect(m_runner, &StudyRunner::finished, this, &WorkbenchWindow::finished);
+    connect(m_runner, &StudyRunner::finished, this, &StudyWindow::finished);
 
     resize(kStartWidth, kStartHeight);
     for (PlotCanvas *c : {m_rulePicture, m_errorChart, m_derivativeChart}) {
@@ -130,15 +130,15 @@ WorkbenchWindow::WorkbenchWindow(QWidget *parent)
     clearResults();
 }
 
-WorkbenchWindow::~WorkbenchWindow() = default;
+StudyWindow::~StudyWindow() = default;
 
-bool WorkbenchWindow::studying() const
+bool StudyWindow::studying() const
 {
     return m_runner->running();
 }
 
-QTableView *WorkbenchWindow::addTable(QWidget *parent, const char *name,
-                                      const QString &accessibleName, StudyTableModel *model)
+QTableView *StudyWindow::addTable(QWidget *parent, const char *name, const QString &accessibleName,
+                                  StudyTableModel *model)
 {
     auto *view = new QTableView(parent);
     view->setObjectName(QString::fromUtf8(name));
@@ -167,7 +167,7 @@ QTableView *WorkbenchWindow::addTable(QWidget *parent, const char *name,
     return view;
 }
 
-QWidget *WorkbenchWindow::buildSummaryTab()
+QWidget *StudyWindow::buildSummaryTab()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
@@ -208,7 +208,7 @@ QWidget *WorkbenchWindow::buildSummaryTab()
     return page;
 }
 
-QWidget *WorkbenchWindow::buildDoublingTab()
+QWidget *StudyWindow::buildDoublingTab()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
@@ -235,7 +235,7 @@ QWidget *WorkbenchWindow::buildDoublingTab()
     return page;
 }
 
-QWidget *WorkbenchWindow::buildPictureTab()
+QWidget *StudyWindow::buildPictureTab()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
@@ -252,7 +252,7 @@ QWidget *WorkbenchWindow::buildPictureTab()
     top->addWidget(m_pictureRule);
     top->addWidget(m_pictureNote, 1);
     layout->addLayout(top);
-    connect(m_pictureRule, &QComboBox::currentIndexChanged, this, &WorkbenchWindow::showAtCount);
+    connect(m_pictureRule, &QComboBox::currentIndexChanged, this, &StudyWindow::showAtCount);
 
     auto *split = new QSplitter(Qt::Horizontal, page);
     m_rulePicture = new PlotCanvas(split);
@@ -269,7 +269,7 @@ QWidget *WorkbenchWindow::buildPictureTab()
     return page;
 }
 
-QWidget *WorkbenchWindow::buildChartTab(PlotCanvas *&canvas, const char *name, const QString &title)
+QWidget *StudyWindow::buildChartTab(PlotCanvas *&canvas, const char *name, const QString &title)
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
@@ -281,14 +281,14 @@ QWidget *WorkbenchWindow::buildChartTab(PlotCanvas *&canvas, const char *name, c
     return page;
 }
 
-std::optional<RuleKind> WorkbenchWindow::pictureRule() const
+std::optional<RuleKind> StudyWindow::pictureRule() const
 {
     if (!m_study || m_pictureRule->currentIndex() < 0)
         return std::nullopt;
     return static_cast<RuleKind>(m_pictureRule->currentData().toInt());
 }
 
-void WorkbenchWindow::study()
+void StudyWindow::study()
 {
     // A study still under way answers inputs that are no longer there.
     m_runner->cancel();
@@ -321,10 +321,10 @@ void WorkbenchWindow::study()
         emit studied();
         return;
     }
-    m_runner->start(WorkbenchInput{*program, *a, *b, *tolerance, methods});
+    m_runner->start(StudyInput{*program, *a, *b, *tolerance, methods});
 }
 
-void WorkbenchWindow::refuse(const Refusal &why)
+void StudyWindow::refuse(const Refusal &why)
 {
     if (why.reason == Reason::Cancelled)
         return;
@@ -342,7 +342,7 @@ void WorkbenchWindow::refuse(const Refusal &why)
     at->selectAll();
 }
 
-void WorkbenchWindow::finished(std::shared_ptr<const Result<Workbench>> result)
+void StudyWindow::finished(std::shared_ptr<const Result<Study>> result)
 {
     m_inputs->hideProgress();
     if (!*result) {
@@ -355,7 +355,7 @@ void WorkbenchWindow::finished(std::shared_ptr<const Result<Workbench>> result)
     emit studied();
 }
 
-void WorkbenchWindow::clearResults()
+void StudyWindow::clearResults()
 {
     m_study.reset();
     m_nodeTable.reset();
@@ -377,9 +377,9 @@ void WorkbenchWindow::clearResults()
     }
 }
 
-void WorkbenchWindow::showStudy()
+void StudyWindow::showStudy()
 {
-    const Workbench &s = *m_study;
+    const Study &s = *m_study;
     m_integral->setText(QStringLiteral("Интеграл от %1 до %2 (доказан): %3; верные цифры: %4")
                             .arg(shownDecimal(decimalText(s.input.a, 12, Rounding::Nearest)),
                                  shownDecimal(decimalText(s.input.b, 12, Rounding::Nearest)),
@@ -412,12 +412,12 @@ void WorkbenchWindow::showStudy()
     showAtCount();
 }
 
-void WorkbenchWindow::showAtCount()
+void StudyWindow::showAtCount()
 {
     if (!m_study)
         return;
     const long n = m_inputs->count();
-    const Workbench &s = *m_study;
+    const Study &s = *m_study;
     fill(m_atCount, atCountRows(m_study, n));
     findChild<QLabel *>(QStringLiteral("AtCountTitle"))
         ->setText(QStringLiteral("Методы при n = %1").arg(countText(n)));
@@ -448,12 +448,12 @@ void WorkbenchWindow::showAtCount()
     drawRulePicture();
 }
 
-void WorkbenchWindow::drawRulePicture()
+void StudyWindow::drawRulePicture()
 {
     const std::optional<RuleKind> kind = pictureRule();
     if (!m_study || !kind || !m_nodeTable)
         return;
-    const Workbench &s = *m_study;
+    const Study &s = *m_study;
     const long n = m_inputs->count();
     const auto pieces = rulePieces(s.input.program, *kind, s.input.a, s.input.b, n);
     const Result<void> drawn =
@@ -470,7 +470,7 @@ void WorkbenchWindow::drawRulePicture()
                  shownDecimal(decimalText(s.input.b, 8, Rounding::Nearest))));
 }
 
-void WorkbenchWindow::layOutPages()
+void StudyWindow::layOutPages()
 {
     // A tab widget lays out only the page it shows; the charts of the others
     // are drawn (and handed in on the sheet) at the size they will be shown at.
@@ -486,21 +486,21 @@ void WorkbenchWindow::layOutPages()
     }
 }
 
-void WorkbenchWindow::drawCharts()
+void StudyWindow::drawCharts()
 {
     if (!m_study)
         return;
     layOutPages();
-    const Workbench &s = *m_study;
-    std::vector<WorkbenchRule> studied;
-    for (const Result<WorkbenchRule> &rule : s.rules)
+    const Study &s = *m_study;
+    std::vector<StudyRule> studied;
+    for (const Result<StudyRule> &rule : s.rules)
         if (rule)
             studied.push_back(*rule);
     if (drawErrorCurves(*m_errorChart, studied))
         m_errorChart->setAccessibleDescription(
             QStringLiteral("|e(n)| и априорные оценки при n до %1, логарифмические шкалы; "
                            "числа — в таблице удвоения")
-                .arg(countText(kWorkbenchCurveLast)));
+                .arg(countText(kStudyCurveLast)));
     else
         notDrawn(*m_errorChart, Refusal{Reason::BeyondSinglePrecision});
 
@@ -532,7 +532,7 @@ void WorkbenchWindow::drawCharts()
         notDrawn(*m_derivativeChart, drawn.refusal());
 }
 
-bool WorkbenchWindow::eventFilter(QObject *watched, QEvent *event)
+bool StudyWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // The charts are drawn for their canvas's size: a resized window draws
     // them again, once the resizing settles.
@@ -547,7 +547,7 @@ bool WorkbenchWindow::eventFilter(QObject *watched, QEvent *event)
     return SecondaryWindow::eventFilter(watched, event);
 }
 
-void WorkbenchWindow::saveSheet()
+void StudyWindow::saveSheet()
 {
     if (!m_study) {
         notify(this,
@@ -560,13 +560,13 @@ void WorkbenchWindow::saveSheet()
         [this](const QString &path) { return writeStudySheet(sheet(), path); }, &notify);
 }
 
-StudySheet WorkbenchWindow::sheet() const
+StudySheet StudyWindow::sheet() const
 {
-    const Workbench &s = *m_study;
+    const Study &s = *m_study;
     // Romberg's whole triangle is too wide for a page.
     StudyTableModel rombergColumns(rombergSheetColumns());
     fill(&rombergColumns, rombergSheetRows(m_study));
-    WorkbenchSheetParts parts;
+    StudySheetParts parts;
     parts.date = QLocale().toString(QDate::currentDate(), QLocale::LongFormat);
     parts.inputs = sheetInputs(s, m_asked.formula, m_inputs->count());
     parts.integral = sheetIntegral(s);
@@ -582,10 +582,10 @@ StudySheet WorkbenchWindow::sheet() const
         {m_rulePicture->accessibleDescription(), m_rulePicture->image()},
         {QStringLiteral("Фактические погрешности и априорные оценки"), m_errorChart->image()},
         {QStringLiteral("f, |f''| и |f''''|"), m_derivativeChart->image()}};
-    return workbenchSheet(parts);
+    return studySheetFromParts(parts);
 }
 
-void WorkbenchWindow::showHelp()
+void StudyWindow::showHelp()
 {
     if (!m_help)
         m_help = createStudyHelp(this);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "screens/studyinputs.h"
+#include "studywindow/studyinputs.h"
 
 #include "expression/parser.h"
 #include "expression/refusaltext.h"
-#include "screens/studytext.h"
+#include "studywindow/studytext.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

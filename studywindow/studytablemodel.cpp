@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "screens/studytablemodel.h"
+#include "studywindow/studytablemodel.h"
 
 namespace kvadrolab {
 

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Prints the reference values tests/workbenchtest.cpp compares the study
-workbench with, computed here by mpmath (Debian's python3-mpmath) and
+"""Prints the reference values tests/studytest.cpp compares the study
+study with, computed here by mpmath (Debian's python3-mpmath) and
 independently of the program:
 
   - the integral at 50 digits (tanh-sinh quadrature);
@@ -16,7 +16,7 @@ independently of the program:
     |e(n)| stays <= ε up to n = 1000, with how close the nearest error comes
     to ε (a margin far above the doubles' rounding of the sums).
 
-    /usr/bin/python3 tools/peer/workbench_reference.py   # about two minutes
+    /usr/bin/python3 tools/peer/study_reference.py   # about two minutes
 """
 
 from mpmath import mp, mpf, log, sqrt, quad, ceil

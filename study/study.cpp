@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "study/workbench.h"
+#include "study/study.h"
 
 #include "expression/evaluator.h"
 #include "proof/balls.h"
@@ -16,7 +16,7 @@ namespace {
 
 // Every doubling row's n and n / 2 lie on the curve, so the table reads its
 // values from there instead of summing the rule again.
-static_assert((kDoublingFirstAtLeast + 3) << (kDoublingRows - 1) <= kWorkbenchCurveLast);
+static_assert((kDoublingFirstAtLeast + 3) << (kDoublingRows - 1) <= kStudyCurveLast);
 
 // An error within this share of |b - a| max|f| (about 64 ulps) is mostly
 // what summing in doubles leaves over up to n = 1000, where the rounding of
@@ -32,7 +32,7 @@ constexpr int kSampleLimit = 100000;
 // parted from the formula, and bisection finishes in about 50 evaluations.
 constexpr int kWalkSteps = 1000;
 
-bool stopped(const WorkbenchControl &control)
+bool stopped(const StudyControl &control)
 {
     return control.cancelled && control.cancelled->load(std::memory_order_relaxed);
 }
@@ -48,7 +48,7 @@ double errorOf(double value, const Enclosure &integral)
 }
 
 // The rule's rounded-up bound at n from the study's proven M_k.
-Result<double> boundAt(const Workbench &study, RuleKind kind, double n)
+Result<double> boundAt(const Study &study, RuleKind kind, double n)
 {
     const Result<DerivativeMax> &m = maximumOfOrder(study, ruleInfo(kind).derivative);
     if (!m)
@@ -61,7 +61,7 @@ Result<double> boundAt(const Workbench &study, RuleKind kind, double n)
 
 // The smallest multiple of `step` for which `fits` holds, where fits holds
 // from some count on (a bound that falls as n grows), searched up to the
-// largest multiple of step within kWorkbenchBoundCountLimit; beyond that,
+// largest multiple of step within kStudyBoundCountLimit; beyond that,
 // the larger of the limit and `estimate` (where the formula puts it).
 // At most about 2 kWalkSteps + 100 calls of fits.
 template <typename Fits> double smallestCount(Fits fits, double step, long double estimate)
@@ -70,13 +70,13 @@ template <typename Fits> double smallestCount(Fits fits, double step, long doubl
         return step;
     // Counts in units of step: every whole number up to the limit is a
     // double, so k +- 1 always moves.
-    const double top = std::floor(kWorkbenchBoundCountLimit / step);
+    const double top = std::floor(kStudyBoundCountLimit / step);
     const auto at = [&](double k) { return fits(k * step); };
     // The bound's own word decides whether the count lies beyond; the
     // estimate can be a few ulps off either way.
     if (!at(top)) {
         // A long double past the doubles has no double to round to.
-        const double beyond = kWorkbenchBoundCountLimit + step;
+        const double beyond = kStudyBoundCountLimit + step;
         return estimate < std::numeric_limits<double>::max()
                    ? std::max(beyond, static_cast<double>(estimate))
                    : beyond;
@@ -111,7 +111,7 @@ template <typename Fits> double smallestCount(Fits fits, double step, long doubl
 // "n для ε" by the bound: the bound falls as 1 / n^k, so the count is about
 // (|b - a|^(k+1) M / (C ε))^(1/k), solved in logarithms (the power alone
 // can overflow); the rounded-up bound itself then decides.
-Result<double> countByBound(const Workbench &study, RuleKind kind, double tolerance)
+Result<double> countByBound(const Study &study, RuleKind kind, double tolerance)
 {
     const Result<DerivativeMax> &m = maximumOfOrder(study, ruleInfo(kind).derivative);
     if (!m)
@@ -187,16 +187,16 @@ RungeTrust trustOf(const DoublingRow &row, double halfError, int order, double f
 
 // One composite rule: every count on the curve, summed once; the doubling
 // table reads its rows from them. Cancelled between any two sums.
-Result<WorkbenchRule> studyRule(const Workbench &study, RuleKind kind, double floor,
-                                const WorkbenchControl &control)
+Result<StudyRule> studyRule(const Study &study, RuleKind kind, double floor,
+                            const StudyControl &control)
 {
     const RuleInfo &info = ruleInfo(kind);
-    const WorkbenchInput &in = study.input;
-    const auto size = static_cast<std::size_t>(kWorkbenchCurveLast + 1);
+    const StudyInput &in = study.input;
+    const auto size = static_cast<std::size_t>(kStudyCurveLast + 1);
     std::vector<double> values(size), errors(size);
-    WorkbenchRule rule;
+    StudyRule rule;
     rule.kind = kind;
-    for (long n = info.countMultiple; n <= kWorkbenchCurveLast; n += info.countMultiple) {
+    for (long n = info.countMultiple; n <= kStudyCurveLast; n += info.countMultiple) {
         if (stopped(control))
             return Refusal{Reason::Cancelled};
         const Result<double> value = applyRule(kind, in.program, in.a, in.b, n);
@@ -207,7 +207,7 @@ Result<WorkbenchRule> studyRule(const Workbench &study, RuleKind kind, double fl
             return Refusal{Reason::NonFiniteResult};
         values[static_cast<std::size_t>(n)] = *value;
         errors[static_cast<std::size_t>(n)] = error;
-        WorkbenchPoint point;
+        StudyPoint point;
         point.n = n;
         if (error != 0)
             point.absError = std::fabs(error);
@@ -239,17 +239,17 @@ Result<WorkbenchRule> studyRule(const Workbench &study, RuleKind kind, double fl
         row.trust = trustOf(row, halfError, info.order, floor);
         rule.doubling.push_back(row);
     }
-    rule.counts = workbenchCounts(study, rule, in.tolerance);
+    rule.counts = studyCounts(study, rule, in.tolerance);
     return rule;
 }
 
-Result<WorkbenchRomberg> studyRomberg(const Workbench &study)
+Result<StudyRomberg> studyRomberg(const Study &study)
 {
-    const WorkbenchInput &in = study.input;
-    Result<RombergTable> table = romberg(in.program, in.a, in.b, kWorkbenchRombergRows);
+    const StudyInput &in = study.input;
+    Result<RombergTable> table = romberg(in.program, in.a, in.b, kStudyRombergRows);
     if (!table)
         return table.refusal();
-    WorkbenchRomberg r;
+    StudyRomberg r;
     r.table = std::move(table).value();
     for (const std::vector<double> &row : r.table.rows) {
         std::vector<double> errors;
@@ -264,9 +264,9 @@ Result<WorkbenchRomberg> studyRomberg(const Workbench &study)
     return r;
 }
 
-Result<WorkbenchAdaptive> studyAdaptive(const Workbench &study)
+Result<StudyAdaptive> studyAdaptive(const Study &study)
 {
-    const WorkbenchInput &in = study.input;
+    const StudyInput &in = study.input;
     // Its pieces are halved between ordered ends; the reversed integral is
     // the forward one negated, as with the proven integral.
     const bool reversed = in.b < in.a;
@@ -274,7 +274,7 @@ Result<WorkbenchAdaptive> studyAdaptive(const Workbench &study)
         adaptiveSimpson(in.program, std::min(in.a, in.b), std::max(in.a, in.b), in.tolerance);
     if (!run)
         return run.refusal();
-    WorkbenchAdaptive w;
+    StudyAdaptive w;
     w.run = *run;
     if (reversed)
         w.run.value = -w.run.value;
@@ -286,16 +286,16 @@ Result<WorkbenchAdaptive> studyAdaptive(const Workbench &study)
 
 } // namespace
 
-const Result<DerivativeMax> &maximumOfOrder(const Workbench &study, int order)
+const Result<DerivativeMax> &maximumOfOrder(const Study &study, int order)
 {
-    for (std::size_t i = 0; i < workbenchOrders.size(); ++i)
-        if (workbenchOrders[i] == order)
+    for (std::size_t i = 0; i < studyOrders.size(); ++i)
+        if (studyOrders[i] == order)
             return study.maxima[i];
     static const Result<DerivativeMax> none = Refusal{Reason::CountOutOfRange};
     return none;
 }
 
-Result<Workbench> studyWorkbench(const WorkbenchInput &input, const WorkbenchControl &control)
+Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control)
 {
     if (stopped(control))
         return Refusal{Reason::Cancelled};
@@ -309,7 +309,7 @@ Result<Workbench> studyWorkbench(const WorkbenchInput &input, const WorkbenchCon
         return Refusal{Reason::ToleranceNotPositive, Input::Tolerance};
 
     const MethodChoice &methods = input.methods;
-    const int total = 1 + static_cast<int>(workbenchOrders.size()) +
+    const int total = 1 + static_cast<int>(studyOrders.size()) +
                       static_cast<int>(methods.composite.size()) + (methods.romberg ? 1 : 0) +
                       (methods.adaptive ? 1 : 0);
     int done = 0;
@@ -321,7 +321,7 @@ Result<Workbench> studyWorkbench(const WorkbenchInput &input, const WorkbenchCon
         return !stopped(control);
     };
 
-    Workbench study;
+    Study study;
     study.input = input;
     Result<Enclosure> integral = certifiedIntegral(input.program, input.a, input.b);
     if (!integral)
@@ -331,9 +331,9 @@ Result<Workbench> studyWorkbench(const WorkbenchInput &input, const WorkbenchCon
         return Refusal{Reason::Cancelled};
 
     const double lo = std::min(input.a, input.b), hi = std::max(input.a, input.b);
-    for (std::size_t i = 0; i < workbenchOrders.size(); ++i) {
+    for (std::size_t i = 0; i < studyOrders.size(); ++i) {
         Result<DerivativeMax> m =
-            proveDerivativeMax(input.program, lo, hi, workbenchOrders[i], kWorkbenchMaximumGap);
+            proveDerivativeMax(input.program, lo, hi, studyOrders[i], kStudyMaximumGap);
         // A bound beyond double holds, but no bound in double can use it.
         if (m && !std::isfinite(m->upper))
             m = Refusal{Reason::NonFiniteResult, {}, {}, m->at};
@@ -344,7 +344,7 @@ Result<Workbench> studyWorkbench(const WorkbenchInput &input, const WorkbenchCon
 
     const double floor = kRoundingFloor * roundingScale(input.program, input.a, input.b);
     for (const RuleKind kind : methods.composite) {
-        Result<WorkbenchRule> rule = studyRule(study, kind, floor, control);
+        Result<StudyRule> rule = studyRule(study, kind, floor, control);
         if (!rule && rule.reason() == Reason::Cancelled)
             return rule.refusal();
         study.rules.push_back(std::move(rule));
@@ -364,9 +364,9 @@ Result<Workbench> studyWorkbench(const WorkbenchInput &input, const WorkbenchCon
     return study;
 }
 
-WorkbenchCounts workbenchCounts(const Workbench &study, const WorkbenchRule &rule, double tolerance)
+StudyCounts studyCounts(const Study &study, const StudyRule &rule, double tolerance)
 {
-    WorkbenchCounts c;
+    StudyCounts c;
     if (!std::isfinite(tolerance)) {
         c.byBound = Refusal{Reason::NonFiniteInput, Input::Tolerance};
         return c;
@@ -390,13 +390,13 @@ WorkbenchCounts workbenchCounts(const Workbench &study, const WorkbenchRule &rul
     return c;
 }
 
-Result<RuleAtCount> ruleAtCount(const Workbench &study, RuleKind kind, long n)
+Result<RuleAtCount> ruleAtCount(const Study &study, RuleKind kind, long n)
 {
     if (const Result<long> count = checkRuleCount(kind, n); !count)
         return count.refusal();
     if (n > ruleTableCountLimit)
         return Refusal{Reason::CountOutOfRange, Input::Count};
-    const WorkbenchInput &in = study.input;
+    const StudyInput &in = study.input;
     const Result<double> value = applyRule(kind, in.program, in.a, in.b, n);
     if (!value)
         return value.refusal();

@@ -6,7 +6,7 @@ namespace kvadrolab {
 class SecondaryWindow;
 
 // The windows reached from the main window's menu: the seven designed ones
-// and the convergence study.
+// and the study window.
 enum class WindowId { Int_c_t, Int_c_s, Int_g, Pogr_t, Pogr_s, Pogr_compare, About, Conv };
 
 inline constexpr WindowId kAllWindows[] = {

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "sheet/studysheet.h"
-#include "study/workbench.h"
+#include "study/study.h"
 
 #include <QImage>
 #include <QList>
@@ -15,7 +15,7 @@ namespace kvadrolab {
 // What the study window hands in on paper, gathered from what it shows:
 // the inputs, the proven integral, every table with its headers, and the
 // charts as they are drawn.
-struct WorkbenchSheetParts
+struct StudySheetParts
 {
     QString date;
     QList<SheetLine> inputs;   // f, [a; b], ε, n, the methods
@@ -41,11 +41,11 @@ inline constexpr int kSheetRowLimit = 200;
 // The table's headers and the texts of its cells, as shown.
 SheetTable sheetTable(const QAbstractItemModel &model, const QString &caption);
 
-StudySheet workbenchSheet(const WorkbenchSheetParts &parts);
+StudySheet studySheetFromParts(const StudySheetParts &parts);
 
 // The sheet's lines for a finished study of f as typed, at the current n:
 // the task (f, the interval, ε, n, the methods) and the proven integral.
-QList<SheetLine> sheetInputs(const Workbench &study, const QString &formula, long n);
-QList<SheetLine> sheetIntegral(const Workbench &study);
+QList<SheetLine> sheetInputs(const Study &study, const QString &formula, long n);
+QList<SheetLine> sheetIntegral(const Study &study);
 
 } // namespace kvadrolab

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "screens/studytablemodel.h"
-#include "study/workbench.h"
+#include "study/study.h"
+#include "studywindow/studytablemodel.h"
 
 #include <memory>
 #include <vector>
@@ -12,7 +12,7 @@
 // the study they read alive, so a table may outlive the window's copy.
 namespace kvadrolab {
 
-using SharedStudy = std::shared_ptr<const Workbench>;
+using SharedStudy = std::shared_ptr<const Study>;
 
 struct TableRows
 {
@@ -38,7 +38,7 @@ TableRows doublingRows(SharedStudy study);
 
 // Romberg's triangle: a column per extrapolation, so its columns follow the
 // study. None when Romberg was not chosen or refused.
-std::vector<StudyColumn> rombergColumns(const Workbench &study);
+std::vector<StudyColumn> rombergColumns(const Study &study);
 TableRows rombergRows(SharedStudy study);
 // The same, narrow enough for a page: the trapezoid column and the last
 // value of each row.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "screens/studyhelp.h"
+#include "studywindow/studyhelp.h"
 
 #include <QShortcut>
 #include <QTextBrowser>

@@ -4,12 +4,12 @@
 // values are independent: 40-digit mpmath errors of (ln x/x)^3 on [1;6], the
 // counts for ε worked by hand from M2 and M4, rules summed by hand.
 
-#include "screens/workbenchwindow.h"
+#include "studywindow/studywindow.h"
 #include "app/mainwindow.h"
 #include "app/navigator.h"
 #include "canvas/canvasmenu.h"
 #include "canvas/plotcanvas.h"
-#include "screens/studytablemodel.h"
+#include "studywindow/studytablemodel.h"
 #include "tests/apptest.h"
 #include "tests/graphtiming.h"
 #include "tests/testsupport.h"
@@ -51,7 +51,7 @@ constexpr int kN = 1, kValue = 2, kError = 3, kRunge = 4, kOrder = 5, kRichardso
 
 } // namespace
 
-class WorkbenchWindowTest : public QObject, public WindowDriver
+class StudyWindowTest : public QObject, public WindowDriver
 {
     Q_OBJECT
 
@@ -88,12 +88,12 @@ private:
     double value(const char *table, int row, int column) const;
 
     MainWindow *m_main = nullptr;
-    WorkbenchWindow *m_window = nullptr;
+    StudyWindow *m_window = nullptr;
     QStringList m_messages;
     testsupport::MessageCatcher m_catcher{&m_messages};
 };
 
-void WorkbenchWindowTest::init()
+void StudyWindowTest::init()
 {
     m_messages.clear();
     m_main = new MainWindow;
@@ -101,47 +101,47 @@ void WorkbenchWindowTest::init()
     QAction *item = m_main->findChild<QAction *>(QStringLiteral("mnuInt_conv"));
     QVERIFY(item);
     item->trigger();
-    m_window = qobject_cast<WorkbenchWindow *>(m_main->navigator()->existing(WindowId::Conv));
+    m_window = qobject_cast<StudyWindow *>(m_main->navigator()->existing(WindowId::Conv));
     QVERIFY(m_window && m_window->isVisible());
     QApplication::setActiveWindow(m_window);
     QVERIFY(QTest::qWaitForWindowActive(m_window));
 }
 
-void WorkbenchWindowTest::cleanup()
+void StudyWindowTest::cleanup()
 {
     delete m_main;
     m_main = nullptr;
     m_window = nullptr;
 }
 
-void WorkbenchWindowTest::study()
+void StudyWindowTest::study()
 {
-    QSignalSpy done(m_window, &WorkbenchWindow::studied);
+    QSignalSpy done(m_window, &StudyWindow::studied);
     press();
     if (m_window->studying())
         QVERIFY(done.wait(20000));
 }
 
-QAbstractItemModel *WorkbenchWindowTest::model(const char *table) const
+QAbstractItemModel *StudyWindowTest::model(const char *table) const
 {
     auto *view = m_window->findChild<QTableView *>(QLatin1String(table));
     return view ? view->model() : nullptr;
 }
 
-QString WorkbenchWindowTest::text(const char *table, int row, int column) const
+QString StudyWindowTest::text(const char *table, int row, int column) const
 {
     QAbstractItemModel *m = model(table);
     return m ? m->index(row, column).data().toString() : QString();
 }
 
-double WorkbenchWindowTest::value(const char *table, int row, int column) const
+double StudyWindowTest::value(const char *table, int row, int column) const
 {
     QAbstractItemModel *m = model(table);
     const QVariant v = m ? m->index(row, column).data(kCellNumberRole) : QVariant();
     return v.isValid() ? v.toDouble() : std::nan("");
 }
 
-void WorkbenchWindowTest::startsWithTheStudiedIntegral()
+void StudyWindowTest::startsWithTheStudiedIntegral()
 {
     QCOMPARE(field(QStringLiteral("Formula"))->text(), QStringLiteral("(ln(x)/x)^3"));
     QCOMPARE(field(QStringLiteral("Formula"))->accessibleName(), QStringLiteral("f(x)"));
@@ -153,7 +153,7 @@ void WorkbenchWindowTest::startsWithTheStudiedIntegral()
     QCOMPARE(model("Doubling")->rowCount(), 0);
 }
 
-void WorkbenchWindowTest::typoShowsUnderTheFieldWithoutABox()
+void StudyWindowTest::typoShowsUnderTheFieldWithoutABox()
 {
     auto *error = m_window->findChild<QLabel *>(QStringLiteral("FormulaError"));
     QVERIFY(error);
@@ -168,7 +168,7 @@ void WorkbenchWindowTest::typoShowsUnderTheFieldWithoutABox()
     QVERIFY(m_messages.isEmpty());
 }
 
-void WorkbenchWindowTest::provenIntegralAndMaxima()
+void StudyWindowTest::provenIntegralAndMaxima()
 {
     study();
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
@@ -189,7 +189,7 @@ void WorkbenchWindowTest::provenIntegralAndMaxima()
     QCOMPARE(text("Maxima", 2, 3), QStringLiteral("x = 1"));
 }
 
-void WorkbenchWindowTest::doublingTableAgainstReferenceErrors()
+void StudyWindowTest::doublingTableAgainstReferenceErrors()
 {
     study();
     QCOMPARE(model("Doubling")->rowCount(), 14);
@@ -213,7 +213,7 @@ void WorkbenchWindowTest::doublingTableAgainstReferenceErrors()
                 std::abs(value("Doubling", row, kValue) - kIntegral));
 }
 
-void WorkbenchWindowTest::rungeDistrustedWhereTheOrderIsFar()
+void StudyWindowTest::rungeDistrustedWhereTheOrderIsFar()
 {
     study();
     // e(20) / e(40) = 1.305: the observed order 0.38 is far from 2, and the
@@ -231,7 +231,7 @@ void WorkbenchWindowTest::rungeDistrustedWhereTheOrderIsFar()
     }
 }
 
-void WorkbenchWindowTest::countsForTolerance_data()
+void StudyWindowTest::countsForTolerance_data()
 {
     QTest::addColumn<QString>("tolerance");
     QTest::addColumn<QList<double>>("trapezoid"); // by bound, by Runge, by actual error
@@ -242,7 +242,7 @@ void WorkbenchWindowTest::countsForTolerance_data()
                           << QList<double>{210, 40, 66};
 }
 
-void WorkbenchWindowTest::countsForTolerance()
+void StudyWindowTest::countsForTolerance()
 {
     QFETCH(QString, tolerance);
     QFETCH(QList<double>, trapezoid);
@@ -269,7 +269,7 @@ void WorkbenchWindowTest::countsForTolerance()
     QVERIFY(text("Counts", 0, 2).endsWith(QStringLiteral("не верить")));
 }
 
-void WorkbenchWindowTest::refusalsAsOneMessage_data()
+void StudyWindowTest::refusalsAsOneMessage_data()
 {
     QTest::addColumn<QString>("formula");
     QTest::addColumn<QString>("a");
@@ -287,7 +287,7 @@ void WorkbenchWindowTest::refusalsAsOneMessage_data()
     // clang-format on
 }
 
-void WorkbenchWindowTest::refusalsAsOneMessage()
+void StudyWindowTest::refusalsAsOneMessage()
 {
     QFETCH(QString, formula);
     QFETCH(QString, a);
@@ -311,7 +311,7 @@ void WorkbenchWindowTest::refusalsAsOneMessage()
         QVERIFY2(testsupport::isBlank(*canvas(QLatin1String(chart))), chart);
 }
 
-void WorkbenchWindowTest::refusedMaximumLeavesTheRestShown()
+void StudyWindowTest::refusedMaximumLeavesTheRestShown()
 {
     // √x on [0;1]: the integral 2/3 is proven, no derivative is bounded at 0.
     type(QStringLiteral("Formula"), QStringLiteral("sqrt(x)"));
@@ -337,7 +337,7 @@ void WorkbenchWindowTest::refusedMaximumLeavesTheRestShown()
     QCOMPARE(model("Doubling")->rowCount(), 14);
 }
 
-void WorkbenchWindowTest::countStepFollowsAtOnce()
+void StudyWindowTest::countStepFollowsAtOnce()
 {
     study();
     auto *count = m_window->findChild<QSpinBox *>(QStringLiteral("Count"));
@@ -377,7 +377,7 @@ void WorkbenchWindowTest::countStepFollowsAtOnce()
 #endif
 }
 
-void WorkbenchWindowTest::nodeTableAsWorkedByHand()
+void StudyWindowTest::nodeTableAsWorkedByHand()
 {
     // The trapezoid rule for x² on [0;1] at n = 4: weights h/2, h, h, h, h/2
     // with h = 1/4, and the sum 11/32.
@@ -402,7 +402,7 @@ void WorkbenchWindowTest::nodeTableAsWorkedByHand()
     QCOMPARE(value("Nodes", 4, 5), 11.0 / 32);
 }
 
-void WorkbenchWindowTest::everyHeaderExplainsItself()
+void StudyWindowTest::everyHeaderExplainsItself()
 {
     study();
     for (const char *table : {"Maxima", "AtCount", "Counts", "Doubling", "Nodes"}) {
@@ -414,7 +414,7 @@ void WorkbenchWindowTest::everyHeaderExplainsItself()
     }
 }
 
-void WorkbenchWindowTest::tabLeavesTheTables()
+void StudyWindowTest::tabLeavesTheTables()
 {
     study();
     for (const char *name : {"Maxima", "AtCount", "Counts"}) {
@@ -426,7 +426,7 @@ void WorkbenchWindowTest::tabLeavesTheTables()
     }
 }
 
-void WorkbenchWindowTest::tabFollowsTheLayout()
+void StudyWindowTest::tabFollowsTheLayout()
 {
     // Left to right, top to bottom, as the inputs stand on the screen.
     const QStringList order = {"Formula",     "Help",       "Text1",         "Text2",
@@ -442,7 +442,7 @@ void WorkbenchWindowTest::tabFollowsTheLayout()
     QCOMPARE(seen, order);
 }
 
-void WorkbenchWindowTest::helpOpensFromKeyAndButton()
+void StudyWindowTest::helpOpensFromKeyAndButton()
 {
     QTest::keyClick(field(QStringLiteral("Formula")), Qt::Key_F1);
     auto *help = m_window->findChild<QWidget *>(QStringLiteral("StudyHelp"));
@@ -453,7 +453,7 @@ void WorkbenchWindowTest::helpOpensFromKeyAndButton()
     QVERIFY(help->isVisible());
 }
 
-void WorkbenchWindowTest::cancelledStudyShowsNothing()
+void StudyWindowTest::cancelledStudyShowsNothing()
 {
     for (QCheckBox *box : m_window->findChildren<QCheckBox *>())
         box->setChecked(true);
@@ -468,7 +468,7 @@ void WorkbenchWindowTest::cancelledStudyShowsNothing()
     QCOMPARE(model("Doubling")->rowCount(), 0);
 }
 
-void WorkbenchWindowTest::laterPressWins()
+void StudyWindowTest::laterPressWins()
 {
     type(QStringLiteral("Formula"), QStringLiteral("x"));
     type(QStringLiteral("Text1"), QStringLiteral("0"));
@@ -483,7 +483,7 @@ void WorkbenchWindowTest::laterPressWins()
     QVERIFY(1.0 / 3 <= m_window->shownStudy()->integral.upper);
 }
 
-void WorkbenchWindowTest::sheetHoldsTheStudy()
+void StudyWindowTest::sheetHoldsTheStudy()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("лист.pdf"));
@@ -511,5 +511,5 @@ void WorkbenchWindowTest::sheetHoldsTheStudy()
         QVERIFY2(sheet.contains(want), qPrintable(want));
 }
 
-QTEST_MAIN(WorkbenchWindowTest)
-#include "workbenchwindowtest.moc"
+QTEST_MAIN(StudyWindowTest)
+#include "studywindowtest.moc"

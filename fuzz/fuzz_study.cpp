@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The study workbench on any typed f, a, b, ε and choice of methods: the
+// The study on any typed f, a, b, ε and choice of methods: the
 // whole study, one rule at a slider's n, "n для ε" for a second ε, the
 // rule's pieces and the derivative samples. Every call must come back within
 // its limit, and what the window would show must hold together: the
@@ -9,7 +9,7 @@
 
 #include "expression/parser.h"
 #include "fuzz/fuzzreader.h"
-#include "study/workbench.h"
+#include "study/study.h"
 
 #include <atomic>
 #include <chrono>
@@ -41,7 +41,7 @@ std::string_view text;
 [[noreturn]] void fail(const char *what)
 {
     std::fprintf(stderr,
-                 "fuzz_workbench: %s; f = \"%.*s\", a = %.17g, b = %.17g, eps = %.17g, "
+                 "fuzz_study: %s; f = \"%.*s\", a = %.17g, b = %.17g, eps = %.17g, "
                  "second eps = %.17g\n",
                  what, static_cast<int>(text.size()), text.data(), input[0], input[1], input[2],
                  input[3]);
@@ -61,7 +61,7 @@ void watchdog()
         const Clock::rep started = callStarted.load();
         if (started != 0 && Clock::now() - Clock::time_point(Clock::duration(started)) >
                                 Clock::duration(callLimit.load()) + std::chrono::seconds(1)) {
-            std::fprintf(stderr, "fuzz_workbench: %s has not returned\n", callName.load());
+            std::fprintf(stderr, "fuzz_study: %s has not returned\n", callName.load());
             fail("a call hangs");
         }
     }
@@ -76,7 +76,7 @@ template <typename Call> auto timed(const char *name, Clock::duration limit, Cal
     auto result = call();
     callStarted = 0;
     if (Clock::now() - start > limit) {
-        std::fprintf(stderr, "fuzz_workbench: %s took too long\n", name);
+        std::fprintf(stderr, "fuzz_study: %s took too long\n", name);
         fail("a call is too slow");
     }
     return result;
@@ -111,7 +111,7 @@ void shown(const std::optional<double> &v)
         shown(*v);
 }
 
-void checkCounts(const WorkbenchCounts &c)
+void checkCounts(const StudyCounts &c)
 {
     if (c.byBound && !(*c.byBound >= 1))
         fail("n for ε by the bound is below 1");
@@ -119,7 +119,7 @@ void checkCounts(const WorkbenchCounts &c)
         shown(*c.byBound);
 }
 
-void checkStudy(const Workbench &s)
+void checkStudy(const Study &s)
 {
     const Enclosure &I = s.integral;
     if (!(I.lower <= I.mid && I.mid <= I.upper))
@@ -133,7 +133,7 @@ void checkStudy(const Workbench &s)
         shown(m->upper);
         shown(m->at);
     }
-    for (const Result<WorkbenchRule> &r : s.rules) {
+    for (const Result<StudyRule> &r : s.rules) {
         if (!r)
             continue;
         if (r->doubling.size() != static_cast<std::size_t>(kDoublingRows))
@@ -145,7 +145,7 @@ void checkStudy(const Workbench &s)
             shown(row.richardson);
             shown(row.order);
         }
-        for (const WorkbenchPoint &p : r->curve) {
+        for (const StudyPoint &p : r->curve) {
             shown(p.absError);
             shown(p.bound);
         }
@@ -193,18 +193,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             methods.composite.push_back(allRules[i]);
     methods.romberg = (mask & (1u << 9)) != 0;
     methods.adaptive = (mask & (1u << 10)) != 0;
-    const WorkbenchInput study{*program, input[0], input[1], input[2], methods};
+    const StudyInput study{*program, input[0], input[1], input[2], methods};
 
-    const auto s = timed("studyWorkbench", kStudyLimit, [&] { return studyWorkbench(study); });
+    const auto s = timed("studyIntegral", kStudyLimit, [&] { return studyIntegral(study); });
     if (!s)
         return 0;
     checkStudy(*s);
 
-    for (const Result<WorkbenchRule> &r : s->rules) {
+    for (const Result<StudyRule> &r : s->rules) {
         if (!r)
             continue;
-        checkCounts(timed("workbenchCounts", kCallLimit,
-                          [&] { return workbenchCounts(*s, *r, input[3]); }));
+        checkCounts(
+            timed("studyCounts", kCallLimit, [&] { return studyCounts(*s, *r, input[3]); }));
         // The slider at a doubling row's n shows that row's I(n) and error.
         const DoublingRow &row = r->doubling[bits[2] % r->doubling.size()];
         const auto at =

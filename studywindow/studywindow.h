@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "screens/secondarywindow.h"
+#include "forms/secondarywindow.h"
 #include "sheet/studysheet.h"
-#include "study/workbench.h"
+#include "study/study.h"
 
 #include <QPointer>
 
@@ -32,18 +32,18 @@ class StudyTableModel;
 // Runge's estimate, the counts for ε, the rule drawn on f, the node table a
 // student writes by hand, and sheets to hand in. Laid out with Qt layouts
 // and resizable: it holds data a student works with.
-class WorkbenchWindow : public SecondaryWindow
+class StudyWindow : public SecondaryWindow
 {
     Q_OBJECT
 
 public:
-    explicit WorkbenchWindow(QWidget *parent = nullptr);
-    ~WorkbenchWindow() override;
+    explicit StudyWindow(QWidget *parent = nullptr);
+    ~StudyWindow() override;
 
     // "Исследовать": reads the inputs and starts the study on its own thread.
     void study();
     // The finished study shown, if any.
-    const Workbench *shownStudy() const { return m_study.get(); }
+    const Study *shownStudy() const { return m_study.get(); }
     // Whether a study is under way.
     bool studying() const;
 
@@ -62,7 +62,7 @@ private:
     QTableView *addTable(QWidget *parent, const char *name, const QString &accessibleName,
                          StudyTableModel *model);
 
-    void finished(std::shared_ptr<const Result<Workbench>> result);
+    void finished(std::shared_ptr<const Result<Study>> result);
     void refuse(const Refusal &why);
     void clearResults();
     void showStudy();
@@ -96,7 +96,7 @@ private:
     PlotCanvas *m_derivativeChart;
 
     StudyRunner *m_runner;
-    std::shared_ptr<const Workbench> m_study;
+    std::shared_ptr<const Study> m_study;
     // The text of f and the ends of the last press, as typed then.
     struct Asked
     {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "screens/studyrunner.h"
+#include "studywindow/studyrunner.h"
 
 #include "proof/caches.h"
 
@@ -35,14 +35,14 @@ StudyRunner::~StudyRunner()
     }
 }
 
-void StudyRunner::start(WorkbenchInput input)
+void StudyRunner::start(StudyInput input)
 {
     cancel();
     auto job = std::make_shared<Job>();
     // The thread owns copies of everything it reads; it reaches back only
     // through queued calls, which Qt drops once the runner is gone.
     job->thread = QThread::create([this, job, input = std::move(input)] {
-        WorkbenchControl control;
+        StudyControl control;
         control.cancelled = &job->cancelled;
         control.progress = [this, job](int done, int total) {
             QMetaObject::invokeMethod(
@@ -53,7 +53,7 @@ void StudyRunner::start(WorkbenchInput input)
                 },
                 Qt::QueuedConnection);
         };
-        auto result = std::make_shared<const Result<Workbench>>(studyWorkbench(input, control));
+        auto result = std::make_shared<const Result<Study>>(studyIntegral(input, control));
         releaseProofCaches();
         QMetaObject::invokeMethod(
             this,

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "base/result.h"
-#include "study/workbench.h"
+#include "study/study.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "study/workbench.h"
+#include "study/study.h"
 
 #include <QObject>
 #include <QTimer>
@@ -30,7 +30,7 @@ public:
     // one stage's work limit once told.
     ~StudyRunner() override;
 
-    void start(WorkbenchInput input);
+    void start(StudyInput input);
     void cancel();
     bool running() const { return m_current != nullptr; }
 
@@ -39,7 +39,7 @@ signals:
     void slow();
     void progress(int done, int total);
     // The current study's answer, in the window's thread.
-    void finished(std::shared_ptr<const kvadrolab::Result<kvadrolab::Workbench>> result);
+    void finished(std::shared_ptr<const kvadrolab::Result<kvadrolab::Study>> result);
 
 private:
     struct Job;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "screens/studytables.h"
+#include "studywindow/studytables.h"
 
 #include "numbers/numbertext.h"
-#include "screens/studytext.h"
+#include "studywindow/studytext.h"
 
 #include <QStringList>
 
@@ -22,26 +22,26 @@ StudyCell words(const QString &text, const QString &note = {})
     return {text, std::nullopt, note};
 }
 
-double lowerEnd(const Workbench &s)
+double lowerEnd(const Study &s)
 {
     return std::min(s.input.a, s.input.b);
 }
 
-double upperEnd(const Workbench &s)
+double upperEnd(const Study &s)
 {
     return std::max(s.input.a, s.input.b);
 }
 
 // A rule the study could not sum: where f overflows in doubles though the
 // proof holds it finite.
-StudyCell refusedRule(const Refusal &why, const Workbench &s)
+StudyCell refusedRule(const Refusal &why, const Study &s)
 {
     return words(QStringLiteral("отказ: ") + proofRefusalText(why, lowerEnd(s), upperEnd(s)));
 }
 
 // A bound or a count that needs an M_k the proof refused: what is missing,
 // and the proof's reason as its note.
-StudyCell missingMaximum(RuleKind kind, const Refusal &why, const Workbench &s)
+StudyCell missingMaximum(RuleKind kind, const Refusal &why, const Study &s)
 {
     const int k = ruleInfo(kind).derivative;
     return words(QStringLiteral("нет: M%1 не доказана").arg(k),
@@ -76,9 +76,9 @@ std::vector<StudyColumn> maximaColumns()
 
 TableRows maximaRows(SharedStudy study)
 {
-    return {int(workbenchOrders.size()), [study](int row, int column) {
-                const Workbench &s = *study;
-                const int order = workbenchOrders[std::size_t(row)];
+    return {int(studyOrders.size()), [study](int row, int column) {
+                const Study &s = *study;
+                const int order = studyOrders[std::size_t(row)];
                 const Result<DerivativeMax> &m = s.maxima[std::size_t(row)];
                 switch (column) {
                 case 0:
@@ -161,49 +161,49 @@ std::vector<StudyColumn> countsColumns()
 
 TableRows countsRows(SharedStudy study)
 {
-    return {
-        int(study->rules.size()), [study](int row, int column) {
-            const Workbench &s = *study;
-            const Result<WorkbenchRule> &studied = s.rules[std::size_t(row)];
-            const RuleKind kind = s.input.methods.composite[std::size_t(row)];
-            if (column == 0)
-                return words(methodName(kind));
-            if (!studied)
-                return column == 1 ? refusedRule(studied.refusal(), s) : StudyCell{};
-            const WorkbenchRule &rule = *studied;
-            const WorkbenchCounts &c = rule.counts;
-            switch (column) {
-            case 1:
-                if (!c.byBound)
-                    return missingMaximum(kind, c.byBound.refusal(), s);
-                if (!(*c.byBound <= kWorkbenchBoundCountLimit))
-                    return words(QStringLiteral("больше 10^15"));
-                return number(formatCount(static_cast<long long>(*c.byBound)), *c.byBound);
-            case 2: {
-                if (!c.byRunge)
-                    return words(
-                        QStringLiteral("больше %1").arg(countText(rule.doubling.back().n)));
-                // The row that answered: its estimate is believed only
-                // where the observed order agrees with the rule's.
-                const auto at =
-                    std::find_if(rule.doubling.begin(), rule.doubling.end(),
-                                 [&](const DoublingRow &d) { return d.n == *c.byRunge; });
-                if (at != rule.doubling.end() && at->trust != RungeTrust::Trusted)
-                    // Words, not a number: a spreadsheet keeps the warning too.
-                    return StudyCell{
-                        QStringLiteral("%1 — не верить").arg(countText(*c.byRunge)), std::nullopt,
-                        QStringLiteral("Наблюдаемый порядок при n = %1 далёк от порядка "
-                                       "метода %2: оценка Рунге здесь ненадёжна")
-                            .arg(countText(*c.byRunge))
-                            .arg(ruleInfo(kind).order)};
-                return number(countText(*c.byRunge), double(*c.byRunge));
-            }
-            default:
-                return c.byActualError
-                           ? number(countText(*c.byActualError), double(*c.byActualError))
-                           : words(QStringLiteral("больше %1").arg(countText(kWorkbenchCurveLast)));
-            }
-        }};
+    return {int(study->rules.size()), [study](int row, int column) {
+                const Study &s = *study;
+                const Result<StudyRule> &studied = s.rules[std::size_t(row)];
+                const RuleKind kind = s.input.methods.composite[std::size_t(row)];
+                if (column == 0)
+                    return words(methodName(kind));
+                if (!studied)
+                    return column == 1 ? refusedRule(studied.refusal(), s) : StudyCell{};
+                const StudyRule &rule = *studied;
+                const StudyCounts &c = rule.counts;
+                switch (column) {
+                case 1:
+                    if (!c.byBound)
+                        return missingMaximum(kind, c.byBound.refusal(), s);
+                    if (!(*c.byBound <= kStudyBoundCountLimit))
+                        return words(QStringLiteral("больше 10^15"));
+                    return number(formatCount(static_cast<long long>(*c.byBound)), *c.byBound);
+                case 2: {
+                    if (!c.byRunge)
+                        return words(
+                            QStringLiteral("больше %1").arg(countText(rule.doubling.back().n)));
+                    // The row that answered: its estimate is believed only
+                    // where the observed order agrees with the rule's.
+                    const auto at =
+                        std::find_if(rule.doubling.begin(), rule.doubling.end(),
+                                     [&](const DoublingRow &d) { return d.n == *c.byRunge; });
+                    if (at != rule.doubling.end() && at->trust != RungeTrust::Trusted)
+                        // Words, not a number: a spreadsheet keeps the warning too.
+                        return StudyCell{
+                            QStringLiteral("%1 — не верить").arg(countText(*c.byRunge)),
+                            std::nullopt,
+                            QStringLiteral("Наблюдаемый порядок при n = %1 далёк от порядка "
+                                           "метода %2: оценка Рунге здесь ненадёжна")
+                                .arg(countText(*c.byRunge))
+                                .arg(ruleInfo(kind).order)};
+                    return number(countText(*c.byRunge), double(*c.byRunge));
+                }
+                default:
+                    return c.byActualError
+                               ? number(countText(*c.byActualError), double(*c.byActualError))
+                               : words(QStringLiteral("больше %1").arg(countText(kStudyCurveLast)));
+                }
+            }};
 }
 
 std::vector<StudyColumn> doublingColumns()
@@ -226,13 +226,13 @@ TableRows doublingRows(SharedStudy study)
     // A refused rule has one row, which says why.
     auto rows = std::make_shared<std::vector<std::pair<std::size_t, std::size_t>>>();
     for (std::size_t r = 0; r < study->rules.size(); ++r) {
-        const Result<WorkbenchRule> &rule = study->rules[r];
+        const Result<StudyRule> &rule = study->rules[r];
         for (std::size_t i = 0; i < (rule ? rule->doubling.size() : 1); ++i)
             rows->emplace_back(r, i);
     }
     return {int(rows->size()), [study, rows](int row, int column) {
                 const auto [r, i] = (*rows)[std::size_t(row)];
-                const Result<WorkbenchRule> &studied = study->rules[r];
+                const Result<StudyRule> &studied = study->rules[r];
                 const RuleKind kind = study->input.methods.composite[r];
                 if (column == 0)
                     return words(methodName(kind));
@@ -270,7 +270,7 @@ TableRows doublingRows(SharedStudy study)
             }};
 }
 
-std::vector<StudyColumn> rombergColumns(const Workbench &study)
+std::vector<StudyColumn> rombergColumns(const Study &study)
 {
     if (!study.romberg || !*study.romberg)
         return {};
@@ -295,7 +295,7 @@ TableRows rombergRows(SharedStudy study)
         return {};
     const std::size_t rows = (*study->romberg)->table.rows.size();
     return {int(rows), [study, rows](int row, int column) {
-                const WorkbenchRomberg &t = **study->romberg;
+                const StudyRomberg &t = **study->romberg;
                 const auto &line = t.table.rows[std::size_t(row)];
                 if (column == 0)
                     return number(countText(row), row);
@@ -323,7 +323,7 @@ TableRows rombergSheetRows(SharedStudy study)
     if (!study->romberg || !*study->romberg)
         return {};
     return {int((*study->romberg)->table.rows.size()), [study](int row, int column) {
-                const WorkbenchRomberg &r = **study->romberg;
+                const StudyRomberg &r = **study->romberg;
                 const auto &line = r.table.rows[std::size_t(row)];
                 switch (column) {
                 case 0:
@@ -360,7 +360,7 @@ TableRows adaptiveRows(SharedStudy study)
     if (!study->adaptive)
         return {};
     return {1, [study](int, int column) {
-                const Result<WorkbenchAdaptive> &r = *study->adaptive;
+                const Result<StudyAdaptive> &r = *study->adaptive;
                 const double eps = study->input.tolerance;
                 if (column == 0)
                     return number(errorText(eps), eps);

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The study workbench against values known independently of it: every
+// The study against values known independently of it: every
 // rule's errors, Runge's estimates, observed orders and "n для ε" from
-// mpmath (tools/peer/workbench_reference.py, which prints them), the
+// mpmath (tools/peer/study_reference.py, which prints them), the
 // integrals and derivative maxima from 40-digit arithmetic, and hand work:
 // the rules exact on the polynomials of their degree, Runge's estimate exact
 // where the error is exactly C h^p, the orientation, the Lagrange pieces.
 
-#include "study/workbench.h"
+#include "study/study.h"
 #include "expression/evaluator.h"
 #include "expression/parser.h"
 #include "refusalprint.h"
@@ -48,21 +48,21 @@ MethodChoice every()
     return {{allRules.begin(), allRules.end()}, true, true};
 }
 
-Result<Workbench> study(const char *f, double a, double b, double tolerance,
-                        const MethodChoice &methods = every())
+Result<Study> study(const char *f, double a, double b, double tolerance,
+                    const MethodChoice &methods = every())
 {
-    return studyWorkbench({parsed(f), a, b, tolerance, methods});
+    return studyIntegral({parsed(f), a, b, tolerance, methods});
 }
 
-const WorkbenchRule &ruleOf(const Workbench &s, RuleKind kind)
+const StudyRule &ruleOf(const Study &s, RuleKind kind)
 {
-    for (const Result<WorkbenchRule> &r : s.rules)
+    for (const Result<StudyRule> &r : s.rules)
         if (r && r->kind == kind)
             return *r;
     qFatal("no rule %d in the study", int(kind));
 }
 
-const DoublingRow &row(const WorkbenchRule &r, long n)
+const DoublingRow &row(const StudyRule &r, long n)
 {
     for (const DoublingRow &x : r.doubling)
         if (x.n == n)
@@ -70,9 +70,9 @@ const DoublingRow &row(const WorkbenchRule &r, long n)
     qFatal("no table row for n = %ld", n);
 }
 
-const WorkbenchPoint &point(const WorkbenchRule &r, long n)
+const StudyPoint &point(const StudyRule &r, long n)
 {
-    for (const WorkbenchPoint &p : r.curve)
+    for (const StudyPoint &p : r.curve)
         if (p.n == n)
             return p;
     qFatal("no curve point for n = %ld", n);
@@ -88,7 +88,7 @@ QString text(double v)
     return QString::number(v, 'g', 17);
 }
 
-// Rows of tools/peer/workbench_reference.py's output for (ln x / x)^3 on
+// Rows of tools/peer/study_reference.py's output for (ln x / x)^3 on
 // [1;6]: each rule at its doubling counts, the error of the rule summed
 // exactly at 30 digits, Runge's estimate (NaN: absent) and the observed order.
 struct ReferenceRow
@@ -139,13 +139,13 @@ const ReferenceRow kDefaultRows[] = {
 
 } // namespace
 
-class TestWorkbench : public QObject
+class TestStudy : public QObject
 {
     Q_OBJECT
 
-    Workbench m_default;  // (ln x / x)^3 on [1;6], ε = 1e-6, every method
-    Workbench m_reversed; // the same on [6;1]
-    Workbench m_rational; // 1/(1+x^2) on [0;1], ε = 1e-6, every method
+    Study m_default;  // (ln x / x)^3 on [1;6], ε = 1e-6, every method
+    Study m_reversed; // the same on [6;1]
+    Study m_rational; // 1/(1+x^2) on [0;1], ε = 1e-6, every method
 
 private slots:
     void initTestCase();
@@ -189,7 +189,7 @@ private slots:
     void doublesOverflowWhereTheProofHolds();
     void progressAndCancellation();
 
-    // Ported from the convergence study's checks of (ln x / x)^3.
+    // Ported from the fixed-f study's checks of (ln x / x)^3.
     void exactIntegral_data();
     void exactIntegral();
     void derivativeMaximum_data();
@@ -205,7 +205,7 @@ private slots:
     void sweepAcrossTheLimits();
 };
 
-void TestWorkbench::initTestCase()
+void TestStudy::initTestCase()
 {
     const auto d = study("(ln(x)/x)^3", 1, 6, 1e-6);
     const auto r = study("(ln(x)/x)^3", 6, 1, 1e-6);
@@ -214,7 +214,7 @@ void TestWorkbench::initTestCase()
     m_default = *d;
     m_reversed = *r;
     m_rational = *q;
-    for (const Workbench *s : {&m_default, &m_reversed, &m_rational}) {
+    for (const Study *s : {&m_default, &m_reversed, &m_rational}) {
         QCOMPARE(s->rules.size(), allRules.size());
         for (std::size_t i = 0; i < allRules.size(); ++i) {
             QVERIFY(s->rules[i].ok());
@@ -227,11 +227,11 @@ void TestWorkbench::initTestCase()
 
 // ---- The doubling table and "n для ε" against mpmath ----
 
-void TestWorkbench::workedCase()
+void TestStudy::workedCase()
 {
     // On [1;6] at ε = 1e-6 Runge says 40 trapezoid subintervals suffice while
     // 109 are needed: at n = 40 the error fell by 2^0.38 only.
-    const WorkbenchRule &t = ruleOf(m_default, RuleKind::Trapezoid);
+    const StudyRule &t = ruleOf(m_default, RuleKind::Trapezoid);
     QCOMPARE(t.counts.byRunge.value_or(0), 40L);
     QCOMPARE(t.counts.byActualError.value_or(0), 109L);
     const DoublingRow &r40 = row(t, 40);
@@ -244,7 +244,7 @@ void TestWorkbench::workedCase()
     QCOMPARE(*t.counts.byBound, 1595.0);
 }
 
-void TestWorkbench::doublingTable_data()
+void TestStudy::doublingTable_data()
 {
     QTest::addColumn<RuleKind>("kind");
     QTest::addColumn<long>("n");
@@ -256,7 +256,7 @@ void TestWorkbench::doublingTable_data()
             << r.kind << r.n << r.error << r.runge << r.order;
 }
 
-void TestWorkbench::doublingTable()
+void TestStudy::doublingTable()
 {
     QFETCH(RuleKind, kind);
     QFETCH(long, n);
@@ -288,11 +288,11 @@ void TestWorkbench::doublingTable()
     }
 }
 
-void TestWorkbench::doublingCounts()
+void TestStudy::doublingCounts()
 {
     // From the smallest n >= 10 each rule takes, doubled six times.
     for (const RuleKind kind : allRules) {
-        const WorkbenchRule &r = ruleOf(m_default, kind);
+        const StudyRule &r = ruleOf(m_default, kind);
         QCOMPARE(r.doubling.size(), std::size_t(kDoublingRows));
         const long first = kind == RuleKind::Simpson38 || kind == RuleKind::Boole ? 12 : 10;
         for (std::size_t i = 0; i < r.doubling.size(); ++i)
@@ -300,7 +300,7 @@ void TestWorkbench::doublingCounts()
     }
 }
 
-void TestWorkbench::countsForTolerance_data()
+void TestStudy::countsForTolerance_data()
 {
     QTest::addColumn<int>("study"); // 0: (ln x / x)^3 on [1;6], 1: 1/(1+x^2) on [0;1]
     QTest::addColumn<RuleKind>("kind");
@@ -309,7 +309,7 @@ void TestWorkbench::countsForTolerance_data()
     QTest::addColumn<long>("byRunge");  // 0: none of the rows
     QTest::addColumn<long>("byActual"); // 0: not even n = 1000
 
-    // tools/peer/workbench_reference.py: the bound's count from mpmath's
+    // tools/peer/study_reference.py: the bound's count from mpmath's
     // M_k, the actual errors of the exactly summed rules.
     const struct
     {
@@ -363,7 +363,7 @@ void TestWorkbench::countsForTolerance_data()
             << r.study << r.kind << r.tolerance << r.byBound << r.byRunge << r.byActual;
 }
 
-void TestWorkbench::countsForTolerance()
+void TestStudy::countsForTolerance()
 {
     QFETCH(int, study);
     QFETCH(RuleKind, kind);
@@ -371,32 +371,32 @@ void TestWorkbench::countsForTolerance()
     QFETCH(double, byBound);
     QFETCH(long, byRunge);
     QFETCH(long, byActual);
-    const Workbench &s = study == 0 ? m_default : m_rational;
-    const WorkbenchCounts c = workbenchCounts(s, ruleOf(s, kind), tolerance);
+    const Study &s = study == 0 ? m_default : m_rational;
+    const StudyCounts c = studyCounts(s, ruleOf(s, kind), tolerance);
     QVERIFY(c.byBound.ok());
     QCOMPARE(*c.byBound, byBound);
     QCOMPARE(c.byRunge.value_or(0), byRunge);
     QCOMPARE(c.byActualError.value_or(0), byActual);
 }
 
-void TestWorkbench::countsForAnotherTolerance()
+void TestStudy::countsForAnotherTolerance()
 {
-    // A study's own counts are those workbenchCounts gives for its ε.
-    for (const Result<WorkbenchRule> &r : m_default.rules) {
-        const WorkbenchCounts c = workbenchCounts(m_default, *r, 1e-6);
+    // A study's own counts are those studyCounts gives for its ε.
+    for (const Result<StudyRule> &r : m_default.rules) {
+        const StudyCounts c = studyCounts(m_default, *r, 1e-6);
         QCOMPARE(*c.byBound, *r->counts.byBound);
         QCOMPARE(c.byRunge, r->counts.byRunge);
         QCOMPARE(c.byActualError, r->counts.byActualError);
     }
     // An ε no study accepts counts nothing.
-    const WorkbenchRule &t = ruleOf(m_default, RuleKind::Trapezoid);
+    const StudyRule &t = ruleOf(m_default, RuleKind::Trapezoid);
     for (const double tolerance : {0.0, -1e-6}) {
-        const WorkbenchCounts c = workbenchCounts(m_default, t, tolerance);
+        const StudyCounts c = studyCounts(m_default, t, tolerance);
         QCOMPARE(c.byBound.refusal(), (Refusal{Reason::ToleranceNotPositive, Input::Tolerance}));
         QVERIFY(!c.byRunge && !c.byActualError);
     }
     for (const double tolerance : {kNaN, kInf}) {
-        const WorkbenchCounts c = workbenchCounts(m_default, t, tolerance);
+        const StudyCounts c = studyCounts(m_default, t, tolerance);
         QCOMPARE(c.byBound.refusal(), (Refusal{Reason::NonFiniteInput, Input::Tolerance}));
         QVERIFY(!c.byRunge && !c.byActualError);
     }
@@ -404,7 +404,7 @@ void TestWorkbench::countsForAnotherTolerance()
 
 // ---- The integral, the M_k, and hand work ----
 
-void TestWorkbench::integralAndMaxima_data()
+void TestStudy::integralAndMaxima_data()
 {
     QTest::addColumn<int>("order");
     QTest::addColumn<double>("value");
@@ -416,7 +416,7 @@ void TestWorkbench::integralAndMaxima_data()
     QTest::newRow("M6") << 6 << 18810.0 << 1.0;
 }
 
-void TestWorkbench::integralAndMaxima()
+void TestStudy::integralAndMaxima()
 {
     QFETCH(int, order);
     QFETCH(double, value);
@@ -425,21 +425,21 @@ void TestWorkbench::integralAndMaxima()
     const double exact = static_cast<double>(kExact16);
     QVERIFY(I.lower <= std::nextafter(exact, kInf) && std::nextafter(exact, -kInf) <= I.upper);
     QVERIFY(std::fabs(static_cast<long double>(I.mid) + I.midTail - kExact16) < 1e-20L);
-    for (const Workbench *s : {&m_default, &m_reversed}) {
+    for (const Study *s : {&m_default, &m_reversed}) {
         const Result<DerivativeMax> &m = maximumOfOrder(*s, order);
         QVERIFY(m.ok());
         QCOMPARE(m->order, order);
         QVERIFY2(m->lower <= value * (1 + 1e-15) && value * (1 - 1e-15) <= m->upper,
                  qPrintable(QString("[%1; %2]").arg(text(m->lower), text(m->upper))));
         // Proven to about twelve digits: the gap the study asks for.
-        QVERIFY2(m->upper - m->lower <= 4 * kWorkbenchMaximumGap * value,
+        QVERIFY2(m->upper - m->lower <= 4 * kStudyMaximumGap * value,
                  qPrintable(text((m->upper - m->lower) / value)));
         QVERIFY(std::fabs(m->at - at) <= 1e-4);
     }
     QCOMPARE(maximumOfOrder(m_default, 3).reason(), Reason::CountOutOfRange);
 }
 
-void TestWorkbench::exactOnTheirDegree_data()
+void TestStudy::exactOnTheirDegree_data()
 {
     QTest::addColumn<QString>("f");
     QTest::addColumn<RuleKind>("kind");
@@ -455,7 +455,7 @@ void TestWorkbench::exactOnTheirDegree_data()
     QTest::newRow("gauss3 on a quintic") << "x^5+x^2" << RuleKind::Gauss3 << 13.5;
 }
 
-void TestWorkbench::exactOnTheirDegree()
+void TestStudy::exactOnTheirDegree()
 {
     QFETCH(QString, f);
     QFETCH(RuleKind, kind);
@@ -463,8 +463,8 @@ void TestWorkbench::exactOnTheirDegree()
     const auto s = study(f.toUtf8().constData(), -1, 2, 1e-6, {{kind}, false, false});
     QVERIFY(s.ok());
     QCOMPARE(s->integral.mid, integral);
-    const WorkbenchRule &r = *s->rules.front();
-    for (const WorkbenchPoint &p : r.curve) {
+    const StudyRule &r = *s->rules.front();
+    for (const StudyPoint &p : r.curve) {
         QVERIFY2(p.absError.value_or(0) <= 1e-13, qPrintable(QString::number(p.n)));
         QCOMPARE(p.bound.value_or(-1), 0.0);
     }
@@ -478,7 +478,7 @@ void TestWorkbench::exactOnTheirDegree()
     QCOMPARE(m->upper, 0.0);
 }
 
-void TestWorkbench::rungeExactOnPureErrors_data()
+void TestStudy::rungeExactOnPureErrors_data()
 {
     QTest::addColumn<QString>("f");
     QTest::addColumn<RuleKind>("kind");
@@ -494,7 +494,7 @@ void TestWorkbench::rungeExactOnPureErrors_data()
     QTest::newRow("simpson on x^4") << "x^4" << RuleKind::Simpson << 2.0 / 15 << 0.2;
 }
 
-void TestWorkbench::rungeExactOnPureErrors()
+void TestStudy::rungeExactOnPureErrors()
 {
     QFETCH(QString, f);
     QFETCH(RuleKind, kind);
@@ -518,9 +518,9 @@ void TestWorkbench::rungeExactOnPureErrors()
     }
 }
 
-void TestWorkbench::orientationNegates()
+void TestStudy::orientationNegates()
 {
-    const Workbench &f = m_default, &r = m_reversed;
+    const Study &f = m_default, &r = m_reversed;
     QCOMPARE(r.integral.mid, -f.integral.mid);
     QCOMPARE(r.integral.midTail, -f.integral.midTail);
     QCOMPARE(r.integral.lower, -f.integral.upper);
@@ -534,7 +534,7 @@ void TestWorkbench::orientationNegates()
         const RuleKind mirror = kind == RuleKind::Left    ? RuleKind::Right
                                 : kind == RuleKind::Right ? RuleKind::Left
                                                           : kind;
-        const WorkbenchRule &back = ruleOf(r, kind), &forth = ruleOf(f, mirror);
+        const StudyRule &back = ruleOf(r, kind), &forth = ruleOf(f, mirror);
         for (std::size_t i = 0; i < back.doubling.size(); ++i) {
             const DoublingRow &b = back.doubling[i], &a = forth.doubling[i];
             QVERIFY2(near(b.error, -a.error, 1e-9, 1e-15),
@@ -550,7 +550,7 @@ void TestWorkbench::orientationNegates()
                  1e-14));
 }
 
-void TestWorkbench::curvesAndBounds_data()
+void TestStudy::curvesAndBounds_data()
 {
     QTest::addColumn<QString>("f");
     QTest::addColumn<double>("a");
@@ -565,7 +565,7 @@ void TestWorkbench::curvesAndBounds_data()
     QTest::newRow("x*sin(x) [0;3]") << "x*sin(x)" << 0.0 << 3.0;
 }
 
-void TestWorkbench::curvesAndBounds()
+void TestStudy::curvesAndBounds()
 {
     QFETCH(QString, f);
     QFETCH(double, a);
@@ -573,12 +573,12 @@ void TestWorkbench::curvesAndBounds()
     const auto made = study(f.toUtf8().constData(), a, b, 1e-6,
                             {{allRules.begin(), allRules.end()}, false, false});
     QVERIFY(made.ok());
-    const Workbench &s = *made;
+    const Study &s = *made;
     for (const RuleKind kind : allRules) {
-        const WorkbenchRule &r = ruleOf(s, kind);
+        const StudyRule &r = ruleOf(s, kind);
         const long m = ruleInfo(kind).countMultiple;
         // Every count of the rule up to 1000.
-        QCOMPARE(long(r.curve.size()), kWorkbenchCurveLast / m);
+        QCOMPARE(long(r.curve.size()), kStudyCurveLast / m);
         for (std::size_t i = 0; i < r.curve.size(); ++i)
             QCOMPARE(r.curve[i].n, long(i + 1) * m);
         for (const DoublingRow &x : r.doubling)
@@ -586,7 +586,7 @@ void TestWorkbench::curvesAndBounds()
         // The bound holds the exact rule's error; the doubles add their
         // rounding, some ulps of the integral.
         const double rounding = 32 * DBL_EPSILON * (1 + std::fabs(s.integral.mid));
-        for (const WorkbenchPoint &p : r.curve) {
+        for (const StudyPoint &p : r.curve) {
             QVERIFY(p.bound);
             QVERIFY2(p.absError.value_or(0) <= *p.bound + rounding,
                      qPrintable(QString("%1 n=%2 error %3 bound %4")
@@ -597,7 +597,7 @@ void TestWorkbench::curvesAndBounds()
     }
 }
 
-void TestWorkbench::richardsonIsCloserThanTheRule()
+void TestStudy::richardsonIsCloserThanTheRule()
 {
     // From n = 80 on, wherever the order is near the rule's (Runge's
     // estimate trusted), Richardson's value misses the integral by less than
@@ -618,10 +618,10 @@ void TestWorkbench::richardsonIsCloserThanTheRule()
     QVERIFY(rows >= 20);
 }
 
-void TestWorkbench::rombergAndAdaptive()
+void TestStudy::rombergAndAdaptive()
 {
-    const WorkbenchRomberg &r = **m_default.romberg;
-    QCOMPARE(int(r.table.rows.size()), kWorkbenchRombergRows);
+    const StudyRomberg &r = **m_default.romberg;
+    QCOMPARE(int(r.table.rows.size()), kStudyRombergRows);
     QCOMPARE(r.errors.size(), r.table.rows.size());
     for (std::size_t i = 0; i < r.errors.size(); ++i) {
         QCOMPARE(r.errors[i].size(), i + 1);
@@ -631,13 +631,13 @@ void TestWorkbench::rombergAndAdaptive()
     }
     // Its first column is the trapezoid rule at 2^i, as the curve has it up
     // to 2^9; the corner is far closer than any of them.
-    const WorkbenchRule &t = ruleOf(m_default, RuleKind::Trapezoid);
+    const StudyRule &t = ruleOf(m_default, RuleKind::Trapezoid);
     for (int i = 0; i <= 9; ++i)
         QVERIFY(near(std::fabs(r.errors[i][0]), *point(t, 1L << i).absError, 1e-9, 1e-16));
     QVERIFY2(std::fabs(r.errors.back().back()) < 1e-12, qPrintable(text(r.errors.back().back())));
     // Adaptive Simpson's estimate is no bound, but at ε = 1e-6 it lands
     // within a few ε here.
-    const WorkbenchAdaptive &a = **m_default.adaptive;
+    const StudyAdaptive &a = **m_default.adaptive;
     QVERIFY(std::fabs(a.error) < 4e-6);
     QCOMPARE(a.error, a.run.value - m_default.integral.mid - m_default.integral.midTail);
     QVERIFY(a.run.evaluations > 10);
@@ -648,7 +648,7 @@ void TestWorkbench::rombergAndAdaptive()
 
 // ---- One rule at the current n ----
 
-void TestWorkbench::ruleAtCountIsTheStudysRow_data()
+void TestStudy::ruleAtCountIsTheStudysRow_data()
 {
     QTest::addColumn<RuleKind>("kind");
     QTest::addColumn<long>("n");
@@ -657,14 +657,14 @@ void TestWorkbench::ruleAtCountIsTheStudysRow_data()
             QTest::addRow("%s n=%ld", ruleInfo(kind).name, n) << kind << n;
 }
 
-void TestWorkbench::ruleAtCountIsTheStudysRow()
+void TestStudy::ruleAtCountIsTheStudysRow()
 {
     QFETCH(RuleKind, kind);
     QFETCH(long, n);
-    for (const Workbench *s : {&m_default, &m_reversed}) {
+    for (const Study *s : {&m_default, &m_reversed}) {
         const auto r = ruleAtCount(*s, kind, n);
         QVERIFY(r.ok());
-        const WorkbenchPoint &p = point(ruleOf(*s, kind), n);
+        const StudyPoint &p = point(ruleOf(*s, kind), n);
         QCOMPARE(std::fabs(r->error), p.absError.value_or(0));
         QCOMPARE(*r->bound, *p.bound);
         QCOMPARE(*r->ratio, *p.bound / std::fabs(r->error));
@@ -672,7 +672,7 @@ void TestWorkbench::ruleAtCountIsTheStudysRow()
     }
 }
 
-void TestWorkbench::ruleAtCountRefusals_data()
+void TestStudy::ruleAtCountRefusals_data()
 {
     QTest::addColumn<RuleKind>("kind");
     QTest::addColumn<long>("n");
@@ -689,7 +689,7 @@ void TestWorkbench::ruleAtCountRefusals_data()
                                            << Refusal{Reason::CountOutOfRange, Input::Count};
 }
 
-void TestWorkbench::ruleAtCountRefusals()
+void TestStudy::ruleAtCountRefusals()
 {
     QFETCH(RuleKind, kind);
     QFETCH(long, n);
@@ -697,7 +697,7 @@ void TestWorkbench::ruleAtCountRefusals()
     QCOMPARE(ruleAtCount(m_default, kind, n).refusal(), why);
 }
 
-void TestWorkbench::ruleAtCountIsQuick()
+void TestStudy::ruleAtCountIsQuick()
 {
 #ifdef KVADROLAB_SANITIZED
     QSKIP("timing means nothing under the sanitizers");
@@ -715,7 +715,7 @@ void TestWorkbench::ruleAtCountIsQuick()
 
 // ---- The rule drawn on f ----
 
-void TestWorkbench::piecesPassThroughTheirNodes_data()
+void TestStudy::piecesPassThroughTheirNodes_data()
 {
     QTest::addColumn<RuleKind>("kind");
     QTest::addColumn<double>("a");
@@ -728,7 +728,7 @@ void TestWorkbench::piecesPassThroughTheirNodes_data()
     }
 }
 
-void TestWorkbench::piecesPassThroughTheirNodes()
+void TestStudy::piecesPassThroughTheirNodes()
 {
     QFETCH(RuleKind, kind);
     QFETCH(double, a);
@@ -775,7 +775,7 @@ void TestWorkbench::piecesPassThroughTheirNodes()
     QVERIFY2(near(total, value, 1e-12), qPrintable(text(total - value)));
 }
 
-void TestWorkbench::pieceNodesKnownValues()
+void TestStudy::pieceNodesKnownValues()
 {
     // The trapezoid rule at n = 4 on [1;6]: (ln x / x)^3 at the nodes, in
     // 20-digit arithmetic; each chord joins two neighbours.
@@ -801,7 +801,7 @@ void TestWorkbench::pieceNodesKnownValues()
     QVERIFY(near(l->back().shape(6), y[3], 1e-15));
 }
 
-void TestWorkbench::piecesRefusals_data()
+void TestStudy::piecesRefusals_data()
 {
     QTest::addColumn<QString>("f");
     QTest::addColumn<RuleKind>("kind");
@@ -818,7 +818,7 @@ void TestWorkbench::piecesRefusals_data()
                                           << Refusal{Reason::NonFiniteResult, {}, {}, 0.8};
 }
 
-void TestWorkbench::piecesRefusals()
+void TestStudy::piecesRefusals()
 {
     QFETCH(QString, f);
     QFETCH(RuleKind, kind);
@@ -827,7 +827,7 @@ void TestWorkbench::piecesRefusals()
     QCOMPARE(rulePieces(parsed(f.toUtf8().constData()), kind, 0, 1, n).refusal(), why);
 }
 
-void TestWorkbench::derivativeSamples()
+void TestStudy::derivativeSamples()
 {
     // f'' of exp(2x) is 4 e^(2x), f'''' 16 e^(2x); the ends are samples.
     const Program e = parsed("exp(2*x)");
@@ -857,7 +857,7 @@ void TestWorkbench::derivativeSamples()
 
 // ---- Refusals, and what is refused in its own place ----
 
-void TestWorkbench::refusals_data()
+void TestStudy::refusals_data()
 {
     QTest::addColumn<QString>("f");
     QTest::addColumn<double>("a");
@@ -882,7 +882,7 @@ void TestWorkbench::refusals_data()
                                 << Refusal{Reason::NonFiniteInput, Input::Tolerance};
 }
 
-void TestWorkbench::refusals()
+void TestStudy::refusals()
 {
     QFETCH(QString, f);
     QFETCH(double, a);
@@ -893,7 +893,7 @@ void TestWorkbench::refusals()
     QCOMPARE(s.refusal(), why);
 }
 
-void TestWorkbench::maximaRefusedTheRestStays()
+void TestStudy::maximaRefusedTheRestStays()
 {
     // A pole names its place: 1/x on [-1;1], near 0 (the step at fault, '/').
     const auto pole = study("1/x", -1, 1, 1e-6);
@@ -914,10 +914,10 @@ void TestWorkbench::maximaRefusedTheRestStays()
         QCOMPARE(m.reason(), Reason::NotSmooth);
         QVERIFY(m.refusal().x && std::fabs(*m.refusal().x) < 1e-6);
     }
-    for (const Result<WorkbenchRule> &r : s->rules) {
+    for (const Result<StudyRule> &r : s->rules) {
         QVERIFY(r.ok());
         QCOMPARE(r->counts.byBound.reason(), Reason::NotSmooth);
-        for (const WorkbenchPoint &p : r->curve) {
+        for (const StudyPoint &p : r->curve) {
             QVERIFY(!p.bound);
             QVERIFY(p.absError);
         }
@@ -925,7 +925,7 @@ void TestWorkbench::maximaRefusedTheRestStays()
     }
     // sqrt's error falls as h^1.5 whatever the rule: the trapezoid rule's
     // observed order is far from its 2, and it needs more than 1000 for 1e-6.
-    const WorkbenchRule &t = ruleOf(*s, RuleKind::Trapezoid);
+    const StudyRule &t = ruleOf(*s, RuleKind::Trapezoid);
     QVERIFY(std::fabs(*t.doubling.back().order - 1.5) < 0.01);
     QCOMPARE(t.doubling.back().trust, RungeTrust::OrderFar);
     QVERIFY(!t.counts.byActualError);
@@ -936,7 +936,7 @@ void TestWorkbench::maximaRefusedTheRestStays()
     QVERIFY((*s->romberg).ok() && (*s->adaptive).ok());
 }
 
-void TestWorkbench::doublesOverflowWhereTheProofHolds()
+void TestStudy::doublesOverflowWhereTheProofHolds()
 {
     // sinh(800) / cosh(800) is 1 to the balls; in doubles both are infinite
     // and their quotient NaN. Every rule, Romberg and adaptive Simpson are
@@ -945,7 +945,7 @@ void TestWorkbench::doublesOverflowWhereTheProofHolds()
     QVERIFY(s.ok());
     QVERIFY(s->integral.lower <= 0.5 && 0.5 <= s->integral.upper);
     QVERIFY(maximumOfOrder(*s, 1)->upper >= 1);
-    for (const Result<WorkbenchRule> &r : s->rules) {
+    for (const Result<StudyRule> &r : s->rules) {
         QCOMPARE(r.reason(), Reason::NonFiniteResult);
         QVERIFY(r.refusal().x);
     }
@@ -954,16 +954,16 @@ void TestWorkbench::doublesOverflowWhereTheProofHolds()
     QCOMPARE(ruleAtCount(*s, RuleKind::Simpson, 10).reason(), Reason::NonFiniteResult);
 }
 
-void TestWorkbench::progressAndCancellation()
+void TestStudy::progressAndCancellation()
 {
-    const WorkbenchInput input{
+    const StudyInput input{
         parsed("(ln(x)/x)^3"), 1, 6, 1e-6, {{RuleKind::Trapezoid, RuleKind::Gauss3}, true, true}};
     // Every stage reports once, in order: the integral, four M_k, two rules,
     // Romberg and adaptive Simpson.
     std::vector<std::pair<int, int>> seen;
-    WorkbenchControl control;
+    StudyControl control;
     control.progress = [&](int done, int total) { seen.emplace_back(done, total); };
-    QVERIFY(studyWorkbench(input, control).ok());
+    QVERIFY(studyIntegral(input, control).ok());
     QCOMPARE(int(seen.size()), 9);
     for (std::size_t i = 0; i < seen.size(); ++i)
         QCOMPARE(seen[i], std::make_pair(int(i) + 1, 9));
@@ -972,7 +972,7 @@ void TestWorkbench::progressAndCancellation()
     std::atomic<bool> cancelled{true};
     seen.clear();
     control.cancelled = &cancelled;
-    QCOMPARE(studyWorkbench(input, control).refusal(), Refusal{Reason::Cancelled});
+    QCOMPARE(studyIntegral(input, control).refusal(), Refusal{Reason::Cancelled});
     QVERIFY(seen.empty());
 
     // Stopped during a stage: it ends within that stage.
@@ -984,13 +984,13 @@ void TestWorkbench::progressAndCancellation()
             if (done == at)
                 cancelled = true;
         };
-        QCOMPARE(studyWorkbench(input, control).refusal(), Refusal{Reason::Cancelled});
+        QCOMPARE(studyIntegral(input, control).refusal(), Refusal{Reason::Cancelled});
         QCOMPARE(int(seen.size()), at);
     }
     // Stopped inside a rule's curve, between two of its sums: the stopper
     // waits 1 ms into a stage of 1.5 million evaluations of a long f (some
     // 200 ms in a Release build), and the stage never reports its end.
-    const WorkbenchInput heavy{
+    const StudyInput heavy{
         parsed("(ln(x)/x)^3+sin(x)*cos(x)*exp(-x)*atan(x)/(1+x^2)+sqrt(x)*cbrt(x)+"
                "tanh(x)*asin(1/x)*sinh(1/x)+lg(x)*cosh(1/x)*tan(1/x)"),
         1,
@@ -1010,15 +1010,15 @@ void TestWorkbench::progressAndCancellation()
     };
     QElapsedTimer clock;
     clock.start();
-    const auto stoppedStudy = studyWorkbench(heavy, control);
+    const auto stoppedStudy = studyIntegral(heavy, control);
     stopper.join();
     QCOMPARE(stoppedStudy.refusal(), Refusal{Reason::Cancelled});
     QCOMPARE(int(seen.size()), 5);
 }
 
-// ---- Ported from the convergence study's checks ----
+// ---- Ported from the fixed-f study's checks ----
 
-void TestWorkbench::exactIntegral_data()
+void TestStudy::exactIntegral_data()
 {
     QTest::addColumn<double>("a");
     QTest::addColumn<double>("b");
@@ -1035,7 +1035,7 @@ void TestWorkbench::exactIntegral_data()
     QTest::newRow("[0,001;1] steep") << 0.001 << 1.0 << -133826970.5642789813137L;
 }
 
-void TestWorkbench::exactIntegral()
+void TestStudy::exactIntegral()
 {
     QFETCH(double, a);
     QFETCH(double, b);
@@ -1056,7 +1056,7 @@ void TestWorkbench::exactIntegral()
                  1e-20 * std::fabs(r)));
 }
 
-void TestWorkbench::derivativeMaximum_data()
+void TestStudy::derivativeMaximum_data()
 {
     QTest::addColumn<int>("order");
     QTest::addColumn<double>("a");
@@ -1076,7 +1076,7 @@ void TestWorkbench::derivativeMaximum_data()
     QTest::newRow("M2 [0,2;0,9] steep") << 2 << 0.2 << 0.9 << 356498.951623804 << 0.2;
 }
 
-void TestWorkbench::derivativeMaximum()
+void TestStudy::derivativeMaximum()
 {
     QFETCH(int, order);
     QFETCH(double, a);
@@ -1093,7 +1093,7 @@ void TestWorkbench::derivativeMaximum()
     QVERIFY2(std::fabs(m->at - at) <= 1e-3 * std::fabs(b - a), qPrintable(text(m->at)));
 }
 
-void TestWorkbench::trapezoidErrorChangesSign_data()
+void TestStudy::trapezoidErrorChangesSign_data()
 {
     QTest::addColumn<long>("n");
     QTest::addColumn<double>("error");
@@ -1104,15 +1104,15 @@ void TestWorkbench::trapezoidErrorChangesSign_data()
     QTest::newRow("n=109 below for good") << 109L << 9.953003552000687e-07;
 }
 
-void TestWorkbench::trapezoidErrorChangesSign()
+void TestStudy::trapezoidErrorChangesSign()
 {
     QFETCH(long, n);
     QFETCH(double, error);
-    const WorkbenchPoint &p = point(ruleOf(m_default, RuleKind::Trapezoid), n);
+    const StudyPoint &p = point(ruleOf(m_default, RuleKind::Trapezoid), n);
     QVERIFY(near(p.absError.value_or(0), error, 1e-5));
 }
 
-void TestWorkbench::oldCountsForTolerance_data()
+void TestStudy::oldCountsForTolerance_data()
 {
     QTest::addColumn<double>("a");
     QTest::addColumn<double>("b");
@@ -1131,7 +1131,7 @@ void TestWorkbench::oldCountsForTolerance_data()
     QTest::newRow("[2;3] 1e-10") << 2.0 << 3.0 << 1e-10 << 7098.0 << 50.0 << 0L << 40L << 0L << 38L;
 }
 
-void TestWorkbench::oldCountsForTolerance()
+void TestStudy::oldCountsForTolerance()
 {
     QFETCH(double, a);
     QFETCH(double, b);
@@ -1145,7 +1145,7 @@ void TestWorkbench::oldCountsForTolerance()
     const auto s = study("(ln(x)/x)^3", a, b, tolerance,
                          {{RuleKind::Trapezoid, RuleKind::Simpson}, false, false});
     QVERIFY(s.ok());
-    const WorkbenchCounts &t = s->rules[0]->counts, &p = s->rules[1]->counts;
+    const StudyCounts &t = s->rules[0]->counts, &p = s->rules[1]->counts;
     QCOMPARE(*t.byBound, trapezoidByBound);
     QCOMPARE(*p.byBound, simpsonByBound);
     QCOMPARE(t.byRunge.value_or(0), trapezoidRunge);
@@ -1154,11 +1154,11 @@ void TestWorkbench::oldCountsForTolerance()
     QCOMPARE(p.byActualError.value_or(0), simpsonActual);
 }
 
-void TestWorkbench::tinyToleranceNeedsAHugeCount()
+void TestStudy::tinyToleranceNeedsAHugeCount()
 {
     // Beyond the limit, where the formula puts the count.
-    const auto t = workbenchCounts(m_default, ruleOf(m_default, RuleKind::Trapezoid), 1e-300);
-    const auto s = workbenchCounts(m_default, ruleOf(m_default, RuleKind::Simpson), 1e-300);
+    const auto t = studyCounts(m_default, ruleOf(m_default, RuleKind::Trapezoid), 1e-300);
+    const auto s = studyCounts(m_default, ruleOf(m_default, RuleKind::Simpson), 1e-300);
     QVERIFY(near(*t.byBound, 1.594178964143798281e150, 1e-12));
     QVERIFY(near(*s.byBound, 6.580370064762462263e75, 1e-12));
     QVERIFY(!t.byRunge && !t.byActualError && !s.byRunge && !s.byActualError);
@@ -1170,7 +1170,7 @@ namespace {
 constexpr qint64 kCallMs = 1000;
 
 // The bound's formula in long double, apart from ruleErrorBoundUp's doubles.
-long double boundFormula(const Workbench &s, RuleKind kind, long double n)
+long double boundFormula(const Study &s, RuleKind kind, long double n)
 {
     const RuleInfo &info = ruleInfo(kind);
     const long double d = std::fabs(static_cast<long double>(s.input.b) - s.input.a);
@@ -1184,7 +1184,7 @@ long double boundFormula(const Workbench &s, RuleKind kind, long double n)
 // or "beyond the limit" where the largest count within it does not meet ε.
 // Both by ruleErrorBoundUp exactly, and by the long double formula up to
 // its rounding.
-QString broken(const Workbench &s, RuleKind kind, double tolerance, const WorkbenchCounts &c)
+QString broken(const Study &s, RuleKind kind, double tolerance, const StudyCounts &c)
 {
     const double step = ruleInfo(kind).countMultiple;
     const double M = maximumOfOrder(s, ruleInfo(kind).derivative)->upper;
@@ -1194,8 +1194,8 @@ QString broken(const Workbench &s, RuleKind kind, double tolerance, const Workbe
     const QString at =
         QStringLiteral(" (ε %1, answer %2)").arg(text(tolerance), text(c.byBound.value()));
     const double n = *c.byBound;
-    const double top = step * std::floor(kWorkbenchBoundCountLimit / step);
-    if (n > kWorkbenchBoundCountLimit) {
+    const double top = step * std::floor(kStudyBoundCountLimit / step);
+    if (n > kStudyBoundCountLimit) {
         if (!(bound(top) > tolerance) || !(boundFormula(s, kind, top) > below))
             return QStringLiteral("the limit itself meets ε") + at;
         return {};
@@ -1211,7 +1211,7 @@ QString broken(const Workbench &s, RuleKind kind, double tolerance, const Workbe
 
 } // namespace
 
-void TestWorkbench::countsNearTheLimit_data()
+void TestStudy::countsNearTheLimit_data()
 {
     QTest::addColumn<double>("a");
     QTest::addColumn<double>("b");
@@ -1232,7 +1232,7 @@ void TestWorkbench::countsNearTheLimit_data()
     QTest::newRow("[1;6] 1e-29") << 1.0 << 6.0 << 1e-29 << 504123652462230.0 << 117017366.0;
 }
 
-void TestWorkbench::countsNearTheLimit()
+void TestStudy::countsNearTheLimit()
 {
     QFETCH(double, a);
     QFETCH(double, b);
@@ -1244,24 +1244,24 @@ void TestWorkbench::countsNearTheLimit()
     const std::pair<RuleKind, double> expected[] = {{RuleKind::Trapezoid, trapezoid},
                                                     {RuleKind::Simpson, simpson}};
     for (const auto &[kind, count] : expected) {
-        WorkbenchRule rule;
+        StudyRule rule;
         rule.kind = kind;
         QElapsedTimer clock;
         clock.start();
-        const WorkbenchCounts c = workbenchCounts(*s, rule, tolerance);
+        const StudyCounts c = studyCounts(*s, rule, tolerance);
         QVERIFY(clock.elapsed() < kCallMs);
         // From the proven upper M_k, at most 2^-40 above the true one: never
         // below the count from the true M, and above it by that share at most.
         const double n = *c.byBound;
         if (count == 0)
-            QVERIFY2(n > kWorkbenchBoundCountLimit, qPrintable(text(n)));
+            QVERIFY2(n > kStudyBoundCountLimit, qPrintable(text(n)));
         else
             QVERIFY2(n >= count && n <= count * (1 + 0x1p-41) + 2, qPrintable(text(n)));
         QCOMPARE(broken(*s, kind, tolerance, c), QString());
     }
 }
 
-void TestWorkbench::sweepAcrossTheLimits_data()
+void TestStudy::sweepAcrossTheLimits_data()
 {
     QTest::addColumn<double>("a");
     QTest::addColumn<double>("b");
@@ -1280,27 +1280,27 @@ void TestWorkbench::sweepAcrossTheLimits_data()
             QTest::addRow("%s %s 2^53", i.name, ruleInfo(kind).name)
                 << i.a << i.b << kind << 0x1p53;
             QTest::addRow("%s %s the limit", i.name, ruleInfo(kind).name)
-                << i.a << i.b << kind << kWorkbenchBoundCountLimit;
+                << i.a << i.b << kind << kStudyBoundCountLimit;
             QTest::addRow("%s %s 1e6", i.name, ruleInfo(kind).name) << i.a << i.b << kind << 1e6;
         }
 }
 
-void TestWorkbench::sweepAcrossTheLimits()
+void TestStudy::sweepAcrossTheLimits()
 {
     QFETCH(double, a);
     QFETCH(double, b);
     QFETCH(RuleKind, kind);
     QFETCH(double, count);
-    static Workbench cached;
+    static Study cached;
     if (cached.input.a != a || cached.input.b != b) {
         const auto s = study("(ln(x)/x)^3", a, b, 1e-6, {{}, false, false});
         QVERIFY(s.ok());
         cached = *s;
     }
-    const Workbench &s = cached;
+    const Study &s = cached;
     const double middle = static_cast<double>(boundFormula(s, kind, count));
     QVERIFY(middle > 0 && std::isfinite(middle));
-    WorkbenchRule rule;
+    StudyRule rule;
     rule.kind = kind;
     // 200 ulps either side reach a few counts past the middle one.
     constexpr int kUlps = 200;
@@ -1311,19 +1311,19 @@ void TestWorkbench::sweepAcrossTheLimits()
     for (int k = -kUlps; k <= kUlps; ++k, tolerance = std::nextafter(tolerance, kInf)) {
         QElapsedTimer clock;
         clock.start();
-        const WorkbenchCounts c = workbenchCounts(s, rule, tolerance);
+        const StudyCounts c = studyCounts(s, rule, tolerance);
         QVERIFY2(clock.elapsed() < kCallMs, qPrintable(text(tolerance)));
         const QString why = broken(s, kind, tolerance, c);
         QVERIFY2(why.isEmpty(), qPrintable(why));
-        (*c.byBound > kWorkbenchBoundCountLimit ? beyond : counts) += 1;
+        (*c.byBound > kStudyBoundCountLimit ? beyond : counts) += 1;
     }
-    if (count == kWorkbenchBoundCountLimit)
+    if (count == kStudyBoundCountLimit)
         QVERIFY(counts > 0 && beyond > 0);
-    else if (count > kWorkbenchBoundCountLimit)
+    else if (count > kStudyBoundCountLimit)
         QCOMPARE(beyond, 2 * kUlps + 1);
     else
         QCOMPARE(counts, 2 * kUlps + 1);
 }
 
-QTEST_GUILESS_MAIN(TestWorkbench)
-#include "workbenchtest.moc"
+QTEST_GUILESS_MAIN(TestStudy)
+#include "studytest.moc"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "screens/secondarywindow.h"
+#include "forms/secondarywindow.h"
 
 #include "forms/fonts.h"
 #include "forms/formbuilder.h"

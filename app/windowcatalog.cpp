@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "screens/windowcatalog.h"
+#include "app/windowcatalog.h"
 
 #include "screens/aboutwindow.h"
 #include "screens/boundwindow.h"
 #include "screens/comparewindow.h"
 #include "screens/computationwindow.h"
 #include "screens/functiongraphwindow.h"
-#include "screens/workbenchwindow.h"
+#include "studywindow/studywindow.h"
 
 namespace kvadrolab {
 
@@ -28,7 +28,7 @@ SecondaryWindow *createWindow(WindowId id)
     case WindowId::About:
         return new AboutWindow;
     case WindowId::Conv:
-        return new WorkbenchWindow;
+        return new StudyWindow;
     }
     return nullptr;
 }

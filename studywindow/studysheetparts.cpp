@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "screens/workbenchsheet.h"
+#include "studywindow/studysheetparts.h"
 
-#include "screens/studytablemodel.h"
-#include "screens/studytext.h"
+#include "studywindow/studytablemodel.h"
+#include "studywindow/studytext.h"
 
 #include <QAbstractItemModel>
 
@@ -31,7 +31,7 @@ SheetTable sheetTable(const QAbstractItemModel &model, const QString &caption)
     return table;
 }
 
-StudySheet workbenchSheet(const WorkbenchSheetParts &parts)
+StudySheet studySheetFromParts(const StudySheetParts &parts)
 {
     StudySheet sheet;
     sheet.title = QStringLiteral("Исследование сходимости");
@@ -39,16 +39,16 @@ StudySheet workbenchSheet(const WorkbenchSheetParts &parts)
     sheet.blocks << SheetHeading{QStringLiteral("Задание")} << SheetKeyValues{parts.inputs};
     sheet.blocks << SheetHeading{QStringLiteral("Доказанное значение интеграла")}
                  << SheetKeyValues{parts.integral};
-    for (const WorkbenchSheetParts::Table &t : parts.tables)
+    for (const StudySheetParts::Table &t : parts.tables)
         if (t.model && t.model->rowCount() > 0)
             sheet.blocks << sheetTable(*t.model, t.caption);
-    for (const WorkbenchSheetParts::Chart &c : parts.charts)
+    for (const StudySheetParts::Chart &c : parts.charts)
         if (!c.image.isNull())
             sheet.blocks << SheetImage{c.caption, c.image};
     return sheet;
 }
 
-QList<SheetLine> sheetInputs(const Workbench &s, const QString &formula, long n)
+QList<SheetLine> sheetInputs(const Study &s, const QString &formula, long n)
 {
     QStringList methods;
     for (RuleKind kind : s.input.methods.composite)
@@ -67,7 +67,7 @@ QList<SheetLine> sheetInputs(const Workbench &s, const QString &formula, long n)
             {QStringLiteral("методы"), methods.join(QStringLiteral(", "))}};
 }
 
-QList<SheetLine> sheetIntegral(const Workbench &s)
+QList<SheetLine> sheetIntegral(const Study &s)
 {
     return {{QStringLiteral("I"), integralText(s.integral)},
             {QStringLiteral("верные цифры"), certainDigits(s.integral.lower, s.integral.upper)}};

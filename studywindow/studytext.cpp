@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "screens/studytext.h"
+#include "studywindow/studytext.h"
 
 #include "calc/answertext.h"
 #include "expression/refusaltext.h"

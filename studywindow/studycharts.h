@@ -4,7 +4,7 @@
 #include "canvas/plotcanvas.h"
 #include "proof/derivativemax.h"
 #include "rules/compositerule.h"
-#include "study/workbench.h"
+#include "study/study.h"
 
 #include <QString>
 
@@ -75,8 +75,8 @@ Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
 // "оценка не доказана" where the rule has no bound at all, "ошибка 0"
 // where every error is zero and "нет значений" where its curve is empty. With nothing to draw the
 // axes show 10^-16..1. Refused with TooManySegments above 9 rules or a curve longer than
-// kWorkbenchCurveLast points, the canvas left cleared.
-Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<WorkbenchRule> &rules);
+// kStudyCurveLast points, the canvas left cleared.
+Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<StudyRule> &rules);
 
 // One panel of the derivative chart: the curve's samples over [a; b], the
 // proven maximum (marked with a dot at (at, its value)) and the caller's text

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "screens/chartframe.h"
+#include "studywindow/chartframe.h"
 
 #include "numbers/numbertext.h"
 
