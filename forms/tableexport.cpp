@@ -3,7 +3,7 @@
 
 #include "canvas/requestedmenu.h"
 
-#include "report/reportfile.h"
+#include "savefile/savefailure.h"
 
 #include <QApplication>
 #include <QClipboard>
