@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "forms/tableexport.h"
+#include "studywindow/tableexport.h"
 
 #include "canvas/requestedmenu.h"
-
 #include "savefile/savefailure.h"
 
 #include <QApplication>
