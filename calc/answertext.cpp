@@ -4,6 +4,7 @@
 #include "expression/refusaltext.h"
 #include "proof/decimal.h"
 #include "proof/refusaltext.h"
+#include "study/ruletext.h"
 
 #include <algorithm>
 #include <cmath>
@@ -156,38 +157,6 @@ std::string padded(const std::string &text, std::size_t width)
 }
 
 } // namespace
-
-std::string ruleTitle(RuleKind kind)
-{
-    switch (kind) {
-    case RuleKind::Left:
-        return "левых прямоугольников";
-    case RuleKind::Right:
-        return "правых прямоугольников";
-    case RuleKind::Midpoint:
-        return "средних прямоугольников";
-    case RuleKind::Trapezoid:
-        return "трапеций";
-    case RuleKind::Simpson:
-        return "Симпсона";
-    case RuleKind::Simpson38:
-        return "Симпсона 3/8";
-    case RuleKind::Boole:
-        return "Буля";
-    case RuleKind::Gauss2:
-        return "Гаусса, 2 узла";
-    case RuleKind::Gauss3:
-        return "Гаусса, 3 узла";
-    }
-    return {};
-}
-
-std::string ruleRefusalText(RuleKind kind, const Refusal &why)
-{
-    if (why.reason == Reason::CountNotMultiple)
-        return "n должно делиться на " + std::to_string(ruleInfo(kind).countMultiple);
-    return proofReasonText(why.reason);
-}
 
 std::string answerJson(const Answer &answer)
 {

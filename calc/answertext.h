@@ -30,11 +30,4 @@ std::string answerSummary(const Answer &answer);
 // The refusal of the whole answer in a sentence.
 std::string refusalSummary(const Refusal &why, std::string_view f, double a, double b);
 
-// The words for a rule's refusal: the rule's own group for an n that does
-// not fit it («n должно делиться на 3»).
-std::string ruleRefusalText(RuleKind kind, const Refusal &why);
-
-// The Russian name of a rule: «трапеций», «Симпсона 3/8».
-std::string ruleTitle(RuleKind kind);
-
 } // namespace kvadrolab

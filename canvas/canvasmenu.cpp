@@ -3,7 +3,7 @@
 
 #include "canvas/plotcanvas.h"
 #include "canvas/requestedmenu.h"
-#include "report/reportfile.h"
+#include "savefile/savefailure.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -258,32 +258,6 @@ QString suggestedPath(const PlotCanvas &canvas)
         name = name.isEmpty() ? own : name + QStringLiteral(" — ") + own;
     return QDir::home().filePath(safeFileName(name, QStringLiteral("график")) +
                                  QStringLiteral(".png"));
-}
-
-QString safeFileName(const QString &name, const QString &fallback)
-{
-    QString safe = name.trimmed();
-    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
-    for (QChar &c : safe)
-        if (forbidden.contains(c) || c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = QLatin1Char('_');
-    // A file system counts bytes; a surrogate pair is one character.
-    constexpr qsizetype kMostBytes = 200;
-    qsizetype bytes = 0, end = 0;
-    while (end < safe.size()) {
-        const qsizetype length = safe[end].isHighSurrogate() && end + 1 < safe.size() ? 2 : 1;
-        const qsizetype more = safe.mid(end, length).toUtf8().size();
-        if (bytes + more > kMostBytes)
-            break;
-        bytes += more;
-        end += length;
-    }
-    safe.truncate(end);
-    // Windows drops spaces and dots at the end of a name, and a name of dots
-    // is a folder's.
-    while (!safe.isEmpty() && (safe.back() == QLatin1Char(' ') || safe.back() == QLatin1Char('.')))
-        safe.chop(1);
-    return safe.isEmpty() ? fallback : safe;
 }
 
 QString savingRefusalText(Reason why)

@@ -97,17 +97,11 @@ Result<void> savePicture(const PlotCanvas &canvas, const QString &path);
 // "<home>/<the window's caption> — <the canvas's accessible name>.png", so that
 // two charts of one window never suggest the same file; without a name of its
 // own (a result area's name is only its printed text) "<home>/<caption>.png".
-// Made a safe file name by safeFileName().
+// Made a safe file name by safeFileName() (savefile/savefailure.h).
 QString suggestedPath(const PlotCanvas &canvas);
 
-// A name any file system takes: the characters Windows forbids (and control
-// characters) become '_', spaces and dots at the end go, and a long name is
-// cut to 200 bytes of UTF-8 (names are limited to 255 bytes), never inside a
-// character. `fallback` stands for a name that leaves nothing.
-QString safeFileName(const QString &name, const QString &fallback);
-
 // Why a file could not be saved, as one sentence for the user: the words for
-// whyNotSaved()'s reasons (report/reportfile.h), shared by every save that
+// whyNotSaved()'s reasons (savefile/savefailure.h), shared by every save that
 // asks it.
 QString savingRefusalText(Reason why);
 

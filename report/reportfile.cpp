@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/reportfile.h"
 
+#include "savefile/savefailure.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 namespace kvadrolab {
@@ -99,26 +100,6 @@ bool saveReplacingOrInPlace(const QString &path, const QByteArrayList &report,
 }
 
 } // namespace
-
-Result<void> whyNotSaved(const QString &path, Writing writing)
-{
-    // An empty path names no folder at all.
-    if (path.isEmpty())
-        return Refusal{Reason::MissingFolder, Input::Path};
-    const QFileInfo target(path);
-    if (target.isDir())
-        return Refusal{Reason::IsAFolder, Input::Path};
-    const QFileInfo folder(target.absolutePath());
-    if (!folder.isDir())
-        return Refusal{Reason::MissingFolder, Input::Path};
-    // A new file is made beside the old one and then takes its name: the
-    // folder must take a new file, and an old file must be writable. Where an
-    // old file may be written over in place, a writable old file is enough.
-    const bool folderNeeded = writing == Writing::Replacing || !target.exists();
-    if ((folderNeeded && !folder.isWritable()) || (target.exists() && !target.isWritable()))
-        return Refusal{Reason::NoPermission, Input::Path};
-    return Refusal{Reason::WriteFailed, Input::Path};
-}
 
 Result<void> saveReport(const QString &path, const ReportContent &content,
                         const ReportChannel &channel, Cp1251 codepage)

@@ -19,24 +19,14 @@ using ReportChannel = std::function<std::unique_ptr<QIODevice>(QIODevice &file)>
 // Writes the seven lines to `path`, taken as typed (a relative path is
 // resolved against the current directory), replacing any file there. Returns
 // that the whole report was written, or why not: NoCodePage, or as
-// whyNotSaved() says of the path. A failed save leaves an earlier file
-// at the path byte for byte as it was, leaves no file where there was none and
-// no temporary file beside it, and never leaves the file open. A folder that
-// takes no new file but holds a writable report file still takes the report:
-// it is written in place, and the earlier bytes are put back if that fails.
-// A converter that cannot write Windows-1251 at all refuses the save before
-// anything is touched.
+// whyNotSaved() (savefile/savefailure.h) says of the path. A failed save
+// leaves an earlier file at the path byte for byte as it was, leaves no file
+// where there was none and no temporary file beside it, and never leaves the
+// file open. A folder that takes no new file but holds a writable report
+// file still takes the report: it is written in place, and the earlier bytes
+// are put back if that fails. A converter that cannot write Windows-1251 at
+// all refuses the save before anything is touched.
 Result<void> saveReport(const QString &path, const ReportContent &content,
                         const ReportChannel &channel = {}, Cp1251 codepage = Cp1251());
-
-// How a save writes its file: always as a new file that replaces the old one,
-// or over an old file in place where the folder takes no new file.
-enum class Writing { Replacing, ReplacingOrInPlace };
-
-// Why a file could not be written at `path`, as far as the file system tells:
-// IsAFolder, MissingFolder, NoPermission (the old file, or the folder where
-// `writing` needs a new file there), and WriteFailed for the rest (a full
-// disk, a lost device). Always a refusal: it is asked after a save failed.
-Result<void> whyNotSaved(const QString &path, Writing writing);
 
 } // namespace kvadrolab

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "report/reportfile.h"
+#include "savefile/savefailure.h"
 #include "sheet/sheetlayout.h"
 #include "sheet/studysheet.h"
 

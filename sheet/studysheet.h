@@ -79,8 +79,8 @@ struct StudySheet
 // in a smaller font, down to a floor, and then has its cells wrapped; a table
 // longer than a page goes on with its header repeated; a picture that does
 // not fit the rest of a page starts the next. A file at the path is replaced
-// only once the new one is complete. Saved, or why not: as whyNotSaved() says
-// of a file that is always replaced.
+// only once the new one is complete. Saved, or why not: as whyNotSaved()
+// (savefile/savefailure.h) says of a file that is always replaced.
 Result<void> writeStudySheet(const StudySheet &sheet, const QString &path);
 
 } // namespace kvadrolab

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "studywindow/studycharts.h"
 
-#include "calc/answertext.h"
 #include "numbers/numbertext.h"
+#include "study/ruletext.h"
 #include "studywindow/chartframe.h"
 
 #include <QFontMetricsF>

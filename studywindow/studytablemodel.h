@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "forms/tableexport.h"
+#include "studywindow/tableexport.h"
 
 #include <QAbstractTableModel>
 #include <QString>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "studywindow/studytext.h"
 
-#include "calc/answertext.h"
 #include "expression/refusaltext.h"
 #include "numbers/numbertext.h"
 #include "proof/refusaltext.h"
+#include "study/ruletext.h"
 
 #include <QLocale>
 #include <QRegularExpression>

@@ -5,7 +5,6 @@
 #include "canvas/plotcanvas.h"
 #include "expression/parser.h"
 #include "forms/notifier.h"
-#include "forms/tableexport.h"
 #include "numbers/numbertext.h"
 #include "sheet/studysheet.h"
 #include "studywindow/studycharts.h"
@@ -16,6 +15,7 @@
 #include "studywindow/studytablemodel.h"
 #include "studywindow/studytables.h"
 #include "studywindow/studytext.h"
+#include "studywindow/tableexport.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

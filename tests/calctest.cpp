@@ -7,6 +7,7 @@
 #include "calc/answer.h"
 #include "calc/answertext.h"
 #include "proof/decimal.h"
+#include "study/ruletext.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

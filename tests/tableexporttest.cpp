@@ -4,7 +4,7 @@
 // columns of numbers under any locale of the program; a save that fails says
 // why once and leaves what lay on the disk.
 
-#include "forms/tableexport.h"
+#include "studywindow/tableexport.h"
 #include "forms/notifier.h"
 #include "tests/testsupport.h"
 

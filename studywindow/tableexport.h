@@ -57,7 +57,7 @@ void copyTable(const QTableView &table);
 
 // Writes tableCsv() to `path`; a file already there is replaced only once the
 // new one is complete. Saved, or why not: as whyNotSaved() says of a file that
-// is always replaced (report/reportfile.h).
+// is always replaced (savefile/savefailure.h).
 Result<void> saveTableCsv(const QTableView &table, const QString &path);
 
 // "<home>/<the window's caption> — <the table's accessible name>.csv" (only

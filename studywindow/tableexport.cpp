@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "forms/tableexport.h"
+#include "studywindow/tableexport.h"
 
 #include "canvas/requestedmenu.h"
-
-#include "report/reportfile.h"
+#include "savefile/savefailure.h"
 
 #include <QApplication>
 #include <QClipboard>
