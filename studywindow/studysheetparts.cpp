@@ -1,10 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "studywindow/studysheetparts.h"
 
+#include "canvas/canvasmenu.h"
+#include "canvas/plotcanvas.h"
+#include "forms/notifier.h"
 #include "studywindow/studytablemodel.h"
+#include "studywindow/studytables.h"
+#include "studywindow/studytabs.h"
 #include "studywindow/studytext.h"
 
 #include <QAbstractItemModel>
+#include <QDate>
+#include <QDir>
+#include <QLabel>
+#include <QLocale>
 
 namespace kvadrolab {
 
@@ -71,6 +80,50 @@ QList<SheetLine> sheetIntegral(const Study &s)
 {
     return {{QStringLiteral("I"), integralText(s.integral)},
             {QStringLiteral("верные цифры"), certainDigits(s.integral.lower, s.integral.upper)}};
+}
+
+StudySheet studySheet(std::shared_ptr<const Study> study, const QString &formula, long n,
+                      const StudyTabs &tabs)
+{
+    const Study &s = *study;
+    // Romberg's whole triangle is too wide for a page.
+    StudyTableModel rombergColumns(rombergSheetColumns());
+    fill(&rombergColumns, rombergSheetRows(study));
+    StudySheetParts parts;
+    parts.date = QLocale().toString(QDate::currentDate(), QLocale::LongFormat);
+    parts.inputs = sheetInputs(s, formula, n);
+    parts.integral = sheetIntegral(s);
+    parts.tables = {
+        {QStringLiteral("Наибольшие производные (доказаны)"), tabs.summary.maxima},
+        {QStringLiteral("Методы при n = %1").arg(countText(n)), tabs.summary.atCount},
+        {QStringLiteral("n для ε = %1").arg(errorText(s.input.tolerance)), tabs.summary.counts},
+        {QStringLiteral("Сходимость при удвоении n"), tabs.doubling.doubling},
+        {QStringLiteral("Метод Ромберга: первый и последний столбцы таблицы"), &rombergColumns},
+        {QStringLiteral("Адаптивный метод Симпсона"), tabs.doubling.adaptive},
+        {QStringLiteral("Шаги: %1").arg(tabs.picture.note->text()), tabs.picture.nodes}};
+    parts.charts = {
+        {tabs.picture.canvas->accessibleDescription(), tabs.picture.canvas->image()},
+        {QStringLiteral("Фактические погрешности и априорные оценки"), tabs.errorChart->image()},
+        {QStringLiteral("f, |f''| и |f''''|"), tabs.derivativeChart->image()}};
+    return studySheetFromParts(parts);
+}
+
+void saveStudySheet(QWidget *window, std::shared_ptr<const Study> study, const QString &formula,
+                    long n, const StudyTabs &tabs)
+{
+    if (!study) {
+        notify(window,
+               QStringLiteral("Отчёт пишется по результатам: сначала нажмите «Исследовать»."));
+        return;
+    }
+    // The sheet is made only once there is a place to write it.
+    saveAskingWhere(
+        window, kSheetFile, QDir::home().filePath(QStringLiteral("Исследование сходимости.pdf")),
+        QStringLiteral("отчёт"),
+        [&](const QString &path) {
+            return writeStudySheet(studySheet(study, formula, n, tabs), path);
+        },
+        &notify);
 }
 
 } // namespace kvadrolab

@@ -8,9 +8,14 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 class QAbstractItemModel;
+class QWidget;
 
 namespace kvadrolab {
+
+struct StudyTabs;
 
 // What the study window hands in on paper, gathered from what it shows:
 // the inputs, the proven integral, every table with its headers, and the
@@ -47,5 +52,15 @@ StudySheet studySheetFromParts(const StudySheetParts &parts);
 // the task (f, the interval, ε, n, the methods) and the proven integral.
 QList<SheetLine> sheetInputs(const Study &study, const QString &formula, long n);
 QList<SheetLine> sheetIntegral(const Study &study);
+
+// The sheet of what the window shows of a finished study of f as typed, at
+// the current n: its tables as the tabs hold them and its charts as drawn.
+StudySheet studySheet(std::shared_ptr<const Study> study, const QString &formula, long n,
+                      const StudyTabs &tabs);
+
+// "Сохранить отчёт…": asks where, then writes studySheet() there, telling the
+// student when it could not; with no study shown, says to study first.
+void saveStudySheet(QWidget *window, std::shared_ptr<const Study> study, const QString &formula,
+                    long n, const StudyTabs &tabs);
 
 } // namespace kvadrolab

@@ -62,6 +62,11 @@ StudyColumn errorColumn()
 
 } // namespace
 
+void fill(StudyTableModel *model, TableRows rows)
+{
+    model->reset(rows.rows, std::move(rows.cell));
+}
+
 std::vector<StudyColumn> maximaColumns()
 {
     return {

@@ -20,6 +20,9 @@ struct TableRows
     StudyTableModel::CellAt cell;
 };
 
+// The model shows these rows from now on.
+void fill(StudyTableModel *model, TableRows rows);
+
 // Proven M1, M2, M4, M6: from, to, where, which rules take it.
 std::vector<StudyColumn> maximaColumns();
 TableRows maximaRows(SharedStudy study);

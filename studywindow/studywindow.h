@@ -2,29 +2,19 @@
 #pragma once
 
 #include "forms/secondarywindow.h"
-#include "sheet/studysheet.h"
 #include "study/study.h"
+#include "studywindow/studytabs.h"
 
 #include <QPointer>
 
-#include <array>
 #include <memory>
 #include <optional>
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QTabWidget;
-class QTableView;
-class QVBoxLayout;
-
 namespace kvadrolab {
 
-class PlotCanvas;
 class StudyInputs;
+class StudyPictures;
 class StudyRunner;
-class StudyTableModel;
 
 // "Исследование сходимости": a student's own integral. Any f the language
 // reads, on any [a;b]: the proven integral and M_k, every chosen rule at the
@@ -55,13 +45,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QWidget *buildSummaryTab();
-    QWidget *buildDoublingTab();
-    QWidget *buildPictureTab();
-    QWidget *buildChartTab(PlotCanvas *&canvas, const char *name, const QString &title);
-    QTableView *addTable(QWidget *parent, const char *name, const QString &accessibleName,
-                         StudyTableModel *model);
-
     void finished(std::shared_ptr<const Result<Study>> result);
     void refuse(const Refusal &why);
     void clearResults();
@@ -69,31 +52,15 @@ private:
     // Everything that follows the current n: the rules at n, the picture, the nodes.
     void showAtCount();
     void drawCharts();
-    void layOutPages();
     void drawRulePicture();
     void showHelp();
     void saveSheet();
-    // The study sheet of what the window shows.
-    StudySheet sheet() const;
 
     std::optional<RuleKind> pictureRule() const;
 
     StudyInputs *m_inputs;
-    QTabWidget *m_tabs;
-
-    QLabel *m_integral;
-    StudyTableModel *m_maxima;
-    StudyTableModel *m_atCount;
-    StudyTableModel *m_counts;
-    StudyTableModel *m_doubling;
-    StudyTableModel *m_romberg;
-    StudyTableModel *m_adaptive;
-    StudyTableModel *m_nodes;
-    QComboBox *m_pictureRule;
-    QLabel *m_pictureNote;
-    PlotCanvas *m_rulePicture;
-    PlotCanvas *m_errorChart;
-    PlotCanvas *m_derivativeChart;
+    StudyTabs m_tabs;
+    std::unique_ptr<StudyPictures> m_pictures;
 
     StudyRunner *m_runner;
     std::shared_ptr<const Study> m_study;
@@ -104,10 +71,6 @@ private:
         double a = 0;
         double b = 0;
     } m_asked;
-    // What the current study's charts draw f and its derivatives from,
-    // sampled once per study, not per step of n.
-    std::vector<Sample> m_fSamples;
-    std::array<std::vector<Sample>, 2> m_derivativeSamples;
     // The node table's rows, kept while the table and the picture show them.
     std::shared_ptr<const RuleTable> m_nodeTable;
     QPointer<QWidget> m_help;
