@@ -3,9 +3,9 @@
 
 #include "canvas/plotcanvas.h"
 #include "forms/notifier.h"
-#include "forms/tableexport.h"
 #include "studywindow/studytablemodel.h"
 #include "studywindow/studytables.h"
+#include "studywindow/tableexport.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
