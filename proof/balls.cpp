@@ -2,6 +2,7 @@
 #include "proof/balls.h"
 
 #include <cmath>
+#include <string>
 
 #include <flint/fmpz.h>
 
@@ -30,6 +31,17 @@ void intervalBall(arb_t ball, double lo, double hi)
     fmpz_clear(mantissa);
     fmpz_clear(exponent);
     arf_clear(half);
+}
+
+bool literalBall(arb_t ball, const Step &step, slong prec)
+{
+    // arb_set_str reads a decimal exactly into a ball around it, but it also
+    // takes "inf", "nan" and a midpoint with a radius: a literal is digits,
+    // a point, an exponent and signs, nothing else.
+    if (step.literal.empty() ||
+        step.literal.find_first_not_of("0123456789.eE+-") != std::string::npos)
+        return false;
+    return arb_set_str(ball, step.literal.c_str(), prec) == 0 && arb_is_finite(ball);
 }
 
 double splitPoint(double lo, double hi)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "expression/program.h"
+
 // FLINT names its word types with macros: ulong is mp_limb_t. In a file that
 // also includes Qt, Qt's headers come first, or the macro turns Qt's own
 // typedef ulong and its ulong overloads into mp_limb_t ones, which clash
@@ -63,6 +65,10 @@ private:
 // 30 bits: a piece ending at 0 or 1 does not reach past its end, so sqrt on
 // [0; 1] stays defined.
 void intervalBall(arb_t ball, double lo, double hi);
+
+// A typed decimal as the ball that holds its exact value (0.1 as 1/10, not
+// the double next to it); false for a text that is no decimal.
+bool literalBall(arb_t ball, const Step &step, slong prec);
 
 // Where the proofs split a piece [lo; hi] (lo < hi, both finite): its
 // middle, or for a piece of one sign spanning more than a factor of 4 its

@@ -2,6 +2,7 @@
 #include "proof/domain.h"
 
 #include "proof/balls.h"
+#include "proof/narrowing.h"
 #include "proof/taylor.h"
 
 #include <cmath>

@@ -259,7 +259,7 @@ void absoluteGoal(mag_t goal, const Program &program, double a, double b)
     mag_init(size);
     mag_init(width);
     arb_get_mag(size, range.get());
-    mag_set_d(width, b - a); // rounded up
+    mag_set_d(width, b - a); // b - a to nearest: a goal is a size, not a bound
     mag_mul(size, size, width);
     if (mag_cmp_2exp_si(size, 0) < 0 && !mag_is_zero(size)) {
         mag_mul_2exp_si(size, size, -integralGoalBits);

@@ -2,497 +2,366 @@
 #include "proof/taylor.h"
 
 #include "proof/balls.h"
-
-#include <cstdint>
-#include <deque>
-#include <memory>
-#include <string>
-#include <utility>
-#include <vector>
+#include "proof/taylorrun.h"
 
 namespace kvadrolab {
 
 namespace {
 
-// Every step's value at one end of a piece, in step order (a deque: balls
-// stay where they are made).
-using EndValues = std::deque<Ball>;
-
-// Every step's arithmetic on the series of its operands. The checks come
-// before the series functions, because Arb answers a root of a negative ball
-// with a NaN that says nothing of where or why.
-class TaylorRun
+// The real cube root of a point: arb_root_ui takes none below 0.
+void realCubeRoot(arb_t r, const arb_t t, slong prec)
 {
-public:
-    TaylorRun(const Program &program, const arb_t x, slong order, slong prec)
-        : m_program(program), m_x(x), m_length(order + 1), m_order(order), m_prec(prec),
-          m_stack(std::make_unique<Series[]>(program.stackDepth)), m_producer(program.stackDepth),
-          m_flat(program.stackDepth)
-    {
+    if (arb_is_negative(t)) {
+        arb_neg(r, t);
+        arb_root_ui(r, r, 3, prec);
+        arb_neg(r, r);
+    } else {
+        arb_root_ui(r, t, 3, prec);
     }
-
-    // Records every step's value (the order-0 term) into `values`, up to the
-    // step that fails.
-    void record(EndValues *values) { m_record = values; }
-
-    // The narrowing run: order 1 on a piece [lo; hi], with every step's
-    // value at the two ends. An operand whose derivative keeps one sign over
-    // the piece is monotone there, so its range is the hull of its end
-    // values, which is narrower than the ball's own where the ball overreaches
-    // (1 - x^2 near x = 1). Where a derivative does not exist (a root at 0)
-    // the run carries the value alone and narrows nothing downstream.
-    void narrowBy(const EndValues *lo, const EndValues *hi)
-    {
-        m_lo = lo;
-        m_hi = hi;
-    }
-
-    std::optional<BallFailure> run(arb_poly_t out)
-    {
-        for (const Step &step : m_program.steps) {
-            m_step = &step;
-            m_kink = false;
-            if (auto failed = apply(step))
-                return failed;
-            if (m_top > 0 && m_record) {
-                m_record->emplace_back();
-                arb_set(m_record->back().get(), value(top(0)));
-            }
-            // A value Arb cannot bound (an overflow of its own exponents, a
-            // cancellation past the precision) is no proof of anything.
-            if (m_top > 0 && !_arb_vec_is_finite(top(0)->coeffs, top(0)->length))
-                return fail(Reason::NotProven, false);
-        }
-        if (m_top != 1)
-            return fail(Reason::NotProven, false);
-        arb_poly_set(out, top(0));
-        return std::nullopt;
-    }
-
-private:
-    std::optional<BallFailure> fail(Reason why, bool everywhere) const
-    {
-        return BallFailure{why, m_step ? m_step->position : 0, everywhere};
-    }
-
-    arb_poly_struct *top(std::size_t below) { return m_stack[m_top - 1 - below].get(); }
-
-    // The value term of a series: the range of the operand over the ball.
-    static arb_srcptr value(const arb_poly_struct *p)
-    {
-        static const Ball zero;
-        return p->length > 0 ? p->coeffs : zero.get();
-    }
-
-    std::optional<BallFailure> push()
-    {
-        if (m_top >= m_program.stackDepth)
-            return fail(Reason::NotProven, false);
-        ++m_top;
-        return std::nullopt;
-    }
-
-    std::optional<BallFailure> apply(const Step &step)
-    {
-        const bool binary = step.op >= Op::Add;
-        const bool leaf = step.op <= Op::X;
-        if ((binary && m_top < 2) || (!leaf && m_top < 1))
-            return fail(Reason::NotProven, false);
-        const std::size_t index = static_cast<std::size_t>(m_step - m_program.steps.data());
-        if (leaf) {
-            if (auto failed = pushLeaf(step))
-                return failed;
-            m_producer[m_top - 1] = index;
-            m_flat[m_top - 1] = false;
-            return std::nullopt;
-        }
-        const std::size_t operands = binary ? 2 : 1;
-        bool flat = false;
-        for (std::size_t i = m_top - operands; i < m_top; ++i) {
-            narrow(i);
-            flat = flat || m_flat[i];
-        }
-        std::optional<BallFailure> failed;
-        if (binary) {
-            --m_top;
-            failed = binaryStep(step.op, m_stack[m_top - 1].get(), m_stack[m_top].get());
-        } else {
-            failed = unaryStep(step, top(0));
-        }
-        m_producer[m_top - 1] = index;
-        m_flat[m_top - 1] = flat || m_kink;
-        return failed;
-    }
-
-    void narrow(std::size_t slot)
-    {
-        const std::size_t at = m_producer[slot];
-        if (!m_lo || !m_hi || m_flat[slot] || at >= m_lo->size() || at >= m_hi->size())
-            return;
-        arb_poly_struct *p = m_stack[slot].get();
-        Ball slope, hull;
-        arb_poly_get_coeff_arb(slope.get(), p, 1);
-        if (!arb_is_positive(slope.get()) && !arb_is_negative(slope.get()))
-            return;
-        hullWithExactEnd(hull.get(), (*m_lo)[at].get(), (*m_hi)[at].get());
-        arb_poly_set_coeff_arb(p, 0, hull.get());
-    }
-
-    // The ball holding both end values. A ball is a middle and a 30-bit
-    // radius, so an end of it lands exactly only if the middle is set from
-    // that end: the simpler of the two ends (fewer bits: 0, 1, -1, the edges
-    // of the domains) is kept, and the other moves outward, so sqrt sees 0
-    // itself and not a rounding below it.
-    void hullWithExactEnd(arb_t hull, const arb_t a, const arb_t b)
-    {
-        arf_t lo, hi, other, span;
-        arf_init(lo);
-        arf_init(hi);
-        arf_init(other);
-        arf_init(span);
-        arb_get_lbound_arf(lo, a, m_prec);
-        arb_get_lbound_arf(other, b, m_prec);
-        arf_min(lo, lo, other);
-        arb_get_ubound_arf(hi, a, m_prec);
-        arb_get_ubound_arf(other, b, m_prec);
-        arf_max(hi, hi, other);
-        arf_sub(span, hi, lo, m_prec, ARF_RND_UP);
-        arf_mul_2exp_si(span, span, -1);
-        arf_get_mag(arb_radref(hull), span);
-        arf_set_mag(span, arb_radref(hull));
-        if (arf_bits(lo) <= arf_bits(hi))
-            arf_add(arb_midref(hull), lo, span, ARF_PREC_EXACT, ARF_RND_DOWN);
-        else
-            arf_sub(arb_midref(hull), hi, span, ARF_PREC_EXACT, ARF_RND_DOWN);
-        arf_clear(lo);
-        arf_clear(hi);
-        arf_clear(other);
-        arf_clear(span);
-    }
-
-    // A kink or a vertical tangent in the ball: a value, but no derivative.
-    // Refused where derivatives were asked for; the narrowing run goes on
-    // with the value alone.
-    std::optional<BallFailure> kinked()
-    {
-        if (m_order == 0)
-            return std::nullopt;
-        if (!m_lo)
-            return fail(Reason::NotSmooth, false);
-        m_kink = true;
-        return std::nullopt;
-    }
-
-    std::optional<BallFailure> pushLeaf(const Step &step)
-    {
-        if (auto full = push())
-            return full;
-        arb_poly_struct *p = top(0);
-        Ball c;
-        switch (step.op) {
-        case Op::Number:
-            if (!literalBall(c.get(), step, m_prec))
-                return fail(Reason::NotANumber, true);
-            break;
-        case Op::Pi:
-            arb_const_pi(c.get(), m_prec);
-            break;
-        case Op::E:
-            arb_const_e(c.get(), m_prec);
-            break;
-        default: // Op::X: the ball itself, moving at rate 1
-            arb_poly_zero(p);
-            arb_poly_set_coeff_arb(p, 0, m_x);
-            if (m_length > 1)
-                arb_poly_set_coeff_si(p, 1, 1);
-            return std::nullopt;
-        }
-        arb_poly_set_arb(p, c.get());
-        return std::nullopt;
-    }
-
-    std::optional<BallFailure> binaryStep(Op op, arb_poly_struct *left, arb_poly_struct *right)
-    {
-        Series r;
-        switch (op) {
-        case Op::Add:
-            arb_poly_add_series(r.get(), left, right, m_length, m_prec);
-            break;
-        case Op::Sub:
-            arb_poly_sub_series(r.get(), left, right, m_length, m_prec);
-            break;
-        case Op::Mul:
-            arb_poly_mullow(r.get(), left, right, m_length, m_prec);
-            break;
-        case Op::Div:
-            if (arb_contains_zero(value(right)))
-                return fail(Reason::Pole, arb_is_zero(value(right)));
-            arb_poly_div_series(r.get(), left, right, m_length, m_prec);
-            break;
-        default: // Op::Pow
-            if (auto failed = power(r.get(), left, right))
-                return failed;
-            break;
-        }
-        arb_poly_swap(left, r.get());
-        return std::nullopt;
-    }
-
-    // a^b is exp(b ln a), so a must be positive, except that a constant
-    // positive power of a ball reaching down to 0 has a value there (x^0.5 at
-    // 0) though no derivative to speak of.
-    std::optional<BallFailure> power(arb_poly_t r, const arb_poly_struct *a,
-                                     const arb_poly_struct *b)
-    {
-        arb_srcptr base = value(a);
-        if (arb_is_positive(base)) {
-            arb_poly_pow_series(r, a, b, m_length, m_prec);
-            return std::nullopt;
-        }
-        if (arb_is_negative(base))
-            return fail(Reason::NotDefined, true);
-        const bool constantPositive = b->length <= 1 && arb_is_positive(value(b));
-        if (!constantPositive || !arb_is_nonnegative(base)) {
-            // Only a constant negative power of a ball down to 0 has a pole
-            // there; 0 to a power that varies, or a negative base, is undefined.
-            const bool pole =
-                arb_is_nonnegative(base) && b->length <= 1 && arb_is_negative(value(b));
-            return fail(pole ? Reason::Pole : Reason::NotDefined, false);
-        }
-        if (auto failed = kinked())
-            return failed;
-        // t^b rises with t for b > 0: its range is [0, (upper end)^b].
-        Ball upper, high, zero;
-        arb_get_ubound_arf(arb_midref(upper.get()), base, m_prec);
-        arb_pow(high.get(), upper.get(), value(b), m_prec);
-        arb_union(high.get(), high.get(), zero.get(), m_prec);
-        arb_poly_set_arb(r, high.get());
-        return std::nullopt;
-    }
-
-    std::optional<BallFailure> unaryStep(const Step &step, arb_poly_struct *p)
-    {
-        Series r, s;
-        arb_srcptr c = value(p);
-        const slong n = m_length;
-        switch (step.op) {
-        case Op::Neg:
-            arb_poly_neg(r.get(), p);
-            break;
-        case Op::Sin:
-            arb_poly_sin_series(r.get(), p, n, m_prec);
-            break;
-        case Op::Cos:
-            arb_poly_cos_series(r.get(), p, n, m_prec);
-            break;
-        case Op::Tan:
-        case Op::Cot: {
-            // tan = sin/cos and cot = cos/sin: a pole wherever the divisor
-            // has a zero in the ball.
-            arb_poly_sin_cos_series(s.get(), r.get(), p, n, m_prec);
-            arb_poly_struct *num = step.op == Op::Tan ? s.get() : r.get();
-            arb_poly_struct *den = step.op == Op::Tan ? r.get() : s.get();
-            if (arb_contains_zero(value(den)))
-                return fail(Reason::Pole, false);
-            Series q;
-            arb_poly_div_series(q.get(), num, den, n, m_prec);
-            arb_poly_swap(r.get(), q.get());
-            break;
-        }
-        case Op::Asin:
-        case Op::Acos: {
-            Ball one, minusOne;
-            arb_one(one.get());
-            arb_set_si(minusOne.get(), -1);
-            if (arb_gt(c, one.get()) || arb_lt(c, minusOne.get()))
-                return fail(Reason::NotDefined, true);
-            if (!arb_ge(c, minusOne.get()) || !arb_le(c, one.get()))
-                return fail(Reason::NotDefined, false);
-            if (!arb_gt(c, minusOne.get()) || !arb_lt(c, one.get())) {
-                // At +-1 the derivative is infinite; the value is not.
-                if (auto failed = kinked())
-                    return failed;
-                // Arb bounds asin by its slope, which is infinite there; both
-                // are monotone, so the ends' values bound the range instead.
-                Ball v;
-                throughEnds(v.get(), c, step.op == Op::Asin ? arb_asin : arb_acos);
-                arb_poly_set_arb(r.get(), v.get());
-                break;
-            }
-            if (step.op == Op::Asin)
-                arb_poly_asin_series(r.get(), p, n, m_prec);
-            else
-                arb_poly_acos_series(r.get(), p, n, m_prec);
-            break;
-        }
-        case Op::Atan:
-            arb_poly_atan_series(r.get(), p, n, m_prec);
-            break;
-        case Op::Sinh:
-        case Op::Cosh:
-        case Op::Tanh: {
-            Series ch;
-            arb_poly_sinh_cosh_series(r.get(), ch.get(), p, n, m_prec);
-            if (step.op == Op::Cosh) {
-                arb_poly_swap(r.get(), ch.get());
-            } else if (step.op == Op::Tanh) { // cosh >= 1: no pole
-                arb_poly_div_series(s.get(), r.get(), ch.get(), n, m_prec);
-                arb_poly_swap(r.get(), s.get());
-            }
-            break;
-        }
-        case Op::Exp:
-            arb_poly_exp_series(r.get(), p, n, m_prec);
-            break;
-        case Op::Ln:
-        case Op::Lg:
-            if (arb_is_nonpositive(c))
-                return fail(Reason::NotDefined, true);
-            if (!arb_is_positive(c))
-                return fail(arb_is_nonnegative(c) ? Reason::Pole : Reason::NotDefined, false);
-            arb_poly_log_series(r.get(), p, n, m_prec);
-            if (step.op == Op::Lg) {
-                Ball ln10;
-                arb_log_ui(ln10.get(), 10, m_prec);
-                arb_poly_scalar_div(r.get(), r.get(), ln10.get(), m_prec);
-            }
-            break;
-        case Op::Sqrt:
-            if (arb_is_negative(c))
-                return fail(Reason::NotDefined, true);
-            if (!arb_is_nonnegative(c))
-                return fail(Reason::NotDefined, false);
-            if (!arb_is_positive(c)) {
-                if (auto failed = kinked())
-                    return failed;
-                Ball v;
-                arb_sqrtpos(v.get(), c, m_prec);
-                arb_poly_set_arb(r.get(), v.get());
-                break;
-            }
-            arb_poly_sqrt_series(r.get(), p, n, m_prec);
-            break;
-        case Op::Cbrt:
-            if (auto failed = cubeRoot(r.get(), p))
-                return failed;
-            break;
-        case Op::Abs:
-            if (arb_is_positive(c)) {
-                arb_poly_set(r.get(), p);
-            } else if (arb_is_negative(c)) {
-                arb_poly_neg(r.get(), p);
-            } else {
-                // The kink at 0: a value, but no derivative.
-                if (auto failed = kinked())
-                    return failed;
-                Ball v;
-                arb_abs(v.get(), c);
-                arb_poly_set_arb(r.get(), v.get());
-            }
-            break;
-        default: // Op::PowInt
-            if (auto failed = wholePower(r.get(), p, step.exponent))
-                return failed;
-            break;
-        }
-        arb_poly_swap(p, r.get());
-        return std::nullopt;
-    }
-
-    // The real cube root: odd, so a negative ball is the mirror of a positive
-    // one; across 0 it has a value but an infinite slope.
-    std::optional<BallFailure> cubeRoot(arb_poly_t r, const arb_poly_struct *p)
-    {
-        arb_srcptr c = value(p);
-        Ball third;
-        arb_set_ui(third.get(), 1);
-        arb_div_ui(third.get(), third.get(), 3, m_prec);
-        if (arb_is_positive(c) || arb_is_negative(c)) {
-            const bool negative = arb_is_negative(c);
-            Series mirrored;
-            arb_poly_set(mirrored.get(), p);
-            if (negative)
-                arb_poly_neg(mirrored.get(), mirrored.get());
-            arb_poly_pow_arb_series(r, mirrored.get(), third.get(), m_length, m_prec);
-            if (negative)
-                arb_poly_neg(r, r);
-            return std::nullopt;
-        }
-        if (auto failed = kinked())
-            return failed;
-        // Rising everywhere: the range is the roots of the ends.
-        Ball v;
-        throughEnds(v.get(), c, realCubeRoot);
-        arb_poly_set_arb(r, v.get());
-        return std::nullopt;
-    }
-
-    static void realCubeRoot(arb_t r, const arb_t t, slong prec)
-    {
-        if (arb_is_negative(t)) {
-            arb_neg(r, t);
-            arb_root_ui(r, r, 3, prec);
-            arb_neg(r, r);
-        } else {
-            arb_root_ui(r, t, 3, prec);
-        }
-    }
-
-    // The range of a monotone function over the ball c: the union of its
-    // values at c's two ends, each an exact point.
-    void throughEnds(arb_t out, const arb_t c, void (*fn)(arb_t, const arb_t, slong))
-    {
-        Ball lo, hi;
-        arb_get_lbound_arf(arb_midref(lo.get()), c, m_prec);
-        arb_get_ubound_arf(arb_midref(hi.get()), c, m_prec);
-        fn(lo.get(), lo.get(), m_prec);
-        fn(hi.get(), hi.get(), m_prec);
-        arb_union(out, lo.get(), hi.get(), m_prec);
-    }
-
-    std::optional<BallFailure> wholePower(arb_poly_t r, const arb_poly_struct *p,
-                                          std::int32_t exponent)
-    {
-        const std::int64_t e = exponent;
-        if (e >= 0) {
-            arb_poly_pow_ui_trunc_binexp(r, p, static_cast<ulong>(e), m_length, m_prec);
-            return std::nullopt;
-        }
-        if (arb_contains_zero(value(p)))
-            return fail(Reason::Pole, arb_is_zero(value(p)));
-        Series inverse;
-        arb_poly_inv_series(inverse.get(), p, m_length, m_prec);
-        arb_poly_pow_ui_trunc_binexp(r, inverse.get(), static_cast<ulong>(-e), m_length, m_prec);
-        return std::nullopt;
-    }
-
-    const Program &m_program;
-    arb_srcptr m_x;
-    slong m_length;
-    slong m_order;
-    slong m_prec;
-    std::unique_ptr<Series[]> m_stack;
-    std::vector<std::size_t> m_producer; // the step that left each slot's value
-    std::vector<bool> m_flat;            // a slot's derivative term is not to be read
-    std::size_t m_top = 0;
-    const Step *m_step = nullptr;
-    bool m_kink = false;
-    EndValues *m_record = nullptr;
-    const EndValues *m_lo = nullptr;
-    const EndValues *m_hi = nullptr;
-};
+}
 
 } // namespace
 
-bool literalBall(arb_t ball, const Step &step, slong prec)
+std::optional<BallFailure> TaylorRun::run(arb_poly_t out)
 {
-    // arb_set_str reads a decimal exactly into a ball around it, but it also
-    // takes "inf", "nan" and a midpoint with a radius: a literal is digits,
-    // a point, an exponent and signs, nothing else.
-    if (step.literal.empty() ||
-        step.literal.find_first_not_of("0123456789.eE+-") != std::string::npos)
-        return false;
-    return arb_set_str(ball, step.literal.c_str(), prec) == 0 && arb_is_finite(ball);
+    for (const Step &step : m_program.steps) {
+        m_step = &step;
+        m_kink = false;
+        if (auto failed = apply(step))
+            return failed;
+        if (m_top > 0 && m_record) {
+            m_record->emplace_back();
+            arb_set(m_record->back().get(), value(top(0)));
+        }
+        // A value Arb cannot bound (an overflow of its own exponents, a
+        // cancellation past the precision) is no proof of anything.
+        if (m_top > 0 && !_arb_vec_is_finite(top(0)->coeffs, top(0)->length))
+            return fail(Reason::NotProven, false);
+    }
+    if (m_top != 1)
+        return fail(Reason::NotProven, false);
+    arb_poly_set(out, top(0));
+    return std::nullopt;
+}
+
+std::optional<BallFailure> TaylorRun::push()
+{
+    if (m_top >= m_program.stackDepth)
+        return fail(Reason::NotProven, false);
+    ++m_top;
+    return std::nullopt;
+}
+
+std::optional<BallFailure> TaylorRun::apply(const Step &step)
+{
+    const bool binary = step.op >= Op::Add;
+    const bool leaf = step.op <= Op::X;
+    if ((binary && m_top < 2) || (!leaf && m_top < 1))
+        return fail(Reason::NotProven, false);
+    const std::size_t index = static_cast<std::size_t>(m_step - m_program.steps.data());
+    if (leaf) {
+        if (auto failed = pushLeaf(step))
+            return failed;
+        m_producer[m_top - 1] = index;
+        m_flat[m_top - 1] = false;
+        return std::nullopt;
+    }
+    const std::size_t operands = binary ? 2 : 1;
+    bool flat = false;
+    for (std::size_t i = m_top - operands; i < m_top; ++i) {
+        narrow(i);
+        flat = flat || m_flat[i];
+    }
+    std::optional<BallFailure> failed;
+    if (binary) {
+        --m_top;
+        failed = binaryStep(step.op, m_stack[m_top - 1].get(), m_stack[m_top].get());
+    } else {
+        failed = unaryStep(step, top(0));
+    }
+    m_producer[m_top - 1] = index;
+    m_flat[m_top - 1] = flat || m_kink;
+    return failed;
+}
+
+std::optional<BallFailure> TaylorRun::kinked()
+{
+    if (m_order == 0)
+        return std::nullopt;
+    if (!m_lo)
+        return fail(Reason::NotSmooth, false);
+    m_kink = true;
+    return std::nullopt;
+}
+
+std::optional<BallFailure> TaylorRun::pushLeaf(const Step &step)
+{
+    if (auto full = push())
+        return full;
+    arb_poly_struct *p = top(0);
+    Ball c;
+    switch (step.op) {
+    case Op::Number:
+        if (!literalBall(c.get(), step, m_prec))
+            return fail(Reason::NotANumber, true);
+        break;
+    case Op::Pi:
+        arb_const_pi(c.get(), m_prec);
+        break;
+    case Op::E:
+        arb_const_e(c.get(), m_prec);
+        break;
+    default: // Op::X: the ball itself, moving at rate 1
+        arb_poly_zero(p);
+        arb_poly_set_coeff_arb(p, 0, m_x);
+        if (m_length > 1)
+            arb_poly_set_coeff_si(p, 1, 1);
+        return std::nullopt;
+    }
+    arb_poly_set_arb(p, c.get());
+    return std::nullopt;
+}
+
+std::optional<BallFailure> TaylorRun::binaryStep(Op op, arb_poly_struct *left,
+                                                 arb_poly_struct *right)
+{
+    Series r;
+    switch (op) {
+    case Op::Add:
+        arb_poly_add_series(r.get(), left, right, m_length, m_prec);
+        break;
+    case Op::Sub:
+        arb_poly_sub_series(r.get(), left, right, m_length, m_prec);
+        break;
+    case Op::Mul:
+        arb_poly_mullow(r.get(), left, right, m_length, m_prec);
+        break;
+    case Op::Div:
+        if (arb_contains_zero(value(right)))
+            return fail(Reason::Pole, arb_is_zero(value(right)));
+        arb_poly_div_series(r.get(), left, right, m_length, m_prec);
+        break;
+    default: // Op::Pow
+        if (auto failed = power(r.get(), left, right))
+            return failed;
+        break;
+    }
+    arb_poly_swap(left, r.get());
+    return std::nullopt;
+}
+
+// a^b is exp(b ln a), so a must be positive, except that a constant
+// positive power of a ball reaching down to 0 has a value there (x^0.5 at
+// 0) though no derivative to speak of.
+std::optional<BallFailure> TaylorRun::power(arb_poly_t r, const arb_poly_struct *a,
+                                            const arb_poly_struct *b)
+{
+    arb_srcptr base = value(a);
+    if (arb_is_positive(base)) {
+        arb_poly_pow_series(r, a, b, m_length, m_prec);
+        return std::nullopt;
+    }
+    if (arb_is_negative(base))
+        return fail(Reason::NotDefined, true);
+    const bool constantPositive = b->length <= 1 && arb_is_positive(value(b));
+    if (!constantPositive || !arb_is_nonnegative(base)) {
+        // Only a constant negative power of a ball down to 0 has a pole
+        // there; 0 to a power that varies, or a negative base, is undefined.
+        const bool pole = arb_is_nonnegative(base) && b->length <= 1 && arb_is_negative(value(b));
+        return fail(pole ? Reason::Pole : Reason::NotDefined, false);
+    }
+    if (auto failed = kinked())
+        return failed;
+    // t^b rises with t for b > 0: its range is [0, (upper end)^b].
+    Ball upper, high, zero;
+    arb_get_ubound_arf(arb_midref(upper.get()), base, m_prec);
+    arb_pow(high.get(), upper.get(), value(b), m_prec);
+    arb_union(high.get(), high.get(), zero.get(), m_prec);
+    arb_poly_set_arb(r, high.get());
+    return std::nullopt;
+}
+
+std::optional<BallFailure> TaylorRun::unaryStep(const Step &step, arb_poly_struct *p)
+{
+    Series r, s;
+    arb_srcptr c = value(p);
+    const slong n = m_length;
+    switch (step.op) {
+    case Op::Neg:
+        arb_poly_neg(r.get(), p);
+        break;
+    case Op::Sin:
+        arb_poly_sin_series(r.get(), p, n, m_prec);
+        break;
+    case Op::Cos:
+        arb_poly_cos_series(r.get(), p, n, m_prec);
+        break;
+    case Op::Tan:
+    case Op::Cot: {
+        // tan = sin/cos and cot = cos/sin: a pole wherever the divisor
+        // has a zero in the ball.
+        arb_poly_sin_cos_series(s.get(), r.get(), p, n, m_prec);
+        arb_poly_struct *num = step.op == Op::Tan ? s.get() : r.get();
+        arb_poly_struct *den = step.op == Op::Tan ? r.get() : s.get();
+        if (arb_contains_zero(value(den)))
+            return fail(Reason::Pole, false);
+        Series q;
+        arb_poly_div_series(q.get(), num, den, n, m_prec);
+        arb_poly_swap(r.get(), q.get());
+        break;
+    }
+    case Op::Asin:
+    case Op::Acos: {
+        Ball one, minusOne;
+        arb_one(one.get());
+        arb_set_si(minusOne.get(), -1);
+        if (arb_gt(c, one.get()) || arb_lt(c, minusOne.get()))
+            return fail(Reason::NotDefined, true);
+        if (!arb_ge(c, minusOne.get()) || !arb_le(c, one.get()))
+            return fail(Reason::NotDefined, false);
+        if (!arb_gt(c, minusOne.get()) || !arb_lt(c, one.get())) {
+            // At +-1 the derivative is infinite; the value is not.
+            if (auto failed = kinked())
+                return failed;
+            // Arb bounds asin by its slope, which is infinite there; both
+            // are monotone, so the ends' values bound the range instead.
+            Ball v;
+            throughEnds(v.get(), c, step.op == Op::Asin ? arb_asin : arb_acos);
+            arb_poly_set_arb(r.get(), v.get());
+            break;
+        }
+        if (step.op == Op::Asin)
+            arb_poly_asin_series(r.get(), p, n, m_prec);
+        else
+            arb_poly_acos_series(r.get(), p, n, m_prec);
+        break;
+    }
+    case Op::Atan:
+        arb_poly_atan_series(r.get(), p, n, m_prec);
+        break;
+    case Op::Sinh:
+    case Op::Cosh:
+    case Op::Tanh: {
+        Series ch;
+        arb_poly_sinh_cosh_series(r.get(), ch.get(), p, n, m_prec);
+        if (step.op == Op::Cosh) {
+            arb_poly_swap(r.get(), ch.get());
+        } else if (step.op == Op::Tanh) { // cosh >= 1: no pole
+            arb_poly_div_series(s.get(), r.get(), ch.get(), n, m_prec);
+            arb_poly_swap(r.get(), s.get());
+        }
+        break;
+    }
+    case Op::Exp:
+        arb_poly_exp_series(r.get(), p, n, m_prec);
+        break;
+    case Op::Ln:
+    case Op::Lg:
+        if (arb_is_nonpositive(c))
+            return fail(Reason::NotDefined, true);
+        if (!arb_is_positive(c))
+            return fail(arb_is_nonnegative(c) ? Reason::Pole : Reason::NotDefined, false);
+        arb_poly_log_series(r.get(), p, n, m_prec);
+        if (step.op == Op::Lg) {
+            Ball ln10;
+            arb_log_ui(ln10.get(), 10, m_prec);
+            arb_poly_scalar_div(r.get(), r.get(), ln10.get(), m_prec);
+        }
+        break;
+    case Op::Sqrt:
+        if (arb_is_negative(c))
+            return fail(Reason::NotDefined, true);
+        if (!arb_is_nonnegative(c))
+            return fail(Reason::NotDefined, false);
+        if (!arb_is_positive(c)) {
+            if (auto failed = kinked())
+                return failed;
+            Ball v;
+            arb_sqrtpos(v.get(), c, m_prec);
+            arb_poly_set_arb(r.get(), v.get());
+            break;
+        }
+        arb_poly_sqrt_series(r.get(), p, n, m_prec);
+        break;
+    case Op::Cbrt:
+        if (auto failed = cubeRoot(r.get(), p))
+            return failed;
+        break;
+    case Op::Abs:
+        if (arb_is_positive(c)) {
+            arb_poly_set(r.get(), p);
+        } else if (arb_is_negative(c)) {
+            arb_poly_neg(r.get(), p);
+        } else {
+            // The kink at 0: a value, but no derivative.
+            if (auto failed = kinked())
+                return failed;
+            Ball v;
+            arb_abs(v.get(), c);
+            arb_poly_set_arb(r.get(), v.get());
+        }
+        break;
+    default: // Op::PowInt
+        if (auto failed = wholePower(r.get(), p, step.exponent))
+            return failed;
+        break;
+    }
+    arb_poly_swap(p, r.get());
+    return std::nullopt;
+}
+
+// The real cube root: odd, so a negative ball is the mirror of a positive
+// one; across 0 it has a value but an infinite slope.
+std::optional<BallFailure> TaylorRun::cubeRoot(arb_poly_t r, const arb_poly_struct *p)
+{
+    arb_srcptr c = value(p);
+    Ball third;
+    arb_set_ui(third.get(), 1);
+    arb_div_ui(third.get(), third.get(), 3, m_prec);
+    if (arb_is_positive(c) || arb_is_negative(c)) {
+        const bool negative = arb_is_negative(c);
+        Series mirrored;
+        arb_poly_set(mirrored.get(), p);
+        if (negative)
+            arb_poly_neg(mirrored.get(), mirrored.get());
+        arb_poly_pow_arb_series(r, mirrored.get(), third.get(), m_length, m_prec);
+        if (negative)
+            arb_poly_neg(r, r);
+        return std::nullopt;
+    }
+    if (auto failed = kinked())
+        return failed;
+    // Rising everywhere: the range is the roots of the ends.
+    Ball v;
+    throughEnds(v.get(), c, realCubeRoot);
+    arb_poly_set_arb(r, v.get());
+    return std::nullopt;
+}
+
+void TaylorRun::throughEnds(arb_t out, const arb_t c, void (*fn)(arb_t, const arb_t, slong))
+{
+    Ball lo, hi;
+    arb_get_lbound_arf(arb_midref(lo.get()), c, m_prec);
+    arb_get_ubound_arf(arb_midref(hi.get()), c, m_prec);
+    fn(lo.get(), lo.get(), m_prec);
+    fn(hi.get(), hi.get(), m_prec);
+    arb_union(out, lo.get(), hi.get(), m_prec);
+}
+
+std::optional<BallFailure> TaylorRun::wholePower(arb_poly_t r, const arb_poly_struct *p,
+                                                 std::int32_t exponent)
+{
+    const std::int64_t e = exponent;
+    if (e >= 0) {
+        arb_poly_pow_ui_trunc_binexp(r, p, static_cast<ulong>(e), m_length, m_prec);
+        return std::nullopt;
+    }
+    if (arb_contains_zero(value(p)))
+        return fail(Reason::Pole, arb_is_zero(value(p)));
+    Series inverse;
+    arb_poly_inv_series(inverse.get(), p, m_length, m_prec);
+    arb_poly_pow_ui_trunc_binexp(r, inverse.get(), static_cast<ulong>(-e), m_length, m_prec);
+    return std::nullopt;
 }
 
 std::optional<BallFailure> taylorOnBall(arb_poly_t series, const Program &program, const arb_t x,
@@ -501,36 +370,6 @@ std::optional<BallFailure> taylorOnBall(arb_poly_t series, const Program &progra
     if (order < 0 || program.steps.empty())
         return BallFailure{Reason::NotProven, 0, true};
     return TaylorRun(program, x, order, prec).run(series);
-}
-
-std::optional<BallFailure> valueOnInterval(const Program &program, double lo, double hi, slong prec)
-{
-    if (program.steps.empty())
-        return BallFailure{Reason::NotProven, 0, true};
-    Ball ball;
-    Series series;
-    intervalBall(ball.get(), lo, hi);
-    auto failed = TaylorRun(program, ball.get(), 0, prec).run(series.get());
-    if (!failed || failed->everywhere || failed->reason == Reason::NotANumber)
-        return failed;
-    // In doubt: narrow by the ends. Each end's run records its steps' values
-    // up to any step that fails there; the narrowing uses what it has.
-    EndValues atLo, atHi;
-    for (const auto &[end, values] : {std::pair{lo, &atLo}, std::pair{hi, &atHi}}) {
-        Ball point;
-        arb_set_d(point.get(), end);
-        TaylorRun endRun(program, point.get(), 0, prec);
-        endRun.record(values);
-        (void)endRun.run(series.get());
-    }
-    TaylorRun narrowed(program, ball.get(), 1, prec);
-    narrowed.narrowBy(&atLo, &atHi);
-    // The narrowed run's reason is the sharper one: 1 - x^2 at x = 1 is 0,
-    // a pole of ln, where the plain ball reached below 0.
-    const auto sharper = narrowed.run(series.get());
-    if (!sharper)
-        return std::nullopt;
-    return sharper->reason == Reason::NotProven ? failed : sharper;
 }
 
 Result<void> taylorSeries(arb_poly_t series, const Program &program, const arb_t x, slong order,

@@ -33,21 +33,9 @@ struct BallFailure
 std::optional<BallFailure> taylorOnBall(arb_poly_t series, const Program &program, const arb_t x,
                                         slong order, slong prec = proofPrecision);
 
-// f's values over [lo; hi] (lo <= hi): nothing when f is proven defined and
-// finite at every point of it, or the failing step as taylorOnBall names it.
-// Sharper than taylorOnBall at order 0 near the edge of a domain: where the
-// ball is in doubt, an operand monotone on the piece is taken as the hull of
-// its values at the ends, so sqrt(1 - x^2) is defined up to x = 1.
-std::optional<BallFailure> valueOnInterval(const Program &program, double lo, double hi,
-                                           slong prec = proofPrecision);
-
 // The same as a result: a refusal names the failing step's position and the
 // middle of the ball as its place.
 Result<void> taylorSeries(arb_poly_t series, const Program &program, const arb_t x, slong order,
                           slong prec = proofPrecision);
-
-// A typed decimal as the ball that holds its exact value (0.1 as 1/10, not
-// the double next to it); false for a text that is no decimal.
-bool literalBall(arb_t ball, const Step &step, slong prec);
 
 } // namespace kvadrolab

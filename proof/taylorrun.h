@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// For proof/ alone: one run of a program on series, whose arithmetic is in
+// taylor.cpp and whose narrowing by a piece's end values is in narrowing.cpp.
+
+#include "proof/balls.h"
+#include "proof/taylor.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace kvadrolab {
+
+// Every step's value at one end of a piece, in step order (a deque: balls
+// stay where they are made).
+using EndValues = std::deque<Ball>;
+
+// Every step's arithmetic on the series of its operands (taylor.cpp). The
+// checks come before the series functions, because Arb answers a root of a
+// negative ball with a NaN that says nothing of where or why.
+class TaylorRun
+{
+public:
+    TaylorRun(const Program &program, const arb_t x, slong order, slong prec)
+        : m_program(program), m_x(x), m_length(order + 1), m_order(order), m_prec(prec),
+          m_stack(std::make_unique<Series[]>(program.stackDepth)), m_producer(program.stackDepth),
+          m_flat(program.stackDepth)
+    {
+    }
+
+    // Records every step's value (the order-0 term) into `values`, up to the
+    // step that fails.
+    void record(EndValues *values) { m_record = values; }
+
+    // The narrowing run: order 1 on a piece [lo; hi], with every step's
+    // value at the two ends. An operand whose derivative keeps one sign over
+    // the piece is monotone there, so its range is the hull of its end
+    // values, which is narrower than the ball's own where the ball overreaches
+    // (1 - x^2 near x = 1). Where a derivative does not exist (a root at 0)
+    // the run carries the value alone and narrows nothing downstream.
+    void narrowBy(const EndValues *lo, const EndValues *hi)
+    {
+        m_lo = lo;
+        m_hi = hi;
+    }
+
+    // The series of the whole program into `out`, or the step that failed.
+    std::optional<BallFailure> run(arb_poly_t out);
+
+private:
+    std::optional<BallFailure> fail(Reason why, bool everywhere) const
+    {
+        return BallFailure{why, m_step ? m_step->position : 0, everywhere};
+    }
+
+    arb_poly_struct *top(std::size_t below) { return m_stack[m_top - 1 - below].get(); }
+
+    // The value term of a series: the range of the operand over the ball.
+    static arb_srcptr value(const arb_poly_struct *p)
+    {
+        static const Ball zero;
+        return p->length > 0 ? p->coeffs : zero.get();
+    }
+
+    std::optional<BallFailure> push();
+    std::optional<BallFailure> apply(const Step &step);
+
+    // On the narrowing run, the operand in `slot` taken as the hull of its
+    // end values where it is monotone over the piece (narrowing.cpp).
+    void narrow(std::size_t slot);
+
+    // A kink or a vertical tangent in the ball: a value, but no derivative.
+    // Refused where derivatives were asked for; the narrowing run goes on
+    // with the value alone.
+    std::optional<BallFailure> kinked();
+
+    std::optional<BallFailure> pushLeaf(const Step &step);
+    std::optional<BallFailure> binaryStep(Op op, arb_poly_struct *left, arb_poly_struct *right);
+    std::optional<BallFailure> power(arb_poly_t r, const arb_poly_struct *a,
+                                     const arb_poly_struct *b);
+    std::optional<BallFailure> unaryStep(const Step &step, arb_poly_struct *p);
+    std::optional<BallFailure> cubeRoot(arb_poly_t r, const arb_poly_struct *p);
+    std::optional<BallFailure> wholePower(arb_poly_t r, const arb_poly_struct *p,
+                                          std::int32_t exponent);
+
+    // The range of a monotone function over the ball c: the union of its
+    // values at c's two ends, each an exact point.
+    void throughEnds(arb_t out, const arb_t c, void (*fn)(arb_t, const arb_t, slong));
+
+    const Program &m_program;
+    arb_srcptr m_x;
+    slong m_length;
+    slong m_order;
+    slong m_prec;
+    std::unique_ptr<Series[]> m_stack;
+    std::vector<std::size_t> m_producer; // the step that left each slot's value
+    std::vector<bool> m_flat;            // a slot's derivative term is not to be read
+    std::size_t m_top = 0;
+    const Step *m_step = nullptr;
+    bool m_kink = false;
+    EndValues *m_record = nullptr;
+    const EndValues *m_lo = nullptr;
+    const EndValues *m_hi = nullptr;
+};
+
+} // namespace kvadrolab
