@@ -4,6 +4,7 @@
 #include "forms/secondarywindow.h"
 #include "sheet/studysheet.h"
 #include "study/study.h"
+#include "studywindow/chartsamples.h"
 
 #include <QPointer>
 
