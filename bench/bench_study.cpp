@@ -12,6 +12,7 @@
 #include "bench/threadclock.h"
 #include "expression/parser.h"
 #include "study/study.h"
+#include "studywindow/chartsamples.h"
 
 #include <QApplication>
 #include <QTest>

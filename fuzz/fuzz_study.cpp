@@ -10,6 +10,7 @@
 #include "expression/parser.h"
 #include "fuzz/fuzzreader.h"
 #include "study/study.h"
+#include "studywindow/chartsamples.h"
 
 #include <atomic>
 #include <chrono>

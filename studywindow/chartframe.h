@@ -1,22 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/result.h"
 #include "canvas/plotcanvas.h"
 
 #include <QFontMetricsF>
 #include <QString>
 
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <utility>
 #include <vector>
 
-// What the study's charts share: a user system with margins in logical
-// pixels, captions placed by pixel, the decade grid of a log-log chart, thick
-// and dashed curves, and a legend drawn on the canvas itself, so that a copied
-// or saved picture carries it.
-namespace kvadrolab::chart {
+// What the study's charts share around their curves: a user system with
+// margins in logical pixels, captions placed by pixel, the title, the value
+// captions at the left of a plot area and the x captions under it, and the
+// checks of what a picture can hold.
+namespace kvadrolab {
 
 // A user system laid over the canvas with margins in logical pixels, so that
 // captions can be placed by pixel and lines by value.
-struct Frame
+struct ChartFrame
 {
     double x1, y1, x2, y2; // the canvas's corners in user units
     double width, height;  // logical pixels
@@ -28,87 +33,87 @@ struct Frame
 };
 
 // Fits [lo;hi] x [bottom;top] into the canvas leaving the given margins.
-Frame fit(const PlotCanvas &canvas, double lo, double hi, double bottom, double top, double left,
-          double right, double above, double below);
+ChartFrame fitChartFrame(const PlotCanvas &canvas, double lo, double hi, double bottom, double top,
+                         double left, double right, double above, double below);
+
+// Logical pixels round the whole picture, between its title, legend and plot
+// area, and between a plot area and its captions.
+inline constexpr double kChartMargin = 8;
+inline constexpr double kChartGap = 6;
+inline constexpr double kChartCaptionGap = 4;
 
 // Text with its upper-left corner at a pixel of the canvas; centred on px,
 // or ending at px.
-void printAt(PlotCanvas &canvas, const Frame &f, double px, double py, const QString &text);
-void printCentred(PlotCanvas &canvas, const Frame &f, double px, double py, const QString &text);
-void printRightAligned(PlotCanvas &canvas, const Frame &f, double px, double py,
+void printAt(PlotCanvas &canvas, const ChartFrame &f, double px, double py, const QString &text);
+void printCentred(PlotCanvas &canvas, const ChartFrame &f, double px, double py,
+                  const QString &text);
+void printRightAligned(PlotCanvas &canvas, const ChartFrame &f, double px, double py,
                        const QString &text);
 
-// The colour `share` of the way from the background to `colour`: the lighter
-// shade of a colour for an area under it.
-PlotCanvas::Colour blend(PlotCanvas::Colour colour, PlotCanvas::Colour background, double share);
+// The picture's title centred at the top; returns the pixel row under it.
+double drawChartTitle(PlotCanvas &canvas, const ChartFrame &f, const QString &title);
 
-// Device pixels per logical pixel of the canvas as drawn now.
-double devicePixels(const PlotCanvas &canvas, const Frame &f);
+// A value as the charts caption it: four significant digits.
+QString chartNumber(double v);
 
-// A polyline about 1.5 logical pixels wide (2 device pixels at 100 %, 3 at
-// 200 %), drawn as copies one device pixel apart: the canvas draws thin lines
-// only, and a curve among grid lines needs more weight. A value without a
-// float breaks the line there.
-void thickPolyline(PlotCanvas &canvas, const Frame &f, const std::vector<double> &x,
-                   const std::vector<double> &y, PlotCanvas::Colour colour);
-// The same, dashed: dashes and gaps measured along the line in logical pixels.
-void dashedPolyline(PlotCanvas &canvas, const Frame &f, const std::vector<double> &x,
-                    const std::vector<double> &y, PlotCanvas::Colour colour);
-// A filled disc of the given radius in logical pixels around (x, y).
-void dot(PlotCanvas &canvas, const Frame &f, double x, double y, double radius,
-         PlotCanvas::Colour colour);
-// A rectangle given in logical pixels, filled.
-void box(PlotCanvas &canvas, const Frame &f, double left, double top, double right, double bottom,
-         PlotCanvas::Colour colour);
-// The outline of a rectangle given in user units.
-void outline(PlotCanvas &canvas, double x1, double y1, double x2, double y2,
-             PlotCanvas::Colour colour);
+// Whether the pictures take a value: finite and well inside single
+// precision, so that the margins added round it and the pixel arithmetic
+// stay finite floats.
+bool drawableOnChart(double v);
 
-// A log-log plot area: x from log10 of the first n to log10 of the last,
-// decades of the values from bottom to top (10^bottom .. 10^top).
-struct LogArea
+// The ends of an interval as the pictures take them, or why not:
+// BeyondSinglePrecision for an end they cannot hold, EmptyInterval for a == b.
+std::optional<Reason> chartIntervalFault(double a, double b);
+
+// Clears the canvas and returns the refusal: a refused picture shows nothing.
+Result<void> refuseChart(PlotCanvas &canvas, Reason reason);
+
+// Running extent of the values seen.
+struct ValueExtent
 {
-    double xFirst, xLast;
-    int bottom, top;
+    double lo = std::numeric_limits<double>::infinity();
+    double hi = -std::numeric_limits<double>::infinity();
+    void add(double v)
+    {
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+    bool empty() const { return !(lo <= hi); }
 };
 
-// The widest decade caption of the area, in logical pixels.
-double decadeCaptionWidth(const QFontMetricsF &metrics, const LogArea &area);
-
-// Grid lines at the decades of both axes inside the area (every second or
-// further one of the values where decades lie closer than a few pixels), then
-// the area's frame.
-void drawLogGrid(PlotCanvas &canvas, const Frame &f, const LogArea &area, PlotCanvas::Colour grid,
-                 PlotCanvas::Colour frame);
-
-// Decade captions left of the area, ending at the pixel captionRight (10^k,
-// thinned out where they would run into each other), and the n captions
-// gapUnder pixels under it, centred on their places: the first n and every
-// decade of n, written as counts are written.
-void drawLogCaptions(PlotCanvas &canvas, const Frame &f, const LogArea &area, double captionRight,
-                     double gapUnder);
+// The y range a picture shows for values in [lo; hi]: 0 joins it when the
+// values reach within their own spread of it (or always, withZero, for
+// magnitudes), so that areas stand on the x axis; a flat range opens to 0 or
+// round itself; then a little room above and below.
+std::pair<double, double> shownValueRange(double lo, double hi, bool withZero);
 
 // Round values strictly between lo and hi, 1, 2 or 5 times a power of ten
 // apart, about one per `spacing` of the `pixels` the range spans: the ticks of
 // a linear axis. At most pixels / spacing + 2 of them.
 std::vector<double> roundTicks(double lo, double hi, double pixels, double spacing);
 
-// A legend: each entry a short sample of what it names and its text.
-struct LegendEntry
-{
-    enum class Sample { Line, Dashed, Shape, Dot, None };
-    Sample sample = Sample::Line;
-    PlotCanvas::Colour colour = 0;
-    QString text;
-    PlotCanvas::Colour fill = 0; // the shading of Shape
-};
+// Round values between the ends of [left; right], about a dozen digits'
+// widths apart at the plot area's width.
+std::vector<double> xAxisTicks(PlotCanvas &canvas, const ChartFrame &f, double left, double right);
 
-// Entries flow left to right in rows of the given width, in logical pixels;
-// the rows' height.
-double legendHeight(const QFontMetricsF &metrics, const std::vector<LegendEntry> &entries,
-                    double width);
-// Draws them with the first row's top at (left, top); returns the height used.
-double drawLegend(PlotCanvas &canvas, const Frame &f, const std::vector<LegendEntry> &entries,
-                  double left, double top, double width);
+// A short mark at each tick, up from the plot area's lower edge at y.
+void drawXTickMarks(PlotCanvas &canvas, const ChartFrame &f, const std::vector<double> &ticks,
+                    double y);
 
-} // namespace kvadrolab::chart
+// The ends of [a; b], named by which they are, at the ends of the x axis with
+// their tops at the pixel row `top`, and the round values between them
+// centred on their ticks where they keep a space's distance from each other.
+void drawXCaptions(PlotCanvas &canvas, const ChartFrame &f, double a, double b, double top,
+                   const std::vector<double> &ticks);
+
+// The values' highest and lowest and 0 (where the shown range [low; high]
+// holds it), each where it lies and with a short tick, at the left of the
+// plot area starting at the pixel plotLeft (x = left); one that would run
+// into another is left out, the highest first to stay.
+void drawValueCaptions(PlotCanvas &canvas, const ChartFrame &f, double plotLeft, double left,
+                       double hi, double lo, double low, double high);
+
+// The width drawValueCaptions() needs left of its ticks.
+double valueCaptionWidth(const QFontMetricsF &metrics, double hi, double lo);
+
+} // namespace kvadrolab

@@ -3,6 +3,7 @@
 
 #include "base/result.h"
 #include "study/study.h"
+#include "studywindow/chartsamples.h"
 
 #include <QWidget>
 

@@ -2,7 +2,9 @@
 #include "studywindow/studypictures.h"
 
 #include "canvas/plotcanvas.h"
-#include "studywindow/studycharts.h"
+#include "studywindow/derivativechart.h"
+#include "studywindow/errorchart.h"
+#include "studywindow/rulechart.h"
 #include "studywindow/studytabs.h"
 #include "studywindow/studytext.h"
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "study/study.h"
+#include "studywindow/chartsamples.h"
 
 #include <QString>
 

@@ -3,14 +3,23 @@
 // shading where plane geometry puts them, errors at their decades, a legend
 // entry in each rule's colour, maxima at their places, and refusals that leave
 // nothing drawn. The inputs are built by hand: pieces with known shapes,
-// curves with known points.
+// curves with known points. And what the pictures are given, worked out from
+// f: the rule's pieces through its nodes, whose integrals are the rule's
+// shares, and the samples of f and its derivatives against their closed forms.
 
-#include "studywindow/studycharts.h"
 #include "bench/threadclock.h"
 #include "canvas/plotcanvas.h"
+#include "expression/evaluator.h"
+#include "expression/parser.h"
+#include "studywindow/chartcolours.h"
 #include "studywindow/chartframe.h"
+#include "studywindow/chartsamples.h"
+#include "studywindow/derivativechart.h"
+#include "studywindow/errorchart.h"
+#include "studywindow/rulechart.h"
 #include "tests/pixels.h"
 #include "tests/plotcanvastesting.h"
+#include "tests/refusalprint.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,9 +32,12 @@
 
 using namespace kvadrolab;
 
+Q_DECLARE_METATYPE(kvadrolab::RuleKind)
+
 namespace {
 
 constexpr QRgb kWhite = 0xffffffff;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 QRgb qrgb(PlotCanvas::Colour c)
 {
@@ -125,6 +137,24 @@ int runsOf(const QImage &img, QRgb colour, int fromRow, int toRow, int length)
 
 using Shape = std::function<double(double)>;
 
+Program parsed(const char *text)
+{
+    auto program = parseExpression(text);
+    if (!program)
+        qFatal("no expression: %s", text);
+    return *program;
+}
+
+bool near(double v, double expected, double relative, double absolute = 0)
+{
+    return std::fabs(v - expected) <= relative * std::fabs(expected) + absolute;
+}
+
+QString text(double v)
+{
+    return QString::number(v, 'g', 17);
+}
+
 } // namespace
 
 class TestStudyCharts : public QObject
@@ -150,6 +180,14 @@ private slots:
     void tinyCanvasDrawsWithoutHarm();
     void roundTicksBetweenTheEnds_data();
     void roundTicksBetweenTheEnds();
+
+    void piecesPassThroughTheirNodes_data();
+    void piecesPassThroughTheirNodes();
+    void pieceNodesKnownValues();
+    void piecesRefusals_data();
+    void piecesRefusals();
+    void derivativeSamples();
+
     void savePicturesForLooking();
 };
 
@@ -684,11 +722,153 @@ void TestStudyCharts::roundTicksBetweenTheEnds()
     QFETCH(double, hi);
     QFETCH(double, pixels);
     QFETCH(QList<double>, ticks);
-    const std::vector<double> got = chart::roundTicks(lo, hi, pixels, 100);
+    const std::vector<double> got = roundTicks(lo, hi, pixels, 100);
     QCOMPARE(qsizetype(got.size()), ticks.size());
     for (qsizetype i = 0; i < ticks.size(); ++i)
         QVERIFY2(std::fabs(got[i] - ticks[i]) <= 1e-12 * std::fabs(hi - lo),
                  qPrintable(QString::number(got[i])));
+}
+
+// ---- What the pictures draw: the rule's pieces and the samples of f ----
+
+void TestStudyCharts::piecesPassThroughTheirNodes_data()
+{
+    QTest::addColumn<RuleKind>("kind");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<long>("n");
+    for (const RuleKind kind : allRules) {
+        QTest::addRow("%s [1;6] n=12", ruleInfo(kind).name) << kind << 1.0 << 6.0 << 12L;
+        QTest::addRow("%s [6;1] n=12", ruleInfo(kind).name) << kind << 6.0 << 1.0 << 12L;
+        QTest::addRow("%s [1;6] n=996", ruleInfo(kind).name) << kind << 1.0 << 6.0 << 996L;
+    }
+}
+
+void TestStudyCharts::piecesPassThroughTheirNodes()
+{
+    QFETCH(RuleKind, kind);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(long, n);
+    const Program f = parsed("(ln(x)/x)^3");
+    const auto pieces = rulePieces(f, kind, a, b, n);
+    QVERIFY(pieces.ok());
+    const long group = ruleInfo(kind).countMultiple;
+    const RuleKind drawn = a < b                     ? kind
+                           : kind == RuleKind::Left  ? RuleKind::Right
+                           : kind == RuleKind::Right ? RuleKind::Left
+                                                     : kind;
+    QCOMPARE(long(pieces->size()), n / group);
+    QCOMPARE(pieces->front().from, std::min(a, b));
+    QCOMPARE(pieces->back().to, std::max(a, b));
+    // Five Gauss points integrate each piece's polynomial (degree <= 4) exactly.
+    const double g[] = {0, 0.5384693101056831, 0.9061798459386640};
+    const double w[] = {0.5688888888888889, 0.4786286704993665, 0.2369268850561891};
+    double total = 0;
+    for (std::size_t i = 0; i < pieces->size(); ++i) {
+        const RulePiece &p = (*pieces)[i];
+        if (i > 0)
+            QCOMPARE(p.from, (*pieces)[i - 1].to);
+        QVERIFY(!p.x.empty() && p.x.size() == p.y.size());
+        for (std::size_t j = 0; j < p.x.size(); ++j) {
+            QVERIFY(p.from <= p.x[j] && p.x[j] <= p.to);
+            QCOMPARE(p.y[j], evaluate(f, p.x[j]));
+            QVERIFY(std::fabs(p.shape(p.x[j]) - p.y[j]) <= 1e-15);
+        }
+        const double c = (p.from + p.to) / 2, h = (p.to - p.from) / 2;
+        double area = w[0] * p.shape(c);
+        for (int k = 1; k < 3; ++k)
+            area += w[k] * (p.shape(c - g[k] * h) + p.shape(c + g[k] * h));
+        area *= h;
+        // The piece's share is the rule on it alone, at its own group; from
+        // b, the left rule's nodes are the right ends and the other way round.
+        const double share = *applyRule(drawn, f, p.from, p.to, group);
+        QVERIFY2(near(area, share, 1e-12, 1e-17), qPrintable(text(area - share)));
+        total += area;
+    }
+    // The pieces together are the rule's value, drawn from b when b < a.
+    const double value = *applyRule(kind, f, a, b, n) * (a < b ? 1 : -1);
+    QVERIFY2(near(total, value, 1e-12), qPrintable(text(total - value)));
+}
+
+void TestStudyCharts::pieceNodesKnownValues()
+{
+    // The trapezoid rule at n = 4 on [1;6]: (ln x / x)^3 at the nodes, in
+    // 20-digit arithmetic; each chord joins two neighbours.
+    const auto p = rulePieces(parsed("(ln(x)/x)^3"), RuleKind::Trapezoid, 1, 6, 4);
+    QVERIFY(p.ok());
+    const double x[] = {1, 2.25, 3.5, 4.75, 6};
+    const double y[] = {0, 0.046816926030651190525, 0.045856677863450119773,
+                        0.035297379388731139412, 0.026630871183279293663};
+    QCOMPARE(p->size(), std::size_t(4));
+    for (std::size_t i = 0; i < 4; ++i) {
+        const RulePiece &piece = (*p)[i];
+        QCOMPARE(piece.x, (std::vector<double>{x[i], x[i + 1]}));
+        QVERIFY(near(piece.y[0], y[i], 1e-15) && near(piece.y[1], y[i + 1], 1e-15));
+        // Halfway, the chord is the mean of its ends.
+        QVERIFY(near(piece.shape((x[i] + x[i + 1]) / 2), (y[i] + y[i + 1]) / 2, 1e-15));
+    }
+    // Simpson's parabola over [1; 3,5] through its three nodes, and the
+    // left rule's constant at the left end.
+    const auto s = rulePieces(parsed("(ln(x)/x)^3"), RuleKind::Simpson, 1, 6, 4);
+    QCOMPARE(s->front().x, (std::vector<double>{1, 2.25, 3.5}));
+    const auto l = rulePieces(parsed("(ln(x)/x)^3"), RuleKind::Left, 1, 6, 4);
+    QCOMPARE(l->back().x, (std::vector<double>{4.75}));
+    QVERIFY(near(l->back().shape(6), y[3], 1e-15));
+}
+
+void TestStudyCharts::piecesRefusals_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<RuleKind>("kind");
+    QTest::addColumn<long>("n");
+    QTest::addColumn<Refusal>("why");
+    QTest::newRow("simpson 7") << "x" << RuleKind::Simpson << 7L
+                               << Refusal{Reason::OddCount, Input::Count};
+    QTest::newRow("boole 6") << "x" << RuleKind::Boole << 6L
+                             << Refusal{Reason::CountNotMultiple, Input::Count};
+    QTest::newRow("trapezoid 1001")
+        << "x" << RuleKind::Trapezoid << 1001L << Refusal{Reason::CountOutOfRange, Input::Count};
+    // exp(800) is beyond double: the first node from 0,8 on.
+    QTest::newRow("overflow at the node") << "exp(1000*x)" << RuleKind::Trapezoid << 10L
+                                          << Refusal{Reason::NonFiniteResult, {}, {}, 0.8};
+}
+
+void TestStudyCharts::piecesRefusals()
+{
+    QFETCH(QString, f);
+    QFETCH(RuleKind, kind);
+    QFETCH(long, n);
+    QFETCH(Refusal, why);
+    QCOMPARE(rulePieces(parsed(f.toUtf8().constData()), kind, 0, 1, n).refusal(), why);
+}
+
+void TestStudyCharts::derivativeSamples()
+{
+    // f'' of exp(2x) is 4 e^(2x), f'''' 16 e^(2x); the ends are samples.
+    const Program e = parsed("exp(2*x)");
+    for (const int order : {0, 2, 4}) {
+        const auto s = kvadrolab::derivativeSamples(e, 1, 0, order, 11);
+        QCOMPARE(s.size(), std::size_t(11));
+        QCOMPARE(s.front().x, 0.0);
+        QCOMPARE(s.back().x, 1.0);
+        for (const Sample &p : s) {
+            QVERIFY(p.y);
+            QVERIFY(near(*p.y, std::pow(2.0, order) * std::exp(2 * p.x), 1e-15));
+        }
+    }
+    // |f''| of sin is |sin|: the absolute value.
+    const auto sine = kvadrolab::derivativeSamples(parsed("sin(x)"), 0, 6, 2, 7);
+    for (const Sample &p : sine)
+        QVERIFY(near(*p.y, std::fabs(std::sin(p.x)), 1e-15, 1e-300));
+    // sqrt has no second derivative at 0: that sample alone is absent.
+    const auto root = kvadrolab::derivativeSamples(parsed("sqrt(x)"), 0, 1, 2, 5);
+    QCOMPARE(root.size(), std::size_t(5));
+    QVERIFY(!root.front().y);
+    for (std::size_t i = 1; i < root.size(); ++i)
+        QVERIFY(near(*root[i].y, 0.25 * std::pow(root[i].x, -1.5), 1e-15));
+    QVERIFY(kvadrolab::derivativeSamples(e, 0, 1, -1, 5).empty());
+    QVERIFY(kvadrolab::derivativeSamples(e, 0, kNaN, 2, 5).empty());
 }
 
 void TestStudyCharts::savePicturesForLooking()

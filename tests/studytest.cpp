@@ -4,10 +4,9 @@
 // mpmath (tools/peer/study_reference.py, which prints them), the
 // integrals and derivative maxima from 40-digit arithmetic, and hand work:
 // the rules exact on the polynomials of their degree, Runge's estimate exact
-// where the error is exactly C h^p, the orientation, the Lagrange pieces.
+// where the error is exactly C h^p, the orientation.
 
 #include "study/study.h"
-#include "expression/evaluator.h"
 #include "expression/parser.h"
 #include "refusalprint.h"
 
@@ -175,13 +174,6 @@ private slots:
     void ruleAtCountRefusals_data();
     void ruleAtCountRefusals();
     void ruleAtCountIsQuick();
-
-    void piecesPassThroughTheirNodes_data();
-    void piecesPassThroughTheirNodes();
-    void pieceNodesKnownValues();
-    void piecesRefusals_data();
-    void piecesRefusals();
-    void derivativeSamples();
 
     void refusals_data();
     void refusals();
@@ -711,148 +703,6 @@ void TestStudy::ruleAtCountIsQuick()
         sum += ruleAtCount(m_default, RuleKind::Gauss3, n)->value;
     QVERIFY(sum > 0);
     QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
-}
-
-// ---- The rule drawn on f ----
-
-void TestStudy::piecesPassThroughTheirNodes_data()
-{
-    QTest::addColumn<RuleKind>("kind");
-    QTest::addColumn<double>("a");
-    QTest::addColumn<double>("b");
-    QTest::addColumn<long>("n");
-    for (const RuleKind kind : allRules) {
-        QTest::addRow("%s [1;6] n=12", ruleInfo(kind).name) << kind << 1.0 << 6.0 << 12L;
-        QTest::addRow("%s [6;1] n=12", ruleInfo(kind).name) << kind << 6.0 << 1.0 << 12L;
-        QTest::addRow("%s [1;6] n=996", ruleInfo(kind).name) << kind << 1.0 << 6.0 << 996L;
-    }
-}
-
-void TestStudy::piecesPassThroughTheirNodes()
-{
-    QFETCH(RuleKind, kind);
-    QFETCH(double, a);
-    QFETCH(double, b);
-    QFETCH(long, n);
-    const Program f = parsed("(ln(x)/x)^3");
-    const auto pieces = rulePieces(f, kind, a, b, n);
-    QVERIFY(pieces.ok());
-    const long group = ruleInfo(kind).countMultiple;
-    const RuleKind drawn = a < b                     ? kind
-                           : kind == RuleKind::Left  ? RuleKind::Right
-                           : kind == RuleKind::Right ? RuleKind::Left
-                                                     : kind;
-    QCOMPARE(long(pieces->size()), n / group);
-    QCOMPARE(pieces->front().from, std::min(a, b));
-    QCOMPARE(pieces->back().to, std::max(a, b));
-    // Five Gauss points integrate each piece's polynomial (degree <= 4) exactly.
-    const double g[] = {0, 0.5384693101056831, 0.9061798459386640};
-    const double w[] = {0.5688888888888889, 0.4786286704993665, 0.2369268850561891};
-    double total = 0;
-    for (std::size_t i = 0; i < pieces->size(); ++i) {
-        const RulePiece &p = (*pieces)[i];
-        if (i > 0)
-            QCOMPARE(p.from, (*pieces)[i - 1].to);
-        QVERIFY(!p.x.empty() && p.x.size() == p.y.size());
-        for (std::size_t j = 0; j < p.x.size(); ++j) {
-            QVERIFY(p.from <= p.x[j] && p.x[j] <= p.to);
-            QCOMPARE(p.y[j], evaluate(f, p.x[j]));
-            QVERIFY(std::fabs(p.shape(p.x[j]) - p.y[j]) <= 1e-15);
-        }
-        const double c = (p.from + p.to) / 2, h = (p.to - p.from) / 2;
-        double area = w[0] * p.shape(c);
-        for (int k = 1; k < 3; ++k)
-            area += w[k] * (p.shape(c - g[k] * h) + p.shape(c + g[k] * h));
-        area *= h;
-        // The piece's share is the rule on it alone, at its own group; from
-        // b, the left rule's nodes are the right ends and the other way round.
-        const double share = *applyRule(drawn, f, p.from, p.to, group);
-        QVERIFY2(near(area, share, 1e-12, 1e-17), qPrintable(text(area - share)));
-        total += area;
-    }
-    // The pieces together are the rule's value, drawn from b when b < a.
-    const double value = *applyRule(kind, f, a, b, n) * (a < b ? 1 : -1);
-    QVERIFY2(near(total, value, 1e-12), qPrintable(text(total - value)));
-}
-
-void TestStudy::pieceNodesKnownValues()
-{
-    // The trapezoid rule at n = 4 on [1;6]: (ln x / x)^3 at the nodes, in
-    // 20-digit arithmetic; each chord joins two neighbours.
-    const auto p = rulePieces(parsed("(ln(x)/x)^3"), RuleKind::Trapezoid, 1, 6, 4);
-    QVERIFY(p.ok());
-    const double x[] = {1, 2.25, 3.5, 4.75, 6};
-    const double y[] = {0, 0.046816926030651190525, 0.045856677863450119773,
-                        0.035297379388731139412, 0.026630871183279293663};
-    QCOMPARE(p->size(), std::size_t(4));
-    for (std::size_t i = 0; i < 4; ++i) {
-        const RulePiece &piece = (*p)[i];
-        QCOMPARE(piece.x, (std::vector<double>{x[i], x[i + 1]}));
-        QVERIFY(near(piece.y[0], y[i], 1e-15) && near(piece.y[1], y[i + 1], 1e-15));
-        // Halfway, the chord is the mean of its ends.
-        QVERIFY(near(piece.shape((x[i] + x[i + 1]) / 2), (y[i] + y[i + 1]) / 2, 1e-15));
-    }
-    // Simpson's parabola over [1; 3,5] through its three nodes, and the
-    // left rule's constant at the left end.
-    const auto s = rulePieces(parsed("(ln(x)/x)^3"), RuleKind::Simpson, 1, 6, 4);
-    QCOMPARE(s->front().x, (std::vector<double>{1, 2.25, 3.5}));
-    const auto l = rulePieces(parsed("(ln(x)/x)^3"), RuleKind::Left, 1, 6, 4);
-    QCOMPARE(l->back().x, (std::vector<double>{4.75}));
-    QVERIFY(near(l->back().shape(6), y[3], 1e-15));
-}
-
-void TestStudy::piecesRefusals_data()
-{
-    QTest::addColumn<QString>("f");
-    QTest::addColumn<RuleKind>("kind");
-    QTest::addColumn<long>("n");
-    QTest::addColumn<Refusal>("why");
-    QTest::newRow("simpson 7") << "x" << RuleKind::Simpson << 7L
-                               << Refusal{Reason::OddCount, Input::Count};
-    QTest::newRow("boole 6") << "x" << RuleKind::Boole << 6L
-                             << Refusal{Reason::CountNotMultiple, Input::Count};
-    QTest::newRow("trapezoid 1001")
-        << "x" << RuleKind::Trapezoid << 1001L << Refusal{Reason::CountOutOfRange, Input::Count};
-    // exp(800) is beyond double: the first node from 0,8 on.
-    QTest::newRow("overflow at the node") << "exp(1000*x)" << RuleKind::Trapezoid << 10L
-                                          << Refusal{Reason::NonFiniteResult, {}, {}, 0.8};
-}
-
-void TestStudy::piecesRefusals()
-{
-    QFETCH(QString, f);
-    QFETCH(RuleKind, kind);
-    QFETCH(long, n);
-    QFETCH(Refusal, why);
-    QCOMPARE(rulePieces(parsed(f.toUtf8().constData()), kind, 0, 1, n).refusal(), why);
-}
-
-void TestStudy::derivativeSamples()
-{
-    // f'' of exp(2x) is 4 e^(2x), f'''' 16 e^(2x); the ends are samples.
-    const Program e = parsed("exp(2*x)");
-    for (const int order : {0, 2, 4}) {
-        const auto s = kvadrolab::derivativeSamples(e, 1, 0, order, 11);
-        QCOMPARE(s.size(), std::size_t(11));
-        QCOMPARE(s.front().x, 0.0);
-        QCOMPARE(s.back().x, 1.0);
-        for (const Sample &p : s) {
-            QVERIFY(p.y);
-            QVERIFY(near(*p.y, std::pow(2.0, order) * std::exp(2 * p.x), 1e-15));
-        }
-    }
-    // |f''| of sin is |sin|: the absolute value.
-    const auto sine = kvadrolab::derivativeSamples(parsed("sin(x)"), 0, 6, 2, 7);
-    for (const Sample &p : sine)
-        QVERIFY(near(*p.y, std::fabs(std::sin(p.x)), 1e-15, 1e-300));
-    // sqrt has no second derivative at 0: that sample alone is absent.
-    const auto root = kvadrolab::derivativeSamples(parsed("sqrt(x)"), 0, 1, 2, 5);
-    QCOMPARE(root.size(), std::size_t(5));
-    QVERIFY(!root.front().y);
-    for (std::size_t i = 1; i < root.size(); ++i)
-        QVERIFY(near(*root[i].y, 0.25 * std::pow(root[i].x, -1.5), 1e-15));
-    QVERIFY(kvadrolab::derivativeSamples(e, 0, 1, -1, 5).empty());
-    QVERIFY(kvadrolab::derivativeSamples(e, 0, kNaN, 2, 5).empty());
 }
 
 // ---- Refusals, and what is refused in its own place ----
