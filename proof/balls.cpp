@@ -2,6 +2,7 @@
 #include "proof/balls.h"
 
 #include <cmath>
+#include <numeric>
 #include <string>
 
 #include <flint/fmpz.h>
@@ -44,15 +45,25 @@ bool literalBall(arb_t ball, const Step &step, slong prec)
     return arb_set_str(ball, step.literal.c_str(), prec) == 0 && arb_is_finite(ball);
 }
 
+double halfway(double lo, double hi)
+{
+    // For ends of opposite signs beyond DBL_MAX / 2, hi - lo overflows and
+    // the middle would be infinite: a piece, a point value or a refusal's
+    // place outside [lo; hi]. std::midpoint halves first there; elsewhere
+    // the middle stays the one the proofs have always taken.
+    const double width = hi - lo;
+    return std::isfinite(width) ? lo + width / 2 : std::midpoint(lo, hi);
+}
+
 double splitPoint(double lo, double hi)
 {
-    double mid = lo + (hi - lo) / 2;
+    double mid = halfway(lo, hi);
     if (lo > 0 && hi > 4 * lo)
         mid = std::sqrt(lo) * std::sqrt(hi);
     else if (hi < 0 && lo < 4 * hi)
         mid = -(std::sqrt(-hi) * std::sqrt(-lo));
     if (!(lo < mid && mid < hi))
-        mid = lo + (hi - lo) / 2;
+        mid = halfway(lo, hi);
     return mid;
 }
 

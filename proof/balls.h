@@ -70,6 +70,10 @@ void intervalBall(arb_t ball, double lo, double hi);
 // the double next to it); false for a text that is no decimal.
 bool literalBall(arb_t ball, const Step &step, slong prec);
 
+// The middle of [lo; hi] (lo <= hi, both finite), a double within it even
+// where hi - lo is beyond double.
+double halfway(double lo, double hi);
+
 // Where the proofs split a piece [lo; hi] (lo < hi, both finite): its
 // middle, or for a piece of one sign spanning more than a factor of 4 its
 // geometric middle. Halving [1; 1e300] leaves [1; 5.8e289] after 34 steps,

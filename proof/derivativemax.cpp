@@ -25,7 +25,10 @@ struct BoundedPiece
 class Search
 {
 public:
-    Search(const Program &program, int order) : m_program(program), m_order(order)
+    // The points it values are those of [lo; hi]; until one of them shows
+    // f^(k) != 0, the lower bound 0 holds at lo, the first point valued.
+    Search(const Program &program, int order, double lo, double hi)
+        : m_program(program), m_order(order), m_lo(lo), m_hi(hi), m_at(lo)
     {
         arb_fac_ui(m_factorial.get(), static_cast<ulong>(order), proofPrecision);
     }
@@ -46,9 +49,14 @@ public:
     }
 
     // A point value: a proven lower bound of M_k wherever f^(k) is defined.
-    // Leaves |f^(k)(t)| in `value`, for the mean value bound.
+    // Leaves |f^(k)(t)| in `value`, for the mean value bound. The place kept
+    // is the first point that reached the lower bound: a later one only
+    // replaces it by exceeding it, so a tie stays with the earlier point.
     bool pointValue(arb_t value, double t)
     {
+        // A point outside [lo; hi] bounds nothing there and is no place.
+        if (!(m_lo <= t && t <= m_hi))
+            return false;
         Ball point;
         arb_set_d(point.get(), t);
         if (derivative(value, point.get()))
@@ -73,7 +81,7 @@ public:
         if (auto failed = derivative(d.get(), ball.get()))
             return failed;
         upper = outward(d.get(), true);
-        const double mid = lo + (hi - lo) / 2;
+        const double mid = halfway(lo, hi);
         Ball center;
         if (!pointValue(center.get(), mid))
             return std::nullopt;
@@ -119,11 +127,13 @@ public:
 private:
     const Program &m_program;
     int m_order;
+    double m_lo;
+    double m_hi;
     Ball m_factorial;
     Series m_series;
     int m_evaluations = 0;
     double m_lower = 0;
-    double m_at = 0;
+    double m_at;
 };
 
 } // namespace
@@ -137,7 +147,7 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, doubl
         return defined.refusal();
     const double lo = std::fmin(a, b), hi = std::fmax(a, b);
 
-    Search search(program, order);
+    Search search(program, order, lo, hi);
     Ball scratch;
     // The ends are points too: a maximum there is found exactly.
     search.pointValue(scratch.get(), lo);

@@ -7,7 +7,11 @@
 namespace kvadrolab {
 
 // M_k = max |f^(k)| over [a; b], proven from both sides: |f^(k)| <= upper
-// at every point of [a; b], and |f^(k)(at)| >= lower at the point `at`.
+// at every point of [a; b], and |f^(k)(at)| >= lower at the point `at`,
+// always within [min(a, b); max(a, b)]. Of the points valued (the left end,
+// the right end, then the middles of the pieces split), `at` is the first
+// that reached `lower`; where none rose above 0 (as where f^(k) is 0 on the
+// whole interval) it is the left end.
 struct DerivativeMax
 {
     int order = 0;
@@ -28,8 +32,9 @@ inline constexpr int derivativeSplitDepth = 40;
 // with the largest bound is split until that bound is within
 // derivativeRelativeGap of the largest point value found. If the limits stop
 // it first, the bounds returned still hold, only farther apart. Refused as
-// proveDefined refuses, and with NotSmooth or Pole (x the place, to about
-// twelve digits) where f^(order) has no bound; CountOutOfRange for the order.
+// proveDefined refuses, and with NotSmooth or Pole (x the place within the
+// interval, to about twelve digits) where f^(order) has no bound;
+// CountOutOfRange for the order.
 // A caller that shows more digits may ask for a narrower relative gap; the
 // work limits stay the same, so a gap not reached leaves the bounds farther
 // apart, never a longer search.

@@ -20,6 +20,7 @@
 
 #include <mpfr.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace kvadrolab;
@@ -139,6 +140,8 @@ private slots:
     void places_data();
     void places();
     void squareByHand();
+    void placesOfTheMaxima_data();
+    void placesOfTheMaxima();
     void reversedInterval();
     void refusalsInTheirPlace();
     void courseSetAsPrinted();
@@ -298,6 +301,48 @@ void CalcTest::squareByHand()
     // The left and right bounds (b-a)^2 M1 / (2n) = 1/12, trapezoid M2 / (12 n^2) = 1/864.
     QVERIFY(*answer->rules[0]->bound >= 1.0 / 12 && *answer->rules[0]->bound < 1.0 / 12 * 1.0001);
     QVERIFY(*answer->rules[3]->bound >= 1.0 / 864 && *answer->rules[3]->bound < 1.0 / 864 * 1.0001);
+}
+
+void CalcTest::placesOfTheMaxima_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    // Where M1, M2, M4, M6 are reached as the summary prints it; empty where
+    // every point is one.
+    QTest::addColumn<QStringList>("places");
+    // Hand: (x^3)' = 3x^2 and (x^3)'' = 6x are largest in size at the end
+    // farther from 0; (x^3)'''' = (x^3)^(6) = x'' = 0 everywhere, reached
+    // first at the left end (never at 0, outside the interval); x' = 1
+    // everywhere.
+    QTest::newRow("x^3 on [1; 2]") << "x^3" << 1.0 << 2.0 << QStringList{"2", "2", "1", "1"};
+    QTest::newRow("x^3 on [2; 1]") << "x^3" << 2.0 << 1.0 << QStringList{"2", "2", "1", "1"};
+    QTest::newRow("x^3 on [-3; -2]")
+        << "x^3" << -3.0 << -2.0 << QStringList{"-3", "-3", "-3", "-3"};
+    QTest::newRow("x on [1; 2]") << "x" << 1.0 << 2.0 << QStringList{"", "1", "1", "1"};
+}
+
+void CalcTest::placesOfTheMaxima()
+{
+    QFETCH(QString, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(QStringList, places);
+    const Result<Answer> answer = answerFor(f.toStdString(), a, b, 12);
+    QVERIFY(answer);
+    const QStringList lines = QString::fromStdString(answerSummary(*answer)).split('\n');
+    for (std::size_t i = 0; i < answerOrders.size(); ++i) {
+        const Result<DerivativeMax> &m = answer->maxima[i];
+        QVERIFY(m);
+        QVERIFY(std::min(a, b) <= m->at && m->at <= std::max(a, b));
+        const QString label = QString("M%1 = ").arg(answerOrders[i]);
+        const auto line = std::find_if(lines.begin(), lines.end(),
+                                       [&](const QString &l) { return l.startsWith(label); });
+        QVERIFY2(line != lines.end(), qPrintable(label));
+        const QString place = places[qsizetype(i)];
+        if (!place.isEmpty())
+            QVERIFY2(line->endsWith("достигается при x ≈ " + place), qPrintable(*line));
+    }
 }
 
 void CalcTest::reversedInterval()

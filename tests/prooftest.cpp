@@ -4,8 +4,10 @@
 // Arb's own answers to the same question.
 
 // Qt before Arb (proof/balls.h says why).
+#include <QFile>
 #include <QTest>
 
+#include "expression/parser.h"
 #include "proof/balls.h"
 #include "proof/derivativemax.h"
 #include "proof/domain.h"
@@ -16,6 +18,8 @@
 #include <chrono>
 #include <cmath>
 #include <initializer_list>
+#include <limits>
+#include <utility>
 #include <vector>
 
 using namespace kvadrolab;
@@ -100,6 +104,10 @@ private slots:
     void enclosureRoundsOutward();
     void derivativeMax_data();
     void derivativeMax();
+    void derivativeMaxPlaceWithinTheGap();
+    void placesStayWithinHugeIntervals_data();
+    void placesStayWithinHugeIntervals();
+    void placesOfTheCourseSetStayWithinTheInterval();
     void derivativeMaxRefusals_data();
     void derivativeMaxRefusals();
     void timings();
@@ -414,26 +422,57 @@ void ProofTest::derivativeMax_data()
     QTest::addColumn<int>("order");
     QTest::addColumn<double>("truth");
     QTest::addColumn<double>("place");
+    // How far the place may be from `place`: 0 where it is found exactly (an
+    // end, or the left end where f^(k) is 0 throughout), infinity where
+    // every point of the interval is one.
+    QTest::addColumn<double>("within");
+    const double anywhere = std::numeric_limits<double>::infinity();
+    // A flat maximum is found to about the square root of the gap.
+    const double flat = 1e-2;
     // mpmath: max of |mpmath.diff(f, x, k)| on a grid of [1; 6], refined by
     // findroot on the next derivative; M4 and M6 at the end x = 1.
     QTest::newRow("(ln x/x)^3, M1")
-        << courseIntegrand() << 1.0 << 6.0 << 1 << 0.0589552875382971 << 1.43277309948;
+        << courseIntegrand() << 1.0 << 6.0 << 1 << 0.0589552875382971 << 1.43277309948 << flat;
     QTest::newRow("(ln x/x)^3, M2")
-        << courseIntegrand() << 1.0 << 6.0 << 2 << 0.243975030692985 << 1.10884523134;
-    QTest::newRow("(ln x/x)^3, M4") << courseIntegrand() << 1.0 << 6.0 << 4 << 108.0 << 1.0;
-    QTest::newRow("(ln x/x)^3, M6") << courseIntegrand() << 1.0 << 6.0 << 6 << 18810.0 << 1.0;
+        << courseIntegrand() << 1.0 << 6.0 << 2 << 0.243975030692985 << 1.10884523134 << flat;
+    QTest::newRow("(ln x/x)^3, M4") << courseIntegrand() << 1.0 << 6.0 << 4 << 108.0 << 1.0 << flat;
+    QTest::newRow("(ln x/x)^3, M6")
+        << courseIntegrand() << 1.0 << 6.0 << 6 << 18810.0 << 1.0 << flat;
     // Hand: |sin''| = |sin| peaks at pi/2; (x^3)' = 3x^2 at the far end;
     // exp^(6) = exp at 1.
     QTest::newRow("sin, M2 on [0; 3]")
-        << program({x(), op(Op::Sin)}) << 0.0 << 3.0 << 2 << 1.0 << 1.5707963267948966;
+        << program({x(), op(Op::Sin)}) << 0.0 << 3.0 << 2 << 1.0 << 1.5707963267948966 << flat;
     QTest::newRow("x^3, M1 on [-1; 2]")
-        << program({x(), powInt(3)}) << -1.0 << 2.0 << 1 << 12.0 << 2.0;
+        << program({x(), powInt(3)}) << -1.0 << 2.0 << 1 << 12.0 << 2.0 << flat;
     // Hand: sqrt rises to 1; its slope has no bound at 0, so only the plain
     // enclosure bounds the piece there.
     QTest::newRow("sqrt, M0 on [0; 1]")
-        << program({x(), op(Op::Sqrt)}) << 0.0 << 1.0 << 0 << 1.0 << 1.0;
+        << program({x(), op(Op::Sqrt)}) << 0.0 << 1.0 << 0 << 1.0 << 1.0 << flat;
     QTest::newRow("exp, M6 on [0; 1]")
-        << program({x(), op(Op::Exp)}) << 0.0 << 1.0 << 6 << 2.718281828459045 << 1.0;
+        << program({x(), op(Op::Exp)}) << 0.0 << 1.0 << 6 << 2.718281828459045 << 1.0 << flat;
+    // Hand: every derivative of exp is exp, largest at the right end.
+    for (int k : {1, 2, 4})
+        QTest::addRow("exp, M%d on [0; 1]", k)
+            << program({x(), op(Op::Exp)}) << 0.0 << 1.0 << k << 2.718281828459045 << 1.0 << 0.0;
+    // Hand: x'' = 0 and (x^3)'''' = 0 everywhere, so their maxima are 0,
+    // reached first at the left end, never at 0 outside the interval;
+    // (x^3)' = 3x^2 and (x^3)'' = 6x are largest in size at the end farther
+    // from 0 (12 at 2, 27 at -3); (x^3)''' = 6 everywhere.
+    const Program line = program({x()});
+    const Program cube = program({x(), powInt(3)});
+    QTest::newRow("x, M2 on [1; 2]") << line << 1.0 << 2.0 << 2 << 0.0 << 1.0 << 0.0;
+    QTest::newRow("x, M4 on [1; 2]") << line << 1.0 << 2.0 << 4 << 0.0 << 1.0 << 0.0;
+    QTest::newRow("x^3, M1 on [1; 2]") << cube << 1.0 << 2.0 << 1 << 12.0 << 2.0 << 0.0;
+    QTest::newRow("x^3, M2 on [1; 2]") << cube << 1.0 << 2.0 << 2 << 12.0 << 2.0 << 0.0;
+    QTest::newRow("x^3, M3 on [1; 2]") << cube << 1.0 << 2.0 << 3 << 6.0 << 1.5 << anywhere;
+    QTest::newRow("x^3, M4 on [1; 2]") << cube << 1.0 << 2.0 << 4 << 0.0 << 1.0 << 0.0;
+    QTest::newRow("x^3, M6 on [1; 2]") << cube << 1.0 << 2.0 << 6 << 0.0 << 1.0 << 0.0;
+    QTest::newRow("x^3, M1 on [-3; -2]") << cube << -3.0 << -2.0 << 1 << 27.0 << -3.0 << 0.0;
+    QTest::newRow("x^3, M4 on [-3; -2]") << cube << -3.0 << -2.0 << 4 << 0.0 << -3.0 << 0.0;
+    // The ends handed in the other order: the same interval, the same places.
+    QTest::newRow("x^3, M1 on [2; 1]") << cube << 2.0 << 1.0 << 1 << 12.0 << 2.0 << 0.0;
+    QTest::newRow("x^3, M4 on [2; 1]") << cube << 2.0 << 1.0 << 4 << 0.0 << 1.0 << 0.0;
+    QTest::newRow("x^3, M4 on [-2; -3]") << cube << -2.0 << -3.0 << 4 << 0.0 << -3.0 << 0.0;
 }
 
 void ProofTest::derivativeMax()
@@ -444,6 +483,7 @@ void ProofTest::derivativeMax()
     QFETCH(int, order);
     QFETCH(double, truth);
     QFETCH(double, place);
+    QFETCH(double, within);
     const auto m = proveDerivativeMax(f, a, b, order);
     QVERIFY(m);
     QCOMPARE(m->order, order);
@@ -451,8 +491,24 @@ void ProofTest::derivativeMax()
              qPrintable(QString("[%1; %2]").arg(m->lower, 0, 'g', 17).arg(m->upper, 0, 'g', 17)));
     QVERIFY2(m->upper - m->lower <= 2e-6 * truth,
              qPrintable(QString("gap %1").arg(m->upper - m->lower)));
-    // A flat maximum is found to about the square root of the gap.
-    QVERIFY2(std::abs(m->at - place) < 1e-2, qPrintable(QString::number(m->at, 'g', 12)));
+    QVERIFY2(std::min(a, b) <= m->at && m->at <= std::max(a, b),
+             qPrintable(QString::number(m->at, 'g', 17)));
+    QVERIFY2(std::abs(m->at - place) <= within, qPrintable(QString::number(m->at, 'g', 17)));
+}
+
+void ProofTest::derivativeMaxPlaceWithinTheGap()
+{
+    // Hand: |sin''| = sin on [0; pi] peaks at pi/2 with 1, and
+    // sin(pi/2 + d) = cos d <= 1 - d^2/2 + d^4/24 <= 1 - 0.45 d^2 for
+    // |d| <= 1. The place holds sin >= lower, so 0.45 d^2 <= 1 - lower.
+    const double pi = 3.14159265358979323846;
+    const auto m = proveDerivativeMax(program({x(), op(Op::Sin)}), 0, pi, 2);
+    QVERIFY(m);
+    QVERIFY(m->lower <= 1 && 1 <= m->upper);
+    const double d = m->at - pi / 2;
+    QVERIFY2(
+        std::abs(d) <= 1 && 0.45 * d * d <= 1 - m->lower,
+        qPrintable(QString("at %1, lower %2").arg(m->at, 0, 'g', 17).arg(m->lower, 0, 'g', 17)));
 }
 
 void ProofTest::derivativeMaxRefusals_data()
@@ -471,6 +527,8 @@ void ProofTest::derivativeMaxRefusals_data()
                                          << 0.0 << 3.0 << 2 << Reason::NotSmooth << 2.0;
     QTest::newRow("1/x, M1 on [-1; 1]")
         << program({number("1"), x(), op(Op::Div)}) << -1.0 << 1.0 << 1 << Reason::Pole << 0.0;
+    QTest::newRow("|x-2|, M2 on [3; 0]") << program({x(), number("2"), op(Op::Sub), op(Op::Abs)})
+                                         << 3.0 << 0.0 << 2 << Reason::NotSmooth << 2.0;
 }
 
 void ProofTest::derivativeMaxRefusals()
@@ -485,11 +543,114 @@ void ProofTest::derivativeMaxRefusals()
     QVERIFY(!m);
     QCOMPARE(m.reason(), reason);
     QVERIFY(m.refusal().x);
+    QVERIFY(std::min(a, b) <= *m.refusal().x && *m.refusal().x <= std::max(a, b));
     QVERIFY2(std::abs(*m.refusal().x - place) < 1e-8,
              qPrintable(QString::number(*m.refusal().x, 'g', 17)));
     const auto tooHigh = proveDerivativeMax(f, a, b, derivativeOrderLimit + 1);
     QVERIFY(!tooHigh);
     QCOMPARE(tooHigh.reason(), Reason::CountOutOfRange);
+}
+
+void ProofTest::placesStayWithinHugeIntervals_data()
+{
+    QTest::addColumn<Program>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<bool>("proven");
+    QTest::addColumn<Reason>("reason");
+    QTest::addColumn<double>("place");
+    // How far from `place` the place may be, as a fraction of b - a.
+    QTest::addColumn<double>("within");
+    // Ends of opposite signs beyond DBL_MAX / 2: b - a is no double, and the
+    // middle of the interval must still be a point of it. Hand: |x| has its
+    // kink at 0, |x - 1e307| at 1e307, sqrt and 1/x end and blow up at 0;
+    // x itself is largest in size at both ends, the left one first, and its
+    // second derivative is 0 throughout.
+    const Program absolute = program({x(), op(Op::Abs)});
+    const Program line = program({x()});
+    QTest::newRow("|x|, M1") << absolute << -1e308 << 1e308 << 1 << false << Reason::NotSmooth
+                             << 0.0 << 1e-10;
+    QTest::newRow("|x|, M2, ends swapped")
+        << absolute << 1e308 << -1e308 << 2 << false << Reason::NotSmooth << 0.0 << 1e-10;
+    QTest::newRow("|x - 1e307|, M2")
+        << program({x(), number("1e307"), op(Op::Sub), op(Op::Abs)}) << -1e308 << 1e308 << 2
+        << false << Reason::NotSmooth << 1e307 << 1e-10;
+    QTest::newRow("sqrt, M0") << program({x(), op(Op::Sqrt)}) << -1e308 << 1e308 << 0 << false
+                              << Reason::NotDefined << 0.0 << 1e-10;
+    QTest::newRow("1/x, M1") << program({number("1"), x(), op(Op::Div)}) << -1e308 << 1e308 << 1
+                             << false << Reason::Pole << 0.0 << 1e-10;
+    QTest::newRow("x, M0") << line << -1.7e308 << 1.7e308 << 0 << true << Reason::NotProven
+                           << -1.7e308 << 0.0;
+    QTest::newRow("x, M1") << line << -1.7e308 << 1.7e308 << 1 << true << Reason::NotProven << 0.0
+                           << 1.0;
+    QTest::newRow("x, M2") << line << -1.7e308 << 1.7e308 << 2 << true << Reason::NotProven
+                           << -1.7e308 << 0.0;
+}
+
+void ProofTest::placesStayWithinHugeIntervals()
+{
+    QFETCH(Program, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(int, order);
+    QFETCH(bool, proven);
+    QFETCH(Reason, reason);
+    QFETCH(double, place);
+    QFETCH(double, within);
+    const double lo = std::min(a, b), hi = std::max(a, b);
+    const auto m = proveDerivativeMax(f, a, b, order);
+    QCOMPARE(m.ok(), proven);
+    double at = 0;
+    if (proven) {
+        at = m->at;
+    } else {
+        QCOMPARE(m.reason(), reason);
+        QVERIFY(m.refusal().x);
+        at = *m.refusal().x;
+    }
+    QVERIFY2(lo <= at && at <= hi, qPrintable(QString::number(at, 'g', 17)));
+    // hi - lo is beyond double; half of it is not.
+    QVERIFY2(std::abs(at - place) <= within * 2 * (hi / 2 - lo / 2),
+             qPrintable(QString::number(at, 'g', 17)));
+}
+
+void ProofTest::placesOfTheCourseSetStayWithinTheInterval()
+{
+    // Every integrand of the course set, with its ends in both orders: a
+    // proven maximum's place and a refusal's place are points of the
+    // interval.
+    QFile file(QStringLiteral(KVADROLAB_BENCHMARK_SET));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    file.readLine(); // the header: name, f, a, b, ...
+    int proven = 0, refused = 0;
+    while (!file.atEnd()) {
+        const QStringList c = QString::fromUtf8(file.readLine()).split(QLatin1Char('\t'));
+        QVERIFY(c.size() >= 4);
+        const auto f = parseExpression(c[1].toStdString());
+        QVERIFY2(f, qPrintable(c[1]));
+        const double a = c[2].toDouble(), b = c[3].toDouble();
+        for (const auto &[from, to] : {std::pair{a, b}, std::pair{b, a}}) {
+            for (int k : {1, 2, 4, 6}) {
+                const auto m = proveDerivativeMax(*f, from, to, k);
+                const QString what =
+                    QString("M%1 of %2 on [%3; %4]").arg(k).arg(c[1]).arg(from).arg(to);
+                if (m) {
+                    ++proven;
+                    QVERIFY2(a <= m->at && m->at <= b,
+                             qPrintable(what + ": " + QString::number(m->at, 'g', 17)));
+                } else if (m.refusal().x) {
+                    ++refused;
+                    const double x = *m.refusal().x;
+                    QVERIFY2(a <= x && x <= b,
+                             qPrintable(what + ": " + QString::number(x, 'g', 17)));
+                }
+            }
+        }
+    }
+    // The set's ends come in order a < b; it has smooth and rough rows.
+    QVERIFY(proven > 0);
+    QVERIFY(refused > 0);
 }
 
 void ProofTest::timings()

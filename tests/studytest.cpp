@@ -25,6 +25,7 @@ using namespace kvadrolab;
 
 Q_DECLARE_METATYPE(kvadrolab::RuleKind)
 Q_DECLARE_METATYPE(long double)
+Q_DECLARE_METATYPE(std::vector<double>)
 
 namespace {
 
@@ -184,6 +185,8 @@ private slots:
     // Ported from the fixed-f study's checks of (ln x / x)^3.
     void exactIntegral_data();
     void exactIntegral();
+    void placesOfZeroAndEndMaxima_data();
+    void placesOfZeroAndEndMaxima();
     void derivativeMaximum_data();
     void derivativeMaximum();
     void trapezoidErrorChangesSign_data();
@@ -904,6 +907,42 @@ void TestStudy::exactIntegral()
     // rounding and agree to the reference's digits only.
     QVERIFY(near(point(*s->rules.front(), 1000).absError.value_or(0), std::fabs(e), 1e-6,
                  1e-20 * std::fabs(r)));
+}
+
+void TestStudy::placesOfZeroAndEndMaxima_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    // Where M1, M2, M4, M6 are reached; NaN where every point is one.
+    QTest::addColumn<std::vector<double>>("places");
+    const double anywhere = std::numeric_limits<double>::quiet_NaN();
+    // Hand: (x^3)' = 3x^2 and (x^3)'' = 6x are largest in size at the end
+    // farther from 0; (x^3)'''' = (x^3)^(6) = x'' = 0 everywhere, reached
+    // first at the left end, never at 0 outside the interval; x' = 1.
+    QTest::newRow("x^3 on [1; 2]") << "x^3" << 1.0 << 2.0 << std::vector<double>{2, 2, 1, 1};
+    QTest::newRow("x^3 on [2; 1]") << "x^3" << 2.0 << 1.0 << std::vector<double>{2, 2, 1, 1};
+    QTest::newRow("x^3 on [-2; -3]")
+        << "x^3" << -2.0 << -3.0 << std::vector<double>{-3, -3, -3, -3};
+    QTest::newRow("x on [1; 2]") << "x" << 1.0 << 2.0 << std::vector<double>{anywhere, 1, 1, 1};
+}
+
+void TestStudy::placesOfZeroAndEndMaxima()
+{
+    QFETCH(QString, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(std::vector<double>, places);
+    const QByteArray formula = f.toUtf8();
+    const auto s = study(formula.constData(), a, b, 1e-6, {{}, false, false});
+    QVERIFY(s.ok());
+    for (std::size_t i = 0; i < studyOrders.size(); ++i) {
+        const Result<DerivativeMax> &m = maximumOfOrder(*s, studyOrders[i]);
+        QVERIFY(m.ok());
+        QVERIFY2(std::min(a, b) <= m->at && m->at <= std::max(a, b), qPrintable(text(m->at)));
+        if (!std::isnan(places[i]))
+            QCOMPARE(m->at, places[i]);
+    }
 }
 
 void TestStudy::derivativeMaximum_data()
