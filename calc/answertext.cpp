@@ -217,7 +217,9 @@ std::string padded(const std::string &text, std::size_t width)
     for (const char c : text)
         if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
             ++characters;
-    return text + std::string(characters < width ? width - characters : 0, ' ');
+    // At least one space: a value as wide as its column must not run into
+    // the next.
+    return text + std::string(characters < width ? width - characters : 1, ' ');
 }
 
 } // namespace
