@@ -26,10 +26,13 @@ struct RuleAnswer
     long n = 0;
     double value = 0;
     // value minus the integral's midpoint: what the rule missed by, to the
-    // rounding of one subtraction (not a bound).
+    // rounding of one subtraction (not a bound); +-infinity where the
+    // difference of two doubles lies past every double.
     double error = 0;
     // The a-priori truncation bound from the proven upper M_k, rounded up;
-    // refused where that M_k is.
+    // +infinity where that M_k is a double but the bound exceeds every double;
+    // refused where that M_k is, where it exceeds every double itself, and
+    // where the bound underflows.
     Result<double> bound = Refusal{Reason::NotProven};
 };
 

@@ -7,14 +7,25 @@
 #include "study/ruletext.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <system_error>
 
 namespace kvadrolab {
 
 namespace {
 
 constexpr int kJsonDigits = 17;
+
+// The largest double is 1.7976931348623157e308. A quantity past it (an
+// upper bound rounded up to infinity, a difference that overflowed) has no
+// JSON number a reader could keep: the JSON prints null and says which way
+// it lies, the summary says it in place of the number.
+constexpr const char *kAboveDoubles = "> 1.8e308";
+constexpr const char *kBelowDoubles = "< -1.8e308";
+constexpr const char *kAboveDoublesShown = "> 1,8e+308";
+constexpr const char *kBelowDoublesShown = "< -1,8e+308";
 
 bool isExpressionReason(Reason reason)
 {
@@ -70,14 +81,53 @@ std::string jsonString(std::string_view text)
     return out + "\"";
 }
 
-std::string number(double v, Rounding rounding)
+// A number of the JSON: its digits, or null and, for a quantity past every
+// double, the side it lies on (printed beside it as "beyond").
+struct JsonNumber
 {
-    return decimalText(v, kJsonDigits, rounding);
+    std::string text;
+    std::string beyond; // empty when text is the number, or for a NaN
+};
+
+JsonNumber number(double v, Rounding rounding)
+{
+    if (std::isfinite(v))
+        return {decimalText(v, kJsonDigits, rounding), {}};
+    // No computation here yields a NaN; were one to arrive, null says
+    // nothing false about it.
+    if (std::isnan(v))
+        return {"null", {}};
+    return {"null", v > 0 ? kAboveDoubles : kBelowDoubles};
+}
+
+// The integral's radius, rounded up from the distance to the printed
+// midpoint: a radius within a few units of the largest double could round
+// past it, and its digits must read back as a double.
+JsonNumber radius(const std::string &mid, const Enclosure &e)
+{
+    std::string text = radiusText(mid, e.lower, e.upper, kJsonDigits);
+    double read = 0;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), read);
+    if (parsed.ec != std::errc{} || !std::isfinite(read))
+        return {"null", kAboveDoubles};
+    return {std::move(text), {}};
+}
+
+// ", \"key\": " and the number, and the companion that says what the object's
+// null lies beyond, appended at the object's end.
+std::string member(const std::string &key, const JsonNumber &n)
+{
+    return ", \"" + key + "\": " + n.text;
+}
+
+std::string beyond(const std::string &key, const JsonNumber &n)
+{
+    return n.beyond.empty() ? std::string() : ", \"" + key + "\": \"" + n.beyond + "\"";
 }
 
 std::string where(const Refusal &why, double a, double b)
 {
-    return why.x ? placeDecimal(*why.x, a, b) : "null";
+    return why.x && std::isfinite(*why.x) ? placeDecimal(*why.x, a, b) : "null";
 }
 
 std::string refusedJson(const std::string &reason, const Refusal &why, const Answer &answer)
@@ -90,24 +140,27 @@ std::string maximumJson(const Result<DerivativeMax> &m, int order, const Answer 
 {
     if (!m)
         return refusedJson(proofReasonText(m.reason(), order), m.refusal(), answer);
-    return "{\"lower\": " + number(m->lower, Rounding::Down) +
-           ", \"upper\": " + number(m->upper, Rounding::Up) +
-           ", \"x\": " + number(m->at, Rounding::Nearest) + "}";
+    const JsonNumber upper = number(m->upper, Rounding::Up);
+    return "{\"lower\": " + number(m->lower, Rounding::Down).text + member("upper", upper) +
+           member("x", number(m->at, Rounding::Nearest)) + beyond("beyond", upper) + "}";
 }
 
 std::string ruleJson(RuleKind kind, const Result<RuleAnswer> &rule, const Answer &answer)
 {
     if (!rule)
         return refusedJson(ruleRefusalText(kind, rule.refusal()), rule.refusal(), answer);
+    const JsonNumber error = number(rule->error, Rounding::Nearest);
     std::string out = "{\"n\": " + std::to_string(rule->n) +
-                      ", \"value\": " + number(rule->value, Rounding::Nearest) +
-                      ", \"error\": " + number(rule->error, Rounding::Nearest) + ", \"bound\": ";
+                      member("value", number(rule->value, Rounding::Nearest)) +
+                      member("error", error);
+    JsonNumber bound;
     if (rule->bound)
-        out += number(*rule->bound, Rounding::Up);
+        bound = number(*rule->bound, Rounding::Up);
     else
-        out += refusedJson(proofReasonText(rule->bound.reason(), ruleInfo(kind).derivative),
-                           rule->bound.refusal(), answer);
-    return out + "}";
+        bound.text = refusedJson(proofReasonText(rule->bound.reason(), ruleInfo(kind).derivative),
+                                 rule->bound.refusal(), answer);
+    return out + member("bound", bound) + beyond("errorBeyond", error) + beyond("beyond", bound) +
+           "}";
 }
 
 // A text with a decimal comma, as the windows show numbers.
@@ -115,6 +168,17 @@ std::string comma(std::string text)
 {
     std::replace(text.begin(), text.end(), '.', ',');
     return text;
+}
+
+// A number of the summary: its digits with a decimal comma, or the side of
+// the doubles it lies past.
+std::string shown(double v, int significant, Rounding rounding)
+{
+    if (std::isfinite(v))
+        return comma(decimalText(v, significant, rounding));
+    if (std::isnan(v))
+        return "—";
+    return v > 0 ? kAboveDoublesShown : kBelowDoublesShown;
 }
 
 // The integral with as many significant digits as its width leaves
@@ -153,7 +217,9 @@ std::string padded(const std::string &text, std::size_t width)
     for (const char c : text)
         if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
             ++characters;
-    return text + std::string(characters < width ? width - characters : 0, ' ');
+    // At least one space: a value as wide as its column must not run into
+    // the next.
+    return text + std::string(characters < width ? width - characters : 1, ' ');
 }
 
 } // namespace
@@ -161,11 +227,14 @@ std::string padded(const std::string &text, std::size_t width)
 std::string answerJson(const Answer &answer)
 {
     const Enclosure &e = answer.integral;
-    const std::string mid = number(e.mid, Rounding::Nearest);
+    // The enclosure's ends are doubles (certifiedIntegral refuses any other),
+    // and so are its midpoint and the ends of the interval.
+    const std::string mid = number(e.mid, Rounding::Nearest).text;
+    const JsonNumber rad = radius(mid, e);
     std::string out =
-        "{\"f\": " + jsonString(answer.f) + ", \"a\": " + number(answer.a, Rounding::Nearest) +
-        ", \"b\": " + number(answer.b, Rounding::Nearest) + ", \"integral\": {\"mid\": " + mid +
-        ", \"rad\": " + radiusText(mid, e.lower, e.upper, kJsonDigits) + "}";
+        "{\"f\": " + jsonString(answer.f) + member("a", number(answer.a, Rounding::Nearest)) +
+        member("b", number(answer.b, Rounding::Nearest)) + ", \"integral\": {\"mid\": " + mid +
+        member("rad", rad) + beyond("beyond", rad) + "}";
     for (std::size_t i = 0; i < answerOrders.size(); ++i)
         out += ", \"M" + std::to_string(answerOrders[i]) +
                "\": " + maximumJson(answer.maxima[i], answerOrders[i], answer);
@@ -190,8 +259,8 @@ std::string refusalJson(const Refusal &why, std::string_view f, double a, double
 std::string answerSummary(const Answer &answer)
 {
     std::string out = "f(x) = " + answer.f + " на [" +
-                      comma(decimalText(answer.a, kJsonDigits, Rounding::Nearest)) + "; " +
-                      comma(decimalText(answer.b, kJsonDigits, Rounding::Nearest)) + "]\n";
+                      shown(answer.a, kJsonDigits, Rounding::Nearest) + "; " +
+                      shown(answer.b, kJsonDigits, Rounding::Nearest) + "]\n";
     if (answer.a > answer.b)
         out += "(a > b: интеграл и правила взяты с обратным знаком, M_k — на [b; a])\n";
     out += "Интеграл = " + provenIntegralText(answer.integral) + "\n\n";
@@ -206,9 +275,9 @@ std::string answerSummary(const Answer &answer)
             out += describeProofRefusal(m.refusal(), answer.a, answer.b, order) + "\n";
             continue;
         }
-        out += "∈ [" + comma(decimalText(m->lower, 10, Rounding::Down)) + "; " +
-               comma(decimalText(m->upper, 10, Rounding::Up)) + "], достигается при x ≈ " +
-               placeText(m->at) + "\n";
+        out += "∈ [" + shown(m->lower, 10, Rounding::Down) + "; " +
+               shown(m->upper, 10, Rounding::Up) + "], достигается при x ≈ " + placeText(m->at) +
+               "\n";
     }
 
     out += "\nСоставные правила:\n";
@@ -223,10 +292,12 @@ std::string answerSummary(const Answer &answer)
             continue;
         }
         out += padded(std::to_string(rule->n), 9) +
-               padded(comma(decimalText(rule->value, 17, Rounding::Nearest)), 24) +
-               padded(comma(decimalText(rule->error, 3, Rounding::Nearest)), 12);
-        if (rule->bound)
-            out += "≤ " + comma(decimalText(*rule->bound, 3, Rounding::Up));
+               padded(shown(rule->value, 17, Rounding::Nearest), 24) +
+               padded(shown(rule->error, 3, Rounding::Nearest), 12);
+        if (rule->bound && std::isfinite(*rule->bound))
+            out += "≤ " + shown(*rule->bound, 3, Rounding::Up);
+        else if (rule->bound)
+            out += shown(*rule->bound, 3, Rounding::Up);
         else
             out += describeProofRefusal(rule->bound.refusal(), answer.a, answer.b,
                                         ruleInfo(kind).derivative);

@@ -2,7 +2,8 @@
 // The command-line companion: its printing keeps bounds bounds (directed
 // decimal rounding against exact hand values), its answer against hand
 // integrals of x² and against mpmath's values for the course set as printed
-// in the JSON, and the program's exit statuses and objects.
+// in the JSON, and the program's exit statuses and objects. Every JSON it
+// prints must be read by a strict reader, numbers past the doubles included.
 
 #include "calc/answer.h"
 #include "calc/answertext.h"
@@ -13,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -22,6 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 using namespace kvadrolab;
 
@@ -125,6 +128,59 @@ QString rawNumber(const QByteArray &json, const QByteArray &path)
     return QString::fromLatin1(json.mid(at, end - at));
 }
 
+// Every number in a JSON value is a double: a reader that takes 1e400 as
+// infinity must not pass it either.
+bool onlyDoubles(const QJsonValue &value)
+{
+    if (value.isDouble())
+        return std::isfinite(value.toDouble());
+    if (value.isObject()) {
+        const QJsonObject object = value.toObject();
+        return std::all_of(object.begin(), object.end(),
+                           [](const QJsonValue &v) { return onlyDoubles(v); });
+    }
+    if (value.isArray()) {
+        const QJsonArray array = value.toArray();
+        return std::all_of(array.begin(), array.end(),
+                           [](const QJsonValue &v) { return onlyDoubles(v); });
+    }
+    return true;
+}
+
+// Why the text is not one strict JSON object whose numbers are all
+// doubles, or empty when it is. QJsonDocument follows the grammar: no NaN,
+// Infinity, "0.@Inf@" or trailing garbage.
+QString strictJsonError(const QByteArray &text, QJsonObject *object = nullptr)
+{
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
+    if (error.error != QJsonParseError::NoError)
+        return error.errorString() + QStringLiteral(" at ") + QString::number(error.offset);
+    if (!doc.isObject())
+        return QStringLiteral("not an object");
+    if (!onlyDoubles(doc.object()))
+        return QStringLiteral("a number past the doubles");
+    if (object)
+        *object = doc.object();
+    return {};
+}
+
+// Every JSON the tests obtain goes through here: the object, or a failure
+// quoting the text. The caller returns on false.
+bool strictJson(const QByteArray &text, QJsonObject &object)
+{
+    const QString error = strictJsonError(text, &object);
+    if (error.isEmpty())
+        return true;
+    QTest::qFail(qPrintable(QStringLiteral("not strict JSON (") + error + QStringLiteral("): ") +
+                            QString::fromUtf8(text)),
+                 __FILE__, __LINE__);
+    return false;
+}
+
+// The largest double as a decimal, for the hand values to be judged against.
+const QString kLargestDouble = QStringLiteral("1.7976931348623157e308");
+
 } // namespace
 
 class CalcTest : public QObject
@@ -149,6 +205,13 @@ private slots:
     void hostileFunctionsAnswer();
     void program_data();
     void program();
+    void strictReaderRefuses_data();
+    void strictReaderRefuses();
+    void beyondTheDoubles_data();
+    void beyondTheDoubles();
+    void errorBeyondTheDoubles_data();
+    void errorBeyondTheDoubles();
+    void writerPrintsOnlyDoubles();
 };
 
 void CalcTest::decimalRounding_data()
@@ -406,8 +469,9 @@ void CalcTest::courseSetAsPrinted()
             answerFor(c[1].toStdString(), c[2].toDouble(), c[3].toDouble(), 12);
         QVERIFY2(answer, qPrintable(c[0]));
         const QByteArray json = QByteArray::fromStdString(answerJson(*answer));
-        QJsonParseError error;
-        QVERIFY2(QJsonDocument::fromJson(json, &error).isObject(), qPrintable(error.errorString()));
+        QJsonObject parsed;
+        if (!strictJson(json, parsed))
+            return;
         QVERIFY2(within(c[4], rawNumber(json, "integral.mid"), rawNumber(json, "integral.rad")),
                  qPrintable(c[0] + QLatin1Char(' ') + QString::fromUtf8(json.left(200))));
         const char *names[] = {"M1", "M2", "M4", "M6"};
@@ -511,6 +575,36 @@ void CalcTest::program_data()
     QTest::newRow("n not whole") << QStringList{"x", "0", "1", "--n", "2.5"} << 1 << ""
                                  << ""
                                  << "";
+    // Hostile inputs: each answer or refusal is still one strict object.
+    QTest::newRow("typo") << QStringList{"sin(x", "0", "1", "--json"} << 2
+                          << "Не закрыта скобка, открытая в позиции 4"
+                          << "null"
+                          << "4";
+    QTest::newRow("a = b") << QStringList{"x", "1", "1", "--json"} << 2 << "пустой отрезок: a = b"
+                           << "null"
+                           << "null";
+    // b - a = 2e308 is past the largest double, 1.798e308.
+    QTest::newRow("huge ends") << QStringList{"x", "-1e308", "1e308", "--json"} << 2
+                               << "значение вне диапазона чисел double"
+                               << "null"
+                               << "null";
+    // The integral 1e308 * 2^2 / 2 = 2e308, and e^710 - 1 = 2.2e308, are past it too.
+    QTest::newRow("1e308*x to 2") << QStringList{"1e308*x", "0", "2", "--json"} << 2
+                                  << "значение вне диапазона чисел double"
+                                  << "null"
+                                  << "null";
+    QTest::newRow("exp to 710") << QStringList{"exp(x)", "0", "710", "--json"} << 2
+                                << "значение вне диапазона чисел double"
+                                << "null"
+                                << "null";
+    // 5e307 and M1 = 1e308 are doubles.
+    QTest::newRow("1e308*x") << QStringList{"1e308*x", "0", "1", "--json"} << 0 << ""
+                             << ""
+                             << "";
+    // h = 1e-200 / 12: the bounds of h^1 and h^2 underflow and are refused in place.
+    QTest::newRow("tiny interval") << QStringList{"x^2", "0", "1e-200", "--json"} << 0 << ""
+                                   << ""
+                                   << "";
 }
 
 void CalcTest::program()
@@ -527,10 +621,10 @@ void CalcTest::program()
         QVERIFY(run.err.contains("kvadrolab-calc F A B [--n N] [--json]"));
         return;
     }
-    const QJsonDocument doc = QJsonDocument::fromJson(run.out);
-    QVERIFY2(doc.isObject(), run.out.constData());
+    QJsonObject o;
+    if (!strictJson(run.out, o))
+        return;
     QVERIFY(run.out.endsWith("}\n") && run.out.count('\n') == 1);
-    const QJsonObject o = doc.object();
     if (status == 2) {
         QCOMPARE(o.keys(), (QStringList{"position", "refused", "where"}));
         QCOMPARE(o.value("refused").toString(), refused);
@@ -568,8 +662,251 @@ void CalcTest::program()
     }
     for (const char *k : {"M1", "M2", "M4", "M6"}) {
         const QJsonObject m = o.value(QLatin1String(k)).toObject();
-        QVERIFY(m.value("lower").toDouble() <= m.value("upper").toDouble());
+        if (m.contains("refused"))
+            continue;
+        QVERIFY(m.value("lower").isDouble());
+        if (m.value("upper").isNull())
+            QCOMPARE(m.value("beyond").toString(), QStringLiteral("> 1.8e308"));
+        else
+            QVERIFY(m.value("lower").toDouble() <= m.value("upper").toDouble());
     }
+}
+
+void CalcTest::strictReaderRefuses_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("strict");
+    QTest::newRow("an object") << QByteArray(R"({"upper": 1.5, "x": null})") << true;
+    QTest::newRow("@Inf@") << QByteArray(R"({"upper": 0.@Inf@})") << false;
+    QTest::newRow("NaN") << QByteArray(R"({"x": NaN})") << false;
+    QTest::newRow("Infinity") << QByteArray(R"({"x": Infinity})") << false;
+    QTest::newRow("-Infinity") << QByteArray(R"({"x": -Infinity})") << false;
+    QTest::newRow("1e400") << QByteArray(R"({"x": {"y": [1e400]}})") << false;
+    QTest::newRow("trailing text") << QByteArray(R"({"x": 1} x)") << false;
+    QTest::newRow("not an object") << QByteArray("[1]") << false;
+}
+
+// The reader every JSON check goes through refuses what a strict reader
+// refuses, so that the checks through it can fail.
+void CalcTest::strictReaderRefuses()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, strict);
+    QCOMPARE(strictJsonError(text).isEmpty(), strict);
+}
+
+void CalcTest::beyondTheDoubles_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    // M1, M2, M4, M6 by hand.
+    QTest::addColumn<QStringList>("maxima");
+    // The rules whose bound is past the doubles, and those refused for an
+    // M_k that is.
+    QTest::addColumn<QStringList>("boundsBeyond");
+    QTest::addColumn<QStringList>("boundsRefused");
+    // |(ln x)^(k)| = (k-1)!/x^k falls with x: at x = 1e-52 M1 = 1e52,
+    // M2 = 1e104, M4 = 6e208 are doubles, M6 = 120e312 = 1.2e314 is not. Its
+    // rules' bounds from M1..M4 are doubles ((b-a)^2 M1 / 24 = 4.2e50, ...,
+    // h^4 M4 / 180 = 1.6e202); Boole and Gauss-3 take M6.
+    QTest::newRow("ln x on [1e-52; 1]") << "ln(x)"
+                                        << "1e-52"
+                                        << "1" << QStringList{"1e52", "1e104", "6e208", "1.2e314"}
+                                        << QStringList{} << QStringList{"boole", "gauss3"};
+    // |(1/x)^(k)| = k!/x^(k+1): at x = 1e-300 not one is a double, nor any bound.
+    QTest::newRow("1/x on [1e-300; 1]")
+        << "1/x"
+        << "1e-300"
+        << "1" << QStringList{"1e600", "2e900", "2.4e1501", "7.2e2102"} << QStringList{}
+        << QStringList{"left",      "right", "midpoint", "trapezoid", "simpson",
+                       "simpson38", "boole", "gauss2",   "gauss3"};
+    // (1e306 x^6)^(k) = 1e306 6!/(6-k)! x^(6-k), largest at 1: 6e306, 3e307,
+    // 3.6e308, 7.2e308. The bounds of M1 and M2 are doubles (2.5e305, 8.7e303,
+    // 1.7e304); Simpson, Simpson 3/8 and Gauss-2 take M4, Boole and Gauss-3 M6.
+    QTest::newRow("1e306*x^6 on [0; 1]")
+        << "1e306*x^6"
+        << "0"
+        << "1" << QStringList{"6e306", "3e307", "3.6e308", "7.2e308"} << QStringList{}
+        << QStringList{"simpson", "simpson38", "gauss2", "boole", "gauss3"};
+    // Every M_k a double (M1 = 1e300 at 0; M2 = 1e300 * 3 sqrt(3) / 8 at
+    // 1/sqrt(3); M4 and M6 from mpmath's diff(atan, x, k) at its extremum),
+    // but with b - a = 1e5 and h = 8333 every bound is past the doubles:
+    // (b-a)^2 M1 / 24 = 4.2e308 for the least of them, (b-a) h^4 M4 / 180 =
+    // 1.3e319 for Simpson, (b-a) h^6 M6 / 2016000 = 1.7e325 for Gauss-3.
+    QTest::newRow("1e300*atan(x) on [-50000; 50000]")
+        << "1e300*atan(x)"
+        << "-50000"
+        << "50000"
+        << QStringList{"1e300", "6.49519052838329e299", "4.66855928415521e300",
+                       "1.00458982935029e302"}
+        << QStringList{"left",      "right", "midpoint", "trapezoid", "simpson",
+                       "simpson38", "boole", "gauss2",   "gauss3"}
+        << QStringList{};
+}
+
+// A quantity past the largest double is null in the JSON with "beyond" at
+// its object's end, and "> 1,8e+308" in the summary; what is a double stays
+// a number and holds the hand value.
+void CalcTest::beyondTheDoubles()
+{
+    QFETCH(QString, f);
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(QStringList, maxima);
+    QFETCH(QStringList, boundsBeyond);
+    QFETCH(QStringList, boundsRefused);
+    const Run run = runCalc({f, a, b, QStringLiteral("--json")});
+    QCOMPARE(run.status, 0);
+    QJsonObject o;
+    if (!strictJson(run.out, o))
+        return;
+
+    const char *names[] = {"M1", "M2", "M4", "M6"};
+    int maximaBeyond = 0;
+    for (int k = 0; k < 4; ++k) {
+        const QByteArray name(names[k]);
+        const QJsonObject m = o.value(QLatin1String(name)).toObject();
+        const QString &hand = maxima[k];
+        QVERIFY2(m.value("lower").isDouble() && m.value("x").isDouble(), name.constData());
+        if (atMost(hand, kLargestDouble)) {
+            // The interval's own width is far above 1e-12 of it.
+            const double v = hand.toDouble();
+            QVERIFY2(m.value("lower").toDouble() <= v * (1 + 1e-12) &&
+                         v * (1 - 1e-12) <= m.value("upper").toDouble(),
+                     name.constData());
+            QVERIFY2(!m.contains("beyond"), name.constData());
+        } else {
+            ++maximaBeyond;
+            QVERIFY2(m.value("upper").isNull(), name.constData());
+            QCOMPARE(m.value("beyond").toString(), QStringLiteral("> 1.8e308"));
+            QVERIFY2(atMost(rawNumber(run.out, name + ".lower"), hand), name.constData());
+        }
+    }
+
+    const QJsonObject rules = o.value("rules").toObject();
+    QCOMPARE(rules.size(), 9);
+    for (const QString &name : rules.keys()) {
+        const QJsonObject r = rules.value(name).toObject();
+        QVERIFY2(r.value("value").isDouble() && r.value("error").isDouble(), qPrintable(name));
+        if (boundsBeyond.contains(name)) {
+            QVERIFY2(r.value("bound").isNull(), qPrintable(name));
+            QCOMPARE(r.value("beyond").toString(), QStringLiteral("> 1.8e308"));
+        } else if (boundsRefused.contains(name)) {
+            QVERIFY2(r.value("bound").toObject().contains("refused"), qPrintable(name));
+            QVERIFY2(!r.contains("beyond"), qPrintable(name));
+        } else {
+            QVERIFY2(r.value("bound").isDouble() && !r.contains("beyond"), qPrintable(name));
+        }
+    }
+
+    // The summary says the same in its words: once for each M_k and bound
+    // past the doubles, in place of the number.
+    const Run summary = runCalc({f, a, b});
+    QCOMPARE(summary.status, 0);
+    const QString text = QString::fromUtf8(summary.out);
+    for (const char *garbage : {"@", "inf", "nan"})
+        QVERIFY2(!text.contains(QLatin1String(garbage), Qt::CaseInsensitive), qPrintable(text));
+    QCOMPARE(text.count(QStringLiteral("> 1,8e+308")), maximaBeyond + boundsBeyond.size());
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1Char('M')) && line.contains(QStringLiteral("> 1,8e+308")))
+            QVERIFY2(line.contains(QStringLiteral("; > 1,8e+308]")), qPrintable(line));
+    }
+}
+
+void CalcTest::errorBeyondTheDoubles_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<double>("sign");
+    QTest::addColumn<QString>("beyond");
+    // Two peaks 8e307 high and about 1e-10 wide at 20 and 22, on -7e306.
+    // With h = 2 the left rule takes 0, 2, ..., 22: 2 (2 * 8e307 - 12 *
+    // 7e306) = 1.52e308, the negative terms first, so every partial sum is a
+    // double; the right rule and the trapezoid rule come to the same. The
+    // integral is -7e306 * 24 + 2 * 8e307 * sqrt(pi) * 1e-10 = -1.68e308, so
+    // what they miss by is 3.2e308, past the doubles. The midpoint rule takes
+    // 1, 3, ..., 23, misses both peaks, and misses by a double.
+    QTest::newRow("above") << "8e307*exp(-((x-20)*1e10)^2)+8e307*exp(-((x-22)*1e10)^2)-7e306" << 1.0
+                           << "> 1.8e308";
+    QTest::newRow("below") << "-8e307*exp(-((x-20)*1e10)^2)-8e307*exp(-((x-22)*1e10)^2)+7e306"
+                           << -1.0 << "< -1.8e308";
+}
+
+// A rule's error, the difference of two doubles, may itself be past them.
+void CalcTest::errorBeyondTheDoubles()
+{
+    QFETCH(QString, f);
+    QFETCH(double, sign);
+    QFETCH(QString, beyond);
+    const Run run =
+        runCalc({f, QStringLiteral("0"), QStringLiteral("24"), QStringLiteral("--json")});
+    QCOMPARE(run.status, 0);
+    QJsonObject o;
+    if (!strictJson(run.out, o))
+        return;
+    const double mid = o.value("integral").toObject().value("mid").toDouble();
+    QVERIFY2(std::fabs(mid + sign * 1.68e308) <= 1e-9 * 1.68e308, qPrintable(QString::number(mid)));
+    const QJsonObject rules = o.value("rules").toObject();
+    for (const char *name : {"left", "right", "trapezoid"}) {
+        const QJsonObject r = rules.value(QLatin1String(name)).toObject();
+        QVERIFY2(std::fabs(r.value("value").toDouble() - sign * 1.52e308) <= 1e-12 * 1.52e308,
+                 name);
+        QVERIFY2(r.value("error").isNull(), name);
+        QCOMPARE(r.value("errorBeyond").toString(), beyond);
+    }
+    const QJsonObject midpoint = rules.value("midpoint").toObject();
+    QVERIFY(midpoint.value("error").isDouble() && !midpoint.contains("errorBeyond"));
+
+    const Run summary = runCalc({f, QStringLiteral("0"), QStringLiteral("24")});
+    QCOMPARE(summary.status, 0);
+    QString shown = beyond;
+    shown.replace(QStringLiteral("1.8e308"), QStringLiteral("1,8e+308"));
+    // In the rules' table (its rows begin with two spaces), not the M_k's lines.
+    int rows = 0;
+    for (const QString &line : QString::fromUtf8(summary.out).split(QLatin1Char('\n')))
+        rows += line.startsWith(QStringLiteral("  ")) && line.contains(shown);
+    QCOMPARE(rows, 3);
+}
+
+// The writer on an answer made by hand with every kind of double that is
+// not one: infinities both ways and a NaN. None reaches the text as a token.
+void CalcTest::writerPrintsOnlyDoubles()
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    Answer answer;
+    answer.f = "x";
+    answer.a = 0;
+    answer.b = 1;
+    answer.integral = Enclosure{0.5, 0.25, 0.25, 0.75, 0};
+    answer.maxima[0] = DerivativeMax{1, 2, inf, 0.5};
+    for (std::size_t i = 1; i < answer.maxima.size(); ++i)
+        answer.maxima[i] = DerivativeMax{answerOrders[i], 0, 0, 0};
+    answer.rules[0] = RuleAnswer{RuleKind::Left, 12, 1, -inf, inf};
+    answer.rules[1] = RuleAnswer{RuleKind::Right, 12, 1, std::nan(""), 0.5};
+
+    const QByteArray json = QByteArray::fromStdString(answerJson(answer));
+    QJsonObject o;
+    if (!strictJson(json, o))
+        return;
+    const QJsonObject m1 = o.value("M1").toObject();
+    QCOMPARE(m1.value("lower").toDouble(), 2.0);
+    QVERIFY(m1.value("upper").isNull());
+    QCOMPARE(m1.value("beyond").toString(), QStringLiteral("> 1.8e308"));
+    QVERIFY(!o.value("M2").toObject().contains("beyond"));
+    const QJsonObject left = o.value("rules").toObject().value("left").toObject();
+    QVERIFY(left.value("error").isNull() && left.value("bound").isNull());
+    QCOMPARE(left.value("errorBeyond").toString(), QStringLiteral("< -1.8e308"));
+    QCOMPARE(left.value("beyond").toString(), QStringLiteral("> 1.8e308"));
+    // A NaN is past nothing: null, and no side to name.
+    const QJsonObject right = o.value("rules").toObject().value("right").toObject();
+    QVERIFY(right.value("error").isNull() && !right.contains("errorBeyond"));
+    QCOMPARE(right.value("bound").toDouble(), 0.5);
+
+    const QString text = QString::fromStdString(answerSummary(answer));
+    for (const char *garbage : {"@", "inf", "nan"})
+        QVERIFY2(!text.contains(QLatin1String(garbage), Qt::CaseInsensitive), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("∈ [2; > 1,8e+308]")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("< -1,8e+308")), qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(CalcTest)
