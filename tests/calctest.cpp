@@ -746,7 +746,7 @@ void CalcTest::beyondTheDoubles_data()
 }
 
 // A quantity past the largest double is null in the JSON with "beyond" at
-// its object's end, and "> 1,8e+308" in the summary; what is a double stays
+// its object's end, and "> 1,8·10^308" in the summary; what is a double stays
 // a number and holds the hand value.
 void CalcTest::beyondTheDoubles()
 {
@@ -807,10 +807,10 @@ void CalcTest::beyondTheDoubles()
     const QString text = QString::fromUtf8(summary.out);
     for (const char *garbage : {"@", "inf", "nan"})
         QVERIFY2(!text.contains(QLatin1String(garbage), Qt::CaseInsensitive), qPrintable(text));
-    QCOMPARE(text.count(QStringLiteral("> 1,8e+308")), maximaBeyond + boundsBeyond.size());
+    QCOMPARE(text.count(QStringLiteral("> 1,8·10^308")), maximaBeyond + boundsBeyond.size());
     for (const QString &line : text.split(QLatin1Char('\n'))) {
-        if (line.startsWith(QLatin1Char('M')) && line.contains(QStringLiteral("> 1,8e+308")))
-            QVERIFY2(line.contains(QStringLiteral("; > 1,8e+308]")), qPrintable(line));
+        if (line.startsWith(QLatin1Char('M')) && line.contains(QStringLiteral("> 1,8·10^308")))
+            QVERIFY2(line.contains(QStringLiteral("; > 1,8·10^308]")), qPrintable(line));
     }
 }
 
@@ -860,7 +860,7 @@ void CalcTest::errorBeyondTheDoubles()
     const Run summary = runCalc({f, QStringLiteral("0"), QStringLiteral("24")});
     QCOMPARE(summary.status, 0);
     QString shown = beyond;
-    shown.replace(QStringLiteral("1.8e308"), QStringLiteral("1,8e+308"));
+    shown.replace(QStringLiteral("1.8e308"), QStringLiteral("1,8·10^308"));
     // In the rules' table (its rows begin with two spaces), not the M_k's lines.
     int rows = 0;
     for (const QString &line : QString::fromUtf8(summary.out).split(QLatin1Char('\n')))
@@ -905,8 +905,8 @@ void CalcTest::writerPrintsOnlyDoubles()
     const QString text = QString::fromStdString(answerSummary(answer));
     for (const char *garbage : {"@", "inf", "nan"})
         QVERIFY2(!text.contains(QLatin1String(garbage), Qt::CaseInsensitive), qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("∈ [2; > 1,8e+308]")), qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("< -1,8e+308")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("∈ [2; > 1,8·10^308]")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("< −1,8·10^308")), qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(CalcTest)
