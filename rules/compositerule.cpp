@@ -7,6 +7,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace kvadrolab {
 
@@ -141,6 +142,83 @@ Result<double> weightedSum(RuleKind kind, const Program &program, double a, doub
     return sum;
 }
 
+// A positive finite number as m 2^e with m in [0.5; 1) and the exponent
+// kept apart: the a-priori bound multiplies and divides numbers from the
+// whole double range (b - a = 1e-160 times h = 1e-163 is subnormal, a huge
+// M_k times a long interval overflows), and only the mantissas, which stay
+// in [0.25; 2), are ever rounded; the exponents add exactly in a long.
+struct Scaled
+{
+    double m;
+    long e;
+};
+
+Scaled scaled(double x)
+{
+    int e = 0;
+    const double m = std::frexp(x, &e);
+    return {m, e};
+}
+
+Scaled normalised(double m, long e)
+{
+    int shift = 0;
+    const double mantissa = std::frexp(m, &shift);
+    return {mantissa, e + shift};
+}
+
+// x y rounded up. The product of two mantissas is normal, so the fma gives
+// the exact residual x y - p, and its sign says whether p fell short.
+Scaled productUp(Scaled x, Scaled y)
+{
+    const double p = x.m * y.m;
+    const double up = std::fma(x.m, y.m, -p) > 0 ? std::nextafter(p, 2.0) : p;
+    return normalised(up, x.e + y.e);
+}
+
+// x / y rounded up: the remainder x - q y of a quotient rounded to nearest
+// is a double, so the fma gives it exactly (Boldo and Daumas), and it is
+// positive exactly when q fell short.
+Scaled quotientUp(Scaled x, Scaled y)
+{
+    const double q = x.m / y.m;
+    const double up = std::fma(-q, y.m, x.m) > 0 ? std::nextafter(q, 4.0) : q;
+    return normalised(up, x.e - y.e);
+}
+
+// |b - a| rounded up, a != b finite: the difference to nearest and its exact
+// error by Knuth's two-sum. Where the difference overflows, both ends are
+// above 2^970 in magnitude (each is at most DBL_MAX), so their halves are
+// exact and the half difference is taken instead.
+Scaled lengthUp(double a, double b)
+{
+    const bool halve = !std::isfinite(b - a);
+    const double x = std::max(a, b) * (halve ? 0.5 : 1.0);
+    const double y = -std::min(a, b) * (halve ? 0.5 : 1.0);
+    const double s = x + y;
+    const double yPart = s - x;
+    const double xPart = s - yPart;
+    const double error = (x - xPart) + (y - yPart);
+    const Scaled length =
+        scaled(error > 0 ? std::nextafter(s, std::numeric_limits<double>::infinity()) : s);
+    return {length.m, length.e + (halve ? 1 : 0)};
+}
+
+// m 2^e rounded up to a double: exact in the normal range, +inf above it,
+// and below it up to the next multiple of the smallest subnormal 2^-1074
+// (that subnormal itself for anything smaller, never 0).
+double doubleUp(Scaled v)
+{
+    if (v.e > DBL_MAX_EXP)
+        return std::numeric_limits<double>::infinity();
+    if (v.e >= DBL_MIN_EXP)
+        return std::ldexp(v.m, static_cast<int>(v.e));
+    if (v.e < -1074)
+        return std::numeric_limits<double>::denorm_min();
+    // m 2^(e + 1074) < 2^52 is exact, and so is its ceiling times 2^-1074.
+    return std::ldexp(std::ceil(std::ldexp(v.m, static_cast<int>(v.e + 1074))), -1074);
+}
+
 } // namespace
 
 Result<double> checkRuleInterval(double a, double b)
@@ -181,23 +259,27 @@ double ruleErrorBoundUp(RuleKind kind, double a, double b, double n, double deri
 {
     const RuleInfo &info = ruleInfo(kind);
     const double inf = std::numeric_limits<double>::infinity();
-    const double length = std::fabs(b - a);
-    if (!(derivativeMaxUpper >= 0) || !std::isfinite(length))
+    if (!std::isfinite(a) || !std::isfinite(b) || !(n > 0) || !std::isfinite(n) ||
+        !(derivativeMaxUpper >= 0) || !std::isfinite(derivativeMaxUpper))
         return inf;
-    if (length == 0 || derivativeMaxUpper == 0)
+    if (a == b || derivativeMaxUpper == 0)
         return 0; // the rule is exact on an empty interval and on f^(k) = 0
-    // h^k by repeated multiplication: k roundings, each bounded; pow gives
-    // no such promise.
-    const double h = length / n;
-    double power = 1;
-    for (int i = 0; i < info.derivative; ++i)
-        power *= h;
-    // Twice the divisor (945 for Boole) is an integer, exact in a double.
-    const double value = length * power * derivativeMaxUpper * 2.0 / (2.0 * info.boundDivisor);
-    if (power < DBL_MIN || value < DBL_MIN)
-        return inf; // subnormal: the relative bound on the roundings is lost
-    // At most 2k + 4 roundings of 2^-53 each: (1 + 2^-53)^16 < 1 + 2^-48.
-    return std::nextafter(value * (1 + 0x1p-47), inf);
+    const Scaled length = lengthUp(a, b);
+    const Scaled h = quotientUp(length, scaled(n));
+    // h^k by squaring (k <= 6: at most three roundings); each factor is an
+    // upper bound of a positive number, so every product stays one.
+    std::optional<Scaled> power;
+    Scaled square = h;
+    for (int k = info.derivative; k > 0; k /= 2) {
+        if (k % 2 == 1)
+            power = power ? productUp(*power, square) : square;
+        if (k > 1)
+            square = productUp(square, square);
+    }
+    const Scaled value =
+        quotientUp(productUp(productUp(*power, length), scaled(derivativeMaxUpper)),
+                   scaled(info.boundDivisor));
+    return doubleUp(value);
 }
 
 Result<double> applyRule(RuleKind kind, const Program &program, double a, double b, long n)

@@ -52,10 +52,13 @@ Result<long> checkRuleCount(RuleKind kind, long n);
 double ruleErrorBound(RuleKind kind, double a, double b, long n, double derivativeMax);
 
 // The same bound rounded up: given a proven upper M_k (proof/), the result
-// is >= the exact (b - a)^(k+1) M_k / (C n^k). Its at most 2k + 4 roundings
-// to nearest each err by a relative 2^-53 at most, so one enlargement by
-// 2^-47 and a step up with nextafter cover them; an intermediate that
-// underflows would lose that relative bound, so then the result is +inf.
+// is >= the exact real (b - a)^(k+1) M_k / (C n^k) of the doubles given, for
+// every finite input: each step rounds up on mantissas whose exponents are
+// carried apart, so no intermediate underflows or overflows. It is within a
+// factor 1 + 2^-47 of the exact value where that is a normal double; below
+// it, the next subnormal up (2^-1074 for anything smaller, never 0); where
+// it does not fit a double, +inf, as for non-finite input, n <= 0 or
+// M_k < 0: no bound.
 // This proves the bound formula only: it bounds the error of the exact rule,
 // not of the rule summed in doubles. n is a double so that a count searched
 // for a tolerance may exceed any long (up to 2^53, where every whole number

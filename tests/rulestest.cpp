@@ -2,7 +2,7 @@
 // The composite rules: exact on the polynomials of their degree and not one
 // degree higher (against hand integrals), their order seen when n doubles,
 // their refusals, and on the course integrands within the a-priori bound
-// built from the proven M_k.
+// built from the proven M_k; that bound rounded up against its exact value.
 
 #include "expression/parser.h"
 #include "proof/derivativemax.h"
@@ -13,8 +13,13 @@
 #include <QFile>
 #include <QTest>
 
+#include <arf.h>
+
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <limits>
+#include <random>
 
 using namespace kvadrolab;
 
@@ -51,6 +56,76 @@ QList<SetRow> loadSet()
         rows.append({c[0], c[1], c[2].toDouble(), c[3].toDouble(), c[4].toDouble(), c[13]});
     }
     return rows;
+}
+
+// A double in C's exact hexadecimal form (QString::asprintf has no %a).
+QString hex(double x)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%a", x);
+    return QString::fromLatin1(text);
+}
+
+// An arf_t that clears itself.
+struct Exact
+{
+    arf_t x;
+    Exact() { arf_init(x); }
+    ~Exact() { arf_clear(x); }
+    Exact(const Exact &) = delete;
+    Exact &operator=(const Exact &) = delete;
+};
+
+// Empty when `bound` keeps ruleErrorBoundUp's promise for these inputs,
+// checked without rounding: with E = (b - a)^(k+1) M / (C n^k), the
+// numerator 2 |b - a|^(k+1) M and the denominator 2C n^k (2C is whole) are
+// exact products of doubles, and bound >= E, bound <= E (1 + 2^-47) +
+// 2^-1074 and (for +inf) E (1 + 2^-47) >= 2^1024 are compared crosswise.
+QString missesTheExactBound(RuleKind kind, double a, double b, double n, double M, double bound)
+{
+    const int k = ruleInfo(kind).derivative;
+    Exact length, numerator, denominator, count, left, right;
+    arf_set_d(length.x, b);
+    arf_set_d(left.x, a);
+    arf_sub(length.x, length.x, left.x, ARF_PREC_EXACT, ARF_RND_DOWN);
+    arf_abs(length.x, length.x);
+    arf_set_d(numerator.x, M);
+    arf_mul_2exp_si(numerator.x, numerator.x, 1);
+    for (int i = 0; i <= k; ++i)
+        arf_mul(numerator.x, numerator.x, length.x, ARF_PREC_EXACT, ARF_RND_DOWN);
+    arf_set_d(denominator.x, 2 * ruleInfo(kind).boundDivisor);
+    arf_set_d(count.x, n);
+    for (int i = 0; i < k; ++i)
+        arf_mul(denominator.x, denominator.x, count.x, ARF_PREC_EXACT, ARF_RND_DOWN);
+    // left = E (1 + 2^-47) times the denominator.
+    arf_mul_2exp_si(left.x, numerator.x, -47);
+    arf_add(left.x, left.x, numerator.x, ARF_PREC_EXACT, ARF_RND_DOWN);
+    if (std::isinf(bound)) {
+        arf_mul_2exp_si(right.x, denominator.x, 1024);
+        return arf_cmp(left.x, right.x) >= 0 ? QString() : QStringLiteral("+inf below 2^1024");
+    }
+    if (!(bound >= 0))
+        return QStringLiteral("not a bound: %1").arg(bound);
+    arf_set_d(right.x, bound);
+    arf_mul(right.x, right.x, denominator.x, ARF_PREC_EXACT, ARF_RND_DOWN);
+    if (arf_cmp(right.x, numerator.x) < 0)
+        return QStringLiteral("below the exact bound");
+    Exact slack;
+    arf_mul_2exp_si(slack.x, denominator.x, -1074);
+    arf_add(left.x, left.x, slack.x, ARF_PREC_EXACT, ARF_RND_DOWN);
+    if (arf_cmp(right.x, left.x) > 0)
+        return QStringLiteral("above the exact bound times 1 + 2^-47");
+    return {};
+}
+
+// A double 1.f 2^e with the 52 bits of f and e in [low; high] drawn by
+// hand from the generator: mt19937_64's output is the same in every
+// library, its distributions' are not.
+double drawn(std::mt19937_64 &random, int low, int high)
+{
+    const double fraction = 1 + std::ldexp(static_cast<double>(random() >> 12), -52);
+    const auto span = static_cast<std::uint64_t>(high - low + 1);
+    return std::ldexp(fraction, low + static_cast<int>(random() % span));
 }
 
 } // namespace
@@ -226,6 +301,102 @@ private slots:
         QVERIFY(up >= display && up <= display * (1 + 1e-13));
         QCOMPARE(ruleErrorBound(RuleKind::Gauss3, 0, 2, 1, 1.0), 128.0 / 2016000);
         QCOMPARE(ruleErrorBound(RuleKind::Boole, 0, 1, 4, 945.0), 2.0 / 4096);
+    }
+
+    // The rounded-up bound against the exact rational (b - a)^(k+1) M /
+    // (C n^k) of the doubles, rounded up to a double by
+    // tools/peer/bound_reference.py: never below it, and above it by at most
+    // 2^-46 relative or one subnormal step. The left rule's bound on a
+    // linear f is its error, so no smaller bound would hold. Below every
+    // subnormal the bound is 2^-1074, never 0; past DBL_MAX it is +inf.
+    void boundRoundsUpTheExactValue_data()
+    {
+        QTest::addColumn<RuleKind>("kind");
+        QTest::addColumn<double>("a");
+        QTest::addColumn<double>("b");
+        QTest::addColumn<double>("n");
+        QTest::addColumn<double>("M");
+        QTest::addColumn<double>("expected");
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("left, b - a times h subnormal")
+            << RuleKind::Left << 0.0 << 1e-160 << 1000.0 << 1e30 << 0x1.98bf832dfdfb0p-975;
+        QTest::newRow("left, subnormal result")
+            << RuleKind::Left << 0.0 << 1e-160 << 1e6 << 1e10 << 0x0.00000009a6bb1p-1022;
+        QTest::newRow("trapezoid, h = 1/3")
+            << RuleKind::Trapezoid << 0.0 << 1.0 << 3.0 << 1.0 << 0x1.2f684bda12f69p-7;
+        QTest::newRow("3/8, h = 1/3")
+            << RuleKind::Simpson38 << 0.0 << 1.0 << 3.0 << 1.0 << 0x1.43a2730abee4ep-13;
+        QTest::newRow("gauss3, h = 1/3")
+            << RuleKind::Gauss3 << 0.0 << 1.0 << 3.0 << 1.0 << 0x1.7611ad273d436p-31;
+        QTest::newRow("left, b - a rounds down")
+            << RuleKind::Left << -0x1p-60 << 1.0 << 1.0 << 2.0 << 0x1.0000000000001p+0;
+        QTest::newRow("midpoint, h = 1/7")
+            << RuleKind::Midpoint << 0.0 << 1.0 << 7.0 << 3.0 << 0x1.4e5e0a72f053ap-9;
+        QTest::newRow("trapezoid, subnormal M")
+            << RuleKind::Trapezoid << -1e200 << 1e200 << 10.0 << 5e-324 << 0x1.e7167e8fe9ccbp+911;
+        QTest::newRow("left, b - a overflows")
+            << RuleKind::Left << -1.5e308 << 1.5e308 << 1e300 << 1e-300 << 0x1.3fbe85edc9000p+55;
+        QTest::newRow("left, huge M overflows")
+            << RuleKind::Left << -1e300 << 1e300 << 1.0 << 1e300 << inf;
+        QTest::newRow("boole, below every subnormal")
+            << RuleKind::Boole << 0.0 << 1e-300 << 1e6 << 1.0 << 0x0.0000000000001p-1022;
+        QTest::newRow("gauss3, below every subnormal")
+            << RuleKind::Gauss3 << 0.0 << 1e-300 << 1e6 << 1.0 << 0x0.0000000000001p-1022;
+    }
+    void boundRoundsUpTheExactValue()
+    {
+        QFETCH(RuleKind, kind);
+        QFETCH(double, a);
+        QFETCH(double, b);
+        QFETCH(double, n);
+        QFETCH(double, M);
+        QFETCH(double, expected);
+        const double bound = ruleErrorBoundUp(kind, a, b, n, M);
+        QCOMPARE(ruleErrorBoundUp(kind, b, a, n, M), bound);
+        if (std::isinf(expected)) {
+            QCOMPARE(bound, expected);
+            return;
+        }
+        const double denormMin = std::numeric_limits<double>::denorm_min();
+        QVERIFY2(bound >= expected &&
+                     bound <= std::max(expected * (1 + 0x1p-46), expected + denormMin),
+                 qPrintable(hex(bound) + QStringLiteral(" against ") + hex(expected)));
+    }
+
+    // 2000 draws of (kind, a, b, n, M) over the whole double range, each
+    // against the exact bound worked out in Arb without rounding; the draws
+    // reach normal, subnormal and overflowing bounds alike.
+    void boundNeverBelowTheExactValue()
+    {
+        std::mt19937_64 random(20250611);
+        int normal = 0, subnormal = 0, overflow = 0;
+        for (int i = 0; i < 2000; ++i) {
+            const RuleKind kind = allRules[random() % allRules.size()];
+            const bool wide = random() % 2 == 0;
+            const int low = wide ? -1080 : -40, high = wide ? 1023 : 40;
+            const double a = (random() % 2 == 0 ? -1 : 1) * drawn(random, low, high);
+            // b far from a, or a relative 2^-60 to 2 away (where it may round to a).
+            const double b = random() % 4 == 0
+                                 ? a + std::fabs(a) * drawn(random, -60, -1)
+                                 : (random() % 2 == 0 ? -1 : 1) * drawn(random, low, high);
+            const double n = std::floor(drawn(random, 0, 52));
+            const double M = drawn(random, wide ? -1080 : -40, wide ? 1023 : 40);
+            const double bound = ruleErrorBoundUp(kind, a, b, n, M);
+            const QString fault = missesTheExactBound(kind, a, b, n, M, bound);
+            QVERIFY2(fault.isEmpty(),
+                     qPrintable(QString::fromLatin1(ruleInfo(kind).name) +
+                                QStringLiteral(" a %1 b %2 n %3 M %4 bound %5: ")
+                                    .arg(hex(a), hex(b), hex(n), hex(M), hex(bound)) +
+                                fault));
+            if (std::isinf(bound))
+                ++overflow;
+            else if (bound >= std::numeric_limits<double>::min())
+                ++normal;
+            else if (bound > 0)
+                ++subnormal;
+        }
+        qDebug("normal %d, subnormal %d, overflow %d", normal, subnormal, overflow);
+        QVERIFY(normal >= 100 && subnormal >= 100 && overflow >= 100);
     }
 
     // Romberg's column j is exact on polynomials of degree 2j + 1 (hand
