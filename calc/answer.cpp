@@ -39,14 +39,12 @@ Result<RuleAnswer> ruleAnswer(RuleKind kind, const Program &program, double a, d
         rule.bound = m.refusal();
     } else {
         const double bound = ruleErrorBoundUp(kind, a, b, n, m->upper);
-        // An infinite bound says one of three things. From an M_k past the
+        // The bound is rounded up end to end and never lost to underflow, so
+        // an infinite one says one of two things. From an M_k past the
         // doubles it says nothing of the formula's size (a small h^k may
-        // bring it back within them), and from a product that underflows it
-        // is a tiny bound made safe: both are refused. Only a finite M_k
-        // whose bound is large by the plain formula too is a bound truly past
-        // every double.
-        if (std::isfinite(bound) ||
-            (std::isfinite(m->upper) && !(ruleErrorBound(kind, a, b, n, m->upper) < 1)))
+        // bring it back within them): refused. From a finite M_k it is a
+        // bound truly past every double.
+        if (std::isfinite(bound) || std::isfinite(m->upper))
             rule.bound = bound;
         else
             rule.bound = Refusal{Reason::NonFiniteResult};

@@ -25,7 +25,7 @@ constexpr int kJsonDigits = 17;
 constexpr const char *kAboveDoubles = "> 1.8e308";
 constexpr const char *kBelowDoubles = "< -1.8e308";
 constexpr const char *kAboveDoublesShown = "> 1,8·10^308";
-constexpr const char *kBelowDoublesShown = "< −1,8·10^308";
+constexpr const char *kBelowDoublesShown = "< -1,8·10^308";
 
 bool isExpressionReason(Reason reason)
 {
