@@ -49,6 +49,8 @@ enum class Reason {
     ControlCharacter,        // NUL, a line break and the like
     UnexpectedCharacter,     // a character the language has no use for
     UnknownName,             // neither x, a constant nor a function
+    NameInCapitals,          // Pi, Sin, X: a known name typed in capitals
+    CyrillicX,               // the Cyrillic х (or Х) typed for the variable x
     AmbiguousLog,            // log: ln or lg?
     FunctionNeedsBracket,    // sin x: the argument goes in brackets
     ExpectedOperand,         // a number, x, a constant, a function or a bracket was due

@@ -37,6 +37,8 @@ bool isExpressionReason(Reason reason)
     case Reason::ControlCharacter:
     case Reason::UnexpectedCharacter:
     case Reason::UnknownName:
+    case Reason::NameInCapitals:
+    case Reason::CyrillicX:
     case Reason::AmbiguousLog:
     case Reason::FunctionNeedsBracket:
     case Reason::ExpectedOperand:

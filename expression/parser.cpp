@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kvadrolab {
@@ -46,8 +49,10 @@ bool isDigit(char32_t c)
 
 bool isSpace(char32_t c)
 {
-    // The no-break space comes with text copied from documents.
-    return c == ' ' || c == '\t' || c == U'\u00A0';
+    // The no-break space comes with text copied from documents. A tab is a
+    // control character: a field never receives one from the keyboard, so
+    // one in the text came from a paste that brought more than the formula.
+    return c == ' ' || c == U'\u00A0';
 }
 
 bool isControl(char32_t c)
@@ -100,20 +105,131 @@ Refusal refuse(Reason why, std::size_t position)
     return Refusal{why, Input::Integrand, position};
 }
 
-// A whole exponent typed as such: digits only, within the range of PowInt.
-std::optional<std::int32_t> wholeLiteral(const Step &s)
+// An exact rational number: what an exponent built of typed decimals and the
+// four operations is worth, with no rounding, so that x^((0,1+0,2)*10) is
+// x^3 as typed (in doubles the exponent is 3.0000000000000004). Any step
+// whose exact value leaves int64 gives up the fold (the exponent then stays
+// a general one): nothing is ever rounded.
+struct Fraction
 {
-    if (s.op != Op::Number || s.literal.empty() || s.literal.size() > 10)
+    std::int64_t num = 0;
+    std::int64_t den = 1; // > 0, and coprime with num
+};
+
+std::int64_t gcd64(std::int64_t a, std::int64_t b)
+{
+    // Magnitudes as unsigned: |INT64_MIN| has no int64.
+    std::uint64_t x = a < 0 ? 0 - static_cast<std::uint64_t>(a) : static_cast<std::uint64_t>(a);
+    std::uint64_t y = b < 0 ? 0 - static_cast<std::uint64_t>(b) : static_cast<std::uint64_t>(b);
+    while (y != 0)
+        x = std::exchange(y, x % y);
+    return static_cast<std::int64_t>(x); // no operand is ever INT64_MIN
+}
+
+std::optional<Fraction> reduced(std::int64_t num, std::int64_t den)
+{
+    if (den == 0 || num == INT64_MIN || den == INT64_MIN)
         return std::nullopt;
-    std::int64_t v = 0;
-    for (char c : s.literal) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        v = v * 10 + (c - '0');
+    if (den < 0) {
+        num = -num;
+        den = -den;
     }
-    if (v > INT32_MAX)
+    const std::int64_t g = gcd64(num, den);
+    return Fraction{num / g, den / g};
+}
+
+std::optional<Fraction> operator-(const Fraction &a)
+{
+    return reduced(-a.num, a.den); // num is never INT64_MIN
+}
+
+std::optional<Fraction> combine(Op op, const Fraction &a, const Fraction &b)
+{
+    std::int64_t num = 0;
+    std::int64_t den = 0;
+    switch (op) {
+    case Op::Add:
+    case Op::Sub: {
+        const std::int64_t g = gcd64(a.den, b.den);
+        std::int64_t left = 0;
+        std::int64_t right = 0;
+        if (__builtin_mul_overflow(a.num, b.den / g, &left) ||
+            __builtin_mul_overflow(b.num, a.den / g, &right) ||
+            __builtin_mul_overflow(a.den, b.den / g, &den))
+            return std::nullopt;
+        if (op == Op::Add ? __builtin_add_overflow(left, right, &num)
+                          : __builtin_sub_overflow(left, right, &num))
+            return std::nullopt;
+        return reduced(num, den);
+    }
+    case Op::Mul:
+    case Op::Div: {
+        // Division multiplies by the reciprocal; a zero divisor has none.
+        const Fraction c = op == Op::Mul ? b : Fraction{b.den, b.num};
+        if (c.den == 0)
+            return std::nullopt;
+        const std::int64_t g1 = gcd64(a.num, c.den);
+        const std::int64_t g2 = gcd64(c.num, a.den);
+        if (__builtin_mul_overflow(a.num / g1, c.num / g2, &num) ||
+            __builtin_mul_overflow(a.den / g2, c.den / g1, &den))
+            return std::nullopt;
+        return reduced(num, den);
+    }
+    default:
         return std::nullopt;
-    return static_cast<std::int32_t>(v);
+    }
+}
+
+// The exact value of a literal as the number reader writes it: digits, an
+// optional '.', digits, an optional "e" with an optional '-' and digits.
+std::optional<Fraction> exactLiteral(std::string_view literal)
+{
+    std::string digits;
+    std::int64_t power = 0; // of ten
+    std::size_t i = 0;
+    bool fraction = false;
+    for (; i < literal.size() && literal[i] != 'e'; ++i) {
+        if (literal[i] == '.') {
+            fraction = true;
+            continue;
+        }
+        digits += literal[i];
+        power -= fraction ? 1 : 0;
+    }
+    if (i < literal.size()) {
+        const bool negative = i + 1 < literal.size() && literal[i + 1] == '-';
+        std::int64_t e = 0;
+        // Saturates: an exponent this large leaves int64 either way.
+        for (std::size_t k = i + (negative ? 2 : 1); k < literal.size(); ++k)
+            e = std::min<std::int64_t>(e * 10 + (literal[k] - '0'), 100'000);
+        power += negative ? -e : e;
+    }
+    while (!digits.empty() && digits.back() == '0') {
+        digits.pop_back();
+        ++power;
+    }
+    const auto first = digits.find_first_not_of('0');
+    if (first == std::string::npos)
+        return Fraction{0, 1};
+    digits.erase(0, first);
+    if (digits.size() > 18 || power > 18 || power < -18)
+        return std::nullopt;
+    std::int64_t num = std::stoll(digits);
+    std::int64_t den = 1;
+    for (; power > 0; --power)
+        if (__builtin_mul_overflow(num, 10, &num))
+            return std::nullopt;
+    for (; power < 0; ++power)
+        den *= 10;
+    return reduced(num, den);
+}
+
+// The exponent of Op::PowInt: a whole number within int32, either sign.
+std::optional<std::int32_t> wholeExponent(const std::optional<Fraction> &v)
+{
+    if (!v || v->den != 1 || v->num > INT32_MAX || v->num < -INT32_MAX)
+        return std::nullopt;
+    return static_cast<std::int32_t>(v->num);
 }
 
 class Compiler
@@ -135,9 +251,11 @@ private:
     std::vector<char32_t> m_text;
     std::vector<Entry> m_pending;
     std::vector<Step> m_steps;
-    // Where each value now on the (compile-time) stack starts in m_steps, so
-    // that the right side of ^ can be recognised as a whole literal.
+    // Where each value now on the (compile-time) stack starts in m_steps, and
+    // its exact value where it is built of number literals, signs and + - * /
+    // alone: the right side of ^ with a whole value becomes Op::PowInt.
     std::vector<std::size_t> m_starts;
+    std::vector<std::optional<Fraction>> m_constants;
 };
 
 std::optional<Refusal> Compiler::push(Entry e)
@@ -151,36 +269,41 @@ std::optional<Refusal> Compiler::push(Entry e)
 void Compiler::emitOperand(Step s)
 {
     m_starts.push_back(m_steps.size());
+    m_constants.push_back(s.op == Op::Number ? exactLiteral(s.literal) : std::nullopt);
     m_steps.push_back(std::move(s));
 }
 
 void Compiler::emit(const Entry &e)
 {
     if (e.kind == Pending::Negate) {
+        if (m_constants.back())
+            m_constants.back() = -*m_constants.back();
         m_steps.push_back(makeStep(Op::Neg, e.position));
         return;
     }
     if (e.kind == Pending::Call) {
+        m_constants.back() = std::nullopt; // a function's value is not worked out
         m_steps.push_back(makeStep(e.op, e.stepAt));
         return;
     }
     const std::size_t right = m_starts.back();
+    const std::optional<Fraction> exponent = m_constants.back();
     m_starts.pop_back();
+    m_constants.pop_back();
+    std::optional<Fraction> &left = m_constants.back();
     if (e.op == Op::Pow) {
-        const std::size_t length = m_steps.size() - right;
-        std::optional<std::int32_t> whole;
-        if (length == 1)
-            whole = wholeLiteral(m_steps[right]);
-        else if (length == 2 && m_steps[right + 1].op == Op::Neg)
-            if (const auto w = wholeLiteral(m_steps[right]))
-                whole = -*w;
-        if (whole) {
+        left = std::nullopt; // nor is a power's: x^(2^2) stays a general power
+        // The steps of a folded exponent go; the power keeps the position of
+        // its '^', which a refusal at run time names.
+        if (const auto whole = wholeExponent(exponent)) {
             m_steps.resize(right);
             Step s = makeStep(Op::PowInt, e.position);
             s.exponent = *whole;
             m_steps.push_back(std::move(s));
             return;
         }
+    } else if (left) {
+        left = exponent ? combine(e.op, *left, *exponent) : std::nullopt;
     }
     m_steps.push_back(makeStep(e.op, e.position));
 }
@@ -257,8 +380,12 @@ std::optional<Refusal> Compiler::name(std::size_t &i)
         word += static_cast<char>(at(i) & 0x7F);
         ++i;
     }
-    if (!ascii)
-        return refuse(Reason::UnknownName, start);
+    if (!ascii) {
+        // The Cyrillic х looks like x: it comes when the keyboard is left
+        // in Russian, and the student sees nothing wrong in the text.
+        const bool cyrillicX = i == start + 1 && (at(start) == U'х' || at(start) == U'Х');
+        return refuse(cyrillicX ? Reason::CyrillicX : Reason::UnknownName, start);
+    }
     if (word == "x") {
         emitOperand(makeStep(Op::X, start));
         return std::nullopt;
@@ -271,8 +398,20 @@ std::optional<Refusal> Compiler::name(std::size_t &i)
         return refuse(Reason::AmbiguousLog, start);
     const auto f = std::find_if(kFunctions.begin(), kFunctions.end(),
                                 [&](const FunctionName &n) { return n.name == word; });
-    if (f == kFunctions.end())
-        return refuse(Reason::UnknownName, start);
+    if (f == kFunctions.end()) {
+        // Names have one spelling, the lowercase one of the textbooks; a
+        // name typed in capitals (Pi, Sin, X) is not guessed at, but named
+        // with that spelling rather than called unknown.
+        std::string lower = word;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+        if (lower == "log")
+            return refuse(Reason::AmbiguousLog, start);
+        const bool known = lower == "x" || lower == "pi" || lower == "e" ||
+                           std::any_of(kFunctions.begin(), kFunctions.end(),
+                                       [&](const FunctionName &n) { return n.name == lower; });
+        return refuse(known ? Reason::NameInCapitals : Reason::UnknownName, start);
+    }
     while (isSpace(at(i)))
         ++i;
     if (at(i) != '(')
@@ -416,7 +555,7 @@ Result<Program> parseExpression(std::string_view utf8)
         const std::optional<CodePoint> c = decodeUtf8(utf8, at);
         if (!c)
             return refuse(Reason::InvalidUtf8, text.size());
-        if (isControl(c->value) && c->value != '\t')
+        if (isControl(c->value))
             return refuse(Reason::ControlCharacter, text.size());
         text.push_back(c->value);
         at += c->length;

@@ -37,12 +37,21 @@ namespace kvadrolab {
 // - A name is a whole run of letters: "xe", "sinx", "pix" are unknown names,
 //   not products, so that a mistyped name is named instead of read as
 //   something else; write "x e", "x*e", "sin(x)". "log" alone is refused as
-//   ambiguous (ln or lg).
+//   ambiguous (ln or lg), in any case. Names are lowercase: "Pi", "SIN", "X"
+//   are refused as NameInCapitals, and a Cyrillic "х" or "Х" standing alone
+//   as CyrillicX, each named rather than called unknown.
 // - A function takes its argument in brackets: "sin x" is refused, because
 //   "sin x^2", "sin 2x" and "sin x cos x" are read differently by different
 //   people. A call is one operand: sin(x)^2 is (sin x)^2.
-// - An exponent typed as a whole number, with or without a sign and brackets
-//   (x^3, x^-2, x^(−2)), becomes Op::PowInt; every other exponent Op::Pow.
+// - An exponent built of number literals, signs, brackets and + - * / alone
+//   is worked out exactly, from the literals' decimal values with no
+//   rounding; where that value is a whole number within ±(2^31 − 1) (x^3,
+//   x^-2, x^(−2), x^2,0, x^1e1, x^(4/2), x^((0,1+0,2)*10)) the power becomes
+//   Op::PowInt at the '^': the same program as x^2, with no need of a
+//   positive base. Every other exponent is Op::Pow (a^b for a > 0): a
+//   fraction (x^0,5, x^(1/3)), one with pi, e, x, a function or a ^ in it,
+//   or one whose exact working leaves int64.
+// - Spaces are ' ' and the no-break space; a tab is a control character.
 //
 // Limits, so that hostile text is refused at once: at most kMaxExpressionLength
 // characters, at most kMaxNesting brackets, signs and operators waiting for

@@ -35,7 +35,7 @@ enum class Op : std::uint8_t {
     Sqrt,
     Cbrt,
     Abs,
-    PowInt, // operand ^ `exponent`, a whole exponent typed as such (x^3, x^-2)
+    PowInt, // operand ^ `exponent`, a constant whole exponent (x^3, x^-2, x^(4/2))
     // Two operands: the first pushed is the left one.
     Add,
     Sub,

@@ -75,6 +75,15 @@ std::string describeExpressionRefusal(const Refusal &why, std::string_view text)
     }
     case Reason::UnknownName:
         return "Неизвестное имя „" + quoted(text, p, true) + "“ (переменная — x)";
+    case Reason::NameInCapitals: {
+        std::string name = quoted(text, p, true);
+        for (char &c : name)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return "Имена пишутся строчными: " + name;
+    }
+    case Reason::CyrillicX:
+        return "Кириллическая „" + quoted(text, p, false) + "“; переменная — латинская x";
     case Reason::AmbiguousLog:
         return "log неоднозначен: ln или lg";
     case Reason::FunctionNeedsBracket: {

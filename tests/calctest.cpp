@@ -199,6 +199,8 @@ private slots:
     void placesOfTheMaxima_data();
     void placesOfTheMaxima();
     void reversedInterval();
+    void constantWholeExponent_data();
+    void constantWholeExponent();
     void refusalsInTheirPlace();
     void courseSetAsPrinted();
     void hostileFunctionsAnswer_data();
@@ -420,6 +422,27 @@ void CalcTest::reversedInterval()
     QVERIFY(std::fabs(answer->rules[3]->value + 289.0 / 864) <= 4e-16);
 }
 
+void CalcTest::constantWholeExponent_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::newRow("x^2,0") << "x^2,0";
+    QTest::newRow("x^(4/2)") << "x^(4/2)";
+    QTest::newRow("x^(1+1)") << "x^(1+1)";
+    QTest::newRow("x^2e0") << "x^2e0";
+}
+
+// A constant whole exponent is a power by multiplication, so a negative x is
+// no trouble: the integral of x^2 over [-1; 1] is 2/3 and M2 = 2, M4 = 0.
+void CalcTest::constantWholeExponent()
+{
+    QFETCH(QString, f);
+    const Result<Answer> answer = answerFor(f.toStdString(), -1, 1, 12);
+    QVERIFY(answer);
+    QVERIFY(std::fabs(answer->integral.mid - 2.0 / 3) <= answer->integral.rad);
+    QVERIFY(answer->maxima[1] && answer->maxima[1]->lower <= 2 && answer->maxima[1]->upper >= 2);
+    QCOMPARE(answer->maxima[2]->upper, 0.0);
+}
+
 void CalcTest::refusalsInTheirPlace()
 {
     // The integral of sqrt is proven; no derivative of it is bounded at 0.
@@ -448,6 +471,8 @@ void CalcTest::refusalsInTheirPlace()
     QCOMPARE(answerFor("1/x", -1, 1, 12).reason(), Reason::Pole);
     QCOMPARE(answerFor("ln(x)", -1, 1, 12).reason(), Reason::NotDefined);
     QCOMPARE(answerFor("log(x)", 1, 2, 12).reason(), Reason::AmbiguousLog);
+    // A fractional exponent is exp(b ln x): x^0,5 is undefined left of 0.
+    QCOMPARE(answerFor("x^0,5", -1, 1, 12).reason(), Reason::NotDefined);
 }
 
 // Every course integrand, answered and printed: the printed integral
@@ -559,6 +584,18 @@ void CalcTest::program_data()
                          << "log неоднозначен: ln или lg"
                          << "null"
                          << "1";
+    QTest::newRow("Pi in capitals")
+        << QStringList{"sin(Pi*x)", "0", "1", "--json"} << 2 << "Имена пишутся строчными: pi"
+        << "null"
+        << "5";
+    QTest::newRow("Cyrillic х") << QStringList{"2х", "0", "1", "--json"} << 2
+                                << "Кириллическая „х“; переменная — латинская x"
+                                << "null"
+                                << "2";
+    QTest::newRow("a tab") << QStringList{"x\t+1", "0", "1", "--json"} << 2
+                           << "Управляющий символ в позиции 2"
+                           << "null"
+                           << "2";
     QTest::newRow("not proven") << QStringList{"exp(exp(exp(x)))", "0", "3", "--json"} << 2
                                 << "не удалось доказать в пределах вычислений"
                                 << "null"

@@ -96,6 +96,8 @@ private slots:
     void values();
     void shape_data();
     void shape();
+    void foldedPowerAtItsSign_data();
+    void foldedPowerAtItsSign();
     void refusals_data();
     void refusals();
     void hostile_data();
@@ -130,7 +132,22 @@ void ExpressionTest::values_data()
         << QStringList{"x^-2", "x^(\u22122)"} << 4.0 << 0.0625;
     QTest::newRow("x^0,5 at 9") << QStringList{"x^0,5"} << 9.0 << 3.0;
     QTest::newRow("unary plus") << QStringList{"+x - +2"} << 5.0 << 3.0;
-    QTest::newRow("spaces") << QStringList{"  x \t*\u00A02 "} << 4.0 << 8.0;
+    QTest::newRow("spaces") << QStringList{"  x *\u00A02 ", "x\u00A0\u00A0* 2"} << 4.0 << 8.0;
+    // Constant whole exponents are powers by multiplication: defined for a
+    // negative x, where pow's a^b takes a > 0.
+    QTest::newRow("x^2,0 = x^(4/2) = x^(1+1) at -3")
+        << QStringList{"x^2,0", "x^2.0", "x^(4/2)", "x^(1+1)", "x^(3-1)", "x^0,2e1"} << -3.0 << 9.0;
+    QTest::newRow("x^(2*3) = x^(12/2) at -2") << QStringList{"x^(2*3)", "x^(12/2)"} << -2.0 << 64.0;
+    QTest::newRow("x^-(4/2) = x^(-6/3) at -4")
+        << QStringList{"x^-(4/2)", "x^(-6/3)", "x^(\u2212(1+1))"} << -4.0 << 0.0625;
+    // (0,1+0,2)*10 is 3 exactly as typed; in doubles it is 3.0000000000000004,
+    // and pow(1e10, that) is 1e30 * (1 + 1.02e-14) (mpmath): far outside the
+    // tolerance.
+    QTest::newRow("x^((0,1+0,2)*10) at 1e10 is 1e30")
+        << QStringList{"x^((0,1+0,2)*10)", "x^(0,1*3*10)"} << 1e10 << 1e30;
+    QTest::newRow("x^1e1 at -2") << QStringList{"x^1e1", "x^(5+5)"} << -2.0 << 1024.0;
+    QTest::newRow("x^(1/2) at 9 stays a root")
+        << QStringList{"x^(1/2)", "x^(0,25*2)"} << 9.0 << 3.0;
     // Numbers as the fields read them.
     QTest::newRow("decimal comma and point") << QStringList{"1,5x", "1.5*x"} << 2.0 << 3.0;
     QTest::newRow("leading separator") << QStringList{",5+x"} << 1.0 << 1.5;
@@ -213,11 +230,44 @@ void ExpressionTest::shape_data()
     QTest::newRow("x^-2 and x^(\u22122) whole")
         << QStringList{"x^-2", "x^(\u22122)"} << "x ^-2" << 1;
     QTest::newRow("x^+2 whole") << QStringList{"x^+2"} << "x ^2" << 1;
-    QTest::newRow("x^2,0 not whole") << QStringList{"x^2,0"} << "x 2.0 ^" << 2;
-    QTest::newRow("x^1e2 not whole") << QStringList{"x^1e2"} << "x 1e2 ^" << 2;
-    QTest::newRow("x^(1+1) not whole") << QStringList{"x^(1+1)"} << "x 1 1 + ^" << 3;
+    QTest::newRow("x^2,0 whole") << QStringList{"x^2,0", "x^2.0", "x^2,000", "x^(2)", "x^+2,0"}
+                                 << "x ^2" << 1;
+    QTest::newRow("x^1e2 whole") << QStringList{"x^1e2", "x^1E+2", "x^0,001e5", "x^100"} << "x ^100"
+                                 << 1;
+    QTest::newRow("x^1e1 whole") << QStringList{"x^1e1", "x^10"} << "x ^10" << 1;
+    QTest::newRow("x^(1+1) whole")
+        << QStringList{"x^(1+1)",     "x^(4/2)",    "x^(3-1)",     "x^(2*1)",
+                       "x^(0,5+1,5)", "x^(0,1*20)", "x^(1/3+5/3)", "x^(2(1))"}
+        << "x ^2" << 1;
+    QTest::newRow("x^(2*3) whole") << QStringList{"x^(2*3)", "x^((1+2)*2)"} << "x ^6" << 1;
+    QTest::newRow("x^-(4/2) whole")
+        << QStringList{"x^-(4/2)", "x^(-6/3)", "x^(\u2212(1+1))", "x^(2-4)", "x^--(-2)"} << "x ^-2"
+        << 1;
+    QTest::newRow("x^(1-1) whole") << QStringList{"x^(1-1)", "x^0,0", "x^-0"} << "x ^0" << 1;
+    QTest::newRow("(x+1)^(4/2)*3") << QStringList{"(x+1)^(4/2)*3"} << "x 1 + ^2 3 *" << 2;
+    QTest::newRow("x^2147483647 within PowInt")
+        << QStringList{"x^2147483647", "x^(2147483646+1)"} << "x ^2147483647" << 1;
+    QTest::newRow("x^-2147483647 within PowInt")
+        << QStringList{"x^-2147483647"} << "x ^-2147483647" << 1;
+    // What is not folded stays a general power, and its exponent as typed.
     QTest::newRow("x^99999999999 beyond PowInt")
         << QStringList{"x^99999999999"} << "x 99999999999 ^" << 2;
+    QTest::newRow("x^(2147483647+1) beyond PowInt")
+        << QStringList{"x^(2147483647+1)"} << "x 2147483647 1 + ^" << 3;
+    QTest::newRow("x^0,5 not whole") << QStringList{"x^0,5"} << "x 0.5 ^" << 2;
+    QTest::newRow("x^(1/3) not whole") << QStringList{"x^(1/3)"} << "x 1 3 / ^" << 3;
+    QTest::newRow("x^(0,1+0,2) not whole") << QStringList{"x^(0,1+0,2)"} << "x 0.1 0.2 + ^" << 3;
+    QTest::newRow("x^(pi/pi) not folded") << QStringList{"x^(pi/pi)"} << "x pi pi / ^" << 3;
+    QTest::newRow("x^(2e) not folded") << QStringList{"x^(2e)"} << "x 2 e * ^" << 3;
+    QTest::newRow("x^abs(2) not folded") << QStringList{"x^abs(2)"} << "x 2 fn20 ^" << 2;
+    QTest::newRow("x^(1/0) not folded") << QStringList{"x^(1/0)"} << "x 1 0 / ^" << 3;
+    QTest::newRow("x^x not folded") << QStringList{"x^(x-x+2)"} << "x x x - 2 + ^" << 3;
+    QTest::newRow("a power in the exponent not folded")
+        << QStringList{"2^(1+1)^(1+1)"} << "2 1 1 + ^2 ^" << 3;
+    // 1e18*10 leaves int64 on the way, though the whole is 10.
+    QTest::newRow("x^(1e18*10/1e18) not folded")
+        << QStringList{"x^(1e18*10/1e18)"} << "x 1e18 10 * 1e18 / ^" << 3;
+    QTest::newRow("constants outside an exponent stay") << QStringList{"4/2"} << "4 2 /" << 2;
     QTest::newRow("2^3^2") << QStringList{"2^3^2"} << "2 3 ^2 ^" << 2;
     QTest::newRow("-x^2") << QStringList{"-x^2"} << "x ^2 neg" << 1;
     QTest::newRow("-2*3") << QStringList{"-2*3"} << "2 neg 3 *" << 2;
@@ -243,6 +293,34 @@ void ExpressionTest::shape()
     }
 }
 
+void ExpressionTest::foldedPowerAtItsSign_data()
+{
+    // A folded exponent leaves no steps of its own: the power is placed at
+    // its '^', in characters from 0.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("position");
+    QTest::newRow("x^(4/2)") << "x^(4/2)" << 1;
+    QTest::newRow("1 + x ^ 2,0") << "1 + x ^ 2,0" << 6;
+    QTest::newRow("(x+1)^(1+1)") << "(x+1)^(1+1)" << 5;
+    QTest::newRow("π·x^-(4/2), π one character") << "πx^-(4/2)" << 2;
+}
+
+void ExpressionTest::foldedPowerAtItsSign()
+{
+    QFETCH(QString, text);
+    QFETCH(int, position);
+    const Result<Program> p = parseExpression(utf8(text));
+    QVERIFY(p.ok());
+    int powers = 0;
+    for (const Step &s : p->steps) {
+        if (s.op != Op::PowInt)
+            continue;
+        ++powers;
+        QCOMPARE(s.position, std::size_t(position));
+    }
+    QCOMPARE(powers, 1);
+}
+
 void ExpressionTest::refusals_data()
 {
     QTest::addColumn<QByteArray>("text");
@@ -255,14 +333,42 @@ void ExpressionTest::refusals_data()
                             << "Пустое выражение";
     QTest::newRow("foo") << QByteArray("foo") << Reason::UnknownName << 0
                          << "Неизвестное имя „foo“ (переменная — x)";
-    QTest::newRow("Cyrillic х") << QByteArray("2*х") << Reason::UnknownName << 2
-                                << "Неизвестное имя „х“ (переменная — x)";
+    QTest::newRow("Cyrillic х") << QByteArray("2*х") << Reason::CyrillicX << 2
+                                << "Кириллическая „х“; переменная — латинская x";
+    QTest::newRow("Cyrillic Х") << QByteArray("Х^2") << Reason::CyrillicX << 0
+                                << "Кириллическая „Х“; переменная — латинская x";
+    QTest::newRow("Cyrillic х in a call") << QByteArray("sin(х)") << Reason::CyrillicX << 4
+                                          << "Кириллическая „х“; переменная — латинская x";
+    // Positions count characters: х is two bytes, one character.
+    QTest::newRow("Cyrillic х twice, the first named")
+        << QByteArray("1+2х*х") << Reason::CyrillicX << 3
+        << "Кириллическая „х“; переменная — латинская x";
+    QTest::newRow("Cyrillic хх is a name")
+        << QByteArray("хх") << Reason::UnknownName << 0 << "Неизвестное имя „хх“ (переменная — x)";
+    QTest::newRow("Latin e, Cyrillic х")
+        << QByteArray("eх") << Reason::UnknownName << 0 << "Неизвестное имя „eх“ (переменная — x)";
     QTest::newRow("xe is one name")
         << QByteArray("xe") << Reason::UnknownName << 0 << "Неизвестное имя „xe“ (переменная — x)";
     QTest::newRow("sinx is one name") << QByteArray("1+sinx") << Reason::UnknownName << 2
                                       << "Неизвестное имя „sinx“ (переменная — x)";
-    QTest::newRow("capital X") << QByteArray("X") << Reason::UnknownName << 0
-                               << "Неизвестное имя „X“ (переменная — x)";
+    QTest::newRow("capital X") << QByteArray("X") << Reason::NameInCapitals << 0
+                               << "Имена пишутся строчными: x";
+    QTest::newRow("Pi") << QByteArray("2*Pi") << Reason::NameInCapitals << 2
+                        << "Имена пишутся строчными: pi";
+    QTest::newRow("PI after π") << QByteArray("π+PI") << Reason::NameInCapitals << 2
+                                << "Имена пишутся строчными: pi";
+    QTest::newRow("Sin") << QByteArray("Sin(x)") << Reason::NameInCapitals << 0
+                         << "Имена пишутся строчными: sin";
+    QTest::newRow("SQRT without a bracket")
+        << QByteArray("1+SQRT x") << Reason::NameInCapitals << 2 << "Имена пишутся строчными: sqrt";
+    QTest::newRow("ArcTg") << QByteArray("ArcTg(x)") << Reason::NameInCapitals << 0
+                           << "Имена пишутся строчными: arctg";
+    QTest::newRow("E after a number")
+        << QByteArray("2E") << Reason::NameInCapitals << 1 << "Имена пишутся строчными: e";
+    QTest::newRow("Log") << QByteArray("Log(x)") << Reason::AmbiguousLog << 0
+                         << "log неоднозначен: ln или lg";
+    QTest::newRow("Sinx") << QByteArray("Sinx") << Reason::UnknownName << 0
+                          << "Неизвестное имя „Sinx“ (переменная — x)";
     QTest::newRow("log") << QByteArray("log(x)") << Reason::AmbiguousLog << 0
                          << "log неоднозначен: ln или lg";
     QTest::newRow("sin x") << QByteArray("sin x") << Reason::FunctionNeedsBracket << 0
@@ -308,6 +414,10 @@ void ExpressionTest::refusals_data()
                          << "Управляющий символ в позиции 2";
     QTest::newRow("line break") << QByteArray("x\n") << Reason::ControlCharacter << 1
                                 << "Управляющий символ в позиции 2";
+    QTest::newRow("tab") << QByteArray("x\t+1") << Reason::ControlCharacter << 1
+                         << "Управляющий символ в позиции 2";
+    QTest::newRow("tab before a bracket") << QByteArray("sin\t(x)") << Reason::ControlCharacter << 3
+                                          << "Управляющий символ в позиции 4";
     QTest::newRow("DEL") << QByteArray("x\x7f") << Reason::ControlCharacter << 1
                          << "Управляющий символ в позиции 2";
     // Positions count characters: π is two bytes, one character.
@@ -464,8 +574,7 @@ void ExpressionTest::everyControlCharacter()
 {
     std::vector<char32_t> controls;
     for (char32_t c = 1; c < 0x20; ++c)
-        if (c != '\t')
-            controls.push_back(c);
+        controls.push_back(c);
     for (char32_t c = 0x7F; c <= 0x9F; ++c)
         controls.push_back(c);
     controls.push_back(0x2028);

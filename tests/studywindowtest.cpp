@@ -284,6 +284,9 @@ void StudyWindowTest::refusalsAsOneMessage_data()
     QTest::newRow("b not a number") << "x" << "0" << "" << "В поле b" << "Text2";
     QTest::newRow("empty interval") << "x" << "2" << "2" << "совпадают" << "Text2";
     QTest::newRow("a typo, pressed") << "x^" << "0" << "1" << "В записи f(x) ошибка" << "Formula";
+    QTest::newRow("a Cyrillic х, pressed") << "2х" << "0" << "1"
+                                           << "ошибка: Кириллическая „х“; переменная — латинская x."
+                                           << "Formula";
     // clang-format on
 }
 
