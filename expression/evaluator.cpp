@@ -30,9 +30,24 @@ inline double powInt(double base, std::int32_t exponent)
     return exponent < 0 ? 1 / result : result;
 }
 
-inline double unary(Op op, double v)
+// pi - arctg(1/x) for x < 0 and arctg(1/x) for x > 0 rather than
+// pi/2 - arctg(x): the subtraction would lose the digits of a small result.
+inline double arccot(double v)
 {
-    switch (op) {
+    if (v > 0)
+        return std::atan(1 / v);
+    if (v < 0)
+        return std::numbers::pi + std::atan(1 / v);
+    if (v == 0)
+        return std::numbers::pi / 2;
+    return v; // NaN
+}
+
+// A one-operand step; a step of any other kind is no function of one value
+// and gives NaN.
+inline double unary(const Step &s, double v)
+{
+    switch (s.op) {
     case Op::Neg:
         return -v;
     case Op::Sin:
@@ -49,12 +64,16 @@ inline double unary(Op op, double v)
         return std::acos(v);
     case Op::Atan:
         return std::atan(v);
+    case Op::Acot:
+        return arccot(v);
     case Op::Sinh:
         return std::sinh(v);
     case Op::Cosh:
         return std::cosh(v);
     case Op::Tanh:
         return std::tanh(v);
+    case Op::Coth:
+        return 1 / std::tanh(v);
     case Op::Exp:
         return std::exp(v);
     case Op::Ln:
@@ -67,11 +86,23 @@ inline double unary(Op op, double v)
         return std::cbrt(v);
     case Op::Abs:
         return std::fabs(v);
-    default:
-        return v;
+    case Op::PowInt:
+        return powInt(v, s.exponent);
+    case Op::Number:
+    case Op::Pi:
+    case Op::E:
+    case Op::X:
+    case Op::Add:
+    case Op::Sub:
+    case Op::Mul:
+    case Op::Div:
+    case Op::Pow:
+        break;
     }
+    return std::nan("");
 }
 
+// A two-operand step; NaN for any other.
 inline double binary(Op op, double a, double b)
 {
     switch (op) {
@@ -83,33 +114,77 @@ inline double binary(Op op, double a, double b)
         return a * b;
     case Op::Div:
         return a / b;
-    default:
+    case Op::Pow:
         return std::pow(a, b);
+    case Op::Number:
+    case Op::Pi:
+    case Op::E:
+    case Op::X:
+    case Op::Neg:
+    case Op::Sin:
+    case Op::Cos:
+    case Op::Tan:
+    case Op::Cot:
+    case Op::Asin:
+    case Op::Acos:
+    case Op::Atan:
+    case Op::Acot:
+    case Op::Sinh:
+    case Op::Cosh:
+    case Op::Tanh:
+    case Op::Coth:
+    case Op::Exp:
+    case Op::Ln:
+    case Op::Lg:
+    case Op::Sqrt:
+    case Op::Cbrt:
+    case Op::Abs:
+    case Op::PowInt:
+        break;
     }
+    return std::nan("");
 }
 
+// A step that pushes a value; NaN for any other.
 double constant(const Step &s, double x)
 {
     switch (s.op) {
+    case Op::Number:
+        return s.value;
     case Op::Pi:
         return std::numbers::pi;
     case Op::E:
         return std::numbers::e;
     case Op::X:
         return x;
-    default:
-        return s.value;
+    case Op::Neg:
+    case Op::Sin:
+    case Op::Cos:
+    case Op::Tan:
+    case Op::Cot:
+    case Op::Asin:
+    case Op::Acos:
+    case Op::Atan:
+    case Op::Acot:
+    case Op::Sinh:
+    case Op::Cosh:
+    case Op::Tanh:
+    case Op::Coth:
+    case Op::Exp:
+    case Op::Ln:
+    case Op::Lg:
+    case Op::Sqrt:
+    case Op::Cbrt:
+    case Op::Abs:
+    case Op::PowInt:
+    case Op::Add:
+    case Op::Sub:
+    case Op::Mul:
+    case Op::Div:
+    case Op::Pow:
+        break;
     }
-}
-
-bool pushes(Op op)
-{
-    return op == Op::Number || op == Op::Pi || op == Op::E || op == Op::X;
-}
-
-bool takesTwo(Op op)
-{
-    return op == Op::Add || op == Op::Sub || op == Op::Mul || op == Op::Div || op == Op::Pow;
+    return std::nan("");
 }
 
 // Points per block: the stack of a deep program still fits the caches
@@ -126,21 +201,21 @@ template <typename F> inline void each(double *v, std::size_t m, F f)
         v[i] = f(v[i]);
 }
 
-void unaryBlock(Op op, const Step &s, double *v, std::size_t m)
+void unaryBlock(const Step &s, double *v, std::size_t m)
 {
-    switch (op) {
+    switch (s.op) {
     case Op::Neg:
         each(v, m, [](double a) { return -a; });
-        break;
+        return;
     case Op::Abs:
         each(v, m, [](double a) { return std::fabs(a); });
-        break;
+        return;
     case Op::Sqrt:
         each(v, m, [](double a) { return std::sqrt(a); });
-        break;
+        return;
     case Op::Ln:
         each(v, m, [](double a) { return std::log(a); });
-        break;
+        return;
     case Op::PowInt:
         switch (s.exponent) {
         // The common small powers, unrolled; powInt multiplies in the same
@@ -155,10 +230,35 @@ void unaryBlock(Op op, const Step &s, double *v, std::size_t m)
             each(v, m, [e = s.exponent](double a) { return powInt(a, e); });
             return;
         }
-    default:
-        each(v, m, [op](double a) { return unary(op, a); });
+    case Op::Sin:
+    case Op::Cos:
+    case Op::Tan:
+    case Op::Cot:
+    case Op::Asin:
+    case Op::Acos:
+    case Op::Atan:
+    case Op::Acot:
+    case Op::Sinh:
+    case Op::Cosh:
+    case Op::Tanh:
+    case Op::Coth:
+    case Op::Exp:
+    case Op::Lg:
+    case Op::Cbrt:
+        each(v, m, [&s](double a) { return unary(s, a); });
+        return;
+    case Op::Number:
+    case Op::Pi:
+    case Op::E:
+    case Op::X:
+    case Op::Add:
+    case Op::Sub:
+    case Op::Mul:
+    case Op::Div:
+    case Op::Pow:
         break;
     }
+    std::fill(v, v + m, std::nan(""));
 }
 
 void binaryBlock(Op op, double *a, const double *b, std::size_t m)
@@ -167,24 +267,50 @@ void binaryBlock(Op op, double *a, const double *b, std::size_t m)
     case Op::Add:
         for (std::size_t i = 0; i < m; ++i)
             a[i] = a[i] + b[i];
-        break;
+        return;
     case Op::Sub:
         for (std::size_t i = 0; i < m; ++i)
             a[i] = a[i] - b[i];
-        break;
+        return;
     case Op::Mul:
         for (std::size_t i = 0; i < m; ++i)
             a[i] = a[i] * b[i];
-        break;
+        return;
     case Op::Div:
         for (std::size_t i = 0; i < m; ++i)
             a[i] = a[i] / b[i];
-        break;
-    default:
+        return;
+    case Op::Pow:
         for (std::size_t i = 0; i < m; ++i)
             a[i] = std::pow(a[i], b[i]);
+        return;
+    case Op::Number:
+    case Op::Pi:
+    case Op::E:
+    case Op::X:
+    case Op::Neg:
+    case Op::Sin:
+    case Op::Cos:
+    case Op::Tan:
+    case Op::Cot:
+    case Op::Asin:
+    case Op::Acos:
+    case Op::Atan:
+    case Op::Acot:
+    case Op::Sinh:
+    case Op::Cosh:
+    case Op::Tanh:
+    case Op::Coth:
+    case Op::Exp:
+    case Op::Ln:
+    case Op::Lg:
+    case Op::Sqrt:
+    case Op::Cbrt:
+    case Op::Abs:
+    case Op::PowInt:
         break;
     }
+    std::fill(a, a + m, std::nan(""));
 }
 
 } // namespace
@@ -202,32 +328,23 @@ double evaluate(const Program &program, double x)
         stack = heap.data();
     }
     std::size_t top = 0; // values on the stack
-    // One switch per step: the graph's own integrand is five steps, and a
-    // chain of tests before the work would cost as much as the work.
+    // The operand count (a table) and one switch per step: the graph's own
+    // integrand is five steps, and a chain of tests before the work would
+    // cost as much as the work.
     for (const Step &s : program.steps) {
-        switch (s.op) {
-        case Op::X:
-            stack[top++] = x;
-            break;
-        case Op::Number:
-        case Op::Pi:
-        case Op::E:
+        switch (operandCount(s.op)) {
+        case 0:
             stack[top++] = constant(s, x);
             break;
-        case Op::Add:
-        case Op::Sub:
-        case Op::Mul:
-        case Op::Div:
-        case Op::Pow:
+        case 1:
+            stack[top - 1] = unary(s, stack[top - 1]);
+            break;
+        case 2:
             --top;
             stack[top - 1] = binary(s.op, stack[top - 1], stack[top]);
             break;
-        case Op::PowInt:
-            stack[top - 1] = powInt(stack[top - 1], s.exponent);
-            break;
         default:
-            stack[top - 1] = unary(s.op, stack[top - 1]);
-            break;
+            return std::nan("");
         }
     }
     return top == 1 ? stack[0] : std::nan("");
@@ -240,17 +357,21 @@ void evaluate(const Program &program, const double *x, double *y, std::size_t n)
         const std::size_t m = std::min(kBlock, n - first);
         std::size_t top = 0;
         for (const Step &s : program.steps) {
-            if (pushes(s.op)) {
+            const std::size_t operands = operandCount(s.op);
+            if (operands == 0) {
                 double *v = &stack[top++ * kBlock];
                 if (s.op == Op::X)
                     std::copy(x + first, x + first + m, v);
                 else
                     std::fill(v, v + m, constant(s, 0));
-            } else if (takesTwo(s.op)) {
+            } else if (operands == 1) {
+                unaryBlock(s, &stack[(top - 1) * kBlock], m);
+            } else if (operands == 2) {
                 --top;
                 binaryBlock(s.op, &stack[(top - 1) * kBlock], &stack[top * kBlock], m);
             } else {
-                unaryBlock(s.op, s, &stack[(top - 1) * kBlock], m);
+                top = 0; // no operation: no value
+                break;
             }
         }
         if (top == 1)

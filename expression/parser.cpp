@@ -34,9 +34,11 @@ constexpr std::array kFunctions{
     FunctionName{"arcsin", Op::Asin}, FunctionName{"asin", Op::Asin},
     FunctionName{"arccos", Op::Acos}, FunctionName{"acos", Op::Acos},
     FunctionName{"arctg", Op::Atan},  FunctionName{"atan", Op::Atan},
+    FunctionName{"arcctg", Op::Acot}, FunctionName{"arccot", Op::Acot},
     FunctionName{"sh", Op::Sinh},     FunctionName{"sinh", Op::Sinh},
     FunctionName{"ch", Op::Cosh},     FunctionName{"cosh", Op::Cosh},
     FunctionName{"th", Op::Tanh},     FunctionName{"tanh", Op::Tanh},
+    FunctionName{"cth", Op::Coth},    FunctionName{"coth", Op::Coth},
     FunctionName{"exp", Op::Exp},     FunctionName{"ln", Op::Ln},
     FunctionName{"lg", Op::Lg},       FunctionName{"sqrt", Op::Sqrt},
     FunctionName{"cbrt", Op::Cbrt},   FunctionName{"abs", Op::Abs},
@@ -87,9 +89,35 @@ int precedence(const Entry &e)
     case Op::Mul:
     case Op::Div:
         return 2;
-    default:
-        return 4; // Pow
+    case Op::Pow:
+        return 4;
+    case Op::Number:
+    case Op::Pi:
+    case Op::E:
+    case Op::X:
+    case Op::Neg:
+    case Op::Sin:
+    case Op::Cos:
+    case Op::Tan:
+    case Op::Cot:
+    case Op::Asin:
+    case Op::Acos:
+    case Op::Atan:
+    case Op::Acot:
+    case Op::Sinh:
+    case Op::Cosh:
+    case Op::Tanh:
+    case Op::Coth:
+    case Op::Exp:
+    case Op::Ln:
+    case Op::Lg:
+    case Op::Sqrt:
+    case Op::Cbrt:
+    case Op::Abs:
+    case Op::PowInt:
+        break; // no operator: a Binary entry holds one of the five
     }
+    return 4;
 }
 
 Step makeStep(Op op, std::size_t position)
@@ -175,9 +203,34 @@ std::optional<Fraction> combine(Op op, const Fraction &a, const Fraction &b)
             return std::nullopt;
         return reduced(num, den);
     }
-    default:
-        return std::nullopt;
+    case Op::Number:
+    case Op::Pi:
+    case Op::E:
+    case Op::X:
+    case Op::Neg:
+    case Op::Sin:
+    case Op::Cos:
+    case Op::Tan:
+    case Op::Cot:
+    case Op::Asin:
+    case Op::Acos:
+    case Op::Atan:
+    case Op::Acot:
+    case Op::Sinh:
+    case Op::Cosh:
+    case Op::Tanh:
+    case Op::Coth:
+    case Op::Exp:
+    case Op::Ln:
+    case Op::Lg:
+    case Op::Sqrt:
+    case Op::Cbrt:
+    case Op::Abs:
+    case Op::PowInt:
+    case Op::Pow:
+        break; // a power or a function: no exact fold
     }
+    return std::nullopt;
 }
 
 // The exact value of a literal as the number reader writes it: digits, an

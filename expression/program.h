@@ -26,9 +26,11 @@ enum class Op : std::uint8_t {
     Asin,
     Acos,
     Atan,
+    Acot, // arcctg, valued in (0; pi): pi/2 - arctg
     Sinh,
     Cosh,
     Tanh,
+    Coth, // cth = 1/th, a pole at 0
     Exp,
     Ln,
     Lg, // lg: base 10
@@ -46,7 +48,12 @@ enum class Op : std::uint8_t {
 
 // How many values a step takes off the stack before it pushes its one
 // result: none for a value, one for a function, Neg and PowInt, two for an
-// operator.
+// operator. Every operation is listed: a new one fails the build (the
+// program's libraries compile with -Werror=switch) until it is placed here,
+// and a value of Op that names no operation takes kNotAnOperation, more than
+// any stack holds, so that every arithmetic refuses it.
+inline constexpr std::size_t kNotAnOperation = static_cast<std::size_t>(-1);
+
 constexpr std::size_t operandCount(Op op)
 {
     switch (op) {
@@ -55,16 +62,48 @@ constexpr std::size_t operandCount(Op op)
     case Op::E:
     case Op::X:
         return 0;
+    case Op::Neg:
+    case Op::Sin:
+    case Op::Cos:
+    case Op::Tan:
+    case Op::Cot:
+    case Op::Asin:
+    case Op::Acos:
+    case Op::Atan:
+    case Op::Acot:
+    case Op::Sinh:
+    case Op::Cosh:
+    case Op::Tanh:
+    case Op::Coth:
+    case Op::Exp:
+    case Op::Ln:
+    case Op::Lg:
+    case Op::Sqrt:
+    case Op::Cbrt:
+    case Op::Abs:
+    case Op::PowInt:
+        return 1;
     case Op::Add:
     case Op::Sub:
     case Op::Mul:
     case Op::Div:
     case Op::Pow:
         return 2;
-    default:
-        return 1;
     }
+    return kNotAnOperation;
 }
+
+// How many operations there are: the values of Op that operandCount knows.
+// A test lists every operation and checks its list against this count.
+constexpr std::size_t countOperations()
+{
+    std::size_t n = 0;
+    for (unsigned v = 0; v <= 0xFF; ++v)
+        if (operandCount(static_cast<Op>(v)) != kNotAnOperation)
+            ++n;
+    return n;
+}
+inline constexpr std::size_t kOpCount = countOperations();
 
 struct Step
 {

@@ -41,19 +41,15 @@ public:
         std::size_t top = 0;
         for (std::size_t i = 0; i < m_program.steps.size(); ++i) {
             const Step &step = m_program.steps[i];
-            if (step.op <= Op::X) {
+            const std::size_t operands = operandCount(step.op);
+            if (operands > 2)
+                return acb_indeterminate(res);
+            if (operands == 0) {
                 if (top >= m_program.stackDepth)
                     return acb_indeterminate(res);
                 acb_ptr v = m_stack[top++].get();
-                if (step.op == Op::Number)
-                    acb_set_arb(v, m_literals[i].get());
-                else if (step.op == Op::Pi)
-                    acb_const_pi(v, prec);
-                else if (step.op == Op::E)
-                    acb_set_arb(v, m_e.get());
-                else
-                    acb_set(v, z);
-            } else if (step.op >= Op::Add) {
+                leaf(step, m_literals[i].get(), v, z, prec);
+            } else if (operands == 2) {
                 if (top < 2)
                     return acb_indeterminate(res);
                 --top;
@@ -70,6 +66,48 @@ public:
     }
 
 private:
+    // A value step; no value (non-finite) for any other.
+    void leaf(const Step &step, const arb_t literal, acb_t v, const acb_t z, slong prec) const
+    {
+        switch (step.op) {
+        case Op::Number:
+            return acb_set_arb(v, literal);
+        case Op::Pi:
+            return acb_const_pi(v, prec);
+        case Op::E:
+            return acb_set_arb(v, m_e.get());
+        case Op::X:
+            return acb_set(v, z);
+        case Op::Neg:
+        case Op::Sin:
+        case Op::Cos:
+        case Op::Tan:
+        case Op::Cot:
+        case Op::Asin:
+        case Op::Acos:
+        case Op::Atan:
+        case Op::Acot:
+        case Op::Sinh:
+        case Op::Cosh:
+        case Op::Tanh:
+        case Op::Coth:
+        case Op::Exp:
+        case Op::Ln:
+        case Op::Lg:
+        case Op::Sqrt:
+        case Op::Cbrt:
+        case Op::Abs:
+        case Op::PowInt:
+        case Op::Add:
+        case Op::Sub:
+        case Op::Mul:
+        case Op::Div:
+        case Op::Pow:
+            break;
+        }
+        acb_indeterminate(v);
+    }
+
     static void binary(Op op, acb_t l, const acb_t r, bool analytic, slong prec)
     {
         switch (op) {
@@ -85,8 +123,34 @@ private:
         case Op::Div: // a box around 0 gives a non-finite quotient
             acb_div(l, l, r, prec);
             break;
-        default:
+        case Op::Pow:
             acb_pow_analytic(l, l, r, analytic, prec);
+            break;
+        case Op::Number:
+        case Op::Pi:
+        case Op::E:
+        case Op::X:
+        case Op::Neg:
+        case Op::Sin:
+        case Op::Cos:
+        case Op::Tan:
+        case Op::Cot:
+        case Op::Asin:
+        case Op::Acos:
+        case Op::Atan:
+        case Op::Acot:
+        case Op::Sinh:
+        case Op::Cosh:
+        case Op::Tanh:
+        case Op::Coth:
+        case Op::Exp:
+        case Op::Ln:
+        case Op::Lg:
+        case Op::Sqrt:
+        case Op::Cbrt:
+        case Op::Abs:
+        case Op::PowInt:
+            acb_indeterminate(l); // no operator
             break;
         }
     }
@@ -157,6 +221,13 @@ private:
                 return acb_indeterminate(v);
             acb_atan(v, v, prec);
             break;
+        case Op::Acot:
+            // pi/2 - atan(z): the real arcctg, valued in (0; pi), with
+            // atan's cuts and no break on the real axis.
+            if (analytic && touchesImaginaryCut(v))
+                return acb_indeterminate(v);
+            arcCotangent(v, prec);
+            break;
         case Op::Sinh:
             acb_sinh(v, v, prec);
             break;
@@ -165,6 +236,9 @@ private:
             break;
         case Op::Tanh:
             acb_tanh(v, v, prec);
+            break;
+        case Op::Coth: // meromorphic, like cot: a box around 0 is non-finite
+            acb_coth(v, v, prec);
             break;
         case Op::Exp:
             acb_exp(v, v, prec);
@@ -190,10 +264,32 @@ private:
         case Op::Abs:
             acb_real_abs(v, v, analytic, prec);
             break;
-        default: // Op::PowInt: a negative power of a box around 0 is non-finite
+        case Op::PowInt: // a negative power of a box around 0 is non-finite
             acb_pow_si(v, v, step.exponent, prec);
             break;
+        case Op::Number:
+        case Op::Pi:
+        case Op::E:
+        case Op::X:
+        case Op::Add:
+        case Op::Sub:
+        case Op::Mul:
+        case Op::Div:
+        case Op::Pow:
+            acb_indeterminate(v); // no function of one value
+            break;
         }
+    }
+
+    static void arcCotangent(acb_t v, slong prec)
+    {
+        acb_t halfPi;
+        acb_init(halfPi);
+        acb_const_pi(halfPi, prec);
+        acb_mul_2exp_si(halfPi, halfPi, -1);
+        acb_atan(v, v, prec);
+        acb_sub(v, halfPi, v, prec);
+        acb_clear(halfPi);
     }
 
     // The real cube root continued as z^(1/3) to the right of the imaginary

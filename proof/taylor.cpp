@@ -54,9 +54,10 @@ std::optional<BallFailure> TaylorRun::push()
 
 std::optional<BallFailure> TaylorRun::apply(const Step &step)
 {
-    const bool binary = step.op >= Op::Add;
-    const bool leaf = step.op <= Op::X;
-    if ((binary && m_top < 2) || (!leaf && m_top < 1))
+    const std::size_t operands = operandCount(step.op);
+    const bool binary = operands == 2;
+    const bool leaf = operands == 0;
+    if (operands > 2 || m_top < operands)
         return fail(Reason::NotProven, false);
     const std::size_t index = static_cast<std::size_t>(m_step - m_program.steps.data());
     if (leaf) {
@@ -66,7 +67,6 @@ std::optional<BallFailure> TaylorRun::apply(const Step &step)
         m_flat[m_top - 1] = false;
         return std::nullopt;
     }
-    const std::size_t operands = binary ? 2 : 1;
     bool flat = false;
     for (std::size_t i = m_top - operands; i < m_top; ++i) {
         narrow(i);
@@ -111,12 +111,38 @@ std::optional<BallFailure> TaylorRun::pushLeaf(const Step &step)
     case Op::E:
         arb_const_e(c.get(), m_prec);
         break;
-    default: // Op::X: the ball itself, moving at rate 1
+    case Op::X: // the ball itself, moving at rate 1
         arb_poly_zero(p);
         arb_poly_set_coeff_arb(p, 0, m_x);
         if (m_length > 1)
             arb_poly_set_coeff_si(p, 1, 1);
         return std::nullopt;
+    case Op::Neg:
+    case Op::Sin:
+    case Op::Cos:
+    case Op::Tan:
+    case Op::Cot:
+    case Op::Asin:
+    case Op::Acos:
+    case Op::Atan:
+    case Op::Acot:
+    case Op::Sinh:
+    case Op::Cosh:
+    case Op::Tanh:
+    case Op::Coth:
+    case Op::Exp:
+    case Op::Ln:
+    case Op::Lg:
+    case Op::Sqrt:
+    case Op::Cbrt:
+    case Op::Abs:
+    case Op::PowInt:
+    case Op::Add:
+    case Op::Sub:
+    case Op::Mul:
+    case Op::Div:
+    case Op::Pow:
+        return fail(Reason::NotProven, false); // no value to push
     }
     arb_poly_set_arb(p, c.get());
     return std::nullopt;
@@ -141,10 +167,35 @@ std::optional<BallFailure> TaylorRun::binaryStep(Op op, arb_poly_struct *left,
             return fail(Reason::Pole, arb_is_zero(value(right)));
         arb_poly_div_series(r.get(), left, right, m_length, m_prec);
         break;
-    default: // Op::Pow
+    case Op::Pow:
         if (auto failed = power(r.get(), left, right))
             return failed;
         break;
+    case Op::Number:
+    case Op::Pi:
+    case Op::E:
+    case Op::X:
+    case Op::Neg:
+    case Op::Sin:
+    case Op::Cos:
+    case Op::Tan:
+    case Op::Cot:
+    case Op::Asin:
+    case Op::Acos:
+    case Op::Atan:
+    case Op::Acot:
+    case Op::Sinh:
+    case Op::Cosh:
+    case Op::Tanh:
+    case Op::Coth:
+    case Op::Exp:
+    case Op::Ln:
+    case Op::Lg:
+    case Op::Sqrt:
+    case Op::Cbrt:
+    case Op::Abs:
+    case Op::PowInt:
+        return fail(Reason::NotProven, false); // no operator
     }
     arb_poly_swap(left, r.get());
     return std::nullopt;
@@ -239,15 +290,33 @@ std::optional<BallFailure> TaylorRun::unaryStep(const Step &step, arb_poly_struc
     case Op::Atan:
         arb_poly_atan_series(r.get(), p, n, m_prec);
         break;
+    case Op::Acot: {
+        // pi/2 - arctg: defined everywhere, valued in (0; pi).
+        Ball halfPi;
+        arb_const_pi(halfPi.get(), m_prec);
+        arb_mul_2exp_si(halfPi.get(), halfPi.get(), -1);
+        arb_poly_atan_series(s.get(), p, n, m_prec);
+        arb_poly_neg(s.get(), s.get());
+        arb_poly_set_arb(r.get(), halfPi.get());
+        arb_poly_add_series(r.get(), r.get(), s.get(), n, m_prec);
+        break;
+    }
     case Op::Sinh:
     case Op::Cosh:
-    case Op::Tanh: {
+    case Op::Tanh:
+    case Op::Coth: {
         Series ch;
         arb_poly_sinh_cosh_series(r.get(), ch.get(), p, n, m_prec);
         if (step.op == Op::Cosh) {
             arb_poly_swap(r.get(), ch.get());
         } else if (step.op == Op::Tanh) { // cosh >= 1: no pole
             arb_poly_div_series(s.get(), r.get(), ch.get(), n, m_prec);
+            arb_poly_swap(r.get(), s.get());
+        } else if (step.op == Op::Coth) {
+            // cosh/sinh: sinh is 0 at 0 alone, a pole as 1/x has.
+            if (arb_contains_zero(value(r.get())))
+                return fail(Reason::Pole, arb_is_zero(value(r.get())));
+            arb_poly_div_series(s.get(), ch.get(), r.get(), n, m_prec);
             arb_poly_swap(r.get(), s.get());
         }
         break;
@@ -301,10 +370,20 @@ std::optional<BallFailure> TaylorRun::unaryStep(const Step &step, arb_poly_struc
             arb_poly_set_arb(r.get(), v.get());
         }
         break;
-    default: // Op::PowInt
+    case Op::PowInt:
         if (auto failed = wholePower(r.get(), p, step.exponent))
             return failed;
         break;
+    case Op::Number:
+    case Op::Pi:
+    case Op::E:
+    case Op::X:
+    case Op::Add:
+    case Op::Sub:
+    case Op::Mul:
+    case Op::Div:
+    case Op::Pow:
+        return fail(Reason::NotProven, false); // no function of one value
     }
     arb_poly_swap(p, r.get());
     return std::nullopt;

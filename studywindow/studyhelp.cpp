@@ -17,8 +17,8 @@ QString studyHelpHtml()
 переменная <code>x</code>; константы <code>pi</code> (<code>π</code>) и <code>e</code>.</li>
 <li>Действия <code>+ − * / ^</code> и скобки; <code>2^3^2</code> = 2<sup>9</sup>,
 <code>−x^2</code> = −(x²).</li>
-<li>Функции, аргумент всегда в скобках: <code>sin cos tg ctg arcsin arccos arctg sh ch th
-exp ln lg sqrt cbrt abs</code>. <code>sin x</code> без скобок и <code>log</code> не
+<li>Функции, аргумент всегда в скобках: <code>sin cos tg ctg arcsin arccos arctg
+arcctg sh ch th cth exp ln lg sqrt cbrt abs</code>. <code>sin x</code> без скобок и <code>log</code> не
 принимаются.</li>
 <li>Знак умножения можно опустить перед именем или скобкой: <code>2x</code>,
 <code>x sin(x)</code>, <code>(x+1)(x−1)</code>; <code>1/2x</code> = x/2.</li>

@@ -69,8 +69,59 @@ QString postfix(const Program &p)
         case Op::Pow:
             out << "^";
             break;
-        default:
-            out << "fn" + QString::number(static_cast<int>(s.op));
+        case Op::Sin:
+            out << "sin";
+            break;
+        case Op::Cos:
+            out << "cos";
+            break;
+        case Op::Tan:
+            out << "tg";
+            break;
+        case Op::Cot:
+            out << "ctg";
+            break;
+        case Op::Asin:
+            out << "arcsin";
+            break;
+        case Op::Acos:
+            out << "arccos";
+            break;
+        case Op::Atan:
+            out << "arctg";
+            break;
+        case Op::Acot:
+            out << "arcctg";
+            break;
+        case Op::Sinh:
+            out << "sh";
+            break;
+        case Op::Cosh:
+            out << "ch";
+            break;
+        case Op::Tanh:
+            out << "th";
+            break;
+        case Op::Coth:
+            out << "cth";
+            break;
+        case Op::Exp:
+            out << "exp";
+            break;
+        case Op::Ln:
+            out << "ln";
+            break;
+        case Op::Lg:
+            out << "lg";
+            break;
+        case Op::Sqrt:
+            out << "sqrt";
+            break;
+        case Op::Cbrt:
+            out << "cbrt";
+            break;
+        case Op::Abs:
+            out << "abs";
             break;
         }
     }
@@ -191,6 +242,19 @@ void ExpressionTest::values_data()
     QTest::newRow("sqrt(16)") << QStringList{"sqrt(16)"} << 0.0 << 4.0;
     QTest::newRow("cbrt(-27)") << QStringList{"cbrt(-27)"} << 0.0 << -3.0;
     QTest::newRow("abs(-2,5)") << QStringList{"abs(-2,5)"} << 0.0 << 2.5;
+    // arcctg in (0; pi) and cth = 1/th, against mpmath (pi/2 - atan(x), coth(x)).
+    QTest::newRow("arcctg(1) = pi/4")
+        << QStringList{"arcctg(x)", "arccot(x)"} << 1.0 << 0.78539816339744830962;
+    QTest::newRow("arcctg(-1) = 3pi/4")
+        << QStringList{"arcctg(x)", "arccot(x)"} << -1.0 << 2.3561944901923449288;
+    QTest::newRow("arcctg(0) = pi/2") << QStringList{"arcctg(x)"} << 0.0 << 1.5707963267948966192;
+    QTest::newRow("arcctg(1000)") << QStringList{"arcctg(x)"} << 1000.0
+                                  << 0.00099999966666686666652;
+    QTest::newRow("arcctg(-1000)") << QStringList{"arcctg(x)"} << -1000.0 << 3.1405926539231263718;
+    QTest::newRow("cth(1)") << QStringList{"cth(x)", "coth(x)"} << 1.0 << 1.3130352854993313036;
+    QTest::newRow("cth(-0,5)") << QStringList{"cth(x)", "coth(x)"} << -0.5
+                               << -2.1639534137386528488;
+    QTest::newRow("cth(0,001)") << QStringList{"cth(x)"} << 0.001 << 1000.0003333333111111;
     QTest::newRow("sin (x) with a space") << QStringList{"sin (x)"} << M_PI_2 << 1.0;
     // The program's own integrand, by hand: ln 6 = 1.79175946922805500,
     // divided by 6 and cubed.
@@ -259,7 +323,7 @@ void ExpressionTest::shape_data()
     QTest::newRow("x^(0,1+0,2) not whole") << QStringList{"x^(0,1+0,2)"} << "x 0.1 0.2 + ^" << 3;
     QTest::newRow("x^(pi/pi) not folded") << QStringList{"x^(pi/pi)"} << "x pi pi / ^" << 3;
     QTest::newRow("x^(2e) not folded") << QStringList{"x^(2e)"} << "x 2 e * ^" << 3;
-    QTest::newRow("x^abs(2) not folded") << QStringList{"x^abs(2)"} << "x 2 fn20 ^" << 2;
+    QTest::newRow("x^abs(2) not folded") << QStringList{"x^abs(2)"} << "x 2 abs ^" << 2;
     QTest::newRow("x^(1/0) not folded") << QStringList{"x^(1/0)"} << "x 1 0 / ^" << 3;
     QTest::newRow("x^x not folded") << QStringList{"x^(x-x+2)"} << "x x x - 2 + ^" << 3;
     QTest::newRow("a power in the exponent not folded")

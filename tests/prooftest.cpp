@@ -62,9 +62,9 @@ Program program(std::initializer_list<Step> steps)
     std::size_t depth = 0;
     for (Step s : steps) {
         s.position = p.steps.size();
-        if (s.op <= Op::X)
+        if (operandCount(s.op) == 0)
             ++depth;
-        else if (s.op >= Op::Add)
+        else if (operandCount(s.op) == 2)
             --depth;
         p.stackDepth = std::max(p.stackDepth, depth);
         p.steps.push_back(s);
@@ -166,6 +166,14 @@ void ProofTest::taylorCoefficients_data()
     // (ln x/x)^3 = t^3 - 4.5 t^4 + ... at x = 1 + t: f''''(1) = -108.
     QTest::newRow("(ln x/x)^3 at 1")
         << courseIntegrand() << 1.0 << std::vector<double>{0, 0, 0, 1, -4.5};
+    // arcctg = pi/2 - arctg: its derivative is -1/(1 + x^2), -0.9174... at 0.3.
+    QTest::newRow("arcctg 0.3") << program({x(), op(Op::Acot)}) << 0.3
+                                << std::vector<double>{
+                                       1.2793395323170295272, -0.91743119266055045872,
+                                       0.25250399797996801616, 0.1878979801481923056};
+    QTest::newRow("cth 1") << program({x(), op(Op::Coth)}) << 1.0
+                           << std::vector<double>{1.3130352854993313036, -0.72406166096631046641,
+                                                  0.95071850972601949174, -1.0069730628588326326};
     QTest::newRow("sinh + cosh = exp at 0.25")
         << program({x(), op(Op::Sinh), x(), op(Op::Cosh), op(Op::Add)}) << 0.25
         << std::vector<double>{1.2840254166877414841, 1.2840254166877414841,
@@ -224,6 +232,10 @@ void ProofTest::taylorRefusals_data()
         << program({x(), x(), op(Op::Pow)}) << 0.0 << 1.0 << 0 << Reason::NotDefined << 2;
     QTest::newRow("x^-3 on [-1; 1]")
         << program({x(), powInt(-3)}) << -1.0 << 1.0 << 0 << Reason::Pole << 1;
+    QTest::newRow("cth on [-1; 1]")
+        << program({x(), op(Op::Coth)}) << -1.0 << 1.0 << 0 << Reason::Pole << 1;
+    QTest::newRow("cth at 0") << program({x(), op(Op::Coth)}) << 0.0 << 0.0 << 0 << Reason::Pole
+                              << 1;
 }
 
 void ProofTest::taylorRefusals()
@@ -254,6 +266,11 @@ void ProofTest::domain_data()
     const Program none;
     QTest::newRow("(ln x/x)^3 on [1; 6]")
         << courseIntegrand() << 1.0 << 6.0 << true << Reason::NotProven << 0.0;
+    QTest::newRow("arcctg on [-1e300; 1e300]")
+        << program({x(), op(Op::Acot)}) << -1e300 << 1e300 << true << Reason::NotProven << 0.0;
+    // A pole at 0, found as 1/x's is.
+    QTest::newRow("cth on [-1; 2]")
+        << program({x(), op(Op::Coth)}) << -1.0 << 2.0 << false << Reason::Pole << 0.0;
     // Halving alone leaves [1; 5.8e289] after the deepest split, whose ball
     // reaches below 0; the pieces of one sign are split geometrically.
     QTest::newRow("(ln x/x)^3 on [1; 1e300]")
@@ -339,6 +356,16 @@ void ProofTest::integral_data()
     // Hand: 3/4 (8^(4/3) - 1) across the root's vertical tangent at 0.
     QTest::newRow("cbrt on [-1; 8]")
         << program({x(), op(Op::Cbrt)}) << -1.0 << 8.0 << 11.25 << 1e-10;
+    // Hand: x arcctg x + ln(1 + x^2)/2 from 0 to 1 is pi/4 + ln(2)/2.
+    QTest::newRow("arcctg on [0; 1]")
+        << program({x(), op(Op::Acot)}) << 0.0 << 1.0 << 1.1319717536774209643 << 1e-10;
+    // Hand: ln sh x from 1 to 2 is ln(sh 2 / sh 1).
+    QTest::newRow("cth on [1; 2]")
+        << program({x(), op(Op::Coth)}) << 1.0 << 2.0 << 1.1269280110429724964 << 1e-10;
+    // Across 0 arcctg's value does not jump, with the range (0; pi):
+    // pi/2 * 2 over [-1; 1] since arcctg(-x) = pi - arcctg(x).
+    QTest::newRow("arcctg on [-1; 1]")
+        << program({x(), op(Op::Acot)}) << -1.0 << 1.0 << 3.1415926535897932385 << 1e-10;
     // Hand: x asin x + sqrt(1 - x^2) from 0 to 1 is pi/2 - 1.
     QTest::newRow("asin on [0; 1]")
         << program({x(), op(Op::Asin)}) << 0.0 << 1.0 << 0.57079632679489661923 << 1e-10;
