@@ -103,43 +103,19 @@ inline double unary(const Step &s, double v)
 }
 
 // A two-operand step; NaN for any other.
-inline double binary(Op op, double a, double b)
+inline double binary(BinaryOp op, double a, double b)
 {
     switch (op) {
-    case Op::Add:
+    case BinaryOp::Add:
         return a + b;
-    case Op::Sub:
+    case BinaryOp::Sub:
         return a - b;
-    case Op::Mul:
+    case BinaryOp::Mul:
         return a * b;
-    case Op::Div:
+    case BinaryOp::Div:
         return a / b;
-    case Op::Pow:
+    case BinaryOp::Pow:
         return std::pow(a, b);
-    case Op::Number:
-    case Op::Pi:
-    case Op::E:
-    case Op::X:
-    case Op::Neg:
-    case Op::Sin:
-    case Op::Cos:
-    case Op::Tan:
-    case Op::Cot:
-    case Op::Asin:
-    case Op::Acos:
-    case Op::Atan:
-    case Op::Acot:
-    case Op::Sinh:
-    case Op::Cosh:
-    case Op::Tanh:
-    case Op::Coth:
-    case Op::Exp:
-    case Op::Ln:
-    case Op::Lg:
-    case Op::Sqrt:
-    case Op::Cbrt:
-    case Op::Abs:
-    case Op::PowInt:
         break;
     }
     return std::nan("");
@@ -261,53 +237,29 @@ void unaryBlock(const Step &s, double *v, std::size_t m)
     std::fill(v, v + m, std::nan(""));
 }
 
-void binaryBlock(Op op, double *a, const double *b, std::size_t m)
+void binaryBlock(BinaryOp op, double *a, const double *b, std::size_t m)
 {
     switch (op) {
-    case Op::Add:
+    case BinaryOp::Add:
         for (std::size_t i = 0; i < m; ++i)
             a[i] = a[i] + b[i];
         return;
-    case Op::Sub:
+    case BinaryOp::Sub:
         for (std::size_t i = 0; i < m; ++i)
             a[i] = a[i] - b[i];
         return;
-    case Op::Mul:
+    case BinaryOp::Mul:
         for (std::size_t i = 0; i < m; ++i)
             a[i] = a[i] * b[i];
         return;
-    case Op::Div:
+    case BinaryOp::Div:
         for (std::size_t i = 0; i < m; ++i)
             a[i] = a[i] / b[i];
         return;
-    case Op::Pow:
+    case BinaryOp::Pow:
         for (std::size_t i = 0; i < m; ++i)
             a[i] = std::pow(a[i], b[i]);
         return;
-    case Op::Number:
-    case Op::Pi:
-    case Op::E:
-    case Op::X:
-    case Op::Neg:
-    case Op::Sin:
-    case Op::Cos:
-    case Op::Tan:
-    case Op::Cot:
-    case Op::Asin:
-    case Op::Acos:
-    case Op::Atan:
-    case Op::Acot:
-    case Op::Sinh:
-    case Op::Cosh:
-    case Op::Tanh:
-    case Op::Coth:
-    case Op::Exp:
-    case Op::Ln:
-    case Op::Lg:
-    case Op::Sqrt:
-    case Op::Cbrt:
-    case Op::Abs:
-    case Op::PowInt:
         break;
     }
     std::fill(a, a + m, std::nan(""));
@@ -341,7 +293,7 @@ double evaluate(const Program &program, double x)
             break;
         case 2:
             --top;
-            stack[top - 1] = binary(s.op, stack[top - 1], stack[top]);
+            stack[top - 1] = binary(*binaryOp(s.op), stack[top - 1], stack[top]);
             break;
         default:
             return std::nan("");
@@ -368,7 +320,7 @@ void evaluate(const Program &program, const double *x, double *y, std::size_t n)
                 unaryBlock(s, &stack[(top - 1) * kBlock], m);
             } else if (operands == 2) {
                 --top;
-                binaryBlock(s.op, &stack[(top - 1) * kBlock], &stack[top * kBlock], m);
+                binaryBlock(*binaryOp(s.op), &stack[(top - 1) * kBlock], &stack[top * kBlock], m);
             } else {
                 top = 0; // no operation: no value
                 break;

@@ -82,40 +82,18 @@ int precedence(const Entry &e)
 {
     if (e.kind == Pending::Negate)
         return 3;
-    switch (e.op) {
-    case Op::Add:
-    case Op::Sub:
+    const std::optional<BinaryOp> op = binaryOp(e.op);
+    if (!op)
+        return 4; // no operator: a Binary entry holds one of the five
+    switch (*op) {
+    case BinaryOp::Add:
+    case BinaryOp::Sub:
         return 1;
-    case Op::Mul:
-    case Op::Div:
+    case BinaryOp::Mul:
+    case BinaryOp::Div:
         return 2;
-    case Op::Pow:
+    case BinaryOp::Pow:
         return 4;
-    case Op::Number:
-    case Op::Pi:
-    case Op::E:
-    case Op::X:
-    case Op::Neg:
-    case Op::Sin:
-    case Op::Cos:
-    case Op::Tan:
-    case Op::Cot:
-    case Op::Asin:
-    case Op::Acos:
-    case Op::Atan:
-    case Op::Acot:
-    case Op::Sinh:
-    case Op::Cosh:
-    case Op::Tanh:
-    case Op::Coth:
-    case Op::Exp:
-    case Op::Ln:
-    case Op::Lg:
-    case Op::Sqrt:
-    case Op::Cbrt:
-    case Op::Abs:
-    case Op::PowInt:
-        break; // no operator: a Binary entry holds one of the five
     }
     return 4;
 }
@@ -171,13 +149,13 @@ std::optional<Fraction> operator-(const Fraction &a)
     return reduced(-a.num, a.den); // num is never INT64_MIN
 }
 
-std::optional<Fraction> combine(Op op, const Fraction &a, const Fraction &b)
+std::optional<Fraction> combine(BinaryOp op, const Fraction &a, const Fraction &b)
 {
     std::int64_t num = 0;
     std::int64_t den = 0;
     switch (op) {
-    case Op::Add:
-    case Op::Sub: {
+    case BinaryOp::Add:
+    case BinaryOp::Sub: {
         const std::int64_t g = gcd64(a.den, b.den);
         std::int64_t left = 0;
         std::int64_t right = 0;
@@ -185,15 +163,15 @@ std::optional<Fraction> combine(Op op, const Fraction &a, const Fraction &b)
             __builtin_mul_overflow(b.num, a.den / g, &right) ||
             __builtin_mul_overflow(a.den, b.den / g, &den))
             return std::nullopt;
-        if (op == Op::Add ? __builtin_add_overflow(left, right, &num)
-                          : __builtin_sub_overflow(left, right, &num))
+        if (op == BinaryOp::Add ? __builtin_add_overflow(left, right, &num)
+                                : __builtin_sub_overflow(left, right, &num))
             return std::nullopt;
         return reduced(num, den);
     }
-    case Op::Mul:
-    case Op::Div: {
+    case BinaryOp::Mul:
+    case BinaryOp::Div: {
         // Division multiplies by the reciprocal; a zero divisor has none.
-        const Fraction c = op == Op::Mul ? b : Fraction{b.den, b.num};
+        const Fraction c = op == BinaryOp::Mul ? b : Fraction{b.den, b.num};
         if (c.den == 0)
             return std::nullopt;
         const std::int64_t g1 = gcd64(a.num, c.den);
@@ -203,32 +181,8 @@ std::optional<Fraction> combine(Op op, const Fraction &a, const Fraction &b)
             return std::nullopt;
         return reduced(num, den);
     }
-    case Op::Number:
-    case Op::Pi:
-    case Op::E:
-    case Op::X:
-    case Op::Neg:
-    case Op::Sin:
-    case Op::Cos:
-    case Op::Tan:
-    case Op::Cot:
-    case Op::Asin:
-    case Op::Acos:
-    case Op::Atan:
-    case Op::Acot:
-    case Op::Sinh:
-    case Op::Cosh:
-    case Op::Tanh:
-    case Op::Coth:
-    case Op::Exp:
-    case Op::Ln:
-    case Op::Lg:
-    case Op::Sqrt:
-    case Op::Cbrt:
-    case Op::Abs:
-    case Op::PowInt:
-    case Op::Pow:
-        break; // a power or a function: no exact fold
+    case BinaryOp::Pow:
+        break; // a power: no exact fold
     }
     return std::nullopt;
 }
@@ -356,7 +310,7 @@ void Compiler::emit(const Entry &e)
             return;
         }
     } else if (left) {
-        left = exponent ? combine(e.op, *left, *exponent) : std::nullopt;
+        left = exponent ? combine(*binaryOp(e.op), *left, *exponent) : std::nullopt;
     }
     m_steps.push_back(makeStep(e.op, e.position));
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,22 +47,33 @@ enum class Op : std::uint8_t {
     Pow, // any exponent: a^b
 };
 
-// How many values a step takes off the stack before it pushes its one
-// result: none for a value, one for a function, Neg and PowInt, two for an
-// operator. Every operation is listed: a new one fails the build (the
-// program's libraries compile with -Werror=switch) until it is placed here,
-// and a value of Op that names no operation takes kNotAnOperation, more than
+// A value of Op that names no operation takes this many operands, more than
 // any stack holds, so that every arithmetic refuses it.
 inline constexpr std::size_t kNotAnOperation = static_cast<std::size_t>(-1);
 
-constexpr std::size_t operandCount(Op op)
+// The five operators of two operands. The arithmetics switch over these
+// alone; opShape() is the one place that says which step is which.
+enum class BinaryOp : std::uint8_t { Add, Sub, Mul, Div, Pow };
+
+// What a step is: how many values it takes off the stack before it pushes
+// its one result (none for a value, one for a function, Neg and PowInt, two
+// for an operator), and an operator's name. Every operation is listed: a new
+// one fails the build (the program's libraries compile with -Werror=switch)
+// until it is placed here.
+struct OpShape
+{
+    std::size_t operands = kNotAnOperation;
+    std::optional<BinaryOp> binary; // a two-operand step: its operator
+};
+
+constexpr OpShape opShape(Op op)
 {
     switch (op) {
     case Op::Number:
     case Op::Pi:
     case Op::E:
     case Op::X:
-        return 0;
+        return {0, {}};
     case Op::Neg:
     case Op::Sin:
     case Op::Cos:
@@ -82,15 +94,30 @@ constexpr std::size_t operandCount(Op op)
     case Op::Cbrt:
     case Op::Abs:
     case Op::PowInt:
-        return 1;
+        return {1, {}};
     case Op::Add:
+        return {2, BinaryOp::Add};
     case Op::Sub:
+        return {2, BinaryOp::Sub};
     case Op::Mul:
+        return {2, BinaryOp::Mul};
     case Op::Div:
+        return {2, BinaryOp::Div};
     case Op::Pow:
-        return 2;
+        return {2, BinaryOp::Pow};
     }
-    return kNotAnOperation;
+    return {};
+}
+
+constexpr std::size_t operandCount(Op op)
+{
+    return opShape(op).operands;
+}
+
+// The operator of a two-operand step; nothing for any other step.
+constexpr std::optional<BinaryOp> binaryOp(Op op)
+{
+    return opShape(op).binary;
 }
 
 // How many operations there are: the values of Op that operandCount knows.

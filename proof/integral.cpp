@@ -53,7 +53,8 @@ public:
                 if (top < 2)
                     return acb_indeterminate(res);
                 --top;
-                binary(step.op, m_stack[top - 1].get(), m_stack[top].get(), analytic, prec);
+                binary(*binaryOp(step.op), m_stack[top - 1].get(), m_stack[top].get(), analytic,
+                       prec);
             } else {
                 if (top < 1)
                     return acb_indeterminate(res);
@@ -108,48 +109,24 @@ private:
         acb_indeterminate(v);
     }
 
-    static void binary(Op op, acb_t l, const acb_t r, bool analytic, slong prec)
+    static void binary(BinaryOp op, acb_t l, const acb_t r, bool analytic, slong prec)
     {
         switch (op) {
-        case Op::Add:
+        case BinaryOp::Add:
             acb_add(l, l, r, prec);
             break;
-        case Op::Sub:
+        case BinaryOp::Sub:
             acb_sub(l, l, r, prec);
             break;
-        case Op::Mul:
+        case BinaryOp::Mul:
             acb_mul(l, l, r, prec);
             break;
-        case Op::Div: // a box around 0 gives a non-finite quotient
+        case BinaryOp::Div: // a box around 0 gives a non-finite quotient
             acb_div(l, l, r, prec);
             break;
-        case Op::Pow:
+        case BinaryOp::Pow:
             acb_pow_analytic(l, l, r, analytic, prec);
             break;
-        case Op::Number:
-        case Op::Pi:
-        case Op::E:
-        case Op::X:
-        case Op::Neg:
-        case Op::Sin:
-        case Op::Cos:
-        case Op::Tan:
-        case Op::Cot:
-        case Op::Asin:
-        case Op::Acos:
-        case Op::Atan:
-        case Op::Acot:
-        case Op::Sinh:
-        case Op::Cosh:
-        case Op::Tanh:
-        case Op::Coth:
-        case Op::Exp:
-        case Op::Ln:
-        case Op::Lg:
-        case Op::Sqrt:
-        case Op::Cbrt:
-        case Op::Abs:
-        case Op::PowInt:
             acb_indeterminate(l); // no operator
             break;
         }

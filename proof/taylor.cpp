@@ -75,7 +75,7 @@ std::optional<BallFailure> TaylorRun::apply(const Step &step)
     std::optional<BallFailure> failed;
     if (binary) {
         --m_top;
-        failed = binaryStep(step.op, m_stack[m_top - 1].get(), m_stack[m_top].get());
+        failed = binaryStep(*binaryOp(step.op), m_stack[m_top - 1].get(), m_stack[m_top].get());
     } else {
         failed = unaryStep(step, top(0));
     }
@@ -148,53 +148,29 @@ std::optional<BallFailure> TaylorRun::pushLeaf(const Step &step)
     return std::nullopt;
 }
 
-std::optional<BallFailure> TaylorRun::binaryStep(Op op, arb_poly_struct *left,
+std::optional<BallFailure> TaylorRun::binaryStep(BinaryOp op, arb_poly_struct *left,
                                                  arb_poly_struct *right)
 {
     Series r;
     switch (op) {
-    case Op::Add:
+    case BinaryOp::Add:
         arb_poly_add_series(r.get(), left, right, m_length, m_prec);
         break;
-    case Op::Sub:
+    case BinaryOp::Sub:
         arb_poly_sub_series(r.get(), left, right, m_length, m_prec);
         break;
-    case Op::Mul:
+    case BinaryOp::Mul:
         arb_poly_mullow(r.get(), left, right, m_length, m_prec);
         break;
-    case Op::Div:
+    case BinaryOp::Div:
         if (arb_contains_zero(value(right)))
             return fail(Reason::Pole, arb_is_zero(value(right)));
         arb_poly_div_series(r.get(), left, right, m_length, m_prec);
         break;
-    case Op::Pow:
+    case BinaryOp::Pow:
         if (auto failed = power(r.get(), left, right))
             return failed;
         break;
-    case Op::Number:
-    case Op::Pi:
-    case Op::E:
-    case Op::X:
-    case Op::Neg:
-    case Op::Sin:
-    case Op::Cos:
-    case Op::Tan:
-    case Op::Cot:
-    case Op::Asin:
-    case Op::Acos:
-    case Op::Atan:
-    case Op::Acot:
-    case Op::Sinh:
-    case Op::Cosh:
-    case Op::Tanh:
-    case Op::Coth:
-    case Op::Exp:
-    case Op::Ln:
-    case Op::Lg:
-    case Op::Sqrt:
-    case Op::Cbrt:
-    case Op::Abs:
-    case Op::PowInt:
         return fail(Reason::NotProven, false); // no operator
     }
     arb_poly_swap(left, r.get());

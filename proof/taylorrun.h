@@ -80,7 +80,8 @@ private:
     std::optional<BallFailure> kinked();
 
     std::optional<BallFailure> pushLeaf(const Step &step);
-    std::optional<BallFailure> binaryStep(Op op, arb_poly_struct *left, arb_poly_struct *right);
+    std::optional<BallFailure> binaryStep(BinaryOp op, arb_poly_struct *left,
+                                          arb_poly_struct *right);
     std::optional<BallFailure> power(arb_poly_t r, const arb_poly_struct *a,
                                      const arb_poly_struct *b);
     std::optional<BallFailure> unaryStep(const Step &step, arb_poly_struct *p);
