@@ -3,54 +3,15 @@
 
 #include "expression/parser.h"
 
-#include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace kvadrolab {
 
 namespace {
 
-int orderIndex(int order)
-{
-    for (std::size_t i = 0; i < answerOrders.size(); ++i)
-        if (answerOrders[i] == order)
-            return static_cast<int>(i);
-    return -1;
-}
-
-Result<RuleAnswer> ruleAnswer(RuleKind kind, const Program &program, double a, double b, long n,
-                              const Answer &answer)
-{
-    // For b < a the rule is summed with a negative h, which gives the
-    // oriented integral as certifiedIntegral does.
-    const Result<double> value = applyRule(kind, program, a, b, n);
-    if (!value)
-        return value.refusal();
-    RuleAnswer rule;
-    rule.kind = kind;
-    rule.n = n;
-    rule.value = *value;
-    rule.error = rule.value - answer.integral.mid;
-
-    const int index = orderIndex(ruleInfo(kind).derivative);
-    const Result<DerivativeMax> &m = answer.maxima[static_cast<std::size_t>(index)];
-    if (!m) {
-        rule.bound = m.refusal();
-    } else {
-        const double bound = ruleErrorBoundUp(kind, a, b, n, m->upper);
-        // The bound is rounded up end to end and never lost to underflow, so
-        // an infinite one says one of two things. From an M_k past the
-        // doubles it says nothing of the formula's size (a small h^k may
-        // bring it back within them): refused. From a finite M_k it is a
-        // bound truly past every double.
-        if (std::isfinite(bound) || std::isfinite(m->upper))
-            rule.bound = bound;
-        else
-            rule.bound = Refusal{Reason::NonFiniteResult};
-    }
-    return rule;
-}
+// No method is chosen, so no count is sought for ε; the study only asks that
+// it be a number > 0.
+constexpr double kUnusedTolerance = 1;
 
 } // namespace
 
@@ -59,23 +20,25 @@ Result<Answer> answerFor(std::string_view f, double a, double b, long n)
     Result<Program> program = parseExpression(f);
     if (!program)
         return program.refusal();
-    // The domain proof refuses ends that are not finite or equal, naming
-    // the end at fault; the integral takes them in either order.
-    Result<Enclosure> integral = certifiedIntegral(*program, a, b);
-    if (!integral)
-        return integral.refusal();
-    // The M_k are those of the interval between the ends, in either order.
-    const double lo = std::min(a, b), hi = std::max(a, b);
+    // The study with no method chosen: the integral and the M_k, proven as
+    // the study window proves them, and each rule at n from the same study.
+    StudyInput input;
+    input.program = std::move(program).value();
+    input.a = a;
+    input.b = b;
+    input.tolerance = kUnusedTolerance;
+    const Result<Study> study = studyIntegral(input);
+    if (!study)
+        return study.refusal();
 
     Answer answer;
     answer.f = std::string(f);
     answer.a = a;
     answer.b = b;
-    answer.integral = *integral;
-    for (std::size_t i = 0; i < answerOrders.size(); ++i)
-        answer.maxima[i] = proveDerivativeMax(*program, lo, hi, answerOrders[i]);
+    answer.integral = study->integral;
+    answer.maxima = study->provenMaxima;
     for (std::size_t i = 0; i < allRules.size(); ++i)
-        answer.rules[i] = ruleAnswer(allRules[i], *program, a, b, n, answer);
+        answer.rules[i] = ruleAtAnyCount(*study, allRules[i], n);
     return answer;
 }
 

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "base/result.h"
-#include "expression/program.h"
 #include "proof/derivativemax.h"
 #include "proof/integral.h"
 #include "rules/compositerule.h"
+#include "study/study.h"
 
 #include <array>
 #include <string>
@@ -13,28 +13,15 @@
 
 namespace kvadrolab {
 
-// Everything the command-line companion says about one integral: the proven
-// integral, the proven M_k of the rules' bounds, and every composite rule at
-// one n with its a-priori bound.
+// Everything the command-line companion says about one integral, as the
+// study (study/) computed it: the proven integral, the proven M_k of the
+// rules' bounds, and every composite rule at one n with its error and
+// a-priori bound.
 
-// The orders of the derivatives the composite rules' bounds use.
-inline constexpr std::array<int, 4> answerOrders = {1, 2, 4, 6};
-
-struct RuleAnswer
-{
-    RuleKind kind = RuleKind::Trapezoid;
-    long n = 0;
-    double value = 0;
-    // value minus the integral's midpoint: what the rule missed by, to the
-    // rounding of one subtraction (not a bound); +-infinity where the
-    // difference of two doubles lies past every double.
-    double error = 0;
-    // The a-priori truncation bound from the proven upper M_k, rounded up;
-    // +infinity where that M_k is a double but the bound exceeds every double;
-    // refused where that M_k is, where it exceeds every double itself, and
-    // where the bound underflows.
-    Result<double> bound = Refusal{Reason::NotProven};
-};
+// A rule at the answer's n: value, error against the proven integral (+-inf
+// past the doubles), and the bound rounded up (+inf past the doubles,
+// refused where its M_k is).
+using RuleAnswer = RuleAtAnyCount;
 
 struct Answer
 {
@@ -42,7 +29,9 @@ struct Answer
     double a = 0;
     double b = 0;
     Enclosure integral;
-    std::array<Result<DerivativeMax>, answerOrders.size()> maxima{
+    // By studyOrders, as the study proved them; one whose upper end is past
+    // every double keeps its lower end and place, with upper = +inf.
+    std::array<Result<DerivativeMax>, studyOrders.size()> maxima{
         Refusal{Reason::NotProven}, Refusal{Reason::NotProven}, Refusal{Reason::NotProven},
         Refusal{Reason::NotProven}};
     std::array<Result<RuleAnswer>, allRules.size()> rules{

@@ -311,6 +311,7 @@ Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control
         Result<DerivativeMax> m =
             proveDerivativeMax(input.program, lo, hi, studyOrders[i], kStudyMaximumGap);
         // A bound beyond double holds, but no bound in double can use it.
+        study.provenMaxima[i] = m;
         if (m && !std::isfinite(m->upper))
             m = Refusal{Reason::NonFiniteResult, {}, {}, m->at};
         study.maxima[i] = std::move(m);
@@ -366,24 +367,47 @@ StudyCounts studyCounts(const Study &study, const StudyRule &rule, double tolera
     return c;
 }
 
+Result<RuleAtAnyCount> ruleAtAnyCount(const Study &study, RuleKind kind, long n)
+{
+    const StudyInput &in = study.input;
+    const Result<double> value = applyRule(kind, in.program, in.a, in.b, n);
+    if (!value)
+        return value.refusal();
+    RuleAtAnyCount r;
+    r.kind = kind;
+    r.n = n;
+    r.value = *value;
+    r.error = errorOf(*value, study.integral);
+    const Result<DerivativeMax> &m = maximumOfOrder(study, ruleInfo(kind).derivative);
+    // The study holds every M_k it keeps within the doubles, so a bound
+    // past them is the formula's own size, not an M_k's.
+    if (m)
+        r.bound = ruleErrorBoundUp(kind, in.a, in.b, static_cast<double>(n), m->upper);
+    else
+        r.bound = m.refusal();
+    return r;
+}
+
 Result<RuleAtCount> ruleAtCount(const Study &study, RuleKind kind, long n)
 {
     if (const Result<long> count = checkRuleCount(kind, n); !count)
         return count.refusal();
     if (n > ruleTableCountLimit)
         return Refusal{Reason::CountOutOfRange, Input::Count};
-    const StudyInput &in = study.input;
-    const Result<double> value = applyRule(kind, in.program, in.a, in.b, n);
-    if (!value)
-        return value.refusal();
+    const Result<RuleAtAnyCount> at = ruleAtAnyCount(study, kind, n);
+    if (!at)
+        return at.refusal();
+    if (!std::isfinite(at->error))
+        return Refusal{Reason::NonFiniteResult};
     RuleAtCount r;
     r.kind = kind;
     r.n = n;
-    r.value = *value;
-    r.error = errorOf(*value, study.integral);
-    if (!std::isfinite(r.error))
-        return Refusal{Reason::NonFiniteResult};
-    r.bound = boundAt(study, kind, static_cast<double>(n));
+    r.value = at->value;
+    r.error = at->error;
+    r.bound = at->bound;
+    // The window's bound is a double it can show.
+    if (r.bound && !std::isfinite(*r.bound))
+        r.bound = Refusal{Reason::NonFiniteResult};
     if (r.bound && r.error != 0) {
         const double ratio = *r.bound / std::fabs(r.error);
         if (std::isfinite(ratio))

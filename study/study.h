@@ -151,6 +151,12 @@ struct Study
     std::array<Result<DerivativeMax>, studyOrders.size()> maxima{
         Refusal{Reason::NotProven}, Refusal{Reason::NotProven}, Refusal{Reason::NotProven},
         Refusal{Reason::NotProven}};
+    // The same M_k as the proof gave them: where maxima refuses one whose
+    // upper end is beyond double, it stays here with upper = +inf, its proven
+    // lower end and its place (for a reader that prints those).
+    std::array<Result<DerivativeMax>, studyOrders.size()> provenMaxima{
+        Refusal{Reason::NotProven}, Refusal{Reason::NotProven}, Refusal{Reason::NotProven},
+        Refusal{Reason::NotProven}};
     // As input.methods.composite; a rule whose values or errors leave double
     // (f overflows at a node where the proof holds it finite) is refused,
     // with x the node, in its own place.
@@ -188,6 +194,22 @@ Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control
 // again. An ε that is not finite or not > 0 refuses byBound as the study
 // would, and leaves the other two absent.
 StudyCounts studyCounts(const Study &study, const StudyRule &rule, double tolerance);
+
+// One rule at any n the rules take (up to ruleCountLimit): its value, its
+// error against the proven integral (the midpoint and the tail its rounding
+// dropped), +-inf where that lies past every double, and the rounded-up
+// bound from the study's upper M_k, +inf where the bound lies past every
+// double and refused where that M_k is. Refused as checkRuleCount refuses
+// and as applyRule refuses (f's values overflow at a node).
+struct RuleAtAnyCount
+{
+    RuleKind kind = RuleKind::Trapezoid;
+    long n = 0;
+    double value = 0;
+    double error = 0;
+    Result<double> bound = Refusal{Reason::NotProven};
+};
+Result<RuleAtAnyCount> ruleAtAnyCount(const Study &study, RuleKind kind, long n);
 
 // One rule at the current n, quick enough for every step of a slider
 // (n <= ruleTableCountLimit): its value, error against the proven integral,
