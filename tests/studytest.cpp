@@ -175,6 +175,9 @@ private slots:
     void ruleAtCountRefusals_data();
     void ruleAtCountRefusals();
     void ruleAtCountIsQuick();
+    void ruleAtAnyCountPastTheTable_data();
+    void ruleAtAnyCountPastTheTable();
+    void ruleAtAnyCountPastTheDoubles();
 
     void refusals_data();
     void refusals();
@@ -706,6 +709,72 @@ void TestStudy::ruleAtCountIsQuick()
         sum += ruleAtCount(m_default, RuleKind::Gauss3, n)->value;
     QVERIFY(sum > 0);
     QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestStudy::ruleAtAnyCountPastTheTable_data()
+{
+    QTest::addColumn<RuleKind>("kind");
+    QTest::addColumn<long>("n");
+    // x^2 on [0; 1] by hand: the left sum h^3 (n-1) n (2n-1) / 6 misses 1/3
+    // by -1/(2n) + 1/(6n^2), with the bound M1 / (2n) = 1/n (M1 = 2); the
+    // trapezoid rule by h^2 / 6 and the midpoint rule by -h^2 / 12, each
+    // equal to its bound (b - a) h^2 M2 / 12 or / 24 (M2 = 2).
+    QTest::addColumn<double>("error");
+    QTest::addColumn<double>("bound");
+    const double n = double(2 * ruleTableCountLimit);
+    QTest::newRow("left n=200000")
+        << RuleKind::Left << 2 * ruleTableCountLimit << -1 / (2 * n) + 1 / (6 * n * n) << 1 / n;
+    QTest::newRow("trapezoid n=200000")
+        << RuleKind::Trapezoid << 2 * ruleTableCountLimit << 1 / (6 * n * n) << 1 / (6 * n * n);
+    QTest::newRow("midpoint n=200000")
+        << RuleKind::Midpoint << 2 * ruleTableCountLimit << -1 / (12 * n * n) << 1 / (12 * n * n);
+    // At the limit only the left rule misses by more than the sum's rounding.
+    const double last = double(ruleCountLimit);
+    QTest::newRow("left n=10000000")
+        << RuleKind::Left << ruleCountLimit << -1 / (2 * last) + 1 / (6 * last * last) << 1 / last;
+}
+
+// Past the window's table the study still answers a rule at n (the
+// command-line companion takes n up to ruleCountLimit), where ruleAtCount
+// refuses; one past ruleCountLimit it refuses too.
+void TestStudy::ruleAtAnyCountPastTheTable()
+{
+    QFETCH(RuleKind, kind);
+    QFETCH(long, n);
+    QFETCH(double, error);
+    QFETCH(double, bound);
+    const auto s = study("x^2", 0, 1, 1e-6, MethodChoice{});
+    QVERIFY(s);
+    const auto r = ruleAtAnyCount(*s, kind, n);
+    QVERIFY(r);
+    QCOMPARE(r->n, n);
+    // The rule's sum in doubles rounds by some ulps of 1/3 (5.6e-17 each).
+    QVERIFY2(near(r->error, error, 0, 4e-15), qPrintable(text(r->error)));
+    QCOMPARE(r->value, *applyRule(kind, s->input.program, 0, 1, n));
+    // Rounded up from M_k proven to 2^-40: at or above the hand bound, within 1e-11 of it.
+    QVERIFY(r->bound && *r->bound >= bound && near(*r->bound, bound, 1e-11));
+    QCOMPARE(ruleAtCount(*s, kind, n).refusal(), (Refusal{Reason::CountOutOfRange, Input::Count}));
+    QCOMPARE(ruleAtAnyCount(*s, kind, ruleCountLimit + 1).refusal(),
+             (Refusal{Reason::CountOutOfRange, Input::Count}));
+}
+
+// A bound past every double is +inf in the study's rule at n (its M_k is a
+// double), and refused where the window shows it. 1e300 atan(x) on
+// [-50000; 50000]: M1 = 1e300 at 0, so the left rule's bound at n = 12 is
+// 1e10 * 1e300 / 24 = 4.2e308.
+void TestStudy::ruleAtAnyCountPastTheDoubles()
+{
+    const auto s = study("1e300*atan(x)", -50000, 50000, 1e-6, MethodChoice{});
+    QVERIFY(s);
+    QVERIFY(s->maxima[0] && s->maxima[0]->upper >= 1e300);
+    const auto any = ruleAtAnyCount(*s, RuleKind::Left, 12);
+    QVERIFY(any && any->bound);
+    QCOMPARE(*any->bound, kInf);
+    const auto shown = ruleAtCount(*s, RuleKind::Left, 12);
+    QVERIFY(shown);
+    QCOMPARE(shown->bound.reason(), Reason::NonFiniteResult);
+    QCOMPARE(shown->value, any->value);
+    QCOMPARE(shown->error, any->error);
 }
 
 // ---- Refusals, and what is refused in its own place ----
