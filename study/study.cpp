@@ -310,8 +310,8 @@ Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control
     for (std::size_t i = 0; i < studyOrders.size(); ++i) {
         Result<DerivativeMax> m =
             proveDerivativeMax(input.program, lo, hi, studyOrders[i], kStudyMaximumGap);
-        // A bound beyond double holds, but no bound in double can use it.
         study.provenMaxima[i] = m;
+        // A bound beyond double holds, but no bound in double can use it.
         if (m && !std::isfinite(m->upper))
             m = Refusal{Reason::NonFiniteResult, {}, {}, m->at};
         study.maxima[i] = std::move(m);
