@@ -742,18 +742,28 @@ void ProofTest::poleAtAnExactEnd_data()
     QTest::addColumn<QString>("words");
     // Hand: each f has its pole at the exact end typed; the end's double lies
     // past the pole (0.1 and pi/2 round up, 0.3 and 1/3 round down).
-    QTest::newRow("1/(x-0.1) on [0.1; 1]")
-        << "1/(x-0.1)" << "0.1" << "1" << 0 << 0.1 << "полюс на конце x = 0,1";
-    QTest::newRow("tg x on [0; pi/2]") << "tg(x)" << "0" << "pi/2" << 1 << 1.5707963267948966
-                                       << "полюс на конце x = 1,57079632679";
-    QTest::newRow("1/(x-0.3) on [0.3; 1]")
-        << "1/(x-0.3)" << "0,3" << "1" << 0 << 0.3 << "полюс на конце x = 0,3";
-    QTest::newRow("1/(x-1/3) on [1/3; 1]") << "1/(x-1/3)" << "1/3" << "1" << 0 << 1.0 / 3
-                                           << "полюс на конце x = 0,333333333333";
+    QTest::newRow("1/(x-0.1) on [0.1; 1]") << "1/(x-0.1)"
+                                           << "0.1"
+                                           << "1" << 0 << 0.1 << "полюс на конце x = 0,1";
+    QTest::newRow("tg x on [0; pi/2]")
+        << "tg(x)"
+        << "0"
+        << "pi/2" << 1 << 1.5707963267948966 << "полюс на конце x = 1,57079632679";
+    QTest::newRow("1/(x-0.3) on [0.3; 1]") << "1/(x-0.3)"
+                                           << "0,3"
+                                           << "1" << 0 << 0.3 << "полюс на конце x = 0,3";
+    QTest::newRow("1/(x-1/3) on [1/3; 1]")
+        << "1/(x-1/3)"
+        << "1/3"
+        << "1" << 0 << 1.0 / 3 << "полюс на конце x = 0,333333333333";
     QTest::newRow("1/(x-0.1) on [1; 0.1]: the end is b")
-        << "1/(x-0.1)" << "1" << "0.1" << 1 << 0.1 << "полюс на конце x = 0,1";
+        << "1/(x-0.1)"
+        << "1"
+        << "0.1" << 1 << 0.1 << "полюс на конце x = 0,1";
     QTest::newRow("1/x on [0; 1]: an end that is a double")
-        << "1/x" << "0" << "1" << 0 << 0.0 << "полюс на конце x = 0";
+        << "1/x"
+        << "0"
+        << "1" << 0 << 0.0 << "полюс на конце x = 0";
 }
 
 void ProofTest::poleAtAnExactEnd()
@@ -786,17 +796,35 @@ void ProofTest::integralOnExactEnds_data()
     QTest::addColumn<QString>("reference");
     QTest::addColumn<bool>("doubleEndsMiss"); // the ends' doubles give another integral
     // Closed forms, and mpmath.log(10), mpmath.log(3), 2*mpmath.sqrt(2)/3 to 30 digits.
-    QTest::newRow("sin x on [0; pi] is 2") << "sin(x)" << "0" << "pi" << "2" << false;
-    QTest::newRow("sin x on [pi; 0] is -2") << "sin(x)" << "pi" << "0" << "-2" << false;
+    QTest::newRow("sin x on [0; pi] is 2") << "sin(x)"
+                                           << "0"
+                                           << "pi"
+                                           << "2" << false;
+    QTest::newRow("sin x on [pi; 0] is -2") << "sin(x)"
+                                            << "pi"
+                                            << "0"
+                                            << "-2" << false;
     // (0.3^2 - 0.1^2) / 2: the doubles 0.1 and 0.3 give 0.04 - 3.9e-18.
-    QTest::newRow("x on [0.1; 0.3] is 0.04") << "x" << "0.1" << "0.3" << "0.04" << true;
-    QTest::newRow("ln x on [1; e] is 1") << "ln(x)" << "1" << "e" << "1" << false;
-    QTest::newRow("1/x on [0.1; 1] is ln 10")
-        << "1/x" << "0.1" << "1" << "2.30258509299404568401799145468" << true;
-    QTest::newRow("1/x on [1/3; 1] is ln 3")
-        << "1/x" << "1/3" << "1" << "1.09861228866810969139524523692" << true;
-    QTest::newRow("x^2 on [0; sqrt(2)]")
-        << "x^2" << "0" << "sqrt(2)" << "0.942809041582063365867792482806" << true;
+    QTest::newRow("x on [0.1; 0.3] is 0.04") << "x"
+                                             << "0.1"
+                                             << "0.3"
+                                             << "0.04" << true;
+    QTest::newRow("ln x on [1; e] is 1") << "ln(x)"
+                                         << "1"
+                                         << "e"
+                                         << "1" << false;
+    QTest::newRow("1/x on [0.1; 1] is ln 10") << "1/x"
+                                              << "0.1"
+                                              << "1"
+                                              << "2.30258509299404568401799145468" << true;
+    QTest::newRow("1/x on [1/3; 1] is ln 3") << "1/x"
+                                             << "1/3"
+                                             << "1"
+                                             << "1.09861228866810969139524523692" << true;
+    QTest::newRow("x^2 on [0; sqrt(2)]") << "x^2"
+                                         << "0"
+                                         << "sqrt(2)"
+                                         << "0.942809041582063365867792482806" << true;
 }
 
 void ProofTest::integralOnExactEnds()
@@ -836,11 +864,12 @@ void ProofTest::derivativeMaxOnExactEnds_data()
     QTest::addColumn<QString>("reference");
     // On [0; b]. Hand: (x^3)'' = 6x is 2 at 1/3, whose double is below 1/3;
     // mpmath.exp(mpmath.mpf(1)/3) and 1/(1 - 0.1)^2 = 100/81.
-    QTest::newRow("x^3, M2 on [0; 1/3] is 2") << "x^3" << "1/3" << 2 << "2";
-    QTest::newRow("e^x, M1 on [0; 1/3]")
-        << "exp(x)" << "1/3" << 1 << "1.39561242508608952862812531960";
-    QTest::newRow("1/(1-x), M1 on [0; 0.1]")
-        << "1/(1-x)" << "0.1" << 1 << "1.23456790123456790123456790123";
+    QTest::newRow("x^3, M2 on [0; 1/3] is 2") << "x^3"
+                                              << "1/3" << 2 << "2";
+    QTest::newRow("e^x, M1 on [0; 1/3]") << "exp(x)"
+                                         << "1/3" << 1 << "1.39561242508608952862812531960";
+    QTest::newRow("1/(1-x), M1 on [0; 0.1]") << "1/(1-x)"
+                                             << "0.1" << 1 << "1.23456790123456790123456790123";
 }
 
 void ProofTest::derivativeMaxOnExactEnds()
@@ -850,8 +879,8 @@ void ProofTest::derivativeMaxOnExactEnds()
     QFETCH(int, order);
     QFETCH(QString, reference);
     const Program p = parsed(f.toUtf8().constData());
-    const Result<DerivativeMax> m = proveDerivativeMax(p, exact("0"), exact(b.toUtf8().constData()),
-                                                       order, 0x1p-40);
+    const Result<DerivativeMax> m =
+        proveDerivativeMax(p, exact("0"), exact(b.toUtf8().constData()), order, 0x1p-40);
     QVERIFY(m);
     QVERIFY2(encloses(m->lower, m->upper, reference.toUtf8().constData()),
              qPrintable(QString("[%1; %2]").arg(m->lower, 0, 'g', 17).arg(m->upper, 0, 'g', 17)));
