@@ -12,6 +12,7 @@
 #include "proof/balls.h"
 #include "proof/derivativemax.h"
 #include "proof/domain.h"
+#include "proof/exactbound.h"
 #include "proof/integral.h"
 #include "proof/refusaltext.h"
 #include "proof/taylor.h"
@@ -118,6 +119,8 @@ private slots:
     void integralOnExactEnds();
     void derivativeMaxOnExactEnds_data();
     void derivativeMaxOnExactEnds();
+    void doubleAgainstAnExactNumber_data();
+    void doubleAgainstAnExactNumber();
     void timings();
 };
 
@@ -886,6 +889,36 @@ void ProofTest::derivativeMaxOnExactEnds()
              qPrintable(QString("[%1; %2]").arg(m->lower, 0, 'g', 17).arg(m->upper, 0, 'g', 17)));
     QVERIFY(m->upper - m->lower <= 1e-9 * m->upper);
     QVERIFY(0 <= m->at && m->at <= exact(b.toUtf8().constData()).value);
+}
+
+void ProofTest::doubleAgainstAnExactNumber_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("limit");
+    QTest::addColumn<bool>("atMost");
+    // By Python's Fraction and mpmath at 40 digits: the double 0.1 lies above
+    // 1/10; those of 0.3, 1e-6, 1/3 and pi/2 below the numbers.
+    QTest::newRow("0.1 above 1/10") << 0.1 << "0.1" << false;
+    QTest::newRow("0.3 below 3/10") << 0.3 << "0,3" << true;
+    QTest::newRow("1e-6 below 10^-6") << 1e-6 << "1e-6" << true;
+    QTest::newRow("the next double above 10^-6") << std::nextafter(1e-6, 1.0) << "1e-6" << false;
+    QTest::newRow("1/3 below") << 1.0 / 3 << "1/3" << true;
+    QTest::newRow("the next double above 1/3") << std::nextafter(1.0 / 3, 1.0) << "1/3" << false;
+    QTest::newRow("pi/2 below, in balls") << M_PI / 2 << "pi/2" << true;
+    QTest::newRow("the next double above pi/2, in balls")
+        << std::nextafter(M_PI / 2, 2.0) << "pi/2" << false;
+    QTest::newRow("equal: 2^-20") << 0x1p-20 << "2^-20" << true;
+    QTest::newRow("equal: a quarter") << 0.25 << "1/4" << true;
+    QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity() << "0" << true;
+    QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << "1" << false;
+}
+
+void ProofTest::doubleAgainstAnExactNumber()
+{
+    QFETCH(double, value);
+    QFETCH(QString, limit);
+    QFETCH(bool, atMost);
+    QCOMPARE(atMostExact(value, exact(limit.toUtf8().constData())), atMost);
 }
 
 void ProofTest::timings()
