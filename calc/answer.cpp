@@ -56,26 +56,30 @@ Result<RuleAnswer> ruleAnswer(RuleKind kind, const Program &program, double a, d
 
 Result<Answer> answerFor(std::string_view f, double a, double b, long n)
 {
+    return answerFor(f, ExactNumber::fromDouble(a), ExactNumber::fromDouble(b), n);
+}
+
+Result<Answer> answerFor(std::string_view f, const ExactNumber &a, const ExactNumber &b, long n)
+{
     Result<Program> program = parseExpression(f);
     if (!program)
         return program.refusal();
     // The domain proof refuses ends that are not finite or equal, naming
-    // the end at fault; the integral takes them in either order.
+    // the end at fault; the integral takes them in either order, and so do
+    // the M_k, which are those of the interval between the ends.
     Result<Enclosure> integral = certifiedIntegral(*program, a, b);
     if (!integral)
         return integral.refusal();
-    // The M_k are those of the interval between the ends, in either order.
-    const double lo = std::min(a, b), hi = std::max(a, b);
 
     Answer answer;
     answer.f = std::string(f);
-    answer.a = a;
-    answer.b = b;
+    answer.a = a.value;
+    answer.b = b.value;
     answer.integral = *integral;
     for (std::size_t i = 0; i < answerOrders.size(); ++i)
-        answer.maxima[i] = proveDerivativeMax(*program, lo, hi, answerOrders[i]);
+        answer.maxima[i] = proveDerivativeMax(*program, a, b, answerOrders[i]);
     for (std::size_t i = 0; i < allRules.size(); ++i)
-        answer.rules[i] = ruleAnswer(allRules[i], *program, a, b, n, answer);
+        answer.rules[i] = ruleAnswer(allRules[i], *program, a.value, b.value, n, answer);
     return answer;
 }
 
