@@ -11,6 +11,7 @@
 #include "expression/parser.h"
 #include "proof/decimal.h"
 #include "refusalprint.h"
+#include "study/ruletext.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -1242,18 +1243,15 @@ void TestStudy::exactEnds_data()
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
     QTest::addColumn<bool>("proven");
-    QTest::addColumn<QString>("integral"); // proven: the value it encloses
+    QTest::addColumn<QString>("integral"); // proven: the value it encloses; refused: the end
     QTest::addColumn<int>("endAtFault");   // refused: 0 for a, 1 for b
     // Hand: the poles lie at the ends typed, which their doubles pass.
-    QTest::newRow("1/(x-0.1) on [0.1; 1]") << "1/(x-0.1)"
-                                           << "0.1"
-                                           << "1" << false << "" << 0;
-    QTest::newRow("tg x on [0; pi/2]") << "tg(x)"
-                                       << "0"
-                                       << "pi/2" << false << "" << 1;
-    QTest::newRow("1/(x-1/3) on [1/3; 1]") << "1/(x-1/3)"
-                                           << "1/3"
-                                           << "1" << false << "" << 0;
+    // clang-format off
+    QTest::newRow("1/(x-0.1) on [0.1; 1]") << "1/(x-0.1)" << "0.1" << "1" << false << "0,1" << 0;
+    QTest::newRow("tg x on [0; pi/2]") << "tg(x)" << "0" << "pi/2" << false << "1,57079632679" << 1;
+    QTest::newRow("1/(x-1/3) on [1/3; 1]") << "1/(x-1/3)" << "1/3" << "1" << false << "0,333333333333"
+                                           << 0;
+    // clang-format on
     // Closed forms: 2, and ln 10 by mpmath.log(10).
     QTest::newRow("sin x on [0; pi]") << "sin(x)"
                                       << "0"
@@ -1278,6 +1276,9 @@ void TestStudy::exactEnds()
     if (!proven) {
         QCOMPARE(s.reason(), Reason::Pole);
         QCOMPARE(s.refusal().input, std::optional(endAtFault == 0 ? Input::A : Input::B));
+        // A rule's words name the end as the proofs' words do.
+        QCOMPARE(QString::fromStdString(ruleRefusalText(RuleKind::Trapezoid, s.refusal())),
+                 QStringLiteral("полюс на конце x = ") + integral);
         return;
     }
     const double truth = integral.toDouble();
