@@ -121,8 +121,8 @@ Result<double> countByBound(const Study &study, RuleKind kind, double tolerance)
                              std::log(static_cast<long double>(info.boundDivisor));
     const long double estimate =
         std::exp((logC - std::log(static_cast<long double>(tolerance))) / k);
-    // The rounded-up bound against the exact ε typed: 1e-6 is 10^-6, not
-    // the double next to it, which may lie above it.
+    // The rounded-up bound against the exact ε typed: 0.1 is 1/10, not the
+    // double next to it, which lies above it.
     const ExactNumber eps = tolerance == study.input.tolerance
                                 ? exactInput(study.input, Input::Tolerance)
                                 : ExactNumber::fromDouble(tolerance);
