@@ -17,6 +17,11 @@ constexpr double kUnusedTolerance = 1;
 
 Result<Answer> answerFor(std::string_view f, double a, double b, long n)
 {
+    return answerFor(f, ExactNumber::fromDouble(a), ExactNumber::fromDouble(b), n);
+}
+
+Result<Answer> answerFor(std::string_view f, const ExactNumber &a, const ExactNumber &b, long n)
+{
     Result<Program> program = parseExpression(f);
     if (!program)
         return program.refusal();
@@ -24,8 +29,10 @@ Result<Answer> answerFor(std::string_view f, double a, double b, long n)
     // the study window proves them, and each rule at n from the same study.
     StudyInput input;
     input.program = std::move(program).value();
-    input.a = a;
-    input.b = b;
+    input.a = a.value;
+    input.b = b.value;
+    input.exactA = a;
+    input.exactB = b;
     input.tolerance = kUnusedTolerance;
     const Result<Study> study = studyIntegral(input);
     if (!study)
@@ -33,8 +40,8 @@ Result<Answer> answerFor(std::string_view f, double a, double b, long n)
 
     Answer answer;
     answer.f = std::string(f);
-    answer.a = a;
-    answer.b = b;
+    answer.a = a.value;
+    answer.b = b.value;
     answer.integral = study->integral;
     answer.maxima = study->provenMaxima;
     for (std::size_t i = 0; i < allRules.size(); ++i)

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "base/result.h"
+#include "expression/constant.h"
+#include "expression/program.h"
 #include "proof/derivativemax.h"
 #include "proof/integral.h"
 #include "rules/compositerule.h"
@@ -51,5 +53,11 @@ struct Answer
 // or an integral that cannot be proven. Anything less (an M_k, a rule that
 // does not take n, a bound) is refused in its own place of the answer.
 Result<Answer> answerFor(std::string_view f, double a, double b, long n);
+
+// The same for the exact numbers typed as the ends (0.1 is 1/10, pi/2 is pi
+// halved): the integral and the M_k are proven between them, a pole at one
+// is refused at that end, and the rules sum between their doubles, which
+// the answer keeps as a and b.
+Result<Answer> answerFor(std::string_view f, const ExactNumber &a, const ExactNumber &b, long n);
 
 } // namespace kvadrolab

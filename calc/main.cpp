@@ -7,10 +7,7 @@
 #include "base/numberreader.h"
 #include "calc/answer.h"
 #include "calc/answertext.h"
-#include "expression/evaluator.h"
-#include "expression/parser.h"
-
-#include <algorithm>
+#include "expression/constant.h"
 
 #include <cmath>
 #include <cstdio>
@@ -75,24 +72,6 @@ std::vector<std::string> utf8Arguments(int argc, char **argv)
 #endif
 }
 
-// An end of the interval: a number as the fields read it, or a constant
-// expression such as "pi/2" (a course's intervals are full of pi). The
-// interval is then the double nearest what double arithmetic makes of it,
-// and the answer prints that double as a and b.
-std::optional<double> readEnd(const std::string &text)
-{
-    if (const Result<double> number = readNumber(text))
-        return *number;
-    const Result<Program> program = parseExpression(text);
-    if (!program || std::any_of(program->steps.begin(), program->steps.end(),
-                                [](const Step &s) { return s.op == Op::X; }))
-        return std::nullopt;
-    const double value = evaluate(*program, 0);
-    if (!std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -134,10 +113,13 @@ int main(int argc, char **argv)
         return badArguments(positional.size() < 3 ? "нужны F, A и B"
                                                   : "лишний аргумент " + positional[3]);
 
-    const std::optional<double> a = readEnd(positional[1]);
+    // The ends are the exact numbers typed (a number as the fields read it,
+    // or an expression without x such as "pi/2"); the answer prints their
+    // doubles as a and b.
+    const Result<ExactNumber> a = readExactNumber(positional[1]);
     if (!a)
         return badArguments("A не число: " + positional[1]);
-    const std::optional<double> b = readEnd(positional[2]);
+    const Result<ExactNumber> b = readExactNumber(positional[2]);
     if (!b)
         return badArguments("B не число: " + positional[2]);
     long n = kDefaultCount;
@@ -152,9 +134,9 @@ int main(int argc, char **argv)
     const Result<Answer> answer = answerFor(positional[0], *a, *b, n);
     if (!answer) {
         if (json)
-            write(stdout, refusalJson(answer.refusal(), positional[0], *a, *b));
+            write(stdout, refusalJson(answer.refusal(), positional[0], a->value, b->value));
         else
-            write(stderr, refusalSummary(answer.refusal(), positional[0], *a, *b));
+            write(stderr, refusalSummary(answer.refusal(), positional[0], a->value, b->value));
         return 2;
     }
     write(stdout, json ? answerJson(*answer) : answerSummary(*answer));

@@ -3,6 +3,7 @@
 
 #include "proof/balls.h"
 #include "proof/domain.h"
+#include "proof/exactends.h"
 #include "proof/taylor.h"
 
 #include <cmath>
@@ -136,17 +137,10 @@ private:
     double m_at;
 };
 
-} // namespace
-
-Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, double b, int order,
-                                         double relativeGap)
+// M_k over [lo; hi], doubles with lo < hi where f is proven defined.
+Result<DerivativeMax> maxBetween(const Program &program, double lo, double hi, int order,
+                                 double relativeGap)
 {
-    if (order < 0 || order > derivativeOrderLimit)
-        return Refusal{Reason::CountOutOfRange, Input::Count};
-    if (auto defined = proveDefined(program, a, b); !defined)
-        return defined.refusal();
-    const double lo = std::fmin(a, b), hi = std::fmax(a, b);
-
     Search search(program, order, lo, hi);
     Ball scratch;
     // The ends are points too: a maximum there is found exactly.
@@ -198,6 +192,52 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, doubl
     m.at = search.at();
     m.upper = bounded.empty() ? m.lower : std::fmax(bounded.top().upper, m.lower);
     return m;
+}
+
+} // namespace
+
+Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, double b, int order,
+                                         double relativeGap)
+{
+    return proveDerivativeMax(program, ExactNumber::fromDouble(a), ExactNumber::fromDouble(b),
+                              order, relativeGap);
+}
+
+Result<DerivativeMax> proveDerivativeMax(const Program &program, const ExactNumber &a,
+                                         const ExactNumber &b, int order, double relativeGap)
+{
+    if (order < 0 || order > derivativeOrderLimit)
+        return Refusal{Reason::CountOutOfRange, Input::Count};
+    if (auto defined = proveDefined(program, a, b); !defined)
+        return defined.refusal();
+    ExactInterval ends;
+    if (auto split = splitExactEnds(ends, a, b); !split)
+        return split.refusal();
+    // The search between the inner doubles, whose points are all inside
+    // [a; b], so its lower bound and place hold; each sliver then adds the
+    // bound of f^(k) over its one ball.
+    Result<DerivativeMax> m = maxBetween(program, ends.innerLo, ends.innerHi, order, relativeGap);
+    if (!m)
+        return m;
+    DerivativeMax found = *m;
+    for (const bool lower : {true, false}) {
+        if (!(lower ? ends.loSliver : ends.hiSliver))
+            continue;
+        Ball sliver, factorial, d;
+        sliverBall(sliver.get(), ends, lower);
+        Series series;
+        const Input input = lower ? ends.loInput : ends.hiInput;
+        const double place = lower ? ends.loValue : ends.hiValue;
+        if (auto failed = taylorOnBall(series.get(), program, sliver.get(), order))
+            return Refusal{failed->reason,
+                           failed->reason == Reason::Pole ? std::optional(input) : std::nullopt,
+                           failed->position, place};
+        arb_poly_get_coeff_arb(d.get(), series.get(), order);
+        arb_fac_ui(factorial.get(), static_cast<ulong>(order), proofPrecision);
+        arb_mul(d.get(), d.get(), factorial.get(), proofPrecision);
+        found.upper = std::fmax(found.upper, Search::outward(d.get(), true));
+    }
+    return found;
 }
 
 } // namespace kvadrolab

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/result.h"
+#include "expression/constant.h"
 #include "expression/program.h"
 
 namespace kvadrolab {
@@ -39,6 +40,15 @@ inline constexpr int derivativeSplitDepth = 40;
 // work limits stay the same, so a gap not reached leaves the bounds farther
 // apart, never a longer search.
 Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, double b, int order,
+                                         double relativeGap = derivativeRelativeGap);
+
+// The same between the exact numbers typed (0.1 is 1/10, pi/2 is pi halved):
+// the search runs between the doubles just inside the ends (so `at` and
+// `lower` hold inside [a; b]), and `upper` also bounds f^(k) over the
+// slivers between those doubles and the ends. Refused as proveDefined on
+// exact ends refuses, and as above (a pole in a sliver is its end's).
+Result<DerivativeMax> proveDerivativeMax(const Program &program, const ExactNumber &a,
+                                         const ExactNumber &b, int order,
                                          double relativeGap = derivativeRelativeGap);
 
 } // namespace kvadrolab

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/result.h"
+#include "expression/constant.h"
 #include "expression/program.h"
 
 namespace kvadrolab {
@@ -20,5 +21,12 @@ inline constexpr int domainSplitDepth = 34;
 // WorkLimit past the limits above; EmptyInterval or NonFiniteInput for the
 // ends (input A or B).
 Result<void> proveDefined(const Program &program, double a, double b);
+
+// The same between the exact numbers typed (0.1 is 1/10, pi/2 is pi halved),
+// either order. A pole at an end itself is refused as Pole with that end's
+// input (A or B) and its double as the place: 1/(x - 0.1) on [0.1; 1].
+// NonFiniteInput or EmptyInterval as splitExactEnds (proof/exactends.h)
+// refuses the ends.
+Result<void> proveDefined(const Program &program, const ExactNumber &a, const ExactNumber &b);
 
 } // namespace kvadrolab

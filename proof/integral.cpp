@@ -3,6 +3,7 @@
 
 #include "proof/balls.h"
 #include "proof/domain.h"
+#include "proof/exactends.h"
 #include "proof/taylor.h"
 
 #include <acb_calc.h>
@@ -356,14 +357,10 @@ double outward(const arb_t ball, bool upper)
     return d;
 }
 
-} // namespace
-
-Result<Enclosure> integrateDefined(const Program &program, double a, double b)
+// The integral of f from a to b (finite doubles) as Arb encloses it, in
+// `out`: the real part of the complex integral.
+Result<void> integralBall(arb_t out, const Program &program, double a, double b)
 {
-    if (!std::isfinite(a))
-        return Refusal{Reason::NonFiniteInput, Input::A};
-    if (!std::isfinite(b))
-        return Refusal{Reason::NonFiniteInput, Input::B};
     ComplexProgram f(program);
     if (!f.readable())
         return Refusal{Reason::NotANumber};
@@ -384,6 +381,36 @@ Result<Enclosure> integrateDefined(const Program &program, double a, double b)
     mag_clear(tolerance);
 
     if (status != ARB_CALC_SUCCESS || !arb_is_finite(re))
+        return Refusal{Reason::NotProven};
+    arb_set(out, re);
+    return {};
+}
+
+// The integral over a sliver at an end: its length times f's range over it,
+// which holds the mean of f there.
+Result<void> addSliver(arb_t sum, const Program &program, const ExactInterval &ends, bool lower)
+{
+    Ball sliver, length, inner;
+    sliverBall(sliver.get(), ends, lower);
+    Series values;
+    if (taylorOnBall(values.get(), program, sliver.get(), 0))
+        return Refusal{Reason::NotProven};
+    Ball range;
+    arb_poly_get_coeff_arb(range.get(), values.get(), 0);
+    arb_set_d(inner.get(), lower ? ends.innerLo : ends.innerHi);
+    if (lower)
+        arb_sub(length.get(), inner.get(), ends.lo.get(), proofPrecision);
+    else
+        arb_sub(length.get(), ends.hi.get(), inner.get(), proofPrecision);
+    arb_addmul(sum, length.get(), range.get(), proofPrecision);
+    return {};
+}
+
+} // namespace
+
+Result<Enclosure> enclosureOf(const arb_t re)
+{
+    if (!arb_is_finite(re))
         return Refusal{Reason::NotProven};
     Enclosure e;
     e.lower = outward(re, false);
@@ -410,23 +437,51 @@ Result<Enclosure> integrateDefined(const Program &program, double a, double b)
     return e;
 }
 
+Result<Enclosure> integrateDefined(const Program &program, double a, double b)
+{
+    if (!std::isfinite(a))
+        return Refusal{Reason::NonFiniteInput, Input::A};
+    if (!std::isfinite(b))
+        return Refusal{Reason::NonFiniteInput, Input::B};
+    Ball re;
+    if (auto done = integralBall(re.get(), program, a, b); !done)
+        return done.refusal();
+    return enclosureOf(re.get());
+}
+
+Result<Enclosure> integrateDefined(const Program &program, const ExactNumber &a,
+                                   const ExactNumber &b)
+{
+    ExactInterval ends;
+    if (auto split = splitExactEnds(ends, a, b); !split)
+        return split.refusal();
+    // Between the inner doubles as before, from lo to hi: the goal is sized
+    // on the ball over the piece, which wants its ends in order.
+    Ball sum;
+    if (auto done = integralBall(sum.get(), program, ends.innerLo, ends.innerHi); !done)
+        return done.refusal();
+    if (ends.loSliver)
+        if (auto done = addSliver(sum.get(), program, ends, true); !done)
+            return done.refusal();
+    if (ends.hiSliver)
+        if (auto done = addSliver(sum.get(), program, ends, false); !done)
+            return done.refusal();
+    if (ends.reversed)
+        arb_neg(sum.get(), sum.get());
+    return enclosureOf(sum.get());
+}
+
 Result<Enclosure> certifiedIntegral(const Program &program, double a, double b)
+{
+    return certifiedIntegral(program, ExactNumber::fromDouble(a), ExactNumber::fromDouble(b));
+}
+
+Result<Enclosure> certifiedIntegral(const Program &program, const ExactNumber &a,
+                                    const ExactNumber &b)
 {
     if (auto defined = proveDefined(program, a, b); !defined)
         return defined.refusal();
-    // The integrator's goal is sized on the ball over [a; b], which wants
-    // its ends in order: the reversed integral is the forward one negated.
-    if (!(b < a))
-        return integrateDefined(program, a, b);
-    Result<Enclosure> forward = integrateDefined(program, b, a);
-    if (!forward)
-        return forward.refusal();
-    Enclosure e = *forward;
-    e.mid = -forward->mid;
-    e.midTail = -forward->midTail;
-    e.lower = -forward->upper;
-    e.upper = -forward->lower;
-    return e;
+    return integrateDefined(program, a, b);
 }
 
 } // namespace kvadrolab

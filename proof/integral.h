@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/result.h"
+#include "expression/constant.h"
 #include "expression/program.h"
 
 namespace kvadrolab {
@@ -40,5 +41,15 @@ Result<Enclosure> integrateDefined(const Program &program, double a, double b);
 // for b < a it is minus the integral from b to a (every part of the
 // enclosure turned round), as the rules summed with a negative h give.
 Result<Enclosure> certifiedIntegral(const Program &program, double a, double b);
+
+// The same two between the exact numbers typed (0.1 is 1/10, pi/2 is pi
+// halved): the integral between the doubles just inside the ends, as above,
+// plus a sliver at each end narrower than a step between doubles, bounded by
+// its length times f's range over it. Refused as proveDefined on exact ends
+// refuses, and as above; NotProven where a sliver's range has no bound.
+Result<Enclosure> integrateDefined(const Program &program, const ExactNumber &a,
+                                   const ExactNumber &b);
+Result<Enclosure> certifiedIntegral(const Program &program, const ExactNumber &a,
+                                    const ExactNumber &b);
 
 } // namespace kvadrolab

@@ -58,6 +58,14 @@ std::string describeProofRefusal(const Refusal &why, double a, double b, int ord
     std::string text = proofReasonText(why.reason, order);
     if (!why.x)
         return text;
+    // A pole found at an end itself (proveDefined on exact ends names the
+    // end's input): the end is the typed number, to twelve digits as the
+    // ends are written beside it.
+    if (why.reason == Reason::Pole && (why.input == Input::A || why.input == Input::B)) {
+        std::string end = decimalText(*why.x, 12, Rounding::Nearest);
+        std::replace(end.begin(), end.end(), '.', ',');
+        return text + " на конце x = " + end;
+    }
     // "при" where the point itself is at fault; "вблизи" where the proof
     // only narrowed the trouble down to a small piece around it.
     const bool atThePoint = why.reason == Reason::NotDefined;

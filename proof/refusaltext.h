@@ -25,7 +25,8 @@ std::string placeText(double x);
 std::string placeText(double x, double a, double b);
 
 // The reason with its place in [a; b] where it has one: «f не определена
-// при x ≈ 0», «полюс вблизи x ≈ 1,570796327».
+// при x ≈ 0», «полюс вблизи x ≈ 1,570796327»; a pole at an end itself (its
+// input A or B): «полюс на конце x = 0,1».
 std::string describeProofRefusal(const Refusal &why, double a, double b, int order = 0);
 
 } // namespace kvadrolab

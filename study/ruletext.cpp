@@ -36,6 +36,9 @@ std::string ruleRefusalText(RuleKind kind, const Refusal &why)
     // the rule knows its own.
     if (why.reason == Reason::CountNotMultiple)
         return "n должно делиться на " + std::to_string(ruleInfo(kind).countMultiple);
+    // A pole at an end is named by its end, as the proofs' words name it.
+    if (why.reason == Reason::Pole && why.x && (why.input == Input::A || why.input == Input::B))
+        return describeProofRefusal(why, *why.x, *why.x);
     return proofReasonText(why.reason);
 }
 

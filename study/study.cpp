@@ -2,6 +2,7 @@
 #include "study/study.h"
 
 #include "expression/evaluator.h"
+#include "proof/exactbound.h"
 
 #include <algorithm>
 #include <cmath>
@@ -120,8 +121,13 @@ Result<double> countByBound(const Study &study, RuleKind kind, double tolerance)
                              std::log(static_cast<long double>(info.boundDivisor));
     const long double estimate =
         std::exp((logC - std::log(static_cast<long double>(tolerance))) / k);
+    // The rounded-up bound against the exact ε typed: 0.1 is 1/10, not the
+    // double next to it, which lies above it.
+    const ExactNumber eps = tolerance == study.input.tolerance
+                                ? exactInput(study.input, Input::Tolerance)
+                                : ExactNumber::fromDouble(tolerance);
     const auto fits = [&](double n) {
-        return ruleErrorBoundUp(kind, study.input.a, study.input.b, n, m->upper) <= tolerance;
+        return atMostExact(ruleErrorBoundUp(kind, study.input.a, study.input.b, n, m->upper), eps);
     };
     return smallestCount(fits, info.countMultiple, estimate);
 }
@@ -271,6 +277,17 @@ const Result<DerivativeMax> &maximumOfOrder(const Study &study, int order)
     return none;
 }
 
+ExactNumber exactInput(const StudyInput &input, Input which)
+{
+    const std::optional<ExactNumber> &typed = which == Input::A   ? input.exactA
+                                              : which == Input::B ? input.exactB
+                                                                  : input.exactTolerance;
+    const double value = which == Input::A   ? input.a
+                         : which == Input::B ? input.b
+                                             : input.tolerance;
+    return typed ? *typed : ExactNumber::fromDouble(value);
+}
+
 Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control)
 {
     if (stopped(control))
@@ -299,17 +316,18 @@ Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control
 
     Study study;
     study.input = input;
-    Result<Enclosure> integral = certifiedIntegral(input.program, input.a, input.b);
+    Result<Enclosure> integral =
+        certifiedIntegral(input.program, exactInput(input, Input::A), exactInput(input, Input::B));
     if (!integral)
         return integral.refusal();
     study.integral = *integral;
     if (!stage())
         return Refusal{Reason::Cancelled};
 
-    const double lo = std::min(input.a, input.b), hi = std::max(input.a, input.b);
     for (std::size_t i = 0; i < studyOrders.size(); ++i) {
         Result<DerivativeMax> m =
-            proveDerivativeMax(input.program, lo, hi, studyOrders[i], kStudyMaximumGap);
+            proveDerivativeMax(input.program, exactInput(input, Input::A),
+                               exactInput(input, Input::B), studyOrders[i], kStudyMaximumGap);
         study.provenMaxima[i] = m;
         // A bound beyond double holds, but no bound in double can use it.
         if (m && !std::isfinite(m->upper))

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/result.h"
+#include "expression/constant.h"
 #include "expression/program.h"
 #include "proof/derivativemax.h"
 #include "proof/integral.h"
@@ -40,11 +41,23 @@ struct MethodChoice
 struct StudyInput
 {
     Program program;
+    // The doubles nearest the numbers typed: what the rules sum between and
+    // what the study shows.
     double a = 0;
     double b = 0;
     double tolerance = 0; // ε: for "n для ε" and adaptive Simpson
     MethodChoice methods;
+    // The numbers typed, exactly (pi/2, 0.1 as 1/10), each with its double
+    // above as its value; absent, the double itself is the number. The
+    // integral, the M_k and "n для ε" by the bound take these.
+    std::optional<ExactNumber> exactA;
+    std::optional<ExactNumber> exactB;
+    std::optional<ExactNumber> exactTolerance;
 };
+
+// The exact number of input A, B or Tolerance of a study: the one typed, or
+// the double itself where none was given.
+ExactNumber exactInput(const StudyInput &input, Input which);
 
 // The orders of the derivatives the composite rules' bounds use (ruleInfo's
 // derivative): M1 for the left and right rules, M2 for the midpoint and
@@ -102,7 +115,8 @@ inline constexpr double kStudyBoundCountLimit = 1e15;
 // "n для ε" of one rule, three ways.
 struct StudyCounts
 {
-    // The smallest count of the rule whose rounded-up a-priori bound is <= ε,
+    // The smallest count of the rule whose rounded-up a-priori bound is <= ε
+    // (the exact ε typed: 0.1 is 1/10, a little below the double 0.1),
     // up to kStudyBoundCountLimit (a whole number held in a double);
     // beyond it, an estimate above the limit (also where the rounded bound
     // has no double at the limit: ruleErrorBoundUp's +inf). Refused where
@@ -192,7 +206,8 @@ Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control
 
 // "n для ε" of one rule of a finished study for another ε, without studying
 // again. An ε that is not finite or not > 0 refuses byBound as the study
-// would, and leaves the other two absent.
+// would, and leaves the other two absent. The rounded-up bound is compared
+// with the exact ε: the study's exact ε where `tolerance` is its double.
 StudyCounts studyCounts(const Study &study, const StudyRule &rule, double tolerance);
 
 // One rule at any n the rules take (up to ruleCountLimit): its value, its

@@ -23,6 +23,10 @@ arcctg sh ch th cth exp ln lg sqrt cbrt abs</code>. <code>sin x</code> без с
 <li>Знак умножения можно опустить перед именем или скобкой: <code>2x</code>,
 <code>x sin(x)</code>, <code>(x+1)(x−1)</code>; <code>1/2x</code> = x/2.</li>
 <li>Ошибка в записи видна под полем сразу, с отмеченным местом.</li>
+<li>a, b и ε — числа или выражения без x: <code>pi/2</code>, <code>2pi</code>, <code>e</code>,
+<code>sqrt(2)</code>, <code>1/3</code>. Это ровно набранные числа (0,1 — это 1/10): на них
+доказываются интеграл и M<sub>k</sub>, а правила считаются между ближайшими к ним числами
+double.</li>
 </ul>
 
 <h3>Методы и их априорные оценки</h3>

@@ -205,6 +205,32 @@ void StudyInputs::pointAt(std::size_t position)
     m_formula->setCursorPosition(int(position));
 }
 
+Result<ExactNumber> StudyInputs::number(Input input) const
+{
+    // QString's trimming also takes the Unicode spaces a pasted text brings,
+    // as the number fields' reader does.
+    return readExactNumber(field(input)->text().trimmed().toStdString());
+}
+
+void StudyInputs::pointAt(Input input, const Refusal &why)
+{
+    QLineEdit *at = field(input);
+    at->setFocus();
+    // A value out of range is the whole text's fault; a typo, one place.
+    if (!why.position || why.reason == Reason::NonFiniteInput) {
+        at->selectAll();
+        return;
+    }
+    const QString text = at->text();
+    qsizetype leading = 0;
+    while (leading < text.size() && text.at(leading).isSpace())
+        ++leading;
+    const int place = int(leading + qsizetype(*why.position));
+    at->setCursorPosition(place);
+    if (place < text.size())
+        at->setSelection(place, 1);
+}
+
 void StudyInputs::showProgress()
 {
     m_progress->setValue(0);

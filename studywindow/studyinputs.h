@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/result.h"
+#include "expression/constant.h"
 #include "study/study.h"
 #include "studywindow/chartsamples.h"
 
@@ -42,6 +43,16 @@ public:
 
     // A refusal of f's text: the cursor at its place.
     void pointAt(std::size_t position);
+
+    // The number in field A, B or Tolerance as typed: a number as the number
+    // fields read it, or an expression without x (pi/2, 2pi, e, sqrt(2)),
+    // kept exactly (expression/constant.h), with spaces around it allowed.
+    // Refused as readExactNumber refuses, the position counted in the
+    // field's text without those spaces.
+    Result<ExactNumber> number(Input input) const;
+    // A refusal of that field's text: the field selected, or for a typo the
+    // character at its place.
+    void pointAt(Input input, const Refusal &why);
 
     void showProgress();
     void setProgress(int done, int total);

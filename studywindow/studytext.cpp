@@ -149,6 +149,26 @@ QString studyRefusalText(const Refusal &why, const QString &formula, double a, d
         .arg(QString::fromStdString(describeExpressionRefusal(why, formula.toStdString())));
 }
 
+QString fieldRefusalText(const Refusal &why, const QString &text)
+{
+    if (why.reason == Reason::NotANumber || why.reason == Reason::NonFiniteInput)
+        return studyRefusalText(why, QString(), 0, 0);
+    QString field;
+    switch (why.input.value_or(Input::A)) {
+    case Input::B:
+        field = QStringLiteral("b (конец отрезка)");
+        break;
+    case Input::Tolerance:
+        field = QStringLiteral("ε (допустимая погрешность)");
+        break;
+    default:
+        field = QStringLiteral("a (начало отрезка)");
+        break;
+    }
+    return QStringLiteral("В поле %1 ошибка: %2.")
+        .arg(field, QString::fromStdString(describeExpressionRefusal(why, text.toStdString())));
+}
+
 // The text of f with the character at `position` (in characters, from 0)
 // marked, as rich text: where the parser stopped reading.
 QString markedFormula(const QString &text, std::size_t position)

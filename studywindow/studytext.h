@@ -67,6 +67,12 @@ QString countRefusalText(RuleKind kind, const Refusal &why);
 // the place where f is not defined, the typo in f.
 QString studyRefusalText(const Refusal &why, const QString &formula, double a, double b);
 
+// A refusal of the text of field a, b or ε (why.input) as the one reader of
+// numbers gives it (StudyInputs::number): not a number, or a value out of
+// range, as studyRefusalText says it; a typo of the expression named with
+// its place in `text`: «В поле a (начало отрезка) ошибка: Неизвестное имя …».
+QString fieldRefusalText(const Refusal &why, const QString &text);
+
 // The text of f with the character at `position` (in characters, from 0)
 // marked, as rich text: where the parser stopped reading.
 QString markedFormula(const QString &text, std::size_t position);

@@ -110,24 +110,30 @@ void StudyWindow::study()
     clearResults();
     const QString text = m_inputs->formula();
     const Result<Program> program = parseExpression(text.toStdString());
-    const Result<double> a = readNumberField(m_inputs->field(Input::A)->text());
-    const Result<double> b = readNumberField(m_inputs->field(Input::B)->text());
+    const Result<ExactNumber> a = m_inputs->number(Input::A);
+    const Result<ExactNumber> b = m_inputs->number(Input::B);
     // What the study is of: its answer, its refusal and its sheet say so,
     // whatever the fields hold by the time it ends.
-    m_asked = {text, a ? *a : 0, b ? *b : 0};
-    const Result<double> tolerance = readNumberField(m_inputs->field(Input::Tolerance)->text());
+    m_asked = {text, a ? a->value : 0, b ? b->value : 0};
+    const Result<ExactNumber> tolerance = m_inputs->number(Input::Tolerance);
     const auto fault = [&](const Refusal &why) {
         refuse(why);
         emit studied();
     };
+    // A field's refusal names the field, and keeps the place of a typo.
+    const auto fieldFault = [&](Input input, const Refusal &why) {
+        Refusal at = why;
+        at.input = input;
+        fault(at);
+    };
     if (!program)
         return fault(program.refusal());
     if (!a)
-        return fault(Refusal{Reason::NotANumber, Input::A});
+        return fieldFault(Input::A, a.refusal());
     if (!b)
-        return fault(Refusal{Reason::NotANumber, Input::B});
+        return fieldFault(Input::B, b.refusal());
     if (!tolerance)
-        return fault(Refusal{Reason::NotANumber, Input::Tolerance});
+        return fieldFault(Input::Tolerance, tolerance.refusal());
     const MethodChoice methods = m_inputs->chosenMethods();
     if (methods.composite.empty() && !methods.romberg && !methods.adaptive) {
         notify(this, QStringLiteral("Выберите хотя бы один метод."));
@@ -135,7 +141,13 @@ void StudyWindow::study()
         emit studied();
         return;
     }
-    m_runner->start(StudyInput{*program, *a, *b, *tolerance, methods});
+    // The proofs and "n для ε" take the numbers typed; the rules sum, and
+    // the window shows, their doubles.
+    StudyInput input{*program, a->value, b->value, tolerance->value, methods};
+    input.exactA = *a;
+    input.exactB = *b;
+    input.exactTolerance = *tolerance;
+    m_runner->start(std::move(input));
 }
 
 void StudyWindow::refuse(const Refusal &why)
@@ -143,6 +155,14 @@ void StudyWindow::refuse(const Refusal &why)
     if (why.reason == Reason::Cancelled)
         return;
     clearResults();
+    // A number field's own text at fault (no place on the axis): the field
+    // is named and its typo marked.
+    const bool numberField = why.input && *why.input != Input::Integrand && !why.x;
+    if (numberField && why.position) {
+        notify(this, fieldRefusalText(why, m_inputs->field(*why.input)->text().trimmed()));
+        m_inputs->pointAt(*why.input, why);
+        return;
+    }
     notify(this, studyRefusalText(why, m_asked.formula, m_asked.a, m_asked.b));
     // A typo in f puts the cursor where the reading stopped; anything else
     // selects the field at fault (f itself when the proof refused it).

@@ -353,6 +353,8 @@ private slots:
     void hostileFunctionsAnswer();
     void program_data();
     void program();
+    void poleAtATypedEnd_data();
+    void poleAtATypedEnd();
     void strictReaderRefuses_data();
     void strictReaderRefuses();
     void beyondTheDoubles_data();
@@ -727,6 +729,20 @@ void CalcTest::program_data()
     QTest::newRow("pole") << QStringList{"1/x", "-1", "1", "--json"} << 2 << "полюс"
                           << "0"
                           << "2";
+    // Hand: the poles lie at the ends typed, which their doubles pass (0.1
+    // and pi/2 round up, 1/3 down).
+    QTest::newRow("a pole at the end 0.1")
+        << QStringList{"1/(x-0.1)", "0.1", "1", "--json"} << 2 << "полюс"
+        << "0.1"
+        << "2";
+    QTest::newRow("a pole at the end pi/2")
+        << QStringList{"tg(x)", "0", "pi/2", "--json"} << 2 << "полюс"
+        << "1.5708"
+        << "1";
+    QTest::newRow("a pole at the end 1/3")
+        << QStringList{"1/(x-1/3)", "1/3", "1", "--json"} << 2 << "полюс"
+        << "0.333333"
+        << "2";
     QTest::newRow("undefined") << QStringList{"ln(x)", "-1", "1", "--json"} << 2
                                << "f не определена"
                                << "0"
@@ -793,6 +809,26 @@ void CalcTest::program_data()
     QTest::newRow("tiny interval") << QStringList{"x^2", "0", "1e-200", "--json"} << 0 << ""
                                    << ""
                                    << "";
+}
+
+void CalcTest::poleAtATypedEnd_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("1/(x-0.1) on [0.1; 1]")
+        << QStringList{"1/(x-0.1)", "0,1", "1"} << "Интеграл не доказан: полюс на конце x = 0,1\n";
+    QTest::newRow("tg x on [pi/2; 0]") << QStringList{"tg(x)", "pi/2", "0"}
+                                       << "Интеграл не доказан: полюс на конце x = 1,57079632679\n";
+}
+
+void CalcTest::poleAtATypedEnd()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, words);
+    const Run run = runCalc(args);
+    QCOMPARE(run.status, 2);
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(QString::fromUtf8(run.err), words);
 }
 
 void CalcTest::program()

@@ -6,6 +6,7 @@
 // agreeing with the single-point one bit for bit.
 
 #include "core/integrand.h"
+#include "expression/constant.h"
 #include "expression/evaluator.h"
 #include "expression/parser.h"
 #include "expression/refusaltext.h"
@@ -158,6 +159,10 @@ private slots:
     void blockEqualsScalar_data();
     void blockEqualsScalar();
     void integrandMatchesTheCompiledOne();
+    void exactNumbers_data();
+    void exactNumbers();
+    void exactNumberRefusals_data();
+    void exactNumberRefusals();
 };
 
 void ExpressionTest::values_data()
@@ -713,5 +718,63 @@ void ExpressionTest::integrandMatchesTheCompiledOne()
         QVERIFY(sameBits(y[i], kvadrolab::f(x[i])));
 }
 
+void ExpressionTest::exactNumbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("program"); // the steps kept: the exact number
+    // The nearest doubles, by hand: M_PI and friends are the doubles nearest
+    // pi, e and sqrt(2), and halving or doubling them is exact.
+    QTest::newRow("a comma") << "1,5" << 1.5 << "1.5";
+    QTest::newRow("spaces around") << " 0.1 " << 0.1 << "0.1";
+    QTest::newRow("an exponent") << "1e-6" << 1e-6 << "1e-6";
+    QTest::newRow("a minus sign") << "\u22122,5" << -2.5 << "2.5 neg";
+    QTest::newRow("pi") << "pi" << M_PI << "pi";
+    QTest::newRow("pi/2") << "pi/2" << M_PI / 2 << "pi 2 /";
+    QTest::newRow("2pi") << "2pi" << 2 * M_PI << "2 pi *";
+    QTest::newRow("e") << "e" << M_E << "e";
+    QTest::newRow("sqrt(2)") << "sqrt(2)" << M_SQRT2 << "2 sqrt";
+    QTest::newRow("1/3") << "1/3" << 1.0 / 3 << "1 3 /";
+}
+
+void ExpressionTest::exactNumbers()
+{
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QFETCH(QString, program);
+    const Result<ExactNumber> n = readExactNumber(utf8(text));
+    QVERIFY(n);
+    QCOMPARE(n->value, value);
+    QCOMPARE(postfix(n->program), program);
+}
+
+void ExpressionTest::exactNumberRefusals_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<Reason>("reason");
+    QTest::addColumn<int>("position");
+    QTest::newRow("x alone") << "x" << Reason::NotANumber << 0;
+    QTest::newRow("x in a product") << "2x" << Reason::NotANumber << 1;
+    QTest::newRow("x inside a function") << "sin(pi x)" << Reason::NotANumber << 7;
+    QTest::newRow("a word") << "abc" << Reason::UnknownName << 0;
+    QTest::newRow("empty") << "" << Reason::EmptyExpression << 0;
+    QTest::newRow("a bracket left open") << "(1+pi" << Reason::UnclosedBracket << 0;
+    QTest::newRow("two separators") << "1,2,3" << Reason::ExpectedOperator << 3;
+    QTest::newRow("past double") << "1e400" << Reason::NumberOutOfRange << 0;
+    QTest::newRow("1/0") << "1/0" << Reason::NonFiniteInput << 0;
+    QTest::newRow("an overflow") << "1e308*10" << Reason::NonFiniteInput << 0;
+    QTest::newRow("a root of -1") << "sqrt(-1)" << Reason::NonFiniteInput << 0;
+}
+
+void ExpressionTest::exactNumberRefusals()
+{
+    QFETCH(QString, text);
+    QFETCH(Reason, reason);
+    QFETCH(int, position);
+    const Result<ExactNumber> n = readExactNumber(utf8(text));
+    QVERIFY(!n);
+    QCOMPARE(n.reason(), reason);
+    QCOMPARE(n.refusal().position, std::optional<std::size_t>(position));
+}
 QTEST_GUILESS_MAIN(ExpressionTest)
 #include "expressiontest.moc"

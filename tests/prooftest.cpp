@@ -7,11 +7,14 @@
 #include <QFile>
 #include <QTest>
 
+#include "expression/constant.h"
 #include "expression/parser.h"
 #include "proof/balls.h"
 #include "proof/derivativemax.h"
 #include "proof/domain.h"
+#include "proof/exactbound.h"
 #include "proof/integral.h"
+#include "proof/refusaltext.h"
 #include "proof/taylor.h"
 
 #include <algorithm>
@@ -110,8 +113,60 @@ private slots:
     void placesOfTheCourseSetStayWithinTheInterval();
     void derivativeMaxRefusals_data();
     void derivativeMaxRefusals();
+    void poleAtAnExactEnd_data();
+    void poleAtAnExactEnd();
+    void integralOnExactEnds_data();
+    void integralOnExactEnds();
+    void derivativeMaxOnExactEnds_data();
+    void derivativeMaxOnExactEnds();
+    void doubleAgainstAnExactNumber_data();
+    void doubleAgainstAnExactNumber();
     void timings();
 };
+
+namespace {
+
+Program parsed(const char *text)
+{
+    Result<Program> p = parseExpression(text);
+    if (!p)
+        qFatal("%s does not parse", text);
+    return std::move(p).value();
+}
+
+ExactNumber exact(const char *text)
+{
+    Result<ExactNumber> n = readExactNumber(text);
+    if (!n)
+        qFatal("%s is no exact number", text);
+    return std::move(n).value();
+}
+
+// Whether the decimal `reference` (mpmath, 30 digits: its own error is far
+// below the enclosures' widths) lies within [lower; upper], compared exactly.
+bool encloses(double lower, double upper, const char *reference)
+{
+    Ball r, lo, hi;
+    arb_set_str(r.get(), reference, 256);
+    arb_set_d(lo.get(), lower);
+    arb_set_d(hi.get(), upper);
+    return arb_le(lo.get(), r.get()) && arb_le(r.get(), hi.get());
+}
+
+// |mid + midTail - reference|, the midpoint to about 106 bits against the
+// decimal, as a double.
+double tailDistance(const Enclosure &e, const char *reference)
+{
+    Ball r, m;
+    arb_set_str(r.get(), reference, 256);
+    arb_set_d(m.get(), e.mid);
+    arb_sub(r.get(), r.get(), m.get(), 256);
+    arb_set_d(m.get(), e.midTail);
+    arb_sub(r.get(), r.get(), m.get(), 256);
+    return std::fabs(arf_get_d(arb_midref(r.get()), ARF_RND_NEAR));
+}
+
+} // namespace
 
 void ProofTest::literalIsTheTypedDecimal()
 {
@@ -678,6 +733,192 @@ void ProofTest::placesOfTheCourseSetStayWithinTheInterval()
     // The set's ends come in order a < b; it has smooth and rough rows.
     QVERIFY(proven > 0);
     QVERIFY(refused > 0);
+}
+
+void ProofTest::poleAtAnExactEnd_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<int>("input"); // 0: a, 1: b
+    QTest::addColumn<double>("place");
+    QTest::addColumn<QString>("words");
+    // Hand: each f has its pole at the exact end typed; the end's double lies
+    // past the pole (0.1 and pi/2 round up, 0.3 and 1/3 round down).
+    QTest::newRow("1/(x-0.1) on [0.1; 1]") << "1/(x-0.1)"
+                                           << "0.1"
+                                           << "1" << 0 << 0.1 << "полюс на конце x = 0,1";
+    QTest::newRow("tg x on [0; pi/2]")
+        << "tg(x)"
+        << "0"
+        << "pi/2" << 1 << 1.5707963267948966 << "полюс на конце x = 1,57079632679";
+    QTest::newRow("1/(x-0.3) on [0.3; 1]") << "1/(x-0.3)"
+                                           << "0,3"
+                                           << "1" << 0 << 0.3 << "полюс на конце x = 0,3";
+    QTest::newRow("1/(x-1/3) on [1/3; 1]")
+        << "1/(x-1/3)"
+        << "1/3"
+        << "1" << 0 << 1.0 / 3 << "полюс на конце x = 0,333333333333";
+    QTest::newRow("1/(x-0.1) on [1; 0.1]: the end is b")
+        << "1/(x-0.1)"
+        << "1"
+        << "0.1" << 1 << 0.1 << "полюс на конце x = 0,1";
+    QTest::newRow("1/x on [0; 1]: an end that is a double")
+        << "1/x"
+        << "0"
+        << "1" << 0 << 0.0 << "полюс на конце x = 0";
+}
+
+void ProofTest::poleAtAnExactEnd()
+{
+    QFETCH(QString, f);
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(int, input);
+    QFETCH(double, place);
+    QFETCH(QString, words);
+    const Program p = parsed(f.toUtf8().constData());
+    const ExactNumber ea = exact(a.toUtf8().constData()), eb = exact(b.toUtf8().constData());
+    const Input end = input == 0 ? Input::A : Input::B;
+    for (const Result<void> &why :
+         {proveDefined(p, ea, eb), Result<void>(certifiedIntegral(p, ea, eb).refusal()),
+          Result<void>(proveDerivativeMax(p, ea, eb, 2).refusal())}) {
+        QVERIFY(!why);
+        QCOMPARE(why.reason(), Reason::Pole);
+        QCOMPARE(why.refusal().input, std::optional(end));
+        QCOMPARE(why.refusal().x, std::optional(place));
+        QCOMPARE(QString::fromStdString(describeProofRefusal(why.refusal(), 0, 1)), words);
+    }
+}
+
+void ProofTest::integralOnExactEnds_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<QString>("reference");
+    QTest::addColumn<bool>("doubleEndsMiss"); // the ends' doubles give another integral
+    // Closed forms, and mpmath.log(10), mpmath.log(3), 2*mpmath.sqrt(2)/3 to 30 digits.
+    QTest::newRow("sin x on [0; pi] is 2") << "sin(x)"
+                                           << "0"
+                                           << "pi"
+                                           << "2" << false;
+    QTest::newRow("sin x on [pi; 0] is -2") << "sin(x)"
+                                            << "pi"
+                                            << "0"
+                                            << "-2" << false;
+    // (0.3^2 - 0.1^2) / 2: the doubles 0.1 and 0.3 give 0.04 - 3.9e-18.
+    QTest::newRow("x on [0.1; 0.3] is 0.04") << "x"
+                                             << "0.1"
+                                             << "0.3"
+                                             << "0.04" << true;
+    QTest::newRow("ln x on [1; e] is 1") << "ln(x)"
+                                         << "1"
+                                         << "e"
+                                         << "1" << false;
+    QTest::newRow("1/x on [0.1; 1] is ln 10") << "1/x"
+                                              << "0.1"
+                                              << "1"
+                                              << "2.30258509299404568401799145468" << true;
+    QTest::newRow("1/x on [1/3; 1] is ln 3") << "1/x"
+                                             << "1/3"
+                                             << "1"
+                                             << "1.09861228866810969139524523692" << true;
+    QTest::newRow("x^2 on [0; sqrt(2)]") << "x^2"
+                                         << "0"
+                                         << "sqrt(2)"
+                                         << "0.942809041582063365867792482806" << true;
+}
+
+void ProofTest::integralOnExactEnds()
+{
+    QFETCH(QString, f);
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(QString, reference);
+    QFETCH(bool, doubleEndsMiss);
+    const Program p = parsed(f.toUtf8().constData());
+    const ExactNumber ea = exact(a.toUtf8().constData()), eb = exact(b.toUtf8().constData());
+    const QByteArray ref = reference.toUtf8();
+    const Result<Enclosure> e = certifiedIntegral(p, ea, eb);
+    QVERIFY(e);
+    QVERIFY2(encloses(e->lower, e->upper, ref.constData()),
+             qPrintable(QString("[%1; %2]").arg(e->lower, 0, 'g', 17).arg(e->upper, 0, 'g', 17)));
+    // Narrow enough for the containment to say something.
+    QVERIFY(e->upper - e->lower <= 1e-15 * std::max(1.0, std::fabs(e->mid)));
+    // The integrator's goal is 2^-64 relative: the midpoint is within it.
+    const double scale = std::fabs(e->mid);
+    QVERIFY(tailDistance(*e, ref.constData()) <= 0x1p-62 * scale);
+    // The same integral between the ends' doubles is another number, which
+    // the midpoint and its tail tell apart (the doubles lower and upper may
+    // hold both): the test tells the exact ends from their doubles.
+    if (doubleEndsMiss) {
+        const Result<Enclosure> d = certifiedIntegral(p, ea.value, eb.value);
+        QVERIFY(d);
+        QVERIFY(tailDistance(*d, ref.constData()) > 0x1p-58 * scale);
+    }
+}
+
+void ProofTest::derivativeMaxOnExactEnds_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QString>("reference");
+    // On [0; b]. Hand: (x^3)'' = 6x is 2 at 1/3, whose double is below 1/3;
+    // mpmath.exp(mpmath.mpf(1)/3) and 1/(1 - 0.1)^2 = 100/81.
+    QTest::newRow("x^3, M2 on [0; 1/3] is 2") << "x^3"
+                                              << "1/3" << 2 << "2";
+    QTest::newRow("e^x, M1 on [0; 1/3]") << "exp(x)"
+                                         << "1/3" << 1 << "1.39561242508608952862812531960";
+    QTest::newRow("1/(1-x), M1 on [0; 0.1]") << "1/(1-x)"
+                                             << "0.1" << 1 << "1.23456790123456790123456790123";
+}
+
+void ProofTest::derivativeMaxOnExactEnds()
+{
+    QFETCH(QString, f);
+    QFETCH(QString, b);
+    QFETCH(int, order);
+    QFETCH(QString, reference);
+    const Program p = parsed(f.toUtf8().constData());
+    const Result<DerivativeMax> m =
+        proveDerivativeMax(p, exact("0"), exact(b.toUtf8().constData()), order, 0x1p-40);
+    QVERIFY(m);
+    QVERIFY2(encloses(m->lower, m->upper, reference.toUtf8().constData()),
+             qPrintable(QString("[%1; %2]").arg(m->lower, 0, 'g', 17).arg(m->upper, 0, 'g', 17)));
+    QVERIFY(m->upper - m->lower <= 1e-9 * m->upper);
+    QVERIFY(0 <= m->at && m->at <= exact(b.toUtf8().constData()).value);
+}
+
+void ProofTest::doubleAgainstAnExactNumber_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("limit");
+    QTest::addColumn<bool>("atMost");
+    // By Python's Fraction and mpmath at 40 digits: the double 0.1 lies above
+    // 1/10; those of 0.3, 1e-6, 1/3 and pi/2 below the numbers.
+    QTest::newRow("0.1 above 1/10") << 0.1 << "0.1" << false;
+    QTest::newRow("0.3 below 3/10") << 0.3 << "0,3" << true;
+    QTest::newRow("1e-6 below 10^-6") << 1e-6 << "1e-6" << true;
+    QTest::newRow("the next double above 10^-6") << std::nextafter(1e-6, 1.0) << "1e-6" << false;
+    QTest::newRow("1/3 below") << 1.0 / 3 << "1/3" << true;
+    QTest::newRow("the next double above 1/3") << std::nextafter(1.0 / 3, 1.0) << "1/3" << false;
+    QTest::newRow("pi/2 below, in balls") << M_PI / 2 << "pi/2" << true;
+    QTest::newRow("the next double above pi/2, in balls")
+        << std::nextafter(M_PI / 2, 2.0) << "pi/2" << false;
+    QTest::newRow("equal: 2^-20") << 0x1p-20 << "2^-20" << true;
+    QTest::newRow("equal: a quarter") << 0.25 << "1/4" << true;
+    QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity() << "0" << true;
+    QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << "1" << false;
+}
+
+void ProofTest::doubleAgainstAnExactNumber()
+{
+    QFETCH(double, value);
+    QFETCH(QString, limit);
+    QFETCH(bool, atMost);
+    QCOMPARE(atMostExact(value, exact(limit.toUtf8().constData())), atMost);
 }
 
 void ProofTest::timings()

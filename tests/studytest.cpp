@@ -7,8 +7,11 @@
 // where the error is exactly C h^p, the orientation.
 
 #include "study/study.h"
+#include "expression/constant.h"
 #include "expression/parser.h"
+#include "proof/decimal.h"
 #include "refusalprint.h"
+#include "study/ruletext.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -52,6 +55,21 @@ Result<Study> study(const char *f, double a, double b, double tolerance,
                     const MethodChoice &methods = every())
 {
     return studyIntegral({parsed(f), a, b, tolerance, methods});
+}
+
+// A study of the numbers as typed in the window's fields.
+Result<Study> typedStudy(const char *f, const char *a, const char *b, const char *tolerance,
+                         const MethodChoice &methods = every())
+{
+    const Result<ExactNumber> ea = readExactNumber(a), eb = readExactNumber(b),
+                              eps = readExactNumber(tolerance);
+    if (!ea || !eb || !eps)
+        qFatal("%s, %s or %s is no number", a, b, tolerance);
+    StudyInput in{parsed(f), ea->value, eb->value, eps->value, methods};
+    in.exactA = *ea;
+    in.exactB = *eb;
+    in.exactTolerance = *eps;
+    return studyIntegral(in);
 }
 
 const StudyRule &ruleOf(const Study &s, RuleKind kind)
@@ -201,6 +219,11 @@ private slots:
     void countsNearTheLimit();
     void sweepAcrossTheLimits_data();
     void sweepAcrossTheLimits();
+    void exactEnds_data();
+    void exactEnds();
+    void countForTheExactTolerance_data();
+    void countForTheExactTolerance();
+    void toleranceJustBelowItsDouble();
 };
 
 void TestStudy::initTestCase()
@@ -1281,6 +1304,112 @@ void TestStudy::sweepAcrossTheLimits()
         QCOMPARE(beyond, 2 * kUlps + 1);
     else
         QCOMPARE(counts, 2 * kUlps + 1);
+}
+
+void TestStudy::exactEnds_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<bool>("proven");
+    QTest::addColumn<QString>("integral"); // proven: the value it encloses; refused: the end
+    QTest::addColumn<int>("endAtFault");   // refused: 0 for a, 1 for b
+    // Hand: the poles lie at the ends typed, which their doubles pass.
+    // clang-format off
+    QTest::newRow("1/(x-0.1) on [0.1; 1]") << "1/(x-0.1)" << "0.1" << "1" << false << "0,1" << 0;
+    QTest::newRow("tg x on [0; pi/2]") << "tg(x)" << "0" << "pi/2" << false << "1,57079632679" << 1;
+    QTest::newRow("1/(x-1/3) on [1/3; 1]") << "1/(x-1/3)" << "1/3" << "1" << false << "0,333333333333"
+                                           << 0;
+    // clang-format on
+    // Closed forms: 2, and ln 10 by mpmath.log(10).
+    QTest::newRow("sin x on [0; pi]") << "sin(x)"
+                                      << "0"
+                                      << "pi" << true << "2" << 0;
+    QTest::newRow("1/x on [0,1; 1]") << "1/x"
+                                     << "0,1"
+                                     << "1" << true << "2.30258509299404568401799145468" << 0;
+}
+
+void TestStudy::exactEnds()
+{
+    QFETCH(QString, f);
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(bool, proven);
+    QFETCH(QString, integral);
+    QFETCH(int, endAtFault);
+    const MethodChoice methods{{RuleKind::Trapezoid}, false, false};
+    const auto s = typedStudy(f.toUtf8().constData(), a.toUtf8().constData(),
+                              b.toUtf8().constData(), "1e-6", methods);
+    QCOMPARE(s.ok(), proven);
+    if (!proven) {
+        QCOMPARE(s.reason(), Reason::Pole);
+        QCOMPARE(s.refusal().input, std::optional(endAtFault == 0 ? Input::A : Input::B));
+        // A rule's words name the end as the proofs' words do.
+        QCOMPARE(QString::fromStdString(ruleRefusalText(RuleKind::Trapezoid, s.refusal())),
+                 QStringLiteral("полюс на конце x = ") + integral);
+        return;
+    }
+    const double truth = integral.toDouble();
+    QVERIFY(s->integral.lower <= truth && truth <= s->integral.upper);
+    QVERIFY(s->integral.upper - s->integral.lower < 1e-15);
+    // The rules sum between the doubles and are shown with them.
+    QCOMPARE(s->input.a, readExactNumber(a.toStdString())->value);
+}
+
+void TestStudy::countForTheExactTolerance_data()
+{
+    QTest::addColumn<QString>("tolerance");
+    QTest::addColumn<double>("count");
+    // x^2 on [0; 3] by the midpoint rule: M2 = 2 and the bound is
+    // 3^3 * 2 / (24 n^2) = 9 / (4 n^2), by hand. Where it equals ε in the
+    // reals (n = 1500 for 1e-6, 1000 for 2.25e-6, 500 for 9e-6), the
+    // rounded-up bound lies above ε, which is no double, so the count is the
+    // next one: 9 / (4 * 1501^2) = 9.987e-7 is well below 1e-6. The doubles
+    // of 2.25e-6 and 9e-6 lie above them (Python: Fraction(2.25e-6) >
+    // Fraction(9, 4 * 10**6)), so compared with the double ε the rounded-up
+    // bound at 1000 and 500 may pass; the exact ε never lets it.
+    QTest::newRow("1e-6, a tie at 1500") << "1e-6" << 1501.0;
+    QTest::newRow("2.25e-6, a tie at 1000, its double above") << "2,25e-6" << 1001.0;
+    QTest::newRow("9e-6, a tie at 500, its double above") << "0.000009" << 501.0;
+    // 9 / (4 n^2) <= 1/3 from n = 3 (9/36 = 1/4), not at 2 (9/16).
+    QTest::newRow("1/3") << "1/3" << 3.0;
+}
+
+void TestStudy::countForTheExactTolerance()
+{
+    QFETCH(QString, tolerance);
+    QFETCH(double, count);
+    const MethodChoice methods{{RuleKind::Midpoint}, false, false};
+    const auto s = typedStudy("x^2", "0", "3", tolerance.toUtf8().constData(), methods);
+    QVERIFY(s);
+    const Result<DerivativeMax> &m2 = maximumOfOrder(*s, 2);
+    QVERIFY(m2);
+    QCOMPARE(m2->upper, 2.0);
+    QCOMPARE(ruleOf(*s, RuleKind::Midpoint).counts.byBound.value(), count);
+}
+
+void TestStudy::toleranceJustBelowItsDouble()
+{
+    // ε typed as the rounded-up bound of x^2 on [0; 3] at n = 1200 (the
+    // midpoint rule, M2 = 2), cut down at its 25th digit: its double is that
+    // bound, the number itself lies below it. So the count for the double is
+    // 1200, and for the number typed the next, 1201, whose bound
+    // 9 / (4 * 1201^2) = 1.5599e-6 is well below ε = 1.5625e-6 (by hand).
+    const double bound = ruleErrorBoundUp(RuleKind::Midpoint, 0, 3, 1200, 2);
+    const std::string typed = decimalText(bound, 25, Rounding::Down);
+    QCOMPARE(readExactNumber(typed)->value, bound);
+    const MethodChoice methods{{RuleKind::Midpoint}, false, false};
+    const auto asDouble = study("x^2", 0, 3, bound, methods);
+    QVERIFY(asDouble);
+    QCOMPARE(ruleOf(*asDouble, RuleKind::Midpoint).counts.byBound.value(), 1200.0);
+    const auto asTyped = typedStudy("x^2", "0", "3", typed.c_str(), methods);
+    QVERIFY(asTyped);
+    QCOMPARE(ruleOf(*asTyped, RuleKind::Midpoint).counts.byBound.value(), 1201.0);
+    // Asked again with the study's own double, the counts stay those of the
+    // number typed.
+    QCOMPARE(studyCounts(*asTyped, ruleOf(*asTyped, RuleKind::Midpoint), bound).byBound.value(),
+             1201.0);
 }
 
 QTEST_GUILESS_MAIN(TestStudy)

@@ -68,6 +68,9 @@ private slots:
     void countsForTolerance();
     void refusalsAsOneMessage_data();
     void refusalsAsOneMessage();
+    void endTypoMarked_data();
+    void endTypoMarked();
+    void endsAreTheNumbersTyped();
     void refusedMaximumLeavesTheRestShown();
     void countStepFollowsAtOnce();
     void nodeTableAsWorkedByHand();
@@ -284,6 +287,16 @@ void StudyWindowTest::refusalsAsOneMessage_data()
     QTest::newRow("b not a number") << "x" << "0" << "" << "В поле b" << "Text2";
     QTest::newRow("empty interval") << "x" << "2" << "2" << "совпадают" << "Text2";
     QTest::newRow("a typo, pressed") << "x^" << "0" << "1" << "В записи f(x) ошибка" << "Formula";
+    // Hand: the poles lie at the ends typed, which their doubles pass.
+    QTest::newRow("a pole at a = 0,1") << "1/(x-0.1)" << "0,1" << "1"
+                                       << "не исследовать: полюс на конце x = 0,1." << "Text1";
+    QTest::newRow("a pole at b = pi/2") << "tg(x)" << "0" << "pi/2"
+                                        << "полюс на конце x = 1,57079632679." << "Text2";
+    QTest::newRow("x in a") << "x" << "2x" << "3" << "В поле a (начало отрезка) должно быть число"
+                            << "Text1";
+    QTest::newRow("a typo in b") << "x" << "0" << "pj"
+                                 << "В поле b (конец отрезка) ошибка: Неизвестное имя „pj“"
+                                 << "Text2";
     QTest::newRow("a Cyrillic х, pressed") << "2х" << "0" << "1"
                                            << "ошибка: Кириллическая „х“; переменная — латинская x."
                                            << "Formula";
@@ -312,6 +325,67 @@ void StudyWindowTest::refusalsAsOneMessage()
         QCOMPARE(model(table)->rowCount(), 0);
     for (const char *chart : {"RulePicture", "ErrorChart", "DerivativeChart"})
         QVERIFY2(testsupport::isBlank(*canvas(QLatin1String(chart))), chart);
+}
+
+void StudyWindowTest::endTypoMarked_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("selected"); // where the one character marked starts
+    QTest::newRow("x in a") << "1+x"
+                            << "2"
+                            << "Text1" << 2;
+    QTest::newRow("spaces before a typo") << "  1+pj"
+                                          << "2"
+                                          << "Text1" << 4;
+    QTest::newRow("an unknown name in b") << "0"
+                                          << "pi/tw"
+                                          << "Text2" << 3;
+}
+
+void StudyWindowTest::endTypoMarked()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(QString, field);
+    QFETCH(int, selected);
+    type(QStringLiteral("Formula"), QStringLiteral("x"));
+    type(QStringLiteral("Text1"), a);
+    type(QStringLiteral("Text2"), b);
+    study();
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(QApplication::focusWidget()->objectName(), field);
+    QCOMPARE(this->field(field)->selectionStart(), selected);
+    QCOMPARE(this->field(field)->selectedText().size(), 1);
+}
+
+void StudyWindowTest::endsAreTheNumbersTyped()
+{
+    // ∫ sin over [0; pi] is 2, and ∫ x over [0,1; 0,3] is 0,04 exactly,
+    // which the ends' doubles miss by 3.9e-18 (by hand); both shown as their
+    // doubles.
+    type(QStringLiteral("Formula"), QStringLiteral("sin(x)"));
+    type(QStringLiteral("Text1"), QStringLiteral("0"));
+    type(QStringLiteral("Text2"), QStringLiteral(" pi "));
+    study();
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    const Study *s = m_window->shownStudy();
+    QVERIFY(s);
+    QCOMPARE(s->input.b, M_PI);
+    QVERIFY(s->integral.lower <= 2 && 2 <= s->integral.upper);
+    type(QStringLiteral("Formula"), QStringLiteral("x"));
+    type(QStringLiteral("Text1"), QStringLiteral("0,1"));
+    type(QStringLiteral("Text2"), QStringLiteral("0.3"));
+    study();
+    s = m_window->shownStudy();
+    QVERIFY(s);
+    QCOMPARE(s->input.a, 0.1);
+    // mid + midTail is the proven midpoint to about 106 bits; 0,04 lies
+    // 8.3267e-19 below the double 0.04 (Python's Fraction).
+    const double offDouble = (s->integral.mid - 0.04) + s->integral.midTail;
+    QVERIFY2(std::fabs(offDouble + 8.326672684688674e-19) < 1e-20,
+             qPrintable(QString::number(offDouble)));
 }
 
 void StudyWindowTest::refusedMaximumLeavesTheRestShown()
