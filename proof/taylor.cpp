@@ -2,25 +2,10 @@
 #include "proof/taylor.h"
 
 #include "proof/balls.h"
+#include "proof/ranges.h"
 #include "proof/taylorrun.h"
 
 namespace kvadrolab {
-
-namespace {
-
-// The real cube root of a point: arb_root_ui takes none below 0.
-void realCubeRoot(arb_t r, const arb_t t, slong prec)
-{
-    if (arb_is_negative(t)) {
-        arb_neg(r, t);
-        arb_root_ui(r, r, 3, prec);
-        arb_neg(r, r);
-    } else {
-        arb_root_ui(r, t, 3, prec);
-    }
-}
-
-} // namespace
 
 std::optional<BallFailure> TaylorRun::run(arb_poly_t out)
 {
@@ -154,11 +139,16 @@ std::optional<BallFailure> TaylorRun::binaryStep(BinaryOp op, arb_poly_struct *l
     Series r;
     switch (op) {
     case BinaryOp::Add:
-        arb_poly_add_series(r.get(), left, right, m_length, m_prec);
+    case BinaryOp::Sub: {
+        const bool subtract = op == BinaryOp::Sub;
+        if (subtract)
+            arb_poly_sub_series(r.get(), left, right, m_length, m_prec);
+        else
+            arb_poly_add_series(r.get(), left, right, m_length, m_prec);
+        if (r.get()->length > 0)
+            keepSign(r.get()->coeffs, value(left), value(right), subtract, m_prec);
         break;
-    case BinaryOp::Sub:
-        arb_poly_sub_series(r.get(), left, right, m_length, m_prec);
-        break;
+    }
     case BinaryOp::Mul:
         arb_poly_mullow(r.get(), left, right, m_length, m_prec);
         break;
@@ -200,10 +190,8 @@ std::optional<BallFailure> TaylorRun::power(arb_poly_t r, const arb_poly_struct 
     if (auto failed = kinked())
         return failed;
     // t^b rises with t for b > 0: its range is [0, (upper end)^b].
-    Ball upper, high, zero;
-    arb_get_ubound_arf(arb_midref(upper.get()), base, m_prec);
-    arb_pow(high.get(), upper.get(), value(b), m_prec);
-    arb_union(high.get(), high.get(), zero.get(), m_prec);
+    Ball high;
+    powerFromZero(high.get(), base, value(b), m_prec);
     arb_poly_set_arb(r, high.get());
     return std::nullopt;
 }
@@ -342,7 +330,7 @@ std::optional<BallFailure> TaylorRun::unaryStep(const Step &step, arb_poly_struc
             if (auto failed = kinked())
                 return failed;
             Ball v;
-            arb_abs(v.get(), c);
+            absRange(v.get(), c, m_prec);
             arb_poly_set_arb(r.get(), v.get());
         }
         break;
@@ -409,6 +397,13 @@ std::optional<BallFailure> TaylorRun::wholePower(arb_poly_t r, const arb_poly_st
     const std::int64_t e = exponent;
     if (e >= 0) {
         arb_poly_pow_ui_trunc_binexp(r, p, static_cast<ulong>(e), m_length, m_prec);
+        // Arb's power of a ball touching 0 reaches below 0 even for x^2;
+        // the range from the ends does not.
+        if (e >= 2 && arb_contains_zero(value(p))) {
+            Ball range;
+            powerRange(range.get(), value(p), e, m_prec);
+            arb_poly_set_coeff_arb(r, 0, range.get());
+        }
         return std::nullopt;
     }
     if (arb_contains_zero(value(p)))

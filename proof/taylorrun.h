@@ -38,11 +38,11 @@ public:
     void record(EndValues *values) { m_record = values; }
 
     // The narrowing run: order 1 on a piece [lo; hi], with every step's
-    // value at the two ends. An operand whose derivative keeps one sign over
-    // the piece is monotone there, so its range is the hull of its end
-    // values, which is narrower than the ball's own where the ball overreaches
-    // (1 - x^2 near x = 1). Where a derivative does not exist (a root at 0)
-    // the run carries the value alone and narrows nothing downstream.
+    // value at the two ends. An operand whose derivative is >= 0 (or <= 0)
+    // over the piece is monotone there, so its range is the hull of its end
+    // values (x^2 + 1e-30 on [0; h], whose slope is 0 at 0), which is narrower than the ball's own
+    // where the ball overreaches (1 - x^2 near x = 1). Where a derivative does not exist (a root at
+    // 0) the run carries the value alone and narrows nothing downstream.
     void narrowBy(const EndValues *lo, const EndValues *hi)
     {
         m_lo = lo;
