@@ -6,6 +6,7 @@
 #include "proof/taylor.h"
 
 #include <cmath>
+#include <limits>
 #include <queue>
 #include <vector>
 
@@ -34,6 +35,9 @@ public:
     }
 
     int evaluations() const { return m_evaluations; }
+    // A point value above the largest double: M_k is past the doubles, and
+    // at() is that point.
+    bool beyond() const { return m_beyond; }
     double lower() const { return m_lower; }
     double at() const { return m_at; }
 
@@ -62,6 +66,10 @@ public:
         if (derivative(value, point.get()))
             return false;
         arb_abs(value, value);
+        if (!m_beyond && beyondDouble(value)) {
+            m_beyond = true;
+            m_at = t;
+        }
         const double d = outward(value, false);
         if (d > m_lower) {
             m_lower = d;
@@ -109,6 +117,20 @@ public:
         return std::nullopt;
     }
 
+    // Whether every point of the ball is larger in size than any double.
+    static bool beyondDouble(const arb_t value)
+    {
+        arf_t end, largest;
+        arf_init(end);
+        arf_init(largest);
+        arb_get_abs_lbound_arf(end, value, 53);
+        arf_set_d(largest, std::numeric_limits<double>::max());
+        const bool beyond = arf_cmp(end, largest) > 0;
+        arf_clear(end);
+        arf_clear(largest);
+        return beyond;
+    }
+
     // A double at or beyond the ball's upper end of |value| (upper), or at
     // or below its lower end.
     static double outward(const arb_t value, bool upper)
@@ -134,6 +156,7 @@ private:
     int m_evaluations = 0;
     double m_lower = 0;
     double m_at;
+    bool m_beyond = false;
 };
 
 } // namespace
@@ -159,6 +182,10 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, doubl
     std::vector<Piece> doubtful{{lo, hi, 0}};
     std::priority_queue<BoundedPiece> bounded;
     while (!doubtful.empty() || !bounded.empty()) {
+        // 1/(x + 1e-400) is defined on [0; 1], but its value at 0 is not a
+        // double, nor is any derivative's.
+        if (search.beyond())
+            return Refusal{Reason::NonFiniteResult, {}, {}, search.at()};
         if (search.evaluations() > derivativeEvaluationLimit)
             break;
         Piece piece;
@@ -183,9 +210,18 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, doubl
         }
         const double mid = splitPoint(piece.lo, piece.hi);
         if (failed->everywhere || piece.depth >= derivativeSplitDepth || mid <= piece.lo ||
-            mid >= piece.hi)
-            return Refusal{
-                failed->reason, {}, failed->position, failed->everywhere ? piece.lo : mid};
+            mid >= piece.hi) {
+            // f itself is proven defined and finite on all of [a; b]: a
+            // ball that left a root's domain or met a zero divisor is a
+            // derivative without a bound (sqrt(1 - x^2) at -1), not a
+            // point where f stops.
+            const bool fDefined =
+                failed->reason == Reason::NotDefined || failed->reason == Reason::Pole;
+            return Refusal{fDefined ? Reason::NotSmooth : failed->reason,
+                           {},
+                           failed->position,
+                           failed->everywhere ? piece.lo : mid};
+        }
         pushHalves(doubtful, piece, mid);
     }
     // Pieces still in doubt when the work ran out leave f^(k) unbounded as
