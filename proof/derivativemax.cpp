@@ -3,6 +3,7 @@
 
 #include "proof/balls.h"
 #include "proof/domain.h"
+#include "proof/folding.h"
 #include "proof/taylor.h"
 
 #include <cmath>
@@ -170,7 +171,10 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, doubl
         return defined.refusal();
     const double lo = std::fmin(a, b), hi = std::fmax(a, b);
 
-    Search search(program, order, lo, hi);
+    // Proven defined, the program may drop a root's condition for its
+    // derivatives: sqrt(x)^2 is x.
+    const Program folded = foldRootPowers(program);
+    Search search(folded, order, lo, hi);
     Ball scratch;
     // The ends are points too: a maximum there is found exactly.
     search.pointValue(scratch.get(), lo);

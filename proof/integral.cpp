@@ -3,6 +3,7 @@
 
 #include "proof/balls.h"
 #include "proof/domain.h"
+#include "proof/folding.h"
 #include "proof/ranges.h"
 #include "proof/taylor.h"
 
@@ -381,7 +382,10 @@ Result<Enclosure> integrateDefined(const Program &program, double a, double b)
         return Refusal{Reason::NonFiniteInput, Input::A};
     if (!std::isfinite(b))
         return Refusal{Reason::NonFiniteInput, Input::B};
-    ComplexProgram f(program);
+    // Proven defined, the program may drop a root's condition: sqrt(x)^2 is
+    // x, holomorphic where the root was not.
+    const Program folded = foldRootPowers(program);
+    ComplexProgram f(folded);
     if (!f.readable())
         return Refusal{Reason::NotANumber};
 
@@ -390,7 +394,7 @@ Result<Enclosure> integrateDefined(const Program &program, double a, double b)
     acb_set_d(to.get(), b);
     mag_t tolerance;
     mag_init(tolerance);
-    absoluteGoal(tolerance, program, a, b);
+    absoluteGoal(tolerance, folded, a, b);
     acb_calc_integrate_opt_t options;
     acb_calc_integrate_opt_init(options);
     options->eval_limit = integralEvaluationLimit;
