@@ -5,6 +5,8 @@
 #include "proof/ranges.h"
 #include "proof/taylorrun.h"
 
+#include <algorithm>
+
 namespace kvadrolab {
 
 std::optional<BallFailure> TaylorRun::run(arb_poly_t out)
@@ -12,6 +14,7 @@ std::optional<BallFailure> TaylorRun::run(arb_poly_t out)
     for (const Step &step : m_program.steps) {
         m_step = &step;
         m_kink = false;
+        m_absKink = false;
         if (auto failed = apply(step))
             return failed;
         if (m_top > 0 && m_record) {
@@ -25,8 +28,84 @@ std::optional<BallFailure> TaylorRun::run(arb_poly_t out)
     }
     if (m_top != 1)
         return fail(Reason::NotProven, false);
+    // Past a kink the coefficients are no derivatives: |x - 2| has no f'
+    // at 2, x|x| no f'' at 0.
+    if (m_order > 0 && !m_lo && m_kinks[0].from <= m_order)
+        return BallFailure{Reason::NotSmooth, m_kinks[0].position, false};
     arb_poly_set(out, top(0));
     return std::nullopt;
+}
+
+slong TaylorRun::vanishing(std::size_t begin, std::size_t end, std::size_t argBegin,
+                           std::size_t argEnd) const
+{
+    // Steps are compared one by one; a long u is not looked for, which only
+    // leaves a product rougher than it is.
+    constexpr std::size_t longest = 64;
+    const std::size_t argLength = argEnd - argBegin;
+    if (argLength == 0 || argLength > longest)
+        return 0;
+    const auto same = [&](std::size_t b, std::size_t e) {
+        if (e - b != argLength)
+            return false;
+        for (std::size_t i = 0; i < argLength; ++i) {
+            const Step &s = m_program.steps[b + i], &t = m_program.steps[argBegin + i];
+            if (s.op != t.op || s.exponent != t.exponent || s.literal != t.literal)
+                return false;
+        }
+        return true;
+    };
+    slong times = 1;
+    while (end > begin) {
+        if (same(begin, end))
+            return times;
+        const Step &last = m_program.steps[end - 1];
+        if (last.op == Op::PowInt && last.exponent > 0)
+            times = std::min<slong>(times * last.exponent, m_length);
+        else if (last.op != Op::Abs && last.op != Op::Neg)
+            return 0;
+        --end;
+    }
+    return 0;
+}
+
+TaylorRun::Kinks TaylorRun::kinksOf(const Step &step, std::size_t first, std::size_t index) const
+{
+    const Kinks k = m_kinks[first];
+    if (operandCount(step.op) == 1) {
+        // |u|^n: |u| vanishes at its own kink, so each factor beyond the
+        // first smooths the power by that much (|x|^3 has f'' = 6|x|).
+        if (step.op == Op::PowInt && step.exponent > 1 && singleKink(k)) {
+            Kinks smoother = k;
+            const slong times = vanishing(m_begin[first], index, k.argBegin, k.argEnd);
+            smoother.from = std::min<slong>(k.from + (step.exponent - 1) * times, m_length);
+            return smoother;
+        }
+        return k;
+    }
+    const Kinks &l = k, &r = m_kinks[first + 1];
+    const std::size_t split = m_begin[first + 1];
+    // A product's kinked factor times one that vanishes at that kink.
+    if (step.op == Op::Mul) {
+        if (singleKink(r) && l.from > r.from) {
+            Kinks smoother = r;
+            smoother.from =
+                std::min(l.from, r.from + vanishing(m_begin[first], split, r.argBegin, r.argEnd));
+            return smoother;
+        }
+        if (singleKink(l) && r.from > l.from) {
+            Kinks smoother = l;
+            smoother.from =
+                std::min(r.from, l.from + vanishing(split, index, l.argBegin, l.argEnd));
+            return smoother;
+        }
+    }
+    if (l.from != r.from)
+        return l.from < r.from ? l : r;
+    // Two kinks at the same order: no one u to smooth them by.
+    Kinks both = l;
+    both.argEnd = both.argBegin;
+    return both;
 }
 
 std::optional<BallFailure> TaylorRun::push()
@@ -50,6 +129,8 @@ std::optional<BallFailure> TaylorRun::apply(const Step &step)
             return failed;
         m_producer[m_top - 1] = index;
         m_flat[m_top - 1] = false;
+        m_begin[m_top - 1] = index;
+        m_kinks[m_top - 1] = Kinks{m_length, 0, 0, 0};
         return std::nullopt;
     }
     bool flat = false;
@@ -57,6 +138,9 @@ std::optional<BallFailure> TaylorRun::apply(const Step &step)
         narrow(i);
         flat = flat || m_flat[i];
     }
+    const std::size_t first = m_top - operands;
+    const std::size_t begin = m_begin[first];
+    Kinks kinks = kinksOf(step, first, index);
     std::optional<BallFailure> failed;
     if (binary) {
         --m_top;
@@ -66,6 +150,17 @@ std::optional<BallFailure> TaylorRun::apply(const Step &step)
     }
     m_producer[m_top - 1] = index;
     m_flat[m_top - 1] = flat || m_kink;
+    m_begin[m_top - 1] = begin;
+    if (m_absKink) {
+        // |u| across 0: its own kink at u = 0, the one u of the slot
+        // unless u has kinks of its own.
+        const bool alone = kinks.from >= m_length;
+        kinks.from = std::min<slong>(kinks.from, 1);
+        kinks.argBegin = begin;
+        kinks.argEnd = alone ? index : begin;
+        kinks.position = step.position;
+    }
+    m_kinks[m_top - 1] = kinks;
     return failed;
 }
 
@@ -325,13 +420,30 @@ std::optional<BallFailure> TaylorRun::unaryStep(const Step &step, arb_poly_struc
             arb_poly_set(r.get(), p);
         } else if (arb_is_negative(c)) {
             arb_poly_neg(r.get(), p);
-        } else {
-            // The kink at 0: a value, but no derivative.
+        } else if (m_order == 0 || m_lo) {
+            // The kink at 0: a value; the narrowing run reads no slope of it.
             if (auto failed = kinked())
                 return failed;
             Ball v;
             absRange(v.get(), c, m_prec);
             arb_poly_set_arb(r.get(), v.get());
+        } else {
+            // Either sign: each coefficient as +-u's, both one-sided
+            // derivatives of |u| where u is 0, its derivatives elsewhere.
+            Ball v;
+            absRange(v.get(), c, m_prec);
+            arb_poly_set(r.get(), p);
+            arb_poly_set_coeff_arb(r.get(), 0, v.get());
+            for (slong j = 1; j < r.get()->length; ++j) {
+                arb_ptr coefficient = r.get()->coeffs + j;
+                mag_t size;
+                mag_init(size);
+                arb_get_mag(size, coefficient);
+                arf_zero(arb_midref(coefficient));
+                mag_swap(arb_radref(coefficient), size);
+                mag_clear(size);
+            }
+            m_absKink = true;
         }
         break;
     case Op::PowInt:
