@@ -69,7 +69,9 @@ public:
         arb_abs(value, value);
         if (!m_beyond && beyondDouble(value)) {
             m_beyond = true;
+            m_lower = std::numeric_limits<double>::max();
             m_at = t;
+            return true;
         }
         const double d = outward(value, false);
         if (d > m_lower) {
@@ -186,10 +188,11 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, doubl
     std::vector<Piece> doubtful{{lo, hi, 0}};
     std::priority_queue<BoundedPiece> bounded;
     while (!doubtful.empty() || !bounded.empty()) {
-        // 1/(x + 1e-400) is defined on [0; 1], but its value at 0 is not a
-        // double, nor is any derivative's.
+        // 1/(x + 1e-400) is defined on [0; 1], but its value at 0 is past
+        // the doubles, and so is every derivative's: M_k is proven at least
+        // that, and no double bounds it from above.
         if (search.beyond())
-            return Refusal{Reason::NonFiniteResult, {}, {}, search.at()};
+            break;
         if (search.evaluations() > derivativeEvaluationLimit)
             break;
         Piece piece;
@@ -230,12 +233,16 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, doubl
     }
     // Pieces still in doubt when the work ran out leave f^(k) unbounded as
     // far as anything is proven.
-    if (!doubtful.empty())
-        return Refusal{Reason::WorkLimit, {}, {}, doubtful.back().lo};
     DerivativeMax m;
     m.order = order;
     m.lower = search.lower();
     m.at = search.at();
+    if (search.beyond()) {
+        m.upper = std::numeric_limits<double>::infinity();
+        return m;
+    }
+    if (!doubtful.empty())
+        return Refusal{Reason::WorkLimit, {}, {}, doubtful.back().lo};
     m.upper = bounded.empty() ? m.lower : std::fmax(bounded.top().upper, m.lower);
     return m;
 }
