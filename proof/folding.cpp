@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "proof/folding.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace kvadrolab {
@@ -23,10 +25,8 @@ Step powerStep(std::int32_t exponent, std::size_t position)
 Program foldRootPowers(const Program &program)
 {
     // Postfix: a function's operand ends right before it, so a root and a
-    // power next to each other act on the same u. Each fold removes a step
-    // and adds none, so the stack is never deeper than the program's.
+    // power next to each other act on the same u.
     Program folded;
-    folded.stackDepth = program.stackDepth;
     std::vector<Step> &out = folded.steps;
     for (const Step &step : program.steps) {
         const Op before = out.empty() ? Op::Number : out.back().op;
@@ -39,6 +39,32 @@ Program foldRootPowers(const Program &program)
             out.pop_back();
             if (m != 1)
                 out.push_back(powerStep(m, position));
+            continue;
+        }
+        if (step.op == Op::Cbrt && before == Op::PowInt && out.back().exponent > 0 &&
+            out.back().exponent % 3 == 0) {
+            // cbrt(u^(3m)) = u^m: the real cube root undoes any cube.
+            const std::int32_t m = out.back().exponent / 3;
+            out.back().exponent = m;
+            if (m == 1)
+                out.pop_back();
+            continue;
+        }
+        if (step.op == Op::Sqrt && before == Op::PowInt && out.back().exponent > 1 &&
+            out.back().exponent % 2 == 1) {
+            // sqrt(u^n) = u^(n/2) for an odd n, both defined for u >= 0
+            // alone; the power has derivatives up to order n/2 at u = 0.
+            const std::int32_t n = out.back().exponent;
+            out.pop_back();
+            Step half;
+            half.op = Op::Number;
+            half.position = step.position;
+            half.value = n / 2.0;
+            half.literal = std::to_string(n / 2) + ".5";
+            out.push_back(half);
+            Step power = step;
+            power.op = Op::Pow;
+            out.push_back(power);
             continue;
         }
         if (step.op == Op::Sqrt && before == Op::PowInt && out.back().exponent > 0 &&
@@ -55,6 +81,13 @@ Program foldRootPowers(const Program &program)
             continue;
         }
         out.push_back(step);
+    }
+    // A power's exponent is one value more on the stack.
+    std::size_t depth = 0;
+    for (const Step &step : out) {
+        const std::size_t operands = operandCount(step.op);
+        depth = depth + 1 - std::min(depth, operands);
+        folded.stackDepth = std::max(folded.stackDepth, depth);
     }
     return folded;
 }

@@ -282,12 +282,45 @@ std::optional<BallFailure> TaylorRun::power(arb_poly_t r, const arb_poly_struct 
         const bool pole = arb_is_nonnegative(base) && b->length <= 1 && arb_is_negative(value(b));
         return fail(pole ? Reason::Pole : Reason::NotDefined, false);
     }
+    if (m_order > 0 && !m_lo)
+        return powerFromZeroSeries(r, a, value(b));
     if (auto failed = kinked())
         return failed;
     // t^b rises with t for b > 0: its range is [0, (upper end)^b].
     Ball high;
     powerFromZero(high.get(), base, value(b), m_prec);
     arb_poly_set_arb(r, high.get());
+    return std::nullopt;
+}
+
+// u^p for a base u >= 0 that reaches 0 in the ball and a constant p > k:
+// t^p has the derivatives binom(p, i) i! t^(p - i) for i <= k, each bounded
+// and rising from 0 since p - i > 0, so f = g(u) has its first k
+// derivatives by the chain rule (Faa di Bruno), which composing g's Taylor
+// coefficients with u - u(t) gives. For k >= p some derivative has no bound
+// at u = 0 (x^0.3 at 0).
+std::optional<BallFailure> TaylorRun::powerFromZeroSeries(arb_poly_t r, const arb_poly_struct *a,
+                                                          const arb_t p)
+{
+    Ball order;
+    arb_set_si(order.get(), m_order);
+    if (!arb_gt(p, order.get()))
+        return fail(Reason::NotSmooth, false);
+    Series g, h;
+    Ball binomial, exponent, term;
+    arb_one(binomial.get());
+    for (slong i = 0; i <= m_order; ++i) {
+        arb_sub_si(exponent.get(), p, i, m_prec);
+        powerFromZero(term.get(), value(a), exponent.get(), m_prec);
+        arb_mul(term.get(), term.get(), binomial.get(), m_prec);
+        arb_poly_set_coeff_arb(g.get(), i, term.get());
+        // binom(p, i + 1) = binom(p, i) (p - i) / (i + 1)
+        arb_mul(binomial.get(), binomial.get(), exponent.get(), m_prec);
+        arb_div_si(binomial.get(), binomial.get(), i + 1, m_prec);
+    }
+    arb_poly_set(h.get(), a);
+    arb_poly_set_coeff_si(h.get(), 0, 0);
+    arb_poly_compose_series(r, g.get(), h.get(), m_length, m_prec);
     return std::nullopt;
 }
 

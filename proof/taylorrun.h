@@ -110,6 +110,8 @@ private:
                                           arb_poly_struct *right);
     std::optional<BallFailure> power(arb_poly_t r, const arb_poly_struct *a,
                                      const arb_poly_struct *b);
+    std::optional<BallFailure> powerFromZeroSeries(arb_poly_t r, const arb_poly_struct *a,
+                                                   const arb_t p);
     std::optional<BallFailure> unaryStep(const Step &step, arb_poly_struct *p);
     std::optional<BallFailure> cubeRoot(arb_poly_t r, const arb_poly_struct *p);
     std::optional<BallFailure> wholePower(arb_poly_t r, const arb_poly_struct *p,

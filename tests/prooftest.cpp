@@ -787,6 +787,14 @@ void ProofTest::algebraicMaxima_data()
     QTest::newRow("sqrt(x)^2, M2 on [0; 1]") << parsed("sqrt(x)^2") << 0.0 << 1.0 << 2 << 0.0;
     QTest::newRow("cbrt(x)^3, M1 on [-1; 1]") << parsed("cbrt(x)^3") << -1.0 << 1.0 << 1 << 1.0;
     QTest::newRow("abs(x)^3, M2 on [-1; 1]") << parsed("abs(x)^3") << -1.0 << 1.0 << 2 << 6.0;
+    // Hand: (x^p)^(k) = p (p-1) ... (p-k+1) x^(p-k), bounded from 0 while
+    // k < p and largest at 1: pi, pi (pi-1), pi (pi-1)(pi-2); sqrt(x^3) is
+    // x^1.5 with f' = 1.5 x^0.5; (1 - x)^2.5 has f'' = 3.75 (1 - x)^0.5.
+    QTest::newRow("x^pi, M1 on [0; 1]") << parsed("x^pi") << 0.0 << 1.0 << 1 << 3.1415926535897932;
+    QTest::newRow("x^pi, M2 on [0; 1]") << parsed("x^pi") << 0.0 << 1.0 << 2 << 6.7280117474995651;
+    QTest::newRow("x^pi, M3 on [0; 1]") << parsed("x^pi") << 0.0 << 1.0 << 3 << 7.6806487842113301;
+    QTest::newRow("sqrt(x^3), M1 on [0; 1]") << parsed("sqrt(x^3)") << 0.0 << 1.0 << 1 << 1.5;
+    QTest::newRow("(1-x)^2.5, M2 on [0; 1]") << parsed("(1-x)^2.5") << 0.0 << 1.0 << 2 << 3.75;
     QTest::newRow("sqrt(x^2)^3, M2 on [-1; 2]")
         << parsed("sqrt(x^2)^3") << -1.0 << 2.0 << 2 << 12.0;
 }
@@ -835,6 +843,12 @@ void ProofTest::algebraicMaximaRefusals_data()
         << parsed("abs(x)*abs(x-1)") << -1.0 << 2.0 << 1 << Reason::NotSmooth << 0.0;
     QTest::newRow("sqrt(abs(x)), M1 on [-1; 2]")
         << parsed("sqrt(abs(x))") << -1.0 << 2.0 << 1 << Reason::NotSmooth << 0.0;
+    QTest::newRow("x^pi, M4 on [0; 1]")
+        << parsed("x^pi") << 0.0 << 1.0 << 4 << Reason::NotSmooth << 0.0;
+    QTest::newRow("sqrt(x^3), M2 on [0; 1]")
+        << parsed("sqrt(x^3)") << 0.0 << 1.0 << 2 << Reason::NotSmooth << 0.0;
+    QTest::newRow("(1-x)^2.5, M3 on [0; 1]")
+        << parsed("(1-x)^2.5") << 0.0 << 1.0 << 3 << Reason::NotSmooth << 1.0;
     QTest::newRow("x^0.3, M1 on [0; 1]")
         << parsed("x^0.3") << 0.0 << 1.0 << 1 << Reason::NotSmooth << 0.0;
 }
@@ -874,7 +888,7 @@ void ProofTest::maximumBeyondTheDoubles()
 void ProofTest::foldedRootKeepsItsCondition()
 {
     // sqrt(x)^2 is x only where sqrt(x) is defined: left of 0 it is not.
-    for (const char *text : {"sqrt(x)^2", "sqrt(x)^4"}) {
+    for (const char *text : {"sqrt(x)^2", "sqrt(x)^4", "sqrt(x^3)"}) {
         const auto e = certifiedIntegral(parsed(text), -1, 1);
         QVERIFY2(!e, text);
         QCOMPARE(e.reason(), Reason::NotDefined);
@@ -909,14 +923,22 @@ void ProofTest::foldRootPowers_data()
                                        << "x";
     QTest::newRow("2*sqrt(x)^2+1") << "2*sqrt(x)^2+1"
                                    << "2*x+1";
+    QTest::newRow("sqrt(x^3)") << "sqrt(x^3)"
+                               << "x^1.5";
+    QTest::newRow("sqrt((1-x)^5)") << "sqrt((1-x)^5)"
+                                   << "(1-x)^2.5";
     // Nothing to fold: an odd power of a square root, a cube root squared,
     // a root of a cube, a product of two roots.
     QTest::newRow("sqrt(x)^3") << "sqrt(x)^3"
                                << "sqrt(x)^3";
     QTest::newRow("cbrt(x)^2") << "cbrt(x)^2"
                                << "cbrt(x)^2";
-    QTest::newRow("sqrt(x^3)") << "sqrt(x^3)"
-                               << "sqrt(x^3)";
+    QTest::newRow("cbrt(x^3)") << "cbrt(x^3)"
+                               << "x";
+    QTest::newRow("cbrt(x^6)") << "cbrt(x^6)"
+                               << "x^2";
+    QTest::newRow("cbrt(x^2)") << "cbrt(x^2)"
+                               << "cbrt(x^2)";
     QTest::newRow("sqrt(x)*sqrt(x)") << "sqrt(x)*sqrt(x)"
                                      << "sqrt(x)*sqrt(x)";
 }
