@@ -20,6 +20,91 @@ Step powerStep(std::int32_t exponent, std::size_t position)
     return s;
 }
 
+Step numberStep(const char *literal, double value, std::size_t position)
+{
+    Step s;
+    s.op = Op::Number;
+    s.literal = literal;
+    s.value = value;
+    s.position = position;
+    return s;
+}
+
+Step opStep(Op op, std::size_t position)
+{
+    Step s;
+    s.op = op;
+    s.position = position;
+    return s;
+}
+
+// Where the value that ends right before `end` begins: each step takes its
+// operands off the values before it.
+std::size_t operandStart(const std::vector<Step> &steps, std::size_t end)
+{
+    std::size_t needed = 1;
+    while (end > 0) {
+        const std::size_t operands = operandCount(steps[--end].op);
+        needed = needed - 1 + std::min<std::size_t>(operands, 2);
+        if (needed == 0)
+            return end;
+    }
+    return 0;
+}
+
+bool sameSteps(const std::vector<Step> &steps, std::size_t a, std::size_t b, std::size_t length)
+{
+    for (std::size_t i = 0; i < length; ++i) {
+        const Step &s = steps[a + i], &t = steps[b + i];
+        if (s.op != t.op || s.exponent != t.exponent || s.literal != t.literal)
+            return false;
+    }
+    return true;
+}
+
+// u * sqrt(u) or u * cbrt(u), either way round, ending the steps: as u^1.5
+// (u >= 0 where the root is defined) and |u|^(4/3) (the signs of u and its
+// cube root agree), powers whose first derivative is bounded at u = 0
+// where the root's is not. Otherwise false.
+bool foldProductWithRoot(std::vector<Step> &out, const Step &product)
+{
+    const std::size_t end = out.size();
+    if (end < 3)
+        return false;
+    const std::size_t split = operandStart(out, end);
+    if (split == 0)
+        return false;
+    const std::size_t begin = operandStart(out, split);
+    const auto isRoot = [&](std::size_t at) {
+        return out[at].op == Op::Sqrt || out[at].op == Op::Cbrt;
+    };
+    std::size_t uBegin = begin, uLength = 0;
+    Op root = Op::Sqrt;
+    if (isRoot(end - 1) && end - 1 - split == split - begin &&
+        sameSteps(out, begin, split, split - begin)) {
+        root = out[end - 1].op; // u * root(u)
+        uLength = split - begin;
+    } else if (isRoot(split - 1) && split - 1 - begin == end - split &&
+               sameSteps(out, begin, split, end - split)) {
+        root = out[split - 1].op; // root(u) * u
+        uLength = end - split;
+    } else {
+        return false;
+    }
+    const std::size_t at = product.position;
+    out.resize(uBegin + uLength);
+    if (root == Op::Sqrt) {
+        out.push_back(numberStep("1.5", 1.5, at));
+    } else {
+        out.push_back(opStep(Op::Abs, at));
+        out.push_back(numberStep("4", 4, at));
+        out.push_back(numberStep("3", 3, at));
+        out.push_back(opStep(Op::Div, at));
+    }
+    out.push_back(opStep(Op::Pow, at));
+    return true;
+}
+
 } // namespace
 
 Program foldRootPowers(const Program &program)
@@ -80,6 +165,8 @@ Program foldRootPowers(const Program &program)
                 out.push_back(powerStep(m, position));
             continue;
         }
+        if (step.op == Op::Mul && foldProductWithRoot(out, step))
+            continue;
         out.push_back(step);
     }
     // A power's exponent is one value more on the stack.

@@ -85,6 +85,13 @@ TaylorRun::Kinks TaylorRun::kinksOf(const Step &step, std::size_t first, std::si
     }
     const Kinks &l = k, &r = m_kinks[first + 1];
     const std::size_t split = m_begin[first + 1];
+    // A constant power p of a base that is 0 at its own kink (|u|^(4/3)):
+    // every derivative of t^p below p is 0 at t = 0, so each term with a
+    // one-sided coefficient of the base is 0 there, and the series is
+    // taken only below p (powerFromZeroSeries).
+    if (step.op == Op::Pow && singleKink(l) && r.from >= m_length &&
+        vanishing(m_begin[first], split, l.argBegin, l.argEnd) > 0)
+        return r;
     // A product's kinked factor times one that vanishes at that kink.
     if (step.op == Op::Mul) {
         if (singleKink(r) && l.from > r.from) {

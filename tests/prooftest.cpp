@@ -721,6 +721,9 @@ void ProofTest::algebraicIntegral_data()
         << parsed("(1-x)^0.3") << 0.0 << 1.0 << 0.76923076923076923077 << 1e-12;
     QTest::newRow("x*cbrt(x) on [0; 1]")
         << parsed("x*cbrt(x)") << 0.0 << 1.0 << 0.42857142857142857143 << 1e-12;
+    // 3/7 (1 + 2^(7/3)): |x|^(4/3) from 0 to 1 and from 0 to 2.
+    QTest::newRow("x*cbrt(x) on [-1; 2]")
+        << parsed("x*cbrt(x)") << -1.0 << 2.0 << 2.5884360855340683 << 1e-12;
     QTest::newRow("sqrt(x^3) on [0; 1]") << parsed("sqrt(x^3)") << 0.0 << 1.0 << 0.4 << 1e-12;
     // Squares under a root: |x| and |x - 1|, two triangles each.
     QTest::newRow("sqrt(x^2) on [0; 1]") << parsed("sqrt(x^2)") << 0.0 << 1.0 << 0.5 << 1e-12;
@@ -795,6 +798,13 @@ void ProofTest::algebraicMaxima_data()
     QTest::newRow("x^pi, M3 on [0; 1]") << parsed("x^pi") << 0.0 << 1.0 << 3 << 7.6806487842113301;
     QTest::newRow("sqrt(x^3), M1 on [0; 1]") << parsed("sqrt(x^3)") << 0.0 << 1.0 << 1 << 1.5;
     QTest::newRow("(1-x)^2.5, M2 on [0; 1]") << parsed("(1-x)^2.5") << 0.0 << 1.0 << 2 << 3.75;
+    // Hand: x cbrt(x) = |x|^(4/3) has f' = 4/3 cbrt(x), 4/3 cbrt(2) at 2;
+    // x sqrt(x) = x^1.5 has f' = 1.5 sqrt(x).
+    QTest::newRow("x*cbrt(x), M1 on [0; 1]")
+        << parsed("x*cbrt(x)") << 0.0 << 1.0 << 1 << 1.3333333333333333;
+    QTest::newRow("x*cbrt(x), M1 on [-1; 2]")
+        << parsed("x*cbrt(x)") << -1.0 << 2.0 << 1 << 1.6798947331931644;
+    QTest::newRow("sqrt(x)*x, M1 on [0; 1]") << parsed("sqrt(x)*x") << 0.0 << 1.0 << 1 << 1.5;
     QTest::newRow("sqrt(x^2)^3, M2 on [-1; 2]")
         << parsed("sqrt(x^2)^3") << -1.0 << 2.0 << 2 << 12.0;
 }
@@ -849,6 +859,8 @@ void ProofTest::algebraicMaximaRefusals_data()
         << parsed("sqrt(x^3)") << 0.0 << 1.0 << 2 << Reason::NotSmooth << 0.0;
     QTest::newRow("(1-x)^2.5, M3 on [0; 1]")
         << parsed("(1-x)^2.5") << 0.0 << 1.0 << 3 << Reason::NotSmooth << 1.0;
+    QTest::newRow("x*cbrt(x), M2 on [-1; 2]")
+        << parsed("x*cbrt(x)") << -1.0 << 2.0 << 2 << Reason::NotSmooth << 0.0;
     QTest::newRow("x^0.3, M1 on [0; 1]")
         << parsed("x^0.3") << 0.0 << 1.0 << 1 << Reason::NotSmooth << 0.0;
 }
@@ -927,6 +939,14 @@ void ProofTest::foldRootPowers_data()
                                << "x^1.5";
     QTest::newRow("sqrt((1-x)^5)") << "sqrt((1-x)^5)"
                                    << "(1-x)^2.5";
+    QTest::newRow("x*cbrt(x)") << "x*cbrt(x)"
+                               << "abs(x)^(4/3)";
+    QTest::newRow("cbrt(x+1)*(x+1)") << "cbrt(x+1)*(x+1)"
+                                     << "abs(x+1)^(4/3)";
+    QTest::newRow("sqrt(x)*x") << "sqrt(x)*x"
+                               << "x^1.5";
+    QTest::newRow("2*x*sqrt(x)") << "2*x*sqrt(x)"
+                                 << "2*x*sqrt(x)";
     // Nothing to fold: an odd power of a square root, a cube root squared,
     // a root of a cube, a product of two roots.
     QTest::newRow("sqrt(x)^3") << "sqrt(x)^3"

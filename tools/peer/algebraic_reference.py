@@ -19,6 +19,8 @@ rows = [
     ("x^pi on [0; 1]", 1 / (pi + 1), quad(lambda x: x**pi, [0, 1])),
     ("(1-x)^0.3 on [0; 1]", 1 / mpf('1.3'), quad(lambda x: (1 - x)**mpf('0.3'), [0, 1])),
     ("x*cbrt(x) on [0; 1]", mpf(3) / 7, quad(lambda x: x * cbrt(x), [0, 1])),
+    ("x*cbrt(x) on [-1; 2]", mpf(3) / 7 * (1 + mpf(2)**(mpf(7) / 3)),
+     quad(lambda x: x * cbrt(x) if x >= 0 else fabs(x)**(mpf(4) / 3), [-1, 0, 2])),
     ("sqrt(x^3) on [0; 1]", mpf(2) / 5, quad(lambda x: sqrt(x**3), [0, 1])),
     ("sqrt(x^2) on [0; 1]", mpf(1) / 2, quad(lambda x: sqrt(x**2), [0, 1])),
     ("sqrt((x-1)^2) on [0; 2]", mpf(1), quad(lambda x: fabs(x - 1), [0, 1, 2])),
@@ -54,3 +56,8 @@ for name, closed, numeric in rows:
 
 # M1 of x|x| on [-1; 1]: f' = 2|x|, largest at the ends.
 print("M1 of x*abs(x) on [-1; 1]:", mp.nstr(mp.diff(lambda x: x * fabs(x), 1), 25))
+# M1 of x cbrt(x) on [-1; 2]: f' = 4/3 cbrt(x), largest at 2.
+print("M1 of x*cbrt(x) on [-1; 2]:", mp.nstr(mp.diff(lambda x: x * cbrt(x), 2), 25))
+# M1..M3 of x^pi on [0; 1], at 1.
+for k in (1, 2, 3):
+    print("M%d of x^pi on [0; 1]:" % k, mp.nstr(mp.diff(lambda x: x**pi, 1, k), 25))
