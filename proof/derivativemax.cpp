@@ -4,9 +4,11 @@
 #include "proof/balls.h"
 #include "proof/domain.h"
 #include "proof/exactends.h"
+#include "proof/folding.h"
 #include "proof/taylor.h"
 
 #include <cmath>
+#include <limits>
 #include <queue>
 #include <vector>
 
@@ -35,6 +37,9 @@ public:
     }
 
     int evaluations() const { return m_evaluations; }
+    // A point value above the largest double: M_k is past the doubles, and
+    // at() is that point.
+    bool beyond() const { return m_beyond; }
     double lower() const { return m_lower; }
     double at() const { return m_at; }
 
@@ -63,6 +68,12 @@ public:
         if (derivative(value, point.get()))
             return false;
         arb_abs(value, value);
+        if (!m_beyond && beyondDouble(value)) {
+            m_beyond = true;
+            m_lower = std::numeric_limits<double>::max();
+            m_at = t;
+            return true;
+        }
         const double d = outward(value, false);
         if (d > m_lower) {
             m_lower = d;
@@ -110,6 +121,20 @@ public:
         return std::nullopt;
     }
 
+    // Whether every point of the ball is larger in size than any double.
+    static bool beyondDouble(const arb_t value)
+    {
+        arf_t end, largest;
+        arf_init(end);
+        arf_init(largest);
+        arb_get_abs_lbound_arf(end, value, 53);
+        arf_set_d(largest, std::numeric_limits<double>::max());
+        const bool beyond = arf_cmp(end, largest) > 0;
+        arf_clear(end);
+        arf_clear(largest);
+        return beyond;
+    }
+
     // A double at or beyond the ball's upper end of |value| (upper), or at
     // or below its lower end.
     static double outward(const arb_t value, bool upper)
@@ -135,13 +160,17 @@ private:
     int m_evaluations = 0;
     double m_lower = 0;
     double m_at;
+    bool m_beyond = false;
 };
 
 // M_k over [lo; hi], doubles with lo < hi where f is proven defined.
 Result<DerivativeMax> maxBetween(const Program &program, double lo, double hi, int order,
                                  double relativeGap)
 {
-    Search search(program, order, lo, hi);
+    // Proven defined, the program may drop a root's condition for its
+    // derivatives: sqrt(x)^2 is x.
+    const Program folded = foldRootPowers(program);
+    Search search(folded, order, lo, hi);
     Ball scratch;
     // The ends are points too: a maximum there is found exactly.
     search.pointValue(scratch.get(), lo);
@@ -153,6 +182,11 @@ Result<DerivativeMax> maxBetween(const Program &program, double lo, double hi, i
     std::vector<Piece> doubtful{{lo, hi, 0}};
     std::priority_queue<BoundedPiece> bounded;
     while (!doubtful.empty() || !bounded.empty()) {
+        // 1/(x + 1e-400) is defined on [0; 1], but its value at 0 is past
+        // the doubles, and so is every derivative's: M_k is proven at least
+        // that, and no double bounds it from above.
+        if (search.beyond())
+            break;
         if (search.evaluations() > derivativeEvaluationLimit)
             break;
         Piece piece;
@@ -177,19 +211,32 @@ Result<DerivativeMax> maxBetween(const Program &program, double lo, double hi, i
         }
         const double mid = splitPoint(piece.lo, piece.hi);
         if (failed->everywhere || piece.depth >= derivativeSplitDepth || mid <= piece.lo ||
-            mid >= piece.hi)
-            return Refusal{
-                failed->reason, {}, failed->position, failed->everywhere ? piece.lo : mid};
+            mid >= piece.hi) {
+            // f itself is proven defined and finite on all of [a; b]: a
+            // ball that left a root's domain or met a zero divisor is a
+            // derivative without a bound (sqrt(1 - x^2) at -1), not a
+            // point where f stops.
+            const bool fDefined =
+                failed->reason == Reason::NotDefined || failed->reason == Reason::Pole;
+            return Refusal{fDefined ? Reason::NotSmooth : failed->reason,
+                           {},
+                           failed->position,
+                           failed->everywhere ? piece.lo : mid};
+        }
         pushHalves(doubtful, piece, mid);
     }
     // Pieces still in doubt when the work ran out leave f^(k) unbounded as
     // far as anything is proven.
-    if (!doubtful.empty())
-        return Refusal{Reason::WorkLimit, {}, {}, doubtful.back().lo};
     DerivativeMax m;
     m.order = order;
     m.lower = search.lower();
     m.at = search.at();
+    if (search.beyond()) {
+        m.upper = std::numeric_limits<double>::infinity();
+        return m;
+    }
+    if (!doubtful.empty())
+        return Refusal{Reason::WorkLimit, {}, {}, doubtful.back().lo};
     m.upper = bounded.empty() ? m.lower : std::fmax(bounded.top().upper, m.lower);
     return m;
 }
@@ -226,12 +273,16 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, const ExactNumb
         Ball sliver, factorial, d;
         sliverBall(sliver.get(), ends, lower);
         Series series;
-        const Input input = lower ? ends.loInput : ends.hiInput;
         const double place = lower ? ends.loValue : ends.hiValue;
-        if (auto failed = taylorOnBall(series.get(), program, sliver.get(), order))
-            return Refusal{failed->reason,
-                           failed->reason == Reason::Pole ? std::optional(input) : std::nullopt,
-                           failed->position, place};
+        // f is proven defined on the sliver too: a failure there is its
+        // derivative's, as in the search.
+        if (auto failed =
+                taylorOnBall(series.get(), foldRootPowers(program), sliver.get(), order)) {
+            const bool fDefined =
+                failed->reason == Reason::NotDefined || failed->reason == Reason::Pole;
+            return Refusal{
+                fDefined ? Reason::NotSmooth : failed->reason, {}, failed->position, place};
+        }
         arb_poly_get_coeff_arb(d.get(), series.get(), order);
         arb_fac_ui(factorial.get(), static_cast<ulong>(order), proofPrecision);
         arb_mul(d.get(), d.get(), factorial.get(), proofPrecision);

@@ -4,6 +4,8 @@
 #include "proof/balls.h"
 #include "proof/domain.h"
 #include "proof/exactends.h"
+#include "proof/folding.h"
+#include "proof/ranges.h"
 #include "proof/taylor.h"
 
 #include <acb_calc.h>
@@ -126,11 +128,27 @@ private:
             acb_div(l, l, r, prec);
             break;
         case BinaryOp::Pow:
+            if (!analytic && realFromZero(l, r)) {
+                // A piece of the real path where the base reaches 0: Arb's
+                // power takes the logarithm of 0 and has no value, but t^p
+                // for p > 0 rises from 0, and the domain proof has shown
+                // the base >= 0 at every real point.
+                powerFromZero(acb_realref(l), acb_realref(l), acb_realref(r), prec);
+                break;
+            }
             acb_pow_analytic(l, l, r, analytic, prec);
             break;
             acb_indeterminate(l); // no operator
             break;
         }
+    }
+
+    // Whether base^p is a real power from 0: both real, the base not above 0
+    // everywhere, p > 0.
+    static bool realFromZero(const acb_t base, const acb_t p)
+    {
+        return arb_is_zero(acb_imagref(base)) && arb_is_zero(acb_imagref(p)) &&
+               arb_is_positive(acb_realref(p)) && !arb_is_positive(acb_realref(base));
     }
 
     // Whether the box reaches the real axis outside (-1; 1), where asin and
@@ -361,7 +379,10 @@ double outward(const arb_t ball, bool upper)
 // `out`: the real part of the complex integral.
 Result<void> integralBall(arb_t out, const Program &program, double a, double b)
 {
-    ComplexProgram f(program);
+    // Proven defined, the program may drop a root's condition: sqrt(x)^2 is
+    // x, holomorphic where the root was not.
+    const Program folded = foldRootPowers(program);
+    ComplexProgram f(folded);
     if (!f.readable())
         return Refusal{Reason::NotANumber};
 
@@ -370,7 +391,7 @@ Result<void> integralBall(arb_t out, const Program &program, double a, double b)
     acb_set_d(to.get(), b);
     mag_t tolerance;
     mag_init(tolerance);
-    absoluteGoal(tolerance, program, a, b);
+    absoluteGoal(tolerance, folded, a, b);
     acb_calc_integrate_opt_t options;
     acb_calc_integrate_opt_init(options);
     options->eval_limit = integralEvaluationLimit;

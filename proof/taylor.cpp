@@ -2,31 +2,19 @@
 #include "proof/taylor.h"
 
 #include "proof/balls.h"
+#include "proof/ranges.h"
 #include "proof/taylorrun.h"
 
+#include <algorithm>
+
 namespace kvadrolab {
-
-namespace {
-
-// The real cube root of a point: arb_root_ui takes none below 0.
-void realCubeRoot(arb_t r, const arb_t t, slong prec)
-{
-    if (arb_is_negative(t)) {
-        arb_neg(r, t);
-        arb_root_ui(r, r, 3, prec);
-        arb_neg(r, r);
-    } else {
-        arb_root_ui(r, t, 3, prec);
-    }
-}
-
-} // namespace
 
 std::optional<BallFailure> TaylorRun::run(arb_poly_t out)
 {
     for (const Step &step : m_program.steps) {
         m_step = &step;
         m_kink = false;
+        m_absKink = false;
         if (auto failed = apply(step))
             return failed;
         if (m_top > 0 && m_record) {
@@ -40,8 +28,91 @@ std::optional<BallFailure> TaylorRun::run(arb_poly_t out)
     }
     if (m_top != 1)
         return fail(Reason::NotProven, false);
+    // Past a kink the coefficients are no derivatives: |x - 2| has no f'
+    // at 2, x|x| no f'' at 0.
+    if (m_order > 0 && !m_lo && m_kinks[0].from <= m_order)
+        return BallFailure{Reason::NotSmooth, m_kinks[0].position, false};
     arb_poly_set(out, top(0));
     return std::nullopt;
+}
+
+slong TaylorRun::vanishing(std::size_t begin, std::size_t end, std::size_t argBegin,
+                           std::size_t argEnd) const
+{
+    // Steps are compared one by one; a long u is not looked for, which only
+    // leaves a product rougher than it is.
+    constexpr std::size_t longest = 64;
+    const std::size_t argLength = argEnd - argBegin;
+    if (argLength == 0 || argLength > longest)
+        return 0;
+    const auto same = [&](std::size_t b, std::size_t e) {
+        if (e - b != argLength)
+            return false;
+        for (std::size_t i = 0; i < argLength; ++i) {
+            const Step &s = m_program.steps[b + i], &t = m_program.steps[argBegin + i];
+            if (s.op != t.op || s.exponent != t.exponent || s.literal != t.literal)
+                return false;
+        }
+        return true;
+    };
+    slong times = 1;
+    while (end > begin) {
+        if (same(begin, end))
+            return times;
+        const Step &last = m_program.steps[end - 1];
+        if (last.op == Op::PowInt && last.exponent > 0)
+            times = std::min<slong>(times * last.exponent, m_length);
+        else if (last.op != Op::Abs && last.op != Op::Neg)
+            return 0;
+        --end;
+    }
+    return 0;
+}
+
+TaylorRun::Kinks TaylorRun::kinksOf(const Step &step, std::size_t first, std::size_t index) const
+{
+    const Kinks k = m_kinks[first];
+    if (operandCount(step.op) == 1) {
+        // |u|^n: |u| vanishes at its own kink, so each factor beyond the
+        // first smooths the power by that much (|x|^3 has f'' = 6|x|).
+        if (step.op == Op::PowInt && step.exponent > 1 && singleKink(k)) {
+            Kinks smoother = k;
+            const slong times = vanishing(m_begin[first], index, k.argBegin, k.argEnd);
+            smoother.from = std::min<slong>(k.from + (step.exponent - 1) * times, m_length);
+            return smoother;
+        }
+        return k;
+    }
+    const Kinks &l = k, &r = m_kinks[first + 1];
+    const std::size_t split = m_begin[first + 1];
+    // A constant power p of a base that is 0 at its own kink (|u|^(4/3)):
+    // every derivative of t^p below p is 0 at t = 0, so each term with a
+    // one-sided coefficient of the base is 0 there, and the series is
+    // taken only below p (powerFromZeroSeries).
+    if (step.op == Op::Pow && singleKink(l) && r.from >= m_length &&
+        vanishing(m_begin[first], split, l.argBegin, l.argEnd) > 0)
+        return r;
+    // A product's kinked factor times one that vanishes at that kink.
+    if (step.op == Op::Mul) {
+        if (singleKink(r) && l.from > r.from) {
+            Kinks smoother = r;
+            smoother.from =
+                std::min(l.from, r.from + vanishing(m_begin[first], split, r.argBegin, r.argEnd));
+            return smoother;
+        }
+        if (singleKink(l) && r.from > l.from) {
+            Kinks smoother = l;
+            smoother.from =
+                std::min(r.from, l.from + vanishing(split, index, l.argBegin, l.argEnd));
+            return smoother;
+        }
+    }
+    if (l.from != r.from)
+        return l.from < r.from ? l : r;
+    // Two kinks at the same order: no one u to smooth them by.
+    Kinks both = l;
+    both.argEnd = both.argBegin;
+    return both;
 }
 
 std::optional<BallFailure> TaylorRun::push()
@@ -65,6 +136,8 @@ std::optional<BallFailure> TaylorRun::apply(const Step &step)
             return failed;
         m_producer[m_top - 1] = index;
         m_flat[m_top - 1] = false;
+        m_begin[m_top - 1] = index;
+        m_kinks[m_top - 1] = Kinks{m_length, 0, 0, 0};
         return std::nullopt;
     }
     bool flat = false;
@@ -72,6 +145,9 @@ std::optional<BallFailure> TaylorRun::apply(const Step &step)
         narrow(i);
         flat = flat || m_flat[i];
     }
+    const std::size_t first = m_top - operands;
+    const std::size_t begin = m_begin[first];
+    Kinks kinks = kinksOf(step, first, index);
     std::optional<BallFailure> failed;
     if (binary) {
         --m_top;
@@ -81,6 +157,17 @@ std::optional<BallFailure> TaylorRun::apply(const Step &step)
     }
     m_producer[m_top - 1] = index;
     m_flat[m_top - 1] = flat || m_kink;
+    m_begin[m_top - 1] = begin;
+    if (m_absKink) {
+        // |u| across 0: its own kink at u = 0, the one u of the slot
+        // unless u has kinks of its own.
+        const bool alone = kinks.from >= m_length;
+        kinks.from = std::min<slong>(kinks.from, 1);
+        kinks.argBegin = begin;
+        kinks.argEnd = alone ? index : begin;
+        kinks.position = step.position;
+    }
+    m_kinks[m_top - 1] = kinks;
     return failed;
 }
 
@@ -154,11 +241,16 @@ std::optional<BallFailure> TaylorRun::binaryStep(BinaryOp op, arb_poly_struct *l
     Series r;
     switch (op) {
     case BinaryOp::Add:
-        arb_poly_add_series(r.get(), left, right, m_length, m_prec);
+    case BinaryOp::Sub: {
+        const bool subtract = op == BinaryOp::Sub;
+        if (subtract)
+            arb_poly_sub_series(r.get(), left, right, m_length, m_prec);
+        else
+            arb_poly_add_series(r.get(), left, right, m_length, m_prec);
+        if (r.get()->length > 0)
+            keepSign(r.get()->coeffs, value(left), value(right), subtract, m_prec);
         break;
-    case BinaryOp::Sub:
-        arb_poly_sub_series(r.get(), left, right, m_length, m_prec);
-        break;
+    }
     case BinaryOp::Mul:
         arb_poly_mullow(r.get(), left, right, m_length, m_prec);
         break;
@@ -197,14 +289,45 @@ std::optional<BallFailure> TaylorRun::power(arb_poly_t r, const arb_poly_struct 
         const bool pole = arb_is_nonnegative(base) && b->length <= 1 && arb_is_negative(value(b));
         return fail(pole ? Reason::Pole : Reason::NotDefined, false);
     }
+    if (m_order > 0 && !m_lo)
+        return powerFromZeroSeries(r, a, value(b));
     if (auto failed = kinked())
         return failed;
     // t^b rises with t for b > 0: its range is [0, (upper end)^b].
-    Ball upper, high, zero;
-    arb_get_ubound_arf(arb_midref(upper.get()), base, m_prec);
-    arb_pow(high.get(), upper.get(), value(b), m_prec);
-    arb_union(high.get(), high.get(), zero.get(), m_prec);
+    Ball high;
+    powerFromZero(high.get(), base, value(b), m_prec);
     arb_poly_set_arb(r, high.get());
+    return std::nullopt;
+}
+
+// u^p for a base u >= 0 that reaches 0 in the ball and a constant p > k:
+// t^p has the derivatives binom(p, i) i! t^(p - i) for i <= k, each bounded
+// and rising from 0 since p - i > 0, so f = g(u) has its first k
+// derivatives by the chain rule (Faa di Bruno), which composing g's Taylor
+// coefficients with u - u(t) gives. For k >= p some derivative has no bound
+// at u = 0 (x^0.3 at 0).
+std::optional<BallFailure> TaylorRun::powerFromZeroSeries(arb_poly_t r, const arb_poly_struct *a,
+                                                          const arb_t p)
+{
+    Ball order;
+    arb_set_si(order.get(), m_order);
+    if (!arb_gt(p, order.get()))
+        return fail(Reason::NotSmooth, false);
+    Series g, h;
+    Ball binomial, exponent, term;
+    arb_one(binomial.get());
+    for (slong i = 0; i <= m_order; ++i) {
+        arb_sub_si(exponent.get(), p, i, m_prec);
+        powerFromZero(term.get(), value(a), exponent.get(), m_prec);
+        arb_mul(term.get(), term.get(), binomial.get(), m_prec);
+        arb_poly_set_coeff_arb(g.get(), i, term.get());
+        // binom(p, i + 1) = binom(p, i) (p - i) / (i + 1)
+        arb_mul(binomial.get(), binomial.get(), exponent.get(), m_prec);
+        arb_div_si(binomial.get(), binomial.get(), i + 1, m_prec);
+    }
+    arb_poly_set(h.get(), a);
+    arb_poly_set_coeff_si(h.get(), 0, 0);
+    arb_poly_compose_series(r, g.get(), h.get(), m_length, m_prec);
     return std::nullopt;
 }
 
@@ -337,13 +460,30 @@ std::optional<BallFailure> TaylorRun::unaryStep(const Step &step, arb_poly_struc
             arb_poly_set(r.get(), p);
         } else if (arb_is_negative(c)) {
             arb_poly_neg(r.get(), p);
-        } else {
-            // The kink at 0: a value, but no derivative.
+        } else if (m_order == 0 || m_lo) {
+            // The kink at 0: a value; the narrowing run reads no slope of it.
             if (auto failed = kinked())
                 return failed;
             Ball v;
-            arb_abs(v.get(), c);
+            absRange(v.get(), c, m_prec);
             arb_poly_set_arb(r.get(), v.get());
+        } else {
+            // Either sign: each coefficient as +-u's, both one-sided
+            // derivatives of |u| where u is 0, its derivatives elsewhere.
+            Ball v;
+            absRange(v.get(), c, m_prec);
+            arb_poly_set(r.get(), p);
+            arb_poly_set_coeff_arb(r.get(), 0, v.get());
+            for (slong j = 1; j < r.get()->length; ++j) {
+                arb_ptr coefficient = r.get()->coeffs + j;
+                mag_t size;
+                mag_init(size);
+                arb_get_mag(size, coefficient);
+                arf_zero(arb_midref(coefficient));
+                mag_swap(arb_radref(coefficient), size);
+                mag_clear(size);
+            }
+            m_absKink = true;
         }
         break;
     case Op::PowInt:
@@ -409,6 +549,13 @@ std::optional<BallFailure> TaylorRun::wholePower(arb_poly_t r, const arb_poly_st
     const std::int64_t e = exponent;
     if (e >= 0) {
         arb_poly_pow_ui_trunc_binexp(r, p, static_cast<ulong>(e), m_length, m_prec);
+        // Arb's power of a ball touching 0 reaches below 0 even for x^2;
+        // the range from the ends does not.
+        if (e >= 2 && arb_contains_zero(value(p))) {
+            Ball range;
+            powerRange(range.get(), value(p), e, m_prec);
+            arb_poly_set_coeff_arb(r, 0, range.get());
+        }
         return std::nullopt;
     }
     if (arb_contains_zero(value(p)))

@@ -29,7 +29,7 @@ public:
     TaylorRun(const Program &program, const arb_t x, slong order, slong prec)
         : m_program(program), m_x(x), m_length(order + 1), m_order(order), m_prec(prec),
           m_stack(std::make_unique<Series[]>(program.stackDepth)), m_producer(program.stackDepth),
-          m_flat(program.stackDepth)
+          m_flat(program.stackDepth), m_begin(program.stackDepth), m_kinks(program.stackDepth)
     {
     }
 
@@ -38,11 +38,11 @@ public:
     void record(EndValues *values) { m_record = values; }
 
     // The narrowing run: order 1 on a piece [lo; hi], with every step's
-    // value at the two ends. An operand whose derivative keeps one sign over
-    // the piece is monotone there, so its range is the hull of its end
-    // values, which is narrower than the ball's own where the ball overreaches
-    // (1 - x^2 near x = 1). Where a derivative does not exist (a root at 0)
-    // the run carries the value alone and narrows nothing downstream.
+    // value at the two ends. An operand whose derivative is >= 0 (or <= 0)
+    // over the piece is monotone there, so its range is the hull of its end
+    // values (x^2 + 1e-30 on [0; h], whose slope is 0 at 0), which is narrower than the ball's own
+    // where the ball overreaches (1 - x^2 near x = 1). Where a derivative does not exist (a root at
+    // 0) the run carries the value alone and narrows nothing downstream.
     void narrowBy(const EndValues *lo, const EndValues *hi)
     {
         m_lo = lo;
@@ -74,6 +74,32 @@ private:
     // end values where it is monotone over the piece (narrowing.cpp).
     void narrow(std::size_t slot);
 
+    // Where a slot's series stops being f's derivatives: across a kink of
+    // |u| (u crossing 0 in the ball) the coefficients from `from` on hold
+    // both one-sided derivatives, not a derivative. A product with a factor
+    // that vanishes where u does smooths it: x|x| has a first derivative,
+    // 2|x|, and no second. `argBegin`/`argEnd` are the steps of that u, when
+    // there is one u alone.
+    struct Kinks
+    {
+        slong from = 0; // m_length or more: every coefficient is a derivative
+        std::size_t argBegin = 0;
+        std::size_t argEnd = 0;
+        std::size_t position = 0; // the |u| step's place in the typed text
+    };
+
+    // The slot's series through one kink of |u| at most, and that u's steps.
+    bool singleKink(const Kinks &k) const { return k.from < m_length && k.argEnd > k.argBegin; }
+
+    // How many times the value of steps [begin; end) vanishes where the
+    // steps [argBegin; argEnd) do, as far as its form shows: 1 for u itself,
+    // |u| and -u, n times that for a power n; 0 where it does not show.
+    slong vanishing(std::size_t begin, std::size_t end, std::size_t argBegin,
+                    std::size_t argEnd) const;
+
+    // The kinks of a step's result from its operands' (slots `first` on).
+    Kinks kinksOf(const Step &step, std::size_t first, std::size_t index) const;
+
     // A kink or a vertical tangent in the ball: a value, but no derivative.
     // Refused where derivatives were asked for; the narrowing run goes on
     // with the value alone.
@@ -84,6 +110,8 @@ private:
                                           arb_poly_struct *right);
     std::optional<BallFailure> power(arb_poly_t r, const arb_poly_struct *a,
                                      const arb_poly_struct *b);
+    std::optional<BallFailure> powerFromZeroSeries(arb_poly_t r, const arb_poly_struct *a,
+                                                   const arb_t p);
     std::optional<BallFailure> unaryStep(const Step &step, arb_poly_struct *p);
     std::optional<BallFailure> cubeRoot(arb_poly_t r, const arb_poly_struct *p);
     std::optional<BallFailure> wholePower(arb_poly_t r, const arb_poly_struct *p,
@@ -101,9 +129,12 @@ private:
     std::unique_ptr<Series[]> m_stack;
     std::vector<std::size_t> m_producer; // the step that left each slot's value
     std::vector<bool> m_flat;            // a slot's derivative term is not to be read
+    std::vector<std::size_t> m_begin;    // the first step of each slot's value
+    std::vector<Kinks> m_kinks;          // where each slot's derivatives stop
     std::size_t m_top = 0;
     const Step *m_step = nullptr;
     bool m_kink = false;
+    bool m_absKink = false; // the step was |u| across 0, taken with both signs
     EndValues *m_record = nullptr;
     const EndValues *m_lo = nullptr;
     const EndValues *m_hi = nullptr;

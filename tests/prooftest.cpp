@@ -13,6 +13,7 @@
 #include "proof/derivativemax.h"
 #include "proof/domain.h"
 #include "proof/exactbound.h"
+#include "proof/folding.h"
 #include "proof/integral.h"
 #include "proof/refusaltext.h"
 #include "proof/taylor.h"
@@ -121,6 +122,16 @@ private slots:
     void derivativeMaxOnExactEnds();
     void doubleAgainstAnExactNumber_data();
     void doubleAgainstAnExactNumber();
+    void algebraicIntegral_data();
+    void algebraicIntegral();
+    void algebraicMaxima_data();
+    void algebraicMaxima();
+    void algebraicMaximaRefusals_data();
+    void algebraicMaximaRefusals();
+    void maximumBeyondTheDoubles();
+    void foldedRootKeepsItsCondition();
+    void foldRootPowers_data();
+    void foldRootPowers();
     void timings();
 };
 
@@ -919,6 +930,284 @@ void ProofTest::doubleAgainstAnExactNumber()
     QFETCH(QString, limit);
     QFETCH(bool, atMost);
     QCOMPARE(atMostExact(value, exact(limit.toUtf8().constData())), atMost);
+}
+
+void ProofTest::algebraicIntegral_data()
+{
+    QTest::addColumn<Program>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("truth");
+    QTest::addColumn<double>("radius");
+    // Closed forms, each checked against mpmath.quad at 50 digits by
+    // tools/peer/algebraic_reference.py: the integral of x^p over [0; 1] is
+    // 1/(p + 1), with p = 1/3, 0.3, 0.25, pi, 4/3 and 3/2.
+    QTest::newRow("cbrt(x) on [0; 1]") << parsed("cbrt(x)") << 0.0 << 1.0 << 0.75 << 1e-12;
+    QTest::newRow("x^(1/3) on [0; 1]") << parsed("x^(1/3)") << 0.0 << 1.0 << 0.75 << 1e-12;
+    QTest::newRow("x^0.3 on [0; 1]")
+        << parsed("x^0.3") << 0.0 << 1.0 << 0.76923076923076923077 << 1e-12;
+    QTest::newRow("x^0.25 on [0; 1]") << parsed("x^0.25") << 0.0 << 1.0 << 0.8 << 1e-12;
+    QTest::newRow("x^pi on [0; 1]")
+        << parsed("x^pi") << 0.0 << 1.0 << 0.24145300700522385466 << 1e-12;
+    QTest::newRow("(1-x)^0.3 on [0; 1]")
+        << parsed("(1-x)^0.3") << 0.0 << 1.0 << 0.76923076923076923077 << 1e-12;
+    QTest::newRow("x*cbrt(x) on [0; 1]")
+        << parsed("x*cbrt(x)") << 0.0 << 1.0 << 0.42857142857142857143 << 1e-12;
+    // 3/7 (1 + 2^(7/3)): |x|^(4/3) from 0 to 1 and from 0 to 2.
+    QTest::newRow("x*cbrt(x) on [-1; 2]")
+        << parsed("x*cbrt(x)") << -1.0 << 2.0 << 2.5884360855340683 << 1e-12;
+    QTest::newRow("sqrt(x^3) on [0; 1]") << parsed("sqrt(x^3)") << 0.0 << 1.0 << 0.4 << 1e-12;
+    // Squares under a root: |x| and |x - 1|, two triangles each.
+    QTest::newRow("sqrt(x^2) on [0; 1]") << parsed("sqrt(x^2)") << 0.0 << 1.0 << 0.5 << 1e-12;
+    QTest::newRow("sqrt((x-1)^2) on [0; 2]")
+        << parsed("sqrt((x-1)^2)") << 0.0 << 2.0 << 1.0 << 1e-12;
+    // 2/3 (1 + 2 sqrt 2): the root of |x| from 0 to 1 and from 0 to 2.
+    QTest::newRow("sqrt(abs(x)) on [-1; 2]")
+        << parsed("sqrt(abs(x))") << -1.0 << 2.0 << 2.5522847498307933984 << 1e-12;
+    QTest::newRow("sqrt(abs(x)) on [-1; 1]")
+        << parsed("sqrt(abs(x))") << -1.0 << 1.0 << 1.3333333333333333333 << 1e-12;
+    // mpmath.quad split at pi: 2.912591033669619687378761.
+    QTest::newRow("sqrt(abs(sin(x))) on [0; 4]")
+        << parsed("sqrt(abs(sin(x)))") << 0.0 << 4.0 << 2.9125910336696196874 << 1e-12;
+    // Analytic, with a square beside a tiny or a huge term: closed forms in
+    // the script, (sqrt(1+c) + c ln((1 + sqrt(1+c))/sqrt c))/2,
+    // ln(1+c) - 2 + 2 sqrt(c) atan(1/sqrt c), atan(1/sqrt c)/sqrt c with
+    // c = 1e-30; (x sqrt(1+x^2) + asinh x)/2 at 1e11; 2 atan(3e10).
+    QTest::newRow("sqrt(x^2+1e-30) on [0; 1]")
+        << parsed("sqrt(x^2+1e-30)") << 0.0 << 1.0 << 0.5 << 1e-12;
+    QTest::newRow("ln(x^2+1e-30) on [0; 1]")
+        << parsed("ln(x^2+1e-30)") << 0.0 << 1.0 << -1.9999999999999968584 << 1e-12;
+    QTest::newRow("sqrt(1+x^2) on [0; 1e11]")
+        << parsed("sqrt(1+x^2)") << 0.0 << 1e11 << 5.000000000000000000013261e21 << 1e10;
+    QTest::newRow("1/(x^2+1e-30) on [0; 1]")
+        << parsed("1/(x^2+1e-30)") << 0.0 << 1.0 << 1570796326794895.6192 << 1.0;
+    QTest::newRow("1/(1+x^2) on [-3e10; 3e10]")
+        << parsed("1/(1+x^2)") << -3e10 << 3e10 << 3.1415926535231265718 << 1e-12;
+    // ln((1 + 1e-400)/1e-400): the literal is the decimal, not the double 0.
+    QTest::newRow("1/(x+1e-400) on [0; 1]")
+        << parsed("1/(x+1e-400)") << 0.0 << 1.0 << 921.03403719761827361 << 1e-10;
+    // Folded: x and x^3/... the roots cancel; x|x| and x are odd.
+    QTest::newRow("sqrt(x)^2 on [0; 1]") << parsed("sqrt(x)^2") << 0.0 << 1.0 << 0.5 << 1e-12;
+    QTest::newRow("cbrt(x)^3 on [-1; 2]") << parsed("cbrt(x)^3") << -1.0 << 2.0 << 1.5 << 1e-12;
+    QTest::newRow("x*abs(x) on [-1; 2]")
+        << parsed("x*abs(x)") << -1.0 << 2.0 << 2.3333333333333333333 << 1e-12;
+}
+
+void ProofTest::algebraicIntegral()
+{
+    QFETCH(Program, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, truth);
+    QFETCH(double, radius);
+    const auto e = certifiedIntegral(f, a, b);
+    QVERIFY2(e, e ? "" : qPrintable(QString::number(static_cast<int>(e.reason()))));
+    QVERIFY2(e->lower <= truth && truth <= e->upper,
+             qPrintable(QString("[%1; %2]").arg(e->lower, 0, 'g', 17).arg(e->upper, 0, 'g', 17)));
+    QVERIFY2(e->rad <= radius, qPrintable(QString::number(e->rad)));
+}
+
+void ProofTest::algebraicMaxima_data()
+{
+    QTest::addColumn<Program>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<double>("truth");
+    // Hand: (x|x|)' = 2|x|, 2 at the ends; sqrt(x)^2 and cbrt(x)^3 are x,
+    // with f' = 1 and f'' = 0; (|x|^3)'' = 6|x|, 6 at the ends.
+    QTest::newRow("x*abs(x), M1 on [-1; 1]") << parsed("x*abs(x)") << -1.0 << 1.0 << 1 << 2.0;
+    QTest::newRow("x*abs(x), M1 on [-1; 3]") << parsed("x*abs(x)") << -1.0 << 3.0 << 1 << 6.0;
+    QTest::newRow("sqrt(x)^2, M1 on [0; 1]") << parsed("sqrt(x)^2") << 0.0 << 1.0 << 1 << 1.0;
+    QTest::newRow("sqrt(x)^2, M2 on [0; 1]") << parsed("sqrt(x)^2") << 0.0 << 1.0 << 2 << 0.0;
+    QTest::newRow("cbrt(x)^3, M1 on [-1; 1]") << parsed("cbrt(x)^3") << -1.0 << 1.0 << 1 << 1.0;
+    QTest::newRow("abs(x)^3, M2 on [-1; 1]") << parsed("abs(x)^3") << -1.0 << 1.0 << 2 << 6.0;
+    // Hand: (x^p)^(k) = p (p-1) ... (p-k+1) x^(p-k), bounded from 0 while
+    // k < p and largest at 1: pi, pi (pi-1), pi (pi-1)(pi-2); sqrt(x^3) is
+    // x^1.5 with f' = 1.5 x^0.5; (1 - x)^2.5 has f'' = 3.75 (1 - x)^0.5.
+    QTest::newRow("x^pi, M1 on [0; 1]") << parsed("x^pi") << 0.0 << 1.0 << 1 << 3.1415926535897932;
+    QTest::newRow("x^pi, M2 on [0; 1]") << parsed("x^pi") << 0.0 << 1.0 << 2 << 6.7280117474995651;
+    QTest::newRow("x^pi, M3 on [0; 1]") << parsed("x^pi") << 0.0 << 1.0 << 3 << 7.6806487842113301;
+    QTest::newRow("sqrt(x^3), M1 on [0; 1]") << parsed("sqrt(x^3)") << 0.0 << 1.0 << 1 << 1.5;
+    QTest::newRow("(1-x)^2.5, M2 on [0; 1]") << parsed("(1-x)^2.5") << 0.0 << 1.0 << 2 << 3.75;
+    // Hand: x cbrt(x) = |x|^(4/3) has f' = 4/3 cbrt(x), 4/3 cbrt(2) at 2;
+    // x sqrt(x) = x^1.5 has f' = 1.5 sqrt(x).
+    QTest::newRow("x*cbrt(x), M1 on [0; 1]")
+        << parsed("x*cbrt(x)") << 0.0 << 1.0 << 1 << 1.3333333333333333;
+    QTest::newRow("x*cbrt(x), M1 on [-1; 2]")
+        << parsed("x*cbrt(x)") << -1.0 << 2.0 << 1 << 1.6798947331931644;
+    QTest::newRow("sqrt(x)*x, M1 on [0; 1]") << parsed("sqrt(x)*x") << 0.0 << 1.0 << 1 << 1.5;
+    QTest::newRow("sqrt(x^2)^3, M2 on [-1; 2]")
+        << parsed("sqrt(x^2)^3") << -1.0 << 2.0 << 2 << 12.0;
+}
+
+void ProofTest::algebraicMaxima()
+{
+    QFETCH(Program, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(int, order);
+    QFETCH(double, truth);
+    const auto m = proveDerivativeMax(f, a, b, order);
+    QVERIFY2(m, m ? "" : qPrintable(QString::number(static_cast<int>(m.reason()))));
+    QVERIFY2(m->lower <= truth && truth <= m->upper,
+             qPrintable(QString("[%1; %2]").arg(m->lower, 0, 'g', 17).arg(m->upper, 0, 'g', 17)));
+    QVERIFY2(m->upper - m->lower <= 2e-6 * std::max(truth, 1.0),
+             qPrintable(QString("gap %1").arg(m->upper - m->lower)));
+}
+
+void ProofTest::algebraicMaximaRefusals_data()
+{
+    QTest::addColumn<Program>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<Reason>("reason");
+    QTest::addColumn<double>("place");
+    // Hand: f is defined and finite at every point of each, so no refusal
+    // is a pole or a point outside the domain. (x|x|)'' = 2 sign x has no
+    // value at 0; (sqrt(1 - x^2))' = -x/sqrt(1 - x^2) no bound at -1;
+    // (|x|^3)''' = 6 sign x; |x - 1| no f' at 1; sqrt|x| an infinite slope
+    // at 0; x^0.3 likewise.
+    QTest::newRow("x*abs(x), M2 on [-1; 1]")
+        << parsed("x*abs(x)") << -1.0 << 1.0 << 2 << Reason::NotSmooth << 0.0;
+    QTest::newRow("sqrt(1-x^2), M1 on [-1; 1]")
+        << semicircle() << -1.0 << 1.0 << 1 << Reason::NotSmooth << -1.0;
+    QTest::newRow("sqrt(1-x^2), M2 on [-1; 1]")
+        << semicircle() << -1.0 << 1.0 << 2 << Reason::NotSmooth << -1.0;
+    QTest::newRow("sqrt(1-x^2), M4 on [0; 1]")
+        << semicircle() << 0.0 << 1.0 << 4 << Reason::NotSmooth << 1.0;
+    QTest::newRow("abs(x)^3, M3 on [-1; 1]")
+        << parsed("abs(x)^3") << -1.0 << 1.0 << 3 << Reason::NotSmooth << 0.0;
+    QTest::newRow("sqrt((x-1)^2), M1 on [0; 2]")
+        << parsed("sqrt((x-1)^2)") << 0.0 << 2.0 << 1 << Reason::NotSmooth << 1.0;
+    QTest::newRow("abs(x)*abs(x-1), M1 on [-1; 2]")
+        << parsed("abs(x)*abs(x-1)") << -1.0 << 2.0 << 1 << Reason::NotSmooth << 0.0;
+    QTest::newRow("sqrt(abs(x)), M1 on [-1; 2]")
+        << parsed("sqrt(abs(x))") << -1.0 << 2.0 << 1 << Reason::NotSmooth << 0.0;
+    QTest::newRow("x^pi, M4 on [0; 1]")
+        << parsed("x^pi") << 0.0 << 1.0 << 4 << Reason::NotSmooth << 0.0;
+    QTest::newRow("sqrt(x^3), M2 on [0; 1]")
+        << parsed("sqrt(x^3)") << 0.0 << 1.0 << 2 << Reason::NotSmooth << 0.0;
+    QTest::newRow("(1-x)^2.5, M3 on [0; 1]")
+        << parsed("(1-x)^2.5") << 0.0 << 1.0 << 3 << Reason::NotSmooth << 1.0;
+    QTest::newRow("x*cbrt(x), M2 on [-1; 2]")
+        << parsed("x*cbrt(x)") << -1.0 << 2.0 << 2 << Reason::NotSmooth << 0.0;
+    QTest::newRow("x^0.3, M1 on [0; 1]")
+        << parsed("x^0.3") << 0.0 << 1.0 << 1 << Reason::NotSmooth << 0.0;
+}
+
+void ProofTest::algebraicMaximaRefusals()
+{
+    QFETCH(Program, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(int, order);
+    QFETCH(Reason, reason);
+    QFETCH(double, place);
+    const auto m = proveDerivativeMax(f, a, b, order);
+    QVERIFY2(!m, m ? qPrintable(QString("[%1; %2]").arg(m->lower).arg(m->upper)) : "");
+    QCOMPARE(m.reason(), reason);
+    QVERIFY(m.refusal().x);
+    QVERIFY2(std::abs(*m.refusal().x - place) < 1e-8,
+             qPrintable(QString::number(*m.refusal().x, 'g', 17)));
+}
+
+void ProofTest::maximumBeyondTheDoubles()
+{
+    // Hand: 1/(x + 1e-400) is 1e400 at 0 and its k-th derivative
+    // k! 1e400^(k+1) in size: defined everywhere on [0; 1], no pole, but
+    // past the doubles. M_k is proven at least the largest double there.
+    const Program f = parsed("1/(x+1e-400)");
+    QVERIFY(proveDefined(f, 0, 1));
+    for (int k : {0, 1, 2, 4}) {
+        const auto m = proveDerivativeMax(f, 0, 1, k);
+        QVERIFY2(m, qPrintable(QString("M%1").arg(k)));
+        QCOMPARE(m->lower, std::numeric_limits<double>::max());
+        QVERIFY(std::isinf(m->upper));
+        QCOMPARE(m->at, 0.0);
+    }
+}
+
+void ProofTest::foldedRootKeepsItsCondition()
+{
+    // sqrt(x)^2 is x only where sqrt(x) is defined: left of 0 it is not.
+    for (const char *text : {"sqrt(x)^2", "sqrt(x)^4", "sqrt(x^3)"}) {
+        const auto e = certifiedIntegral(parsed(text), -1, 1);
+        QVERIFY2(!e, text);
+        QCOMPARE(e.reason(), Reason::NotDefined);
+        QVERIFY(e.refusal().x && *e.refusal().x <= 0);
+        const auto m = proveDerivativeMax(parsed(text), -1, 1, 1);
+        QVERIFY2(!m, text);
+        QCOMPARE(m.reason(), Reason::NotDefined);
+    }
+    // A cube root has no condition: cbrt(x)^3 = x over [-2; 1], -3/2.
+    const auto odd = certifiedIntegral(parsed("cbrt(x)^3"), -2, 1);
+    QVERIFY(odd);
+    QVERIFY(odd->lower <= -1.5 && -1.5 <= odd->upper);
+}
+
+void ProofTest::foldRootPowers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("same");
+    QTest::newRow("sqrt(x)^2") << "sqrt(x)^2"
+                               << "x";
+    QTest::newRow("cbrt(x)^3") << "cbrt(x)^3"
+                               << "x";
+    QTest::newRow("sqrt(x)^4") << "sqrt(x)^4"
+                               << "x^2";
+    QTest::newRow("cbrt(x+1)^6") << "cbrt(x+1)^6"
+                                 << "(x+1)^2";
+    QTest::newRow("sqrt((x-1)^2)") << "sqrt((x-1)^2)"
+                                   << "abs(x-1)";
+    QTest::newRow("sqrt(x^6)") << "sqrt(x^6)"
+                               << "abs(x)^3";
+    QTest::newRow("sqrt(sqrt(x)^2)^2") << "sqrt(sqrt(x)^2)^2"
+                                       << "x";
+    QTest::newRow("2*sqrt(x)^2+1") << "2*sqrt(x)^2+1"
+                                   << "2*x+1";
+    QTest::newRow("sqrt(x^3)") << "sqrt(x^3)"
+                               << "x^1.5";
+    QTest::newRow("sqrt((1-x)^5)") << "sqrt((1-x)^5)"
+                                   << "(1-x)^2.5";
+    QTest::newRow("x*cbrt(x)") << "x*cbrt(x)"
+                               << "abs(x)^(4/3)";
+    QTest::newRow("cbrt(x+1)*(x+1)") << "cbrt(x+1)*(x+1)"
+                                     << "abs(x+1)^(4/3)";
+    QTest::newRow("sqrt(x)*x") << "sqrt(x)*x"
+                               << "x^1.5";
+    QTest::newRow("2*x*sqrt(x)") << "2*x*sqrt(x)"
+                                 << "2*x*sqrt(x)";
+    // Nothing to fold: an odd power of a square root, a cube root squared,
+    // a root of a cube, a product of two roots.
+    QTest::newRow("sqrt(x)^3") << "sqrt(x)^3"
+                               << "sqrt(x)^3";
+    QTest::newRow("cbrt(x)^2") << "cbrt(x)^2"
+                               << "cbrt(x)^2";
+    QTest::newRow("cbrt(x^3)") << "cbrt(x^3)"
+                               << "x";
+    QTest::newRow("cbrt(x^6)") << "cbrt(x^6)"
+                               << "x^2";
+    QTest::newRow("cbrt(x^2)") << "cbrt(x^2)"
+                               << "cbrt(x^2)";
+    QTest::newRow("sqrt(x)*sqrt(x)") << "sqrt(x)*sqrt(x)"
+                                     << "sqrt(x)*sqrt(x)";
+}
+
+void ProofTest::foldRootPowers()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, same);
+    const Program folded = kvadrolab::foldRootPowers(parsed(text.toUtf8().constData()));
+    const Program expected = parsed(same.toUtf8().constData());
+    QCOMPARE(folded.steps.size(), expected.steps.size());
+    for (std::size_t i = 0; i < folded.steps.size(); ++i) {
+        QCOMPARE(folded.steps[i].op, expected.steps[i].op);
+        QCOMPARE(folded.steps[i].exponent, expected.steps[i].exponent);
+        QCOMPARE(folded.steps[i].literal, expected.steps[i].literal);
+    }
+    QVERIFY(folded.stackDepth >= expected.stackDepth);
 }
 
 void ProofTest::timings()

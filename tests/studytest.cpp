@@ -201,6 +201,8 @@ private slots:
     void refusals();
     void maximaRefusedTheRestStays();
     void doublesOverflowWhereTheProofHolds();
+    void algebraicPoints_data();
+    void algebraicPoints();
     void progressAndCancellation();
 
     // Ported from the fixed-f study's checks of (ln x / x)^3.
@@ -836,6 +838,84 @@ void TestStudy::refusals()
     QFETCH(Refusal, why);
     const auto s = study(f.toUtf8().constData(), a, b, tolerance);
     QCOMPARE(s.refusal(), why);
+}
+
+void TestStudy::algebraicPoints_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("integral");
+    // M1, M2, M4, M6: a value proven, NaN for NotSmooth at `place`,
+    // infinity for a maximum past the doubles at `place`.
+    QTest::addColumn<std::vector<double>>("maxima");
+    QTest::addColumn<double>("place");
+    const double rough = std::numeric_limits<double>::quiet_NaN();
+    const double beyond = std::numeric_limits<double>::infinity();
+    // Hand: (x|x|)' = 2|x|, 2 at the ends, and no f'' at 0; x|x| is odd.
+    QTest::newRow("x*abs(x) on [-1; 1]")
+        << "x*abs(x)" << -1.0 << 1.0 << 0.0 << std::vector<double>{2, rough, rough, rough} << 0.0;
+    // Half the unit disc; every derivative has no bound at -1 (and 1).
+    QTest::newRow("sqrt(1-x^2) on [-1; 1]")
+        << "sqrt(1-x^2)" << -1.0 << 1.0 << 1.5707963267948966192
+        << std::vector<double>{rough, rough, rough, rough} << -1.0;
+    // ln(1e400 + 1) = 921.034...; f^(k)(0) = k! 1e400^(k+1) in size.
+    QTest::newRow("1/(x+1e-400) on [0; 1]")
+        << "1/(x+1e-400)" << 0.0 << 1.0 << 921.03403719761827361
+        << std::vector<double>{beyond, beyond, beyond, beyond} << 0.0;
+    // 1/(pi + 1); (x^pi)' = pi x^(pi-1), (x^pi)'' = pi (pi-1) x^(pi-2) at
+    // 1, and no bound of the fourth derivative at 0.
+    QTest::newRow("x^pi on [0; 1]")
+        << "x^pi" << 0.0 << 1.0 << 0.24145300700522385466
+        << std::vector<double>{3.1415926535897932, 6.7280117474995654, rough, rough} << 0.0;
+    // sqrt(x)^2 is x.
+    QTest::newRow("sqrt(x)^2 on [0; 1]")
+        << "sqrt(x)^2" << 0.0 << 1.0 << 0.5 << std::vector<double>{1, 0, 0, 0} << 0.0;
+    // 2 atan(3e10); |f'| = 2|x|/(1+x^2)^2 peaks at 1/sqrt 3 with 3 sqrt(3)/8,
+    // and f'', f'''' and f^(6) in size at 0: 2, 24, 720 (the series
+    // sum (-1)^j x^(2j) has coefficients +-1).
+    QTest::newRow("1/(1+x^2) on [-3e10; 3e10]")
+        << "1/(1+x^2)" << -3e10 << 3e10 << 3.1415926535231265718
+        << std::vector<double>{0.64951905283832898507, 2, 24, 720} << 0.0;
+    // mpmath.quad split at pi (tools/peer/algebraic_reference.py); the
+    // root's slope has no bound at 0.
+    QTest::newRow("sqrt(abs(sin(x))) on [0; 4]")
+        << "sqrt(abs(sin(x)))" << 0.0 << 4.0 << 2.9125910336696196874
+        << std::vector<double>{rough, rough, rough, rough} << 0.0;
+}
+
+// Integrands with a root, a power or abs at a point: the integral is proven
+// and every M_k is proven or refused with its true reason.
+void TestStudy::algebraicPoints()
+{
+    QFETCH(QString, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, integral);
+    QFETCH(std::vector<double>, maxima);
+    QFETCH(double, place);
+    const auto s = study(f.toUtf8().constData(), a, b, 1e-6);
+    QVERIFY2(s, s ? "" : qPrintable(QString::number(int(s.reason()))));
+    QVERIFY2(s->integral.lower <= integral && integral <= s->integral.upper,
+             qPrintable(QString("[%1; %2]")
+                            .arg(s->integral.lower, 0, 'g', 17)
+                            .arg(s->integral.upper, 0, 'g', 17)));
+    for (std::size_t i = 0; i < studyOrders.size(); ++i) {
+        const Result<DerivativeMax> &m = s->maxima[i];
+        const QByteArray name = "M" + QByteArray::number(studyOrders[i]);
+        if (std::isnan(maxima[i]) || std::isinf(maxima[i])) {
+            QVERIFY2(!m, name.constData());
+            QCOMPARE(m.reason(),
+                     std::isnan(maxima[i]) ? Reason::NotSmooth : Reason::NonFiniteResult);
+            QVERIFY2(m.refusal().x && std::fabs(*m.refusal().x - place) < 1e-6, name.constData());
+            continue;
+        }
+        QVERIFY2(m, name.constData());
+        QVERIFY2(
+            m->lower <= maxima[i] * (1 + 1e-15) && maxima[i] * (1 - 1e-15) <= m->upper,
+            qPrintable(name +
+                       QString(" [%1; %2]").arg(m->lower, 0, 'g', 17).arg(m->upper, 0, 'g', 17)));
+    }
 }
 
 void TestStudy::maximaRefusedTheRestStays()
