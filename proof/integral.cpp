@@ -3,6 +3,7 @@
 
 #include "proof/balls.h"
 #include "proof/domain.h"
+#include "proof/exactrule.h"
 #include "proof/taylor.h"
 
 #include <acb_calc.h>
@@ -27,11 +28,11 @@ public:
         : m_program(program), m_literals(std::make_unique<Ball[]>(program.steps.size())),
           m_stack(std::make_unique<ComplexBall[]>(program.stackDepth))
     {
-        arb_const_e(m_e.get(), proofPrecision + 64);
+        arb_const_e(m_e.get(), integralPrecision + 64);
         for (std::size_t i = 0; i < program.steps.size(); ++i)
             if (program.steps[i].op == Op::Number)
                 m_readable = m_readable && literalBall(m_literals[i].get(), program.steps[i],
-                                                       proofPrecision + 64);
+                                                       integralPrecision + 64);
     }
 
     bool readable() const { return m_readable; }
@@ -379,7 +380,7 @@ Result<Enclosure> integrateDefined(const Program &program, double a, double b)
     options->eval_limit = integralEvaluationLimit;
     options->depth_limit = integralQueueLimit;
     const int status = acb_calc_integrate(result.get(), integrand, &f, from.get(), to.get(),
-                                          integralGoalBits, tolerance, options, proofPrecision);
+                                          integralGoalBits, tolerance, options, integralPrecision);
     arb_srcptr re = acb_realref(result.get());
     mag_clear(tolerance);
 
@@ -400,6 +401,8 @@ Result<Enclosure> integrateDefined(const Program &program, double a, double b)
         e.midTail = arf_get_d(tail, ARF_RND_NEAR);
         arf_clear(tail);
     }
+    if (const Result<Enclosure> fine = enclosureOfBall(re); fine && fine->mid == e.mid)
+        e.fineRad = fine->fineRad;
     // The radius grows until the doubles mid -+ rad, as rounded to nearest,
     // reach past both ends; a few ulps at most.
     e.rad = std::fmax(e.mid - e.lower, e.upper - e.mid);

@@ -2,6 +2,7 @@
 #include "study/study.h"
 
 #include "expression/evaluator.h"
+#include "study/exactpart.h"
 
 #include <algorithm>
 #include <cmath>
@@ -285,8 +286,10 @@ Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control
         return Refusal{Reason::ToleranceNotPositive, Input::Tolerance};
 
     const MethodChoice &methods = input.methods;
+    // The exact part of each rule comes last, a stage of its own: the
+    // double results are all there before it.
     const int total = 1 + static_cast<int>(studyOrders.size()) +
-                      static_cast<int>(methods.composite.size()) + (methods.romberg ? 1 : 0) +
+                      2 * static_cast<int>(methods.composite.size()) + (methods.romberg ? 1 : 0) +
                       (methods.adaptive ? 1 : 0);
     int done = 0;
     // One stage ended: reported, then the last chance to stop before the next.
@@ -337,6 +340,16 @@ Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control
         if (!stage())
             return Refusal{Reason::Cancelled};
     }
+    for (Result<StudyRule> &rule : study.rules) {
+        if (rule) {
+            StudyRule exact = *rule;
+            if (!addExactPart(study, exact, control))
+                return Refusal{Reason::Cancelled};
+            rule = std::move(exact);
+        }
+        if (!stage())
+            return Refusal{Reason::Cancelled};
+    }
     return study;
 }
 
@@ -384,8 +397,15 @@ Result<RuleAtCount> ruleAtCount(const Study &study, RuleKind kind, long n)
     if (!std::isfinite(r.error))
         return Refusal{Reason::NonFiniteResult};
     r.bound = boundAt(study, kind, static_cast<double>(n));
-    if (r.bound && r.error != 0) {
-        const double ratio = *r.bound / std::fabs(r.error);
+    r.exact = exactRuleValue(study, kind, n, *value);
+    // The exact error where there is one: the double's may be all rounding.
+    const std::optional<double> error =
+        r.exact ? (r.exact->error.lower > 0 || r.exact->error.upper < 0
+                       ? std::optional<double>(r.exact->error.mid)
+                       : std::nullopt)
+                : (r.error != 0 ? std::optional<double>(r.error) : std::nullopt);
+    if (r.bound && error) {
+        const double ratio = *r.bound / std::fabs(*error);
         if (std::isfinite(ratio))
             r.ratio = ratio;
     }
