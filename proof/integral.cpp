@@ -333,6 +333,28 @@ void absoluteGoal(mag_t goal, const Program &program, double a, double b)
     mag_init(size);
     mag_init(width);
     arb_get_mag(size, range.get());
+    // A ball over all of [a; b] can overreach by far where f cancels (1 -
+    // cos x near 0); four times the largest |f| at the ends and the middle
+    // sizes the goal then, where that is smaller and not 0.
+    {
+        mag_t sampled, at;
+        mag_init(sampled);
+        mag_init(at);
+        Ball point;
+        for (const double x : {a, halfway(a, b), b}) {
+            arb_set_d(point.get(), x);
+            if (!taylorOnBall(values.get(), program, point.get(), 0)) {
+                arb_poly_get_coeff_arb(range.get(), values.get(), 0);
+                arb_get_mag(at, range.get());
+                mag_max(sampled, sampled, at);
+            }
+        }
+        mag_mul_2exp_si(sampled, sampled, 2);
+        if (!mag_is_zero(sampled) && mag_cmp(sampled, size) < 0)
+            mag_swap(size, sampled);
+        mag_clear(sampled);
+        mag_clear(at);
+    }
     mag_set_d(width, b - a); // b - a to nearest: a goal is a size, not a bound
     mag_mul(size, size, width);
     if (mag_cmp_2exp_si(size, 0) < 0 && !mag_is_zero(size)) {
