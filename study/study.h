@@ -20,7 +20,9 @@ namespace kvadrolab {
 // The study of a student's own integral: any f the language reads, any
 // interval, every rule of the course side by side. The integral and the M_k
 // are proven (proof/); the rules are summed in doubles (rules/), and their
-// errors are taken against the proven integral.
+// errors are taken against the proven integral; at the exact part's counts
+// each rule is also summed on the exact nodes in ball arithmetic, its
+// error and the double sum's rounding enclosed (ExactRuleValue).
 //
 // Orientation: b < a is the integral from a to b, that is minus the one from
 // b to a; the rules then sum with a negative h (as rules/ does), and the M_k
