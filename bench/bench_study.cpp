@@ -2,7 +2,8 @@
 // The studies, timed as the user waits for them.
 //  - The study of a typed f on course integrands: one whole study with
 //    all nine rules, Romberg and adaptive Simpson at ε = 1e-6, split by its
-//    stages (integral, M_k, rules, Romberg and adaptive); the M_k at the
+//    stages (integral, M_k, rules, Romberg and adaptive: the double part;
+//    then the rules' exact part, summed on exact nodes in balls); the M_k at the
 //    study's gap beside the proof's default one; one step of the n slider
 //    (ruleAtCount) at every n = 1..1000 of each rule; the samples of f and
 //    its derivatives for their picture. Thread time,
@@ -43,9 +44,11 @@ const Integrand kIntegrands[] = {
 void benchStudy(QTextStream &out)
 {
     out << "Study, all 9 rules + Romberg + adaptive at eps = 1e-6, thread ms (median of 5)\n";
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6 | %7 %8 | %9 %10\n")
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 | %9 %10 | %11 %12\n")
                .arg("f", -14)
                .arg("whole", 8)
+               .arg("double", 8)
+               .arg("exact", 8)
                .arg("integral", 9)
                .arg("M1..M6", 8)
                .arg("rules", 8)
@@ -58,7 +61,7 @@ void benchStudy(QTextStream &out)
     for (const Integrand &in : kIntegrands) {
         const StudyInput input{parseExpression(in.f).value(), in.a, in.b, 1e-6,
                                MethodChoice{{allRules.begin(), allRules.end()}, true, true}};
-        std::vector<double> whole, integral, maxima, rules, rest;
+        std::vector<double> whole, doubles, exact, integral, maxima, rules, rest;
         Result<Study> study = Refusal{Reason::NotProven};
         for (int run = 0; run < 5; ++run) {
             std::vector<double> stamps{threadMs()};
@@ -66,10 +69,13 @@ void benchStudy(QTextStream &out)
             control.progress = [&](int, int) { stamps.push_back(threadMs()); };
             study = studyIntegral(input, control);
             stamps.push_back(threadMs());
-            // Stages: the integral, M1, M2, M4, M6, nine rules, Romberg, adaptive.
+            // Stages: the integral, M1, M2, M4, M6, nine rules, Romberg,
+            // adaptive, then the nine rules' exact parts.
             whole.push_back(stamps.back() - stamps.front());
-            if (stamps.size() < 17)
+            if (stamps.size() < 26)
                 continue;
+            doubles.push_back(stamps[16] - stamps[0]);
+            exact.push_back(stamps[25] - stamps[16]);
             integral.push_back(stamps[1] - stamps[0]);
             maxima.push_back(stamps[5] - stamps[1]);
             rules.push_back(stamps[14] - stamps[5]);
@@ -101,9 +107,11 @@ void benchStudy(QTextStream &out)
             return v.empty() ? QStringLiteral("-").rightJustified(width)
                              : QString::number(median(v), 'f', 2).rightJustified(width);
         };
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 | %7 %8 | %9 %10%11\n")
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 | %9 %10 | %11 %12%13\n")
                    .arg(in.f, -14)
                    .arg(cell(whole, 8))
+                   .arg(cell(doubles, 8))
+                   .arg(cell(exact, 8))
                    .arg(cell(integral, 9))
                    .arg(cell(maxima, 8))
                    .arg(cell(rules, 8))

@@ -4,6 +4,7 @@
 #include "proof/balls.h"
 #include "proof/domain.h"
 #include "proof/exactends.h"
+#include "proof/exactrule.h"
 #include "proof/folding.h"
 #include "proof/ranges.h"
 #include "proof/taylor.h"
@@ -30,11 +31,11 @@ public:
         : m_program(program), m_literals(std::make_unique<Ball[]>(program.steps.size())),
           m_stack(std::make_unique<ComplexBall[]>(program.stackDepth))
     {
-        arb_const_e(m_e.get(), proofPrecision + 64);
+        arb_const_e(m_e.get(), integralPrecision + 64);
         for (std::size_t i = 0; i < program.steps.size(); ++i)
             if (program.steps[i].op == Op::Number)
                 m_readable = m_readable && literalBall(m_literals[i].get(), program.steps[i],
-                                                       proofPrecision + 64);
+                                                       integralPrecision + 64);
     }
 
     bool readable() const { return m_readable; }
@@ -351,6 +352,28 @@ void absoluteGoal(mag_t goal, const Program &program, double a, double b)
     mag_init(size);
     mag_init(width);
     arb_get_mag(size, range.get());
+    // A ball over all of [a; b] can overreach by far where f cancels (1 -
+    // cos x near 0); four times the largest |f| at the ends and the middle
+    // sizes the goal then, where that is smaller and not 0.
+    {
+        mag_t sampled, at;
+        mag_init(sampled);
+        mag_init(at);
+        Ball point;
+        for (const double x : {a, halfway(a, b), b}) {
+            arb_set_d(point.get(), x);
+            if (!taylorOnBall(values.get(), program, point.get(), 0)) {
+                arb_poly_get_coeff_arb(range.get(), values.get(), 0);
+                arb_get_mag(at, range.get());
+                mag_max(sampled, sampled, at);
+            }
+        }
+        mag_mul_2exp_si(sampled, sampled, 2);
+        if (!mag_is_zero(sampled) && mag_cmp(sampled, size) < 0)
+            mag_swap(size, sampled);
+        mag_clear(sampled);
+        mag_clear(at);
+    }
     mag_set_d(width, b - a); // b - a to nearest: a goal is a size, not a bound
     mag_mul(size, size, width);
     if (mag_cmp_2exp_si(size, 0) < 0 && !mag_is_zero(size)) {
@@ -397,7 +420,7 @@ Result<void> integralBall(arb_t out, const Program &program, double a, double b)
     options->eval_limit = integralEvaluationLimit;
     options->depth_limit = integralQueueLimit;
     const int status = acb_calc_integrate(result.get(), integrand, &f, from.get(), to.get(),
-                                          integralGoalBits, tolerance, options, proofPrecision);
+                                          integralGoalBits, tolerance, options, integralPrecision);
     arb_srcptr re = acb_realref(result.get());
     mag_clear(tolerance);
 
@@ -448,6 +471,8 @@ Result<Enclosure> enclosureOf(const arb_t re)
         e.midTail = arf_get_d(tail, ARF_RND_NEAR);
         arf_clear(tail);
     }
+    if (const Result<Enclosure> fine = enclosureOfBall(re); fine && fine->mid == e.mid)
+        e.fineRad = fine->fineRad;
     // The radius grows until the doubles mid -+ rad, as rounded to nearest,
     // reach past both ends; a few ulps at most.
     e.rad = std::fmax(e.mid - e.lower, e.upper - e.mid);

@@ -5,6 +5,8 @@
 #include "expression/constant.h"
 #include "expression/program.h"
 
+#include <limits>
+
 namespace kvadrolab {
 
 // A proven value: the truth lies in [lower; upper], and in [mid - rad;
@@ -20,15 +22,23 @@ struct Enclosure
     // difference such as a rule's error that should not lose the digits a
     // double midpoint drops. Not a bound; lower and upper are.
     double midTail = 0;
+    // The fine ball: the truth lies within fineRad of mid + midTail, the
+    // radius rounded up; a difference such as a rule's error is proven from
+    // it to far below a double's rounding (proof/exactrule.h). Infinite
+    // where no fine ball is known.
+    double fineRad = std::numeric_limits<double>::infinity();
 };
 
 // What the integrator may spend: evaluations of f on points and on complex
 // boxes around pieces of the path, and pieces queued at once.
 inline constexpr long integralEvaluationLimit = 100000;
 inline constexpr long integralQueueLimit = 256;
-// Its goals: a radius of 2^-64 relative to the integral, or 2^-64 absolute,
-// scaled down by (b - a) sup |f| where that is below 1.
-inline constexpr long integralGoalBits = 64;
+// Its goals: a radius of 2^-104 (5e-32) relative to the integral, or 2^-104
+// absolute, scaled down by (b - a) sup |f| where that is below 1, so that a
+// rule's error is proven far below a double's rounding; at a working
+// precision of integralPrecision bits.
+inline constexpr long integralGoalBits = 104;
+inline constexpr long integralPrecision = 192;
 
 // The integral of f from a to b, enclosed. f must already be proven defined
 // on [a; b] (proveDefined): only then is the real part of the complex

@@ -3,6 +3,7 @@
 
 #include "expression/evaluator.h"
 #include "proof/exactbound.h"
+#include "study/exactpart.h"
 
 #include <algorithm>
 #include <cmath>
@@ -302,8 +303,10 @@ Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control
         return Refusal{Reason::ToleranceNotPositive, Input::Tolerance};
 
     const MethodChoice &methods = input.methods;
+    // The exact part of each rule comes last, a stage of its own: the
+    // double results are all there before it.
     const int total = 1 + static_cast<int>(studyOrders.size()) +
-                      static_cast<int>(methods.composite.size()) + (methods.romberg ? 1 : 0) +
+                      2 * static_cast<int>(methods.composite.size()) + (methods.romberg ? 1 : 0) +
                       (methods.adaptive ? 1 : 0);
     int done = 0;
     // One stage ended: reported, then the last chance to stop before the next.
@@ -353,6 +356,16 @@ Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control
     }
     if (methods.adaptive) {
         study.adaptive = studyAdaptive(study);
+        if (!stage())
+            return Refusal{Reason::Cancelled};
+    }
+    for (Result<StudyRule> &rule : study.rules) {
+        if (rule) {
+            StudyRule exact = *rule;
+            if (!addExactPart(study, exact, control))
+                return Refusal{Reason::Cancelled};
+            rule = std::move(exact);
+        }
         if (!stage())
             return Refusal{Reason::Cancelled};
     }
@@ -426,8 +439,15 @@ Result<RuleAtCount> ruleAtCount(const Study &study, RuleKind kind, long n)
     // The window's bound is a double it can show.
     if (r.bound && !std::isfinite(*r.bound))
         r.bound = Refusal{Reason::NonFiniteResult};
-    if (r.bound && r.error != 0) {
-        const double ratio = *r.bound / std::fabs(r.error);
+    r.exact = exactRuleValue(study, kind, n, at->value);
+    // The exact error where there is one: the double's may be all rounding.
+    const std::optional<double> error =
+        r.exact ? (r.exact->error.lower > 0 || r.exact->error.upper < 0
+                       ? std::optional<double>(r.exact->error.mid)
+                       : std::nullopt)
+                : (r.error != 0 ? std::optional<double>(r.error) : std::nullopt);
+    if (r.bound && error) {
+        const double ratio = *r.bound / std::fabs(*error);
         if (std::isfinite(ratio))
             r.ratio = ratio;
     }

@@ -21,7 +21,9 @@ namespace kvadrolab {
 // The study of a student's own integral: any f the language reads, any
 // interval, every rule of the course side by side. The integral and the M_k
 // are proven (proof/); the rules are summed in doubles (rules/), and their
-// errors are taken against the proven integral.
+// errors are taken against the proven integral; at the exact part's counts
+// each rule is also summed on the exact nodes in ball arithmetic, its
+// error and the double sum's rounding enclosed (ExactRuleValue).
 //
 // Orientation: b < a is the integral from a to b, that is minus the one from
 // b to a; the rules then sum with a negative h (as rules/ does), and the M_k
@@ -65,6 +67,24 @@ ExactNumber exactInput(const StudyInput &input, Input which);
 // and three-point Gauss.
 inline constexpr std::array<int, 4> studyOrders = {1, 2, 4, 6};
 
+// A rule's value at n summed on the exact nodes in ball arithmetic
+// (proof/exactrule.h), beside the double sum; every part enclosed.
+struct ExactRuleValue
+{
+    Enclosure value;    // I(n), the rule itself
+    Enclosure error;    // e(n) = I(n) - I, the integral's radius included
+    Enclosure rounding; // the double sum - I(n): what summing in doubles added
+};
+
+// The exact part of a study: every doubling row (and the first row's n / 2),
+// and up to kStudyExactCurvePoints log-spaced counts of the error curve
+// (exactCurveCounts), each rule within kStudyExactRuleWork steps of the
+// program (nodes times its length; the rows first, then the curve from its
+// least count up). A count beyond that, or refused by the ball arithmetic,
+// has its double alone, its exact part absent with the reason.
+inline constexpr int kStudyExactCurvePoints = 48;
+inline constexpr long kStudyExactRuleWork = 200'000;
+
 // The doubling table: from the smallest n >= 10 the rule accepts (12 for 3/8
 // and Boole), doubled kDoublingRows - 1 times.
 inline constexpr int kDoublingRows = 7;
@@ -92,8 +112,11 @@ struct DoublingRow
     std::optional<double> richardson;
     // log2(|e(n/2)| / |e(n)|), absent where an error is exactly zero or n/2
     // is no count of the rule.
+    // Where the exact part has both n and n / 2, the order and the trust
+    // are taken from their exact errors: absent where either encloses 0.
     std::optional<double> order;
     RungeTrust trust = RungeTrust::NoOrder;
+    Result<ExactRuleValue> exact = Refusal{Reason::NotProven}; // absent: not proven
 };
 
 // The error curve runs over the rule's counts up to this n.
@@ -106,7 +129,14 @@ struct StudyPoint
     // The rounded-up a-priori bound; absent when M_k is refused or the bound
     // has no double (ruleErrorBoundUp's +inf).
     std::optional<double> bound;
+    // At the exact part's counts of the curve; absent elsewhere.
+    Result<ExactRuleValue> exact = Refusal{Reason::NotProven};
 };
+
+// The counts of the error curve the exact part sums: up to
+// kStudyExactCurvePoints counts of the rule, log-spaced from its least to
+// its largest up to kStudyCurveLast, in increasing order.
+std::vector<long> exactCurveCounts(RuleKind kind);
 
 // The largest count "n для ε" by the bound is worked out to: every whole
 // number up to it is exact in a double, and no one sums a rule at more.
@@ -229,7 +259,9 @@ Result<RuleAtAnyCount> ruleAtAnyCount(const Study &study, RuleKind kind, long n)
 // One rule at the current n, quick enough for every step of a slider
 // (n <= ruleTableCountLimit): its value, error against the proven integral,
 // the rounded-up bound (refused where M_k is), and bound / |error| (absent
-// where the error is zero or the bound refused). Refused as checkRuleCount
+// where the error is zero or the bound refused), with the exact error where
+// there is one (absent where it encloses 0); and the exact part at n, refused
+// with WorkLimit above exactRuleWorkLimit. Refused as checkRuleCount
 // refuses (the rule does not take n), CountOutOfRange above
 // ruleTableCountLimit, and where f's values overflow.
 struct RuleAtCount
@@ -240,6 +272,7 @@ struct RuleAtCount
     double error = 0;
     Result<double> bound = Refusal{Reason::NotProven};
     std::optional<double> ratio;
+    Result<ExactRuleValue> exact = Refusal{Reason::NotProven};
 };
 Result<RuleAtCount> ruleAtCount(const Study &study, RuleKind kind, long n);
 

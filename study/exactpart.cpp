@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "study/exactpart.h"
+
+#include "proof/balls.h"
+#include "proof/exactends.h"
+#include "proof/exactrule.h"
+#include "proof/taylor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace kvadrolab {
+
+namespace {
+
+// The ends the exact rule sums between: the numbers typed (0.1 as 1/10),
+// which the study has already proven the integral between, so each has its
+// ball.
+void exactEnds(const StudyInput &in, Ball &a, Ball &b)
+{
+    exactBall(a.get(), exactInput(in, Input::A), proofPrecision);
+    exactBall(b.get(), exactInput(in, Input::B), proofPrecision);
+}
+
+bool excludesZero(const Enclosure &e)
+{
+    return e.lower > 0 || e.upper < 0;
+}
+
+RungeTrust trustOfOrder(const std::optional<double> &order, int p)
+{
+    if (!order)
+        return RungeTrust::NoOrder;
+    return std::fabs(*order - p) <= kRungeOrderTolerance * p ? RungeTrust::Trusted
+                                                             : RungeTrust::OrderFar;
+}
+
+// The exact rule at counts handed in order, each summed once, the rule's
+// work counted against kStudyExactRuleWork: a count past what is left is
+// refused with WorkLimit, and smaller ones after it may still fit.
+class ExactSums
+{
+public:
+    ExactSums(const Study &study, RuleKind kind) : m_study(study), m_kind(kind) {}
+
+    Result<ExactRuleValue> at(long n, double doubleSum)
+    {
+        auto found = m_done.find(n);
+        if (found == m_done.end()) {
+            const long work = exactRuleWork(m_kind, m_study.input.program, n);
+            if (work > m_left) {
+                found = m_done.emplace(n, Refusal{Reason::WorkLimit, Input::Count}).first;
+            } else {
+                m_left -= work;
+                found = m_done.emplace(n, exactRuleValue(m_study, m_kind, n, doubleSum)).first;
+            }
+        }
+        return found->second;
+    }
+
+private:
+    const Study &m_study;
+    RuleKind m_kind;
+    long m_left = kStudyExactRuleWork;
+    std::map<long, Result<ExactRuleValue>> m_done;
+};
+
+} // namespace
+
+std::vector<long> exactCurveCounts(RuleKind kind)
+{
+    const long m = ruleInfo(kind).countMultiple;
+    const long last = kStudyCurveLast / m; // in units of m
+    std::vector<long> counts;
+    for (int t = 0; t < kStudyExactCurvePoints; ++t) {
+        const double share = t / double(kStudyExactCurvePoints - 1);
+        const long k = std::clamp(std::lround(std::pow(double(last), share)), 1L, last);
+        if (counts.empty() || counts.back() != k * m)
+            counts.push_back(k * m);
+    }
+    return counts;
+}
+
+Result<ExactRuleValue> exactRuleValue(const Study &study, RuleKind kind, long n, double doubleSum)
+{
+    Ball a, b;
+    exactEnds(study.input, a, b);
+    const Result<Enclosure> value = exactRule(kind, study.input.program, a.get(), b.get(), n);
+    if (!value)
+        return value.refusal();
+    Result<Enclosure> error = enclosedDifference(*value, study.integral);
+    if (!error)
+        return error.refusal();
+    Result<Enclosure> rounding = enclosedDifference(exactEnclosure(doubleSum), *value);
+    if (!rounding)
+        return rounding.refusal();
+    return ExactRuleValue{*value, *error, *rounding};
+}
+
+Result<void> addExactPart(const Study &study, StudyRule &rule, const StudyControl &control)
+{
+    const StudyInput &in = study.input;
+    const RuleInfo &info = ruleInfo(rule.kind);
+    ExactSums sums(study, rule.kind);
+    const auto stopped = [&] {
+        return control.cancelled && control.cancelled->load(std::memory_order_relaxed);
+    };
+
+    // The rows first: their orders and trust are read from them.
+    std::optional<Result<ExactRuleValue>> firstHalf;
+    for (std::size_t r = 0; r < rule.doubling.size(); ++r) {
+        if (stopped())
+            return Refusal{Reason::Cancelled};
+        DoublingRow &row = rule.doubling[r];
+        row.exact = sums.at(row.n, row.value);
+        const long half = row.n / 2;
+        if (r == 0 && row.n % 2 == 0 && half % info.countMultiple == 0) {
+            const Result<double> halfSum = applyRule(rule.kind, in.program, in.a, in.b, half);
+            if (halfSum)
+                firstHalf = sums.at(half, *halfSum);
+        }
+        const Result<ExactRuleValue> *halfExact =
+            r == 0 ? (firstHalf ? &*firstHalf : nullptr) : &rule.doubling[r - 1].exact;
+        // Only where both errors are proven does the exact part decide; a
+        // row without its n / 2 (the first of 3/8 and Boole) has no order.
+        if (halfExact && *halfExact && row.exact && row.runge) {
+            const Enclosure &e = row.exact->error;
+            const Enclosure &eh = (*halfExact)->error;
+            row.order.reset();
+            if (excludesZero(e) && excludesZero(eh))
+                row.order = std::log2(std::fabs(eh.mid)) - std::log2(std::fabs(e.mid));
+            row.trust = trustOfOrder(row.order, info.order);
+        }
+    }
+
+    // Then the curve, from its least count up.
+    for (const long n : exactCurveCounts(rule.kind)) {
+        if (stopped())
+            return Refusal{Reason::Cancelled};
+        const auto point = std::find_if(rule.curve.begin(), rule.curve.end(),
+                                        [n](const StudyPoint &p) { return p.n == n; });
+        if (point == rule.curve.end())
+            continue;
+        const Result<double> sum = applyRule(rule.kind, in.program, in.a, in.b, n);
+        if (sum)
+            point->exact = sums.at(n, *sum);
+    }
+    return {};
+}
+
+} // namespace kvadrolab

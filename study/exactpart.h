@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "study/study.h"
+
+namespace kvadrolab {
+
+// For study/ alone: the exact part of a study, after its double part.
+
+// The rule at n on the exact nodes, with its error against the study's
+// integral and the rounding of `doubleSum`, the rule summed in doubles.
+Result<ExactRuleValue> exactRuleValue(const Study &study, RuleKind kind, long n, double doubleSum);
+
+// Fills in the exact part of a rule whose double part is done (its rows,
+// its curve points), within kStudyExactRuleWork, then takes the rows'
+// orders and trust from the exact errors where it has them. Refused only
+// when cancelled (between two sums).
+Result<void> addExactPart(const Study &study, StudyRule &rule, const StudyControl &control);
+
+} // namespace kvadrolab
