@@ -2,6 +2,7 @@
 #include "calc/answer.h"
 
 #include "expression/parser.h"
+#include "proof/removable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -64,6 +65,14 @@ Result<Answer> answerFor(std::string_view f, double a, double b, long n)
     Result<Enclosure> integral = certifiedIntegral(*program, a, b);
     if (!integral)
         return integral.refusal();
+    // The integral has passed the same domain proof: it cannot refuse here.
+    std::vector<PointLimit> limits;
+    if (const auto points = proveDefinedWithLimits(*program, a, b))
+        for (const RemovablePoint &p : *points)
+            limits.push_back({p.x, p.limit.mid});
+    // The rules sum a limit where a node falls on its point.
+    Program continued = *program;
+    continued.limits = limits;
     // The M_k are those of the interval between the ends, in either order.
     const double lo = std::min(a, b), hi = std::max(a, b);
 
@@ -72,10 +81,11 @@ Result<Answer> answerFor(std::string_view f, double a, double b, long n)
     answer.a = a;
     answer.b = b;
     answer.integral = *integral;
+    answer.limits = std::move(limits);
     for (std::size_t i = 0; i < answerOrders.size(); ++i)
         answer.maxima[i] = proveDerivativeMax(*program, lo, hi, answerOrders[i]);
     for (std::size_t i = 0; i < allRules.size(); ++i)
-        answer.rules[i] = ruleAnswer(allRules[i], *program, a, b, n, answer);
+        answer.rules[i] = ruleAnswer(allRules[i], continued, a, b, n, answer);
     return answer;
 }
 

@@ -10,6 +10,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kvadrolab {
 
@@ -42,6 +43,9 @@ struct Answer
     double a = 0;
     double b = 0;
     Enclosure integral;
+    // The removable 0/0 points (sin(x)/x at 0) with their proven limits,
+    // which the integral, the M_k and the rules take there.
+    std::vector<PointLimit> limits;
     std::array<Result<DerivativeMax>, answerOrders.size()> maxima{
         Refusal{Reason::NotProven}, Refusal{Reason::NotProven}, Refusal{Reason::NotProven},
         Refusal{Reason::NotProven}};

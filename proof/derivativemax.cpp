@@ -3,6 +3,7 @@
 
 #include "proof/balls.h"
 #include "proof/domain.h"
+#include "proof/removable.h"
 #include "proof/taylor.h"
 
 #include <cmath>
@@ -27,8 +28,9 @@ class Search
 public:
     // The points it values are those of [lo; hi]; until one of them shows
     // f^(k) != 0, the lower bound 0 holds at lo, the first point valued.
-    Search(const Program &program, int order, double lo, double hi)
-        : m_program(program), m_order(order), m_lo(lo), m_hi(hi), m_at(lo)
+    Search(const Program &program, int order, double lo, double hi,
+           const std::vector<RemovablePoint> &points)
+        : m_program(program), m_order(order), m_lo(lo), m_hi(hi), m_at(lo), m_points(points)
     {
         arb_fac_ui(m_factorial.get(), static_cast<ulong>(order), proofPrecision);
     }
@@ -41,7 +43,7 @@ public:
     std::optional<BallFailure> derivative(arb_t out, const arb_t ball)
     {
         ++m_evaluations;
-        if (auto failed = taylorOnBall(m_series.get(), m_program, ball, m_order))
+        if (auto failed = taylorNearLimits(m_series.get(), m_program, ball, m_order, m_points))
             return failed;
         arb_poly_get_coeff_arb(out, m_series.get(), m_order);
         arb_mul(out, out, m_factorial.get(), proofPrecision);
@@ -86,7 +88,7 @@ public:
         if (!pointValue(center.get(), mid))
             return std::nullopt;
         ++m_evaluations;
-        if (taylorOnBall(m_series.get(), m_program, ball.get(), m_order + 1))
+        if (taylorNearLimits(m_series.get(), m_program, ball.get(), m_order + 1, m_points))
             return std::nullopt;
         // f^(k+1) = (k+1)! c_(k+1) = (k+1) k! c_(k+1).
         Ball slope, reach, other, middle;
@@ -134,6 +136,8 @@ private:
     int m_evaluations = 0;
     double m_lower = 0;
     double m_at;
+    // Removable points: f is taken as its continuous extension there.
+    const std::vector<RemovablePoint> &m_points;
 };
 
 } // namespace
@@ -143,11 +147,12 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, double a, doubl
 {
     if (order < 0 || order > derivativeOrderLimit)
         return Refusal{Reason::CountOutOfRange, Input::Count};
-    if (auto defined = proveDefined(program, a, b); !defined)
-        return defined.refusal();
+    const Result<std::vector<RemovablePoint>> points = proveDefinedWithLimits(program, a, b);
+    if (!points)
+        return points.refusal();
     const double lo = std::fmin(a, b), hi = std::fmax(a, b);
 
-    Search search(program, order, lo, hi);
+    Search search(program, order, lo, hi, *points);
     Ball scratch;
     // The ends are points too: a maximum there is found exactly.
     search.pointValue(scratch.get(), lo);

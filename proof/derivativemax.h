@@ -33,7 +33,8 @@ inline constexpr int derivativeSplitDepth = 40;
 // derivativeRelativeGap of the largest point value found. If the limits stop
 // it first, the bounds returned still hold, only farther apart. Refused as
 // proveDefined refuses, and with NotSmooth or Pole (x the place within the
-// interval, to about twelve digits) where f^(order) has no bound;
+// interval, to about twelve digits) where f^(order) has no bound; at a
+// removable 0/0 (proof/removable.h) f is its continuous extension;
 // CountOutOfRange for the order.
 // A caller that shows more digits may ask for a narrower relative gap; the
 // work limits stay the same, so a gap not reached leaves the bounds farther

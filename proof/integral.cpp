@@ -3,6 +3,7 @@
 
 #include "proof/balls.h"
 #include "proof/domain.h"
+#include "proof/removable.h"
 #include "proof/taylor.h"
 
 #include <acb_calc.h>
@@ -412,13 +413,20 @@ Result<Enclosure> integrateDefined(const Program &program, double a, double b)
 
 Result<Enclosure> certifiedIntegral(const Program &program, double a, double b)
 {
-    if (auto defined = proveDefined(program, a, b); !defined)
-        return defined.refusal();
+    const Result<std::vector<RemovablePoint>> points = proveDefinedWithLimits(program, a, b);
+    if (!points)
+        return points.refusal();
+    // A removable 0/0 is integrated through by its limit: one point does not
+    // change the integral.
+    const auto integrate = [&](double lo, double hi) {
+        return points->empty() ? integrateDefined(program, lo, hi)
+                               : integrateWithLimits(program, lo, hi, *points);
+    };
     // The integrator's goal is sized on the ball over [a; b], which wants
     // its ends in order: the reversed integral is the forward one negated.
     if (!(b < a))
-        return integrateDefined(program, a, b);
-    Result<Enclosure> forward = integrateDefined(program, b, a);
+        return integrate(a, b);
+    Result<Enclosure> forward = integrate(b, a);
     if (!forward)
         return forward.refusal();
     Enclosure e = *forward;

@@ -163,6 +163,9 @@ std::optional<BallFailure> TaylorRun::binaryStep(BinaryOp op, arb_poly_struct *l
         arb_poly_mullow(r.get(), left, right, m_length, m_prec);
         break;
     case BinaryOp::Div:
+        if (m_powers)
+            if (auto failed = cancelCommonPower(left, right))
+                return failed;
         if (arb_contains_zero(value(right)))
             return fail(Reason::Pole, arb_is_zero(value(right)));
         arb_poly_div_series(r.get(), left, right, m_length, m_prec);

@@ -52,6 +52,18 @@ public:
     // The series of the whole program into `out`, or the step that failed.
     std::optional<BallFailure> run(arb_poly_t out);
 
+    // A removable 0/0 at a point c (removable.cpp): `powers` holds, per step,
+    // the power of (x - c) cancelled from both operands of that division.
+    // Discovering (the run at the exact point c), a division by an exact
+    // zero counts the leading exact zeros and records them; otherwise the
+    // recorded powers are cancelled on a ball that holds c. Each cancelled
+    // power shortens the series by one term.
+    void cancel(std::vector<int> *powers, bool discover)
+    {
+        m_powers = powers;
+        m_discover = discover;
+    }
+
 private:
     std::optional<BallFailure> fail(Reason why, bool everywhere) const
     {
@@ -86,6 +98,7 @@ private:
                                      const arb_poly_struct *b);
     std::optional<BallFailure> unaryStep(const Step &step, arb_poly_struct *p);
     std::optional<BallFailure> cubeRoot(arb_poly_t r, const arb_poly_struct *p);
+    std::optional<BallFailure> cancelCommonPower(arb_poly_struct *left, arb_poly_struct *right);
     std::optional<BallFailure> wholePower(arb_poly_t r, const arb_poly_struct *p,
                                           std::int32_t exponent);
 
@@ -107,6 +120,8 @@ private:
     EndValues *m_record = nullptr;
     const EndValues *m_lo = nullptr;
     const EndValues *m_hi = nullptr;
+    std::vector<int> *m_powers = nullptr;
+    bool m_discover = false;
 };
 
 } // namespace kvadrolab

@@ -2,6 +2,7 @@
 #include "study/study.h"
 
 #include "expression/evaluator.h"
+#include "proof/removable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -303,6 +304,12 @@ Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control
     if (!integral)
         return integral.refusal();
     study.integral = *integral;
+    // The integral has passed the same domain proof: it cannot refuse here.
+    if (const auto points = proveDefinedWithLimits(input.program, input.a, input.b)) {
+        for (const RemovablePoint &p : *points)
+            study.limits.push_back({p.x, p.limit.mid});
+        study.input.program.limits = study.limits;
+    }
     if (!stage())
         return Refusal{Reason::Cancelled};
 

@@ -1,0 +1,422 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "proof/removable.h"
+
+#include "proof/balls.h"
+#include "proof/domain.h"
+#include "proof/narrowing.h"
+#include "proof/taylor.h"
+#include "proof/taylorrun.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <numeric>
+
+namespace kvadrolab {
+
+// Why shifting both series is sound: where N and its first m - 1 derivatives
+// vanish at c, N(x) = (x - c)^m N1(x) with
+//   N1^(j)(x) / j! = 1/((m-1)! j!) int_0^1 (1-s)^(m-1) s^j N^(m+j)(c + s(x-c)) ds,
+// and c + s(x - c) stays in any interval holding x and c. The weight is
+// positive and integrates to (m-1)! j! / (m+j)!, so N1^(j)(x)/j! lies in the
+// hull of N^(m+j)/(m+j)! over that interval: term m + j of N's series on a
+// ball holding both. The quotient N/D away from c is N1/D1, and N1/D1 is
+// its continuation through c wherever D1 has no zero.
+std::optional<BallFailure> TaylorRun::cancelCommonPower(arb_poly_struct *left,
+                                                        arb_poly_struct *right)
+{
+    const auto index = static_cast<std::size_t>(m_step - m_program.steps.data());
+    if (index >= m_powers->size())
+        return fail(Reason::NotProven, false);
+    int m = (*m_powers)[index];
+    if (m_discover) {
+        if (!arb_is_zero(value(right)))
+            return std::nullopt; // no zero here: the division's own checks decide
+        // Terms past the series' length are exact zeros only below m_length,
+        // where they were computed.
+        const auto exactZero = [&](const arb_poly_struct *p, slong j) {
+            return j >= p->length || arb_is_zero(p->coeffs + j);
+        };
+        m = 0;
+        while (m < m_length && exactZero(right, m))
+            ++m;
+        if (m == m_length)
+            return fail(Reason::NotProven, false); // no term left to divide by
+        for (slong j = 0; j < m; ++j) {
+            if (exactZero(left, j))
+                continue;
+            // The numerator vanishes to a lower order: a pole; or it cannot
+            // be told from 0, and the quotient stays 0/0.
+            const bool pole = !arb_contains_zero(left->coeffs + j);
+            return fail(pole ? Reason::Pole : Reason::ZeroOverZero, true);
+        }
+        (*m_powers)[index] = m;
+    }
+    if (m == 0)
+        return std::nullopt;
+    if (m >= m_length)
+        return fail(Reason::NotProven, false);
+    arb_poly_shift_right(left, left, m);
+    arb_poly_shift_right(right, right, m);
+    m_length -= m;
+    return std::nullopt;
+}
+
+namespace {
+
+// The series of the cancelled quotient on the ball x (which holds the
+// point), to `order`.
+std::optional<BallFailure> cancelledSeries(arb_poly_t series, const Program &program, const arb_t x,
+                                           slong order, const RemovablePoint &p)
+{
+    std::vector<int> powers = p.powers;
+    TaylorRun run(program, x, order + p.cancelled, proofPrecision);
+    run.cancel(&powers, false);
+    if (auto failed = run.run(series))
+        return failed;
+    arb_poly_truncate(series, order + 1);
+    return std::nullopt;
+}
+
+// Whether c is a removable point: the run at the exact point c, recording
+// the powers it cancels. Its order-0 term is then the limit.
+std::optional<BallFailure> discover(RemovablePoint &p, const Program &program, arb_t limit)
+{
+    constexpr slong slack = 24; // terms the cancellations may take
+    Ball c;
+    arb_set_d(c.get(), p.x);
+    Series series;
+    p.powers.assign(program.steps.size(), 0);
+    TaylorRun run(program, c.get(), slack, proofPrecision);
+    run.cancel(&p.powers, true);
+    if (auto failed = run.run(series.get()))
+        return failed;
+    p.cancelled = std::accumulate(p.powers.begin(), p.powers.end(), 0);
+    if (p.cancelled == 0)
+        return BallFailure{Reason::NotProven, 0, false};
+    arb_poly_get_coeff_arb(limit, series.get(), 0);
+    return std::nullopt;
+}
+
+// An enclosure read off a real ball, as integrateDefined reads its result.
+Result<Enclosure> enclosureOf(const arb_t value)
+{
+    if (!arb_is_finite(value))
+        return Refusal{Reason::NotProven};
+    Enclosure e;
+    arf_t end, tail;
+    arf_init(end);
+    arf_init(tail);
+    arb_get_lbound_arf(end, value, 53);
+    e.lower = arf_get_d(end, ARF_RND_FLOOR);
+    arb_get_ubound_arf(end, value, 53);
+    e.upper = arf_get_d(end, ARF_RND_CEIL);
+    e.mid = arf_get_d(arb_midref(value), ARF_RND_NEAR);
+    arf_set_d(tail, e.mid);
+    arf_sub(tail, arb_midref(value), tail, ARF_PREC_EXACT, ARF_RND_DOWN);
+    e.midTail = arf_get_d(tail, ARF_RND_NEAR);
+    arf_clear(end);
+    arf_clear(tail);
+    if (!std::isfinite(e.lower) || !std::isfinite(e.upper))
+        return Refusal{Reason::NonFiniteResult};
+    e.rad = std::fmax(e.mid - e.lower, e.upper - e.mid);
+    for (int i = 0; i < 64 && (e.mid - e.rad > e.lower || e.mid + e.rad < e.upper); ++i)
+        e.rad = std::nextafter(e.rad, INFINITY);
+    if (e.mid - e.rad > e.lower || e.mid + e.rad < e.upper || !std::isfinite(e.rad))
+        return Refusal{Reason::NotProven};
+    return e;
+}
+
+// The ball an enclosure stands for: its midpoint with the tail, wide enough
+// to hold [lower; upper].
+void ballOf(arb_t out, const Enclosure &e)
+{
+    Ball lower, upper;
+    arb_set_d(out, e.mid);
+    arb_set_d(lower.get(), e.midTail);
+    arb_add(out, out, lower.get(), proofPrecision);
+    arb_set_d(lower.get(), e.lower);
+    arb_set_d(upper.get(), e.upper);
+    arb_union(out, out, lower.get(), proofPrecision);
+    arb_union(out, out, upper.get(), proofPrecision);
+}
+
+// The doubles near x with few digits, shortest first: a removable point
+// the domain proof narrowed down to about ten digits is a number the
+// student typed (0, 1, 0.5), not the double the narrowing stopped at.
+std::vector<double> candidates(double x, double lo, double hi)
+{
+    std::vector<double> out;
+    const double reach = (hi - lo) * 0x1p-30;
+    const auto consider = [&](double c) {
+        if (c >= lo && c <= hi && std::fabs(c - x) <= reach &&
+            std::find(out.begin(), out.end(), c) == out.end())
+            out.push_back(c);
+    };
+    consider(0);
+    for (int digits = 1; digits <= 17; ++digits) {
+        char text[40];
+        std::snprintf(text, sizeof text, "%.*e", digits - 1, x);
+        consider(std::strtod(text, nullptr));
+    }
+    consider(lo);
+    consider(hi);
+    return out;
+}
+
+// The step whose value is the left operand of the division at `index`.
+std::optional<std::size_t> numeratorOf(const Program &program, std::size_t index)
+{
+    std::vector<std::size_t> stack;
+    for (std::size_t i = 0; i < program.steps.size(); ++i) {
+        const std::size_t operands = operandCount(program.steps[i].op);
+        if (operands > stack.size())
+            return std::nullopt;
+        if (i == index)
+            return operands == 2 ? std::optional(stack[stack.size() - 2]) : std::nullopt;
+        stack.resize(stack.size() - operands);
+        stack.push_back(i);
+    }
+    return std::nullopt;
+}
+
+// A pole named by the domain proof is 0/0 where the division's numerator
+// also reaches 0 on a small ball around the place.
+bool zeroOverZero(const Program &program, const Refusal &why, double lo, double hi)
+{
+    if (!why.position || !why.x)
+        return false;
+    std::optional<std::size_t> division;
+    for (std::size_t i = 0; i < program.steps.size(); ++i)
+        if (binaryOp(program.steps[i].op) == BinaryOp::Div &&
+            program.steps[i].position == *why.position)
+            division = i;
+    if (!division)
+        return false;
+    const std::optional<std::size_t> numerator = numeratorOf(program, *division);
+    if (!numerator)
+        return false;
+    const double reach = (hi - lo) * 0x1p-30;
+    Ball ball;
+    intervalBall(ball.get(), std::fmax(lo, *why.x - reach), std::fmin(hi, *why.x + reach));
+    EndValues values;
+    Series series;
+    TaylorRun run(program, ball.get(), 0, proofPrecision);
+    run.record(&values);
+    (void)run.run(series.get());
+    return values.size() > *numerator && arb_contains_zero(values[*numerator].get());
+}
+
+// The neighbourhood of p within [lo; hi] where the cancelled quotient is
+// proven finite on one ball: the widest of w/64, w/512, ... that holds.
+bool proveNeighbourhood(RemovablePoint &p, const Program &program, double lo, double hi)
+{
+    const double width = hi - lo;
+    for (int k = 0; k < 12; ++k) {
+        const double reach = std::ldexp(width, -6 - 3 * k);
+        const double u = std::fmax(lo, p.x - reach), v = std::fmin(hi, p.x + reach);
+        if (!(u <= p.x && p.x <= v) || (u == p.x && v == p.x))
+            return false;
+        Ball ball;
+        intervalBall(ball.get(), u, v);
+        Series series;
+        if (!cancelledSeries(series.get(), program, ball.get(), 0, p)) {
+            p.lo = u;
+            p.hi = v;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The integral over [u; v] (holding the point) of the cancelled quotient:
+// its Taylor polynomial at the exact point, of degree K - 1, integrated
+// exactly, and the remainder, whose coefficient over the ball [u; v]
+// bounds (x - c)^K f^(K)(xi)/K! for every x there.
+bool modelIntegral(arb_t out, const Program &program, const RemovablePoint &p, double u, double v)
+{
+    constexpr slong K = 12;
+    Ball c, ball, tu, tv, term, pu, pv, coeff;
+    Series atPoint, onBall;
+    arb_set_d(c.get(), p.x);
+    if (cancelledSeries(atPoint.get(), program, c.get(), K - 1, p))
+        return false;
+    intervalBall(ball.get(), u, v);
+    if (cancelledSeries(onBall.get(), program, ball.get(), K, p))
+        return false;
+    arb_set_d(tu.get(), u);
+    arb_sub(tu.get(), tu.get(), c.get(), proofPrecision);
+    arb_set_d(tv.get(), v);
+    arb_sub(tv.get(), tv.get(), c.get(), proofPrecision);
+    arb_set(pu.get(), tu.get());
+    arb_set(pv.get(), tv.get());
+    arb_zero(out);
+    for (slong j = 0; j < K; ++j) {
+        // a_j ((v - c)^(j+1) - (u - c)^(j+1)) / (j + 1)
+        arb_poly_get_coeff_arb(coeff.get(), atPoint.get(), j);
+        arb_sub(term.get(), pv.get(), pu.get(), proofPrecision);
+        arb_mul(term.get(), term.get(), coeff.get(), proofPrecision);
+        arb_div_ui(term.get(), term.get(), static_cast<ulong>(j + 1), proofPrecision);
+        arb_add(out, out, term.get(), proofPrecision);
+        arb_mul(pu.get(), pu.get(), tu.get(), proofPrecision);
+        arb_mul(pv.get(), pv.get(), tv.get(), proofPrecision);
+    }
+    // |remainder| <= |a_K|max (|v - c|^(K+1) + |u - c|^(K+1)) / (K + 1).
+    arb_poly_get_coeff_arb(coeff.get(), onBall.get(), K);
+    mag_t size, part;
+    mag_init(size);
+    mag_init(part);
+    arb_get_mag(size, pu.get());
+    arb_get_mag(part, pv.get());
+    mag_add(size, size, part);
+    arb_get_mag(part, coeff.get());
+    mag_mul(size, size, part);
+    mag_div_ui(size, size, static_cast<ulong>(K + 1));
+    arb_add_error_mag(out, size);
+    mag_clear(size);
+    mag_clear(part);
+    return arb_is_finite(out);
+}
+
+} // namespace
+
+Result<std::vector<RemovablePoint>> proveDefinedWithLimits(const Program &program, double a,
+                                                           double b)
+{
+    if (auto defined = proveDefined(program, a, b); defined || defined.reason() != Reason::Pole)
+        return defined ? Result<std::vector<RemovablePoint>>(std::vector<RemovablePoint>{})
+                       : Result<std::vector<RemovablePoint>>(defined.refusal());
+    const double lo = std::fmin(a, b), hi = std::fmax(a, b);
+    std::vector<RemovablePoint> points;
+    std::vector<Piece> work{{lo, hi, 0}};
+    while (!work.empty()) {
+        const Piece piece = work.back();
+        work.pop_back();
+        const Result<void> defined = proveDefined(program, piece.lo, piece.hi);
+        if (defined)
+            continue;
+        const Refusal &why = defined.refusal();
+        if (why.reason != Reason::Pole || !why.x)
+            return why;
+        std::optional<RemovablePoint> found;
+        std::optional<BallFailure> failedAt;
+        for (const double c : candidates(*why.x, piece.lo, piece.hi)) {
+            RemovablePoint p;
+            p.x = c;
+            Ball limit;
+            if (auto failed = discover(p, program, limit.get())) {
+                if (!failedAt)
+                    failedAt = failed;
+                continue;
+            }
+            Result<Enclosure> value = enclosureOf(limit.get());
+            if (!value)
+                continue;
+            p.limit = *value;
+            found = std::move(p);
+            break;
+        }
+        if (!found || static_cast<int>(points.size()) >= removablePointLimit ||
+            !proveNeighbourhood(*found, program, piece.lo, piece.hi)) {
+            // A true pole stays one; anything else there that is 0/0 is
+            // named so, since no limit was proven.
+            if (failedAt && failedAt->reason == Reason::Pole && failedAt->everywhere)
+                return why;
+            if (zeroOverZero(program, why, piece.lo, piece.hi))
+                return Refusal{Reason::ZeroOverZero, {}, why.position, why.x};
+            return why;
+        }
+        if (found->hi < piece.hi)
+            work.push_back({found->hi, piece.hi, piece.depth + 1});
+        if (piece.lo < found->lo)
+            work.push_back({piece.lo, found->lo, piece.depth + 1});
+        points.push_back(std::move(*found));
+    }
+    std::sort(points.begin(), points.end(),
+              [](const RemovablePoint &l, const RemovablePoint &r) { return l.x < r.x; });
+    return points;
+}
+
+std::optional<BallFailure> taylorNearLimits(arb_poly_t series, const Program &program,
+                                            const arb_t x, slong order,
+                                            const std::vector<RemovablePoint> &points)
+{
+    const RemovablePoint *near = nullptr;
+    Ball hull, joined, c;
+    mag_t own;
+    mag_init(own);
+    bool twoPoints = false;
+    for (const RemovablePoint &p : points) {
+        arb_set_d(c.get(), p.x);
+        arb_union(joined.get(), x, c.get(), proofPrecision);
+        // Near: the ball joined with the point is at most three times as wide.
+        mag_mul_ui(own, arb_radref(x), 3);
+        if (!arb_contains(x, c.get()) && mag_cmp(arb_radref(joined.get()), own) > 0)
+            continue;
+        twoPoints = twoPoints || near;
+        near = &p;
+        arb_swap(hull.get(), joined.get());
+    }
+    mag_clear(own);
+    if (twoPoints)
+        return BallFailure{Reason::NotProven, 0, false};
+    if (!near)
+        return taylorOnBall(series, program, x, order);
+    return cancelledSeries(series, program, hull.get(), order, *near);
+}
+
+Result<Enclosure> integrateWithLimits(const Program &program, double lo, double hi,
+                                      const std::vector<RemovablePoint> &points)
+{
+    Ball total, piece;
+    double from = lo;
+    const auto plain = [&](double to) -> Result<void> {
+        if (!(from < to))
+            return {};
+        Result<Enclosure> part = integrateDefined(program, from, to);
+        if (!part)
+            return part.refusal();
+        ballOf(piece.get(), *part);
+        arb_add(total.get(), total.get(), piece.get(), proofPrecision);
+        return {};
+    };
+    for (const RemovablePoint &p : points) {
+        if (p.x < lo || p.x > hi)
+            continue;
+        // Narrower pieces around the point until the remainder is below
+        // 2^-70 of the piece's polynomial part.
+        double u = std::fmax(p.lo, lo), v = std::fmin(p.hi, hi);
+        bool done = false;
+        for (int k = 0; k < 10 && !done; ++k) {
+            if (k > 0) {
+                u = p.x - (p.x - u) / 16;
+                v = p.x + (v - p.x) / 16;
+            }
+            if (!modelIntegral(piece.get(), program, p, u, v))
+                continue;
+            mag_t rad, size;
+            mag_init(rad);
+            mag_init(size);
+            mag_set(rad, arb_radref(piece.get()));
+            arb_get_mag_lower(size, piece.get());
+            mag_mul_2exp_si(size, size, -70);
+            done = mag_cmp(rad, size) <= 0 || k == 9;
+            mag_clear(rad);
+            mag_clear(size);
+        }
+        if (!done)
+            return Refusal{Reason::NotProven, {}, {}, p.x};
+        Ball model;
+        arb_swap(model.get(), piece.get());
+        if (auto part = plain(u); !part)
+            return part.refusal();
+        arb_add(total.get(), total.get(), model.get(), proofPrecision);
+        from = v;
+    }
+    if (auto part = plain(hi); !part)
+        return part.refusal();
+    return enclosureOf(total.get());
+}
+
+} // namespace kvadrolab
