@@ -39,6 +39,8 @@ enum class Reason {
     ZeroOverZero,
     // f has no bound as it nears x, though its integral there may exist.
     Improper,
+    // f is not analytic at x, and neither its bound nor its limit is proven.
+    Singular,
     // Files.
     MissingFolder, // the folder of the path does not exist
     IsAFolder,     // the path names a folder

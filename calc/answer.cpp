@@ -69,7 +69,8 @@ Result<Answer> answerFor(std::string_view f, double a, double b, long n)
     std::vector<PointLimit> limits;
     if (const auto points = proveDefinedWithLimits(*program, a, b))
         for (const RemovablePoint &p : *points)
-            limits.push_back({p.x, p.limit.mid});
+            if (p.substitution == 0) // an improper point has no limit
+                limits.push_back({p.x, p.limit.mid});
     // The rules sum a limit where a node falls on its point.
     Program continued = *program;
     continued.limits = limits;

@@ -18,6 +18,8 @@ std::string proofReasonText(Reason reason, int order)
         return "0/0";
     case Reason::Improper:
         return "f не ограничена";
+    case Reason::Singular:
+        return "особенность";
     case Reason::NotSmooth:
         return order > 0 ? "производная порядка " + std::to_string(order) +
                                " не ограничена или не существует"
@@ -69,6 +71,8 @@ std::string describeProofRefusal(const Refusal &why, double a, double b, int ord
     // improper one, which the proofs do not take.
     if (why.reason == Reason::Improper)
         return text + " при x → " + placeText(*why.x, a, b) + ": интеграл несобственный";
+    if (why.reason == Reason::Singular)
+        return text + " в x = " + placeText(*why.x, a, b);
     return text + (atThePoint ? " при x ≈ " : " вблизи x ≈ ") + placeText(*why.x, a, b);
 }
 

@@ -63,6 +63,70 @@ std::optional<BallFailure> TaylorRun::cancelCommonPower(arb_poly_struct *left,
     return std::nullopt;
 }
 
+// sqrt((x - c)^(2k) u) = |x - c|^k sqrt(u) and cbrt((x - c)^(3k) u) =
+// (x - c)^k cbrt(u), u shorn of the zeros as in a division; for sqrt with k
+// odd the ball must lie on the side x >= c.
+bool TaylorRun::rootOfPower(const Step &step, arb_poly_struct *p,
+                            std::optional<BallFailure> &failed)
+{
+    if (step.op != Op::Sqrt && step.op != Op::Cbrt)
+        return false;
+    const slong r = step.op == Op::Sqrt ? 2 : 3;
+    const auto index = static_cast<std::size_t>(m_step - m_program.steps.data());
+    if (index >= m_powers->size())
+        return false;
+    slong v = (*m_powers)[index];
+    if (m_discover) {
+        if (!arb_is_zero(value(p)))
+            return false;
+        v = 0;
+        while (v < m_length && (v >= p->length || arb_is_zero(p->coeffs + v)))
+            ++v;
+        if (v == m_length || v % r != 0)
+            return false; // the plain root decides
+        (*m_powers)[index] = static_cast<int>(v);
+    }
+    if (v == 0)
+        return false;
+    if (v >= m_length) {
+        failed = fail(Reason::NotProven, false);
+        return true;
+    }
+    const slong n = m_length - v;
+    Series unit, root, power, t;
+    arb_poly_shift_right(unit.get(), p, v);
+    Ball c, third;
+    arb_set_d(c.get(), m_point);
+    arb_sub(c.get(), m_x, c.get(), m_prec);
+    arb_poly_set_coeff_arb(t.get(), 0, c.get());
+    arb_poly_set_coeff_si(t.get(), 1, 1);
+    arb_poly_pow_ui_trunc_binexp(power.get(), t.get(), static_cast<ulong>(v / r), n, m_prec);
+    arb_srcptr u = value(unit.get());
+    if (r == 2) {
+        if (!arb_is_positive(u) || ((v / r) % 2 == 1 && !arb_is_nonnegative(c.get()))) {
+            failed = fail(arb_is_negative(u) ? Reason::NotDefined : Reason::NotSmooth, false);
+            return true;
+        }
+        arb_poly_sqrt_series(root.get(), unit.get(), n, m_prec);
+    } else {
+        const bool negative = arb_is_negative(u);
+        if (!negative && !arb_is_positive(u)) {
+            failed = fail(Reason::NotProven, false);
+            return true;
+        }
+        arb_set_ui(third.get(), 1);
+        arb_div_ui(third.get(), third.get(), 3, m_prec);
+        if (negative)
+            arb_poly_neg(unit.get(), unit.get());
+        arb_poly_pow_arb_series(root.get(), unit.get(), third.get(), n, m_prec);
+        if (negative)
+            arb_poly_neg(root.get(), root.get());
+    }
+    arb_poly_mullow(p, power.get(), root.get(), n, m_prec);
+    m_length = n;
+    return true;
+}
+
 namespace {
 
 // The series of the cancelled quotient on the ball x (which holds the
@@ -72,7 +136,7 @@ std::optional<BallFailure> cancelledSeries(arb_poly_t series, const Program &pro
 {
     std::vector<int> powers = p.powers;
     TaylorRun run(program, x, order + p.cancelled, proofPrecision);
-    run.cancel(&powers, false);
+    run.cancel(&powers, false, p.x);
     if (auto failed = run.run(series))
         return failed;
     arb_poly_truncate(series, order + 1);
@@ -89,7 +153,7 @@ std::optional<BallFailure> discover(RemovablePoint &p, const Program &program, a
     Series series;
     p.powers.assign(program.steps.size(), 0);
     TaylorRun run(program, c.get(), slack, proofPrecision);
-    run.cancel(&p.powers, true);
+    run.cancel(&p.powers, true, p.x);
     if (auto failed = run.run(series.get()))
         return failed;
     p.cancelled = std::accumulate(p.powers.begin(), p.powers.end(), 0);
@@ -208,6 +272,60 @@ bool zeroOverZero(const Program &program, const Refusal &why, double lo, double 
     return values.size() > *numerator && arb_contains_zero(values[*numerator].get());
 }
 
+bool unboundedAt(const Program &program, const EndValues &values);
+
+// What f is at the double c, where the search found nothing to take:
+// Improper where it is proven to have no bound there (but for its sign, ln
+// of a value that is 0 at c, a quotient whose divisor is 0 at c and whose
+// numerator is not, or a negative power of a base that is 0 there);
+// Singular where some step is undefined at c itself (ln 0 in x ln x) and
+// nothing more is known; nothing otherwise (a pole near c, not at it).
+std::optional<Reason> singularityAt(const Program &program, double c)
+{
+    if (program.steps.empty())
+        return std::nullopt;
+    Ball point;
+    arb_set_d(point.get(), c);
+    EndValues values;
+    Series series;
+    TaylorRun run(program, point.get(), 0, proofPrecision);
+    run.record(&values);
+    const std::optional<BallFailure> failed = run.run(series.get());
+    if (unboundedAt(program, values))
+        return Reason::Improper;
+    if (failed && failed->everywhere && failed->reason == Reason::NotDefined)
+        return Reason::Singular;
+    return std::nullopt;
+}
+bool unboundedAt(const Program &program, const EndValues &values)
+{
+    std::size_t top = program.steps.size() - 1;
+    while (top > 0 && program.steps[top].op == Op::Neg)
+        --top;
+    const auto zero = [&](std::size_t i) {
+        return i < values.size() && arb_is_zero(values[i].get());
+    };
+    const auto nonzero = [&](std::size_t i) {
+        return i < values.size() && !arb_contains_zero(values[i].get());
+    };
+    const auto negative = [&](std::size_t i) {
+        return i < values.size() && arb_is_negative(values[i].get());
+    };
+    if (top == 0)
+        return false;
+    const std::optional<std::size_t> left = numeratorOf(program, top);
+    const Op op = program.steps[top].op;
+    if (op == Op::Ln || op == Op::Lg)
+        return zero(top - 1);
+    if (op == Op::PowInt)
+        return program.steps[top].exponent < 0 && zero(top - 1);
+    if (op == Op::Div)
+        return left && nonzero(*left) && zero(top - 1);
+    if (op == Op::Pow)
+        return left && zero(*left) && negative(top - 1);
+    return false;
+}
+
 // The neighbourhood of p within [lo; hi] where the cancelled quotient is
 // proven finite on one ball: the widest of w/64, w/512, ... that holds.
 bool proveNeighbourhood(RemovablePoint &p, const Program &program, double lo, double hi)
@@ -279,12 +397,173 @@ bool modelIntegral(arb_t out, const Program &program, const RemovablePoint &p, d
     return arb_is_finite(out);
 }
 
+// The exact decimal of a double: a Number step that reads back as c itself.
+Step numberStep(double c, std::size_t position)
+{
+    char text[1200];
+    std::snprintf(text, sizeof text, "%.1100f", c);
+    std::string digits = text;
+    digits.erase(digits.find_last_not_of('0') + 1);
+    if (digits.back() == '.')
+        digits.pop_back();
+    Step s;
+    s.op = Op::Number;
+    s.position = position;
+    s.value = c;
+    s.literal = digits;
+    return s;
+}
+
+Step plainStep(Op op, std::size_t position, std::int32_t exponent = 0)
+{
+    Step s;
+    s.op = op;
+    s.position = position;
+    s.exponent = exponent;
+    return s;
+}
+
+// m s^(m-1) f(c + s^m) (or f(c - s^m) on the left) as a program in s, the
+// factor m s^(m-1) put into the numerator of the division f ends with
+// (through signs and products), so that the cancellation in s meets both:
+// 2s / sqrt(s^2) for 1/sqrt(x). Nothing where f ends with no division.
+std::optional<Program> substituted(const Program &f, double c, int m, bool left)
+{
+    const std::size_t n = f.steps.size();
+    std::vector<std::size_t> leftOf(n), rightOf(n), stack;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t operands = operandCount(f.steps[i].op);
+        if (operands > stack.size() || operands > 2)
+            return std::nullopt;
+        if (operands == 2) {
+            leftOf[i] = stack[stack.size() - 2];
+            rightOf[i] = stack.back();
+        } else if (operands == 1) {
+            leftOf[i] = rightOf[i] = stack.back();
+        }
+        stack.resize(stack.size() - operands);
+        stack.push_back(i);
+    }
+    if (stack.size() != 1)
+        return std::nullopt;
+    std::optional<std::size_t> division;
+    for (std::vector<std::size_t> chain{n - 1}; !chain.empty() && !division;) {
+        const std::size_t i = chain.back();
+        chain.pop_back();
+        const Op op = f.steps[i].op;
+        if (op == Op::Div)
+            division = i;
+        else if (op == Op::Neg)
+            chain.push_back(leftOf[i]);
+        else if (op == Op::Mul)
+            chain.insert(chain.end(), {leftOf[i], rightOf[i]});
+    }
+    if (!division)
+        return std::nullopt;
+    Program g;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Step &s = f.steps[i];
+        if (s.op == Op::X) {
+            if (c != 0)
+                g.steps.push_back(numberStep(c, s.position));
+            g.steps.push_back(plainStep(Op::X, s.position));
+            g.steps.push_back(plainStep(Op::PowInt, s.position, m));
+            if (c != 0)
+                g.steps.push_back(plainStep(left ? Op::Sub : Op::Add, s.position));
+            else if (left)
+                g.steps.push_back(plainStep(Op::Neg, s.position));
+        } else {
+            g.steps.push_back(s);
+        }
+        if (i == leftOf[*division]) {
+            const std::size_t at = f.steps[*division].position;
+            g.steps.push_back(numberStep(m, at));
+            g.steps.push_back(plainStep(Op::X, at));
+            g.steps.push_back(plainStep(Op::PowInt, at, m - 1));
+            g.steps.push_back(plainStep(Op::Mul, at));
+            g.steps.push_back(plainStep(Op::Mul, at));
+        }
+    }
+    std::size_t depth = 0;
+    for (const Step &s : g.steps) {
+        depth = depth + 1 - operandCount(s.op);
+        g.stackDepth = std::max(g.stackDepth, depth);
+    }
+    return g;
+}
+
+Result<std::vector<RemovablePoint>> definedWithLimits(const Program &program, double a, double b,
+                                                      bool improper);
+
+// The integral in s over [0; reach] of the substituted program: the
+// integral of f over the piece next to the point on that side.
+Result<Enclosure> improperSide(const Program &program, const RemovablePoint &p, bool left)
+{
+    const double reach = left ? p.leftReach : p.rightReach;
+    const std::optional<Program> g = substituted(program, p.x, p.substitution, left);
+    if (!g)
+        return Refusal{Reason::Improper, {}, {}, p.x};
+    const auto points = definedWithLimits(*g, 0, reach, false);
+    if (!points)
+        return Refusal{Reason::Improper, {}, {}, p.x};
+    return points->empty() ? integrateDefined(*g, 0, reach)
+                           : integrateWithLimits(*g, 0, reach, *points);
+}
+
+// An improper point at c: the first m whose substitution is proven defined
+// on a piece of each side of c within [lo; hi], reaching s = 2^-k with
+// (2^-k)^m at most a 64th of the interval and c -+ 2^(-k m) exact.
+std::optional<RemovablePoint> improperPoint(const Program &program, double c, double lo, double hi)
+{
+    for (const int m : {2, 3, 6}) {
+        RemovablePoint p;
+        p.x = p.lo = p.hi = c;
+        p.substitution = m;
+        bool proven = true;
+        for (const bool left : {true, false}) {
+            const double room = left ? c - lo : hi - c;
+            if (!(room > 0))
+                continue;
+            const int k = std::max(0, static_cast<int>(std::ceil((6 - std::log2(room)) / m)));
+            const double reach = std::ldexp(1.0, -k), t = std::ldexp(1.0, -k * m);
+            const double end = left ? c - t : c + t;
+            const std::optional<Program> g = substituted(program, c, m, left);
+            if (!g || t == 0 || (left ? c - end : end - c) != t || !(t <= room) ||
+                !definedWithLimits(*g, 0, reach, false)) {
+                proven = false;
+                break;
+            }
+            (left ? p.lo : p.hi) = end;
+            (left ? p.leftReach : p.rightReach) = reach;
+        }
+        if (proven && p.lo < p.hi)
+            return p;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 Result<std::vector<RemovablePoint>> proveDefinedWithLimits(const Program &program, double a,
                                                            double b)
 {
-    if (auto defined = proveDefined(program, a, b); defined || defined.reason() != Reason::Pole)
+    return definedWithLimits(program, a, b, true);
+}
+
+namespace {
+
+Result<std::vector<RemovablePoint>> definedWithLimits(const Program &program, double a, double b,
+                                                      bool improper)
+{
+    // A pole, a root that the ball cannot tell from one of a negative
+    // (sqrt(x^2) at 0), or a place the balls could not settle (cbrt(x)/x at
+    // 0): each may be a point the cancellation takes.
+    const auto searched = [](const Refusal &why) {
+        return (why.reason == Reason::Pole || why.reason == Reason::NotDefined ||
+                why.reason == Reason::NotProven) &&
+               why.x;
+    };
+    if (auto defined = proveDefined(program, a, b); defined || !searched(defined.refusal()))
         return defined ? Result<std::vector<RemovablePoint>>(std::vector<RemovablePoint>{})
                        : Result<std::vector<RemovablePoint>>(defined.refusal());
     const double lo = std::fmin(a, b), hi = std::fmax(a, b);
@@ -297,11 +576,12 @@ Result<std::vector<RemovablePoint>> proveDefinedWithLimits(const Program &progra
         if (defined)
             continue;
         const Refusal &why = defined.refusal();
-        if (why.reason != Reason::Pole || !why.x)
+        if (!searched(why))
             return why;
         std::optional<RemovablePoint> found;
         std::optional<BallFailure> failedAt;
-        for (const double c : candidates(*why.x, piece.lo, piece.hi)) {
+        const std::vector<double> near = candidates(*why.x, piece.lo, piece.hi);
+        for (const double c : near) {
             RemovablePoint p;
             p.x = c;
             Ball limit;
@@ -317,14 +597,22 @@ Result<std::vector<RemovablePoint>> proveDefinedWithLimits(const Program &progra
             found = std::move(p);
             break;
         }
-        if (!found || static_cast<int>(points.size()) >= removablePointLimit ||
-            !proveNeighbourhood(*found, program, piece.lo, piece.hi)) {
-            // A true pole stays one; anything else there that is 0/0 is
-            // named so, since no limit was proven.
-            if (failedAt && failedAt->reason == Reason::Pole && failedAt->everywhere)
+        if (found && !proveNeighbourhood(*found, program, piece.lo, piece.hi))
+            found.reset();
+        // A true pole stays one (1/x), and no substitution helps it.
+        const bool pole = failedAt && failedAt->reason == Reason::Pole && failedAt->everywhere;
+        for (std::size_t i = 0; improper && !found && !pole && i < near.size(); ++i)
+            found = improperPoint(program, near[i], piece.lo, piece.hi);
+        if (!found || static_cast<int>(points.size()) >= removablePointLimit) {
+            // Anything else there that is 0/0 is named so, since no limit
+            // was proven; at a double, f has no bound.
+            if (pole || why.reason != Reason::Pole)
                 return why;
             if (zeroOverZero(program, why, piece.lo, piece.hi))
                 return Refusal{Reason::ZeroOverZero, {}, why.position, why.x};
+            if (!near.empty())
+                if (const std::optional<Reason> what = singularityAt(program, near.front()))
+                    return Refusal{*what, {}, why.position, near.front()};
             return why;
         }
         if (found->hi < piece.hi)
@@ -338,6 +626,8 @@ Result<std::vector<RemovablePoint>> proveDefinedWithLimits(const Program &progra
     return points;
 }
 
+} // namespace
+
 std::optional<BallFailure> taylorNearLimits(arb_poly_t series, const Program &program,
                                             const arb_t x, slong order,
                                             const std::vector<RemovablePoint> &points)
@@ -349,6 +639,11 @@ std::optional<BallFailure> taylorNearLimits(arb_poly_t series, const Program &pr
     bool twoPoints = false;
     for (const RemovablePoint &p : points) {
         arb_set_d(c.get(), p.x);
+        // f has no bound at an improper point, nor its derivatives.
+        if (p.substitution != 0 && arb_contains(x, c.get()))
+            twoPoints = true;
+        if (p.substitution != 0)
+            continue;
         arb_union(joined.get(), x, c.get(), proofPrecision);
         // Near: the ball joined with the point is at most three times as wide.
         mag_mul_ui(own, arb_radref(x), 3);
@@ -360,7 +655,7 @@ std::optional<BallFailure> taylorNearLimits(arb_poly_t series, const Program &pr
     }
     mag_clear(own);
     if (twoPoints)
-        return BallFailure{Reason::NotProven, 0, false};
+        return BallFailure{near ? Reason::NotProven : Reason::NotSmooth, 0, false};
     if (!near)
         return taylorOnBall(series, program, x, order);
     return cancelledSeries(series, program, hull.get(), order, *near);
@@ -384,6 +679,23 @@ Result<Enclosure> integrateWithLimits(const Program &program, double lo, double 
     for (const RemovablePoint &p : points) {
         if (p.x < lo || p.x > hi)
             continue;
+        if (p.substitution != 0) {
+            Ball sides;
+            for (const bool left : {true, false}) {
+                if ((left ? p.leftReach : p.rightReach) == 0)
+                    continue;
+                Result<Enclosure> side = improperSide(program, p, left);
+                if (!side)
+                    return side.refusal();
+                ballOf(piece.get(), *side);
+                arb_add(sides.get(), sides.get(), piece.get(), proofPrecision);
+            }
+            if (auto part = plain(p.lo); !part)
+                return part.refusal();
+            arb_add(total.get(), total.get(), sides.get(), proofPrecision);
+            from = p.hi;
+            continue;
+        }
         // Narrower pieces around the point until the remainder is below
         // 2^-70 of the piece's polynomial part.
         double u = std::fmax(p.lo, lo), v = std::fmin(p.hi, hi);

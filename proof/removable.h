@@ -31,16 +31,25 @@ struct RemovablePoint
     Enclosure limit;         // lim f at x
     std::vector<int> powers; // per step of the program: the power cancelled there
     int cancelled = 0;       // their sum: the terms the series loses
+    // An improper point instead (f has no bound at x, limit is unset): the
+    // m of the substitution x = x -+ s^m that makes m s^(m-1) f bounded and
+    // analytic, and the s reaching [lo; x] and [x; hi] (0 for no side).
+    int substitution = 0;
+    double leftReach = 0;
+    double rightReach = 0;
 };
 
 // How many removable points one interval may have before the proof gives up.
 inline constexpr int removablePointLimit = 16;
 
 // proveDefined, except that a division by zero at a removable 0/0 is taken
-// by its limit: the points (in increasing x), empty where proveDefined
-// itself holds. Refused as proveDefined refuses, and with ZeroOverZero
-// (x the place) where the numerator is zero too there but no limit is
-// proven (not a double, or not removable).
+// by its limit, and a point where f has no bound but m s^(m-1) f(x -+ s^m)
+// (m = 2, 3 or 6) is a removable quotient in s is an improper point: the
+// points (in increasing x), empty where proveDefined itself holds. Refused
+// as proveDefined refuses; with ZeroOverZero (x the place) where the
+// numerator is zero too there but no limit is proven (not a double, or not
+// removable); with Improper at a double where f has no bound otherwise
+// (ln x at 0); Pole where the divisor's zero is of higher order (1/x).
 Result<std::vector<RemovablePoint>> proveDefinedWithLimits(const Program &program, double a,
                                                            double b);
 
@@ -54,8 +63,8 @@ std::optional<BallFailure> taylorNearLimits(arb_poly_t series, const Program &pr
 
 // The integral from lo to hi (lo < hi) of f continued by its limits at the
 // points proveDefinedWithLimits found on [lo; hi]: each neighbourhood from
-// the cancelled Taylor series and its remainder, the rest by
-// integrateDefined.
+// the cancelled Taylor series and its remainder (at an improper point, the
+// integral in s of m s^(m-1) f), the rest by integrateDefined.
 Result<Enclosure> integrateWithLimits(const Program &program, double lo, double hi,
                                       const std::vector<RemovablePoint> &points);
 

@@ -76,7 +76,7 @@ std::optional<BallFailure> TaylorRun::apply(const Step &step)
     if (binary) {
         --m_top;
         failed = binaryStep(*binaryOp(step.op), m_stack[m_top - 1].get(), m_stack[m_top].get());
-    } else {
+    } else if (!(m_powers && rootOfPower(step, top(0), failed))) {
         failed = unaryStep(step, top(0));
     }
     m_producer[m_top - 1] = index;

@@ -57,11 +57,13 @@ public:
     // Discovering (the run at the exact point c), a division by an exact
     // zero counts the leading exact zeros and records them; otherwise the
     // recorded powers are cancelled on a ball that holds c. Each cancelled
-    // power shortens the series by one term.
-    void cancel(std::vector<int> *powers, bool discover)
+    // power shortens the series by one term. A square or cube root of
+    // (x - c)^(r k) u is taken as (x - c)^k times the root of u likewise.
+    void cancel(std::vector<int> *powers, bool discover, double c)
     {
         m_powers = powers;
         m_discover = discover;
+        m_point = c;
     }
 
 private:
@@ -99,6 +101,9 @@ private:
     std::optional<BallFailure> unaryStep(const Step &step, arb_poly_struct *p);
     std::optional<BallFailure> cubeRoot(arb_poly_t r, const arb_poly_struct *p);
     std::optional<BallFailure> cancelCommonPower(arb_poly_struct *left, arb_poly_struct *right);
+    // Whether it took the step (a root of a power of x - c), with `failed`
+    // set where that failed.
+    bool rootOfPower(const Step &step, arb_poly_struct *p, std::optional<BallFailure> &failed);
     std::optional<BallFailure> wholePower(arb_poly_t r, const arb_poly_struct *p,
                                           std::int32_t exponent);
 
@@ -122,6 +127,7 @@ private:
     const EndValues *m_hi = nullptr;
     std::vector<int> *m_powers = nullptr;
     bool m_discover = false;
+    double m_point = 0;
 };
 
 } // namespace kvadrolab

@@ -307,7 +307,8 @@ Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control
     // The integral has passed the same domain proof: it cannot refuse here.
     if (const auto points = proveDefinedWithLimits(input.program, input.a, input.b)) {
         for (const RemovablePoint &p : *points)
-            study.limits.push_back({p.x, p.limit.mid});
+            if (p.substitution == 0) // an improper point has no limit
+                study.limits.push_back({p.x, p.limit.mid});
         study.input.program.limits = study.limits;
     }
     if (!stage())

@@ -142,6 +142,7 @@ QString studyRefusalText(const Refusal &why, const QString &formula, double a, d
     case Reason::Pole:
     case Reason::ZeroOverZero:
     case Reason::Improper:
+    case Reason::Singular:
     case Reason::NotSmooth:
         return QStringLiteral("Интеграл f(x) = %1 на [%2; %3] не исследовать: %4. Возьмите "
                               "отрезок, на котором f определена и ограничена.")

@@ -63,6 +63,11 @@ private slots:
     void rulesSumTheLimit_data();
     void rulesSumTheLimit();
     void calcSaysSo();
+    void improperIntegral_data();
+    void improperIntegral();
+    void improperRefusals_data();
+    void improperRefusals();
+    void improperRulesAtThePoint();
 };
 
 void RemovableTest::integralThroughTheLimit_data()
@@ -308,6 +313,98 @@ void RemovableTest::calcSaysSo()
     const Result<Answer> none = answerFor("sin(x)", 0, 1, 12);
     QVERIFY(none.ok());
     QVERIFY(QString::fromStdString(answerJson(*none)).contains(QStringLiteral("\"limits\": []")));
+}
+
+void RemovableTest::improperIntegral_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("reference");
+    QTest::addColumn<double>("width");
+    // 2 sqrt(x) from 0 to 1.
+    QTest::newRow("1/sqrt(x) on [0; 1]: 2") << "1/sqrt(x)" << 0.0 << 1.0 << 2.0 << 1e-13;
+    QTest::newRow("1/sqrt(x) on [1; 0]: -2") << "1/sqrt(x)" << 1.0 << 0.0 << -2.0 << 1e-13;
+    // The point at the right end: -2 sqrt(1 - x).
+    QTest::newRow("1/sqrt(1-x) on [0; 1]: 2") << "1/sqrt(1-x)" << 0.0 << 1.0 << 2.0 << 1e-13;
+    // x^(-2/3), even: 2 * 3 x^(1/3) from 0 to 1.
+    QTest::newRow("cbrt(x)/x on [-1; 1]: 6") << "cbrt(x)/x" << -1.0 << 1.0 << 6.0 << 1e-13;
+    // Odd: the two sides cancel.
+    QTest::newRow("1/cbrt(x) on [-1; 1]: 0") << "1/cbrt(x)" << -1.0 << 1.0 << 0.0 << 1e-13;
+    // 3/2 x^(2/3) from -1 to 2: 3/2 (4^(1/3) - 1) = 0.881101577952299212127558458908...
+    QTest::newRow("1/cbrt(x) on [-1; 2]")
+        << "1/cbrt(x)" << -1.0 << 2.0 << 0.8811015779522992 << 1e-13;
+    // mpmath: 0.620536603446762203616304846330...
+    QTest::newRow("sin(x)/sqrt(x) on [0; 1]")
+        << "sin(x)/sqrt(x)" << 0.0 << 1.0 << 0.6205366034467622 << 1e-13;
+}
+
+void RemovableTest::improperIntegral()
+{
+    integralThroughTheLimit();
+}
+
+void RemovableTest::improperRefusals_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<Reason>("reason");
+    QTest::addColumn<QString>("words");
+    // Integrable (-1), but no substitution here makes it a quotient.
+    QTest::newRow("ln x: improper") << "ln(x)" << 0.0 << 1.0 << Reason::Improper
+                                    << "f не ограничена при x → 0: интеграл несобственный";
+    QTest::newRow("1/sqrt(|x|): improper") << "1/sqrt(abs(x))" << -1.0 << 1.0 << Reason::Improper
+                                           << "f не ограничена при x → 0: интеграл несобственный";
+    // Bounded (-1/4 and -4/9), not analytic at 0: the proofs leave them.
+    QTest::newRow("x ln x: a singularity")
+        << "x*ln(x)" << 0.0 << 1.0 << Reason::Singular << "особенность в x = 0";
+    QTest::newRow("sqrt(x) ln x: a singularity")
+        << "sqrt(x)*ln(x)" << 0.0 << 1.0 << Reason::Singular << "особенность в x = 0";
+    // 1/x is no improper point the proofs take: a pole of order 1.
+    QTest::newRow("1/x: a pole") << "1/x" << 0.0 << 1.0 << Reason::Pole << "полюс вблизи x ≈ 0";
+}
+
+void RemovableTest::improperRefusals()
+{
+    QFETCH(QString, f);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(Reason, reason);
+    QFETCH(QString, words);
+    const Result<Enclosure> integral = certifiedIntegral(parsed(f), a, b);
+    QVERIFY(!integral.ok());
+    QCOMPARE(integral.reason(), reason);
+    QCOMPARE(QString::fromStdString(describeProofRefusal(integral.refusal(), a, b)), words);
+}
+
+void RemovableTest::improperRulesAtThePoint()
+{
+    StudyInput input;
+    input.program = parsed(QStringLiteral("1/sqrt(x)"));
+    input.a = 0;
+    input.b = 1;
+    input.tolerance = 1e-6;
+    input.methods.composite = {RuleKind::Left, RuleKind::Right};
+    const Result<Study> study = studyIntegral(input);
+    QVERIFY(study.ok());
+    QVERIFY(holds(study->integral, 2.0, 1e-13));
+    // No limit to take: f has none at 0.
+    QVERIFY(study->limits.empty());
+    // The left rule values f at 0 and refuses there; the right one sums.
+    QVERIFY(!study->rules[0].ok());
+    QCOMPARE(study->rules[0].refusal().reason, Reason::NonFiniteResult);
+    QVERIFY(study->rules[1].ok());
+    // h sum_{i=1}^{12} 1/sqrt(i h), h = 1/12: 1.619809405689765491945352466622...
+    const Result<RuleAtCount> right = ruleAtCount(*study, RuleKind::Right, 12);
+    QVERIFY(right.ok());
+    QVERIFY(std::fabs(right->value - 1.6198094056897655) <= 1e-15);
+    // Every M_k is unbounded near 0.
+    for (const Result<DerivativeMax> &m : study->maxima) {
+        QVERIFY(!m.ok());
+        QCOMPARE(m.reason(), Reason::NotSmooth);
+        QVERIFY(m.refusal().x && std::fabs(*m.refusal().x) <= 1e-9);
+    }
 }
 
 QTEST_GUILESS_MAIN(RemovableTest)
