@@ -8,10 +8,10 @@
 #include "proof/taylorrun.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <numeric>
+#include <system_error>
 
 namespace kvadrolab {
 
@@ -219,10 +219,14 @@ std::vector<double> candidates(double x, double lo, double hi)
             out.push_back(c);
     };
     consider(0);
+    // to_chars and from_chars: the C locale's decimal comma must not enter.
     for (int digits = 1; digits <= 17; ++digits) {
         char text[40];
-        std::snprintf(text, sizeof text, "%.*e", digits - 1, x);
-        consider(std::strtod(text, nullptr));
+        const auto written =
+            std::to_chars(text, text + sizeof text, x, std::chars_format::scientific, digits - 1);
+        double c = 0;
+        if (written.ec == std::errc{} && std::from_chars(text, written.ptr, c).ec == std::errc{})
+            consider(c);
     }
     consider(lo);
     consider(hi);
@@ -400,9 +404,10 @@ bool modelIntegral(arb_t out, const Program &program, const RemovablePoint &p, d
 // The exact decimal of a double: a Number step that reads back as c itself.
 Step numberStep(double c, std::size_t position)
 {
+    // Every double is a finite decimal of at most 1074 places after the point.
     char text[1200];
-    std::snprintf(text, sizeof text, "%.1100f", c);
-    std::string digits = text;
+    const auto written = std::to_chars(text, text + sizeof text, c, std::chars_format::fixed, 1100);
+    std::string digits(text, written.ptr);
     digits.erase(digits.find_last_not_of('0') + 1);
     if (digits.back() == '.')
         digits.pop_back();
