@@ -284,9 +284,17 @@ bool unboundedAt(const Program &program, const EndValues &values);
 // numerator is not, or a negative power of a base that is 0 there);
 // Singular where some step is undefined at c itself (ln 0 in x ln x) and
 // nothing more is known; nothing otherwise (a pole near c, not at it).
-std::optional<Reason> singularityAt(const Program &program, double c)
+std::optional<Reason> singularityAt(const Program &program, double c, double lo, double hi)
 {
     if (program.steps.empty())
+        return std::nullopt;
+    // f must have a value next to c, or nothing is a point of its (1/(x-x)
+    // has none).
+    const double reach = (hi - lo) * 0x1p-20;
+    Ball beside;
+    arb_set_d(beside.get(), c + reach <= hi ? c + reach : c - reach);
+    Series value;
+    if (taylorOnBall(value.get(), program, beside.get(), 0))
         return std::nullopt;
     Ball point;
     arb_set_d(point.get(), c);
@@ -616,7 +624,8 @@ Result<std::vector<RemovablePoint>> definedWithLimits(const Program &program, do
             if (zeroOverZero(program, why, piece.lo, piece.hi))
                 return Refusal{Reason::ZeroOverZero, {}, why.position, why.x};
             if (!near.empty())
-                if (const std::optional<Reason> what = singularityAt(program, near.front()))
+                if (const std::optional<Reason> what =
+                        singularityAt(program, near.front(), piece.lo, piece.hi))
                     return Refusal{*what, {}, why.position, near.front()};
             return why;
         }
