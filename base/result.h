@@ -35,6 +35,12 @@ enum class Reason {
     NotProven,  // ball arithmetic could not settle it within its precision
     WorkLimit,  // the proof took more steps than its stated limit
     Cancelled,  // the user stopped the work before it ended
+    // 0/0 near x where no limit is proven (not removable, or x no double).
+    ZeroOverZero,
+    // f has no bound as it nears x, though its integral there may exist.
+    Improper,
+    // f is not analytic at x, and neither its bound nor its limit is proven.
+    Singular,
     // Files.
     MissingFolder, // the folder of the path does not exist
     IsAFolder,     // the path names a folder

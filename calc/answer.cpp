@@ -43,6 +43,7 @@ Result<Answer> answerFor(std::string_view f, const ExactNumber &a, const ExactNu
     answer.a = a.value;
     answer.b = b.value;
     answer.integral = study->integral;
+    answer.limits = study->limits;
     answer.maxima = study->provenMaxima;
     for (std::size_t i = 0; i < allRules.size(); ++i)
         answer.rules[i] = ruleAtAnyCount(*study, allRules[i], n);

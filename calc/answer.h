@@ -12,6 +12,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kvadrolab {
 
@@ -31,6 +32,9 @@ struct Answer
     double a = 0;
     double b = 0;
     Enclosure integral;
+    // The removable 0/0 points (sin(x)/x at 0) with their proven limits,
+    // which the integral, the M_k and the rules take there.
+    std::vector<PointLimit> limits;
     // By studyOrders, as the study proved them; one whose upper end is past
     // every double keeps its lower end and place, with upper = +inf.
     std::array<Result<DerivativeMax>, studyOrders.size()> maxima{

@@ -241,6 +241,12 @@ std::string answerJson(const Answer &answer)
         "{\"f\": " + jsonString(answer.f) + member("a", number(answer.a, Rounding::Nearest)) +
         member("b", number(answer.b, Rounding::Nearest)) + ", \"integral\": {\"mid\": " + mid +
         member("rad", rad) + beyond("beyond", rad) + "}";
+    out += ", \"limits\": [";
+    for (std::size_t i = 0; i < answer.limits.size(); ++i)
+        out += std::string(i > 0 ? ", " : "") +
+               "{\"x\": " + number(answer.limits[i].x, Rounding::Nearest).text +
+               member("value", number(answer.limits[i].value, Rounding::Nearest)) + "}";
+    out += "]";
     for (std::size_t i = 0; i < studyOrders.size(); ++i)
         out += ", \"M" + std::to_string(studyOrders[i]) +
                "\": " + maximumJson(answer.maxima[i], studyOrders[i], answer);
@@ -269,7 +275,12 @@ std::string answerSummary(const Answer &answer)
                       shown(answer.b, kJsonDigits, Rounding::Nearest) + "]\n";
     if (answer.a > answer.b)
         out += "(a > b: интеграл и правила взяты с обратным знаком, M_k — на [b; a])\n";
-    out += "Интеграл = " + provenIntegralText(answer.integral) + "\n\n";
+    out += "Интеграл = " + provenIntegralText(answer.integral) + "\n";
+    for (const PointLimit &limit : answer.limits)
+        out += limitText(shown(limit.x, kJsonDigits, Rounding::Nearest),
+                         shown(limit.value, kJsonDigits, Rounding::Nearest)) +
+               "\n";
+    out += "\n";
 
     for (std::size_t i = 0; i < studyOrders.size(); ++i) {
         const int order = studyOrders[i];

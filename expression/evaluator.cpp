@@ -269,6 +269,9 @@ void binaryBlock(BinaryOp op, double *a, const double *b, std::size_t m)
 
 double evaluate(const Program &program, double x)
 {
+    for (const PointLimit &limit : program.limits)
+        if (x == limit.x)
+            return limit.value;
     // The parser's nesting limit keeps every program it makes far below
     // this; a deeper one gets its stack from the heap.
     constexpr std::size_t kLocal = 512;
@@ -326,6 +329,11 @@ void evaluate(const Program &program, const double *x, double *y, std::size_t n)
                 break;
             }
         }
+        // Before the block's values are written, as x and y may be one array.
+        for (const PointLimit &limit : program.limits)
+            for (std::size_t i = 0; i < m && top == 1; ++i)
+                if (x[first + i] == limit.x)
+                    stack[i] = limit.value;
         if (top == 1)
             std::copy(stack.begin(), stack.begin() + m, y + first);
         else

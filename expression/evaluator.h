@@ -11,7 +11,8 @@ namespace kvadrolab {
 // functions: a value to draw, not a bound. Where f is undefined the value is
 // NaN (ln of a negative number, arcsin(2)) or infinite (1/0); nothing is
 // refused. The program must come from parseExpression (or keep its rules:
-// every step finds its operands, one value is left).
+// every step finds its operands, one value is left). At an x of
+// program.limits the value is that limit.
 double evaluate(const Program &program, double x);
 
 // The same for n points: y[i] is bit for bit evaluate(program, x[i]). The

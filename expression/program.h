@@ -144,10 +144,20 @@ struct Step
     std::int32_t exponent = 0; // PowInt
 };
 
+// A value f takes at an exact x in place of what its steps give there: the
+// limit at a removable 0/0 (sin(x)/x at 0), proven by proof/ and set by the
+// study, so that a rule's node at that x sums the limit.
+struct PointLimit
+{
+    double x = 0;
+    double value = 0;
+};
+
 struct Program
 {
     std::vector<Step> steps;
-    std::size_t stackDepth = 0; // the most values on the stack at once
+    std::size_t stackDepth = 0;     // the most values on the stack at once
+    std::vector<PointLimit> limits; // empty from the parser
 };
 
 } // namespace kvadrolab

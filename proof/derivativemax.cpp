@@ -5,6 +5,7 @@
 #include "proof/domain.h"
 #include "proof/exactends.h"
 #include "proof/folding.h"
+#include "proof/removable.h"
 #include "proof/taylor.h"
 
 #include <cmath>
@@ -30,8 +31,9 @@ class Search
 public:
     // The points it values are those of [lo; hi]; until one of them shows
     // f^(k) != 0, the lower bound 0 holds at lo, the first point valued.
-    Search(const Program &program, int order, double lo, double hi)
-        : m_program(program), m_order(order), m_lo(lo), m_hi(hi), m_at(lo)
+    Search(const Program &program, int order, double lo, double hi,
+           const std::vector<RemovablePoint> &points)
+        : m_program(program), m_order(order), m_lo(lo), m_hi(hi), m_at(lo), m_points(points)
     {
         arb_fac_ui(m_factorial.get(), static_cast<ulong>(order), proofPrecision);
     }
@@ -47,7 +49,7 @@ public:
     std::optional<BallFailure> derivative(arb_t out, const arb_t ball)
     {
         ++m_evaluations;
-        if (auto failed = taylorOnBall(m_series.get(), m_program, ball, m_order))
+        if (auto failed = taylorNearLimits(m_series.get(), m_program, ball, m_order, m_points))
             return failed;
         arb_poly_get_coeff_arb(out, m_series.get(), m_order);
         arb_mul(out, out, m_factorial.get(), proofPrecision);
@@ -98,7 +100,7 @@ public:
         if (!pointValue(center.get(), mid))
             return std::nullopt;
         ++m_evaluations;
-        if (taylorOnBall(m_series.get(), m_program, ball.get(), m_order + 1))
+        if (taylorNearLimits(m_series.get(), m_program, ball.get(), m_order + 1, m_points))
             return std::nullopt;
         // f^(k+1) = (k+1)! c_(k+1) = (k+1) k! c_(k+1).
         Ball slope, reach, other, middle;
@@ -161,16 +163,19 @@ private:
     double m_lower = 0;
     double m_at;
     bool m_beyond = false;
+    // Removable points: f is taken as its continuous extension there.
+    const std::vector<RemovablePoint> &m_points;
 };
 
 // M_k over [lo; hi], doubles with lo < hi where f is proven defined.
 Result<DerivativeMax> maxBetween(const Program &program, double lo, double hi, int order,
-                                 double relativeGap)
+                                 double relativeGap, const std::vector<RemovablePoint> &points)
 {
     // Proven defined, the program may drop a root's condition for its
-    // derivatives: sqrt(x)^2 is x.
-    const Program folded = foldRootPowers(program);
-    Search search(folded, order, lo, hi);
+    // derivatives: sqrt(x)^2 is x. Not where a removable point names the
+    // program's own steps.
+    const Program folded = points.empty() ? foldRootPowers(program) : program;
+    Search search(folded, order, lo, hi, points);
     Ball scratch;
     // The ends are points too: a maximum there is found exactly.
     search.pointValue(scratch.get(), lo);
@@ -255,15 +260,16 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, const ExactNumb
 {
     if (order < 0 || order > derivativeOrderLimit)
         return Refusal{Reason::CountOutOfRange, Input::Count};
-    if (auto defined = proveDefined(program, a, b); !defined)
-        return defined.refusal();
+    const Result<std::vector<RemovablePoint>> points = proveDefinedWithLimits(program, a, b);
+    if (!points)
+        return points.refusal();
     ExactInterval ends;
     if (auto split = splitExactEnds(ends, a, b); !split)
         return split.refusal();
     // The search between the inner doubles, whose points are all inside
     // [a; b], so its lower bound and place hold; each sliver then adds the
     // bound of f^(k) over its one ball.
-    Result<DerivativeMax> m = maxBetween(program, ends.innerLo, ends.innerHi, order, relativeGap);
+    Result<DerivativeMax> m = maxBetween(program, ends.innerLo, ends.innerHi, order, relativeGap, *points);
     if (!m)
         return m;
     DerivativeMax found = *m;
@@ -277,7 +283,9 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, const ExactNumb
         // f is proven defined on the sliver too: a failure there is its
         // derivative's, as in the search.
         if (auto failed =
-                taylorOnBall(series.get(), foldRootPowers(program), sliver.get(), order)) {
+                points->empty()
+                    ? taylorOnBall(series.get(), foldRootPowers(program), sliver.get(), order)
+                    : taylorNearLimits(series.get(), program, sliver.get(), order, *points)) {
             const bool fDefined =
                 failed->reason == Reason::NotDefined || failed->reason == Reason::Pole;
             return Refusal{

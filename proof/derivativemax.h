@@ -35,9 +35,11 @@ inline constexpr int derivativeSplitDepth = 40;
 // it first, the bounds returned still hold, only farther apart. Refused as
 // proveDefined refuses, and with NotSmooth (x the place within the
 // interval, to about twelve digits) where f^(order) has no bound, since f
-// itself is then proven defined and finite; CountOutOfRange for the order.
-// Where f^(order) has a value past the doubles, M_k is proven no less than
-// the largest double at that point (`at`), and `upper` is infinite.
+// itself is then proven defined and finite; at a removable 0/0
+// (proof/removable.h) f is its continuous extension; CountOutOfRange for
+// the order. Where f^(order) has a value past the doubles, M_k is proven no
+// less than the largest double at that point (`at`), and `upper` is
+// infinite.
 // A caller that shows more digits may ask for a narrower relative gap; the
 // work limits stay the same, so a gap not reached leaves the bounds farther
 // apart, never a longer search.

@@ -124,4 +124,19 @@ Result<void> proveDefined(const Program &program, const ExactNumber &a, const Ex
     return {};
 }
 
+Result<void> proveSliverDefined(const Program &program, const ExactInterval &ends, bool lower)
+{
+    if (!(lower ? ends.loSliver : ends.hiSliver))
+        return {};
+    const Input input = lower ? ends.loInput : ends.hiInput;
+    const double place = lower ? ends.loValue : ends.hiValue;
+    if (auto at = failureAtEnd(program, (lower ? ends.lo : ends.hi).get(), input, place, true))
+        return *at;
+    Ball sliver;
+    sliverBall(sliver.get(), ends, lower);
+    if (auto at = failureAtEnd(program, sliver.get(), input, place, false))
+        return *at;
+    return {};
+}
+
 } // namespace kvadrolab

@@ -40,6 +40,11 @@ struct ExactInterval
 // doubles are equal or no double lies between them, or their balls overlap.
 Result<void> splitExactEnds(ExactInterval &out, const ExactNumber &a, const ExactNumber &b);
 
+// f proven defined at the lower (or upper) end typed and on its sliver, as
+// proveDefined proves it there (a pole at the end is the end's); done where
+// that end is a double.
+Result<void> proveSliverDefined(const Program &program, const ExactInterval &ends, bool lower);
+
 // The ball of the sliver at the lower (or upper) end: the hull of the end's
 // ball and its inner double.
 void sliverBall(arb_t ball, const ExactInterval &ends, bool lower);

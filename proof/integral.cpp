@@ -7,6 +7,7 @@
 #include "proof/exactrule.h"
 #include "proof/folding.h"
 #include "proof/ranges.h"
+#include "proof/removable.h"
 #include "proof/taylor.h"
 
 #include <acb_calc.h>
@@ -525,9 +526,51 @@ Result<Enclosure> certifiedIntegral(const Program &program, double a, double b)
 Result<Enclosure> certifiedIntegral(const Program &program, const ExactNumber &a,
                                     const ExactNumber &b)
 {
-    if (auto defined = proveDefined(program, a, b); !defined)
-        return defined.refusal();
-    return integrateDefined(program, a, b);
+    const Result<std::vector<RemovablePoint>> points = proveDefinedWithLimits(program, a, b);
+    if (!points)
+        return points.refusal();
+    if (points->empty())
+        return integrateDefined(program, a, b);
+    ExactInterval ends;
+    if (auto split = splitExactEnds(ends, a, b); !split)
+        return split.refusal();
+    // A removable 0/0 is integrated through by its limit: one point does not
+    // change the integral. The integrator's goal is sized on the ball over
+    // the piece, which wants its ends in order: the reversed integral is the
+    // forward one negated.
+    Result<Enclosure> forward = integrateWithLimits(program, ends.innerLo, ends.innerHi, *points);
+    if (!forward)
+        return forward.refusal();
+    Enclosure e = *forward;
+    if (ends.loSliver || ends.hiSliver) {
+        // An end typed between two doubles adds its sliver to what lies
+        // between the inner doubles.
+        Ball sum;
+        arf_t lo, hi;
+        arf_init(lo);
+        arf_init(hi);
+        arf_set_d(lo, forward->lower);
+        arf_set_d(hi, forward->upper);
+        arb_set_interval_arf(sum.get(), lo, hi, proofPrecision);
+        arf_clear(lo);
+        arf_clear(hi);
+        for (const bool lower : {true, false})
+            if (lower ? ends.loSliver : ends.hiSliver)
+                if (auto done = addSliver(sum.get(), program, ends, lower); !done)
+                    return done.refusal();
+        Result<Enclosure> whole = enclosureOf(sum.get());
+        if (!whole)
+            return whole.refusal();
+        e = *whole;
+    }
+    if (!ends.reversed)
+        return e;
+    Enclosure r = e;
+    r.mid = -e.mid;
+    r.midTail = -e.midTail;
+    r.lower = -e.upper;
+    r.upper = -e.lower;
+    return r;
 }
 
 } // namespace kvadrolab

@@ -47,7 +47,8 @@ inline constexpr long integralPrecision = 192;
 Result<Enclosure> integrateDefined(const Program &program, double a, double b);
 
 // proveDefined, then integrateDefined: the certified integral from a to b,
-// or the reason and place the domain proof gave. Either order of the ends:
+// or the reason and place the domain proof gave. A removable 0/0
+// (sin(x)/x at 0) is integrated through by its limit (proof/removable.h). Either order of the ends:
 // for b < a it is minus the integral from b to a (every part of the
 // enclosure turned round), as the rules summed with a negative h give.
 Result<Enclosure> certifiedIntegral(const Program &program, double a, double b);

@@ -14,6 +14,12 @@ std::string proofReasonText(Reason reason, int order)
         return "f не определена";
     case Reason::Pole:
         return "полюс";
+    case Reason::ZeroOverZero:
+        return "0/0";
+    case Reason::Improper:
+        return "f не ограничена";
+    case Reason::Singular:
+        return "особенность";
     case Reason::NotSmooth:
         return order > 0 ? "производная порядка " + std::to_string(order) +
                                " не ограничена или не существует"
@@ -68,7 +74,13 @@ std::string describeProofRefusal(const Refusal &why, double a, double b, int ord
     }
     // "при" where the point itself is at fault; "вблизи" where the proof
     // only narrowed the trouble down to a small piece around it.
-    const bool atThePoint = why.reason == Reason::NotDefined;
+    const bool atThePoint = why.reason == Reason::NotDefined || why.reason == Reason::ZeroOverZero;
+    // An integrable point where f has no bound: the integral there is an
+    // improper one, which the proofs do not take.
+    if (why.reason == Reason::Improper)
+        return text + " при x → " + placeText(*why.x, a, b) + ": интеграл несобственный";
+    if (why.reason == Reason::Singular)
+        return text + " в x = " + placeText(*why.x, a, b);
     return text + (atThePoint ? " при x ≈ " : " вблизи x ≈ ") + placeText(*why.x, a, b);
 }
 

@@ -152,7 +152,7 @@ std::optional<BallFailure> TaylorRun::apply(const Step &step)
     if (binary) {
         --m_top;
         failed = binaryStep(*binaryOp(step.op), m_stack[m_top - 1].get(), m_stack[m_top].get());
-    } else {
+    } else if (!(m_powers && rootOfPower(step, top(0), failed))) {
         failed = unaryStep(step, top(0));
     }
     m_producer[m_top - 1] = index;
@@ -255,6 +255,9 @@ std::optional<BallFailure> TaylorRun::binaryStep(BinaryOp op, arb_poly_struct *l
         arb_poly_mullow(r.get(), left, right, m_length, m_prec);
         break;
     case BinaryOp::Div:
+        if (m_powers)
+            if (auto failed = cancelCommonPower(left, right))
+                return failed;
         if (arb_contains_zero(value(right)))
             return fail(Reason::Pole, arb_is_zero(value(right)));
         arb_poly_div_series(r.get(), left, right, m_length, m_prec);

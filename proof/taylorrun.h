@@ -52,6 +52,20 @@ public:
     // The series of the whole program into `out`, or the step that failed.
     std::optional<BallFailure> run(arb_poly_t out);
 
+    // A removable 0/0 at a point c (removable.cpp): `powers` holds, per step,
+    // the power of (x - c) cancelled from both operands of that division.
+    // Discovering (the run at the exact point c), a division by an exact
+    // zero counts the leading exact zeros and records them; otherwise the
+    // recorded powers are cancelled on a ball that holds c. Each cancelled
+    // power shortens the series by one term. A square or cube root of
+    // (x - c)^(r k) u is taken as (x - c)^k times the root of u likewise.
+    void cancel(std::vector<int> *powers, bool discover, double c)
+    {
+        m_powers = powers;
+        m_discover = discover;
+        m_point = c;
+    }
+
 private:
     std::optional<BallFailure> fail(Reason why, bool everywhere) const
     {
@@ -114,6 +128,10 @@ private:
                                                    const arb_t p);
     std::optional<BallFailure> unaryStep(const Step &step, arb_poly_struct *p);
     std::optional<BallFailure> cubeRoot(arb_poly_t r, const arb_poly_struct *p);
+    std::optional<BallFailure> cancelCommonPower(arb_poly_struct *left, arb_poly_struct *right);
+    // Whether it took the step (a root of a power of x - c), with `failed`
+    // set where that failed.
+    bool rootOfPower(const Step &step, arb_poly_struct *p, std::optional<BallFailure> &failed);
     std::optional<BallFailure> wholePower(arb_poly_t r, const arb_poly_struct *p,
                                           std::int32_t exponent);
 
@@ -138,6 +156,9 @@ private:
     EndValues *m_record = nullptr;
     const EndValues *m_lo = nullptr;
     const EndValues *m_hi = nullptr;
+    std::vector<int> *m_powers = nullptr;
+    bool m_discover = false;
+    double m_point = 0;
 };
 
 } // namespace kvadrolab

@@ -42,4 +42,9 @@ std::string ruleRefusalText(RuleKind kind, const Refusal &why)
     return proofReasonText(why.reason);
 }
 
+std::string limitText(const std::string &x, const std::string &value)
+{
+    return "в x = " + x + " взят предел f: " + value;
+}
+
 } // namespace kvadrolab

@@ -19,4 +19,8 @@ std::string ruleTitle(RuleKind kind);
 // not fit it («n должно делиться на 3»), the proofs' words for the rest.
 std::string ruleRefusalText(RuleKind kind, const Refusal &why);
 
+// The line that says f was taken as its limit at a removable 0/0, given the
+// point and the limit as the caller prints numbers: «в x = 0 взят предел f: 1».
+std::string limitText(const std::string &x, const std::string &value);
+
 } // namespace kvadrolab

@@ -4,6 +4,7 @@
 #include "expression/evaluator.h"
 #include "proof/exactbound.h"
 #include "study/exactpart.h"
+#include "proof/removable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -324,6 +325,14 @@ Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control
     if (!integral)
         return integral.refusal();
     study.integral = *integral;
+    // The integral has passed the same domain proof: it cannot refuse here.
+    if (const auto points = proveDefinedWithLimits(input.program, exactInput(input, Input::A),
+                                                    exactInput(input, Input::B))) {
+        for (const RemovablePoint &p : *points)
+            if (p.substitution == 0) // an improper point has no limit
+                study.limits.push_back({p.x, p.limit.mid});
+        study.input.program.limits = study.limits;
+    }
     if (!stage())
         return Refusal{Reason::Cancelled};
 

@@ -186,8 +186,14 @@ struct StudyAdaptive
 
 struct Study
 {
+    // As asked, except that input.program.limits holds the limits below, so
+    // that a node at such a point sums the limit.
     StudyInput input;
     Enclosure integral; // from a to b, with the orientation
+    // The removable 0/0 points of the interval (sin(x)/x at 0), in
+    // increasing x, each with its proven limit (the enclosure's midpoint):
+    // the integral, the M_k and the rules take f there as that limit.
+    std::vector<PointLimit> limits;
     // M_k for k = studyOrders, each proven or refused with its reason and
     // place (NonFiniteResult at the place reached where the upper end is
     // beyond double: no bound in double can use it). Proven to a relative

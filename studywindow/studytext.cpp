@@ -5,6 +5,7 @@
 #include "numbers/numbertext.h"
 #include "proof/refusaltext.h"
 #include "study/ruletext.h"
+#include "study/study.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -79,6 +80,17 @@ QString integralText(const Enclosure &integral)
            shownDecimal(radiusText(mid, integral.lower, integral.upper, 2));
 }
 
+QString limitLines(const Study &study)
+{
+    QString lines;
+    for (const PointLimit &limit : study.limits)
+        lines += QStringLiteral("\n") +
+                 QString::fromStdString(limitText(
+                     shownDecimal(decimalText(limit.x, 12, Rounding::Nearest)).toStdString(),
+                     valueText(limit.value).toStdString()));
+    return lines;
+}
+
 QString certainDigits(double lower, double upper)
 {
     return shownDecimal(provenDigitsText(lower, upper, 17));
@@ -128,6 +140,9 @@ QString studyRefusalText(const Refusal &why, const QString &formula, double a, d
         return QStringLiteral("Допустимая погрешность ε должна быть больше 0, например 0,000001.");
     case Reason::NotDefined:
     case Reason::Pole:
+    case Reason::ZeroOverZero:
+    case Reason::Improper:
+    case Reason::Singular:
     case Reason::NotSmooth:
         return QStringLiteral("Интеграл f(x) = %1 на [%2; %3] не исследовать: %4. Возьмите "
                               "отрезок, на котором f определена и ограничена.")

@@ -9,6 +9,10 @@
 
 #include <QString>
 
+namespace kvadrolab {
+struct Study;
+}
+
 #include <string>
 
 // How the study window writes its numbers and its reasons: one place, so
@@ -47,6 +51,9 @@ QString countText(long n);
 // The proven integral as value ± radius: the midpoint to 17 digits and a
 // radius rounded up so that the printed pair holds the truth.
 QString integralText(const Enclosure &integral);
+// A line for each removable 0/0 the study took by its limit, each after a
+// line break: «в x = 0 взят предел f: 1»; empty where there is none.
+QString limitLines(const Study &study);
 // The digits of the integral that are certain ("0,180479022549").
 QString certainDigits(double lower, double upper);
 

@@ -213,7 +213,8 @@ void StudyWindow::showStudy()
         QStringLiteral("Интеграл от %1 до %2 (доказан): %3; верные цифры: %4")
             .arg(shownDecimal(decimalText(s.input.a, 12, Rounding::Nearest)),
                  shownDecimal(decimalText(s.input.b, 12, Rounding::Nearest)),
-                 integralText(s.integral), certainDigits(s.integral.lower, s.integral.upper)));
+                 integralText(s.integral), certainDigits(s.integral.lower, s.integral.upper)) +
+        limitLines(s));
     fill(m_tabs.summary.maxima, maximaRows(m_study));
     m_tabs.summary.countsTitle->setText(
         QStringLiteral("n для ε = %1").arg(errorText(s.input.tolerance)));

@@ -72,6 +72,7 @@ private slots:
     void endTypoMarked();
     void endsAreTheNumbersTyped();
     void refusedMaximumLeavesTheRestShown();
+    void limitTakenIsSaid();
     void countStepFollowsAtOnce();
     void nodeTableAsWorkedByHand();
     void everyHeaderExplainsItself();
@@ -283,6 +284,11 @@ void StudyWindowTest::refusalsAsOneMessage_data()
     QTest::newRow("a pole inside") << "1/x" << "-1" << "1" << "полюс вблизи x ≈ 0" << "Formula";
     QTest::newRow("undefined below 1") << "sqrt(x-1)" << "0" << "2" << "не определена при x ≈ 1"
                                        << "Formula";
+    QTest::newRow("0/0 at no double") << "sin(x-0,1)/(x-0,1)" << "0" << "1"
+                                      << "0/0 при x ≈ 0,1" << "Formula";
+    QTest::newRow("ln x: improper") << "ln(x)" << "0" << "1"
+                                    << "f не ограничена при x → 0: интеграл несобственный"
+                                    << "Formula";
     QTest::newRow("a not a number") << "x" << "abc" << "1" << "В поле a" << "Text1";
     QTest::newRow("b not a number") << "x" << "0" << "" << "В поле b" << "Text2";
     QTest::newRow("empty interval") << "x" << "2" << "2" << "совпадают" << "Text2";
@@ -386,6 +392,21 @@ void StudyWindowTest::endsAreTheNumbersTyped()
     const double offDouble = (s->integral.mid - 0.04) + s->integral.midTail;
     QVERIFY2(std::fabs(offDouble + 8.326672684688674e-19) < 1e-20,
              qPrintable(QString::number(offDouble)));
+void StudyWindowTest::limitTakenIsSaid()
+{
+    // sin(x)/x on [0; 1]: Si(1) = 0.9460830703671830149..., the limit 1 at 0.
+    type(QStringLiteral("Formula"), QStringLiteral("sin(x)/x"));
+    type(QStringLiteral("Text1"), QStringLiteral("0"));
+    type(QStringLiteral("Text2"), QStringLiteral("1"));
+    study();
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    const QString integral = m_window->findChild<QLabel *>(QStringLiteral("Integral"))->text();
+    const QString sep = QLocale().decimalPoint();
+    QVERIFY2(integral.contains(QStringLiteral("0") + sep + QStringLiteral("94608307036718")),
+             qPrintable(integral));
+    QVERIFY2(integral.endsWith(QStringLiteral("\nв x = 0 взят предел f: 1")), qPrintable(integral));
+    // Every row of the doubling table sums, the left rule's node at 0 too.
+    QVERIFY(model("Doubling")->rowCount() > 0);
 }
 
 void StudyWindowTest::refusedMaximumLeavesTheRestShown()
