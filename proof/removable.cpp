@@ -164,35 +164,6 @@ std::optional<BallFailure> discover(RemovablePoint &p, const Program &program, a
     return std::nullopt;
 }
 
-// An enclosure read off a real ball, as integrateDefined reads its result.
-Result<Enclosure> enclosureOf(const arb_t value)
-{
-    if (!arb_is_finite(value))
-        return Refusal{Reason::NotProven};
-    Enclosure e;
-    arf_t end, tail;
-    arf_init(end);
-    arf_init(tail);
-    arb_get_lbound_arf(end, value, 53);
-    e.lower = arf_get_d(end, ARF_RND_FLOOR);
-    arb_get_ubound_arf(end, value, 53);
-    e.upper = arf_get_d(end, ARF_RND_CEIL);
-    e.mid = arf_get_d(arb_midref(value), ARF_RND_NEAR);
-    arf_set_d(tail, e.mid);
-    arf_sub(tail, arb_midref(value), tail, ARF_PREC_EXACT, ARF_RND_DOWN);
-    e.midTail = arf_get_d(tail, ARF_RND_NEAR);
-    arf_clear(end);
-    arf_clear(tail);
-    if (!std::isfinite(e.lower) || !std::isfinite(e.upper))
-        return Refusal{Reason::NonFiniteResult};
-    e.rad = std::fmax(e.mid - e.lower, e.upper - e.mid);
-    for (int i = 0; i < 64 && (e.mid - e.rad > e.lower || e.mid + e.rad < e.upper); ++i)
-        e.rad = std::nextafter(e.rad, INFINITY);
-    if (e.mid - e.rad > e.lower || e.mid + e.rad < e.upper || !std::isfinite(e.rad))
-        return Refusal{Reason::NotProven};
-    return e;
-}
-
 // The ball an enclosure stands for: its midpoint with the tail, wide enough
 // to hold [lower; upper].
 void ballOf(arb_t out, const Enclosure &e)

@@ -392,6 +392,8 @@ void StudyWindowTest::endsAreTheNumbersTyped()
     const double offDouble = (s->integral.mid - 0.04) + s->integral.midTail;
     QVERIFY2(std::fabs(offDouble + 8.326672684688674e-19) < 1e-20,
              qPrintable(QString::number(offDouble)));
+}
+
 void StudyWindowTest::limitTakenIsSaid()
 {
     // sin(x)/x on [0; 1]: Si(1) = 0.9460830703671830149..., the limit 1 at 0.
