@@ -192,7 +192,7 @@ Result<Enclosure> enclosedDifference(const Enclosure &x, const Enclosure &y)
 }
 
 Result<Enclosure> exactRule(RuleKind kind, const Program &program, const arb_t a, const arb_t b,
-                            long n)
+                            long n, const std::vector<RemovablePoint> &limits)
 {
     if (const Result<long> count = checkRuleCount(kind, n); !count)
         return count.refusal();
@@ -239,7 +239,9 @@ Result<Enclosure> exactRule(RuleKind kind, const Program &program, const arb_t a
             arb_mul(x.get(), x.get(), h.get(), prec);
             arb_add(x.get(), x.get(), a, prec);
         }
-        if (const auto failed = taylorOnBall(value.get(), program, x.get(), 0, prec))
+        if (const auto failed = limits.empty()
+                                    ? taylorOnBall(value.get(), program, x.get(), 0, prec)
+                                    : taylorNearLimits(value.get(), program, x.get(), 0, limits))
             return Refusal{
                 failed->reason, {}, failed->position, arf_get_d(arb_midref(x.get()), ARF_RND_NEAR)};
         arb_poly_get_coeff_arb(term.get(), value.get(), 0);

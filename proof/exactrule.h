@@ -4,6 +4,7 @@
 #include "base/result.h"
 #include "expression/program.h"
 #include "proof/integral.h"
+#include "proof/removable.h"
 #include "rules/compositerule.h"
 
 // Qt's headers, where a file has them, come before this one (balls.h).
@@ -34,8 +35,10 @@ long exactRuleWork(RuleKind kind, const Program &program, long n);
 // Refused as checkRuleCount refuses, WorkLimit above exactRuleWorkLimit,
 // NonFiniteInput for an end that is no finite ball, and where f cannot be
 // evaluated at a node ball, with that step's position and the node as x.
+// Where f has removable points (proveDefinedWithLimits), a node on one
+// takes f's proven limit there.
 Result<Enclosure> exactRule(RuleKind kind, const Program &program, const arb_t a, const arb_t b,
-                            long n);
+                            long n, const std::vector<RemovablePoint> &limits = {});
 
 // The same with ends that are doubles, each taken as its exact value.
 Result<Enclosure> exactRule(RuleKind kind, const Program &program, double a, double b, long n);

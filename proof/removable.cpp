@@ -535,9 +535,8 @@ Result<std::vector<RemovablePoint>> proveDefinedWithLimits(const Program &progra
     return definedWithLimits(program, a, b, true);
 }
 
-Result<std::vector<RemovablePoint>> proveDefinedWithLimits(const Program &program,
-                                                           const ExactNumber &a,
-                                                           const ExactNumber &b)
+Result<std::vector<RemovablePoint>>
+proveDefinedWithLimits(const Program &program, const ExactNumber &a, const ExactNumber &b)
 {
     ExactInterval ends;
     if (auto split = splitExactEnds(ends, a, b); !split)

@@ -56,9 +56,8 @@ Result<std::vector<RemovablePoint>> proveDefinedWithLimits(const Program &progra
 
 // The same between exact ends: limits only at doubles, so an end typed
 // between two doubles must itself be proven defined, as proveDefined does.
-Result<std::vector<RemovablePoint>> proveDefinedWithLimits(const Program &program,
-                                                           const ExactNumber &a,
-                                                           const ExactNumber &b);
+Result<std::vector<RemovablePoint>>
+proveDefinedWithLimits(const Program &program, const ExactNumber &a, const ExactNumber &b);
 
 // taylorOnBall for f continued by its limits: on a ball that holds one of
 // the points, or lies within twice its width of one, the series of the

@@ -39,10 +39,24 @@ RungeTrust trustOfOrder(const std::optional<double> &order, int p)
 // The exact rule at counts handed in order, each summed once, the rule's
 // work counted against kStudyExactRuleWork: a count past what is left is
 // refused with WorkLimit, and smaller ones after it may still fit.
+// A node on a removable point takes f's limit there, as the double sum
+// does: the points, proven again only for such an f.
+std::vector<RemovablePoint> limitPoints(const Study &study)
+{
+    if (study.limits.empty())
+        return {};
+    auto found = proveDefinedWithLimits(study.input.program, exactInput(study.input, Input::A),
+                                        exactInput(study.input, Input::B));
+    return found ? std::move(found).value() : std::vector<RemovablePoint>{};
+}
+
 class ExactSums
 {
 public:
-    ExactSums(const Study &study, RuleKind kind) : m_study(study), m_kind(kind) {}
+    ExactSums(const Study &study, RuleKind kind)
+        : m_study(study), m_kind(kind), m_points(limitPoints(study))
+    {
+    }
 
     Result<ExactRuleValue> at(long n, double doubleSum)
     {
@@ -53,7 +67,8 @@ public:
                 found = m_done.emplace(n, Refusal{Reason::WorkLimit, Input::Count}).first;
             } else {
                 m_left -= work;
-                found = m_done.emplace(n, exactRuleValue(m_study, m_kind, n, doubleSum)).first;
+                found = m_done.emplace(n, exactRuleValue(m_study, m_kind, n, doubleSum, m_points))
+                            .first;
             }
         }
         return found->second;
@@ -62,6 +77,7 @@ public:
 private:
     const Study &m_study;
     RuleKind m_kind;
+    std::vector<RemovablePoint> m_points;
     long m_left = kStudyExactRuleWork;
     std::map<long, Result<ExactRuleValue>> m_done;
 };
@@ -84,9 +100,16 @@ std::vector<long> exactCurveCounts(RuleKind kind)
 
 Result<ExactRuleValue> exactRuleValue(const Study &study, RuleKind kind, long n, double doubleSum)
 {
+    return exactRuleValue(study, kind, n, doubleSum, limitPoints(study));
+}
+
+Result<ExactRuleValue> exactRuleValue(const Study &study, RuleKind kind, long n, double doubleSum,
+                                      const std::vector<RemovablePoint> &points)
+{
     Ball a, b;
     exactEnds(study.input, a, b);
-    const Result<Enclosure> value = exactRule(kind, study.input.program, a.get(), b.get(), n);
+    const Result<Enclosure> value =
+        exactRule(kind, study.input.program, a.get(), b.get(), n, points);
     if (!value)
         return value.refusal();
     Result<Enclosure> error = enclosedDifference(*value, study.integral);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "proof/removable.h"
 #include "study/study.h"
 
 namespace kvadrolab {
@@ -10,6 +11,10 @@ namespace kvadrolab {
 // The rule at n on the exact nodes, with its error against the study's
 // integral and the rounding of `doubleSum`, the rule summed in doubles.
 Result<ExactRuleValue> exactRuleValue(const Study &study, RuleKind kind, long n, double doubleSum);
+// The same with f's removable points handed in (proveDefinedWithLimits), so
+// that many counts prove them once.
+Result<ExactRuleValue> exactRuleValue(const Study &study, RuleKind kind, long n, double doubleSum,
+                                      const std::vector<RemovablePoint> &points);
 
 // Fills in the exact part of a rule whose double part is done (its rows,
 // its curve points), within kStudyExactRuleWork, then takes the rows'

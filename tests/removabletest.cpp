@@ -294,6 +294,11 @@ void RemovableTest::rulesSumTheLimit()
     QVERIFY(at.ok());
     QVERIFY2(std::fabs(at->value - value) <= 1e-15,
              qPrintable(QString::number(at->value, 'g', 17)));
+    // The rule on exact nodes takes the same limit, and holds mpmath's sum.
+    QVERIFY2(at->exact.ok(),
+             at->exact.ok() ? "" : qPrintable(QString::number(int(at->exact.reason()))));
+    QVERIFY(at->exact->value.lower <= value + 1e-16 && value - 1e-16 <= at->exact->value.upper);
+    QVERIFY(at->exact->value.fineRad < 1e-25);
     // Without the limit the node at 0 is 0/0 in doubles.
     QVERIFY(!applyRule(RuleKind(rule), input.program, 0, 1, n).ok());
 }
