@@ -3,6 +3,7 @@
 
 #include "base/result.h"
 #include "expression/program.h"
+#include "proof/work.h"
 
 namespace kvadrolab {
 
@@ -21,9 +22,11 @@ struct Enclosure
     double midTail = 0;
 };
 
-// What the integrator may spend: evaluations of f on points and on complex
-// boxes around pieces of the path, and pieces queued at once.
-inline constexpr long integralEvaluationLimit = 100000;
+// What the integrator may spend: operations (proof/work.h) of f on points
+// and on complex boxes around pieces of the path, each counted as a run of
+// order 5 (a complex ball's functions cost about twice a real one's), and
+// pieces queued at once.
+inline constexpr long long integralWorkLimit = proofWorkLimit;
 inline constexpr long integralQueueLimit = 256;
 // Its goals: a radius of 2^-64 relative to the integral, or 2^-64 absolute,
 // scaled down by (b - a) sup |f| where that is below 1.
@@ -32,7 +35,8 @@ inline constexpr long integralGoalBits = 64;
 // The integral of f from a to b, enclosed. f must already be proven defined
 // on [a; b] (proveDefined): only then is the real part of the complex
 // integral Arb returns the integral of the real f. NotProven where Arb does
-// not reach its goal within the limits above.
+// not reach its goal within the queue, WorkLimit where the work runs out
+// first (x the point of the path it had reached).
 Result<Enclosure> integrateDefined(const Program &program, double a, double b);
 
 // proveDefined, then integrateDefined: the certified integral from a to b,
