@@ -113,6 +113,8 @@ Result<double> weightedSum(RuleKind kind, const Program &program, double a, doub
         return count.refusal();
     if (auto length = checkRuleInterval(a, b); !length.ok())
         return length.refusal();
+    if (ruleWork(kind, program, n) > ruleWorkLimit)
+        return Refusal{Reason::WorkLimit};
     const long total = nodeCount(kind, n);
     double xs[kChunk], ys[kChunk], ws[kChunk];
     double sum = 0;
@@ -280,6 +282,12 @@ double ruleErrorBoundUp(RuleKind kind, double a, double b, double n, double deri
         quotientUp(productUp(productUp(*power, length), scaled(derivativeMaxUpper)),
                    scaled(info.boundDivisor));
     return doubleUp(value);
+}
+
+long long ruleWork(RuleKind kind, const Program &program, long n)
+{
+    const auto steps = static_cast<long long>(std::max<std::size_t>(program.steps.size(), 1));
+    return static_cast<long long>(nodeCount(kind, std::max(n, 0L))) * steps;
 }
 
 Result<double> applyRule(RuleKind kind, const Program &program, double a, double b, long n)

@@ -27,6 +27,7 @@ constexpr int kScaleSamples = 1001;
 // the logarithms are a few ulps off; far more means the bound's rounding has
 // parted from the formula, and bisection finishes in about 50 evaluations.
 constexpr int kWalkSteps = 1000;
+static_assert(kStudyCountTrials >= 2 * kWalkSteps + 2 * 64 + 3);
 
 bool stopped(const StudyControl &control)
 {
@@ -107,7 +108,7 @@ template <typename Fits> double smallestCount(Fits fits, double step, long doubl
 // "n для ε" by the bound: the bound falls as 1 / n^k, so the count is about
 // (|b - a|^(k+1) M / (C ε))^(1/k), solved in logarithms (the power alone
 // can overflow); the rounded-up bound itself then decides.
-Result<double> countByBound(const Study &study, RuleKind kind, double tolerance)
+Result<double> countByBound(const Study &study, RuleKind kind, double tolerance, int &trials)
 {
     const Result<DerivativeMax> &m = maximumOfOrder(study, ruleInfo(kind).derivative);
     if (!m)
@@ -121,6 +122,7 @@ Result<double> countByBound(const Study &study, RuleKind kind, double tolerance)
     const long double estimate =
         std::exp((logC - std::log(static_cast<long double>(tolerance))) / k);
     const auto fits = [&](double n) {
+        ++trials;
         return ruleErrorBoundUp(kind, study.input.a, study.input.b, n, m->upper) <= tolerance;
     };
     return smallestCount(fits, info.countMultiple, estimate);
@@ -161,6 +163,35 @@ RungeTrust trustOf(const DoublingRow &row, double halfError, int order, double f
                                                                          : RungeTrust::OrderFar;
 }
 
+// The counts the curve of a rule takes: every one up to kStudyCurveLast,
+// or where that would take more than kStudyCurveWork, every stride-th, the
+// stride the least that fits, with the doubling table's n and n / 2 kept.
+std::vector<long> curveCounts(RuleKind kind, const Program &program)
+{
+    const long m = ruleInfo(kind).countMultiple;
+    std::vector<bool> doubling(static_cast<std::size_t>(kStudyCurveLast + 1), false);
+    long n = firstCount(kind, kDoublingFirstAtLeast);
+    for (int r = 0; r < kDoublingRows; ++r, n *= 2) {
+        doubling[static_cast<std::size_t>(n)] = true;
+        if (n % 2 == 0 && (n / 2) % m == 0)
+            doubling[static_cast<std::size_t>(n / 2)] = true;
+    }
+    std::vector<long> counts;
+    for (long stride = 1;; ++stride) {
+        counts.clear();
+        long long work = 0;
+        for (long k = 1; k * m <= kStudyCurveLast; ++k) {
+            const long c = k * m;
+            if (k % stride == 0 || doubling[static_cast<std::size_t>(c)]) {
+                counts.push_back(c);
+                work += ruleWork(kind, program, c);
+            }
+        }
+        if (work <= kStudyCurveWork || stride > kStudyCurveLast)
+            return counts;
+    }
+}
+
 // One composite rule: every count on the curve, summed once; the doubling
 // table reads its rows from them. Cancelled between any two sums.
 Result<StudyRule> studyRule(const Study &study, RuleKind kind, double floor,
@@ -172,7 +203,8 @@ Result<StudyRule> studyRule(const Study &study, RuleKind kind, double floor,
     std::vector<double> values(size), errors(size);
     StudyRule rule;
     rule.kind = kind;
-    for (long n = info.countMultiple; n <= kStudyCurveLast; n += info.countMultiple) {
+    const std::vector<long> counts = curveCounts(kind, in.program);
+    for (const long n : counts) {
         if (stopped(control))
             return Refusal{Reason::Cancelled};
         const Result<double> value = applyRule(kind, in.program, in.a, in.b, n);
@@ -351,7 +383,7 @@ StudyCounts studyCounts(const Study &study, const StudyRule &rule, double tolera
         c.byBound = Refusal{Reason::ToleranceNotPositive, Input::Tolerance};
         return c;
     }
-    c.byBound = countByBound(study, rule.kind, tolerance);
+    c.byBound = countByBound(study, rule.kind, tolerance, c.boundTrials);
     for (const DoublingRow &row : rule.doubling)
         if (row.runge && std::fabs(*row.runge) <= tolerance) {
             c.byRunge = row.n;

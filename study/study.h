@@ -85,6 +85,10 @@ struct DoublingRow
 
 // The error curve runs over the rule's counts up to this n.
 inline constexpr long kStudyCurveLast = 1000;
+// The operations (rules/: nodes times the program's steps) one rule's curve
+// may take, about 0.1 s: a long f takes every second, third... count of the
+// rule instead of every one (always keeping the doubling table's counts).
+inline constexpr long long kStudyCurveWork = 30'000'000;
 
 struct StudyPoint
 {
@@ -99,6 +103,10 @@ struct StudyPoint
 // number up to it is exact in a double, and no one sums a rule at more.
 inline constexpr double kStudyBoundCountLimit = 1e15;
 
+// The most counts the search by the bound tries: two walks of 1000 steps
+// from its estimate, then about 50 halvings each way.
+inline constexpr int kStudyCountTrials = 2 * 1000 + 2 * 64 + 3;
+
 // "n для ε" of one rule, three ways.
 struct StudyCounts
 {
@@ -108,6 +116,9 @@ struct StudyCounts
     // has no double at the limit: ruleErrorBoundUp's +inf). Refused where
     // the rule's M_k is, and as the study refuses ε.
     Result<double> byBound = Refusal{Reason::NotProven};
+    // How many counts the search by the bound tried: at most
+    // kStudyCountTrials, whatever ε is.
+    int boundTrials = 0;
     // The first row of the doubling table whose |Runge's estimate| <= ε;
     // absent when none is (more than the last row's n).
     std::optional<long> byRunge;
@@ -120,8 +131,10 @@ struct StudyRule
 {
     RuleKind kind = RuleKind::Trapezoid;
     std::vector<DoublingRow> doubling; // kDoublingRows rows
-    std::vector<StudyPoint> curve;     // every count of the rule from its least to kStudyCurveLast
-    StudyCounts counts;                // for the study's ε
+    // Every count of the rule from its least to kStudyCurveLast, or for a
+    // long f every stride-th of them and the doubling table's.
+    std::vector<StudyPoint> curve;
+    StudyCounts counts; // for the study's ε
 };
 
 // Romberg's table down to 2^(kStudyRombergRows - 1) subintervals, with
