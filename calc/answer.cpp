@@ -19,12 +19,9 @@ int orderIndex(int order)
     return -1;
 }
 
-Result<RuleAnswer> ruleAnswer(RuleKind kind, const Program &program, double a, double b, long n,
-                              const Answer &answer)
+Result<RuleAnswer> ruleAnswer(RuleKind kind, const Result<double> &value, double a, double b,
+                              long n, const Answer &answer)
 {
-    // For b < a the rule is summed with a negative h, which gives the
-    // oriented integral as certifiedIntegral does.
-    const Result<double> value = applyRule(kind, program, a, b, n);
     if (!value)
         return value.refusal();
     RuleAnswer rule;
@@ -74,8 +71,12 @@ Result<Answer> answerFor(std::string_view f, double a, double b, long n)
     answer.integral = *integral;
     for (std::size_t i = 0; i < answerOrders.size(); ++i)
         answer.maxima[i] = proveDerivativeMax(*program, lo, hi, answerOrders[i]);
+    // For b < a the rules are summed with a negative h, which gives the
+    // oriented integral as certifiedIntegral does; the nodes they share are
+    // valued once.
+    const auto values = applyEveryRule(*program, a, b, n);
     for (std::size_t i = 0; i < allRules.size(); ++i)
-        answer.rules[i] = ruleAnswer(allRules[i], *program, a, b, n, answer);
+        answer.rules[i] = ruleAnswer(allRules[i], values[i], a, b, n, answer);
     return answer;
 }
 
