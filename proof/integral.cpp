@@ -18,7 +18,7 @@ namespace {
 // One call of the integrand, as the work limit counts it.
 long long integralCallCost(const Program &program)
 {
-    return runCost(program, 5);
+    return runCost(program, 0);
 }
 
 // The program over complex balls, as acb_calc_integrate calls it: with
