@@ -24,10 +24,9 @@ struct Enclosure
 
 // What the integrator may spend: operations (proof/work.h) of f on points
 // and on complex boxes around pieces of the path, each counted as one run
-// on a ball, and pieces queued at once. A call's time varies more than a
-// real run's: 0.05 ms for 100 factors sin(x), 7 ms for 899 sines sin(kx)
-// whose boxes reach far from the axis, so the slowest integrals take some
-// 2.5 s at the limit.
+// on a ball and the integrator's work around it, and pieces queued at once. A call's time varies
+// more than a real run's: 0.05 ms for 100 factors sin(x), 7 ms for 899 sines sin(kx) whose boxes
+// reach far from the axis, so the slowest integrals take some 2.5 s at the limit.
 inline constexpr long long integralWorkLimit = proofWorkLimit;
 inline constexpr long integralQueueLimit = 256;
 // Its goals: a radius of 2^-64 relative to the integral, or 2^-64 absolute,
