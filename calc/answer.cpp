@@ -45,8 +45,8 @@ Result<Answer> answerFor(std::string_view f, const ExactNumber &a, const ExactNu
     answer.integral = study->integral;
     answer.limits = study->limits;
     answer.maxima = study->provenMaxima;
-    for (std::size_t i = 0; i < allRules.size(); ++i)
-        answer.rules[i] = ruleAtAnyCount(*study, allRules[i], n);
+    // The nodes the rules share are valued once.
+    answer.rules = everyRuleAtAnyCount(*study, n);
     return answer;
 }
 

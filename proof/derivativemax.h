@@ -4,6 +4,7 @@
 #include "base/result.h"
 #include "expression/constant.h"
 #include "expression/program.h"
+#include "proof/work.h"
 
 namespace kvadrolab {
 
@@ -21,10 +22,11 @@ struct DerivativeMax
     double at = 0;
 };
 
-// The work a bound may take: evaluations of the Taylor series (on a ball or
-// at a point), the orders it takes, the relative gap it aims for, and the
-// narrowest piece it splits, as a fraction of b - a.
-inline constexpr int derivativeEvaluationLimit = 20000;
+// The work a bound may take: operations of the Taylor series (on a ball or
+// at a point, counted as proof/work.h counts them), the orders it takes, the
+// relative gap it aims for, and the narrowest piece it splits, as a fraction
+// of b - a.
+inline constexpr long long derivativeWorkLimit = proofWorkLimit;
 inline constexpr int derivativeOrderLimit = 16;
 inline constexpr double derivativeRelativeGap = 0x1p-20; // about 1e-6
 inline constexpr int derivativeSplitDepth = 40;

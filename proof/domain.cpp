@@ -25,15 +25,17 @@ Result<void> definedBetween(const Program &program, double lo, double hi)
     std::vector<Piece> work{{lo, hi, 0}};
     std::optional<BallFailure> nowhere;
     double nowhereAt = lo;
-    int evaluations = 0;
+    long long spent = 0;
     while (!work.empty()) {
-        if (++evaluations > domainEvaluationLimit)
+        spent += runCost(program, 0);
+        if (spent > domainWorkLimit)
             return Refusal{Reason::WorkLimit, {}, {}, work.back().lo};
         const Piece piece = work.back();
         work.pop_back();
         const auto failed = valueOnInterval(program, piece.lo, piece.hi);
         if (!failed)
             continue;
+        spent += 3 * runCost(program, 1); // the ends' values and the narrowing run
         if (failed->reason == Reason::NotANumber)
             return Refusal{failed->reason, {}, failed->position};
         if (failed->everywhere) {

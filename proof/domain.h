@@ -4,14 +4,16 @@
 #include "base/result.h"
 #include "expression/constant.h"
 #include "expression/program.h"
+#include "proof/work.h"
 
 namespace kvadrolab {
 
-// How much work a domain proof may take: pieces examined (each one run of
-// the program on a ball, or four where it is in doubt: see valueOnInterval),
-// and the depth of the narrowest piece it splits before it names a place
-// (2^-34 of the interval: the place to about ten digits).
-inline constexpr int domainEvaluationLimit = 50000;
+// How much work a domain proof may take: operations (proof/work.h), a
+// piece examined costing one run of the program on a ball, or four where it
+// is in doubt (see valueOnInterval), and the depth of the narrowest piece
+// it splits before it names a place (2^-34 of the interval: the place to
+// about ten digits).
+inline constexpr long long domainWorkLimit = proofWorkLimit;
 inline constexpr int domainSplitDepth = 34;
 
 // Done when f is proven defined and finite at every point of [a; b] (either

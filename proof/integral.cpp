@@ -14,10 +14,20 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace kvadrolab {
 
 namespace {
+
+// One call of the integrand, as the work limit counts it: a run on a ball,
+// and the integrator's own work around the call (its nodes, its queue of
+// pieces), about 4 us whatever the program.
+constexpr long long kIntegratorCallCost = 50;
+long long integralCallCost(const Program &program)
+{
+    return runCost(program, 0) + kIntegratorCallCost;
+}
 
 // The program over complex balls, as acb_calc_integrate calls it: with
 // order 0 at points and pieces of the real path, where f need only be
@@ -40,9 +50,21 @@ public:
     }
 
     bool readable() const { return m_readable; }
+    // Where the work limit was reached, if it was.
+    std::optional<double> reached() const { return m_reached; }
+    long long spent() const { return m_spent; }
 
+    // Past the work limit every call answers a non-finite value, which ends
+    // the integration unproven; reached() then tells that apart from a
+    // failure of the proof and says where on the path the work ran out.
     void evaluate(acb_t res, const acb_t z, bool analytic, slong prec)
     {
+        m_spent += integralCallCost(m_program);
+        if (m_spent > integralWorkLimit) {
+            if (!m_reached)
+                m_reached = arf_get_d(arb_midref(acb_realref(z)), ARF_RND_NEAR);
+            return acb_indeterminate(res);
+        }
         std::size_t top = 0;
         for (std::size_t i = 0; i < m_program.steps.size(); ++i) {
             const Step &step = m_program.steps[i];
@@ -327,6 +349,8 @@ private:
     std::unique_ptr<ComplexBall[]> m_stack;
     Ball m_e;
     bool m_readable = true;
+    long long m_spent = 0;
+    std::optional<double> m_reached;
 };
 
 int integrand(acb_ptr res, const acb_t z, void *param, slong order, slong prec)
@@ -418,13 +442,17 @@ Result<void> integralBall(arb_t out, const Program &program, double a, double b)
     absoluteGoal(tolerance, folded, a, b);
     acb_calc_integrate_opt_t options;
     acb_calc_integrate_opt_init(options);
-    options->eval_limit = integralEvaluationLimit;
+    // The integrator's own count of calls stays out of the way: the work
+    // counted in the calls decides.
+    options->eval_limit = integralWorkLimit / integralCallCost(program) + 2;
     options->depth_limit = integralQueueLimit;
     const int status = acb_calc_integrate(result.get(), integrand, &f, from.get(), to.get(),
                                           integralGoalBits, tolerance, options, integralPrecision);
     arb_srcptr re = acb_realref(result.get());
     mag_clear(tolerance);
 
+    if (f.reached())
+        return Refusal{Reason::WorkLimit, {}, {}, f.reached()};
     if (status != ARB_CALC_SUCCESS || !arb_is_finite(re))
         return Refusal{Reason::NotProven};
     arb_set(out, re);

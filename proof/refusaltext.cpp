@@ -25,8 +25,9 @@ std::string proofReasonText(Reason reason, int order)
                                " не ограничена или не существует"
                          : "f не гладкая";
     case Reason::NotProven:
-    case Reason::WorkLimit:
         return "не удалось доказать в пределах вычислений";
+    case Reason::WorkLimit:
+        return "слишком много вычислений";
     case Reason::EmptyInterval:
         return "пустой отрезок: a = b";
     case Reason::NonFiniteInput:

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <thread>
+#include <vector>
 
 namespace kvadrolab {
 
@@ -113,6 +115,8 @@ Result<double> weightedSum(RuleKind kind, const Program &program, double a, doub
         return count.refusal();
     if (auto length = checkRuleInterval(a, b); !length.ok())
         return length.refusal();
+    if (ruleWork(kind, program, n) > ruleWorkLimit)
+        return Refusal{Reason::WorkLimit};
     const long total = nodeCount(kind, n);
     double xs[kChunk], ys[kChunk], ws[kChunk];
     double sum = 0;
@@ -282,9 +286,189 @@ double ruleErrorBoundUp(RuleKind kind, double a, double b, double n, double deri
     return doubleUp(value);
 }
 
+long long ruleWork(RuleKind kind, const Program &program, long n)
+{
+    const auto steps = static_cast<long long>(std::max<std::size_t>(program.steps.size(), 1));
+    return static_cast<long long>(nodeCount(kind, std::max(n, 0L))) * steps;
+}
+
 Result<double> applyRule(RuleKind kind, const Program &program, double a, double b, long n)
 {
     return weightedSum(kind, program, a, b, n, nullptr);
+}
+
+namespace {
+
+// One rule's weighted sum fed node by node, in its own order, with its
+// partial sums closed where weightedSum closes its chunks: the same
+// additions in the same order give the same double.
+class RuleSum
+{
+public:
+    RuleSum(RuleKind kind, const Program &program, double a, double b, long n)
+        : m_kind(kind), m_a(a), m_b(b), m_n(n), m_total(nodeCount(kind, n)),
+          m_state(checkRuleCount(kind, n).ok() ? Result<double>(0.0)
+                                               : Result<double>(checkRuleCount(kind, n).refusal()))
+    {
+        if (m_state && ruleWork(kind, program, n) > ruleWorkLimit)
+            m_state = Refusal{Reason::WorkLimit};
+    }
+
+    bool wanted() const { return m_state.ok(); }
+
+    // Node i of the rule (in increasing order), at x, with f(x) = y.
+    void add(long i, double x, double y)
+    {
+        if (!m_state)
+            return;
+        if (!std::isfinite(y)) {
+            m_state = Refusal{Reason::NonFiniteResult, {}, {}, x};
+            return;
+        }
+        m_part += weight(i) * y;
+        if ((i + 1) % kChunk == 0 || i + 1 == m_total) {
+            m_sum += m_part;
+            m_part = 0;
+        }
+    }
+
+    // node()'s weight of node i, which depends on i only through whether it
+    // is the first or the grid's last node and on i mod 12 (every rule's
+    // pattern repeats within 12 nodes): each is worked out once.
+    double weight(long i)
+    {
+        const int key = i == 0 ? 0 : (i == m_n ? 1 : 2 + static_cast<int>(i % 12));
+        if (!m_known[key]) {
+            m_weights[key] = node(m_kind, m_a, m_b, m_n, i).weight;
+            m_known[key] = true;
+        }
+        return m_weights[key];
+    }
+
+    Result<double> result() const
+    {
+        if (m_state && !std::isfinite(m_sum))
+            return Refusal{Reason::NonFiniteResult};
+        return m_state ? Result<double>(m_sum) : m_state;
+    }
+
+private:
+    RuleKind m_kind;
+    double m_a, m_b;
+    long m_n;
+    long m_total;
+    Result<double> m_state;
+    double m_sum = 0, m_part = 0;
+    double m_weights[14] = {};
+    bool m_known[14] = {};
+};
+
+} // namespace
+
+std::array<Result<double>, allRules.size()> applyEveryRule(const Program &program, double a,
+                                                           double b, long n)
+{
+    std::array<Result<double>, allRules.size()> out{
+        Refusal{Reason::NotProven}, Refusal{Reason::NotProven}, Refusal{Reason::NotProven},
+        Refusal{Reason::NotProven}, Refusal{Reason::NotProven}, Refusal{Reason::NotProven},
+        Refusal{Reason::NotProven}, Refusal{Reason::NotProven}, Refusal{Reason::NotProven}};
+    if (auto length = checkRuleInterval(a, b); !length.ok()) {
+        // As applyRule: the count is checked first.
+        for (std::size_t i = 0; i < allRules.size(); ++i) {
+            const Result<long> count = checkRuleCount(allRules[i], n);
+            out[i] = count ? length.refusal() : count.refusal();
+        }
+        return out;
+    }
+    const auto sumOf = [&](RuleKind kind) { return RuleSum(kind, program, a, b, n); };
+    RuleSum left = sumOf(RuleKind::Left), right = sumOf(RuleKind::Right),
+            midpoint = sumOf(RuleKind::Midpoint), trapezoid = sumOf(RuleKind::Trapezoid),
+            simpson = sumOf(RuleKind::Simpson), simpson38 = sumOf(RuleKind::Simpson38),
+            boole = sumOf(RuleKind::Boole), gauss2 = sumOf(RuleKind::Gauss2),
+            gauss3 = sumOf(RuleKind::Gauss3);
+    RuleSum *const grid[] = {&left, &right, &trapezoid, &simpson, &simpson38, &boole};
+    const bool wantGrid =
+        std::any_of(std::begin(grid), std::end(grid), [](RuleSum *r) { return r->wanted(); });
+    const bool wantMiddles = midpoint.wanted() || gauss2.wanted() || gauss3.wanted();
+
+    // Block by block of subintervals: the grid a + j h as node() places it
+    // for each of its rules, then per subinterval its middle (the midpoint
+    // rule's node and three-point Gauss's centre) and Gauss's two- and
+    // three-point outer nodes. The values of f are taken on every core (each
+    // is bit for bit evaluate's wherever it is taken); the sums then run
+    // node by node in each rule's own order.
+    constexpr long kPieces = 1L << 16;
+    const long pieces = std::min(n, kPieces);
+    std::vector<double> xs(static_cast<std::size_t>(6 * pieces + 1)),
+        ys(static_cast<std::size_t>(6 * pieces + 1));
+    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1U, 4U);
+    for (long start = 0; start < n; start += kPieces) {
+        const long count = std::min(kPieces, n - start);
+        const long gridCount = wantGrid ? count + (start + count == n ? 1 : 0) : 0;
+        const long middleCount = wantMiddles ? 5 * count : 0;
+        const long total = gridCount + middleCount;
+        const auto place = [&](long from, long to) {
+            for (long i = from; i < to; ++i) {
+                if (i < gridCount) {
+                    xs[static_cast<std::size_t>(i)] = gridPoint(a, b, start + i, n);
+                    continue;
+                }
+                const long m = i - gridCount, k = start + m / 5;
+                RuleNode at{};
+                switch (m % 5) {
+                case 0:
+                    at = node(RuleKind::Midpoint, a, b, n, k);
+                    break;
+                case 1:
+                case 2:
+                    at = node(RuleKind::Gauss2, a, b, n, 2 * k + (m % 5 - 1));
+                    break;
+                case 3:
+                    at = node(RuleKind::Gauss3, a, b, n, 3 * k);
+                    break;
+                default:
+                    at = node(RuleKind::Gauss3, a, b, n, 3 * k + 2);
+                    break;
+                }
+                xs[static_cast<std::size_t>(i)] = at.x;
+            }
+            evaluate(program, xs.data() + from, ys.data() + from,
+                     static_cast<std::size_t>(to - from));
+        };
+        std::vector<std::thread> helpers;
+        const long share = (total + cores - 1) / cores;
+        for (unsigned c = 1; c < cores && c * share < total; ++c)
+            helpers.emplace_back(place, c * share, std::min(total, (c + 1) * share));
+        place(0, std::min(total, share));
+        for (std::thread &t : helpers)
+            t.join();
+
+        for (long i = 0; i < gridCount; ++i) {
+            const long j = start + i;
+            const double x = xs[static_cast<std::size_t>(i)], y = ys[static_cast<std::size_t>(i)];
+            if (j < n)
+                left.add(j, x, y);
+            if (j > 0)
+                right.add(j - 1, x, y);
+            for (RuleSum *r : {&trapezoid, &simpson, &simpson38, &boole})
+                r->add(j, x, y);
+        }
+        for (long i = 0; i < middleCount / 5; ++i) {
+            const long k = start + i;
+            const double *x = xs.data() + gridCount + 5 * i, *y = ys.data() + gridCount + 5 * i;
+            midpoint.add(k, x[0], y[0]);
+            gauss2.add(2 * k, x[1], y[1]);
+            gauss2.add(2 * k + 1, x[2], y[2]);
+            gauss3.add(3 * k, x[3], y[3]);
+            gauss3.add(3 * k + 1, x[0], y[0]);
+            gauss3.add(3 * k + 2, x[4], y[4]);
+        }
+    }
+    const RuleSum *const every[] = {&left,      &right, &midpoint, &trapezoid, &simpson,
+                                    &simpson38, &boole, &gauss2,   &gauss3};
+    for (std::size_t i = 0; i < allRules.size(); ++i)
+        out[i] = every[i]->result();
+    return out;
 }
 
 Result<RuleTable> ruleTable(RuleKind kind, const Program &program, double a, double b, long n)

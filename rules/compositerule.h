@@ -39,6 +39,16 @@ inline constexpr long ruleCountLimit = 10'000'000;
 // The largest n whose node table is built (one row per node).
 inline constexpr long ruleTableCountLimit = 100'000;
 
+// The work of a double sum in operations: one step of the program at one
+// node. A sum refuses at once with WorkLimit (no place: nothing was summed)
+// when its nodes times the program's steps exceed this; in doubles a step
+// takes some 3 ns, so the limit is about 3 s of a two-core x86-64 server of
+// 2020, which every rule at ruleCountLimit needs for an f of 30 steps.
+inline constexpr long long ruleWorkLimit = 1'000'000'000;
+
+// The operations the rule's sum at n costs: nodes times steps.
+long long ruleWork(RuleKind kind, const Program &program, long n);
+
 // b - a, or NonFiniteInput for a or b, NonFiniteResult where b - a
 // overflows: what every rule here asks of its ends.
 Result<double> checkRuleInterval(double a, double b);
@@ -67,8 +77,17 @@ double ruleErrorBoundUp(RuleKind kind, double a, double b, double n, double deri
 
 // The rule's value for f at n. Refused as checkRuleCount refuses,
 // NonFiniteInput for a or b, NonFiniteResult where f or the sum is not finite
-// (x the first node at fault).
+// (x the first node at fault), WorkLimit past ruleWorkLimit.
 Result<double> applyRule(RuleKind kind, const Program &program, double a, double b, long n);
+
+// Every rule of allRules at n, in that order, from one pass over the nodes
+// they share: the grid a + j h (left, right, trapezoid, Simpson, 3/8,
+// Boole) and the middles (midpoint, three-point Gauss), each valued once,
+// 6n + 1 values of f in all where the rules one by one take 12n + 4, taken
+// on up to four cores. Each result is bit for bit applyRule's, refusals
+// included.
+std::array<Result<double>, allRules.size()> applyEveryRule(const Program &program, double a,
+                                                           double b, long n);
 
 // One node of the weighted sum: the rule adds weight * fx.
 struct RuleNode

@@ -15,6 +15,9 @@ Result<RombergTable> romberg(const Program &program, double a, double b, int row
         return Refusal{Reason::CountOutOfRange, Input::Count};
     if (auto ends = checkRuleInterval(a, b); !ends)
         return ends.refusal();
+    const auto steps = static_cast<long long>(std::max<std::size_t>(program.steps.size(), 1));
+    if (((1LL << (rows - 1)) + 1) * steps > ruleWorkLimit)
+        return Refusal{Reason::WorkLimit};
     RombergTable t;
     const double fa = evaluate(program, a), fb = evaluate(program, b);
     if (!std::isfinite(fa))
@@ -61,6 +64,7 @@ Result<AdaptiveSimpson> adaptiveSimpson(const Program &program, double a, double
     if (auto ends = checkRuleInterval(a, b); !ends)
         return ends.refusal();
 
+    const auto steps = static_cast<long long>(std::max<std::size_t>(program.steps.size(), 1));
     AdaptiveSimpson result;
     Refusal fault{Reason::NonFiniteResult};
     bool failed = false;
@@ -102,7 +106,7 @@ Result<AdaptiveSimpson> adaptiveSimpson(const Program &program, double a, double
             result.deepest = std::max(result.deepest, p.depth + 1);
             continue;
         }
-        if (p.depth + 1 >= adaptiveDepthLimit || result.evaluations >= adaptiveEvaluationLimit ||
+        if (p.depth + 1 >= adaptiveDepthLimit || result.evaluations * steps >= adaptiveWorkLimit ||
             !(p.lo < mid && mid < p.hi))
             return Refusal{Reason::WorkLimit, {}, {}, mid};
         // The right half waits; the left is refined first, so the sum runs

@@ -27,7 +27,8 @@ inline constexpr int rombergRowLimit = 21;
 
 // The table with `rows` rows (1 to rombergRowLimit; CountOutOfRange
 // otherwise). NonFiniteInput for a or b, NonFiniteResult where f or a sum
-// is not finite (x the first node at fault).
+// is not finite (x the first node at fault), WorkLimit at once where its
+// values of f times the program's steps exceed ruleWorkLimit.
 Result<RombergTable> romberg(const Program &program, double a, double b, int rows);
 
 // Adaptive Simpson to the tolerance eps: a piece is accepted when its two
@@ -43,8 +44,10 @@ struct AdaptiveSimpson
     int deepest = 0; // the most halvings any accepted piece took
 };
 
-// What it may spend: values of f, and halvings of one piece.
-inline constexpr long adaptiveEvaluationLimit = 1'000'000;
+// What it may spend: operations (values of f times the program's steps:
+// about 2e8 steps take a second one value at a time), and halvings of one
+// piece.
+inline constexpr long long adaptiveWorkLimit = 200'000'000;
 inline constexpr int adaptiveDepthLimit = 50;
 
 // Refused with ToleranceNotPositive (or NonFiniteInput) for eps,

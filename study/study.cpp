@@ -30,6 +30,7 @@ constexpr int kScaleSamples = 1001;
 // the logarithms are a few ulps off; far more means the bound's rounding has
 // parted from the formula, and bisection finishes in about 50 evaluations.
 constexpr int kWalkSteps = 1000;
+static_assert(kStudyCountTrials >= 2 * kWalkSteps + 2 * 64 + 3);
 
 bool stopped(const StudyControl &control)
 {
@@ -110,7 +111,7 @@ template <typename Fits> double smallestCount(Fits fits, double step, long doubl
 // "n для ε" by the bound: the bound falls as 1 / n^k, so the count is about
 // (|b - a|^(k+1) M / (C ε))^(1/k), solved in logarithms (the power alone
 // can overflow); the rounded-up bound itself then decides.
-Result<double> countByBound(const Study &study, RuleKind kind, double tolerance)
+Result<double> countByBound(const Study &study, RuleKind kind, double tolerance, int &trials)
 {
     const Result<DerivativeMax> &m = maximumOfOrder(study, ruleInfo(kind).derivative);
     if (!m)
@@ -129,6 +130,7 @@ Result<double> countByBound(const Study &study, RuleKind kind, double tolerance)
                                 ? exactInput(study.input, Input::Tolerance)
                                 : ExactNumber::fromDouble(tolerance);
     const auto fits = [&](double n) {
+        ++trials;
         return atMostExact(ruleErrorBoundUp(kind, study.input.a, study.input.b, n, m->upper), eps);
     };
     return smallestCount(fits, info.countMultiple, estimate);
@@ -169,6 +171,35 @@ RungeTrust trustOf(const DoublingRow &row, double halfError, int order, double f
                                                                          : RungeTrust::OrderFar;
 }
 
+// The counts the curve of a rule takes: every one up to kStudyCurveLast,
+// or where that would take more than kStudyCurveWork, every stride-th, the
+// stride the least that fits, with the doubling table's n and n / 2 kept.
+std::vector<long> curveCounts(RuleKind kind, const Program &program)
+{
+    const long m = ruleInfo(kind).countMultiple;
+    std::vector<bool> doubling(static_cast<std::size_t>(kStudyCurveLast + 1), false);
+    long n = firstCount(kind, kDoublingFirstAtLeast);
+    for (int r = 0; r < kDoublingRows; ++r, n *= 2) {
+        doubling[static_cast<std::size_t>(n)] = true;
+        if (n % 2 == 0 && (n / 2) % m == 0)
+            doubling[static_cast<std::size_t>(n / 2)] = true;
+    }
+    std::vector<long> counts;
+    for (long stride = 1;; ++stride) {
+        counts.clear();
+        long long work = 0;
+        for (long k = 1; k * m <= kStudyCurveLast; ++k) {
+            const long c = k * m;
+            if (k % stride == 0 || doubling[static_cast<std::size_t>(c)]) {
+                counts.push_back(c);
+                work += ruleWork(kind, program, c);
+            }
+        }
+        if (work <= kStudyCurveWork || stride > kStudyCurveLast)
+            return counts;
+    }
+}
+
 // One composite rule: every count on the curve, summed once; the doubling
 // table reads its rows from them. Cancelled between any two sums.
 Result<StudyRule> studyRule(const Study &study, RuleKind kind, double floor,
@@ -180,7 +211,8 @@ Result<StudyRule> studyRule(const Study &study, RuleKind kind, double floor,
     std::vector<double> values(size), errors(size);
     StudyRule rule;
     rule.kind = kind;
-    for (long n = info.countMultiple; n <= kStudyCurveLast; n += info.countMultiple) {
+    const std::vector<long> counts = curveCounts(kind, in.program);
+    for (const long n : counts) {
         if (stopped(control))
             return Refusal{Reason::Cancelled};
         const Result<double> value = applyRule(kind, in.program, in.a, in.b, n);
@@ -392,7 +424,7 @@ StudyCounts studyCounts(const Study &study, const StudyRule &rule, double tolera
         c.byBound = Refusal{Reason::ToleranceNotPositive, Input::Tolerance};
         return c;
     }
-    c.byBound = countByBound(study, rule.kind, tolerance);
+    c.byBound = countByBound(study, rule.kind, tolerance, c.boundTrials);
     for (const DoublingRow &row : rule.doubling)
         if (row.runge && std::fabs(*row.runge) <= tolerance) {
             c.byRunge = row.n;
@@ -407,10 +439,12 @@ StudyCounts studyCounts(const Study &study, const StudyRule &rule, double tolera
     return c;
 }
 
-Result<RuleAtAnyCount> ruleAtAnyCount(const Study &study, RuleKind kind, long n)
+namespace {
+
+Result<RuleAtAnyCount> ruleAtValue(const Study &study, RuleKind kind, long n,
+                                   const Result<double> &value)
 {
     const StudyInput &in = study.input;
-    const Result<double> value = applyRule(kind, in.program, in.a, in.b, n);
     if (!value)
         return value.refusal();
     RuleAtAnyCount r;
@@ -425,7 +459,29 @@ Result<RuleAtAnyCount> ruleAtAnyCount(const Study &study, RuleKind kind, long n)
         r.bound = ruleErrorBoundUp(kind, in.a, in.b, static_cast<double>(n), m->upper);
     else
         r.bound = m.refusal();
+    r.exact = exactRuleValue(study, kind, n, r.value);
     return r;
+}
+
+} // namespace
+
+Result<RuleAtAnyCount> ruleAtAnyCount(const Study &study, RuleKind kind, long n)
+{
+    const StudyInput &in = study.input;
+    return ruleAtValue(study, kind, n, applyRule(kind, in.program, in.a, in.b, n));
+}
+
+std::array<Result<RuleAtAnyCount>, allRules.size()> everyRuleAtAnyCount(const Study &study, long n)
+{
+    const StudyInput &in = study.input;
+    const auto values = applyEveryRule(in.program, in.a, in.b, n);
+    std::array<Result<RuleAtAnyCount>, allRules.size()> rules{
+        Refusal{Reason::NotProven}, Refusal{Reason::NotProven}, Refusal{Reason::NotProven},
+        Refusal{Reason::NotProven}, Refusal{Reason::NotProven}, Refusal{Reason::NotProven},
+        Refusal{Reason::NotProven}, Refusal{Reason::NotProven}, Refusal{Reason::NotProven}};
+    for (std::size_t i = 0; i < allRules.size(); ++i)
+        rules[i] = ruleAtValue(study, allRules[i], n, values[i]);
+    return rules;
 }
 
 Result<RuleAtCount> ruleAtCount(const Study &study, RuleKind kind, long n)
@@ -448,7 +504,7 @@ Result<RuleAtCount> ruleAtCount(const Study &study, RuleKind kind, long n)
     // The window's bound is a double it can show.
     if (r.bound && !std::isfinite(*r.bound))
         r.bound = Refusal{Reason::NonFiniteResult};
-    r.exact = exactRuleValue(study, kind, n, at->value);
+    r.exact = at->exact;
     // The exact error where there is one: the double's may be all rounding.
     const std::optional<double> error =
         r.exact ? (r.exact->error.lower > 0 || r.exact->error.upper < 0

@@ -121,6 +121,10 @@ struct DoublingRow
 
 // The error curve runs over the rule's counts up to this n.
 inline constexpr long kStudyCurveLast = 1000;
+// The operations (rules/: nodes times the program's steps) one rule's curve
+// may take, about 0.1 s: a long f takes every second, third... count of the
+// rule instead of every one (always keeping the doubling table's counts).
+inline constexpr long long kStudyCurveWork = 30'000'000;
 
 struct StudyPoint
 {
@@ -142,6 +146,10 @@ std::vector<long> exactCurveCounts(RuleKind kind);
 // number up to it is exact in a double, and no one sums a rule at more.
 inline constexpr double kStudyBoundCountLimit = 1e15;
 
+// The most counts the search by the bound tries: two walks of 1000 steps
+// from its estimate, then about 50 halvings each way.
+inline constexpr int kStudyCountTrials = 2 * 1000 + 2 * 64 + 3;
+
 // "n для ε" of one rule, three ways.
 struct StudyCounts
 {
@@ -152,6 +160,9 @@ struct StudyCounts
     // has no double at the limit: ruleErrorBoundUp's +inf). Refused where
     // the rule's M_k is, and as the study refuses ε.
     Result<double> byBound = Refusal{Reason::NotProven};
+    // How many counts the search by the bound tried: at most
+    // kStudyCountTrials, whatever ε is.
+    int boundTrials = 0;
     // The first row of the doubling table whose |Runge's estimate| <= ε;
     // absent when none is (more than the last row's n).
     std::optional<long> byRunge;
@@ -164,8 +175,10 @@ struct StudyRule
 {
     RuleKind kind = RuleKind::Trapezoid;
     std::vector<DoublingRow> doubling; // kDoublingRows rows
-    std::vector<StudyPoint> curve;     // every count of the rule from its least to kStudyCurveLast
-    StudyCounts counts;                // for the study's ε
+    // Every count of the rule from its least to kStudyCurveLast, or for a
+    // long f every stride-th of them and the doubling table's.
+    std::vector<StudyPoint> curve;
+    StudyCounts counts; // for the study's ε
 };
 
 // Romberg's table down to 2^(kStudyRombergRows - 1) subintervals, with
@@ -251,7 +264,8 @@ StudyCounts studyCounts(const Study &study, const StudyRule &rule, double tolera
 // dropped), +-inf where that lies past every double, and the rounded-up
 // bound from the study's upper M_k, +inf where the bound lies past every
 // double and refused where that M_k is. Refused as checkRuleCount refuses
-// and as applyRule refuses (f's values overflow at a node).
+// and as applyRule refuses (f's values overflow at a node). Beside it the
+// rule on exact nodes, refused with WorkLimit above exactRuleWorkLimit.
 struct RuleAtAnyCount
 {
     RuleKind kind = RuleKind::Trapezoid;
@@ -259,8 +273,13 @@ struct RuleAtAnyCount
     double value = 0;
     double error = 0;
     Result<double> bound = Refusal{Reason::NotProven};
+    Result<ExactRuleValue> exact = Refusal{Reason::NotProven};
 };
 Result<RuleAtAnyCount> ruleAtAnyCount(const Study &study, RuleKind kind, long n);
+
+// Every rule of allRules at n, as ruleAtAnyCount gives each, the nodes they
+// share valued once (applyEveryRule).
+std::array<Result<RuleAtAnyCount>, allRules.size()> everyRuleAtAnyCount(const Study &study, long n);
 
 // One rule at the current n, quick enough for every step of a slider
 // (n <= ruleTableCountLimit): its value, error against the proven integral,

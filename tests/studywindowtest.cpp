@@ -11,14 +11,12 @@
 #include "canvas/plotcanvas.h"
 #include "studywindow/studytablemodel.h"
 #include "tests/apptest.h"
-#include "tests/graphtiming.h"
 #include "tests/testsupport.h"
 #include "tests/windowdriver.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -180,11 +178,12 @@ void StudyWindowTest::provenIntegralAndMaxima()
     const QString sep = QLocale().decimalPoint();
     QVERIFY2(integral.contains(QStringLiteral("0") + sep + QStringLiteral("1804790226002")),
              qPrintable(integral));
-    // M1, M2, M4, M6 rows; M2 = 0.243975030692985 at x ≈ 1.1088452, M4 = 108
-    // at x = 1 (closed-form derivatives, by hand).
+    // M1, M2, M4, M6 rows; M2 = 0.243975030692984563 at x ≈ 1.1088452 (mpmath:
+    // findroot of the third derivative), M4 = 108 at x = 1 (closed-form
+    // derivatives, by hand).
     QCOMPARE(model("Maxima")->rowCount(), 4);
-    QVERIFY(value("Maxima", 1, 1) <= 0.243975030692985 &&
-            0.243975030692985 <= value("Maxima", 1, 2));
+    QVERIFY(value("Maxima", 1, 1) <= 0.243975030692984563 * (1 + 1e-15) &&
+            0.243975030692984563 * (1 - 1e-15) <= value("Maxima", 1, 2));
     QVERIFY(value("Maxima", 1, 2) - value("Maxima", 1, 1) < 1e-9);
     QVERIFY2(
         text("Maxima", 1, 3).startsWith(QStringLiteral("x ≈ 1") + sep + QStringLiteral("10884")),
@@ -452,29 +451,13 @@ void StudyWindowTest::countStepFollowsAtOnce()
         sum += f(1 + i);
     QVERIFY(std::abs(value("AtCount", 0, 1) - sum) < 1e-15);
 
-    // Every step of the slider, with the picture and the node table, well
-    // inside 50 ms (the sanitizer's build is slower than a student's).
-    // Processor time of the window's thread: the machine is shared, and
-    // waiting for a core is not the window's cost.
-    double slowest = 0, total = 0;
+    // Every step of the slider answers, with the picture and the node
+    // table (its time is bench_study's).
     constexpr int kSteps = 100;
     for (int n = 1; n <= kSteps; ++n) {
-        const double start = graphtiming::nowMs();
         count->setValue(n);
         QCoreApplication::processEvents();
-        const double took = graphtiming::nowMs() - start;
-        slowest = std::max(slowest, took);
-        total += took;
     }
-    qInfo("a step of n: %.1f ms on average, %.1f ms the slowest", total / kSteps, slowest);
-#ifndef KVADROLAB_SANITIZED
-    QVERIFY2(total / kSteps <= 50, qPrintable(QString::number(total / kSteps)));
-#ifndef Q_OS_WIN
-    // Windows counts a thread's time in ticks of 15.6 ms, too coarse to
-    // judge one step by; the average above holds there.
-    QVERIFY2(slowest <= 50, qPrintable(QString::number(slowest)));
-#endif
-#endif
 }
 
 void StudyWindowTest::nodeTableAsWorkedByHand()

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The hostile integrands a student can type, timed by stage: the domain
+// and the integral, M1, M2, M4, M6 at the study's gap, the study's nine
+// composite rules (their error curves), and kvadrolab-calc's rules at
+// n = 10 000 000. Each stage prints its thread time and its outcome (the
+// value, or the refusal's reason), so that the work limits, which count
+// operations, can be checked against a second on this machine.
+//   build/bench/bench_limits [row]
+
+#include "bench/threadclock.h"
+#include "calc/answer.h"
+#include "expression/parser.h"
+#include "study/study.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace kvadrolab;
+
+namespace {
+
+std::string product(int factors, const char *a, const char *b)
+{
+    std::string f;
+    for (int i = 0; i < factors; ++i)
+        f += std::string(i ? "*" : "") + (i % 2 == 0 ? a : b);
+    return f;
+}
+
+// sin(1x) + sin(2x) + ... + sin(899x): 8881 characters.
+std::string sinesSum()
+{
+    std::string f = "sin(1x)";
+    for (int k = 2; k <= 899; ++k)
+        f += "+sin(" + std::to_string(k) + "x)";
+    return f;
+}
+
+const char *reasonName(Reason r)
+{
+    switch (r) {
+    case Reason::WorkLimit:
+        return "WorkLimit";
+    case Reason::NotProven:
+        return "NotProven";
+    case Reason::NonFiniteResult:
+        return "NonFiniteResult";
+    case Reason::Cancelled:
+        return "Cancelled";
+    default:
+        return "refused";
+    }
+}
+
+struct Row
+{
+    std::string name;
+    std::string f;
+    double a, b;
+};
+
+template <typename T> std::string outcome(const Result<T> &r, double value)
+{
+    char text[64];
+    if (r)
+        std::snprintf(text, sizeof text, "%.12g", value);
+    else
+        std::snprintf(text, sizeof text, "%s", reasonName(r.reason()));
+    return text;
+}
+
+void stage(const char *what, double ms, const std::string &result)
+{
+    std::printf("  %-22s %9.1f ms  %s\n", what, ms, result.c_str());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::vector<Row> rows = {
+        {"sin*cos six factors [0;100]", product(6, "sin(x)", "cos(x)"), 0, 100},
+        {"sin(x)^1 x100 [0;100]", product(100, "sin(x)", "sin(x)"), 0, 100},
+        {"sin(x)^1 x300 [0;100]", product(300, "sin(x)", "sin(x)"), 0, 100},
+        {"899 sines [0;10]", sinesSum(), 0, 10},
+    };
+    for (const Row &row : rows) {
+        if (argc > 1 && row.name.find(argv[1]) == std::string::npos)
+            continue;
+        std::printf("%s (%zu characters)\n", row.name.c_str(), row.f.size());
+        const Program program = parseExpression(row.f).value();
+        double start = threadMs();
+        const Result<Enclosure> integral = certifiedIntegral(program, row.a, row.b);
+        stage("integral", threadMs() - start, outcome(integral, integral ? integral->mid : 0));
+        for (const int k : studyOrders) {
+            start = threadMs();
+            const auto m = proveDerivativeMax(program, row.a, row.b, k, kStudyMaximumGap);
+            stage(("M" + std::to_string(k)).c_str(), threadMs() - start,
+                  outcome(m, m ? m->upper : 0));
+        }
+        if (!integral)
+            continue;
+        // The rules' stage of a whole study: its time from the last M_k.
+        std::vector<double> stamps;
+        StudyControl control;
+        control.progress = [&](int, int) { stamps.push_back(threadMs()); };
+        const StudyInput input{program, row.a, row.b, 1e-6,
+                               MethodChoice{{allRules.begin(), allRules.end()}, false, false}};
+        start = threadMs();
+        const Result<Study> study = studyIntegral(input, control);
+        const double end = threadMs();
+        stage("study, whole", end - start, study ? "answered" : reasonName(study.reason()));
+        if (stamps.size() > 5)
+            stage("study, nine rules", end - stamps[4], "");
+    }
+    if (argc == 1 || std::strstr("calc", argv[1])) {
+        const char *f = "sin(x)*exp(-x)+cos(x)/(1+x^2)+ln(2+x)*atan(x)";
+        std::printf("kvadrolab-calc %s 0 1 --n 10000000\n", f);
+        const double start = threadMs();
+        const Result<Answer> answer = answerFor(f, 0, 1, 10'000'000);
+        const auto &trapezoid = answer->rules[3];
+        stage("answer", threadMs() - start, outcome(trapezoid, trapezoid ? trapezoid->value : 0));
+    }
+    return 0;
+}
