@@ -185,4 +185,15 @@ bool atMostExact(double value, const ExactNumber &limit)
     return arb_le(d.get(), ball.get());
 }
 
+std::optional<long> wholeMultiple(const ExactNumber &p, long v)
+{
+    Rational q;
+    if (!setExact(q.get(), p) || fmpq_sgn(q.get()) <= 0)
+        return std::nullopt;
+    fmpq_mul_si(q.get(), q.get(), v);
+    if (!fmpz_is_one(fmpq_denref(q.get())) || !fmpz_fits_si(fmpq_numref(q.get())))
+        return std::nullopt;
+    return fmpz_get_si(fmpq_numref(q.get()));
+}
+
 } // namespace kvadrolab

@@ -3,6 +3,7 @@
 
 #include "proof/balls.h"
 #include "proof/domain.h"
+#include "proof/exactbound.h"
 #include "proof/exactends.h"
 #include "proof/narrowing.h"
 #include "proof/taylor.h"
@@ -124,6 +125,69 @@ bool TaylorRun::rootOfPower(const Step &step, arb_poly_struct *p,
             arb_poly_neg(root.get(), root.get());
     }
     arb_poly_mullow(p, power.get(), root.get(), n, m_prec);
+    m_length = n;
+    return true;
+}
+
+// ((x - c)^v u)^p = |x - c|^(v p) u^p for u > 0 and a constant rational
+// p > 0, the base >= 0 where (x - c)^v is: for v or v p odd the ball must
+// lie on the side x >= c. The exponent's steps are read exactly, since a
+// ball around 1/3 cannot prove that 3 times it is 1.
+bool TaylorRun::powerOfPower(arb_poly_t r, const arb_poly_struct *a, const arb_poly_struct *b,
+                             std::optional<BallFailure> &failed)
+{
+    const auto index = static_cast<std::size_t>(m_step - m_program.steps.data());
+    if (index >= m_powers->size() || b->length > 1 || m_top >= m_program.stackDepth)
+        return false;
+    slong v = (*m_powers)[index];
+    if (m_discover) {
+        if (!arb_is_zero(value(a)))
+            return false;
+        v = 0;
+        while (v < m_length && (v >= a->length || arb_is_zero(a->coeffs + v)))
+            ++v;
+        if (v == m_length)
+            return false; // the plain power decides
+    }
+    if (v == 0)
+        return false;
+    // The exponent is the value in the slot above the base's (binaryStep
+    // has taken it off the stack), made by the steps from its first on.
+    ExactNumber exponent;
+    const std::size_t begin = m_begin[m_top];
+    exponent.program.steps.assign(m_program.steps.begin() + static_cast<std::ptrdiff_t>(begin),
+                                  m_program.steps.begin() + static_cast<std::ptrdiff_t>(index));
+    const std::optional<long> k =
+        exponent.program.steps.empty() ? std::nullopt : wholeMultiple(exponent, v);
+    if (!k)
+        return false;
+    if (m_discover)
+        (*m_powers)[index] = static_cast<int>(v);
+    if (v >= m_length) {
+        failed = fail(Reason::NotProven, false);
+        return true;
+    }
+    const slong n = m_length - v;
+    Series unit, power, t, lifted;
+    arb_poly_shift_right(unit.get(), a, v);
+    Ball c;
+    arb_set_d(c.get(), m_point);
+    arb_sub(c.get(), m_x, c.get(), m_prec);
+    arb_srcptr u = value(unit.get());
+    const bool oneSided = v % 2 == 1 || *k % 2 == 1;
+    if (!arb_is_positive(u) || (oneSided && !arb_is_nonnegative(c.get()))) {
+        // The base's sign is u's times (x - c)^v's: below 0 it is undefined.
+        const bool below = arb_is_negative(u)
+                               ? v % 2 == 0 || arb_is_positive(c.get())
+                               : arb_is_positive(u) && v % 2 == 1 && arb_is_negative(c.get());
+        failed = fail(below ? Reason::NotDefined : Reason::NotSmooth, false);
+        return true;
+    }
+    arb_poly_set_coeff_arb(t.get(), 0, c.get());
+    arb_poly_set_coeff_si(t.get(), 1, 1);
+    arb_poly_pow_ui_trunc_binexp(power.get(), t.get(), static_cast<ulong>(*k), n, m_prec);
+    arb_poly_pow_series(lifted.get(), unit.get(), b, n, m_prec);
+    arb_poly_mullow(r, power.get(), lifted.get(), n, m_prec);
     m_length = n;
     return true;
 }

@@ -29,8 +29,9 @@ std::optional<BallFailure> TaylorRun::run(arb_poly_t out)
     if (m_top != 1)
         return fail(Reason::NotProven, false);
     // Past a kink the coefficients are no derivatives: |x - 2| has no f'
-    // at 2, x|x| no f'' at 0.
-    if (m_order > 0 && !m_lo && m_kinks[0].from <= m_order)
+    // at 2, x|x| no f'' at 0. Counted against the series' own length: a
+    // cancellation at a removable point shortens it by the terms it drops.
+    if (m_order > 0 && !m_lo && m_kinks[0].from < m_length)
         return BallFailure{Reason::NotSmooth, m_kinks[0].position, false};
     arb_poly_set(out, top(0));
     return std::nullopt;
@@ -148,6 +149,7 @@ std::optional<BallFailure> TaylorRun::apply(const Step &step)
     const std::size_t first = m_top - operands;
     const std::size_t begin = m_begin[first];
     Kinks kinks = kinksOf(step, first, index);
+    const slong length = m_length;
     std::optional<BallFailure> failed;
     if (binary) {
         --m_top;
@@ -155,6 +157,10 @@ std::optional<BallFailure> TaylorRun::apply(const Step &step)
     } else if (!(m_powers && rootOfPower(step, top(0), failed))) {
         failed = unaryStep(step, top(0));
     }
+    // A cancelled power of x - c (removable.cpp) shifts the series down by
+    // the terms it shortened it by, and where its coefficients stop being
+    // derivatives with it.
+    kinks.from = std::max<slong>(0, kinks.from - (length - m_length));
     m_producer[m_top - 1] = index;
     m_flat[m_top - 1] = flat || m_kink;
     m_begin[m_top - 1] = begin;
@@ -262,10 +268,14 @@ std::optional<BallFailure> TaylorRun::binaryStep(BinaryOp op, arb_poly_struct *l
             return fail(Reason::Pole, arb_is_zero(value(right)));
         arb_poly_div_series(r.get(), left, right, m_length, m_prec);
         break;
-    case BinaryOp::Pow:
-        if (auto failed = power(r.get(), left, right))
+    case BinaryOp::Pow: {
+        std::optional<BallFailure> failed;
+        if (!(m_powers && powerOfPower(r.get(), left, right, failed)))
+            failed = power(r.get(), left, right);
+        if (failed)
             return failed;
         break;
+    }
         return fail(Reason::NotProven, false); // no operator
     }
     arb_poly_swap(left, r.get());

@@ -58,7 +58,9 @@ public:
     // zero counts the leading exact zeros and records them; otherwise the
     // recorded powers are cancelled on a ball that holds c. Each cancelled
     // power shortens the series by one term. A square or cube root of
-    // (x - c)^(r k) u is taken as (x - c)^k times the root of u likewise.
+    // (x - c)^(r k) u is taken as (x - c)^k times the root of u likewise,
+    // and a constant rational power p of (x - c)^v u with v p whole as
+    // (x - c)^(v p) u^p.
     void cancel(std::vector<int> *powers, bool discover, double c)
     {
         m_powers = powers;
@@ -132,6 +134,10 @@ private:
     // Whether it took the step (a root of a power of x - c), with `failed`
     // set where that failed.
     bool rootOfPower(const Step &step, arb_poly_struct *p, std::optional<BallFailure> &failed);
+    // Likewise for a constant rational power p of (x - c)^v u with v p whole
+    // (x^(1/3) at c = 0 after x = s^3), the result into r.
+    bool powerOfPower(arb_poly_t r, const arb_poly_struct *a, const arb_poly_struct *b,
+                      std::optional<BallFailure> &failed);
     std::optional<BallFailure> wholePower(arb_poly_t r, const arb_poly_struct *p,
                                           std::int32_t exponent);
 

@@ -334,6 +334,16 @@ void RemovableTest::improperIntegral_data()
     QTest::newRow("1/sqrt(1-x) on [0; 1]: 2") << "1/sqrt(1-x)" << 0.0 << 1.0 << 2.0 << 1e-13;
     // x^(-2/3), even: 2 * 3 x^(1/3) from 0 to 1.
     QTest::newRow("cbrt(x)/x on [-1; 1]: 6") << "cbrt(x)/x" << -1.0 << 1.0 << 6.0 << 1e-13;
+    // 3 x^(1/3) from 0 to 1, the cube root of 0 being 0 and no pole.
+    QTest::newRow("cbrt(x)/x on [0; 1]: 3") << "cbrt(x)/x" << 0.0 << 1.0 << 3.0 << 1e-13;
+    // The same with a real power, whose exponent 1/3 three times is 1 exactly.
+    QTest::newRow("x^(1/3)/x on [0; 1]: 3") << "x^(1/3)/x" << 0.0 << 1.0 << 3.0 << 1e-13;
+    // 2 x^(1/2) from 0 to 1.
+    QTest::newRow("x^0.5/x on [0; 1]: 2") << "x^0.5/x" << 0.0 << 1.0 << 2.0 << 1e-13;
+    // mpmath in s = x^(1/3): quad(lambda s: 3*cbrt(sin(s**3)/s**3), [0, 1])
+    // = 2.97611203010116455068879867050...
+    QTest::newRow("sin(x)^(1/3)/x on [0; 1]")
+        << "sin(x)^(1/3)/x" << 0.0 << 1.0 << 2.9761120301011646 << 1e-13;
     // Odd: the two sides cancel.
     QTest::newRow("1/cbrt(x) on [-1; 1]: 0") << "1/cbrt(x)" << -1.0 << 1.0 << 0.0 << 1e-13;
     // 3/2 x^(2/3) from -1 to 2: 3/2 (4^(1/3) - 1) = 0.881101577952299212127558458908...
@@ -368,6 +378,10 @@ void RemovableTest::improperRefusals_data()
         << "sqrt(x)*ln(x)" << 0.0 << 1.0 << Reason::Singular << "особенность в x = 0";
     // 1/x is no improper point the proofs take: a pole of order 1.
     QTest::newRow("1/x: a pole") << "1/x" << 0.0 << 1.0 << Reason::Pole << "полюс на конце x = 0";
+    // A real power of a negative base has no value: x^(1/3)/x is 3 on
+    // [0; 1] but nothing left of 0.
+    QTest::newRow("x^(1/3)/x on [-1; 1]: undefined")
+        << "x^(1/3)/x" << -1.0 << 1.0 << Reason::NotDefined << "f не определена при x ≈ 0";
     // Defined nowhere: no point to take, nothing unbounded at one.
     QTest::newRow("1/(x-x): no point of f")
         << "1/(x-x)" << 0.0 << 1.0 << Reason::Pole << "полюс на конце x = 0";
