@@ -161,12 +161,17 @@ void TestExactRule::boundsHold_data()
     QTest::addColumn<QString>("f");
     QTest::addColumn<double>("a");
     QTest::addColumn<double>("b");
+    // How many bounds must be there to check: the course's smooth integrands
+    // have M1 and M2 at least; near 0 a cancelling quotient may have its
+    // M_k refused (within the work limit its balls do not narrow), and then
+    // it has no bound to break.
+    QTest::addColumn<int>("leastChecked");
     const QList<Case> set = courseSet();
     QVERIFY(set.size() >= 30);
     for (const Case &c : set)
-        QTest::newRow(qPrintable(QStringLiteral("set: ") + c.name)) << c.f << c.a << c.b;
+        QTest::newRow(qPrintable(QStringLiteral("set: ") + c.name)) << c.f << c.a << c.b << 2 * 65;
     for (const Case &c : kCancelling)
-        QTest::newRow(qPrintable(c.name)) << c.f << c.a << c.b;
+        QTest::newRow(qPrintable(c.name)) << c.f << c.a << c.b << 0;
 }
 
 // bound >= |e(n)| - rad(e(n)) for every rule at n = 1..64 and 600, with no
@@ -177,6 +182,7 @@ void TestExactRule::boundsHold()
     QFETCH(QString, f);
     QFETCH(double, a);
     QFETCH(double, b);
+    QFETCH(int, leastChecked);
     const Result<Study> s = bare(f, a, b);
     QVERIFY(s.ok());
     int checked = 0;
@@ -206,8 +212,7 @@ void TestExactRule::boundsHold()
             ++checked;
         }
     }
-    // Smooth integrands have every M_k: at least the bounds of M1 and M2.
-    QVERIFY(checked >= 2 * 65);
+    QVERIFY(checked >= leastChecked);
 }
 
 void TestExactRule::ordersFromExactErrors()
