@@ -151,6 +151,27 @@ std::string maximumJson(const Result<DerivativeMax> &m, int order, const Answer 
            member("x", number(m->at, Rounding::Nearest)) + beyond("beyond", upper) + "}";
 }
 
+// An enclosure as {"mid", "rad"}, the radius rounded up from the printed
+// midpoint as the integral's is; a refusal (the exact sum past its work
+// limit, a node f has no value at) as {"refused", "where"}.
+std::string enclosureJson(const Result<Enclosure> &e, const Answer &answer)
+{
+    if (!e)
+        return refusedJson(proofReasonText(e.reason()), e.refusal(), answer);
+    const std::string mid = number(e->mid, Rounding::Nearest).text;
+    // The fine ball holds the truth within fineRad of mid + midTail, and mid
+    // is printed so that it reads back as itself: the radius about it is
+    // |midTail| + fineRad, taken up, far below a double's rounding where
+    // the sum is exact (x^3 under Simpson).
+    if (std::isfinite(e->fineRad)) {
+        const double rad = std::nextafter(std::fabs(e->midTail) + e->fineRad, INFINITY);
+        if (std::isfinite(rad) && rad <= e->rad)
+            return "{\"mid\": " + mid + member("rad", number(rad, Rounding::Up)) + "}";
+    }
+    const JsonNumber rad = radius(mid, *e);
+    return "{\"mid\": " + mid + member("rad", rad) + beyond("beyond", rad) + "}";
+}
+
 std::string ruleJson(RuleKind kind, const Result<RuleAnswer> &rule, const Answer &answer)
 {
     if (!rule)
@@ -165,8 +186,14 @@ std::string ruleJson(RuleKind kind, const Result<RuleAnswer> &rule, const Answer
     else
         bound.text = refusedJson(proofReasonText(rule->bound.reason(), ruleInfo(kind).derivative),
                                  rule->bound.refusal(), answer);
+    const auto exactPart = [&](const Enclosure ExactRuleValue::*part) -> Result<Enclosure> {
+        if (!rule->exact)
+            return rule->exact.refusal();
+        return (*rule->exact).*part;
+    };
     return out + member("bound", bound) + beyond("errorBeyond", error) + beyond("beyond", bound) +
-           "}";
+           ", \"exact\": " + enclosureJson(exactPart(&ExactRuleValue::value), answer) +
+           ", \"exact_error\": " + enclosureJson(exactPart(&ExactRuleValue::error), answer) + "}";
 }
 
 // A text with a decimal comma, as the windows show numbers.

@@ -367,6 +367,9 @@ private slots:
     void sameAsTheStudyPastTheTable();
     void boundsByHand_data();
     void boundsByHand();
+    void exactRulesByHand_data();
+    void exactRulesByHand();
+    void exactPastItsLimit();
 };
 
 void CalcTest::decimalRounding_data()
@@ -1285,6 +1288,70 @@ void CalcTest::boundsByHand()
     QVERIFY2(at > 0, qPrintable(*line));
     const QString shown = line->mid(at + 2).trimmed();
     QVERIFY2(roundedUpFrom(shown, p, q, 6), qPrintable(*line));
+}
+
+void CalcTest::exactRulesByHand_data()
+{
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<double>("value"); // the rule on exact nodes, by hand
+    // x^3 on [0; 2] at n = 4, h = 1/2; the integral is 4.
+    // Left: (0 + 1/8 + 1 + 27/8) / 2 = 9/4; right: (1/8 + 1 + 27/8 + 8) / 2
+    // = 25/4; midpoint: (1/64 + 27/64 + 125/64 + 343/64) / 2 = 31/8;
+    // trapezoid: their mean of left and right, 17/4; Simpson, Boole and
+    // both Gauss rules are exact on cubics: 4.
+    QTest::newRow("left") << "left" << 2.25;
+    QTest::newRow("right") << "right" << 6.25;
+    QTest::newRow("midpoint") << "midpoint" << 3.875;
+    QTest::newRow("trapezoid") << "trapezoid" << 4.25;
+    QTest::newRow("simpson") << "simpson" << 4.0;
+    QTest::newRow("boole") << "boole" << 4.0;
+    QTest::newRow("gauss2") << "gauss2" << 4.0;
+    QTest::newRow("gauss3") << "gauss3" << 4.0;
+}
+
+// "exact" and "exact_error" hold the rule on exact nodes far below a
+// double's rounding: an exact rule's error is 0 within 1e-30, never the
+// 3,5e-38 a double difference would print as an error.
+void CalcTest::exactRulesByHand()
+{
+    QFETCH(QString, rule);
+    QFETCH(double, value);
+    const Run run = runCalc({QStringLiteral("x^3"), QStringLiteral("0"), QStringLiteral("2"),
+                             QStringLiteral("--n"), QStringLiteral("4"), QStringLiteral("--json")});
+    QCOMPARE(run.status, 0);
+    QJsonObject o;
+    if (!strictJson(run.out, o))
+        return;
+    const QJsonObject r = o.value("rules").toObject().value(rule).toObject();
+    const QJsonObject exact = r.value("exact").toObject();
+    const QJsonObject error = r.value("exact_error").toObject();
+    QVERIFY2(exact.contains("mid") && error.contains("mid"), run.out.constData());
+    QVERIFY(std::fabs(exact.value("mid").toDouble() - value) <= exact.value("rad").toDouble());
+    QVERIFY(exact.value("rad").toDouble() < 1e-30);
+    QVERIFY(std::fabs(error.value("mid").toDouble() - (value - 4)) <=
+            error.value("rad").toDouble());
+    QVERIFY(error.value("rad").toDouble() < 1e-30);
+}
+
+// Past the exact sum's work limit the double alone is given, and says so.
+void CalcTest::exactPastItsLimit()
+{
+    const Run run =
+        runCalc({QStringLiteral("x"), QStringLiteral("0"), QStringLiteral("1"),
+                 QStringLiteral("--n"), QStringLiteral("10000000"), QStringLiteral("--json")});
+    QCOMPARE(run.status, 0);
+    QJsonObject o;
+    if (!strictJson(run.out, o))
+        return;
+    const QJsonObject left = o.value("rules").toObject().value("left").toObject();
+    // (b - a)^2 / (2n) below the integral 1/2, by hand; the double sum's
+    // rounding is what moves its error off -5e-8.
+    QVERIFY(std::fabs(left.value("error").toDouble() + 5e-8) < 1e-15);
+    for (const char *key : {"exact", "exact_error"}) {
+        const QJsonObject refused = left.value(QLatin1String(key)).toObject();
+        QCOMPARE(refused.value("refused").toString(), QStringLiteral("слишком много вычислений"));
+        QVERIFY(refused.value("where").isNull());
+    }
 }
 
 QTEST_GUILESS_MAIN(CalcTest)
