@@ -89,6 +89,16 @@ bool studyShots(StudyWindow *w, const QDir &dir)
     set("Text2", QStringLiteral("1"));
     runStudy(w);
     ok = tabShots(w, dir, QStringLiteral("Conv-sqrt")) && ok;
+    // Two variants of a course: a cubic every rule from Simpson's on is
+    // exact for, and sin(x)/x, taken by its limit at 0.
+    set("Formula", QStringLiteral("x^3"));
+    set("Text2", QStringLiteral("2"));
+    runStudy(w);
+    ok = tabShots(w, dir, QStringLiteral("Conv-cubic")) && ok;
+    set("Formula", QStringLiteral("sin(x)/x"));
+    set("Text2", QStringLiteral("1"));
+    runStudy(w);
+    ok = tabShots(w, dir, QStringLiteral("Conv-sinc")) && ok;
     set("Formula", QStringLiteral("sin x + (x"));
     ok = save(w, dir, QStringLiteral("Conv-typo")) && ok;
     return ok;
