@@ -67,4 +67,17 @@ double splitPoint(double lo, double hi)
     return mid;
 }
 
+double outwardDouble(const arb_t ball, bool upper)
+{
+    arf_t end;
+    arf_init(end);
+    if (upper)
+        arb_get_ubound_arf(end, ball, 53);
+    else
+        arb_get_lbound_arf(end, ball, 53);
+    const double d = arf_get_d(end, upper ? ARF_RND_CEIL : ARF_RND_FLOOR);
+    arf_clear(end);
+    return d;
+}
+
 } // namespace kvadrolab

@@ -66,6 +66,10 @@ private:
 // [0; 1] stays defined.
 void intervalBall(arb_t ball, double lo, double hi);
 
+// A double at or below (above) the ball's lower (upper) end: an end of an
+// enclosure read as a double, rounded outward.
+double outwardDouble(const arb_t ball, bool upper);
+
 // A typed decimal as the ball that holds its exact value (0.1 as 1/10, not
 // the double next to it); false for a text that is no decimal.
 bool literalBall(arb_t ball, const Step &step, slong prec);

@@ -22,26 +22,6 @@ struct NodeShape
     long weight; // times h / divisor
 };
 
-long nodeCount(RuleKind kind, long n)
-{
-    switch (kind) {
-    case RuleKind::Left:
-    case RuleKind::Right:
-    case RuleKind::Midpoint:
-        return n;
-    case RuleKind::Gauss2:
-        return 2 * n;
-    case RuleKind::Gauss3:
-        return 3 * n;
-    case RuleKind::Trapezoid:
-    case RuleKind::Simpson:
-    case RuleKind::Simpson38:
-    case RuleKind::Boole:
-        return n + 1;
-    }
-    return 0;
-}
-
 // The common divisor of a rule's weights: h / divisor times an integer.
 long weightDivisor(RuleKind kind)
 {
@@ -96,27 +76,14 @@ NodeShape shape(RuleKind kind, long n, long i)
     return {i, 0, 0};
 }
 
-// A double at or below (above) the ball's lower (upper) end.
-double outward(const arb_t ball, bool upper)
-{
-    arf_t end;
-    arf_init(end);
-    if (upper)
-        arb_get_ubound_arf(end, ball, 53);
-    else
-        arb_get_lbound_arf(end, ball, 53);
-    const double d = arf_get_d(end, upper ? ARF_RND_CEIL : ARF_RND_FLOOR);
-    arf_clear(end);
-    return d;
-}
-
 } // namespace
 
 long exactRuleWork(RuleKind kind, const Program &program, long n)
 {
     if (!checkRuleCount(kind, n))
         return 0;
-    return nodeCount(kind, n) * static_cast<long>(std::max<std::size_t>(program.steps.size(), 1));
+    return ruleNodeCount(kind, n) *
+           static_cast<long>(std::max<std::size_t>(program.steps.size(), 1));
 }
 
 void fineBall(arb_t out, const Enclosure &e)
@@ -135,8 +102,8 @@ Result<Enclosure> enclosureOfBall(const arb_t ball)
     if (!arb_is_finite(ball))
         return Refusal{Reason::NonFiniteResult};
     Enclosure e;
-    e.lower = outward(ball, false);
-    e.upper = outward(ball, true);
+    e.lower = outwardDouble(ball, false);
+    e.upper = outwardDouble(ball, true);
     if (!std::isfinite(e.lower) || !std::isfinite(e.upper))
         return Refusal{Reason::NonFiniteResult};
     e.mid = arf_get_d(arb_midref(ball), ARF_RND_NEAR);
@@ -219,7 +186,7 @@ Result<Enclosure> exactRule(RuleKind kind, const Program &program, const arb_t a
         arb_sqrt(d.get(), d.get(), prec);
         arb_mul_2exp_si(d.get(), d.get(), -1);
     }
-    const long total = nodeCount(kind, n);
+    const long total = ruleNodeCount(kind, n);
     for (long i = 0; i < total; ++i) {
         const NodeShape s = shape(kind, n, i);
         // The ends themselves at the first and the last grid point, so that

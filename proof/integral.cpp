@@ -409,20 +409,6 @@ void absoluteGoal(mag_t goal, const Program &program, double a, double b)
     mag_clear(width);
 }
 
-// A double at or below (above) the ball's lower (upper) end.
-double outward(const arb_t ball, bool upper)
-{
-    arf_t end;
-    arf_init(end);
-    if (upper)
-        arb_get_ubound_arf(end, ball, 53);
-    else
-        arb_get_lbound_arf(end, ball, 53);
-    const double d = arf_get_d(end, upper ? ARF_RND_CEIL : ARF_RND_FLOOR);
-    arf_clear(end);
-    return d;
-}
-
 // The integral of f from a to b (finite doubles) as Arb encloses it, in
 // `out`: the real part of the complex integral.
 Result<void> integralBall(arb_t out, const Program &program, double a, double b)
@@ -486,8 +472,8 @@ Result<Enclosure> enclosureOf(const arb_t re)
     if (!arb_is_finite(re))
         return Refusal{Reason::NotProven};
     Enclosure e;
-    e.lower = outward(re, false);
-    e.upper = outward(re, true);
+    e.lower = outwardDouble(re, false);
+    e.upper = outwardDouble(re, true);
     // Proven, but beyond what a double holds (an integral of 1e400).
     if (!std::isfinite(e.lower) || !std::isfinite(e.upper))
         return Refusal{Reason::NonFiniteResult};

@@ -37,22 +37,6 @@ constexpr RuleInfo kInfos[] = {
 // largest n needs no array of n values.
 constexpr long kChunk = 4096;
 
-long nodeCount(RuleKind kind, long n)
-{
-    switch (kind) {
-    case RuleKind::Left:
-    case RuleKind::Right:
-    case RuleKind::Midpoint:
-        return n;
-    case RuleKind::Gauss2:
-        return 2 * n;
-    case RuleKind::Gauss3:
-        return 3 * n;
-    default:
-        return n + 1;
-    }
-}
-
 // The grid point a + j h; the last one is b itself, so that rounding in
 // j * h never moves the end of the interval.
 double gridPoint(double a, double b, long j, long n)
@@ -60,7 +44,7 @@ double gridPoint(double a, double b, long j, long n)
     return j == n ? b : a + (b - a) * (static_cast<double>(j) / static_cast<double>(n));
 }
 
-// Node i of the rule (0 <= i < nodeCount) and its weight.
+// Node i of the rule (0 <= i < ruleNodeCount) and its weight.
 RuleNode node(RuleKind kind, double a, double b, long n, long i)
 {
     const double h = (b - a) / static_cast<double>(n);
@@ -106,7 +90,7 @@ RuleNode node(RuleKind kind, double a, double b, long n, long i)
 }
 
 // Walks the nodes chunk by chunk through the block evaluator; keeps every
-// node in `table` when one is given. The loop runs nodeCount <= 3 * limit
+// node in `table` when one is given. The loop runs ruleNodeCount <= 3 * limit
 // times.
 Result<double> weightedSum(RuleKind kind, const Program &program, double a, double b, long n,
                            std::vector<RuleNode> *table)
@@ -117,7 +101,7 @@ Result<double> weightedSum(RuleKind kind, const Program &program, double a, doub
         return length.refusal();
     if (ruleWork(kind, program, n) > ruleWorkLimit)
         return Refusal{Reason::WorkLimit};
-    const long total = nodeCount(kind, n);
+    const long total = ruleNodeCount(kind, n);
     double xs[kChunk], ys[kChunk], ws[kChunk];
     double sum = 0;
     for (long start = 0; start < total; start += kChunk) {
@@ -289,7 +273,7 @@ double ruleErrorBoundUp(RuleKind kind, double a, double b, double n, double deri
 long long ruleWork(RuleKind kind, const Program &program, long n)
 {
     const auto steps = static_cast<long long>(std::max<std::size_t>(program.steps.size(), 1));
-    return static_cast<long long>(nodeCount(kind, std::max(n, 0L))) * steps;
+    return static_cast<long long>(ruleNodeCount(kind, std::max(n, 0L))) * steps;
 }
 
 Result<double> applyRule(RuleKind kind, const Program &program, double a, double b, long n)
@@ -306,7 +290,7 @@ class RuleSum
 {
 public:
     RuleSum(RuleKind kind, const Program &program, double a, double b, long n)
-        : m_kind(kind), m_a(a), m_b(b), m_n(n), m_total(nodeCount(kind, n)),
+        : m_kind(kind), m_a(a), m_b(b), m_n(n), m_total(ruleNodeCount(kind, n)),
           m_state(checkRuleCount(kind, n).ok() ? Result<double>(0.0)
                                                : Result<double>(checkRuleCount(kind, n).refusal()))
     {
@@ -476,12 +460,33 @@ Result<RuleTable> ruleTable(RuleKind kind, const Program &program, double a, dou
     if (n > ruleTableCountLimit)
         return Refusal{Reason::CountOutOfRange, Input::Count};
     RuleTable table;
-    table.nodes.reserve(static_cast<std::size_t>(std::max(0L, nodeCount(kind, std::max(n, 0L)))));
+    table.nodes.reserve(
+        static_cast<std::size_t>(std::max(0L, ruleNodeCount(kind, std::max(n, 0L)))));
     auto sum = weightedSum(kind, program, a, b, n, &table.nodes);
     if (!sum.ok())
         return sum.refusal();
     table.sum = *sum;
     return table;
+}
+
+long ruleNodeCount(RuleKind kind, long n)
+{
+    switch (kind) {
+    case RuleKind::Left:
+    case RuleKind::Right:
+    case RuleKind::Midpoint:
+        return n;
+    case RuleKind::Gauss2:
+        return 2 * n;
+    case RuleKind::Gauss3:
+        return 3 * n;
+    case RuleKind::Trapezoid:
+    case RuleKind::Simpson:
+    case RuleKind::Simpson38:
+    case RuleKind::Boole:
+        return n + 1;
+    }
+    return 0;
 }
 
 } // namespace kvadrolab

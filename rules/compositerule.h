@@ -49,6 +49,10 @@ inline constexpr long long ruleWorkLimit = 1'000'000'000;
 // The operations the rule's sum at n costs: nodes times steps.
 long long ruleWork(RuleKind kind, const Program &program, long n);
 
+// The nodes of the rule at n: n for the rectangles, 2n and 3n for the Gauss
+// rules, n + 1 grid points for the rest (a shared end counted once).
+long ruleNodeCount(RuleKind kind, long n);
+
 // b - a, or NonFiniteInput for a or b, NonFiniteResult where b - a
 // overflows: what every rule here asks of its ends.
 Result<double> checkRuleInterval(double a, double b);

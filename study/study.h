@@ -52,9 +52,9 @@ struct StudyInput
     // The numbers typed, exactly (pi/2, 0.1 as 1/10), each with its double
     // above as its value; absent, the double itself is the number. The
     // integral, the M_k and "n для ε" by the bound take these.
-    std::optional<ExactNumber> exactA;
-    std::optional<ExactNumber> exactB;
-    std::optional<ExactNumber> exactTolerance;
+    std::optional<ExactNumber> exactA = std::nullopt;
+    std::optional<ExactNumber> exactB = std::nullopt;
+    std::optional<ExactNumber> exactTolerance = std::nullopt;
 };
 
 // The exact number of input A, B or Tolerance of a study: the one typed, or
