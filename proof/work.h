@@ -24,6 +24,66 @@ inline long long runCost(const Program &program, long order)
 // a second on a two-core x86-64 of 2020 at the proofs' 128 bits.
 inline constexpr long long proofWorkLimit = 30'000'000;
 
+// One step of the program on a Taylor series of order k at the proofs'
+// precision, in units of about 10 ns (one product of two real balls, with
+// the step's own bookkeeping): a step's fixed cost, a product of series of
+// length k + 1 where the step multiplies, and the value of an elementary
+// function at the series' first term, which dominates at low orders (a sine
+// of order 1 costs as much as six products of series).
+inline long long seriesStepCost(const Step &step, long order)
+{
+    const long long length = order + 1;
+    const long long product = length * length;
+    constexpr long long fixed = 20;
+    constexpr long long elementary = 100;
+    switch (step.op) {
+    case Op::Number:
+    case Op::Pi:
+    case Op::E:
+    case Op::X:
+    case Op::Neg:
+    case Op::Abs:
+    case Op::Add:
+    case Op::Sub:
+        return fixed + length;
+    case Op::Mul:
+    case Op::PowInt:
+        return fixed + product;
+    case Op::Div:
+    case Op::Sqrt:
+    case Op::Cbrt:
+        return fixed + 2 * product;
+    case Op::Sin:
+    case Op::Cos:
+    case Op::Tan:
+    case Op::Cot:
+    case Op::Asin:
+    case Op::Acos:
+    case Op::Atan:
+    case Op::Acot:
+    case Op::Sinh:
+    case Op::Cosh:
+    case Op::Tanh:
+    case Op::Coth:
+    case Op::Exp:
+    case Op::Ln:
+    case Op::Lg:
+    case Op::Pow:
+        return fixed + elementary + 2 * product;
+    }
+    return fixed + elementary + 2 * product;
+}
+
+// One run of the program on a Taylor series of order k: the sum of its
+// steps' costs.
+inline long long seriesRunCost(const Program &program, long order)
+{
+    long long cost = 0;
+    for (const Step &step : program.steps)
+        cost += seriesStepCost(step, order);
+    return cost > 0 ? cost : 1;
+}
+
 // One step of the program on a complex ball at the integrator's precision,
 // in additions of two complex balls (about 40 ns each on an x86-64 of 2020):
 // the weights are the steps' measured costs on a box near the real axis, so
