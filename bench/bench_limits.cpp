@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The hostile integrands a student can type, timed by stage: the domain
-// and the integral, M1, M2, M4, M6 at the study's gap, the study's nine
-// composite rules (their error curves), and kvadrolab-calc's rules at
-// n = 10 000 000. Each stage prints its thread time and its outcome (the
-// value, or the refusal's reason), so that the work limits, which count
-// operations, can be checked against a second on this machine.
+// The hostile integrands a student can type, timed by stage: the domain,
+// the integral (the domain's proof again, and the integrator), M1, M2, M4,
+// M6 at the study's gap, the study's nine composite rules (their error
+// curves), and kvadrolab-calc's rules at n = 10 000 000. Each stage prints
+// its thread time and its outcome (the value, or the refusal's reason), so
+// that the work limits, which count operations, can be checked against a
+// second on this machine.
 //   build/bench/bench_limits [row]
 
 #include "bench/threadclock.h"
 #include "calc/answer.h"
 #include "expression/parser.h"
+#include "proof/domain.h"
 #include "study/study.h"
 
 #include <cstdio>
@@ -93,6 +95,9 @@ int main(int argc, char **argv)
         std::printf("%s (%zu characters)\n", row.name.c_str(), row.f.size());
         const Program program = parseExpression(row.f).value();
         double start = threadMs();
+        const Result<void> defined = proveDefined(program, row.a, row.b);
+        stage("domain", threadMs() - start, outcome(defined, 0));
+        start = threadMs();
         const Result<Enclosure> integral = certifiedIntegral(program, row.a, row.b);
         stage("integral", threadMs() - start, outcome(integral, integral ? integral->mid : 0));
         for (const int k : studyOrders) {

@@ -49,7 +49,7 @@ public:
     // f^(k) over the ball: the k-th Taylor coefficient times k!.
     std::optional<BallFailure> derivative(arb_t out, const arb_t ball)
     {
-        m_work += runCost(m_program, m_order);
+        m_work += seriesRunCost(m_program, m_order);
         if (auto failed = taylorNearLimits(m_series.get(), m_program, ball, m_order, m_points))
             return failed;
         arb_poly_get_coeff_arb(out, m_series.get(), m_order);
@@ -118,7 +118,7 @@ public:
     bool secondOrderBound(double &upper, const arb_t ball, double lo, double hi)
     {
         const long top = m_order + 2;
-        m_work += runCost(m_program, top);
+        m_work += seriesRunCost(m_program, top);
         if (taylorNearLimits(m_series.get(), m_program, ball, top, m_points))
             return false;
         Ball plain, slope, q;
@@ -131,7 +131,7 @@ public:
             return true;
         Ball point, p0, p1;
         arb_set_d(point.get(), mid);
-        m_work += runCost(m_program, top);
+        m_work += seriesRunCost(m_program, top);
         if (taylorNearLimits(m_series.get(), m_program, point.get(), top, m_points))
             return true;
         coefficient(p0.get(), m_series.get(), m_order, 0);
@@ -226,7 +226,7 @@ public:
         Ball center;
         if (!pointValue(center.get(), mid))
             return std::nullopt;
-        m_work += runCost(m_program, m_order + 1);
+        m_work += seriesRunCost(m_program, m_order + 1);
         if (taylorNearLimits(m_series.get(), m_program, ball, m_order + 1, m_points))
             return std::nullopt;
         // f^(k+1) = (k+1)! c_(k+1) = (k+1) k! c_(k+1).
@@ -396,7 +396,8 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, const ExactNumb
     // The search between the inner doubles, whose points are all inside
     // [a; b], so its lower bound and place hold; each sliver then adds the
     // bound of f^(k) over its one ball.
-    Result<DerivativeMax> m = maxBetween(program, ends.innerLo, ends.innerHi, order, relativeGap, *points);
+    Result<DerivativeMax> m =
+        maxBetween(program, ends.innerLo, ends.innerHi, order, relativeGap, *points);
     if (!m)
         return m;
     DerivativeMax found = *m;

@@ -20,13 +20,14 @@ namespace kvadrolab {
 
 namespace {
 
-// One call of the integrand, as the work limit counts it: a run on a ball,
-// and the integrator's own work around the call (its nodes, its queue of
-// pieces), about 4 us whatever the program.
+// One call of the integrand, as the work limit counts it: a run on a
+// complex ball, each step weighed by what it costs there (a sine ten
+// additions), and the integrator's own work around the call (its nodes, its
+// queue of pieces), about 2 us whatever the program.
 constexpr long long kIntegratorCallCost = 50;
 long long integralCallCost(const Program &program)
 {
-    return runCost(program, 0) + kIntegratorCallCost;
+    return complexRunCost(program) + kIntegratorCallCost;
 }
 
 // The program over complex balls, as acb_calc_integrate calls it: with

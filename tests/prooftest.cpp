@@ -22,6 +22,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -132,6 +133,8 @@ private slots:
     void foldRootPowers_data();
     void foldRootPowers();
     void courseProofsAnswer();
+    void hostileProofsEndWithinTheirCount_data();
+    void hostileProofsEndWithinTheirCount();
 };
 
 namespace {
@@ -1235,6 +1238,70 @@ void ProofTest::courseProofsAnswer()
         QVERIFY(proveDerivativeMax(courseIntegrand(), 1, 6, k).ok());
     const Program reciprocal = program({number("1"), x(), op(Op::Div)});
     QCOMPARE(integrateDefined(reciprocal, -1, 1).reason(), Reason::WorkLimit);
+}
+
+namespace {
+
+std::string sineFactors(int factors)
+{
+    std::string f = "sin(x)";
+    for (int i = 1; i < factors; ++i)
+        f += "*sin(x)";
+    return f;
+}
+
+} // namespace
+
+void ProofTest::hostileProofsEndWithinTheirCount_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<QString>("integral"); // empty where it is refused by its count
+    QTest::addColumn<QString>("m1");       // empty where M1 is not checked
+    // sin^100 on [0; 100]: 31 periods of pi C(100, 50) / 2^100 each and
+    // mpmath's quad over [0; 100 - 31 pi] in 40 pieces at 40 digits. M1:
+    // 100 sin^99 x cos x is largest where tan^2 x = 99, 10 * 0.99^49.5.
+    QTest::newRow("100 factors sin(x) on [0; 100]")
+        << QString::fromStdString(sineFactors(100)) << 100.0
+        << "8.00118283137199704273636703320364974336"
+        << "6.08053975934478017994980412317";
+    // Each of its calls on a complex box costs three times one of the 100
+    // factors': it is refused where it took three seconds before.
+    QTest::newRow("300 factors sin(x) on [0; 100]")
+        << QString::fromStdString(sineFactors(300)) << 100.0 << ""
+        << "";
+    std::string sines = "sin(1x)";
+    for (int k = 2; k <= 899; ++k)
+        sines += "+sin(" + std::to_string(k) + "x)";
+    QTest::newRow("899 sines sin(kx) on [0; 10]") << QString::fromStdString(sines) << 10.0 << ""
+                                                  << "";
+}
+
+// Long integrands typed by hand: each proof is counted by what its steps
+// cost, so the integral is proven with its true value or refused with
+// WorkLimit at a place on the path, and M1 where it is proven encloses the
+// true maximum.
+void ProofTest::hostileProofsEndWithinTheirCount()
+{
+    QFETCH(QString, f);
+    QFETCH(double, b);
+    QFETCH(QString, integral);
+    QFETCH(QString, m1);
+    const Program program = parsed(f.toStdString().c_str());
+    const Result<Enclosure> proven = certifiedIntegral(program, 0, b);
+    if (integral.isEmpty()) {
+        QVERIFY(!proven);
+        QCOMPARE(proven.reason(), Reason::WorkLimit);
+        QVERIFY(proven.refusal().x && 0 <= *proven.refusal().x && *proven.refusal().x <= b);
+    } else {
+        QVERIFY(proven);
+        QVERIFY(encloses(proven->lower, proven->upper, integral.toStdString().c_str()));
+    }
+    if (m1.isEmpty())
+        return;
+    const Result<DerivativeMax> m = proveDerivativeMax(program, 0, b, 1);
+    QVERIFY(m);
+    QVERIFY(encloses(m->lower, m->upper, m1.toStdString().c_str()));
 }
 
 QTEST_GUILESS_MAIN(ProofTest)
