@@ -14,6 +14,24 @@ namespace kvadrolab {
 
 namespace {
 
+thread_local SharedDomainWork *sharedWork = nullptr;
+
+} // namespace
+
+SharedDomainWork::SharedDomainWork(long long limit) : limit(limit), m_owner(sharedWork == nullptr)
+{
+    if (m_owner)
+        sharedWork = this;
+}
+
+SharedDomainWork::~SharedDomainWork()
+{
+    if (m_owner)
+        sharedWork = nullptr;
+}
+
+namespace {
+
 // f proven defined and finite on [lo; hi], doubles with lo < hi.
 Result<void> definedBetween(const Program &program, double lo, double hi)
 {
@@ -25,17 +43,23 @@ Result<void> definedBetween(const Program &program, double lo, double hi)
     std::vector<Piece> work{{lo, hi, 0}};
     std::optional<BallFailure> nowhere;
     double nowhereAt = lo;
-    long long spent = 0;
+    long long ownSpent = 0;
+    long long &spent = sharedWork ? sharedWork->spent : ownSpent;
+    const long long limit = sharedWork ? sharedWork->limit : domainWorkLimit;
+    const long long pieceCost = seriesRunCost(program, 0);
+    const long long doubtCost = 3 * seriesRunCost(program, 1);
     while (!work.empty()) {
-        spent += runCost(program, 0);
-        if (spent > domainWorkLimit)
+        // Refused before a piece the budget cannot pay for in full, so a
+        // shared budget is never overdrawn however many proofs draw on it.
+        if (spent + pieceCost + doubtCost > limit)
             return Refusal{Reason::WorkLimit, {}, {}, work.back().lo};
+        spent += pieceCost;
         const Piece piece = work.back();
         work.pop_back();
         const auto failed = valueOnInterval(program, piece.lo, piece.hi);
         if (!failed)
             continue;
-        spent += 3 * runCost(program, 1); // the ends' values and the narrowing run
+        spent += doubtCost; // the ends' values and the narrowing run
         if (failed->reason == Reason::NotANumber)
             return Refusal{failed->reason, {}, failed->position};
         if (failed->everywhere) {

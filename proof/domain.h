@@ -8,13 +8,34 @@
 
 namespace kvadrolab {
 
-// How much work a domain proof may take: operations (proof/work.h), a
-// piece examined costing one run of the program on a ball, or four where it
-// is in doubt (see valueOnInterval), and the depth of the narrowest piece
-// it splits before it names a place (2^-34 of the interval: the place to
-// about ten digits).
-inline constexpr long long domainWorkLimit = proofWorkLimit;
+// How much work a domain proof may take, in the units of seriesRunCost
+// (proof/work.h): a piece examined costs one run of the program on a ball,
+// and three runs of order 1 more where it is in doubt (see
+// valueOnInterval); some 0.3 s at the limit. And the depth of the narrowest
+// piece it splits before it names a place (2^-34 of the interval: the place
+// to about ten digits).
+inline constexpr long long domainWorkLimit = 30'000'000;
 inline constexpr int domainSplitDepth = 34;
+
+// While one of these lives on a thread, every domain proof made there
+// spends from its one budget instead of a limit of its own, and refuses
+// WorkLimit once it is spent: for a search that proves many pieces and
+// substitutions (proof/removable.h), whose proofs would otherwise add up
+// without end. Nested ones leave the outermost in charge.
+class SharedDomainWork
+{
+public:
+    explicit SharedDomainWork(long long limit);
+    ~SharedDomainWork();
+    SharedDomainWork(const SharedDomainWork &) = delete;
+    SharedDomainWork &operator=(const SharedDomainWork &) = delete;
+
+    long long limit;
+    long long spent = 0;
+
+private:
+    bool m_owner;
+};
 
 // Done when f is proven defined and finite at every point of [a; b] (either
 // order of the ends). Otherwise NotDefined or Pole, with x the place where f

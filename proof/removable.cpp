@@ -596,12 +596,16 @@ std::optional<RemovablePoint> improperPoint(const Program &program, double c, do
 Result<std::vector<RemovablePoint>> proveDefinedWithLimits(const Program &program, double a,
                                                            double b)
 {
+    // The search proves many pieces and substitutions: all of them share
+    // twice one domain proof's work, so that it ends as surely.
+    SharedDomainWork work(2 * domainWorkLimit);
     return definedWithLimits(program, a, b, true);
 }
 
 Result<std::vector<RemovablePoint>>
 proveDefinedWithLimits(const Program &program, const ExactNumber &a, const ExactNumber &b)
 {
+    SharedDomainWork work(2 * domainWorkLimit);
     ExactInterval ends;
     if (auto split = splitExactEnds(ends, a, b); !split)
         return split.refusal();

@@ -16,6 +16,7 @@
 #include "proof/folding.h"
 #include "proof/integral.h"
 #include "proof/refusaltext.h"
+#include "proof/removable.h"
 #include "proof/taylor.h"
 
 #include <algorithm>
@@ -135,6 +136,7 @@ private slots:
     void courseProofsAnswer();
     void hostileProofsEndWithinTheirCount_data();
     void hostileProofsEndWithinTheirCount();
+    void searchForLimitsEndsWithinOneBudget();
 };
 
 namespace {
@@ -1302,6 +1304,22 @@ void ProofTest::hostileProofsEndWithinTheirCount()
     const Result<DerivativeMax> m = proveDerivativeMax(program, 0, b, 1);
     QVERIFY(m);
     QVERIFY(encloses(m->lower, m->upper, m1.toStdString().c_str()));
+}
+
+// sin^2 + cos^2 - 1 + 1e-30 is 1e-30 everywhere, but a ball of x wider
+// than 1e-30 cannot tell it from 0: every piece stays in doubt. The search
+// for removable points proves piece after piece and substitution after
+// substitution; it took minutes when each proof had a limit of its own, and
+// now ends within one shared budget, refused, whatever its reason.
+void ProofTest::searchForLimitsEndsWithinOneBudget()
+{
+    const Program f = parsed("1/(sin(x)^2+cos(x)^2-1+1e-30)");
+    SharedDomainWork work(2 * domainWorkLimit);
+    const auto points = proveDefinedWithLimits(f, 0.0, 100.0);
+    QVERIFY(!points.ok());
+    QVERIFY2(work.spent <= work.limit,
+             qPrintable(QStringLiteral("%1 of %2").arg(work.spent).arg(work.limit)));
+    QVERIFY(work.spent > 0);
 }
 
 QTEST_GUILESS_MAIN(ProofTest)
