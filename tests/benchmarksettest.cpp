@@ -4,6 +4,7 @@
 // the reference mpmath computed (tools/peer/make_reference.py), and every
 // integrand the set marks as undefined somewhere is refused there.
 
+#include "tests/benchmarkset.h"
 #include "expression/parser.h"
 #include "proof/derivativemax.h"
 #include "proof/integral.h"
@@ -29,14 +30,8 @@ struct Row
 
 QList<Row> loadSet()
 {
-    QFile file(QStringLiteral(KVADROLAB_BENCHMARK_SET));
     QList<Row> rows;
-    if (!file.open(QIODevice::ReadOnly))
-        return rows;
-    file.readLine(); // the header
-    while (!file.atEnd()) {
-        const QStringList c =
-            QString::fromUtf8(file.readLine()).chopped(1).split(QLatin1Char('\t'));
+    for (const QStringList &c : testsupport::benchmarkSetRows()) {
         if (c.size() < 15)
             continue;
         rows.append({c[0],

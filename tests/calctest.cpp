@@ -12,6 +12,7 @@
 #include "proof/refusaltext.h"
 #include "study/ruletext.h"
 #include "study/study.h"
+#include "tests/benchmarkset.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -636,13 +637,10 @@ void CalcTest::refusalsInTheirPlace()
 // judged on the decimal texts themselves.
 void CalcTest::courseSetAsPrinted()
 {
-    QFile file(QStringLiteral(KVADROLAB_BENCHMARK_SET));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    file.readLine();
+    const QList<QStringList> set = testsupport::benchmarkSetRows();
+    QVERIFY(!set.isEmpty());
     int answered = 0;
-    while (!file.atEnd()) {
-        const QStringList c =
-            QString::fromUtf8(file.readLine()).chopped(1).split(QLatin1Char('\t'));
+    for (const QStringList &c : set) {
         QVERIFY(c.size() >= 15);
         if (!c[13].isEmpty())
             continue; // the rows the engine refuses have their own test
@@ -1175,15 +1173,11 @@ void CalcTest::sameAsTheStudy_data()
     QTest::addColumn<QString>("f");
     QTest::addColumn<double>("a");
     QTest::addColumn<double>("b");
-    QFile file(QStringLiteral(KVADROLAB_BENCHMARK_SET));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    file.readLine();
-    while (!file.atEnd()) {
-        const QStringList c =
-            QString::fromUtf8(file.readLine()).chopped(1).split(QLatin1Char('\t'));
+    const QList<QStringList> set = testsupport::benchmarkSetRows();
+    QVERIFY(!set.isEmpty());
+    for (const QStringList &c : set)
         if (c.size() >= 4)
             QTest::newRow(qPrintable(c[0])) << c[1] << c[2].toDouble() << c[3].toDouble();
-    }
     QTest::newRow("1/x on [1; 2]") << "1/x" << 1.0 << 2.0;
     QTest::newRow("1/x on [2; 1]") << "1/x" << 2.0 << 1.0;
 }

@@ -9,6 +9,7 @@
 #include "expression/parser.h"
 #include "refusalprint.h"
 #include "study/study.h"
+#include "tests/benchmarkset.h"
 
 #include <QFile>
 #include <QTest>
@@ -54,14 +55,8 @@ const Case kCancelling[] = {
 
 QList<Case> courseSet()
 {
-    QFile file(QStringLiteral(KVADROLAB_BENCHMARK_SET));
     QList<Case> rows;
-    if (!file.open(QIODevice::ReadOnly))
-        return rows;
-    file.readLine(); // the header
-    while (!file.atEnd()) {
-        const QStringList c =
-            QString::fromUtf8(file.readLine()).chopped(1).split(QLatin1Char('\t'));
+    for (const QStringList &c : testsupport::benchmarkSetRows()) {
         if (c.size() < 15 || !c[13].isEmpty()) // refused somewhere on the interval
             continue;
         rows.append({c[0], c[1], c[2].toDouble(), c[3].toDouble()});

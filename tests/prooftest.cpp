@@ -18,6 +18,7 @@
 #include "proof/refusaltext.h"
 #include "proof/removable.h"
 #include "proof/taylor.h"
+#include "tests/benchmarkset.h"
 
 #include <algorithm>
 #include <cmath>
@@ -719,12 +720,10 @@ void ProofTest::placesOfTheCourseSetStayWithinTheInterval()
     // Every integrand of the course set, with its ends in both orders: a
     // proven maximum's place and a refusal's place are points of the
     // interval.
-    QFile file(QStringLiteral(KVADROLAB_BENCHMARK_SET));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    file.readLine(); // the header: name, f, a, b, ...
+    const QList<QStringList> set = testsupport::benchmarkSetRows();
+    QVERIFY(!set.isEmpty());
     int proven = 0, refused = 0;
-    while (!file.atEnd()) {
-        const QStringList c = QString::fromUtf8(file.readLine()).split(QLatin1Char('\t'));
+    for (const QStringList &c : set) {
         QVERIFY(c.size() >= 4);
         const auto f = parseExpression(c[1].toStdString());
         QVERIFY2(f, qPrintable(c[1]));
