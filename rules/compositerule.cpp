@@ -420,8 +420,11 @@ std::array<Result<double>, allRules.size()> applyEveryRule(const Program &progra
                      static_cast<std::size_t>(to - from));
         };
         std::vector<std::thread> helpers;
-        const long share = (total + cores - 1) / cores;
-        for (unsigned c = 1; c < cores && c * share < total; ++c)
+        // In long throughout: unsigned with a 32-bit long (Windows) would
+        // make the shares unsigned.
+        const long workers = static_cast<long>(cores);
+        const long share = (total + workers - 1) / workers;
+        for (long c = 1; c < workers && c * share < total; ++c)
             helpers.emplace_back(place, c * share, std::min(total, (c + 1) * share));
         place(0, std::min(total, share));
         for (std::thread &t : helpers)
