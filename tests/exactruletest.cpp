@@ -5,14 +5,15 @@
 // integrands whose double sums are all rounding, the orders they give the
 // doubling table, and the refusals of the exact sum.
 
-#include "proof/exactrule.h"
-#include "expression/parser.h"
-#include "refusalprint.h"
-#include "study/study.h"
-#include "tests/benchmarkset.h"
-
+// Qt before Arb (proof/balls.h says why).
 #include <QFile>
 #include <QTest>
+
+#include "expression/parser.h"
+#include "proof/exactrule.h"
+#include "study/study.h"
+#include "tests/benchmarkset.h"
+#include "tests/refusalprint.h"
 
 #include <cmath>
 
