@@ -10,6 +10,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace kvadrolab {
 
 QString methodName(RuleKind kind)
@@ -40,6 +42,42 @@ QString methodShortName(RuleKind kind)
         return QStringLiteral("Гаусс, 3 узла");
     }
     return {};
+}
+
+QString shortFormula(const QString &formula, int limit)
+{
+    const QString f = formula.simplified();
+    if (f.size() <= limit)
+        return f;
+    int cut = std::max(limit - 1, 1);
+    // An astral character is two UTF-16 units: cut before it, not through it.
+    if (f.at(cut - 1).isHighSurrogate())
+        --cut;
+    return f.left(cut) + QChar(0x2026);
+}
+
+QString studySubject(const QString &formula, const QString &a, const QString &b)
+{
+    return QStringLiteral("f(x) = %1, [%2; %3]")
+        .arg(shortFormula(formula), a.simplified(), b.simplified());
+}
+
+QString studyFileStem(const QString &formula, const QString &a, const QString &b)
+{
+    QString stem =
+        QStringLiteral("%1 на [%2; %3]").arg(shortFormula(formula), a.simplified(), b.simplified());
+    // '*' and '/' are what students type most; they keep their meaning as
+    // the dot and the division slash, which every file system takes.
+    stem.replace(QLatin1Char('*'), QChar(0x00B7));
+    stem.replace(QLatin1Char('/'), QChar(0x2215));
+    for (QChar &c : stem)
+        if (c.unicode() < 0x20 || QStringLiteral("\\:?\"<>|").contains(c))
+            c = QLatin1Char('_');
+    // Windows drops a trailing dot or space. The names it reserves (con,
+    // nul, …) never arise: the stem always goes on with " на [".
+    while (stem.endsWith(QLatin1Char('.')) || stem.endsWith(QLatin1Char(' ')))
+        stem.chop(1);
+    return stem;
 }
 
 QString shownDecimal(const std::string &text)

@@ -35,6 +35,24 @@ inline const QString &adaptiveName()
     return name;
 }
 
+// The most characters of f a heading, a chart's title or a file name give.
+inline constexpr int kShortFormulaLimit = 60;
+
+// f as typed, for a heading, a title or a file name: whole up to `limit`
+// characters, else its first characters and an ellipsis ("…"), never cut
+// inside a surrogate pair. The CSV and the sheet give f whole.
+QString shortFormula(const QString &formula, int limit = kShortFormulaLimit);
+
+// What a study is of, as every heading and title names it:
+// "f(x) = x*sin(x), [0; pi]", f shortened, the ends as typed.
+QString studySubject(const QString &formula, const QString &a, const QString &b);
+
+// A file name without its extension, built from f and [a; b] as typed and
+// safe on Linux, Windows and macOS: no separator, no character Windows
+// refuses, no trailing dot or space, f shortened.
+// "x·sin(x) на [0; pi]".
+QString studyFileStem(const QString &formula, const QString &a, const QString &b);
+
 // A decimal text of proof/decimal.h as the window shows numbers: the
 // locale's separator, a power of ten as "·10^-7", a real minus sign.
 QString shownDecimal(const std::string &text);

@@ -10,6 +10,7 @@
 #include "canvas/canvasmenu.h"
 #include "canvas/plotcanvas.h"
 #include "studywindow/studytablemodel.h"
+#include "studywindow/studytext.h"
 #include "tests/apptest.h"
 #include "tests/testsupport.h"
 #include "tests/windowdriver.h"
@@ -80,6 +81,8 @@ private slots:
     void cancelledStudyShowsNothing();
     void laterPressWins();
     void sheetHoldsTheStudy();
+    void subjectAndFileName_data();
+    void subjectAndFileName();
 
 private:
     QWidget *driven() const override { return m_window; }
@@ -592,6 +595,53 @@ void StudyWindowTest::sheetHoldsTheStudy()
           QStringLiteral("0") + sep + QStringLiteral("1804790226002"),
           QStringLiteral("Сходимость при удвоении n"), QStringLiteral("n для ε")})
         QVERIFY2(sheet.contains(want), qPrintable(want));
+}
+
+// What headings and file names make of f and [a; b], worked by hand: a long
+// f cut to 59 characters and an ellipsis, never through a surrogate pair;
+// the characters a file system refuses replaced.
+void StudyWindowTest::subjectAndFileName_data()
+{
+    QTest::addColumn<QString>("formula");
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("stem");
+    QTest::newRow("course variant") << "x*sin(x)"
+                                    << "0"
+                                    << "pi" << QStringLiteral("f(x) = x*sin(x), [0; pi]")
+                                    << QStringLiteral("x·sin(x) на [0; pi]");
+    QTest::newRow("spaces as typed")
+        << "  1 /  x "
+        << " 1 "
+        << "2" << QStringLiteral("f(x) = 1 / x, [1; 2]") << QStringLiteral("1 ∕ x на [1; 2]");
+    QTest::newRow("what Windows refuses") << "x|\"<>?:\\"
+                                          << "0"
+                                          << "1." << QStringLiteral("f(x) = x|\"<>?:\\, [0; 1.]")
+                                          << QStringLiteral("x_______ на [0; 1.]");
+    const QString cut =
+        QStringLiteral("sin(x)+sin(x)+sin(x)+sin(x)+sin(x)+sin(x)+sin(x)+sin(x)+sin") +
+        QChar(0x2026);
+    QTest::newRow("ten thousand characters")
+        << QStringLiteral("sin(x)+").repeated(1430) << "0"
+        << "1" << QStringLiteral("f(x) = ") + cut + QStringLiteral(", [0; 1]")
+        << cut + QStringLiteral(" на [0; 1]");
+    const QString x58 = QStringLiteral("x").repeated(58);
+    QTest::newRow("no half of a pair")
+        << x58 + QStringLiteral("\U0001D465x") << "0"
+        << "1" << QStringLiteral("f(x) = ") + x58 + QChar(0x2026) + QStringLiteral(", [0; 1]")
+        << x58 + QChar(0x2026) + QStringLiteral(" на [0; 1]");
+}
+
+void StudyWindowTest::subjectAndFileName()
+{
+    QFETCH(QString, formula);
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(QString, subject);
+    QFETCH(QString, stem);
+    QCOMPARE(studySubject(formula, a, b), subject);
+    QCOMPARE(studyFileStem(formula, a, b), stem);
 }
 
 QTEST_MAIN(StudyWindowTest)
