@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "expression/evaluator.h"
 
+#include "expression/vectormath.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -32,15 +34,21 @@ inline double powInt(double base, std::int32_t exponent)
 
 // pi - arctg(1/x) for x < 0 and arctg(1/x) for x > 0 rather than
 // pi/2 - arctg(x): the subtraction would lose the digits of a small result.
-inline double arccot(double v)
+// `atanOfInverse` is arctg(1/v), computed by the caller.
+inline double arccot(double v, double atanOfInverse)
 {
     if (v > 0)
-        return std::atan(1 / v);
+        return atanOfInverse;
     if (v < 0)
-        return std::numbers::pi + std::atan(1 / v);
+        return std::numbers::pi + atanOfInverse;
     if (v == 0)
         return std::numbers::pi / 2;
     return v; // NaN
+}
+
+inline double arccot(double v)
+{
+    return arccot(v, applyLibrary(LibraryFunction::Atan, 1 / v));
 }
 
 // A one-operand step; a step of any other kind is no function of one value
@@ -51,39 +59,39 @@ inline double unary(const Step &s, double v)
     case Op::Neg:
         return -v;
     case Op::Sin:
-        return std::sin(v);
+        return applyLibrary(LibraryFunction::Sin, v);
     case Op::Cos:
-        return std::cos(v);
+        return applyLibrary(LibraryFunction::Cos, v);
     case Op::Tan:
-        return std::tan(v);
+        return applyLibrary(LibraryFunction::Tan, v);
     case Op::Cot:
-        return 1 / std::tan(v);
+        return 1 / applyLibrary(LibraryFunction::Tan, v);
     case Op::Asin:
-        return std::asin(v);
+        return applyLibrary(LibraryFunction::Asin, v);
     case Op::Acos:
-        return std::acos(v);
+        return applyLibrary(LibraryFunction::Acos, v);
     case Op::Atan:
-        return std::atan(v);
+        return applyLibrary(LibraryFunction::Atan, v);
     case Op::Acot:
         return arccot(v);
     case Op::Sinh:
-        return std::sinh(v);
+        return applyLibrary(LibraryFunction::Sinh, v);
     case Op::Cosh:
-        return std::cosh(v);
+        return applyLibrary(LibraryFunction::Cosh, v);
     case Op::Tanh:
-        return std::tanh(v);
+        return applyLibrary(LibraryFunction::Tanh, v);
     case Op::Coth:
-        return 1 / std::tanh(v);
+        return 1 / applyLibrary(LibraryFunction::Tanh, v);
     case Op::Exp:
-        return std::exp(v);
+        return applyLibrary(LibraryFunction::Exp, v);
     case Op::Ln:
         return std::log(v);
     case Op::Lg:
-        return std::log10(v);
+        return applyLibrary(LibraryFunction::Log10, v);
     case Op::Sqrt:
         return std::sqrt(v);
     case Op::Cbrt:
-        return std::cbrt(v);
+        return applyLibrary(LibraryFunction::Cbrt, v);
     case Op::Abs:
         return std::fabs(v);
     case Op::PowInt:
@@ -115,7 +123,7 @@ inline double binary(BinaryOp op, double a, double b)
     case BinaryOp::Div:
         return a / b;
     case BinaryOp::Pow:
-        return std::pow(a, b);
+        return applyPow(a, b);
         break;
     }
     return std::nan("");
@@ -169,12 +177,17 @@ double constant(const Step &s, double x)
 constexpr std::size_t kBlock = 256;
 
 // One step over one block. The loops are written per operation so that the
-// compiler vectorises the arithmetic ones; the library functions are called
-// once per point, as the single-point path calls them.
+// compiler vectorises the arithmetic ones; the library functions go through
+// vectormath, which gives a single point the same bits.
 template <typename F> inline void each(double *v, std::size_t m, F f)
 {
     for (std::size_t i = 0; i < m; ++i)
         v[i] = f(v[i]);
+}
+
+void library(LibraryFunction f, double *v, std::size_t m)
+{
+    applyLibrary(f, v, v, m);
 }
 
 void unaryBlock(const Step &s, double *v, std::size_t m)
@@ -188,9 +201,6 @@ void unaryBlock(const Step &s, double *v, std::size_t m)
         return;
     case Op::Sqrt:
         each(v, m, [](double a) { return std::sqrt(a); });
-        return;
-    case Op::Ln:
-        each(v, m, [](double a) { return std::log(a); });
         return;
     case Op::PowInt:
         switch (s.exponent) {
@@ -207,22 +217,51 @@ void unaryBlock(const Step &s, double *v, std::size_t m)
             return;
         }
     case Op::Sin:
+        return library(LibraryFunction::Sin, v, m);
     case Op::Cos:
+        return library(LibraryFunction::Cos, v, m);
     case Op::Tan:
+        return library(LibraryFunction::Tan, v, m);
     case Op::Cot:
-    case Op::Asin:
-    case Op::Acos:
-    case Op::Atan:
-    case Op::Acot:
-    case Op::Sinh:
-    case Op::Cosh:
-    case Op::Tanh:
-    case Op::Coth:
-    case Op::Exp:
-    case Op::Lg:
-    case Op::Cbrt:
-        each(v, m, [&s](double a) { return unary(s, a); });
+        library(LibraryFunction::Tan, v, m);
+        each(v, m, [](double a) { return 1 / a; });
         return;
+    case Op::Asin:
+        return library(LibraryFunction::Asin, v, m);
+    case Op::Acos:
+        return library(LibraryFunction::Acos, v, m);
+    case Op::Atan:
+        return library(LibraryFunction::Atan, v, m);
+    case Op::Acot: {
+        double inverse[kBlock] = {};
+        for (std::size_t i = 0; i < m; ++i)
+            inverse[i] = 1 / v[i];
+        library(LibraryFunction::Atan, inverse, m);
+        for (std::size_t i = 0; i < m; ++i)
+            v[i] = arccot(v[i], inverse[i]);
+        return;
+    }
+    case Op::Sinh:
+        return library(LibraryFunction::Sinh, v, m);
+    case Op::Cosh:
+        return library(LibraryFunction::Cosh, v, m);
+    case Op::Tanh:
+        return library(LibraryFunction::Tanh, v, m);
+    case Op::Coth:
+        library(LibraryFunction::Tanh, v, m);
+        each(v, m, [](double a) { return 1 / a; });
+        return;
+    case Op::Exp:
+        return library(LibraryFunction::Exp, v, m);
+    case Op::Ln:
+        // The C library's own logarithm, as the designed integrand takes it:
+        // the typed (ln(x)/x)^3 is that f bit for bit.
+        each(v, m, [](double a) { return std::log(a); });
+        return;
+    case Op::Lg:
+        return library(LibraryFunction::Log10, v, m);
+    case Op::Cbrt:
+        return library(LibraryFunction::Cbrt, v, m);
     case Op::Number:
     case Op::Pi:
     case Op::E:
@@ -257,8 +296,7 @@ void binaryBlock(BinaryOp op, double *a, const double *b, std::size_t m)
             a[i] = a[i] / b[i];
         return;
     case BinaryOp::Pow:
-        for (std::size_t i = 0; i < m; ++i)
-            a[i] = std::pow(a[i], b[i]);
+        applyPow(a, b, a, m);
         return;
         break;
     }

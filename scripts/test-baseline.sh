@@ -27,7 +27,7 @@ ensure_packages "${BUILD_PACKAGES[@]}" qemu-user
 
 # A processor with SSE4.2 and no AVX: what the baseline path must run on.
 CPU=Nehalem
-TESTS=(coretest canvastest functiongraphtest prooftest benchmarksettest studytest)
+TESTS=(coretest canvastest functiongraphtest prooftest benchmarksettest studytest operationstest)
 # Far above the slowest run under the emulator (the Debug graph test, 80 s;
 # the Release proof tests take 7 s and 2.5 s, the Release study test 8 s).
 RUN_LIMIT=600

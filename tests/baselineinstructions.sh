@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Whether code compiled for AVX can reach the baseline path, which must run
 # on any x86-64 processor. Three checks, each printing what it found:
-#  1. the core's and canvas' objects other than the AVX kernels hold no VEX
+#  1. the core's, the evaluator's and canvas' objects other than the AVX
+#     kernels hold no VEX
 #     or EVEX instruction, except the one vzeroupper of
 #     clearUpperVectorState (vectorstate.cpp), which runs only after CPUID
 #     said the processor has AVX;
@@ -23,7 +24,7 @@ objdump=$1
 nm=$2
 list=$3
 
-entry='^kvadrolab::negatedFBlockAvx(2|512)\('
+entry='^kvadrolab::(negatedFBlockAvx(2|512)|unaryAvx2|powAvx2)\('
 vzeroupper_home='^kvadrolab::clearUpperVectorState\(\)'
 
 # Prints "function<TAB>mnemonic" once for each VEX or EVEX instruction of $1.

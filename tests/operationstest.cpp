@@ -10,6 +10,7 @@
 
 #include "expression/evaluator.h"
 #include "expression/program.h"
+#include "expression/vectormath.h"
 #include "proof/balls.h"
 #include "proof/taylor.h"
 
@@ -17,6 +18,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <limits>
 #include <random>
 #include <set>
 #include <vector>
@@ -152,6 +155,8 @@ private slots:
     void everyOperationIsListed();
     void arithmeticsAgree_data();
     void arithmeticsAgree();
+    void libraryValuesAnywhereInABlock_data();
+    void libraryValuesAnywhereInABlock();
 };
 
 void OperationsTest::everyOperationIsListed()
@@ -205,6 +210,85 @@ void OperationsTest::arithmeticsAgree()
                                 .arg(single, 0, 'g', 17)
                                 .arg(mid, 0, 'g', 17)
                                 .arg(x, 0, 'g', 17)));
+    }
+}
+
+// The edges of each function's domain and range, where a vector function
+// takes its special path: the values must be the C library's (NaN for NaN,
+// the same infinity, finite ones within kUlps), and a value the same alone,
+// at every place of a block, and in a block's tail.
+void OperationsTest::libraryValuesAnywhereInABlock_data()
+{
+    QTest::addColumn<int>("function");
+    const char *names[] = {"sin",  "cos",  "tan", "asin", "acos",  "atan", "sinh",
+                           "cosh", "tanh", "exp", "log",  "log10", "cbrt"};
+    static_assert(std::size(names) == kLibraryFunctionCount);
+    for (int f = 0; f < kLibraryFunctionCount; ++f)
+        QTest::newRow(names[f]) << f;
+}
+
+void OperationsTest::libraryValuesAnywhereInABlock()
+{
+    QFETCH(int, function);
+    const auto f = static_cast<LibraryFunction>(function);
+    const double inf = std::numeric_limits<double>::infinity();
+    const double edges[] = {0.0,    -0.0,      1e-310, -1e-310, 1e-300, 0.5,  -0.5,        1.0,
+                            -1.0,   1.0000001, 2.0,    1e5,     -1e5,   1e22, 1e300,       -1e300,
+                            709.78, -745.2,    711.0,  -750.0,  inf,    -inf, std::nan("")};
+    const std::size_t n = std::size(edges);
+    auto reference = [f](double v) {
+        switch (f) {
+        case LibraryFunction::Sin:
+            return std::sin(v);
+        case LibraryFunction::Cos:
+            return std::cos(v);
+        case LibraryFunction::Tan:
+            return std::tan(v);
+        case LibraryFunction::Asin:
+            return std::asin(v);
+        case LibraryFunction::Acos:
+            return std::acos(v);
+        case LibraryFunction::Atan:
+            return std::atan(v);
+        case LibraryFunction::Sinh:
+            return std::sinh(v);
+        case LibraryFunction::Cosh:
+            return std::cosh(v);
+        case LibraryFunction::Tanh:
+            return std::tanh(v);
+        case LibraryFunction::Exp:
+            return std::exp(v);
+        case LibraryFunction::Log:
+            return std::log(v);
+        case LibraryFunction::Log10:
+            return std::log10(v);
+        case LibraryFunction::Cbrt:
+            return std::cbrt(v);
+        }
+        return std::nan("");
+    };
+    for (std::size_t shift = 0; shift < 4; ++shift) {
+        // The edges at every lane: shifted along by one, then in a tail.
+        std::vector<double> x(shift, 0.25);
+        x.insert(x.end(), edges, edges + n);
+        std::vector<double> y(x.size());
+        applyLibrary(f, x.data(), y.data(), x.size());
+        for (std::size_t i = shift; i < x.size(); ++i) {
+            const double alone = applyLibrary(f, x[i]);
+            const QString where = QStringLiteral("%1 at %2 (%3)")
+                                      .arg(y[i], 0, 'g', 17)
+                                      .arg(x[i], 0, 'g', 17)
+                                      .arg(QLatin1String(libraryPath()));
+            QVERIFY2(std::memcmp(&alone, &y[i], sizeof alone) == 0, qPrintable(where));
+            const double want = reference(x[i]);
+            if (std::isnan(want) || std::isinf(want) || want == 0) {
+                QVERIFY2(std::memcmp(&want, &y[i], sizeof want) == 0 ||
+                             (std::isnan(want) && std::isnan(y[i])),
+                         qPrintable(where));
+            } else {
+                QVERIFY2(std::fabs(y[i] - want) <= kUlps * ulp(want), qPrintable(where));
+            }
+        }
     }
 }
 
