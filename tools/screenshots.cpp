@@ -65,7 +65,8 @@ bool tabShots(StudyWindow *w, const QDir &dir, const QString &name)
 
 // The study window: the studied integral with every rule at its first size
 // and at a projector's 1280 x 720, a student's own f whose derivatives are
-// refused at 0, and a typo shown under the field.
+// refused at 0, course variants, f changed after a study, and a typo shown
+// under the field.
 bool studyShots(StudyWindow *w, const QDir &dir)
 {
     const auto set = [w](const char *name, const QString &text) {
@@ -99,6 +100,14 @@ bool studyShots(StudyWindow *w, const QDir &dir)
     set("Text2", QStringLiteral("1"));
     runStudy(w);
     ok = tabShots(w, dir, QStringLiteral("Conv-sinc")) && ok;
+    // The course's first variant, then its f changed and not studied: the
+    // results marked as not matching what the fields say.
+    set("Formula", QStringLiteral("x*sin(x)"));
+    set("Text2", QStringLiteral("pi"));
+    runStudy(w);
+    ok = tabShots(w, dir, QStringLiteral("Conv-xsinx")) && ok;
+    set("Formula", QStringLiteral("exp(x)"));
+    ok = save(w, dir, QStringLiteral("Conv-changed")) && ok;
     set("Formula", QStringLiteral("sin x + (x"));
     ok = save(w, dir, QStringLiteral("Conv-typo")) && ok;
     return ok;
