@@ -23,11 +23,12 @@ struct DerivativeMax
 };
 
 // The work a bound may take: runs of the Taylor series (on a ball or at a
-// point), each weighed as seriesRunCost (proof/work.h), about a second on a
-// two-core x86-64 of 2020 whatever the order; the orders it takes, the
+// point), each weighed as seriesRunCost (proof/work.h), about half a second
+// on a two-core x86-64 of 2020 whatever the order, so that a study's four,
+// two at a time, end within about a second; the orders it takes, the
 // relative gap it aims for, and the narrowest piece it splits, as a fraction
 // of b - a.
-inline constexpr long long derivativeWorkLimit = 125'000'000;
+inline constexpr long long derivativeWorkLimit = 60'000'000;
 inline constexpr int derivativeOrderLimit = 16;
 inline constexpr double derivativeRelativeGap = 0x1p-20; // about 1e-6
 inline constexpr int derivativeSplitDepth = 40;

@@ -33,10 +33,11 @@ struct Enclosure
 // What the integrator may spend: calls of f on points and on complex boxes
 // around pieces of the path, each weighed as complexRunCost (proof/work.h)
 // plus the integrator's work around it, and pieces queued at once. At some
-// 40-60 ns a unit the limit is about a second on a two-core x86-64 of 2020,
-// whatever the program: 100 factors sin(x) on [0; 100] are proven in half of
-// it, 300 factors and 899 sines sin(kx) on [0; 10] are refused.
-inline constexpr long long integralWorkLimit = 16'000'000;
+// 40-60 ns a unit the limit is about 0,4 s on a two-core x86-64 of 2020,
+// whatever the program, which leaves the rest of a second to the maxima:
+// 60 factors sin(x) on [0; 100] are proven, 100 and 300 factors and 899
+// sines sin(kx) on [0; 10] are refused.
+inline constexpr long long integralWorkLimit = 8'000'000;
 inline constexpr long integralQueueLimit = 256;
 // Its goals: a radius of 2^-104 (5e-32) relative to the integral, or 2^-104
 // absolute, scaled down by (b - a) sup |f| where that is below 1, so that a
