@@ -46,7 +46,8 @@ const double kSimpsonErrors[] = {5.05878e-4,  -1.60522e-5, -5.21055e-6, -4.54355
 constexpr double kIntegral = 0.18047902260023594;
 
 // Columns of the doubling table.
-constexpr int kN = 1, kValue = 2, kError = 3, kRunge = 4, kOrder = 5, kRichardson = 6, kTrust = 7;
+constexpr int kN = 1, kValue = 2, kError = 3, kRunge = 4, kOrder = 5, kOrderWithoutI = 6,
+              kRichardson = 7, kTrust = 8;
 
 } // namespace
 
