@@ -99,6 +99,11 @@ bool studyShots(StudyWindow *w, const QDir &dir)
     set("Text2", QStringLiteral("1"));
     runStudy(w);
     ok = tabShots(w, dir, QStringLiteral("Conv-sinc")) && ok;
+    // x·sin x on [0; π]: f(0) = f(π) = 0 cancels the rectangles' leading term.
+    set("Formula", QStringLiteral("x*sin(x)"));
+    set("Text2", QStringLiteral("pi"));
+    runStudy(w);
+    ok = tabShots(w, dir, QStringLiteral("Conv-xsinx")) && ok;
     set("Formula", QStringLiteral("sin x + (x"));
     ok = save(w, dir, QStringLiteral("Conv-typo")) && ok;
     return ok;
