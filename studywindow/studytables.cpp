@@ -7,6 +7,8 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace kvadrolab {
 
@@ -56,6 +58,22 @@ std::optional<double> smallNumber(const Enclosure &e)
     if (e.lower == 0 && e.upper == 0)
         return 0.0;
     return std::nullopt;
+}
+
+// The error of a value summed in doubles (Romberg's, adaptive Simpson's)
+// against the proven integral: where it lies within the integral's
+// radius, only a bound on it is proven, and no digit below that is shown.
+StudyCell doubleErrorCell(double error, const Enclosure &integral, const QString &name)
+{
+    const double radius = std::isfinite(integral.fineRad) ? integral.fineRad : integral.rad;
+    if (std::fabs(error) > radius)
+        return number(errorText(error), error);
+    const double bound =
+        std::nextafter(std::fabs(error) + radius, std::numeric_limits<double>::infinity());
+    return words(
+        QStringLiteral("|%1| ≤ %2").arg(name, shownDecimal(decimalText(bound, 2, Rounding::Up))),
+        QStringLiteral("Погрешность не больше радиуса доказанного интеграла: её "
+                       "знак и цифры не различить"));
 }
 
 // A dash where a number would mean nothing, with the reason as its note.
@@ -493,8 +511,8 @@ TableRows rombergRows(SharedStudy study)
                 if (column == 1)
                     return number(countText(1L << row), double(1L << row));
                 if (std::size_t(column) == rows + 2)
-                    return number(errorText(t.errors[std::size_t(row)].back()),
-                                  t.errors[std::size_t(row)].back());
+                    return doubleErrorCell(t.errors[std::size_t(row)].back(), study->integral,
+                                           QStringLiteral("e"));
                 const std::size_t j = std::size_t(column - 2);
                 return j < line.size() ? number(valueText(line[j]), line[j]) : StudyCell{};
             }};
@@ -526,8 +544,8 @@ TableRows rombergSheetRows(SharedStudy study)
                 case 3:
                     return number(valueText(line.back()), line.back());
                 default:
-                    return number(errorText(r.errors[std::size_t(row)].back()),
-                                  r.errors[std::size_t(row)].back());
+                    return doubleErrorCell(r.errors[std::size_t(row)].back(), study->integral,
+                                           QStringLiteral("e"));
                 }
             }};
 }
@@ -563,7 +581,7 @@ TableRows adaptiveRows(SharedStudy study)
                 case 2:
                     return number(errorText(r->run.estimatedError), r->run.estimatedError);
                 case 3:
-                    return number(errorText(r->error), r->error);
+                    return doubleErrorCell(r->error, study->integral, QStringLiteral("e"));
                 case 4:
                     return number(countText(r->run.evaluations), double(r->run.evaluations));
                 default:
