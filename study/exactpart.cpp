@@ -82,6 +82,20 @@ private:
     std::map<long, Result<ExactRuleValue>> m_done;
 };
 
+// (I(n/2) - I(n)) / (2^p - 1) from the exact sums' fine balls; absent
+// where the ball leaves the doubles.
+std::optional<Enclosure> exactRunge(const Enclosure &value, const Enclosure &half, int order)
+{
+    const Result<Enclosure> difference = enclosedDifference(half, value);
+    if (!difference)
+        return std::nullopt;
+    Ball ball;
+    fineBall(ball.get(), *difference);
+    arb_div_ui(ball.get(), ball.get(), (1UL << order) - 1, exactRulePrecision);
+    const Result<Enclosure> runge = enclosureOfBall(ball.get());
+    return runge ? std::optional<Enclosure>(*runge) : std::nullopt;
+}
+
 // The share of the larger end value within which the ends' balls must
 // agree: far below a double's rounding, so that only ends equal in truth
 // (exact ends, a tight series) pass, never two wide balls that overlap.
@@ -184,6 +198,7 @@ Result<void> addExactPart(const Study &study, StudyRule &rule, const StudyContro
                 row.order = std::log2(std::fabs(eh.mid)) - std::log2(std::fabs(e.mid));
             row.orderExact = true;
             row.trust = trustOfOrder(row.order, info.order);
+            row.exactRunge = exactRunge(row.exact->value, (*halfExact)->value, info.order);
         }
         // The order without I from the exact sums at n, n / 2 and n / 4: the
         // quarter is the row two up, the first row's half, or for the first

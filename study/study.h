@@ -126,6 +126,10 @@ struct DoublingRow
     // sum they read enclosed; false where they are the double sums'.
     bool orderExact = false;
     bool orderWithoutIExact = false;
+    // Runge's estimate from the exact sums at n and n / 2, enclosed: what
+    // is left of it without the double sums' rounding. Absent where either
+    // sum has no exact part.
+    std::optional<Enclosure> exactRunge;
 };
 
 // The error curve runs over the rule's counts up to this n.

@@ -115,8 +115,9 @@ StudyCell sumCell(double doubleSum, const Result<ExactRuleValue> &exact, const S
                 inDouble + QStringLiteral("\n") + missingExactNote(exact.refusal(), s)};
     const Enclosure &v = exact->value;
     return {valueText(v.mid), v.mid,
-            QStringLiteral("I(n) на точных узлах: %1\n%2\nокругление суммы (double − точная): %3")
-                .arg(integralText(v), inDouble,
+            QStringLiteral("I(n) на точных узлах, верные цифры: %1\n%2\nокругление суммы "
+                           "(double − точная): %3")
+                .arg(certainDigits(v.lower, v.upper), inDouble,
                      enclosedSmallText(exact->rounding, QStringLiteral("округление")))};
 }
 
@@ -174,6 +175,24 @@ QString rungeTrustColumnNote()
                "дальше от p или когда e(n) или e(n/2) неотличима от 0 (её граница содержит 0, а "
                "сумма в double — в пределах округления)")
         .arg(rungeCriterion(1), rungeCriterion(2), rungeCriterion(4), rungeCriterion(6));
+}
+
+// Runge's estimate from the exact sums where they are: the double sums'
+// differ by their rounding, which for an exact rule is all there is.
+StudyCell rungeCell(const Study &s, RuleKind kind, const DoublingRow &d)
+{
+    if (!d.runge)
+        return {};
+    if (ruleIsExact(s, kind))
+        return {QStringLiteral("0 (правило точно)"), 0.0, exactRuleNote(kind)};
+    if (!d.exactRunge)
+        return {unprovenText(errorText(*d.runge)), *d.runge,
+                QStringLiteral("по суммам в double, не доказана")};
+    const Enclosure &r = *d.exactRunge;
+    if (excludesZero(r))
+        return number(errorText(r.mid), r.mid);
+    return {enclosedSmallText(r, QStringLiteral("R(n)")), smallNumber(r),
+            QStringLiteral("Граница R(n) по точным суммам содержит 0: I(n) и I(n/2) неотличимы")};
 }
 
 // The observed order, where both errors are proven and told from 0.
@@ -429,7 +448,8 @@ std::vector<StudyColumn> doublingColumns()
             {QStringLiteral("I(n)"), QStringLiteral("Сумма метода при h = (b − a)/n")},
             errorColumn(),
             {QStringLiteral("оценка Рунге"),
-             QStringLiteral("R(n) = (I(n/2) − I(n)) / (2^p − 1), p — порядок метода")},
+             QStringLiteral("R(n) = (I(n/2) − I(n)) / (2^p − 1), p — порядок метода; по "
+                            "суммам на точных узлах, «≈» — по суммам в double")},
             {QStringLiteral("порядок"),
              QStringLiteral("Наблюдаемый порядок log₂(|e(n/2)| / |e(n)|); у метода он равен p")},
             {QStringLiteral("порядок без I"),
@@ -465,7 +485,7 @@ TableRows doublingRows(SharedStudy study)
                 case 3:
                     return errorCell(*study, kind, d.error, d.exact);
                 case 4:
-                    return d.runge ? number(errorText(*d.runge), *d.runge) : StudyCell{};
+                    return rungeCell(*study, kind, d);
                 case 5:
                     return d.runge ? orderCell(*study, kind, d) : StudyCell{};
                 case 6:

@@ -615,6 +615,10 @@ void TestStudy::exactRuleHasNoOrders()
         QVERIFY(!d.order);
         QVERIFY(!d.orderWithoutI);
         QCOMPARE(d.orderExact, bool(d.runge));
+        // Runge's estimate from the exact sums is no number either.
+        QCOMPARE(bool(d.exactRunge), bool(d.runge));
+        if (d.exactRunge)
+            QVERIFY(d.exactRunge->lower <= 0 && 0 <= d.exactRunge->upper);
     }
 }
 
@@ -722,6 +726,11 @@ void TestStudy::rungeExactOnPureErrors()
         QVERIFY2(near(*r.richardson, integral, 1e-14), qPrintable(text(*r.richardson)));
         QVERIFY2(std::fabs(*r.order - p) < 1e-6 + 3e-15 / std::fabs(e), qPrintable(text(*r.order)));
         QCOMPARE(r.trust, RungeTrust::Trusted);
+        // From the exact sums, without their rounding, it is e(n) to far
+        // below a double's ulp.
+        QVERIFY(r.exactRunge);
+        QVERIFY2(near(r.exactRunge->mid, e, 1e-14), qPrintable(text(r.exactRunge->mid)));
+        QVERIFY(r.exactRunge->upper - r.exactRunge->lower <= 4 * std::fabs(e) * DBL_EPSILON);
     }
 }
 
