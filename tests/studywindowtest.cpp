@@ -70,6 +70,7 @@ private slots:
     void errorApartFromRounding();
     void orderWithoutIAndEndsThatCancel();
     void tooltipsGiveFormulasAndCriteria();
+    void unprovenSumsAreMarked();
     void refusalsAsOneMessage_data();
     void refusalsAsOneMessage();
     void endTypoMarked_data();
@@ -448,6 +449,26 @@ void StudyWindowTest::tooltipsGiveFormulasAndCriteria()
     // I(n)'s note gives the double sum beside the exact one.
     QVERIFY2(note("AtCount", 0, 1).contains(QStringLiteral("сумма в double")),
              qPrintable(note("AtCount", 0, 1)));
+}
+
+void StudyWindowTest::unprovenSumsAreMarked()
+{
+    // A long f: three-point Gauss's later rows take more nodes times steps
+    // than the exact part sums, and their errors are the double sums'.
+    QString f = QStringLiteral("sin(x)");
+    for (int k = 2; k <= 40; ++k)
+        f += QStringLiteral("+sin(%1*x)/%1").arg(k);
+    studyRules({"gauss3"}, f, QStringLiteral("0"), QStringLiteral("1"));
+    const int last = model("Doubling")->rowCount() - 1;
+    QCOMPARE(last, 6);
+    QVERIFY2(text("Doubling", last, kError).startsWith(QStringLiteral("≈ ")),
+             qPrintable(text("Doubling", last, kError)));
+    QVERIFY(note("Doubling", last, kError).contains(QStringLiteral("не доказана")));
+    QCOMPARE(text("Doubling", last, kOrder), QStringLiteral("—"));
+    QVERIFY(note("Doubling", last, kOrder).contains(QStringLiteral("не доказана")));
+    // The first row is summed exactly: its error is a plain number.
+    QVERIFY2(!text("Doubling", 0, kError).startsWith(QStringLiteral("≈")),
+             qPrintable(text("Doubling", 0, kError)));
 }
 
 void StudyWindowTest::refusalsAsOneMessage_data()
