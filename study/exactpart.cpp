@@ -82,7 +82,50 @@ private:
     std::map<long, Result<ExactRuleValue>> m_done;
 };
 
+// (I(n/2) - I(n)) / (2^p - 1) from the exact sums' fine balls; absent
+// where the ball leaves the doubles.
+std::optional<Enclosure> exactRunge(const Enclosure &value, const Enclosure &half, int order)
+{
+    const Result<Enclosure> difference = enclosedDifference(half, value);
+    if (!difference)
+        return std::nullopt;
+    Ball ball;
+    fineBall(ball.get(), *difference);
+    arb_div_ui(ball.get(), ball.get(), (1UL << order) - 1, exactRulePrecision);
+    const Result<Enclosure> runge = enclosureOfBall(ball.get());
+    return runge ? std::optional<Enclosure>(*runge) : std::nullopt;
+}
+
+// The share of the larger end value within which the ends' balls must
+// agree: far below a double's rounding, so that only ends equal in truth
+// (exact ends, a tight series) pass, never two wide balls that overlap.
+constexpr double kEndsAgree = 0x1p-80;
+
 } // namespace
+
+bool endsCancelLeadingTerm(const Study &study, RuleKind kind)
+{
+    const slong k = ruleInfo(kind).order - 1;
+    Ball a, b;
+    exactEnds(study.input, a, b);
+    Series at, bt;
+    if (!taylorSeries(at.get(), study.input.program, a.get(), k) ||
+        !taylorSeries(bt.get(), study.input.program, b.get(), k))
+        return false;
+    // The coefficients are f^(k)/k!: equal where the derivatives are.
+    Ball fa, fb, difference;
+    arb_poly_get_coeff_arb(fa.get(), at.get(), k);
+    arb_poly_get_coeff_arb(fb.get(), bt.get(), k);
+    arb_sub(difference.get(), fb.get(), fa.get(), proofPrecision);
+    if (!arb_is_finite(difference.get()) || !arb_contains_zero(difference.get()))
+        return false;
+    Ball size;
+    arb_abs(size.get(), fa.get());
+    const double scale = std::max(1.0, arf_get_d(arb_midref(size.get()), ARF_RND_UP));
+    Ball width;
+    arb_get_abs_ubound_arf(arb_midref(width.get()), difference.get(), 64);
+    return arf_get_d(arb_midref(width.get()), ARF_RND_UP) <= kEndsAgree * scale;
+}
 
 std::vector<long> exactCurveCounts(RuleKind kind)
 {
@@ -153,9 +196,40 @@ Result<void> addExactPart(const Study &study, StudyRule &rule, const StudyContro
             row.order.reset();
             if (excludesZero(e) && excludesZero(eh))
                 row.order = std::log2(std::fabs(eh.mid)) - std::log2(std::fabs(e.mid));
+            row.orderExact = true;
             row.trust = trustOfOrder(row.order, info.order);
+            row.exactRunge = exactRunge(row.exact->value, (*halfExact)->value, info.order);
         }
+        // The order without I from the exact sums at n, n / 2 and n / 4: the
+        // quarter is the row two up, the first row's half, or for the first
+        // row of 3/8 (12, 6, 3) a sum of its own.
+        const long quarter = row.n / 4;
+        if (!halfExact || !row.runge || row.n % 4 != 0 || quarter % info.countMultiple != 0)
+            continue;
+        std::optional<Result<ExactRuleValue>> ownQuarter;
+        const Result<ExactRuleValue> *quarterExact = nullptr;
+        if (r >= 2) {
+            quarterExact = &rule.doubling[r - 2].exact;
+        } else if (r == 1) {
+            quarterExact = firstHalf ? &*firstHalf : nullptr;
+        } else if (const Result<double> sum =
+                       applyRule(rule.kind, in.program, in.a, in.b, quarter)) {
+            ownQuarter = sums.at(quarter, *sum);
+            quarterExact = &*ownQuarter;
+        }
+        if (!quarterExact || !*quarterExact || !*halfExact || !row.exact)
+            continue;
+        const Result<Enclosure> last = enclosedDifference(row.exact->value, (*halfExact)->value);
+        const Result<Enclosure> before =
+            enclosedDifference((*halfExact)->value, (*quarterExact)->value);
+        if (!last || !before)
+            continue;
+        row.orderWithoutI.reset();
+        if (excludesZero(*last) && excludesZero(*before))
+            row.orderWithoutI = std::log2(std::fabs(before->mid)) - std::log2(std::fabs(last->mid));
+        row.orderWithoutIExact = true;
     }
+    rule.endsCancelLeadingTerm = endsCancelLeadingTerm(study, rule.kind);
 
     // Then the curve, from its least count up.
     for (const long n : exactCurveCounts(rule.kind)) {

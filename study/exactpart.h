@@ -16,9 +16,14 @@ Result<ExactRuleValue> exactRuleValue(const Study &study, RuleKind kind, long n,
 Result<ExactRuleValue> exactRuleValue(const Study &study, RuleKind kind, long n, double doubleSum,
                                       const std::vector<RemovablePoint> &points);
 
+// Whether the leading term of the rule's error cancels at the ends
+// (StudyRule::endsCancelLeadingTerm), from f's series at the exact ends.
+bool endsCancelLeadingTerm(const Study &study, RuleKind kind);
+
 // Fills in the exact part of a rule whose double part is done (its rows,
 // its curve points), within kStudyExactRuleWork, then takes the rows'
-// orders and trust from the exact errors where it has them. Refused only
+// orders and trust from the exact errors where it has them, and whether
+// its leading error term cancels at the ends. Refused only
 // when cancelled (between two sums).
 Result<void> addExactPart(const Study &study, StudyRule &rule, const StudyControl &control);
 

@@ -212,6 +212,7 @@ Result<StudyRule> studyRule(const Study &study, RuleKind kind, double floor,
     const StudyInput &in = study.input;
     const auto size = static_cast<std::size_t>(kStudyCurveLast + 1);
     std::vector<double> values(size), errors(size);
+    std::vector<bool> summed(size, false);
     StudyRule rule;
     rule.kind = kind;
     const std::vector<long> counts = curveCounts(kind, in.program);
@@ -226,6 +227,7 @@ Result<StudyRule> studyRule(const Study &study, RuleKind kind, double floor,
             return Refusal{Reason::NonFiniteResult};
         values[static_cast<std::size_t>(n)] = *value;
         errors[static_cast<std::size_t>(n)] = error;
+        summed[static_cast<std::size_t>(n)] = true;
         StudyPoint point;
         point.n = n;
         if (error != 0)
@@ -256,6 +258,23 @@ Result<StudyRule> studyRule(const Study &study, RuleKind kind, double floor,
         if (!finite(row.runge) || !finite(row.richardson))
             return Refusal{Reason::NonFiniteResult};
         row.trust = trustOf(row, halfError, info.order, floor);
+        // The order without I: n / 4 of the later rows is an earlier row's
+        // n, and only the first row of 3/8 (n = 12, n / 4 = 3) may need a
+        // sum the curve has skipped.
+        const long quarter = n / 4;
+        if (row.runge && n % 4 == 0 && quarter % info.countMultiple == 0) {
+            Result<double> quarterValue = values[static_cast<std::size_t>(quarter)];
+            if (!summed[static_cast<std::size_t>(quarter)])
+                quarterValue = applyRule(kind, in.program, in.a, in.b, quarter);
+            const double halfValue = values[static_cast<std::size_t>(half)];
+            // A difference within the rounding floor may be all rounding.
+            if (quarterValue) {
+                const double last = row.value - halfValue;
+                const double before = halfValue - *quarterValue;
+                if (std::fabs(last) > floor && std::fabs(before) > floor)
+                    row.orderWithoutI = std::log2(std::fabs(before)) - std::log2(std::fabs(last));
+            }
+        }
         rule.doubling.push_back(row);
     }
     rule.counts = studyCounts(study, rule, in.tolerance);

@@ -117,6 +117,19 @@ struct DoublingRow
     std::optional<double> order;
     RungeTrust trust = RungeTrust::NoOrder;
     Result<ExactRuleValue> exact = Refusal{Reason::NotProven}; // absent: not proven
+    // The order a student finds without I, from three sums of the rule:
+    // log2(|I(n/2) - I(n/4)| / |I(n) - I(n/2)|). Absent where n/4 is no
+    // count of the rule, and where a difference is not told from 0 (its
+    // enclosure holds 0, or in doubles it lies within the rounding floor).
+    std::optional<double> orderWithoutI;
+    // Whether order and orderWithoutI were taken from the exact part, every
+    // sum they read enclosed; false where they are the double sums'.
+    bool orderExact = false;
+    bool orderWithoutIExact = false;
+    // Runge's estimate from the exact sums at n and n / 2, enclosed: what
+    // is left of it without the double sums' rounding. Absent where either
+    // sum has no exact part.
+    std::optional<Enclosure> exactRunge;
 };
 
 // The error curve runs over the rule's counts up to this n.
@@ -179,6 +192,12 @@ struct StudyRule
     // long f every stride-th of them and the doubling table's.
     std::vector<StudyPoint> curve;
     StudyCounts counts; // for the study's ε
+    // f^(p-1) takes the same value at a and b (p the rule's order), their
+    // balls' difference holding 0 to a radius far below either: the leading
+    // term of the rule's error, c h^p (f^(p-1)(b) - f^(p-1)(a)) by Euler and
+    // Maclaurin, is 0, so the error falls faster than h^p. False where f's
+    // series at an end cannot be taken.
+    bool endsCancelLeadingTerm = false;
 };
 
 // Romberg's table down to 2^(kStudyRombergRows - 1) subintervals, with

@@ -7,6 +7,8 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace kvadrolab {
 
@@ -48,6 +50,108 @@ StudyCell missingMaximum(RuleKind kind, const Refusal &why, const Study &s)
                  proofRefusalText(why, lowerEnd(s), upperEnd(s), k));
 }
 
+// The number behind enclosedSmallText: none where only a bound is shown.
+std::optional<double> smallNumber(const Enclosure &e)
+{
+    if (excludesZero(e))
+        return e.mid;
+    if (e.lower == 0 && e.upper == 0)
+        return 0.0;
+    return std::nullopt;
+}
+
+// The error of a value summed in doubles (Romberg's, adaptive Simpson's)
+// against the proven integral: where it lies within the integral's
+// radius, only a bound on it is proven, and no digit below that is shown.
+StudyCell doubleErrorCell(double error, const Enclosure &integral, const QString &name)
+{
+    const double radius = std::isfinite(integral.fineRad) ? integral.fineRad : integral.rad;
+    if (std::fabs(error) > radius)
+        return number(errorText(error), error);
+    const double bound =
+        std::nextafter(std::fabs(error) + radius, std::numeric_limits<double>::infinity());
+    return words(
+        QStringLiteral("|%1| ≤ %2").arg(name, shownDecimal(decimalText(bound, 2, Rounding::Up))),
+        QStringLiteral("Погрешность не больше радиуса доказанного интеграла: её "
+                       "знак и цифры не различить"));
+}
+
+// A dash where a number would mean nothing, with the reason as its note.
+StudyCell dash(const QString &why)
+{
+    return {QStringLiteral("—"), std::nullopt, why};
+}
+
+// The rule is exact for this f: its M_k is proven 0, so is every bound.
+bool ruleIsExact(const Study &s, RuleKind kind)
+{
+    const Result<DerivativeMax> &m = maximumOfOrder(s, ruleInfo(kind).derivative);
+    return m && m->upper == 0;
+}
+
+QString exactRuleNote(RuleKind kind)
+{
+    return QStringLiteral("M%1 = 0 доказано: правило точно для этой f, погрешности нет")
+        .arg(ruleInfo(kind).derivative);
+}
+
+// Why the exact sum is missing: too many nodes, or what the proof said.
+QString missingExactNote(const Refusal &why, const Study &s)
+{
+    return why.reason == Reason::WorkLimit
+               ? QStringLiteral("точная сумма не считается: слишком много узлов")
+               : QStringLiteral("точная сумма не вычислена: ") +
+                     proofRefusalText(why, lowerEnd(s), upperEnd(s));
+}
+
+// I(n): the exact sum's midpoint where there is one; the note gives it
+// beside the double sum and the rounding between them.
+StudyCell sumCell(double doubleSum, const Result<ExactRuleValue> &exact, const Study &s)
+{
+    const QString inDouble = QStringLiteral("сумма в double: ") +
+                             shownDecimal(decimalText(doubleSum, 17, Rounding::Nearest));
+    if (!exact)
+        return {valueText(doubleSum), doubleSum,
+                inDouble + QStringLiteral("\n") + missingExactNote(exact.refusal(), s)};
+    const Enclosure &v = exact->value;
+    return {valueText(v.mid), v.mid,
+            QStringLiteral("I(n) на точных узлах, верные цифры: %1\n%2\nокругление суммы "
+                           "(double − точная): %3")
+                .arg(certainDigits(v.lower, v.upper), inDouble,
+                     enclosedSmallText(exact->rounding, QStringLiteral("округление")))};
+}
+
+// e(n): the exact error, a bound on it where its enclosure holds 0, or the
+// double sum's error marked as not proven.
+StudyCell errorCell(const Study &s, RuleKind kind, double doubleError,
+                    const Result<ExactRuleValue> &exact)
+{
+    if (ruleIsExact(s, kind))
+        return {QStringLiteral("0 (правило точно)"), 0.0, exactRuleNote(kind)};
+    if (!exact)
+        return {unprovenText(errorText(doubleError)), doubleError,
+                unprovenNote() + QStringLiteral(": ") + missingExactNote(exact.refusal(), s)};
+    const Enclosure &e = exact->error;
+    if (excludesZero(e))
+        return number(errorText(e.mid), e.mid);
+    return StudyCell{enclosedSmallText(e, QStringLiteral("e(n)")), smallNumber(e),
+                     QStringLiteral("Граница e(n) содержит 0: погрешность метода меньше, чем "
+                                    "позволяет различить доказанная точность интеграла")};
+}
+
+// Why a ratio or an order of errors is not shown, or empty where it means
+// something.
+QString noErrorRatio(const Study &s, RuleKind kind, const Result<ExactRuleValue> &exact)
+{
+    if (ruleIsExact(s, kind))
+        return exactRuleNote(kind);
+    if (!exact)
+        return QStringLiteral("e(n) не доказана (") + unprovenNote() + QStringLiteral(")");
+    if (!excludesZero(exact->error))
+        return QStringLiteral("граница e(n) содержит 0: отношение ничего не значит");
+    return {};
+}
+
 StudyColumn methodColumn()
 {
     return {QStringLiteral("Метод"),
@@ -57,7 +161,112 @@ StudyColumn methodColumn()
 StudyColumn errorColumn()
 {
     return {QStringLiteral("e(n) = I(n) − I"),
-            QStringLiteral("Фактическая погрешность: I — доказанное значение интеграла")};
+            QStringLiteral("Фактическая погрешность: I — доказанное значение интеграла, I(n) — "
+                           "сумма на точных узлах. «|e(n)| ≤ r»: граница e(n) содержит 0; "
+                           "«≈»: сумма в double, не доказана")};
+}
+
+QString rungeTrustColumnNote()
+{
+    return QStringLiteral(
+               "Оценка Рунге предполагает, что e(n) убывает как h^p. Ей можно верить, когда "
+               "наблюдаемый порядок p_набл = log₂(|e(n/2)| / |e(n)|) отличается от p не больше "
+               "чем на p/4: %1 (p = 1), %2 (p = 2), %3 (p = 4), %4 (p = 6). Нельзя, когда он "
+               "дальше от p или когда e(n) или e(n/2) неотличима от 0 (её граница содержит 0, а "
+               "сумма в double — в пределах округления)")
+        .arg(rungeCriterion(1), rungeCriterion(2), rungeCriterion(4), rungeCriterion(6));
+}
+
+// Runge's estimate from the exact sums where they are: the double sums'
+// differ by their rounding, which for an exact rule is all there is.
+StudyCell rungeCell(const Study &s, RuleKind kind, const DoublingRow &d)
+{
+    if (!d.runge)
+        return {};
+    if (ruleIsExact(s, kind))
+        return {QStringLiteral("0 (правило точно)"), 0.0, exactRuleNote(kind)};
+    if (!d.exactRunge)
+        return {unprovenText(errorText(*d.runge)), *d.runge,
+                QStringLiteral("по суммам в double, не доказана")};
+    const Enclosure &r = *d.exactRunge;
+    if (excludesZero(r))
+        return number(errorText(r.mid), r.mid);
+    return {enclosedSmallText(r, QStringLiteral("R(n)")), smallNumber(r),
+            QStringLiteral("Граница R(n) по точным суммам содержит 0: I(n) и I(n/2) неотличимы")};
+}
+
+// The observed order, where both errors are proven and told from 0.
+StudyCell orderCell(const Study &s, RuleKind kind, const DoublingRow &d)
+{
+    if (ruleIsExact(s, kind))
+        return dash(exactRuleNote(kind));
+    if (!d.orderExact) {
+        QString why =
+            QStringLiteral("e(n) или e(n/2) не доказана (") + unprovenNote() + QStringLiteral(")");
+        if (d.order)
+            why += QStringLiteral("; по суммам в double порядок ≈ ") + orderText(*d.order);
+        return dash(why);
+    }
+    if (!d.order)
+        return dash(QStringLiteral("граница e(n) или e(n/2) содержит 0: отношение ничего не "
+                                   "значит"));
+    return number(orderText(*d.order), *d.order);
+}
+
+// p* from three sums: empty where n/4 is no count of the rule.
+StudyCell orderWithoutICell(RuleKind kind, const DoublingRow &d)
+{
+    const long m = ruleInfo(kind).countMultiple;
+    if (!d.runge || d.n % 4 != 0 || (d.n / 4) % m != 0)
+        return {};
+    if (!d.orderWithoutI)
+        return dash(d.orderWithoutIExact
+                        ? QStringLiteral("граница I(n) − I(n/2) или I(n/2) − I(n/4) содержит 0: "
+                                         "отношение ничего не значит")
+                        : QStringLiteral("разность сумм в double не больше их округления"));
+    if (!d.orderWithoutIExact)
+        return {unprovenText(orderText(*d.orderWithoutI)), *d.orderWithoutI,
+                QStringLiteral("по суммам в double, не доказан")};
+    return number(orderText(*d.orderWithoutI), *d.orderWithoutI);
+}
+
+// Whether Runge's estimate can be believed, with the criterion in numbers.
+StudyCell trustCell(const Study &s, const StudyRule &rule, const DoublingRow &d)
+{
+    const int p = ruleInfo(rule.kind).order;
+    if (!d.runge)
+        return words(QStringLiteral("нет оценки: n/2 не подходит методу"));
+    if (ruleIsExact(s, rule.kind))
+        return words(QStringLiteral("можно: правило точно"), exactRuleNote(rule.kind));
+    QString note = QStringLiteral("Можно верить, когда %1").arg(rungeCriterion(p));
+    if (d.order)
+        note += QStringLiteral("; здесь p_набл = %1%2")
+                    .arg(orderText(*d.order),
+                         d.orderExact ? QString() : QStringLiteral(" (по суммам в double)"));
+    switch (d.trust) {
+    case RungeTrust::Trusted:
+        return words(QStringLiteral("можно: порядок близок к %1").arg(p), note);
+    case RungeTrust::OrderFar:
+    case RungeTrust::NoOrder:
+        break;
+    }
+    // The leading term of the error vanishes at these ends: the error falls
+    // faster than h^p, and Runge's divisor 2^p - 1 overstates it.
+    if (rule.endsCancelLeadingTerm && (!d.order || *d.order > p)) {
+        const QString f = leadingDerivative(p);
+        return words(QStringLiteral("нельзя: концы гасят главный член"),
+                     note +
+                         QStringLiteral(". %1(a) = %1(b): главный член погрешности c·h^%2·(%1(b) − "
+                                        "%1(a)) по формуле Эйлера — Маклорена равен 0, погрешность "
+                                        "убывает быстрее h^%2, и оценка Рунге с делителем 2^%2 − 1 "
+                                        "её завышает")
+                             .arg(f)
+                             .arg(p));
+    }
+    if (d.trust == RungeTrust::OrderFar)
+        return words(QStringLiteral("нельзя: порядок далёк от %1").arg(p), note);
+    return words(QStringLiteral("нельзя: порядок не определить"),
+                 note + QStringLiteral("; e(n) или e(n/2) неотличима от 0"));
 }
 
 } // namespace
@@ -75,7 +284,10 @@ std::vector<StudyColumn> maximaColumns()
          QStringLiteral("Доказано: |f^(k)| достигает этого значения в указанной точке")},
         {QStringLiteral("не больше"),
          QStringLiteral("Доказано: |f^(k)(x)| не больше этого значения на всём отрезке")},
-        {QStringLiteral("где"), QStringLiteral("Точка, где найдено наибольшее значение"), false},
+        {QStringLiteral("где"),
+         QStringLiteral("Точка, где |f^(k)| достигает нижней границы («не меньше»); «x ≈» — её "
+                        "знаки до точности поиска"),
+         false},
         {QStringLiteral("нужна методам"), QStringLiteral("Чьи априорные оценки берут M_k"), false}};
 }
 
@@ -117,7 +329,10 @@ std::vector<StudyColumn> atCountColumns()
              QStringLiteral("|e(n)| ≤ (b − a)·h^k·M_k / C при h = (b − a)/n; k и C у каждого "
                             "метода свои (F1 — справка)")},
             {QStringLiteral("оценка / |e(n)|"),
-             QStringLiteral("Во сколько раз априорная оценка больше фактической погрешности")}};
+             QStringLiteral("Во сколько раз априорная оценка больше фактической погрешности")},
+            {QStringLiteral("округление"),
+             QStringLiteral("Сумма в double − I(n) на точных узлах: что добавило округление, "
+                            "в отличие от погрешности метода e(n)")}};
 }
 
 TableRows atCountRows(SharedStudy study, long n)
@@ -126,31 +341,46 @@ TableRows atCountRows(SharedStudy study, long n)
     auto lines = std::make_shared<std::vector<Result<RuleAtCount>>>();
     for (RuleKind kind : study->input.methods.composite)
         lines->push_back(ruleAtCount(*study, kind, n));
-    return {int(lines->size()), [study, lines, n](int row, int column) {
-                const RuleKind kind = study->input.methods.composite[std::size_t(row)];
-                const Result<RuleAtCount> &at = (*lines)[std::size_t(row)];
-                if (column == 0)
-                    return words(methodName(kind));
-                if (!at)
-                    return column == 1
-                               ? words(QStringLiteral("не берёт n = %1: %2")
-                                           .arg(countText(n), countRefusalText(kind, at.refusal())))
-                               : StudyCell{};
-                switch (column) {
-                case 1:
-                    return number(valueText(at->value), at->value);
-                case 2:
-                    return number(errorText(at->error), at->error);
-                case 3:
-                    return at->bound ? number(errorText(*at->bound), *at->bound)
-                                     : missingMaximum(kind, at->bound.refusal(), *study);
-                default:
-                    return at->ratio
-                               ? number(shownDecimal(decimalText(*at->ratio, 3, Rounding::Nearest)),
-                                        *at->ratio)
-                               : StudyCell{};
-                }
-            }};
+    return {
+        int(lines->size()), [study, lines, n](int row, int column) {
+            const RuleKind kind = study->input.methods.composite[std::size_t(row)];
+            const Result<RuleAtCount> &at = (*lines)[std::size_t(row)];
+            if (column == 0)
+                return words(methodName(kind));
+            if (!at)
+                return column == 1
+                           ? words(QStringLiteral("не берёт n = %1: %2")
+                                       .arg(countText(n), countRefusalText(kind, at.refusal())))
+                           : StudyCell{};
+            switch (column) {
+            case 1:
+                return sumCell(at->value, at->exact, *study);
+            case 2:
+                return errorCell(*study, kind, at->error, at->exact);
+            case 3: {
+                if (!at->bound)
+                    return missingMaximum(kind, at->bound.refusal(), *study);
+                const Result<DerivativeMax> &m = maximumOfOrder(*study, ruleInfo(kind).derivative);
+                return StudyCell{errorText(*at->bound), *at->bound,
+                                 m ? boundAtText(kind, study->input.a, study->input.b, n, m->upper)
+                                   : QString()};
+            }
+            case 4: {
+                if (const QString why = noErrorRatio(*study, kind, at->exact); !why.isEmpty())
+                    return dash(why);
+                return at->ratio
+                           ? number(shownDecimal(decimalText(*at->ratio, 3, Rounding::Nearest)),
+                                    *at->ratio)
+                           : StudyCell{};
+            }
+            default:
+                return at->exact ? StudyCell{enclosedSmallText(at->exact->rounding,
+                                                               QStringLiteral("округление")),
+                                             smallNumber(at->exact->rounding),
+                                             {}}
+                                 : dash(missingExactNote(at->exact.refusal(), *study));
+            }
+        }};
 }
 
 std::vector<StudyColumn> countsColumns()
@@ -218,12 +448,15 @@ std::vector<StudyColumn> doublingColumns()
             {QStringLiteral("I(n)"), QStringLiteral("Сумма метода при h = (b − a)/n")},
             errorColumn(),
             {QStringLiteral("оценка Рунге"),
-             QStringLiteral("R(n) = (I(n/2) − I(n)) / (2^p − 1), p — порядок метода")},
+             QStringLiteral("R(n) = (I(n/2) − I(n)) / (2^p − 1), p — порядок метода; по "
+                            "суммам на точных узлах, «≈» — по суммам в double")},
             {QStringLiteral("порядок"),
              QStringLiteral("Наблюдаемый порядок log₂(|e(n/2)| / |e(n)|); у метода он равен p")},
+            {QStringLiteral("порядок без I"),
+             QStringLiteral("p* = log₂(|I(n/2) − I(n/4)| / |I(n) − I(n/2)|): порядок по трём "
+                            "суммам метода, без значения интеграла")},
             {QStringLiteral("по Ричардсону"), QStringLiteral("Уточнённое значение I(n) − R(n)")},
-            {QStringLiteral("можно ли верить оценке Рунге"),
-             QStringLiteral("Оценка Рунге верна, когда наблюдаемый порядок близок к p"), false}};
+            {QStringLiteral("можно ли верить оценке Рунге"), rungeTrustColumnNote(), false}};
 }
 
 TableRows doublingRows(SharedStudy study)
@@ -244,33 +477,24 @@ TableRows doublingRows(SharedStudy study)
                 if (!studied)
                     return column == 2 ? refusedRule(studied.refusal(), *study) : StudyCell{};
                 const DoublingRow &d = studied->doubling[i];
-                const int p = ruleInfo(kind).order;
                 switch (column) {
                 case 1:
                     return number(countText(d.n), double(d.n));
                 case 2:
-                    return number(valueText(d.value), d.value);
+                    return sumCell(d.value, d.exact, *study);
                 case 3:
-                    return number(errorText(d.error), d.error);
+                    return errorCell(*study, kind, d.error, d.exact);
                 case 4:
-                    return d.runge ? number(errorText(*d.runge), *d.runge) : StudyCell{};
+                    return rungeCell(*study, kind, d);
                 case 5:
-                    return d.order ? number(orderText(*d.order), *d.order) : StudyCell{};
+                    return d.runge ? orderCell(*study, kind, d) : StudyCell{};
                 case 6:
+                    return orderWithoutICell(kind, d);
+                case 7:
                     return d.richardson ? number(valueText(*d.richardson), *d.richardson)
                                         : StudyCell{};
                 default:
-                    if (!d.runge)
-                        return words(QStringLiteral("нет оценки: n/2 не подходит методу"));
-                    switch (d.trust) {
-                    case RungeTrust::Trusted:
-                        return words(QStringLiteral("можно: порядок близок к %1").arg(p));
-                    case RungeTrust::OrderFar:
-                        return words(QStringLiteral("нельзя: порядок далёк от %1").arg(p));
-                    case RungeTrust::NoOrder:
-                        break;
-                    }
-                    return words(QStringLiteral("нельзя: порядок не определить"));
+                    return trustCell(*study, *studied, d);
                 }
             }};
 }
@@ -307,8 +531,8 @@ TableRows rombergRows(SharedStudy study)
                 if (column == 1)
                     return number(countText(1L << row), double(1L << row));
                 if (std::size_t(column) == rows + 2)
-                    return number(errorText(t.errors[std::size_t(row)].back()),
-                                  t.errors[std::size_t(row)].back());
+                    return doubleErrorCell(t.errors[std::size_t(row)].back(), study->integral,
+                                           QStringLiteral("e"));
                 const std::size_t j = std::size_t(column - 2);
                 return j < line.size() ? number(valueText(line[j]), line[j]) : StudyCell{};
             }};
@@ -340,8 +564,8 @@ TableRows rombergSheetRows(SharedStudy study)
                 case 3:
                     return number(valueText(line.back()), line.back());
                 default:
-                    return number(errorText(r.errors[std::size_t(row)].back()),
-                                  r.errors[std::size_t(row)].back());
+                    return doubleErrorCell(r.errors[std::size_t(row)].back(), study->integral,
+                                           QStringLiteral("e"));
                 }
             }};
 }
@@ -377,7 +601,7 @@ TableRows adaptiveRows(SharedStudy study)
                 case 2:
                     return number(errorText(r->run.estimatedError), r->run.estimatedError);
                 case 3:
-                    return number(errorText(r->error), r->error);
+                    return doubleErrorCell(r->error, study->integral, QStringLiteral("e"));
                 case 4:
                     return number(countText(r->run.evaluations), double(r->run.evaluations));
                 default:

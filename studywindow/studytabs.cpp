@@ -60,6 +60,10 @@ QWidget *buildSummaryTab(QObject *owner, StudyTabs::Summary &tab)
     tab.integral->setObjectName(QStringLiteral("Integral"));
     tab.integral->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     tab.integral->setFocusPolicy(Qt::StrongFocus);
+    tab.integral->setToolTip(
+        QStringLiteral("Верные цифры — знаки, общие для всех чисел доказанной границы "
+                       "интеграла: истинное значение отличается от них меньше чем на единицу "
+                       "последнего знака"));
     layout->addWidget(tab.integral);
 
     tab.maxima = new StudyTableModel(maximaColumns(), owner);

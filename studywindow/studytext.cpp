@@ -111,6 +111,89 @@ QString countText(long n)
     return formatCount(n);
 }
 
+bool excludesZero(const Enclosure &e)
+{
+    return e.lower > 0 || e.upper < 0;
+}
+
+QString enclosedSmallText(const Enclosure &e, const QString &name)
+{
+    if (excludesZero(e))
+        return errorText(e.mid);
+    if (e.lower == 0 && e.upper == 0)
+        return QStringLiteral("0");
+    return QStringLiteral("|%1| ≤ %2")
+        .arg(name, shownDecimal(decimalText(std::max(-e.lower, e.upper), 2, Rounding::Up)));
+}
+
+QString unprovenText(const QString &shown)
+{
+    return QStringLiteral("≈ ") + shown;
+}
+
+const QString &unprovenNote()
+{
+    static const QString note = QStringLiteral("сумма в double, не доказана");
+    return note;
+}
+
+QString boundFormula(RuleKind kind)
+{
+    switch (kind) {
+    case RuleKind::Left:
+    case RuleKind::Right:
+        return QStringLiteral("(b − a)·h·M1/2");
+    case RuleKind::Midpoint:
+        return QStringLiteral("(b − a)·h²·M2/24");
+    case RuleKind::Trapezoid:
+        return QStringLiteral("(b − a)·h²·M2/12");
+    case RuleKind::Simpson:
+        return QStringLiteral("(b − a)·h⁴·M4/180");
+    case RuleKind::Simpson38:
+        return QStringLiteral("(b − a)·h⁴·M4/80");
+    case RuleKind::Boole:
+        return QStringLiteral("2·(b − a)·h⁶·M6/945");
+    case RuleKind::Gauss2:
+        return QStringLiteral("(b − a)·h⁴·M4/4320");
+    case RuleKind::Gauss3:
+        return QStringLiteral("(b − a)·h⁶·M6/2016000");
+    }
+    return {};
+}
+
+QString boundAtText(RuleKind kind, double a, double b, long n, double maximumUpper)
+{
+    return QStringLiteral("%1: |e(n)| ≤ %2, где h = (b − a)/n = %3, M%4 ≤ %5")
+        .arg(methodName(kind), boundFormula(kind), valueText((b - a) / double(n)))
+        .arg(ruleInfo(kind).derivative)
+        .arg(boundText(maximumUpper, Rounding::Up));
+}
+
+QString rungeCriterion(int order)
+{
+    return QStringLiteral("|p_набл − %1| ≤ %2")
+        .arg(order)
+        .arg(shownDecimal(decimalText(kRungeOrderTolerance * order, 3, Rounding::Nearest)));
+}
+
+QString leadingDerivative(int order)
+{
+    switch (order) {
+    case 1:
+        return QStringLiteral("f");
+    case 2:
+        return QStringLiteral("f′");
+    case 3:
+        return QStringLiteral("f″");
+    case 4:
+        return QStringLiteral("f‴");
+    case 6:
+        return QStringLiteral("f⁽⁵⁾");
+    default:
+        return QStringLiteral("f^(%1)").arg(order - 1);
+    }
+}
+
 QString integralText(const Enclosure &integral)
 {
     const std::string mid = decimalText(integral.mid, 17, Rounding::Nearest);

@@ -66,6 +66,29 @@ QString orderText(double v);
 // A count with the locale's grouping.
 QString countText(long n);
 
+// An enclosed small number (a rule's error, a sum's rounding) as the tables
+// show it: the midpoint to three digits where the enclosure excludes 0,
+// "0" where it is exactly 0, else "|name| ≤ r" with r the farther end
+// rounded up: nothing below what is proven is shown as a digit.
+QString enclosedSmallText(const Enclosure &e, const QString &name);
+// Whether an enclosure tells its number from 0.
+bool excludesZero(const Enclosure &e);
+// A number that is not proven (a double sum's error): marked, its note says
+// why (unprovenNote).
+QString unprovenText(const QString &shown);
+const QString &unprovenNote();
+
+// The rule's own a-priori bound: "(b − a)·h²·M2/12".
+QString boundFormula(RuleKind kind);
+// The bound's formula with this study's h and proven upper M_k at n.
+QString boundAtText(RuleKind kind, double a, double b, long n, double maximumUpper);
+// Runge's trust criterion for a rule of order p in numbers:
+// "|p_набл − 2| ≤ 0,5".
+QString rungeCriterion(int order);
+// The derivative the leading term of a rule of order p has at the ends:
+// "f", "f′", "f‴", "f⁽⁵⁾".
+QString leadingDerivative(int order);
+
 // The proven integral as value ± radius: the midpoint to 17 digits and a
 // radius rounded up so that the printed pair holds the truth.
 QString integralText(const Enclosure &integral);

@@ -181,6 +181,12 @@ private slots:
     void exactOnTheirDegree();
     void rungeExactOnPureErrors_data();
     void rungeExactOnPureErrors();
+    void orderWithoutIFromThreeSums_data();
+    void orderWithoutIFromThreeSums();
+    void exactRuleHasNoOrders_data();
+    void exactRuleHasNoOrders();
+    void leadingTermCancelsAtTheEnds_data();
+    void leadingTermCancelsAtTheEnds();
     void orientationNegates();
     void curvesAndBounds_data();
     void curvesAndBounds();
@@ -503,6 +509,186 @@ void TestStudy::exactOnTheirDegree()
     QCOMPARE(m->upper, 0.0);
 }
 
+void TestStudy::orderWithoutIFromThreeSums_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<RuleKind>("kind");
+    // p* of the rows n = 10, 20, ..., 640; NaN where n / 4 is no count of
+    // the rule (10 / 4; Simpson's 20 / 4 = 5 is odd).
+    QTest::addColumn<QList<double>>("orders");
+    // tools/peer/order_without_i_reference.py (mpmath, 50 digits). On
+    // [0; π] x sin x vanishes at both ends: the left rule is the trapezoid
+    // rule there, both of order 2.
+    const QList<double> xsinx{kNaN,
+                              2.0089637828353844,
+                              2.002228827157963,
+                              2.0005564545577249,
+                              2.0001390667052356,
+                              2.0000347637441738,
+                              2.0000086907528046};
+    QTest::newRow("x sin x, left") << "x*sin(x)"
+                                   << "0"
+                                   << "pi" << RuleKind::Left << xsinx;
+    QTest::newRow("x sin x, trapezoid") << "x*sin(x)"
+                                        << "0"
+                                        << "pi" << RuleKind::Trapezoid << xsinx;
+    QTest::newRow("(ln x / x)^3, trapezoid") << "(ln(x)/x)^3"
+                                             << "1"
+                                             << "6" << RuleKind::Trapezoid
+                                             << QList<double>{kNaN,
+                                                              5.846788340223931,
+                                                              3.8439031410438479,
+                                                              -1.1785740964074185,
+                                                              1.6029686823162618,
+                                                              1.9081451087567013,
+                                                              1.9774262316594875};
+    QTest::newRow("(ln x / x)^3, Simpson") << "(ln(x)/x)^3"
+                                           << "1"
+                                           << "6" << RuleKind::Simpson
+                                           << QList<double>{kNaN,
+                                                            kNaN,
+                                                            5.5892004962245825,
+                                                            1.1887044383048091,
+                                                            3.4895287217969662,
+                                                            3.8716873586950039,
+                                                            3.9677238965225092};
+    // Hand work, errors exactly c / n^p (as rungeExactOnPureErrors): the
+    // differences of the sums halve p times per doubling, p* = p.
+    QTest::newRow("left on x") << "x"
+                               << "0"
+                               << "1" << RuleKind::Left << QList<double>{kNaN, 1, 1, 1, 1, 1, 1};
+    QTest::newRow("trapezoid on x^2")
+        << "x^2"
+        << "0"
+        << "1" << RuleKind::Trapezoid << QList<double>{kNaN, 2, 2, 2, 2, 2, 2};
+}
+
+void TestStudy::orderWithoutIFromThreeSums()
+{
+    QFETCH(QString, f);
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(RuleKind, kind);
+    QFETCH(QList<double>, orders);
+    const auto s = typedStudy(f.toUtf8().constData(), a.toUtf8().constData(),
+                              b.toUtf8().constData(), "0.000001", {{kind}, false, false});
+    QVERIFY(s.ok());
+    const StudyRule &r = ruleOf(*s, kind);
+    QCOMPARE(r.doubling.size(), std::size_t(orders.size()));
+    for (std::size_t i = 0; i < r.doubling.size(); ++i) {
+        const DoublingRow &d = r.doubling[i];
+        const double want = orders[qsizetype(i)];
+        if (std::isnan(want)) {
+            QVERIFY2(!d.orderWithoutI, qPrintable(QString::number(d.n)));
+            continue;
+        }
+        // The sums are exact here: every value they take is enclosed.
+        QVERIFY(d.orderWithoutIExact);
+        QVERIFY2(d.orderWithoutI && near(*d.orderWithoutI, want, 1e-12, 1e-12),
+                 qPrintable(QStringLiteral("n = %1: %2")
+                                .arg(d.n)
+                                .arg(d.orderWithoutI ? text(*d.orderWithoutI) : "none")));
+    }
+}
+
+void TestStudy::exactRuleHasNoOrders_data()
+{
+    QTest::addColumn<RuleKind>("kind");
+    QTest::newRow("simpson") << RuleKind::Simpson;
+    QTest::newRow("boole") << RuleKind::Boole;
+    QTest::newRow("gauss2") << RuleKind::Gauss2;
+    QTest::newRow("gauss3") << RuleKind::Gauss3;
+}
+
+void TestStudy::exactRuleHasNoOrders()
+{
+    // x^3 on [0; 2]: each of these rules sums 4 exactly; whatever differs
+    // is rounding, and no order of it is taken.
+    QFETCH(RuleKind, kind);
+    const auto s = study("x^3", 0, 2, 1e-6, {{kind}, false, false});
+    QVERIFY(s.ok());
+    for (const DoublingRow &d : ruleOf(*s, kind).doubling) {
+        QVERIFY(d.exact);
+        QVERIFY(d.exact->error.lower <= 0 && 0 <= d.exact->error.upper);
+        QVERIFY(!d.order);
+        QVERIFY(!d.orderWithoutI);
+        QCOMPARE(d.orderExact, bool(d.runge));
+        // Runge's estimate from the exact sums is no number either.
+        QCOMPARE(bool(d.exactRunge), bool(d.runge));
+        if (d.exactRunge)
+            QVERIFY(d.exactRunge->lower <= 0 && 0 <= d.exactRunge->upper);
+    }
+}
+
+void TestStudy::leadingTermCancelsAtTheEnds_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<RuleKind>("kind");
+    QTest::addColumn<bool>("cancels");
+    // The leading term of a rule of order p is c h^p (f^(p-1)(b) -
+    // f^(p-1)(a)). x sin x: f(0) = f(π) = 0, f'(0) = 0, f'(π) = -π.
+    QTest::newRow("x sin x, left") << "x*sin(x)"
+                                   << "0"
+                                   << "pi" << RuleKind::Left << true;
+    QTest::newRow("x sin x, right") << "x*sin(x)"
+                                    << "0"
+                                    << "pi" << RuleKind::Right << true;
+    QTest::newRow("x sin x, trapezoid") << "x*sin(x)"
+                                        << "0"
+                                        << "pi" << RuleKind::Trapezoid << false;
+    QTest::newRow("x sin x, midpoint") << "x*sin(x)"
+                                       << "0"
+                                       << "pi" << RuleKind::Midpoint << false;
+    // sin² x: f' = sin 2x is 0 at 0 and π.
+    QTest::newRow("sin^2 x, trapezoid") << "sin(x)^2"
+                                        << "0"
+                                        << "pi" << RuleKind::Trapezoid << true;
+    // x^2 on [-1; 1]: f(-1) = f(1), f'(-1) = -2, f'(1) = 2.
+    QTest::newRow("x^2 symmetric, left") << "x^2"
+                                         << "-1"
+                                         << "1" << RuleKind::Left << true;
+    QTest::newRow("x^2 symmetric, trapezoid") << "x^2"
+                                              << "-1"
+                                              << "1" << RuleKind::Trapezoid << false;
+    QTest::newRow("x^2, left") << "x^2"
+                               << "0"
+                               << "1" << RuleKind::Left << false;
+    // cos x on [0; 2π]: f''' = sin x is 0 at both ends; exp has no equal ends.
+    QTest::newRow("cos x period, simpson") << "cos(x)"
+                                           << "0"
+                                           << "2pi" << RuleKind::Simpson << true;
+    QTest::newRow("exp, simpson") << "exp(x)"
+                                  << "0"
+                                  << "1" << RuleKind::Simpson << false;
+    // √x has no series at 0: nothing is claimed.
+    QTest::newRow("sqrt, left") << "sqrt(x)"
+                                << "0"
+                                << "1" << RuleKind::Left << false;
+}
+
+void TestStudy::leadingTermCancelsAtTheEnds()
+{
+    QFETCH(QString, f);
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(RuleKind, kind);
+    QFETCH(bool, cancels);
+    const auto s = typedStudy(f.toUtf8().constData(), a.toUtf8().constData(),
+                              b.toUtf8().constData(), "0.000001", {{kind}, false, false});
+    QVERIFY(s.ok());
+    const StudyRule &r = ruleOf(*s, kind);
+    QCOMPARE(r.endsCancelLeadingTerm, cancels);
+    // Where the ends cancel it, the error falls faster than h^p: the
+    // observed order of the last row is above the rule's.
+    const DoublingRow &last = r.doubling.back();
+    if (cancels && last.order)
+        QVERIFY2(*last.order > ruleInfo(kind).order + 0.5, qPrintable(text(*last.order)));
+}
+
 void TestStudy::rungeExactOnPureErrors_data()
 {
     QTest::addColumn<QString>("f");
@@ -540,6 +726,11 @@ void TestStudy::rungeExactOnPureErrors()
         QVERIFY2(near(*r.richardson, integral, 1e-14), qPrintable(text(*r.richardson)));
         QVERIFY2(std::fabs(*r.order - p) < 1e-6 + 3e-15 / std::fabs(e), qPrintable(text(*r.order)));
         QCOMPARE(r.trust, RungeTrust::Trusted);
+        // From the exact sums, without their rounding, it is e(n) to far
+        // below a double's ulp.
+        QVERIFY(r.exactRunge);
+        QVERIFY2(near(r.exactRunge->mid, e, 1e-14), qPrintable(text(r.exactRunge->mid)));
+        QVERIFY(r.exactRunge->upper - r.exactRunge->lower <= 4 * std::fabs(e) * DBL_EPSILON);
     }
 }
 

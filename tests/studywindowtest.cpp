@@ -46,7 +46,8 @@ const double kSimpsonErrors[] = {5.05878e-4,  -1.60522e-5, -5.21055e-6, -4.54355
 constexpr double kIntegral = 0.18047902260023594;
 
 // Columns of the doubling table.
-constexpr int kN = 1, kValue = 2, kError = 3, kRunge = 4, kOrder = 5, kRichardson = 6, kTrust = 7;
+constexpr int kN = 1, kValue = 2, kError = 3, kRunge = 4, kOrder = 5, kOrderWithoutI = 6,
+              kRichardson = 7, kTrust = 8;
 
 } // namespace
 
@@ -65,6 +66,11 @@ private slots:
     void rungeDistrustedWhereTheOrderIsFar();
     void countsForTolerance_data();
     void countsForTolerance();
+    void errorApartFromRounding_data();
+    void errorApartFromRounding();
+    void orderWithoutIAndEndsThatCancel();
+    void tooltipsGiveFormulasAndCriteria();
+    void unprovenSumsAreMarked();
     void refusalsAsOneMessage_data();
     void refusalsAsOneMessage();
     void endTypoMarked_data();
@@ -88,7 +94,10 @@ private:
     QWidget *driven() const override { return m_window; }
     // Presses "Исследовать" and waits for the study to end.
     void study();
+    // Only the rules named (ruleInfo names) checked, f on [a; b] studied.
+    void studyRules(const QStringList &rules, const QString &f, const QString &a, const QString &b);
     QAbstractItemModel *model(const char *table) const;
+    QString note(const char *table, int row, int column) const;
     QString text(const char *table, int row, int column) const;
     double value(const char *table, int row, int column) const;
 
@@ -137,6 +146,24 @@ QString StudyWindowTest::text(const char *table, int row, int column) const
 {
     QAbstractItemModel *m = model(table);
     return m ? m->index(row, column).data().toString() : QString();
+}
+
+QString StudyWindowTest::note(const char *table, int row, int column) const
+{
+    const QAbstractItemModel *m = model(table);
+    return m ? m->index(row, column).data(Qt::ToolTipRole).toString() : QString();
+}
+
+void StudyWindowTest::studyRules(const QStringList &rules, const QString &f, const QString &a,
+                                 const QString &b)
+{
+    for (QCheckBox *box : m_window->findChildren<QCheckBox *>())
+        box->setChecked(rules.contains(box->objectName().mid(5)));
+    type(QStringLiteral("Formula"), f);
+    type(QStringLiteral("Text1"), a);
+    type(QStringLiteral("Text2"), b);
+    study();
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
 }
 
 double StudyWindowTest::value(const char *table, int row, int column) const
@@ -273,6 +300,175 @@ void StudyWindowTest::countsForTolerance()
     // Runge's 40 for the trapezoid rule is the trap: the observed order at
     // n = 40 is 0.38, and 109 subintervals are needed.
     QVERIFY(text("Counts", 0, 2).endsWith(QStringLiteral("не верить")));
+}
+
+void StudyWindowTest::errorApartFromRounding_data()
+{
+    QTest::addColumn<QString>("f");
+    QTest::addColumn<QString>("b"); // a = 0
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<QString>("shown"); // e(4) as shown where it is words
+    QTest::addColumn<double>("error");  // e(4) where it is a number, else NaN
+    QTest::addColumn<double>("ratio");  // bound / |e(4)|, NaN where a dash stands
+    const double none = std::nan("");
+    // x^3 on [0; 2] at n = 4, h = 1/2: Simpson's rule on, every rule is
+    // exact (M4 = M6 = 0), and nothing of the sums' rounding is shown as
+    // an error.
+    for (const char *rule : {"simpson", "boole", "gauss2", "gauss3"})
+        QTest::newRow(qPrintable(QStringLiteral("x^3 %1").arg(rule)))
+            << "x^3"
+            << "2" << rule << "0 (правило точно)" << 0.0 << none;
+    // By Euler and Maclaurin, exact for a cubic: T - I = h²/12 (f'(2) -
+    // f'(0)) = 1/4, M - I = -h²/24 (f'(2) - f'(0)) = -1/8, L = T - h/2 (f(2)
+    // - f(0)) = I - 7/4; the bounds with M2 = 12, M1 = 12: 2·h²·12/12 = 1/2,
+    // 2·h²·12/24 = 1/4, 2·h·12/2 = 6.
+    QTest::newRow("x^3 trapezoid") << "x^3"
+                                   << "2"
+                                   << "trapezoid" << QString() << 0.25 << 2.0;
+    QTest::newRow("x^3 midpoint") << "x^3"
+                                  << "2"
+                                  << "midpoint" << QString() << -0.125 << 2.0;
+    QTest::newRow("x^3 left") << "x^3"
+                              << "2"
+                              << "left" << QString() << -1.75 << 6 / 1.75;
+    // sin² x on [0; π]: T(4) = π/4·(1/2 + 1 + 1/2) = π/2, the integral
+    // itself, though M2 = 2: only a bound on e(4) is proven.
+    QTest::newRow("sin^2 trapezoid") << "sin(x)^2"
+                                     << "pi"
+                                     << "trapezoid"
+                                     << "|e(n)| ≤ " << none << none;
+}
+
+void StudyWindowTest::errorApartFromRounding()
+{
+    QFETCH(QString, f);
+    QFETCH(QString, b);
+    QFETCH(QString, rule);
+    QFETCH(QString, shown);
+    QFETCH(double, error);
+    QFETCH(double, ratio);
+    studyRules({rule}, f, QStringLiteral("0"), b);
+    m_window->findChild<QSpinBox *>(QStringLiteral("Count"))->setValue(4);
+    constexpr int kAtError = 2, kAtRatio = 4;
+    QVERIFY2(text("AtCount", 0, kAtError).startsWith(shown) &&
+                 (!shown.isEmpty() || !text("AtCount", 0, kAtError).contains(QLatin1Char('|'))),
+             qPrintable(text("AtCount", 0, kAtError)));
+    const QVariant number = model("AtCount")->index(0, kAtError).data(kCellNumberRole);
+    if (std::isnan(error))
+        QVERIFY(!number.isValid());
+    else
+        QVERIFY2(std::abs(number.toDouble() - error) <= 1e-12 * std::abs(error),
+                 qPrintable(number.toString()));
+    if (std::isnan(ratio)) {
+        QCOMPARE(text("AtCount", 0, kAtRatio), QStringLiteral("—"));
+        QVERIFY(!note("AtCount", 0, kAtRatio).isEmpty());
+    } else {
+        QVERIFY2(std::abs(value("AtCount", 0, kAtRatio) - ratio) <= 1e-9 * ratio,
+                 qPrintable(text("AtCount", 0, kAtRatio)));
+    }
+    // Down the doubling table, no error is a number below the integral's
+    // radius: the rounding of a sum is never shown as the rule's error.
+    const Enclosure &integral = m_window->shownStudy()->integral;
+    const double radius = std::max(integral.upper - integral.mid, integral.mid - integral.lower);
+    for (int row = 0; row < model("Doubling")->rowCount(); ++row) {
+        const QVariant e = model("Doubling")->index(row, kError).data(kCellNumberRole);
+        if (!e.isValid())
+            continue;
+        if (e.toDouble() == 0) {
+            QCOMPARE(text("Doubling", row, kError), QStringLiteral("0 (правило точно)"));
+            // An exact rule has no order: a dash with its reason, or nothing
+            // where n/2 or n/4 is no count.
+            for (int c : {kOrder, kOrderWithoutI})
+                QVERIFY(text("Doubling", row, c).isEmpty() ||
+                        (text("Doubling", row, c) == QStringLiteral("—") &&
+                         !note("Doubling", row, c).isEmpty()));
+        } else {
+            QVERIFY2(std::abs(e.toDouble()) > radius, qPrintable(text("Doubling", row, kError)));
+        }
+    }
+}
+
+void StudyWindowTest::orderWithoutIAndEndsThatCancel()
+{
+    // x sin x on [0; π]: f(0) = f(π) = 0 cancels the h term of the left
+    // rule, which is then the trapezoid rule (order 2, f'(0) = 0 ≠ f'(π)).
+    // p* of n = 20 ... 640: tools/peer/order_without_i_reference.py.
+    const double orders[] = {2.0089637828353844, 2.002228827157963,  2.0005564545577249,
+                             2.0001390667052356, 2.0000347637441738, 2.0000086907528046};
+    studyRules({"left", "trapezoid"}, QStringLiteral("x*sin(x)"), QStringLiteral("0"),
+               QStringLiteral("pi"));
+    QCOMPARE(model("Doubling")->rowCount(), 14);
+    const QString sep = QLocale().decimalPoint();
+    for (int rule = 0; rule < 2; ++rule) {
+        // n = 10: n/4 is no count.
+        QVERIFY(text("Doubling", 7 * rule, kOrderWithoutI).isEmpty());
+        for (int r = 1; r < 7; ++r) {
+            const int row = 7 * rule + r;
+            QVERIFY2(std::abs(value("Doubling", row, kOrderWithoutI) - orders[r - 1]) < 1e-9,
+                     qPrintable(text("Doubling", row, kOrderWithoutI)));
+            if (rule == 0) {
+                QCOMPARE(text("Doubling", row, kTrust),
+                         QStringLiteral("нельзя: концы гасят главный член"));
+                QVERIFY2(
+                    note("Doubling", row, kTrust)
+                        .contains(QStringLiteral("|p_набл − 1| ≤ 0") + sep + QStringLiteral("25")),
+                    qPrintable(note("Doubling", row, kTrust)));
+            } else {
+                QVERIFY(text("Doubling", row, kTrust).startsWith(QStringLiteral("можно")));
+                QVERIFY2(
+                    note("Doubling", row, kTrust)
+                        .contains(QStringLiteral("|p_набл − 2| ≤ 0") + sep + QStringLiteral("5")),
+                    qPrintable(note("Doubling", row, kTrust)));
+            }
+        }
+    }
+    const QString criterion =
+        model("Doubling")->headerData(kTrust, Qt::Horizontal, Qt::ToolTipRole).toString();
+    for (const QString &p : {QStringLiteral("|p_набл − 1| ≤ 0") + sep + QStringLiteral("25"),
+                             QStringLiteral("|p_набл − 4| ≤ 1"),
+                             QStringLiteral("|p_набл − 6| ≤ 1") + sep + QStringLiteral("5")})
+        QVERIFY2(criterion.contains(p), qPrintable(criterion));
+}
+
+void StudyWindowTest::tooltipsGiveFormulasAndCriteria()
+{
+    study();
+    // The default study: the trapezoid rule and Simpson's, each with its
+    // own bound (textbook constants 12 and 180).
+    QVERIFY2(note("AtCount", 0, 3).contains(QStringLiteral("(b − a)·h²·M2/12")),
+             qPrintable(note("AtCount", 0, 3)));
+    QVERIFY2(note("AtCount", 1, 3).contains(QStringLiteral("(b − a)·h⁴·M4/180")),
+             qPrintable(note("AtCount", 1, 3)));
+    QVERIFY(model("Maxima")
+                ->headerData(3, Qt::Horizontal, Qt::ToolTipRole)
+                .toString()
+                .contains(QStringLiteral("нижней границы")));
+    QVERIFY(m_window->findChild<QLabel *>(QStringLiteral("Integral"))
+                ->toolTip()
+                .startsWith(QStringLiteral("Верные цифры")));
+    // I(n)'s note gives the double sum beside the exact one.
+    QVERIFY2(note("AtCount", 0, 1).contains(QStringLiteral("сумма в double")),
+             qPrintable(note("AtCount", 0, 1)));
+}
+
+void StudyWindowTest::unprovenSumsAreMarked()
+{
+    // A long f: three-point Gauss's later rows take more nodes times steps
+    // than the exact part sums, and their errors are the double sums'.
+    QString f = QStringLiteral("sin(x)");
+    for (int k = 2; k <= 40; ++k)
+        f += QStringLiteral("+sin(%1*x)/%1").arg(k);
+    studyRules({"gauss3"}, f, QStringLiteral("0"), QStringLiteral("1"));
+    const int last = model("Doubling")->rowCount() - 1;
+    QCOMPARE(last, 6);
+    QVERIFY2(text("Doubling", last, kError).startsWith(QStringLiteral("≈ ")),
+             qPrintable(text("Doubling", last, kError)));
+    QVERIFY(note("Doubling", last, kError).contains(QStringLiteral("не доказана")));
+    QCOMPARE(text("Doubling", last, kOrder), QStringLiteral("—"));
+    QVERIFY(note("Doubling", last, kOrder).contains(QStringLiteral("не доказана")));
+    // The first row is summed exactly: its error is a plain number.
+    QVERIFY2(!text("Doubling", 0, kError).startsWith(QStringLiteral("≈")),
+             qPrintable(text("Doubling", 0, kError)));
 }
 
 void StudyWindowTest::refusalsAsOneMessage_data()

@@ -100,8 +100,9 @@ bool studyShots(StudyWindow *w, const QDir &dir)
     set("Text2", QStringLiteral("1"));
     runStudy(w);
     ok = tabShots(w, dir, QStringLiteral("Conv-sinc")) && ok;
-    // The course's first variant, then its f changed and not studied: the
-    // results marked as not matching what the fields say.
+    // x·sin x on [0; π]: f(0) = f(π) = 0 cancels the rectangles' leading
+    // term. Then its f changed and not studied: the results marked as not
+    // matching what the fields say.
     set("Formula", QStringLiteral("x*sin(x)"));
     set("Text2", QStringLiteral("pi"));
     runStudy(w);
