@@ -5,9 +5,9 @@
 #include "studywindow/studytabs.h"
 #include "studywindow/studytext.h"
 
-#include <QGraphicsOpacityEffect>
+#include <QEvent>
 #include <QLabel>
-#include <QRegularExpression>
+#include <QPainter>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -16,39 +16,66 @@ namespace kvadrolab {
 
 namespace {
 
-// How much of a faded result shows: enough to read, little enough that it
-// does not pass for the answer to what the fields hold.
-constexpr double kFadedOpacity = 0.35;
+// How much a faded result is covered: it stays readable, but does not pass
+// for the answer to what the fields hold.
+constexpr double kVeilAlpha = 0.6;
 
 // A number's line: its text as typed, and the double the study took where
 // a spreadsheet would not read that text as the number.
 QStringList numberLine(const QString &name, const QString &typed, double value)
 {
+    // The text goes as typed (the CSV reads no number in a heading's
+    // fields): "0,001" is 0,001 to a Russian spreadsheet, and "pi" is a word.
     const QString text = typed.trimmed();
     QStringList line{name, text};
-    // The text as the CSV writes it, read back as a spreadsheet reads it:
-    // digits with a decimal comma, or no number at all.
-    static const QRegularExpression number(
-        QStringLiteral("^[-+]?[0-9]+(,[0-9]+)?([eE][-+]?[0-9]+)?$"));
-    QString written = spreadsheetText(text);
-    bool read = number.match(written).hasMatch();
-    read = read && written.replace(QLatin1Char(','), QLatin1Char('.')).toDouble() == value;
-    if (!read)
+    if (text != spreadsheetNumber(value))
         line << spreadsheetNumber(value);
     return line;
 }
 
+// A pale sheet over a result that no longer answers the fields. It lets
+// the clicks and the wheel through, so that the result can still be read,
+// scrolled and copied; a child of what it covers, it shows and hides with it
+// (a graphics effect would paint a hidden tab's chart over the shown one).
+class Veil : public QWidget
+{
+public:
+    explicit Veil(QWidget *over) : QWidget(over)
+    {
+        setObjectName(QStringLiteral("StaleVeil"));
+        setAccessibleName(QStringLiteral("результаты не для введённых данных"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        over->installEventFilter(this);
+        setGeometry(over->rect());
+        raise();
+        show();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == parent() && event->type() == QEvent::Resize)
+            setGeometry(parentWidget()->rect());
+        return false;
+    }
+
+    void paintEvent(QPaintEvent *) override
+    {
+        QColor pale = palette().color(QPalette::Base);
+        pale.setAlphaF(kVeilAlpha);
+        QPainter(this).fillRect(rect(), pale);
+    }
+};
+
 void fade(QWidget *w, bool faded)
 {
-    if (!faded) {
-        w->setGraphicsEffect(nullptr);
-        return;
-    }
-    if (w->graphicsEffect())
-        return;
-    auto *effect = new QGraphicsOpacityEffect(w);
-    effect->setOpacity(kFadedOpacity);
-    w->setGraphicsEffect(effect);
+    QWidget *veil =
+        w->findChild<QWidget *>(QStringLiteral("StaleVeil"), Qt::FindDirectChildrenOnly);
+    if (faded && !veil)
+        new Veil(w);
+    if (!faded && veil)
+        delete veil;
 }
 
 } // namespace
@@ -110,6 +137,10 @@ void markResults(const StudyTabs &tabs, QLabel *note, const QString &text)
     note->setVisible(stale);
     tabs.widget->setAccessibleDescription(text);
     tabs.widget->tabBar()->setAccessibleDescription(text);
+    // A screen reader reads a tab's description from its tooltip, which
+    // also tells the mouse.
+    for (int i = 0; i < tabs.widget->count(); ++i)
+        tabs.widget->setTabToolTip(i, text);
     for (QTableView *view : tabs.widget->findChildren<QTableView *>())
         fade(view, stale);
     for (PlotCanvas *canvas : tabs.widget->findChildren<PlotCanvas *>())

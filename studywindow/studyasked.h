@@ -45,10 +45,10 @@ QString staleText(const StudyAsked &shown, const StudyAsked &typed);
 QString subjectTitle(const QString &title, const QString &subject);
 
 // What a saved table of a study says before the table: f whole, a, b and ε as
-// typed, each number also as the study took it where its text is no plain
-// number ("b; pi; 3,141592653589793"); then n and the rule where the table
-// shows one n or one rule. Its file name: studyFileStem() and the table's
-// name, "x·sin(x) на [0; pi] — удвоение n".
+// typed, each also as the number the study took where the text typed is not
+// that number as the CSV writes it ("b; pi; 3,141592653589793", "a; 0"); then
+// n and the rule where the table shows one n or one rule. Its file name: studyFileStem() and the
+// table's name, "x·sin(x) на [0; pi] — удвоение n".
 TableHeading studyTableHeading(const StudyAsked &asked, const StudyInput &input,
                                const QString &table, std::optional<long> n = std::nullopt,
                                std::optional<RuleKind> rule = std::nullopt);

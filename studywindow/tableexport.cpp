@@ -282,7 +282,7 @@ QByteArray tableCsv(const QTableView &table, const TableHeading &heading)
     for (const QStringList &line : heading.lines) {
         QStringList fields;
         for (const QString &text : line)
-            fields << csvField({text, {}, false});
+            fields << csvField({text, {}, true});
         out += fields.join(QLatin1Char(';')).toUtf8() + "\r\n";
     }
     // An empty line between them: a spreadsheet's "current region" then

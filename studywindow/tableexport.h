@@ -50,7 +50,7 @@ QString tableHtml(const QTableView &table);
 // written by spreadsheetNumber(); any other cell by spreadsheetText(). A
 // text that a spreadsheet would take for a formula is kept text as
 // spreadsheetSafeText() says. The heading's lines, where there are any, come
-// first, their fields written as cells' texts are, then an empty line.
+// first, their fields written as headers are, then an empty line.
 QByteArray tableCsv(const QTableView &table, const TableHeading &heading = {});
 
 // A text field as a spreadsheet must read it: one that starts with '=', '+',

@@ -65,7 +65,8 @@ bool tabShots(StudyWindow *w, const QDir &dir, const QString &name)
 
 // The study window: the studied integral with every rule at its first size
 // and at a projector's 1280 x 720, a student's own f whose derivatives are
-// refused at 0, and a typo shown under the field.
+// refused at 0, results left behind by a changed b, and a typo shown under
+// the field.
 bool studyShots(StudyWindow *w, const QDir &dir)
 {
     const auto set = [w](const char *name, const QString &text) {
@@ -99,6 +100,9 @@ bool studyShots(StudyWindow *w, const QDir &dir)
     set("Text2", QStringLiteral("1"));
     runStudy(w);
     ok = tabShots(w, dir, QStringLiteral("Conv-sinc")) && ok;
+    // b changed after the study: the results say they are not for it.
+    set("Text2", QStringLiteral("2"));
+    ok = tabShots(w, dir, QStringLiteral("Conv-stale")) && ok;
     set("Formula", QStringLiteral("sin x + (x"));
     ok = save(w, dir, QStringLiteral("Conv-typo")) && ok;
     return ok;
