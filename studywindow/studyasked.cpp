@@ -146,6 +146,7 @@ void markResults(const StudyTabs &tabs, QLabel *note, const QString &text)
     for (PlotCanvas *canvas : tabs.widget->findChildren<PlotCanvas *>())
         fade(canvas, stale);
     fade(tabs.summary.integral, stale);
+    fade(tabs.picture.note, stale);
 }
 
 } // namespace kvadrolab

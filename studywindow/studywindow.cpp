@@ -292,8 +292,9 @@ void StudyWindow::showAtCount()
         m_pictures->sayOnRulePicture(note->text());
         return;
     }
-    note->setText(QStringLiteral("%1, n = %2: I(n) = %3")
-                      .arg(methodName(*kind), countText(n), valueText(table->sum)));
+    note->setText(subjectTitle(QStringLiteral("%1, n = %2: I(n) = %3")
+                                   .arg(methodName(*kind), countText(n), valueText(table->sum)),
+                               askedSubject(*m_shownAsked)));
     m_nodeTable = std::make_shared<const RuleTable>(std::move(table).value());
     fill(m_tabs.picture.nodes, nodeRows(m_nodeTable));
     drawRulePicture();
