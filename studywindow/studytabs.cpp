@@ -28,6 +28,16 @@ const QString &maximaHeading()
     static const QString text = QStringLiteral("Наибольшие производные (доказаны)");
     return text;
 }
+const QString &atCountHeading()
+{
+    static const QString text = QStringLiteral("Методы при текущем n");
+    return text;
+}
+const QString &countsHeading()
+{
+    static const QString text = QStringLiteral("n для ε");
+    return text;
+}
 const QString &doublingHeading()
 {
     static const QString text = QStringLiteral("Сходимость при удвоении n");
@@ -97,9 +107,9 @@ QWidget *buildSummaryTab(QObject *owner, StudyTabs::Summary &tab)
     auto *maximaTitle = new QLabel(maximaHeading(), page);
     maximaTitle->setObjectName(QStringLiteral("MaximaTitle"));
     tab.maximaTitle = maximaTitle;
-    tab.atCountTitle = new QLabel(QStringLiteral("Методы при текущем n"), page);
+    tab.atCountTitle = new QLabel(atCountHeading(), page);
     tab.atCountTitle->setObjectName(QStringLiteral("AtCountTitle"));
-    tab.countsTitle = new QLabel(QStringLiteral("n для ε"), page);
+    tab.countsTitle = new QLabel(countsHeading(), page);
     tab.countsTitle->setObjectName(QStringLiteral("CountsTitle"));
     // The maxima and the counts side by side above the rules at n: each has
     // a row per rule or derivative, and all three fit a projector's screen.
@@ -225,6 +235,12 @@ void nameStudyTables(const StudyTabs &tabs, const QString &subject)
     tabs.doubling.doublingTitle->setText(subjectTitle(doublingHeading(), subject));
     tabs.doubling.rombergTitle->setText(subjectTitle(rombergHeading(), subject));
     tabs.doubling.adaptiveTitle->setText(subjectTitle(adaptiveHeading(), subject));
+    // The headings that follow n and ε the window writes for a study; with
+    // none they go back to what they were.
+    if (subject.isEmpty()) {
+        tabs.summary.atCountTitle->setText(atCountHeading());
+        tabs.summary.countsTitle->setText(countsHeading());
+    }
 }
 
 } // namespace kvadrolab

@@ -62,7 +62,8 @@ StudyTabs buildStudyTabs(QWidget *window);
 
 // Names what the tables are of in their fixed headings (the maxima's, the
 // doubling's, Romberg's, adaptive Simpson's): "Сходимость при удвоении n —
-// f(x) = x*sin(x), [0; pi]"; an empty subject leaves them plain.
+// f(x) = x*sin(x), [0; pi]"; an empty subject leaves them, and the headings
+// of the rules at n and of the counts for ε, as they were built.
 void nameStudyTables(const StudyTabs &tabs, const QString &subject);
 
 } // namespace kvadrolab

@@ -350,6 +350,11 @@ void StudyWindowTest::refusalsAsOneMessage()
     QCOMPARE(m_window->shownStudy(), nullptr);
     for (const char *table : {"Doubling", "Counts", "AtCount", "Maxima", "Nodes"})
         QCOMPARE(model(table)->rowCount(), 0);
+    // No heading names the study taken away.
+    for (const char *title : {"AtCountTitle", "CountsTitle", "MaximaTitle", "DoublingTitle"}) {
+        const QString heading = m_window->findChild<QLabel *>(QLatin1String(title))->text();
+        QVERIFY2(!heading.contains(QStringLiteral("f(x) =")), qPrintable(heading));
+    }
     for (const char *chart : {"RulePicture", "ErrorChart", "DerivativeChart"})
         QVERIFY2(testsupport::isBlank(*canvas(QLatin1String(chart))), chart);
 }
@@ -745,6 +750,13 @@ void StudyWindowTest::changedInputMarksTheResults()
     change(changed);
     QVERIFY(stale->isVisible());
     QCOMPARE(stale->text(), note);
+    // Every heading still names the study shown.
+    for (const char *title : {"MaximaTitle", "CountsTitle", "AtCountTitle", "DoublingTitle",
+                              "RombergTitle", "AdaptiveTitle"}) {
+        const QString heading = m_window->findChild<QLabel *>(QLatin1String(title))->text();
+        QVERIFY2(heading.endsWith(QStringLiteral(" — f(x) = x*sin(x), [0; pi]")),
+                 qPrintable(heading));
+    }
     QCOMPARE(tabs->tabBar()->accessibleDescription(), note);
     // What a screen reader hears on each tab of the results.
     QAccessibleInterface *tabList = QAccessible::queryAccessibleInterface(tabs->tabBar());
