@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -16,6 +17,8 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kvadrolab {
 
@@ -30,6 +33,44 @@ QString ruleObjectName(RuleKind kind)
 {
     return QStringLiteral("Rule_") + QString::fromLatin1(ruleInfo(kind).name);
 }
+
+// n's spin box: its arrows go from multiple to multiple of the drawn rule's
+// (from 5 up to 6 and down to 4 for Simpson's), typing takes any n.
+class CountSpinBox : public QSpinBox
+{
+public:
+    using QSpinBox::QSpinBox;
+
+    void setMultiple(int multiple) { m_multiple = std::max(multiple, 1); }
+
+    void stepBy(int steps) override
+    {
+        const int m = m_multiple;
+        const int v = value();
+        const int below = v / m;           // multiples up to v
+        const int above = (v + m - 1) / m; // multiples from v on
+        const int to = (steps > 0 ? below + steps : above + steps) * m;
+        setValue(std::clamp(to, lowest(), highest()));
+        selectAll();
+    }
+
+protected:
+    StepEnabled stepEnabled() const override
+    {
+        StepEnabled can = StepNone;
+        if (value() < highest())
+            can |= StepUpEnabled;
+        if (value() > lowest())
+            can |= StepDownEnabled;
+        return can;
+    }
+
+private:
+    int lowest() const { return (minimum() + m_multiple - 1) / m_multiple * m_multiple; }
+    int highest() const { return maximum() / m_multiple * m_multiple; }
+
+    int m_multiple = 1;
+};
 
 } // namespace
 
@@ -77,7 +118,7 @@ StudyInputs::StudyInputs(QWidget *parent) : QWidget(parent)
     m_a = numberField("Text1", "1", QStringLiteral("Начало отрезка интегрирования a"));
     m_b = numberField("Text2", "6", QStringLiteral("Конец отрезка интегрирования b"));
     m_tolerance = numberField("Text3", "0,000001", QStringLiteral("Допустимая погрешность ε"));
-    m_count = new QSpinBox(this);
+    m_count = new CountSpinBox(this);
     m_count->setObjectName(QStringLiteral("Count"));
     m_count->setAccessibleName(QStringLiteral("Число разбиений n"));
     m_count->setRange(1, int(kCountLimit));
@@ -87,18 +128,32 @@ StudyInputs::StudyInputs(QWidget *parent) : QWidget(parent)
     m_countSlider->setAccessibleName(QStringLiteral("Число разбиений n, ползунок"));
     m_countSlider->setRange(1, kSliderLimit);
     m_countSlider->setValue(4);
-    connect(m_countSlider, &QSlider::valueChanged, m_count, &QSpinBox::setValue);
+    connect(m_countSlider, &QSlider::valueChanged, this, [this](int n) {
+        // A drag passes every position: it stops only at the multiples.
+        const int snapped = (n + m_multiple / 2) / m_multiple * m_multiple;
+        if (snapped != n && snapped >= m_countSlider->minimum() &&
+            snapped <= m_countSlider->maximum()) {
+            m_countSlider->setValue(snapped);
+            return;
+        }
+        m_count->setValue(n);
+    });
     connect(m_count, &QSpinBox::valueChanged, this, [this](int n) {
-        const QSignalBlocker quiet(m_countSlider);
-        m_countSlider->setValue(std::min(n, m_countSlider->maximum()));
+        followCount(n);
         emit countChanged(n);
     });
     auto *run = new QPushButton(QStringLiteral("Исследовать"), this);
+    m_run = run;
     run->setObjectName(QStringLiteral("Command1"));
     run->setDefault(true);
     connect(run, &QPushButton::clicked, this, &StudyInputs::studyAsked);
-    for (QLineEdit *f : {m_formula, m_a, m_b, m_tolerance})
+    for (QLineEdit *f : {m_formula, m_a, m_b, m_tolerance}) {
         connect(f, &QLineEdit::returnPressed, run, &QPushButton::click);
+        connect(f, &QLineEdit::textChanged, this, &StudyInputs::edited);
+    }
+    // A spin box and a slider have no returnPressed: their Enter is caught.
+    m_count->installEventFilter(this);
+    m_countSlider->installEventFilter(this);
 
     grid->addWidget(label(QStringLiteral("&a ="), m_a), 2, 0);
     grid->addWidget(m_a, 2, 1);
@@ -129,6 +184,7 @@ StudyInputs::StudyInputs(QWidget *parent) : QWidget(parent)
         box->setObjectName(ruleObjectName(kind));
         box->setAccessibleName(methodName(kind));
         box->setChecked(kind == RuleKind::Trapezoid || kind == RuleKind::Simpson);
+        connect(box, &QCheckBox::toggled, this, &StudyInputs::edited);
         add(box);
         m_ruleBoxes[i] = box;
     }
@@ -140,6 +196,8 @@ StudyInputs::StudyInputs(QWidget *parent) : QWidget(parent)
     m_adaptiveBox->setObjectName(QStringLiteral("Rule_adaptive"));
     m_adaptiveBox->setAccessibleName(adaptiveName());
     add(m_adaptiveBox);
+    for (QCheckBox *box : {m_rombergBox, m_adaptiveBox})
+        connect(box, &QCheckBox::toggled, this, &StudyInputs::edited);
     root->addWidget(methods);
 
     auto *progressRow = new QHBoxLayout;
@@ -192,6 +250,42 @@ MethodChoice StudyInputs::chosenMethods() const
     m.romberg = m_rombergBox->isChecked();
     m.adaptive = m_adaptiveBox->isChecked();
     return m;
+}
+
+StudyAsked StudyInputs::typed() const
+{
+    return {m_formula->text(), m_a->text(), m_b->text(), m_tolerance->text(), chosenMethods()};
+}
+
+void StudyInputs::setCountMultiple(int multiple)
+{
+    m_multiple = std::max(multiple, 1);
+    static_cast<CountSpinBox *>(m_count)->setMultiple(m_multiple);
+    const QSignalBlocker quiet(m_countSlider);
+    m_countSlider->setRange(m_multiple, kSliderLimit / m_multiple * m_multiple);
+    m_countSlider->setSingleStep(m_multiple);
+    m_countSlider->setPageStep(m_multiple * 5);
+    followCount(m_count->value());
+}
+
+void StudyInputs::followCount(int n)
+{
+    const QSignalBlocker quiet(m_countSlider);
+    m_countSlider->setValue(std::min(n / m_multiple * m_multiple, m_countSlider->maximum()));
+}
+
+bool StudyInputs::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // The n typed counts, as it does when the spin box loses the focus.
+            m_count->interpretText();
+            m_run->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QWidget *StudyInputs::methods() const

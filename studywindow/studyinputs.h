@@ -5,6 +5,7 @@
 #include "expression/constant.h"
 #include "study/study.h"
 #include "studywindow/chartsamples.h"
+#include "studywindow/studyasked.h"
 
 #include <QWidget>
 
@@ -22,7 +23,8 @@ namespace kvadrolab {
 
 // What a student asks the study window: f(x) with its typo shown under it as
 // it is typed, a, b, ε, n (a spin box and a slider), the rules to study,
-// "Исследовать", and the progress of a long study with "Отменить".
+// "Исследовать" (also Enter in any field), and the progress of a long study
+// with "Отменить".
 class StudyInputs : public QWidget
 {
     Q_OBJECT
@@ -38,6 +40,12 @@ public:
     QLineEdit *field(Input input) const;
     long count() const;
     MethodChoice chosenMethods() const;
+    // f, a, b, ε and the rules as they stand now.
+    StudyAsked typed() const;
+    // The step of n's arrows and slider: the multiple of n the drawn rule
+    // takes (2 for Simpson's), so that no step lands on an n it refuses; n
+    // typed by hand is taken as it is.
+    void setCountMultiple(int multiple);
     // Where the focus goes when no method is chosen.
     QWidget *methods() const;
 
@@ -63,9 +71,16 @@ signals:
     void cancelAsked();
     void helpAsked();
     void countChanged(long n);
+    // f, a, b, ε or the rules chosen changed.
+    void edited();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void checkFormula();
+    // The slider at the multiple nearest n, n itself unchanged.
+    void followCount(int n);
 
     QLineEdit *m_formula;
     QLabel *m_formulaError;
@@ -81,6 +96,8 @@ private:
     QProgressBar *m_progress;
     QLabel *m_progressLabel;
     QPushButton *m_cancel;
+    QPushButton *m_run;
+    int m_multiple = 1;
 };
 
 } // namespace kvadrolab

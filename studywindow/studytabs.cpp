@@ -3,6 +3,7 @@
 
 #include "canvas/plotcanvas.h"
 #include "forms/notifier.h"
+#include "studywindow/studyasked.h"
 #include "studywindow/studytablemodel.h"
 #include "studywindow/studytables.h"
 #include "studywindow/tableexport.h"
@@ -21,6 +22,37 @@
 namespace kvadrolab {
 
 namespace {
+
+const QString &maximaHeading()
+{
+    static const QString text = QStringLiteral("Наибольшие производные (доказаны)");
+    return text;
+}
+const QString &atCountHeading()
+{
+    static const QString text = QStringLiteral("Методы при текущем n");
+    return text;
+}
+const QString &countsHeading()
+{
+    static const QString text = QStringLiteral("n для ε");
+    return text;
+}
+const QString &doublingHeading()
+{
+    static const QString text = QStringLiteral("Сходимость при удвоении n");
+    return text;
+}
+const QString &rombergHeading()
+{
+    static const QString text = QStringLiteral("Метод Ромберга: R(k, j)");
+    return text;
+}
+const QString &adaptiveHeading()
+{
+    static const QString text = QStringLiteral("Адаптивный метод Симпсона");
+    return text;
+}
 
 QTableView *addTable(QWidget *parent, const char *name, const QString &accessibleName,
                      StudyTableModel *model)
@@ -76,10 +108,12 @@ QWidget *buildSummaryTab(QObject *owner, StudyTabs::Summary &tab)
     auto *counts =
         addTable(page, "Counts", QStringLiteral("Число разбиений n для допустимой погрешности ε"),
                  tab.counts);
-    auto *maximaTitle = new QLabel(QStringLiteral("Наибольшие производные (доказаны)"), page);
-    tab.atCountTitle = new QLabel(QStringLiteral("Методы при текущем n"), page);
+    auto *maximaTitle = new QLabel(maximaHeading(), page);
+    maximaTitle->setObjectName(QStringLiteral("MaximaTitle"));
+    tab.maximaTitle = maximaTitle;
+    tab.atCountTitle = new QLabel(atCountHeading(), page);
     tab.atCountTitle->setObjectName(QStringLiteral("AtCountTitle"));
-    tab.countsTitle = new QLabel(QStringLiteral("n для ε"), page);
+    tab.countsTitle = new QLabel(countsHeading(), page);
     tab.countsTitle->setObjectName(QStringLiteral("CountsTitle"));
     // The maxima and the counts side by side above the rules at n: each has
     // a row per rule or derivative, and all three fit a projector's screen.
@@ -110,9 +144,15 @@ QWidget *buildDoublingTab(QObject *owner, StudyTabs::Doubling &tab)
     auto *romberg = addTable(page, "Romberg", QStringLiteral("Таблица Ромберга"), tab.romberg);
     auto *adaptive =
         addTable(page, "Adaptive", QStringLiteral("Адаптивный метод Симпсона"), tab.adaptive);
-    auto *doublingTitle = new QLabel(QStringLiteral("Сходимость при удвоении n"), page);
-    auto *rombergTitle = new QLabel(QStringLiteral("Метод Ромберга: R(k, j)"), page);
-    auto *adaptiveTitle = new QLabel(QStringLiteral("Адаптивный метод Симпсона"), page);
+    auto *doublingTitle = new QLabel(doublingHeading(), page);
+    auto *rombergTitle = new QLabel(rombergHeading(), page);
+    auto *adaptiveTitle = new QLabel(adaptiveHeading(), page);
+    doublingTitle->setObjectName(QStringLiteral("DoublingTitle"));
+    rombergTitle->setObjectName(QStringLiteral("RombergTitle"));
+    adaptiveTitle->setObjectName(QStringLiteral("AdaptiveTitle"));
+    tab.doublingTitle = doublingTitle;
+    tab.rombergTitle = rombergTitle;
+    tab.adaptiveTitle = adaptiveTitle;
     layout->addWidget(doublingTitle);
     layout->addWidget(doubling, 3);
     layout->addWidget(rombergTitle);
@@ -191,6 +231,20 @@ StudyTabs buildStudyTabs(QWidget *window)
         buildChartTab(built.derivativeChart, "DerivativeChart", QStringLiteral("f и производные")),
         QStringLiteral("f и производные"));
     return built;
+}
+
+void nameStudyTables(const StudyTabs &tabs, const QString &subject)
+{
+    tabs.summary.maximaTitle->setText(subjectTitle(maximaHeading(), subject));
+    tabs.doubling.doublingTitle->setText(subjectTitle(doublingHeading(), subject));
+    tabs.doubling.rombergTitle->setText(subjectTitle(rombergHeading(), subject));
+    tabs.doubling.adaptiveTitle->setText(subjectTitle(adaptiveHeading(), subject));
+    // The headings that follow n and ε the window writes for a study; with
+    // none they go back to what they were.
+    if (subject.isEmpty()) {
+        tabs.summary.atCountTitle->setText(atCountHeading());
+        tabs.summary.countsTitle->setText(countsHeading());
+    }
 }
 
 } // namespace kvadrolab

@@ -3,6 +3,7 @@
 
 class QComboBox;
 class QLabel;
+class QString;
 class QTabWidget;
 class QWidget;
 
@@ -21,6 +22,7 @@ struct StudyTabs
     struct Summary
     {
         QLabel *integral = nullptr;
+        QLabel *maximaTitle = nullptr;
         QLabel *countsTitle = nullptr;
         QLabel *atCountTitle = nullptr;
         StudyTableModel *maxima = nullptr;
@@ -34,6 +36,9 @@ struct StudyTabs
         StudyTableModel *doubling = nullptr;
         StudyTableModel *romberg = nullptr;
         StudyTableModel *adaptive = nullptr;
+        QLabel *doublingTitle = nullptr;
+        QLabel *rombergTitle = nullptr;
+        QLabel *adaptiveTitle = nullptr;
     } doubling;
 
     // "Правило на графике и шаги": the rule chosen, a note on it, the rule
@@ -54,5 +59,11 @@ struct StudyTabs
 // Builds the tab widget with its five pages, empty; the tab widget and the
 // models are children of `window`, which places the tab widget in its layout.
 StudyTabs buildStudyTabs(QWidget *window);
+
+// Names what the tables are of in their fixed headings (the maxima's, the
+// doubling's, Romberg's, adaptive Simpson's): "Сходимость при удвоении n —
+// f(x) = x*sin(x), [0; pi]"; an empty subject leaves them, and the headings
+// of the rules at n and of the counts for ε, as they were built.
+void nameStudyTables(const StudyTabs &tabs, const QString &subject);
 
 } // namespace kvadrolab

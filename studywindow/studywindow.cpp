@@ -24,8 +24,11 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kvadrolab {
 
@@ -44,6 +47,9 @@ StudyWindow::StudyWindow(QWidget *parent)
     auto *root = new QVBoxLayout(this);
     m_inputs = new StudyInputs(this);
     root->addWidget(m_inputs);
+    m_staleNote = createStaleNote(this);
+    root->addWidget(m_staleNote);
+    connect(m_inputs, &StudyInputs::edited, this, &StudyWindow::checkShown);
     connect(m_inputs, &StudyInputs::studyAsked, this, &StudyWindow::study);
     connect(m_inputs, &StudyInputs::helpAsked, this, &StudyWindow::showHelp);
     connect(m_inputs, &StudyInputs::countChanged, this, &StudyWindow::showAtCount);
@@ -55,7 +61,16 @@ StudyWindow::StudyWindow(QWidget *parent)
 
     m_tabs = buildStudyTabs(this);
     m_pictures = std::make_unique<StudyPictures>(m_tabs);
+    connect(m_tabs.picture.rule, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            m_chosenRule = static_cast<RuleKind>(m_tabs.picture.rule->itemData(index).toInt());
+    });
     connect(m_tabs.picture.rule, &QComboBox::currentIndexChanged, this, &StudyWindow::showAtCount);
+    // A saved table says what it is of, and is named so.
+    for (QTableView *view : m_tabs.widget->findChildren<QTableView *>()) {
+        const QString name = view->objectName();
+        setTableHeading(view, [this, name] { return tableHeading(name); });
+    }
     root->addWidget(m_tabs.widget, 1);
 
     auto *bottom = new QHBoxLayout;
@@ -115,6 +130,7 @@ void StudyWindow::study()
     // What the study is of: its answer, its refusal and its sheet say so,
     // whatever the fields hold by the time it ends.
     m_asked = {text, a ? a->value : 0, b ? b->value : 0};
+    m_pressed = m_inputs->typed();
     const Result<ExactNumber> tolerance = m_inputs->number(Input::Tolerance);
     const auto fault = [&](const Refusal &why) {
         refuse(why);
@@ -184,7 +200,10 @@ void StudyWindow::finished(std::shared_ptr<const Result<Study>> result)
     } else {
         // The study lives as long as the answer it came in.
         m_study = SharedStudy(result, &result->value());
+        m_shownAsked = m_pressed;
         showStudy();
+        // The fields may have changed while it ran.
+        checkShown();
     }
     emit studied();
 }
@@ -192,7 +211,11 @@ void StudyWindow::finished(std::shared_ptr<const Result<Study>> result)
 void StudyWindow::clearResults()
 {
     m_study.reset();
+    m_shownAsked.reset();
     m_nodeTable.reset();
+    markResults(m_tabs, m_staleNote, QString());
+    nameHeadings();
+    m_inputs->setCountMultiple(1);
     m_tabs.summary.integral->setText(QStringLiteral("Интеграл: нажмите «Исследовать»."));
     for (StudyTableModel *m : {m_tabs.summary.maxima, m_tabs.summary.atCount, m_tabs.summary.counts,
                                m_tabs.doubling.doubling, m_tabs.doubling.romberg,
@@ -216,8 +239,10 @@ void StudyWindow::showStudy()
                  integralText(s.integral), certainDigits(s.integral.lower, s.integral.upper)) +
         limitLines(s));
     fill(m_tabs.summary.maxima, maximaRows(m_study));
+    nameHeadings();
     m_tabs.summary.countsTitle->setText(
-        QStringLiteral("n для ε = %1").arg(errorText(s.input.tolerance)));
+        subjectTitle(QStringLiteral("n для ε = %1").arg(errorText(s.input.tolerance)),
+                     askedSubject(*m_shownAsked)));
     fill(m_tabs.summary.counts, countsRows(m_study));
     fill(m_tabs.doubling.doubling, doublingRows(m_study));
     m_tabs.doubling.romberg->setColumns(rombergColumns(s));
@@ -228,7 +253,11 @@ void StudyWindow::showStudy()
         const QSignalBlocker quiet(m_tabs.picture.rule);
         for (RuleKind kind : s.input.methods.composite)
             m_tabs.picture.rule->addItem(methodName(kind), int(kind));
-        m_tabs.picture.rule->setCurrentIndex(0);
+        // The rule chosen before stays while it is studied.
+        const int chosen = m_chosenRule ? m_tabs.picture.rule->findData(int(*m_chosenRule)) : -1;
+        m_tabs.picture.rule->setCurrentIndex(std::max(chosen, 0));
+        if (const std::optional<RuleKind> kind = pictureRule())
+            m_chosenRule = kind;
     }
 
     m_pictures->sample(s);
@@ -244,12 +273,14 @@ void StudyWindow::showAtCount()
     const long n = m_inputs->count();
     const Study &s = *m_study;
     fill(m_tabs.summary.atCount, atCountRows(m_study, n));
-    m_tabs.summary.atCountTitle->setText(QStringLiteral("Методы при n = %1").arg(countText(n)));
+    m_tabs.summary.atCountTitle->setText(subjectTitle(
+        QStringLiteral("Методы при n = %1").arg(countText(n)), askedSubject(*m_shownAsked)));
 
     // The picture and the steps of the rule chosen for them.
     m_nodeTable.reset();
     m_tabs.picture.nodes->clear();
     const std::optional<RuleKind> kind = pictureRule();
+    m_inputs->setCountMultiple(kind ? ruleInfo(*kind).countMultiple : 1);
     if (!kind)
         return;
     Result<RuleTable> table = ruleTable(*kind, s.input.program, s.input.a, s.input.b, n);
@@ -261,11 +292,57 @@ void StudyWindow::showAtCount()
         m_pictures->sayOnRulePicture(note->text());
         return;
     }
-    note->setText(QStringLiteral("%1, n = %2: I(n) = %3")
-                      .arg(methodName(*kind), countText(n), valueText(table->sum)));
+    note->setText(subjectTitle(QStringLiteral("%1, n = %2: I(n) = %3")
+                                   .arg(methodName(*kind), countText(n), valueText(table->sum)),
+                               askedSubject(*m_shownAsked)));
     m_nodeTable = std::make_shared<const RuleTable>(std::move(table).value());
     fill(m_tabs.picture.nodes, nodeRows(m_nodeTable));
     drawRulePicture();
+}
+
+void StudyWindow::checkShown()
+{
+    if (!m_study || !m_shownAsked) {
+        markResults(m_tabs, m_staleNote, QString());
+        return;
+    }
+    const StudyAsked typed = m_inputs->typed();
+    markResults(m_tabs, m_staleNote,
+                typed == *m_shownAsked ? QString() : staleText(*m_shownAsked, typed));
+}
+
+void StudyWindow::nameHeadings()
+{
+    nameStudyTables(m_tabs, m_shownAsked ? askedSubject(*m_shownAsked) : QString());
+}
+
+TableHeading StudyWindow::tableHeading(const QString &name) const
+{
+    if (!m_study || !m_shownAsked)
+        return {};
+    const StudyAsked &asked = *m_shownAsked;
+    const StudyInput &input = m_study->input;
+    const long n = m_inputs->count();
+    // The names the files go under, by the tables' object names.
+    if (name == QLatin1String("Maxima"))
+        return studyTableHeading(asked, input, QStringLiteral("наибольшие производные"));
+    if (name == QLatin1String("Counts"))
+        return studyTableHeading(asked, input, QStringLiteral("n для ε"));
+    if (name == QLatin1String("AtCount"))
+        return studyTableHeading(asked, input, QStringLiteral("методы при n = %1").arg(n), n);
+    if (name == QLatin1String("Doubling"))
+        return studyTableHeading(asked, input, QStringLiteral("удвоение n"));
+    if (name == QLatin1String("Romberg"))
+        return studyTableHeading(asked, input, QStringLiteral("Ромберг"));
+    if (name == QLatin1String("Adaptive"))
+        return studyTableHeading(asked, input, QStringLiteral("адаптивный Симпсон"));
+    if (name == QLatin1String("Nodes")) {
+        const std::optional<RuleKind> kind = pictureRule();
+        const QString rule = kind ? methodShortName(*kind) : QString();
+        return studyTableHeading(asked, input, QStringLiteral("узлы, %1, n = %2").arg(rule).arg(n),
+                                 n, kind);
+    }
+    return studyTableHeading(asked, input, name);
 }
 
 void StudyWindow::drawRulePicture()

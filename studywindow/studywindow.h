@@ -3,9 +3,12 @@
 
 #include "forms/secondarywindow.h"
 #include "study/study.h"
+#include "studywindow/studyasked.h"
 #include "studywindow/studytabs.h"
 
 #include <QPointer>
+
+class QLabel;
 
 #include <memory>
 #include <optional>
@@ -57,6 +60,12 @@ private:
     void saveSheet();
 
     std::optional<RuleKind> pictureRule() const;
+    // Marks the results shown as not answering the fields when they do not.
+    void checkShown();
+    // Every table heading names what the study shown is of.
+    void nameHeadings();
+    // What the table `name` of the study shown says before it when saved.
+    TableHeading tableHeading(const QString &name) const;
 
     StudyInputs *m_inputs;
     StudyTabs m_tabs;
@@ -71,6 +80,13 @@ private:
         double a = 0;
         double b = 0;
     } m_asked;
+    // f, a, b, ε and the rules of the last press as typed, and of the study
+    // shown: the results answer the fields only while these are theirs.
+    StudyAsked m_pressed;
+    std::optional<StudyAsked> m_shownAsked;
+    QLabel *m_staleNote;
+    // The rule the student chose for the picture: kept while it is studied.
+    std::optional<RuleKind> m_chosenRule;
     // The node table's rows, kept while the table and the picture show them.
     std::shared_ptr<const RuleTable> m_nodeTable;
     QPointer<QWidget> m_help;

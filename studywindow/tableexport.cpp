@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTableView>
 
@@ -101,11 +102,13 @@ QString oneLine(QString text)
 
 QString csvField(const Field &f)
 {
-    QString text = f.header   ? f.text
+    QString text = f.header   ? spreadsheetSafeText(f.text)
                    : f.number ? spreadsheetNumber(*f.number)
-                              : spreadsheetText(f.text);
+                              : spreadsheetSafeText(spreadsheetText(f.text));
     static const QString special = QStringLiteral(";\"\r\n");
-    bool quote = false;
+    // A text kept from being a formula is quoted too: its apostrophe is the
+    // spreadsheet's text mark only inside a quoted field for some of them.
+    bool quote = text.startsWith(QLatin1Char('\''));
     for (QChar c : text)
         quote = quote || special.contains(c);
     if (!quote)
@@ -194,6 +197,10 @@ protected:
         return viewport->mapToGlobal(at);
     }
 
+public:
+    void setHeading(TableHeadingOf heading) { m_heading = std::move(heading); }
+
+protected:
     void fill(QMenu &menu) override
     {
         menu.setObjectName(QStringLiteral("tableMenu"));
@@ -206,17 +213,32 @@ protected:
         QAction *save = menu.addAction(QStringLiteral("Сохранить CSV…"));
         save->setObjectName(QStringLiteral("saveCsv"));
         connect(save, &QAction::triggered, this, [this] {
+            // Asked once: what the table is of when the student asked to save it.
+            const TableHeading heading = m_heading ? m_heading() : TableHeading{};
             saveAskingWhere(
-                m_table->window(), kTableFile, suggestedCsvPath(*m_table),
+                m_table->window(), kTableFile, suggestedCsvPath(*m_table, heading),
                 QStringLiteral("таблицу"),
-                [this](const QString &path) { return saveTableCsv(*m_table, path); }, m_complain);
+                [this, heading](const QString &path) {
+                    return saveTableCsv(*m_table, path, heading);
+                },
+                m_complain);
         });
     }
 
 private:
     QTableView *m_table;
     Complaint m_complain;
+    TableHeadingOf m_heading;
 };
+
+// A text a spreadsheet reads as a number: what spreadsheetNumber() and
+// spreadsheetText() write for one.
+bool writtenNumber(const QString &text)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^[-+]?[0-9]+(,[0-9]+)?([eE][-+]?[0-9]+)?$"));
+    return number.match(text).hasMatch();
+}
 
 } // namespace
 
@@ -252,11 +274,21 @@ QString tableHtml(const QTableView &table)
     return out;
 }
 
-QByteArray tableCsv(const QTableView &table)
+QByteArray tableCsv(const QTableView &table, const TableHeading &heading)
 {
     // The byte-order mark is what tells a Russian spreadsheet that the file is
     // UTF-8 and not its Windows-1251, which has no ε and no −.
     QByteArray out("\xEF\xBB\xBF");
+    for (const QStringList &line : heading.lines) {
+        QStringList fields;
+        for (const QString &text : line)
+            fields << csvField({text, {}, true});
+        out += fields.join(QLatin1Char(';')).toUtf8() + "\r\n";
+    }
+    // An empty line between them: a spreadsheet's "current region" then
+    // takes the table alone.
+    if (!heading.lines.isEmpty())
+        out += "\r\n";
     for (const std::vector<Field> &line : grid(table)) {
         QStringList fields;
         for (const Field &f : line)
@@ -277,6 +309,14 @@ QString spreadsheetNumber(double value)
     QString out = QString::fromLatin1(text, written.ptr - text);
     out.replace(QLatin1Char('.'), QLatin1Char(','));
     return out;
+}
+
+QString spreadsheetSafeText(const QString &text)
+{
+    static const QString formulaStart = QStringLiteral("=+-@\t\r") + kUnicodeMinus;
+    if (text.isEmpty() || !formulaStart.contains(text.front()) || writtenNumber(text))
+        return text;
+    return QLatin1Char('\'') + text;
 }
 
 QString spreadsheetText(const QString &shown)
@@ -335,12 +375,12 @@ void copyTable(const QTableView &table)
     QApplication::clipboard()->setMimeData(data);
 }
 
-Result<void> saveTableCsv(const QTableView &table, const QString &path)
+Result<void> saveTableCsv(const QTableView &table, const QString &path, const TableHeading &heading)
 {
     // An empty path names no file; QSaveFile would take it and fail later.
     if (path.isEmpty())
         return whyNotSaved(path, Writing::Replacing);
-    const QByteArray csv = tableCsv(table);
+    const QByteArray csv = tableCsv(table, heading);
     QSaveFile file(path);
     // QSaveFile says only that it could not open or write: the path and its
     // folder say why.
@@ -357,8 +397,11 @@ Result<void> saveTableCsv(const QTableView &table, const QString &path)
     return {};
 }
 
-QString suggestedCsvPath(const QTableView &table)
+QString suggestedCsvPath(const QTableView &table, const TableHeading &heading)
 {
+    if (!heading.fileName.trimmed().isEmpty())
+        return QDir::home().filePath(safeFileName(heading.fileName, QStringLiteral("таблица")) +
+                                     QStringLiteral(".csv"));
     QString name = table.window()->windowTitle().trimmed();
     const QString own = table.accessibleName().trimmed();
     if (!own.isEmpty())
@@ -370,6 +413,15 @@ QString suggestedCsvPath(const QTableView &table)
 void attachTableMenu(QTableView *table, Complaint complain)
 {
     new TableMenu(table, std::move(complain));
+}
+
+void setTableHeading(QTableView *table, TableHeadingOf heading)
+{
+    for (QObject *child : table->children())
+        if (auto *menu = dynamic_cast<TableMenu *>(child)) {
+            menu->setHeading(std::move(heading));
+            return;
+        }
 }
 
 } // namespace kvadrolab

@@ -5,7 +5,11 @@
 #include "canvas/canvasmenu.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 class QTableView;
 
@@ -21,6 +25,16 @@ namespace kvadrolab {
 // writes that number exactly rather than the digits shown.
 inline constexpr int kExportNumberRole = Qt::UserRole + 1;
 
+// What a saved table is of: lines of fields that go before it in its CSV
+// (f, a, b, ε, …), and the file name its save suggests, without folder or
+// extension. Empty, the CSV is the table alone and the name the window's.
+struct TableHeading
+{
+    QList<QStringList> lines;
+    QString fileName;
+};
+using TableHeadingOf = std::function<TableHeading()>;
+
 // Tab-separated lines, each ended by '\n'. A tab or line break inside a cell
 // or header becomes a space, so that every line stays one row.
 QString tableText(const QTableView &table);
@@ -33,8 +47,18 @@ QString tableHtml(const QTableView &table);
 // ';' between fields, each line ended by CRLF, a field holding ';', '"' or a
 // line break in double quotes with its '"' doubled (RFC 4180). Headers are
 // written as shown (ε and − included). A cell with kExportNumberRole is
-// written by spreadsheetNumber(); any other cell by spreadsheetText().
-QByteArray tableCsv(const QTableView &table);
+// written by spreadsheetNumber(); any other cell by spreadsheetText(). A
+// text that a spreadsheet would take for a formula is kept text as
+// spreadsheetSafeText() says. The heading's lines, where there are any, come
+// first, their fields written as headers are, then an empty line.
+QByteArray tableCsv(const QTableView &table, const TableHeading &heading = {});
+
+// A text field as a spreadsheet must read it: one that starts with '=', '+',
+// '-', '−' (U+2212), '@', a tab or a carriage return and is no number, is a
+// formula to a spreadsheet; it is written with an apostrophe before it (and
+// then quoted by the CSV), as a spreadsheet's own "text" mark. Any other
+// text is returned as it is.
+QString spreadsheetSafeText(const QString &text);
 
 // The shortest decimal that reads back as exactly `value`, with a decimal
 // comma, an ASCII '-' and, where shorter, an exponent ("1,5e-07"). A value
@@ -58,16 +82,23 @@ void copyTable(const QTableView &table);
 // Writes tableCsv() to `path`; a file already there is replaced only once the
 // new one is complete. Saved, or why not: as whyNotSaved() says of a file that
 // is always replaced (savefile/savefailure.h).
-Result<void> saveTableCsv(const QTableView &table, const QString &path);
+Result<void> saveTableCsv(const QTableView &table, const QString &path,
+                          const TableHeading &heading = {});
 
 // "<home>/<the window's caption> — <the table's accessible name>.csv" (only
-// the caption when the table has no name), made safe by safeFileName().
-QString suggestedCsvPath(const QTableView &table);
+// the caption when the table has no name), or "<home>/<fileName>.csv" when
+// the heading names one; made safe by safeFileName().
+QString suggestedCsvPath(const QTableView &table, const TableHeading &heading = {});
 
 // Gives the table a context menu: "Копировать" (also the platform's copy
 // keys, Ctrl+C) copies the whole table by copyTable(); "Сохранить CSV…" asks
 // for a file and saves by saveTableCsv(), telling `complain` when it could
 // not. The menu opens on a right click, the menu key and Shift+F10.
 void attachTableMenu(QTableView *table, Complaint complain);
+
+// What the table's menu saves before the table and names its file by, asked
+// for at each save (attachTableMenu() first; a table without one saves the
+// table alone).
+void setTableHeading(QTableView *table, TableHeadingOf heading);
 
 } // namespace kvadrolab

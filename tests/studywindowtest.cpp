@@ -16,16 +16,22 @@
 #include "tests/windowdriver.h"
 
 #include <QAbstractItemModel>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -89,6 +95,14 @@ private slots:
     void sheetHoldsTheStudy();
     void subjectAndFileName_data();
     void subjectAndFileName();
+    void changedInputMarksTheResults_data();
+    void changedInputMarksTheResults();
+    void enterInAnyFieldStudies_data();
+    void enterInAnyFieldStudies();
+    void pictureRuleStays();
+    void countStepsByTheRuleMultiple_data();
+    void countStepsByTheRuleMultiple();
+    void savedTableSaysWhatItIs();
 
 private:
     QWidget *driven() const override { return m_window; }
@@ -100,6 +114,11 @@ private:
     QString note(const char *table, int row, int column) const;
     QString text(const char *table, int row, int column) const;
     double value(const char *table, int row, int column) const;
+    // Studies x*sin(x) on [0; pi] with ε = 0,001, the trapezoid rule and
+    // Simpson's, at n = 4.
+    void studyXSinX();
+    // The darkest grey of what the window shows of `w`, as a screen shows it.
+    int darkest(QWidget *w) const;
 
     MainWindow *m_main = nullptr;
     StudyWindow *m_window = nullptr;
@@ -527,6 +546,11 @@ void StudyWindowTest::refusalsAsOneMessage()
     QCOMPARE(m_window->shownStudy(), nullptr);
     for (const char *table : {"Doubling", "Counts", "AtCount", "Maxima", "Nodes"})
         QCOMPARE(model(table)->rowCount(), 0);
+    // No heading names the study taken away.
+    for (const char *title : {"AtCountTitle", "CountsTitle", "MaximaTitle", "DoublingTitle"}) {
+        const QString heading = m_window->findChild<QLabel *>(QLatin1String(title))->text();
+        QVERIFY2(!heading.contains(QStringLiteral("f(x) =")), qPrintable(heading));
+    }
     for (const char *chart : {"RulePicture", "ErrorChart", "DerivativeChart"})
         QVERIFY2(testsupport::isBlank(*canvas(QLatin1String(chart))), chart);
 }
@@ -838,6 +862,279 @@ void StudyWindowTest::subjectAndFileName()
     QFETCH(QString, stem);
     QCOMPARE(studySubject(formula, a, b), subject);
     QCOMPARE(studyFileStem(formula, a, b), stem);
+}
+
+void StudyWindowTest::studyXSinX()
+{
+    type(QStringLiteral("Formula"), QStringLiteral("x*sin(x)"));
+    type(QStringLiteral("Text1"), QStringLiteral("0"));
+    type(QStringLiteral("Text2"), QStringLiteral("pi"));
+    type(QStringLiteral("Text3"), QStringLiteral("0,001"));
+    m_window->findChild<QSpinBox *>(QStringLiteral("Count"))->setValue(4);
+    study();
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    QVERIFY(m_window->shownStudy());
+}
+
+int StudyWindowTest::darkest(QWidget *w) const
+{
+    // The page the widget stands on, grabbed as the screen shows it, cut to
+    // the widget.
+    const QImage page = w->parentWidget()->grab().toImage();
+    const QImage shown = page.copy(w->geometry().intersected(page.rect()));
+    int dark = 255;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            dark = std::min(dark, qGray(shown.pixel(x, y)));
+    return dark;
+}
+
+// x*sin(x) on [0; pi] studied, then one input changed: the results say they
+// are not for the fields, fade, and steps of n still show x*sin(x) on
+// [0; pi]; typing the studied text back takes the mark away.
+void StudyWindowTest::changedInputMarksTheResults_data()
+{
+    QTest::addColumn<QString>("input"); // a field, or a rule's box to click
+    QTest::addColumn<QString>("changed");
+    QTest::addColumn<QString>("studied");
+    const QString line = QStringLiteral(
+        "Показаны результаты для f(x) = x*sin(x), [0; pi], ε = 0,001; нажмите «Исследовать»");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("f") << "Formula"
+                       << "x*cos(x)"
+                       << "x*sin(x)" << line;
+    QTest::newRow("a") << "Text1"
+                       << "0,5"
+                       << "0" << line;
+    QTest::newRow("b") << "Text2"
+                       << "pi/2"
+                       << "pi" << line;
+    QTest::newRow("ε") << "Text3"
+                       << "0,01"
+                       << "0,001" << line;
+    QTest::newRow("a space is typed too") << "Formula"
+                                          << "x*sin(x) "
+                                          << "x*sin(x)" << line;
+    QTest::newRow("rules") << "Rule_boole" << QString() << QString()
+                           << QStringLiteral("Показаны результаты для f(x) = x*sin(x), [0; pi], "
+                                             "ε = 0,001 и прежних методов; нажмите «Исследовать»");
+}
+
+void StudyWindowTest::changedInputMarksTheResults()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, changed);
+    QFETCH(QString, studied);
+    QFETCH(QString, note);
+    studyXSinX();
+    auto *stale = m_window->findChild<QLabel *>(QStringLiteral("StaleNote"));
+    QVERIFY(stale);
+    auto *tabs = m_window->findChild<QTabWidget *>(QStringLiteral("Tabs"));
+    auto *atCount = m_window->findChild<QTableView *>(QStringLiteral("AtCount"));
+    auto *errorChart = canvas(QStringLiteral("ErrorChart"));
+    tabs->setCurrentIndex(0);
+    QVERIFY(!stale->isVisible());
+    // Black digits on a fresh table.
+    QVERIFY2(darkest(atCount) < 80, qPrintable(QString::number(darkest(atCount))));
+
+    const auto change = [&](const QString &text) {
+        if (input.startsWith(QLatin1String("Rule_")))
+            m_window->findChild<QCheckBox *>(input)->click();
+        else
+            type(input, text);
+    };
+    change(changed);
+    QVERIFY(stale->isVisible());
+    QCOMPARE(stale->text(), note);
+    // Every heading still names the study shown.
+    for (const char *title : {"MaximaTitle", "CountsTitle", "AtCountTitle", "DoublingTitle",
+                              "RombergTitle", "AdaptiveTitle"}) {
+        const QString heading = m_window->findChild<QLabel *>(QLatin1String(title))->text();
+        QVERIFY2(heading.endsWith(QStringLiteral(" — f(x) = x*sin(x), [0; pi]")),
+                 qPrintable(heading));
+    }
+    QCOMPARE(tabs->tabBar()->accessibleDescription(), note);
+    // What a screen reader hears on each tab of the results.
+    QAccessibleInterface *tabList = QAccessible::queryAccessibleInterface(tabs->tabBar());
+    // Its first children are the tabs, then its scroll buttons.
+    QVERIFY(tabList->childCount() >= tabs->count());
+    for (int i = 0; i < tabs->count(); ++i)
+        QCOMPARE(tabList->child(i)->text(QAccessible::Description), note);
+    // Greyed: nothing on the tables or the charts is darker than mid-grey.
+    QVERIFY2(darkest(atCount) > 120, qPrintable(QString::number(darkest(atCount))));
+    tabs->setCurrentWidget(errorChart->parentWidget());
+    QVERIFY2(darkest(errorChart) > 120, qPrintable(QString::number(darkest(errorChart))));
+    tabs->setCurrentIndex(0);
+
+    // Steps of n show the studied f on the studied [a; b], under the line.
+    // By hand, with h = pi/2 and f(0) = f(pi) = 0, f(pi/2) = pi/2: the
+    // trapezoid rule h·f(pi/2) = pi²/4, Simpson's (h/3)·4·f(pi/2) = pi²/3.
+    auto *count = m_window->findChild<QSpinBox *>(QStringLiteral("Count"));
+    count->setValue(2);
+    QVERIFY(std::abs(value("AtCount", 0, 1) - M_PI * M_PI / 4) < 1e-14);
+    QVERIFY(std::abs(value("AtCount", 1, 1) - M_PI * M_PI / 3) < 1e-14);
+    QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("AtCountTitle"))->text(),
+             QStringLiteral("Методы при n = 2 — f(x) = x*sin(x), [0; pi]"));
+    // n = 4: h = pi/4, and f(pi/4) + f(pi/2) + f(3pi/4) = pi(1 + √2)/2.
+    count->setValue(4);
+    QVERIFY(std::abs(value("AtCount", 0, 1) - M_PI * M_PI * (1 + std::sqrt(2.0)) / 8) < 1e-14);
+    QVERIFY(stale->isVisible());
+
+    change(studied);
+    QVERIFY(!stale->isVisible());
+    QVERIFY(tabs->tabBar()->accessibleDescription().isEmpty());
+    QVERIFY(tabList->child(0)->text(QAccessible::Description).isEmpty());
+    QVERIFY2(darkest(atCount) < 80, qPrintable(QString::number(darkest(atCount))));
+    QVERIFY(m_messages.isEmpty());
+}
+
+void StudyWindowTest::enterInAnyFieldStudies_data()
+{
+    QTest::addColumn<QString>("field");
+    for (const char *name : {"Formula", "Text1", "Text2", "Text3", "Count"})
+        QTest::newRow(name) << name;
+}
+
+void StudyWindowTest::enterInAnyFieldStudies()
+{
+    QFETCH(QString, field);
+    type(QStringLiteral("Formula"), QStringLiteral("x^2"));
+    type(QStringLiteral("Text1"), QStringLiteral("0"));
+    type(QStringLiteral("Text2"), QStringLiteral("1"));
+    auto *count = m_window->findChild<QSpinBox *>(QStringLiteral("Count"));
+    // n typed and not yet taken: Enter takes it before it studies.
+    count->setFocus();
+    QTest::keyClick(count, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(count, QStringLiteral("6"));
+    QWidget *at = m_window->findChild<QWidget *>(field);
+    at->setFocus();
+    QSignalSpy done(m_window, &StudyWindow::studied);
+    QTest::keyClick(at, Qt::Key_Return);
+    QVERIFY(m_window->studying() || done.size() == 1);
+    if (done.isEmpty())
+        QVERIFY(done.wait(20000));
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    QVERIFY(m_window->shownStudy());
+    QCOMPARE(count->value(), 6);
+    // The trapezoid rule on x² over [0; 1]: 1/3 + h²/6 with h = 1/6.
+    QVERIFY(std::abs(value("AtCount", 0, 1) - (1.0 / 3 + 1.0 / 216)) < 1e-15);
+}
+
+void StudyWindowTest::pictureRuleStays()
+{
+    study();
+    auto *rule = m_window->findChild<QComboBox *>(QStringLiteral("PictureRule"));
+    const QString simpson = m_window->findChild<QCheckBox *>("Rule_simpson")->accessibleName();
+    const QString trapezoid = m_window->findChild<QCheckBox *>("Rule_trapezoid")->accessibleName();
+    QCOMPARE(rule->currentText(), trapezoid);
+    rule->setCurrentIndex(rule->findText(simpson));
+    QCOMPARE(rule->currentText(), simpson);
+    study();
+    QCOMPARE(rule->currentText(), simpson);
+    m_window->findChild<QSpinBox *>(QStringLiteral("Count"))->setValue(8);
+    QCOMPARE(rule->currentText(), simpson);
+    QVERIFY2(
+        m_window->findChild<QLabel *>(QStringLiteral("PictureNote"))->text().startsWith(simpson),
+        qPrintable(m_window->findChild<QLabel *>(QStringLiteral("PictureNote"))->text()));
+    // Not studied any more: the first rule studied.
+    m_window->findChild<QCheckBox *>("Rule_simpson")->click();
+    study();
+    QCOMPARE(rule->currentText(), trapezoid);
+}
+
+void StudyWindowTest::countStepsByTheRuleMultiple_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("multiple"); // the n a rule takes, by its nodes
+    QTest::newRow("trapezoid") << "Rule_trapezoid" << 1;
+    QTest::newRow("Simpson") << "Rule_simpson" << 2;
+    QTest::newRow("3/8") << "Rule_simpson38" << 3;
+    QTest::newRow("Boole") << "Rule_boole" << 4;
+}
+
+void StudyWindowTest::countStepsByTheRuleMultiple()
+{
+    QFETCH(QString, box);
+    QFETCH(int, multiple);
+    auto *chosen = m_window->findChild<QCheckBox *>(box);
+    if (!chosen->isChecked())
+        chosen->click();
+    study();
+    auto *rule = m_window->findChild<QComboBox *>(QStringLiteral("PictureRule"));
+    rule->setCurrentIndex(rule->findText(chosen->accessibleName()));
+    QCOMPARE(rule->currentText(), chosen->accessibleName());
+    auto *count = m_window->findChild<QSpinBox *>(QStringLiteral("Count"));
+    auto *slider = m_window->findChild<QSlider *>(QStringLiteral("CountSlider"));
+    auto *note = m_window->findChild<QLabel *>(QStringLiteral("PictureNote"));
+    const auto takes = [&] {
+        return count->value() % multiple == 0 && !note->text().contains(QStringLiteral("не берёт"));
+    };
+    // n typed by hand goes through, one that the rule does not take too.
+    count->setValue(13);
+    QCOMPARE(count->value(), 13);
+    QCOMPARE(note->text().contains(QStringLiteral("не берёт")), multiple > 1);
+    // The arrows of the spin box go to the next multiple up, then down.
+    count->setFocus();
+    QTest::keyClick(count, Qt::Key_Up);
+    QCOMPARE(count->value(), (13 / multiple + 1) * multiple);
+    QVERIFY(takes());
+    QTest::keyClick(count, Qt::Key_Down);
+    QTest::keyClick(count, Qt::Key_Down);
+    QCOMPARE(count->value(), (13 / multiple - 1) * multiple);
+    // The slider, by its keys and at every place a drag passes.
+    slider->setFocus();
+    for (int i = 0; i < 5; ++i) {
+        const int before = count->value();
+        QTest::keyClick(slider, Qt::Key_Right);
+        QCOMPARE(count->value(), before + multiple);
+        QVERIFY(takes());
+    }
+    for (int place = slider->minimum(); place <= slider->maximum(); ++place) {
+        slider->setSliderPosition(place);
+        QVERIFY2(takes(),
+                 qPrintable(QStringLiteral("%1 -> n = %2").arg(place).arg(count->value())));
+    }
+}
+
+// The CSV of the rules at n, saved from its table's menu: f, a, b, ε and n
+// before the table, the numbers the study took beside the texts typed that
+// are not those numbers (pi's double is 3.141592653589793, Python's repr).
+void StudyWindowTest::savedTableSaysWhatItIs()
+{
+    studyXSinX();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.csv"));
+    QStringList suggested;
+    setSaveDialog([&](QWidget *, const QString &where) {
+        suggested << where;
+        return path;
+    });
+    const auto restore = qScopeGuard([] { setSaveDialog({}); });
+    auto *view = m_window->findChild<QTableView *>(QStringLiteral("AtCount"));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Menu);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QAction *save = menu->findChild<QAction *>(QStringLiteral("saveCsv"));
+    menu->close();
+    QVERIFY(save);
+    save->trigger();
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    QCOMPARE(suggested, QStringList{QDir::home().filePath(
+                            QStringLiteral("x·sin(x) на [0; pi] — методы при n = 4.csv"))});
+    const QByteArray csv = testsupport::readAll(path);
+    const QByteArray head = "\xEF\xBB\xBF"
+                            "f(x);x*sin(x)\r\n"
+                            "a;0\r\n"
+                            "b;pi;3,141592653589793\r\n"
+                            "\xCE\xB5;0,001\r\n"
+                            "n;4\r\n"
+                            "\r\n";
+    QVERIFY2(csv.startsWith(head), csv.left(200).constData());
+    // Then the table: its first header, and a row per rule.
+    const QByteArray table = csv.mid(head.size());
+    QVERIFY(table.startsWith(model("AtCount")->headerData(0, Qt::Horizontal).toString().toUtf8()));
+    QCOMPARE(table.count("\r\n"), 1 + 2);
 }
 
 QTEST_MAIN(StudyWindowTest)

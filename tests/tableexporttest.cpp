@@ -88,6 +88,10 @@ private slots:
     void failedSaveSaysWhy_data();
     void failedSaveSaysWhy();
     void suggestedNameIsSafe();
+    void formulaLikeTextStaysText_data();
+    void formulaLikeTextStaysText();
+    void headingBeforeTheTable();
+    void headingNamesTheFile();
     void fullDiskSaysTheWriteFailed();
 
 private:
@@ -424,6 +428,105 @@ void TableExportTest::suggestedNameIsSafe()
     const QString name = QFileInfo(suggestedCsvPath(*table)).completeBaseName();
     QVERIFY(name.toUtf8().size() <= 200);
     QCOMPARE(name, QStringLiteral("Окно — ") + QString((200 - 13) / 2, QChar(0x0436)));
+}
+
+// What a spreadsheet would run as a formula, by its first character (=, +,
+// -, @, and the tab and carriage return that smuggle one): an apostrophe
+// before it, and quotes around the field. Numbers stay numbers.
+void TableExportTest::formulaLikeTextStaysText_data()
+{
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QByteArray>("field");
+    QTest::newRow("equals") << "=1+1" << QByteArray("\"'=1+1\"");
+    QTest::newRow("plus") << "+x" << QByteArray("\"'+x\"");
+    QTest::newRow("hyphen") << "-x^2" << QByteArray("\"'-x^2\"");
+    QTest::newRow("Unicode minus word") << kMinus + "pi" << QByteArray("\"'\xE2\x88\x92pi\"");
+    QTest::newRow("at") << "@SUM(A1)" << QByteArray("\"'@SUM(A1)\"");
+    QTest::newRow("tab") << "\t=1" << QByteArray("\"'\t=1\"");
+    QTest::newRow("quote inside") << "=\"a\"" << QByteArray("\"'=\"\"a\"\"\"");
+    QTest::newRow("negative number") << "-0,5" << QByteArray("-0,5");
+    QTest::newRow("Unicode minus number") << kMinus + "2,5e-3" << QByteArray("-2,5e-3");
+    QTest::newRow("minus inside") << "x-1" << QByteArray("x-1");
+}
+
+void TableExportTest::formulaLikeTextStaysText()
+{
+    QFETCH(QString, shown);
+    QFETCH(QByteArray, field);
+    QStandardItemModel model(1, 1);
+    model.setHorizontalHeaderLabels({QStringLiteral("h")});
+    model.setItem(0, 0, new QStandardItem(shown));
+    QTableView view;
+    view.setModel(&model);
+    view.verticalHeader()->hide();
+    QCOMPARE(tableCsv(view), QByteArray("\xEF\xBB\xBFh\r\n") + field + "\r\n");
+}
+
+// The lines that say what a table is of come first, each field as written
+// (no number read in it, a formula-like one kept text), then an empty line;
+// f whole at 10 000 characters, with its ';' and '"'.
+void TableExportTest::headingBeforeTheTable()
+{
+    const auto model = smallModel(QStringLiteral("7"));
+    QTableView view;
+    view.setModel(model.get());
+    view.verticalHeader()->hide();
+    const QString f = QStringLiteral("x;\"y\"").repeated(1000); // 5 characters, 1000 times
+    const QString longer = f + QStringLiteral("+sin(x)").repeated(714) + QStringLiteral("+x");
+    QCOMPARE(longer.size(), 10000);
+    TableHeading heading;
+    heading.lines << QStringList{QStringLiteral("f(x)"), longer}
+                  << QStringList{QStringLiteral("a"), QStringLiteral("-pi"),
+                                 QStringLiteral("-3,141592653589793")}
+                  << QStringList{QStringLiteral("ε"), QStringLiteral("0,001")};
+    QByteArray want = "\xEF\xBB\xBF"
+                      "f(x);\"";
+    want += QByteArray("x;\"\"y\"\"").repeated(1000) + QByteArray("+sin(x)").repeated(714) +
+            "+x\"\r\n"
+            "a;\"'-pi\";-3,141592653589793\r\n"
+            "\xCE\xB5;0,001\r\n"
+            "\r\n";
+    const QByteArray csv = tableCsv(view, heading);
+    QVERIFY(csv.startsWith(want));
+    // Then the table, as without a heading.
+    QCOMPARE(csv.mid(want.size()), tableCsv(view).mid(3));
+}
+
+void TableExportTest::headingNamesTheFile()
+{
+    const testsupport::MessageCatcher catcher(&m_messages);
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Исследование сходимости"));
+    auto *table = new QTableWidget(1, 1, &window);
+    table->setAccessibleName(QStringLiteral("Узлы"));
+    table->setHorizontalHeaderLabels({QStringLiteral("i")});
+    table->verticalHeader()->hide();
+    table->setItem(0, 0, new QTableWidgetItem(QStringLiteral("0")));
+    attachTableMenu(table, [](QWidget *parent, const QString &text) { notify(parent, text); });
+    int asked = 0;
+    setTableHeading(table, [&asked] {
+        ++asked;
+        return TableHeading{{{QStringLiteral("n"), QStringLiteral("4")}},
+                            QStringLiteral("x·sin(x) на [0; pi] — узлы")};
+    });
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTemporaryDir dir;
+    m_answer = dir.filePath(QStringLiteral("t.csv"));
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Menu);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QAction *save = menu->findChild<QAction *>(QStringLiteral("saveCsv"));
+    menu->close();
+    QVERIFY(save);
+    save->trigger();
+    QCOMPARE(asked, 1);
+    QCOMPARE(m_suggested,
+             QStringList{QDir::home().filePath(QStringLiteral("x·sin(x) на [0; pi] — узлы.csv"))});
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    QCOMPARE(testsupport::readAll(m_answer), QByteArray("\xEF\xBB\xBFn;4\r\n\r\ni\r\n0\r\n"));
 }
 
 void TableExportTest::fullDiskSaysTheWriteFailed()

@@ -65,8 +65,8 @@ bool tabShots(StudyWindow *w, const QDir &dir, const QString &name)
 
 // The study window: the studied integral with every rule at its first size
 // and at a projector's 1280 x 720, a student's own f whose derivatives are
-// refused at 0, course variants, f changed after a study, and a typo shown
-// under the field.
+// refused at 0, course variants, results left behind by a changed f, and a
+// typo shown under the field.
 bool studyShots(StudyWindow *w, const QDir &dir)
 {
     const auto set = [w](const char *name, const QString &text) {
@@ -108,7 +108,7 @@ bool studyShots(StudyWindow *w, const QDir &dir)
     runStudy(w);
     ok = tabShots(w, dir, QStringLiteral("Conv-xsinx")) && ok;
     set("Formula", QStringLiteral("exp(x)"));
-    ok = save(w, dir, QStringLiteral("Conv-changed")) && ok;
+    ok = tabShots(w, dir, QStringLiteral("Conv-stale")) && ok;
     set("Formula", QStringLiteral("sin x + (x"));
     ok = save(w, dir, QStringLiteral("Conv-typo")) && ok;
     return ok;
