@@ -309,7 +309,7 @@ void PainterSurface::text(double px, double py, const QString &text)
 
 QString withSuperscripts(const QString &text, const QFont &font)
 {
-    static const QRegularExpression power(QStringLiteral("\\^([-\u2212]?)(\\d+)"));
+    static const QRegularExpression power(QStringLiteral("(?<=\\d)\\^([-\u2212]?)(\\d+)"));
     if (!text.contains(power))
         return text;
     static const char16_t digits[] =
