@@ -210,7 +210,10 @@ Result<void> drawErrorCurves(ChartSurface &canvas, const std::vector<StudyRule> 
     const double line = metrics.height();
     const double canvasWidth = std::max(1.0, canvas.size().width());
     std::vector<LegendEntry> legend = {
-        {LegendEntry::Sample::Line, kLegendGrey, QStringLiteral("фактическая ошибка |e(n)|")},
+        // Beside the proven errors and the floor, the curves say what they are.
+        {LegendEntry::Sample::Line, kLegendGrey,
+         anyExact || floorLog ? QStringLiteral("фактическая ошибка |e(n)| (сумма в double)")
+                              : QStringLiteral("фактическая ошибка |e(n)|")},
         {LegendEntry::Sample::Dashed, kLegendGrey, QStringLiteral("априорная оценка")},
     };
     if (anyExact)

@@ -320,6 +320,8 @@ void ChartSurfaceTest::roundingFloorAtItsHeight()
         QVERIFY(!colourNear(img, c.column(n), row + 4 * reach, reach, qrgb(kFloor)));
     }
     QVERIFY(c.canvas.printedLines().contains(kFloorLegend));
+    QVERIFY(c.canvas.printedLines().contains(
+        QStringLiteral("фактическая ошибка |e(n)| (сумма в double)")));
 
     // With I = 0 there is no floor to draw: no line, no legend.
     Chart zero;
