@@ -60,6 +60,18 @@ private:
     QList<QPointer<QWidget>> m_around;
 };
 
+// What draws a chart's picture anew for the menu, riding on the canvas.
+class PictureMaker : public QObject
+{
+public:
+    PictureMaker(PlotCanvas *canvas, std::function<QImage()> make)
+        : QObject(canvas), make(std::move(make))
+    {
+        setObjectName(QStringLiteral("pictureMaker"));
+    }
+    std::function<QImage()> make;
+};
+
 QRect inWindow(const QWidget *w)
 {
     return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size());
@@ -168,6 +180,14 @@ void setPictureRegion(PlotCanvas *canvas, const QList<QWidget *> &around)
     new PictureRegion(canvas, around);
 }
 
+void setPictureMaker(PlotCanvas *canvas, std::function<QImage()> make)
+{
+    delete canvas->findChild<PictureMaker *>(QStringLiteral("pictureMaker"),
+                                             Qt::FindDirectChildrenOnly);
+    if (make)
+        new PictureMaker(canvas, std::move(make));
+}
+
 QImage exportedPicture(const PlotCanvas &canvas)
 {
     const PictureRegion *region = pictureRegion(canvas);
@@ -193,6 +213,15 @@ QImage exportedPicture(const PlotCanvas &canvas)
     return picture;
 }
 
+QImage savedPicture(const PlotCanvas &canvas)
+{
+    if (const auto *maker = canvas.findChild<PictureMaker *>(QStringLiteral("pictureMaker"),
+                                                             Qt::FindDirectChildrenOnly))
+        if (QImage made = maker->make(); !made.isNull())
+            return made;
+    return exportedPicture(canvas);
+}
+
 void copyToClipboard(const PlotCanvas &canvas)
 {
     auto *data = new QMimeData;
@@ -205,9 +234,9 @@ void copyToClipboard(const PlotCanvas &canvas)
 
 Result<void> savePicture(const PlotCanvas &canvas, const QString &path)
 {
-    QImage picture = exportedPicture(canvas);
-    // The pixels are the screen's own; saying so in the file lets a report
-    // print the chart at the size it had on screen.
+    QImage picture = savedPicture(canvas);
+    // The pixels are the screen's own (or more of them to each of its); saying so in the file lets
+    // a report print the chart at the size it had on screen.
     if (const QScreen *screen = canvas.screen()) {
         const double dpi = screen->logicalDotsPerInch() * picture.devicePixelRatio();
         const int perMetre = qRound(dpi / 0.0254);

@@ -83,9 +83,18 @@ void saveAskingWhere(QWidget *window, const FileKind &kind, const QString &sugge
 // widgets must be in the canvas's window.
 void setPictureRegion(PlotCanvas *canvas, const QList<QWidget *> &around);
 
-// What the menu copies and saves, in device pixels: the canvas's picture, or
-// the chart's region set by setPictureRegion().
+// A chart that draws itself anew for a file, larger and titled: the menu
+// saves what `make` returns, where it returns a picture, instead of the
+// canvas's pixels; it still copies what the screen shows. An empty one
+// restores the canvas's.
+void setPictureMaker(PlotCanvas *canvas, std::function<QImage()> make);
+
+// What the menu copies, in device pixels: the canvas's picture, or the
+// chart's region set by setPictureRegion().
 QImage exportedPicture(const PlotCanvas &canvas);
+// What the menu saves: the picture setPictureMaker()'s function makes, or
+// else exportedPicture().
+QImage savedPicture(const PlotCanvas &canvas);
 
 // The two actions of the menu.
 void copyToClipboard(const PlotCanvas &canvas);

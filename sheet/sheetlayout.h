@@ -11,9 +11,11 @@
 #include <QRectF>
 #include <QString>
 
+#include <functional>
 #include <variant>
 
 class QPaintDevice;
+class QPainter;
 
 // The sheet laid out on pages before anything is painted: the page count is
 // known before the first "стр. N из M" is printed.
@@ -48,7 +50,16 @@ struct SheetPictureItem
     QImage image;
 };
 
-using SheetItem = std::variant<SheetTextItem, SheetRuleItem, SheetFillItem, SheetPictureItem>;
+// A chart's drawing and where it goes; dpi is the device's.
+struct SheetChartItem
+{
+    QRectF rect;
+    std::function<void(QPainter &, const QRectF &, double)> draw;
+    double dpi = 72;
+};
+
+using SheetItem =
+    std::variant<SheetTextItem, SheetRuleItem, SheetFillItem, SheetPictureItem, SheetChartItem>;
 
 struct SheetPage
 {

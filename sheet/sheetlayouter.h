@@ -32,6 +32,7 @@ public:
     void operator()(const SheetKeyValues &values);
     void operator()(const SheetTable &table);
     void operator()(const SheetImage &picture);
+    void operator()(const SheetChart &chart);
 
     // The pages with their numbers, now that their count is known.
     QList<SheetPage> finish();

@@ -54,4 +54,38 @@ void SheetLayouter::operator()(const SheetImage &picture)
     m_y += mm(5);
 }
 
+void SheetLayouter::operator()(const SheetChart &chart)
+{
+    // As a picture, but always the width of the text: a chart has no pixels
+    // of its own to keep to.
+    const QFont captionFont = sheetFont(kCaptionPoints, false, true);
+    const QStringList captionLines =
+        chart.caption.isEmpty() ? QStringList() : wrap(chart.caption, captionFont, m_width);
+    const double captionHeight = double(captionLines.size()) * lineHeight(captionFont);
+    const double gap = mm(2);
+    if (chart.draw && chart.aspect > 0) {
+        double width = m_width;
+        double height = width / chart.aspect;
+        const double limit =
+            std::max(bodyHeight() - headingsHeight() - captionHeight - gap, bodyHeight() / 2);
+        if (height > limit) {
+            width *= limit / height;
+            height = limit;
+        }
+        const double room = m_bottom - m_y - headingsHeight() - gap - captionHeight;
+        if (!m_fresh && height > room && room >= kPictureShrink * height) {
+            width *= room / height;
+            height = room;
+        }
+        makeRoom(height + gap + captionHeight);
+        m_pages.last().items.append(
+            SheetChartItem{QRectF((m_width - width) / 2, m_y, width, height), chart.draw, m_dpi});
+        m_fresh = false;
+        m_y += height + gap;
+    }
+    if (!captionLines.isEmpty())
+        flow(chart.caption, captionFont, kInk, Qt::AlignHCenter);
+    m_y += mm(5);
+}
+
 } // namespace kvadrolab

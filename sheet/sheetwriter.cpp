@@ -68,6 +68,14 @@ struct ItemPainter
     {
         painter.drawImage(item.rect, item.image);
     }
+    void operator()(const SheetChartItem &item) const
+    {
+        // Whatever the chart sets on the painter stays with it.
+        painter.save();
+        if (item.draw)
+            item.draw(painter, item.rect, item.dpi);
+        painter.restore();
+    }
 };
 
 bool paint(QPdfWriter &writer, const QList<SheetPage> &pages)

@@ -8,7 +8,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <variant>
+
+class QPainter;
+class QRectF;
 
 // A study sheet to hand in: what a window wants on paper, described as a
 // title and a list of blocks in order, and written as an A4 PDF. The writer
@@ -62,8 +66,19 @@ struct SheetImage
     QImage image;
 };
 
+// A chart drawn on the page as lines and text, not pixels: `draw` paints it
+// into the rectangle it is given (in the painter's coordinates, at the
+// device's `dpi`), with its caption under it. It takes the width of the text
+// and width / aspect of height, smaller only where a page could not hold it.
+struct SheetChart
+{
+    QString caption;
+    std::function<void(QPainter &painter, const QRectF &rect, double dpi)> draw;
+    double aspect = 1.6;
+};
+
 using SheetBlock =
-    std::variant<SheetHeading, SheetParagraph, SheetKeyValues, SheetTable, SheetImage>;
+    std::variant<SheetHeading, SheetParagraph, SheetKeyValues, SheetTable, SheetImage, SheetChart>;
 
 struct StudySheet
 {

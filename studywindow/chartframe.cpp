@@ -4,6 +4,8 @@
 #include "numbers/numbertext.h"
 #include "studywindow/chartcolours.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 
 namespace kvadrolab {
@@ -20,10 +22,10 @@ constexpr double kTickSpacing = 12;
 
 } // namespace
 
-ChartFrame fitChartFrame(const PlotCanvas &canvas, double lo, double hi, double bottom, double top,
-                         double left, double right, double above, double below)
+ChartFrame fitChartFrame(const ChartSurface &canvas, double lo, double hi, double bottom,
+                         double top, double left, double right, double above, double below)
 {
-    const QSizeF size = canvas.contentsRect().size();
+    const QSizeF size = canvas.size();
     ChartFrame f{};
     f.width = std::max(1.0, size.width());
     f.height = std::max(1.0, size.height());
@@ -36,35 +38,48 @@ ChartFrame fitChartFrame(const PlotCanvas &canvas, double lo, double hi, double 
     return f;
 }
 
-void printAt(PlotCanvas &canvas, const ChartFrame &f, double px, double py, const QString &text)
+void printAt(ChartSurface &canvas, const ChartFrame &, double px, double py, const QString &text)
 {
-    canvas.setCurrentX(f.userX(px));
-    canvas.setCurrentY(f.userY(py));
-    canvas.printText(text);
+    // The surface places text by the pixels of the frame it was given last.
+    canvas.text(px, py, text);
 }
 
-void printCentred(PlotCanvas &canvas, const ChartFrame &f, double px, double py,
+void printCentred(ChartSurface &canvas, const ChartFrame &f, double px, double py,
                   const QString &text)
 {
     printAt(canvas, f, px - QFontMetricsF(canvas.font()).horizontalAdvance(text) / 2, py, text);
 }
 
-void printRightAligned(PlotCanvas &canvas, const ChartFrame &f, double px, double py,
+void printRightAligned(ChartSurface &canvas, const ChartFrame &f, double px, double py,
                        const QString &text)
 {
     printAt(canvas, f, px - QFontMetricsF(canvas.font()).horizontalAdvance(text), py, text);
 }
 
-double drawChartTitle(PlotCanvas &canvas, const ChartFrame &f, const QString &title)
+double drawChartTitle(ChartSurface &canvas, const ChartFrame &f, const QString &title)
 {
     const double line = QFontMetricsF(canvas.font()).height();
     printCentred(canvas, f, f.width / 2, kChartMargin, title);
-    return kChartMargin + line + kChartGap / 2;
+    if (!canvas.subject().isEmpty())
+        printCentred(canvas, f, f.width / 2, kChartMargin + line, canvas.subject());
+    return chartTitleHeight(canvas);
+}
+
+double chartTitleHeight(const ChartSurface &canvas)
+{
+    const double line = QFontMetricsF(canvas.font()).height();
+    return kChartMargin + (canvas.subject().isEmpty() ? 1 : 2) * line + kChartGap / 2;
 }
 
 QString chartNumber(double v)
 {
-    return formatSignificant(v, 4);
+    // The locale's short form, its exponent as the window's tables write a
+    // power of ten (studytext.h's shownDecimal): "1,19e+09" is "1,19·10^9".
+    QString text = formatSignificant(v, 4);
+    static const QRegularExpression power(QStringLiteral("[eE]\\+?(-?)0*(\\d+)$"));
+    text.replace(power, QStringLiteral("·10^\\1\\2"));
+    text.replace(QLatin1Char('-'), QChar(0x2212));
+    return text;
 }
 
 bool drawableOnChart(double v)
@@ -81,7 +96,7 @@ std::optional<Reason> chartIntervalFault(double a, double b)
     return std::nullopt;
 }
 
-Result<void> refuseChart(PlotCanvas &canvas, Reason reason)
+Result<void> refuseChart(ChartSurface &canvas, Reason reason)
 {
     canvas.clear();
     return Refusal{reason};
@@ -135,21 +150,21 @@ std::vector<double> roundTicks(double lo, double hi, double pixels, double spaci
     return ticks;
 }
 
-std::vector<double> xAxisTicks(PlotCanvas &canvas, const ChartFrame &f, double left, double right)
+std::vector<double> xAxisTicks(ChartSurface &canvas, const ChartFrame &f, double left, double right)
 {
     return roundTicks(left, right, f.pixelX(right) - f.pixelX(left),
                       QFontMetricsF(canvas.font()).horizontalAdvance(QStringLiteral("0")) *
                           kTickSpacing);
 }
 
-void drawXTickMarks(PlotCanvas &canvas, const ChartFrame &f, const std::vector<double> &ticks,
+void drawXTickMarks(ChartSurface &canvas, const ChartFrame &f, const std::vector<double> &ticks,
                     double y)
 {
     for (const double t : ticks)
-        canvas.drawLine(t, y, t, f.userY(f.pixelY(y) - 4), kStudyChartFrameColour);
+        canvas.line(t, y, t, f.userY(f.pixelY(y) - 4), kStudyChartFrameColour);
 }
 
-void drawXCaptions(PlotCanvas &canvas, const ChartFrame &f, double a, double b, double top,
+void drawXCaptions(ChartSurface &canvas, const ChartFrame &f, double a, double b, double top,
                    const std::vector<double> &ticks)
 {
     const QFontMetricsF metrics(canvas.font());
@@ -173,7 +188,7 @@ void drawXCaptions(PlotCanvas &canvas, const ChartFrame &f, double a, double b, 
     }
 }
 
-void drawValueCaptions(PlotCanvas &canvas, const ChartFrame &f, double plotLeft, double left,
+void drawValueCaptions(ChartSurface &canvas, const ChartFrame &f, double plotLeft, double left,
                        double hi, double lo, double low, double high)
 {
     const double line = QFontMetricsF(canvas.font()).height();
@@ -183,7 +198,7 @@ void drawValueCaptions(PlotCanvas &canvas, const ChartFrame &f, double plotLeft,
             if (std::fabs(f.pixelY(y) - f.pixelY(other)) < line)
                 return;
         placed.push_back(y);
-        canvas.drawLine(f.userX(plotLeft - 3), y, left, y, kStudyChartFrameColour);
+        canvas.line(f.userX(plotLeft - 3), y, left, y, kStudyChartFrameColour);
         printRightAligned(canvas, f, plotLeft - 3 - kChartCaptionGap, f.pixelY(y) - line / 2,
                           chartNumber(y));
     };

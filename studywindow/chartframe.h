@@ -2,7 +2,7 @@
 #pragma once
 
 #include "base/result.h"
-#include "canvas/plotcanvas.h"
+#include "studywindow/chartsurface.h"
 
 #include <QFontMetricsF>
 #include <QString>
@@ -19,22 +19,9 @@
 // checks of what a picture can hold.
 namespace kvadrolab {
 
-// A user system laid over the canvas with margins in logical pixels, so that
-// captions can be placed by pixel and lines by value.
-struct ChartFrame
-{
-    double x1, y1, x2, y2; // the canvas's corners in user units
-    double width, height;  // logical pixels
-
-    double userX(double px) const { return x1 + px / width * (x2 - x1); }
-    double userY(double py) const { return y1 + py / height * (y2 - y1); }
-    double pixelX(double x) const { return (x - x1) / (x2 - x1) * width; }
-    double pixelY(double y) const { return (y - y1) / (y2 - y1) * height; }
-};
-
 // Fits [lo;hi] x [bottom;top] into the canvas leaving the given margins.
-ChartFrame fitChartFrame(const PlotCanvas &canvas, double lo, double hi, double bottom, double top,
-                         double left, double right, double above, double below);
+ChartFrame fitChartFrame(const ChartSurface &canvas, double lo, double hi, double bottom,
+                         double top, double left, double right, double above, double below);
 
 // Logical pixels round the whole picture, between its title, legend and plot
 // area, and between a plot area and its captions.
@@ -44,16 +31,20 @@ inline constexpr double kChartCaptionGap = 4;
 
 // Text with its upper-left corner at a pixel of the canvas; centred on px,
 // or ending at px.
-void printAt(PlotCanvas &canvas, const ChartFrame &f, double px, double py, const QString &text);
-void printCentred(PlotCanvas &canvas, const ChartFrame &f, double px, double py,
+void printAt(ChartSurface &canvas, const ChartFrame &f, double px, double py, const QString &text);
+void printCentred(ChartSurface &canvas, const ChartFrame &f, double px, double py,
                   const QString &text);
-void printRightAligned(PlotCanvas &canvas, const ChartFrame &f, double px, double py,
+void printRightAligned(ChartSurface &canvas, const ChartFrame &f, double px, double py,
                        const QString &text);
 
-// The picture's title centred at the top; returns the pixel row under it.
-double drawChartTitle(PlotCanvas &canvas, const ChartFrame &f, const QString &title);
+// The picture's title centred at the top, and the surface's subject on a
+// line under it where it has one; returns the pixel row under them.
+double drawChartTitle(ChartSurface &canvas, const ChartFrame &f, const QString &title);
+// That row, before any frame is set.
+double chartTitleHeight(const ChartSurface &canvas);
 
-// A value as the charts caption it: four significant digits.
+// A value as the charts caption it: four significant digits, a power of ten
+// written as the window writes it ("1,19·10^9"), a real minus sign.
 QString chartNumber(double v);
 
 // Whether the pictures take a value: finite and well inside single
@@ -65,8 +56,8 @@ bool drawableOnChart(double v);
 // BeyondSinglePrecision for an end they cannot hold, EmptyInterval for a == b.
 std::optional<Reason> chartIntervalFault(double a, double b);
 
-// Clears the canvas and returns the refusal: a refused picture shows nothing.
-Result<void> refuseChart(PlotCanvas &canvas, Reason reason);
+// Clears the surface and returns the refusal: a refused picture shows nothing.
+Result<void> refuseChart(ChartSurface &canvas, Reason reason);
 
 // Running extent of the values seen.
 struct ValueExtent
@@ -94,23 +85,24 @@ std::vector<double> roundTicks(double lo, double hi, double pixels, double spaci
 
 // Round values between the ends of [left; right], about a dozen digits'
 // widths apart at the plot area's width.
-std::vector<double> xAxisTicks(PlotCanvas &canvas, const ChartFrame &f, double left, double right);
+std::vector<double> xAxisTicks(ChartSurface &canvas, const ChartFrame &f, double left,
+                               double right);
 
 // A short mark at each tick, up from the plot area's lower edge at y.
-void drawXTickMarks(PlotCanvas &canvas, const ChartFrame &f, const std::vector<double> &ticks,
+void drawXTickMarks(ChartSurface &canvas, const ChartFrame &f, const std::vector<double> &ticks,
                     double y);
 
 // The ends of [a; b], named by which they are, at the ends of the x axis with
 // their tops at the pixel row `top`, and the round values between them
 // centred on their ticks where they keep a space's distance from each other.
-void drawXCaptions(PlotCanvas &canvas, const ChartFrame &f, double a, double b, double top,
+void drawXCaptions(ChartSurface &canvas, const ChartFrame &f, double a, double b, double top,
                    const std::vector<double> &ticks);
 
 // The values' highest and lowest and 0 (where the shown range [low; high]
 // holds it), each where it lies and with a short tick, at the left of the
 // plot area starting at the pixel plotLeft (x = left); one that would run
 // into another is left out, the highest first to stay.
-void drawValueCaptions(PlotCanvas &canvas, const ChartFrame &f, double plotLeft, double left,
+void drawValueCaptions(ChartSurface &canvas, const ChartFrame &f, double plotLeft, double left,
                        double hi, double lo, double low, double high);
 
 // The width drawValueCaptions() needs left of its ticks.

@@ -39,13 +39,13 @@ std::vector<Placed> place(const QFontMetricsF &metrics, const std::vector<Legend
 }
 
 // A rectangle given in logical pixels, filled.
-void fillBox(PlotCanvas &canvas, const ChartFrame &f, double left, double top, double right,
+void fillBox(ChartSurface &canvas, const ChartFrame &f, double left, double top, double right,
              double bottom, PlotCanvas::Colour colour)
 {
     const double xs[] = {f.userX(left), f.userX(right)};
     const double low[] = {f.userY(bottom), f.userY(bottom)};
     const double high[] = {f.userY(top), f.userY(top)};
-    canvas.fillBetween(xs, low, high, 2, colour);
+    canvas.fill(xs, low, high, 2, colour);
 }
 
 } // namespace
@@ -58,8 +58,8 @@ double legendHeight(const QFontMetricsF &metrics, const std::vector<LegendEntry>
     return (place(metrics, entries, width).back().row + 1) * metrics.height();
 }
 
-double drawLegend(PlotCanvas &canvas, const ChartFrame &f, const std::vector<LegendEntry> &entries,
-                  double left, double top, double width)
+double drawLegend(ChartSurface &canvas, const ChartFrame &f,
+                  const std::vector<LegendEntry> &entries, double left, double top, double width)
 {
     if (entries.empty())
         return 0;
@@ -93,7 +93,7 @@ double drawLegend(PlotCanvas &canvas, const ChartFrame &f, const std::vector<Leg
             break;
         }
         case LegendEntry::Sample::Dot:
-            drawDot(canvas, f, f.userX(x + kSampleWidth / 2), f.userY(middle), 3, e.colour);
+            drawNode(canvas, f, f.userX(x + kSampleWidth / 2), f.userY(middle), 3, e.colour);
             break;
         case LegendEntry::Sample::None:
             break;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "canvas/plotcanvas.h"
 #include "studywindow/chartframe.h"
 
 #include <QFontMetricsF>
@@ -28,7 +27,7 @@ struct LegendEntry
 double legendHeight(const QFontMetricsF &metrics, const std::vector<LegendEntry> &entries,
                     double width);
 // Draws them with the first row's top at (left, top); returns the height used.
-double drawLegend(PlotCanvas &canvas, const ChartFrame &f, const std::vector<LegendEntry> &entries,
-                  double left, double top, double width);
+double drawLegend(ChartSurface &canvas, const ChartFrame &f,
+                  const std::vector<LegendEntry> &entries, double left, double top, double width);
 
 } // namespace kvadrolab

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "canvas/plotcanvas.h"
 #include "studywindow/chartframe.h"
 
 #include <vector>
@@ -15,20 +14,23 @@ namespace kvadrolab {
 PlotCanvas::Colour blendColour(PlotCanvas::Colour colour, PlotCanvas::Colour background,
                                double share);
 
-// A polyline about 1.5 logical pixels wide (2 device pixels at 100 %, 3 at
-// 200 %), drawn as copies one device pixel apart: the canvas draws thin lines
-// only, and a curve among grid lines needs more weight. A value without a
-// float breaks the line there.
-void thickPolyline(PlotCanvas &canvas, const ChartFrame &f, const std::vector<double> &x,
+// A polyline about 1.5 logical pixels wide (on a canvas 2 device pixels at
+// 100 %, 3 at 200 %): a curve among grid lines needs more weight. A value
+// without a float breaks the line there. The frame is the one set last.
+void thickPolyline(ChartSurface &canvas, const ChartFrame &f, const std::vector<double> &x,
                    const std::vector<double> &y, PlotCanvas::Colour colour);
 // The same, dashed: dashes and gaps measured along the line in logical pixels.
-void dashedPolyline(PlotCanvas &canvas, const ChartFrame &f, const std::vector<double> &x,
+void dashedPolyline(ChartSurface &canvas, const ChartFrame &f, const std::vector<double> &x,
                     const std::vector<double> &y, PlotCanvas::Colour colour);
 // A filled disc of the given radius in logical pixels around (x, y).
-void drawDot(PlotCanvas &canvas, const ChartFrame &f, double x, double y, double radius,
+void drawDot(ChartSurface &canvas, const ChartFrame &f, double x, double y, double radius,
              PlotCanvas::Colour colour);
+// A node: the disc on a dark ring a logical pixel wide, so that it stands
+// out from a shading or a curve of its own colour (Gauss's yellow on yellow).
+void drawNode(ChartSurface &canvas, const ChartFrame &f, double x, double y, double radius,
+              PlotCanvas::Colour colour);
 // The outline of a rectangle given in user units.
-void drawOutline(PlotCanvas &canvas, double x1, double y1, double x2, double y2,
+void drawOutline(ChartSurface &canvas, double x1, double y1, double x2, double y2,
                  PlotCanvas::Colour colour);
 
 } // namespace kvadrolab

@@ -68,7 +68,7 @@ PanelPoints preparePanel(const DerivativePanel &panel, bool magnitude)
 
 } // namespace
 
-Result<void> drawDerivatives(PlotCanvas &canvas, double a, double b, const DerivativePanel &f,
+Result<void> drawDerivatives(ChartSurface &canvas, double a, double b, const DerivativePanel &f,
                              const DerivativePanel &second, const DerivativePanel &fourth)
 {
     canvas.clear();
@@ -80,8 +80,8 @@ Result<void> drawDerivatives(PlotCanvas &canvas, double a, double b, const Deriv
     const double left = std::min(a, b), right = std::max(a, b);
     const QFontMetricsF metrics(canvas.font());
     const double line = metrics.height();
-    const double canvasWidth = std::max(1.0, canvas.contentsRect().width() * 1.0);
-    const double canvasHeight = std::max(1.0, canvas.contentsRect().height() * 1.0);
+    const double canvasWidth = std::max(1.0, canvas.size().width());
+    const double canvasHeight = std::max(1.0, canvas.size().height());
 
     struct Panel
     {
@@ -107,7 +107,7 @@ Result<void> drawDerivatives(PlotCanvas &canvas, double a, double b, const Deriv
             captionWidth =
                 std::max(captionWidth, valueCaptionWidth(metrics, p.points.hi, p.points.lo));
     const double plotLeft = kChartMargin + captionWidth + kChartCaptionGap + 3;
-    const double above0 = kChartMargin + line + kChartGap / 2;
+    const double above0 = chartTitleHeight(canvas);
     const double panelsTop =
         above0 + legendHeight(metrics, legend, canvasWidth - 2 * kChartMargin) + kChartGap;
     const double panelsBottom = canvasHeight - kChartMargin - line - kChartCaptionGap;
@@ -126,7 +126,7 @@ Result<void> drawDerivatives(PlotCanvas &canvas, double a, double b, const Deriv
         const double high = p.points.drawable ? p.points.high : 1;
         const ChartFrame fr = fitChartFrame(canvas, left, right, low, high, plotLeft, kChartMargin,
                                             areaTop, canvasHeight - areaBottom);
-        if (!canvas.setScale(fr.x1, fr.y1, fr.x2, fr.y2))
+        if (!canvas.setFrame(fr))
             return refuseChart(canvas, Reason::BeyondSinglePrecision);
         last = fr;
         if (i == 0) {
@@ -150,15 +150,22 @@ Result<void> drawDerivatives(PlotCanvas &canvas, double a, double b, const Deriv
             continue;
         }
         if (low < 0 && high > 0)
-            canvas.drawLine(left, 0, right, 0, kStudyChartAxisColour);
+            canvas.line(left, 0, right, 0, kStudyChartAxisColour);
         thickPolyline(canvas, fr, p.points.x, p.points.y, p.colour);
         if (p.points.markY)
-            drawDot(canvas, fr, p.data->maximum->at, *p.points.markY, 3.5, kMaximumColour);
+            drawNode(canvas, fr, p.data->maximum->at, *p.points.markY, 3.5, kMaximumColour);
         drawValueCaptions(canvas, fr, plotLeft, left, p.points.hi, p.points.lo, low, high);
     }
     drawXCaptions(canvas, last, a, b, panelsBottom + kChartCaptionGap,
                   xAxisTicks(canvas, last, left, right));
     return {};
+}
+
+Result<void> drawDerivatives(PlotCanvas &canvas, double a, double b, const DerivativePanel &f,
+                             const DerivativePanel &second, const DerivativePanel &fourth)
+{
+    CanvasSurface surface(canvas);
+    return drawDerivatives(surface, a, b, f, second, fourth);
 }
 
 } // namespace kvadrolab

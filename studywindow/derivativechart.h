@@ -5,6 +5,7 @@
 #include "canvas/plotcanvas.h"
 #include "proof/derivativemax.h"
 #include "studywindow/chartsamples.h"
+#include "studywindow/chartsurface.h"
 
 #include <QString>
 
@@ -34,6 +35,8 @@ struct DerivativePanel
 // is complete. Refused, the canvas left cleared: EmptyInterval for a == b,
 // BeyondSinglePrecision for an end that is not finite or beyond single
 // precision, TooManySegments above kStudyChartSampleLimit samples in a panel.
+Result<void> drawDerivatives(ChartSurface &surface, double a, double b, const DerivativePanel &f,
+                             const DerivativePanel &second, const DerivativePanel &fourth);
 Result<void> drawDerivatives(PlotCanvas &canvas, double a, double b, const DerivativePanel &f,
                              const DerivativePanel &second, const DerivativePanel &fourth);
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "studywindow/errorchart.h"
 
-#include "study/ruletext.h"
 #include "numbers/numbertext.h"
+#include "study/ruletext.h"
 #include "studywindow/chartcolours.h"
 #include "studywindow/chartframe.h"
 #include "studywindow/chartlegend.h"
@@ -25,6 +25,10 @@ constexpr double kCaptionSpacing = 1.1;
 constexpr double kGridSpacing = 3;
 
 constexpr PlotCanvas::Colour kLegendGrey = PlotCanvas::rgb(80, 80, 80);
+// The double's rounding floor: a colour no rule has.
+constexpr PlotCanvas::Colour kFloorColour = PlotCanvas::rgb(140, 60, 20);
+// The proven errors' dots, in logical pixels.
+constexpr double kExactDotRadius = 2.5;
 
 // A log-log plot area: x from log10 of the first n to log10 of the last,
 // decades of the values from bottom to top (10^bottom .. 10^top).
@@ -67,26 +71,26 @@ int decadeStep(const ChartFrame &f, const LogArea &area, double spacing)
 // Grid lines at the decades of both axes inside the area (every second or
 // further one of the values where decades lie closer than a few pixels), then
 // the area's frame.
-void drawLogGrid(PlotCanvas &canvas, const ChartFrame &f, const LogArea &area,
+void drawLogGrid(ChartSurface &canvas, const ChartFrame &f, const LogArea &area,
                  PlotCanvas::Colour grid, PlotCanvas::Colour frame)
 {
     const int every = decadeStep(f, area, kGridSpacing);
     for (int k = area.bottom; k <= area.top; ++k)
         if ((area.top - k) % every == 0)
-            canvas.drawLine(area.xFirst, k, area.xLast, k, grid);
+            canvas.line(area.xFirst, k, area.xLast, k, grid);
     for (int d = std::max(0, firstDecade(area)); d <= lastDecade(area); ++d)
-        canvas.drawLine(d, area.bottom, d, area.top, grid);
-    canvas.drawLine(area.xFirst, area.bottom, area.xLast, area.bottom, frame);
-    canvas.drawLine(area.xFirst, area.top, area.xLast, area.top, frame);
-    canvas.drawLine(area.xFirst, area.bottom, area.xFirst, area.top, frame);
-    canvas.drawLine(area.xLast, area.bottom, area.xLast, area.top, frame);
+        canvas.line(d, area.bottom, d, area.top, grid);
+    canvas.line(area.xFirst, area.bottom, area.xLast, area.bottom, frame);
+    canvas.line(area.xFirst, area.top, area.xLast, area.top, frame);
+    canvas.line(area.xFirst, area.bottom, area.xFirst, area.top, frame);
+    canvas.line(area.xLast, area.bottom, area.xLast, area.top, frame);
 }
 
 // Decade captions left of the area, ending at the pixel captionRight (10^k,
 // thinned out where they would run into each other), and the n captions
 // gapUnder pixels under it, centred on their places: the first n and every
 // decade of n, written as counts are written.
-void drawLogCaptions(PlotCanvas &canvas, const ChartFrame &f, const LogArea &area,
+void drawLogCaptions(ChartSurface &canvas, const ChartFrame &f, const LogArea &area,
                      double captionRight, double gapUnder)
 {
     const QFontMetricsF metrics(canvas.font());
@@ -123,7 +127,19 @@ void drawLogCaptions(PlotCanvas &canvas, const ChartFrame &f, const LogArea &are
 
 } // namespace
 
-Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<StudyRule> &rules)
+std::optional<double> roundingFloor(double integral)
+{
+    // The doubles near I lie between 2^-53 |I| and 2^-52 |I| apart: a rule
+    // summed in doubles cannot show an error below one such step, and its
+    // last additions round by about that much. The floor is the wider step.
+    const double floor = std::fabs(integral) * 0x1p-52;
+    if (!(floor > 0) || !std::isfinite(floor))
+        return std::nullopt;
+    return floor;
+}
+
+Result<void> drawErrorCurves(ChartSurface &canvas, const std::vector<StudyRule> &rules,
+                             std::optional<double> integral)
 {
     canvas.clear();
     if (rules.size() > allRules.size())
@@ -137,6 +153,8 @@ Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<StudyRule> &r
     {
         std::vector<double> x, error, bound;
         bool anyError = false, anyBound = false;
+        // The proven |e(n)| where the exact sum's error keeps clear of 0.
+        std::vector<double> exactX, exactError;
     };
     std::vector<Curves> curves(rules.size());
     ValueExtent ns, values;
@@ -157,7 +175,25 @@ Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<StudyRule> &r
             ns.add(c.x.back());
             c.error.push_back(logOf(p.absError, c.anyError));
             c.bound.push_back(logOf(p.bound, c.anyBound));
+            if (p.exact && (p.exact->error.lower > 0 || p.exact->error.upper < 0)) {
+                bool any = false;
+                const double e = logOf(std::fabs(p.exact->error.mid), any);
+                if (any) {
+                    c.exactX.push_back(c.x.back());
+                    c.exactError.push_back(e);
+                }
+            }
         }
+    bool anyExact = false;
+    for (const Curves &c : curves)
+        anyExact = anyExact || !c.exactX.empty();
+    // The floor is drawn only beside errors, which it explains.
+    std::optional<double> floorLog;
+    if (const auto floor = integral ? roundingFloor(*integral) : std::nullopt;
+        floor && !values.empty()) {
+        floorLog = std::log10(*floor);
+        values.add(*floorLog);
+    }
     double xFirst = 0, xLast = 3;
     if (!ns.empty()) {
         xFirst = ns.lo;
@@ -172,11 +208,20 @@ Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<StudyRule> &r
 
     const QFontMetricsF metrics(canvas.font());
     const double line = metrics.height();
-    const double canvasWidth = std::max(1.0, canvas.contentsRect().width() * 1.0);
+    const double canvasWidth = std::max(1.0, canvas.size().width());
     std::vector<LegendEntry> legend = {
-        {LegendEntry::Sample::Line, kLegendGrey, QStringLiteral("фактическая ошибка |e(n)|")},
+        // Beside the proven errors and the floor, the curves say what they are.
+        {LegendEntry::Sample::Line, kLegendGrey,
+         anyExact || floorLog ? QStringLiteral("фактическая ошибка |e(n)| (сумма в double)")
+                              : QStringLiteral("фактическая ошибка |e(n)|")},
         {LegendEntry::Sample::Dashed, kLegendGrey, QStringLiteral("априорная оценка")},
     };
+    if (anyExact)
+        legend.push_back({LegendEntry::Sample::Dot, kLegendGrey,
+                          QStringLiteral("доказанная ошибка |e(n)| (точные узлы, Arb)")});
+    if (floorLog)
+        legend.push_back({LegendEntry::Sample::Line, kFloorColour,
+                          QStringLiteral("округление double ≈ |I|·2^-52")});
     for (std::size_t k = 0; k < rules.size(); ++k) {
         QString text = QString::fromStdString(ruleTitle(rules[k].kind));
         if (curves[k].x.empty())
@@ -188,7 +233,7 @@ Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<StudyRule> &r
         legend.push_back({LegendEntry::Sample::Line, ruleColour(rules[k].kind), text});
     }
     const double captionWidth = decadeCaptionWidth(metrics, area);
-    const double above0 = kChartMargin + line + kChartGap / 2;
+    const double above0 = chartTitleHeight(canvas);
     const double legendRows = legendHeight(metrics, legend, canvasWidth - 2 * kChartMargin);
     // Under the legend: the y axis's name, then half a caption over the area.
     const double above = above0 + legendRows + kChartGap + line + line / 2;
@@ -200,12 +245,14 @@ Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<StudyRule> &r
     const double leftMargin = kChartMargin + captionWidth + kChartCaptionGap;
     const ChartFrame f = fitChartFrame(canvas, xFirst, xLast, bottom, top, leftMargin, right, above,
                                        kChartCaptionGap + line + kChartMargin);
-    if (!canvas.setScale(f.x1, f.y1, f.x2, f.y2))
+    if (!canvas.setFrame(f))
         return refuseChart(canvas, Reason::BeyondSinglePrecision);
     drawChartTitle(canvas, f, QStringLiteral("Фактическая ошибка и априорная оценка методов"));
     drawLegend(canvas, f, legend, kChartMargin, above0, canvasWidth - 2 * kChartMargin);
 
     drawLogGrid(canvas, f, area, kStudyChartGridColour, kStudyChartFrameColour);
+    if (floorLog)
+        thickPolyline(canvas, f, {xFirst, xLast}, {*floorLog, *floorLog}, kFloorColour);
     // Bounds under the errors: an error drawn over its bound stays whole.
     for (std::size_t k = 0; k < rules.size(); ++k)
         if (curves[k].anyBound)
@@ -213,12 +260,25 @@ Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<StudyRule> &r
     for (std::size_t k = 0; k < rules.size(); ++k)
         if (curves[k].anyError)
             thickPolyline(canvas, f, curves[k].x, curves[k].error, ruleColour(rules[k].kind));
+    // The proven errors over the curves: below the floor they are what the
+    // double sums cannot show.
+    for (std::size_t k = 0; k < rules.size(); ++k)
+        for (std::size_t i = 0; i < curves[k].exactX.size(); ++i)
+            drawNode(canvas, f, curves[k].exactX[i], curves[k].exactError[i], kExactDotRadius,
+                     ruleColour(rules[k].kind));
 
     drawLogCaptions(canvas, f, area, kChartMargin + captionWidth, kChartCaptionGap);
     printAt(canvas, f, f.pixelX(xLast) + lastCaption / 2 + kChartCaptionGap,
             f.pixelY(bottom) + kChartCaptionGap, nName);
     printAt(canvas, f, kChartMargin, f.pixelY(top) - line / 2 - line - 1, QStringLiteral("|e(n)|"));
     return {};
+}
+
+Result<void> drawErrorCurves(PlotCanvas &canvas, const std::vector<StudyRule> &rules,
+                             std::optional<double> integral)
+{
+    CanvasSurface surface(canvas);
+    return drawErrorCurves(surface, rules, integral);
 }
 
 } // namespace kvadrolab

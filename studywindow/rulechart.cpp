@@ -83,7 +83,7 @@ std::optional<ShapePoints> shapePoints(const RulePiece &piece, double pixelsWide
 
 } // namespace
 
-Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
+Result<void> drawRuleOnF(ChartSurface &canvas, RuleKind kind, long n,
                          const std::vector<RulePiece> &pieces, const std::vector<Sample> &fSamples,
                          double a, double b)
 {
@@ -95,7 +95,7 @@ Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
     const double left = std::min(a, b), right = std::max(a, b);
     const QFontMetricsF metrics(canvas.font());
     const double line = metrics.height();
-    const double canvasWidth = std::max(1.0, canvas.contentsRect().width() * 1.0);
+    const double canvasWidth = std::max(1.0, canvas.size().width());
 
     // Everything is gathered and checked before anything is drawn, so that a
     // refusal leaves the canvas as clear() left it.
@@ -161,13 +161,13 @@ Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
         !pieces.empty() && nodeSpacing / (right - left) * plotWidth >= kNodeSpacing;
     if (showNodes)
         legend.push_back({LegendEntry::Sample::Dot, colour, QStringLiteral("узлы")});
-    const double above0 = kChartMargin + line + kChartGap / 2;
+    const double above0 = chartTitleHeight(canvas);
     const double legendRows = legendHeight(metrics, legend, canvasWidth - 2 * kChartMargin);
     const double above = above0 + legendRows + kChartGap + line / 2;
     const double below = kChartCaptionGap + line + kChartMargin;
     const ChartFrame f =
         fitChartFrame(canvas, left, right, low, high, plotLeft, kChartMargin, above, below);
-    if (!canvas.setScale(f.x1, f.y1, f.x2, f.y2))
+    if (!canvas.setFrame(f))
         return refuseChart(canvas, Reason::BeyondSinglePrecision);
     // Title and legend first: the printed lines are also what a screen
     // reader says of the picture, in this order.
@@ -178,7 +178,7 @@ Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
     // Shading first, then the outlines over it, the axis, f, the nodes.
     for (const ShapePoints &s : shapes) {
         const std::vector<double> bases(s.x.size(), base);
-        canvas.fillBetween(s.x.data(), bases.data(), s.y.data(), s.x.size(), shade);
+        canvas.fill(s.x.data(), bases.data(), s.y.data(), s.x.size(), shade);
     }
     drawOutline(canvas, left, low, right, high, kStudyChartFrameColour);
     const double pieceWidth = pieces.empty() ? 0 : plotWidth / double(pieces.size());
@@ -189,20 +189,20 @@ Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
             if (pieceWidth >= kThickBoundaryWidth)
                 thickPolyline(canvas, f, {x, x}, {base, y}, colour);
             else if (pieceWidth >= kPieceBoundaryWidth)
-                canvas.drawLine(x, base, x, y, colour);
+                canvas.line(x, base, x, y, colour);
         }
         topX.insert(topX.end(), s.x.begin(), s.x.end());
         topY.insert(topY.end(), s.y.begin(), s.y.end());
     }
     thickPolyline(canvas, f, topX, topY, colour);
     if (low < 0 && high > 0)
-        canvas.drawLine(left, 0, right, 0, kStudyChartAxisColour);
+        canvas.line(left, 0, right, 0, kStudyChartAxisColour);
     thickPolyline(canvas, f, fx, fy, kStudyFunctionColour);
     if (showNodes) {
         const double radius = std::min(3.0, nodeSpacing / (right - left) * plotWidth / 3);
         for (const RulePiece &piece : pieces)
             for (std::size_t i = 0; i < piece.x.size(); ++i)
-                drawDot(canvas, f, piece.x[i], piece.y[i], radius, colour);
+                drawNode(canvas, f, piece.x[i], piece.y[i], radius, colour);
     }
 
     // Captions: the values' extremes and 0 at their heights, the ends of
@@ -212,6 +212,14 @@ Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
     drawXTickMarks(canvas, f, ticks, low);
     drawXCaptions(canvas, f, a, b, f.pixelY(low) + kChartCaptionGap, ticks);
     return {};
+}
+
+Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
+                         const std::vector<RulePiece> &pieces, const std::vector<Sample> &fSamples,
+                         double a, double b)
+{
+    CanvasSurface surface(canvas);
+    return drawRuleOnF(surface, kind, n, pieces, fSamples, a, b);
 }
 
 } // namespace kvadrolab

@@ -5,6 +5,7 @@
 #include "canvas/plotcanvas.h"
 #include "rules/compositerule.h"
 #include "studywindow/chartsamples.h"
+#include "studywindow/chartsurface.h"
 
 #include <vector>
 
@@ -20,12 +21,15 @@ namespace kvadrolab {
 // picture has room for, the boundaries between pieces are left out, and the
 // shading and the shapes' outline remain. Title ("Метод трапеций, n = 8"),
 // the ends of [a; b] with round values between them, the values' highest,
-// lowest and 0 at their heights, and a legend: everything on the canvas, so
+// lowest and 0 at their heights, and a legend: everything on the surface, so
 // that a copied or saved picture is complete. Refused, the canvas left
 // cleared: EmptyInterval for a == b, BeyondSinglePrecision for an end or a
 // value the canvas cannot hold (not finite, or too large for single
 // precision) or with nothing to draw, TooManySegments above kRuleDrawingLimit
 // pieces or kStudyChartSampleLimit samples.
+Result<void> drawRuleOnF(ChartSurface &surface, RuleKind kind, long n,
+                         const std::vector<RulePiece> &pieces, const std::vector<Sample> &fSamples,
+                         double a, double b);
 Result<void> drawRuleOnF(PlotCanvas &canvas, RuleKind kind, long n,
                          const std::vector<RulePiece> &pieces, const std::vector<Sample> &fSamples,
                          double a, double b);

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "studywindow/studypictures.h"
 
+#include "canvas/canvasmenu.h"
 #include "canvas/plotcanvas.h"
+#include "studywindow/chartdrawing.h"
 #include "studywindow/derivativechart.h"
 #include "studywindow/errorchart.h"
 #include "studywindow/rulechart.h"
@@ -21,6 +23,8 @@ namespace {
 // Text in a chart's place, where a screen reader finds it too.
 void sayInPlace(PlotCanvas &canvas, const QString &text)
 {
+    // Text in place of a chart is no chart to draw again.
+    keepChartDrawing(canvas, {}, {});
     canvas.clear();
     canvas.setScale(0, 0, 1, 1);
     canvas.setCurrentX(0.02);
@@ -62,6 +66,22 @@ StudyPictures::StudyPictures(const StudyTabs &tabs)
     : m_tabs(tabs.widget), m_rulePicture(tabs.picture.canvas), m_errorChart(tabs.errorChart),
       m_derivativeChart(tabs.derivativeChart)
 {
+    // A chart saved to a file is drawn anew, large and titled; text in its
+    // place is saved as it is shown.
+    for (PlotCanvas *c : {m_rulePicture, m_errorChart, m_derivativeChart}) {
+        setPictureMaker(c, [c] { return chartPicture(*c); });
+        // Its own name, before anything printed on it speaks for it.
+        m_names.push_back(c->accessibleName());
+    }
+}
+
+void StudyPictures::setSubject(const QString &formula, const QString &a, const QString &b)
+{
+    m_subject = studySubject(formula, a, b);
+    const QString stem = studyFileStem(formula, a, b);
+    PlotCanvas *const canvases[] = {m_rulePicture, m_errorChart, m_derivativeChart};
+    for (std::size_t i = 0; i < std::size(canvases); ++i)
+        setPictureName(canvases[i], QStringLiteral("%1 — %2").arg(stem, m_names[i]));
 }
 
 void StudyPictures::clear()
@@ -70,6 +90,7 @@ void StudyPictures::clear()
     for (auto &s : m_derivativeSamples)
         s.clear();
     for (PlotCanvas *c : {m_rulePicture, m_errorChart, m_derivativeChart}) {
+        keepChartDrawing(*c, {}, {});
         c->clear();
         c->setAccessibleDescription(QStringLiteral("ещё не построено"));
     }
@@ -91,13 +112,21 @@ void StudyPictures::drawCharts(const Study &s)
     for (const Result<StudyRule> &rule : s.rules)
         if (rule)
             studied.push_back(*rule);
-    if (drawErrorCurves(*m_errorChart, studied))
+    const double integral = s.integral.mid;
+    if (drawErrorCurves(*m_errorChart, studied, integral)) {
+        keepChartDrawing(
+            *m_errorChart,
+            [studied, integral](ChartSurface &surface) {
+                return bool(drawErrorCurves(surface, studied, integral));
+            },
+            m_subject);
         m_errorChart->setAccessibleDescription(
             QStringLiteral("|e(n)| и априорные оценки при n до %1, логарифмические шкалы; "
                            "числа — в таблице удвоения")
                 .arg(countText(kStudyCurveLast)));
-    else
+    } else {
         notDrawn(*m_errorChart, Refusal{Reason::BeyondSinglePrecision});
+    }
 
     const double lo = std::min(s.input.a, s.input.b), hi = std::max(s.input.a, s.input.b);
     const auto panel = [&](std::vector<Sample> samples, int order) {
@@ -119,12 +148,20 @@ void StudyPictures::drawCharts(const Study &s)
     };
     const DerivativePanel second = panel(m_derivativeSamples[0], 2);
     const DerivativePanel fourth = panel(m_derivativeSamples[1], 4);
+    const DerivativePanel first = panel(m_fSamples, 0);
     if (const Result<void> drawn =
-            drawDerivatives(*m_derivativeChart, lo, hi, panel(m_fSamples, 0), second, fourth))
+            drawDerivatives(*m_derivativeChart, lo, hi, first, second, fourth)) {
+        keepChartDrawing(
+            *m_derivativeChart,
+            [lo, hi, first, second, fourth](ChartSurface &surface) {
+                return bool(drawDerivatives(surface, lo, hi, first, second, fourth));
+            },
+            m_subject);
         m_derivativeChart->setAccessibleDescription(
             QStringLiteral("f, |f''| и |f''''| на отрезке; %1; %2").arg(second.note, fourth.note));
-    else
+    } else {
         notDrawn(*m_derivativeChart, drawn.refusal());
+    }
 }
 
 void StudyPictures::drawRule(const Study &s, RuleKind kind, long n)
@@ -137,6 +174,13 @@ void StudyPictures::drawRule(const Study &s, RuleKind kind, long n)
         notDrawn(*m_rulePicture, drawn.refusal());
         return;
     }
+    keepChartDrawing(
+        *m_rulePicture,
+        [kind, n, pieces = *pieces, samples = m_fSamples, a = s.input.a,
+         b = s.input.b](ChartSurface &surface) {
+            return bool(drawRuleOnF(surface, kind, n, pieces, samples, a, b));
+        },
+        m_subject);
     m_rulePicture->setAccessibleDescription(
         QStringLiteral("f и %1 при n = %2 на отрезке от %3 до %4")
             .arg(methodName(kind), countText(n),

@@ -5,6 +5,7 @@
 #include "studywindow/chartsamples.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <vector>
@@ -29,6 +30,9 @@ public:
     void clear();
     // Samples f, f'' and f'''' of a new study for every drawing of it that follows.
     void sample(const Study &study);
+    // f, a and b of that study as typed: a chart's picture saved to a file is
+    // titled with them (studySubject()) and named after them (studyFileStem()).
+    void setSubject(const QString &formula, const QString &a, const QString &b);
     // The error and derivative charts of the study, at the size their tabs
     // are shown at: the hidden tabs are laid out first, the rule picture's too.
     void drawCharts(const Study &study);
@@ -44,6 +48,8 @@ private:
     PlotCanvas *m_derivativeChart;
     std::vector<Sample> m_fSamples;
     std::array<std::vector<Sample>, 2> m_derivativeSamples; // f'' and f''''
+    QString m_subject;
+    QStringList m_names; // the canvases' own names, in the order above
 };
 
 } // namespace kvadrolab

@@ -4,6 +4,7 @@
 #include "canvas/canvasmenu.h"
 #include "canvas/plotcanvas.h"
 #include "forms/notifier.h"
+#include "studywindow/chartdrawing.h"
 #include "studywindow/studytablemodel.h"
 #include "studywindow/studytables.h"
 #include "studywindow/studytabs.h"
@@ -51,9 +52,17 @@ StudySheet studySheetFromParts(const StudySheetParts &parts)
     for (const StudySheetParts::Table &t : parts.tables)
         if (t.model && t.model->rowCount() > 0)
             sheet.blocks << sheetTable(*t.model, t.caption);
-    for (const StudySheetParts::Chart &c : parts.charts)
-        if (!c.image.isNull())
+    for (const StudySheetParts::Chart &c : parts.charts) {
+        if (c.drawing)
+            sheet.blocks << SheetChart{
+                c.caption,
+                [drawing = c.drawing](QPainter &painter, const QRectF &rect, double dpi) {
+                    paintChartOnPaper(painter, rect, dpi, drawing);
+                },
+                c.aspect};
+        else if (!c.image.isNull())
             sheet.blocks << SheetImage{c.caption, c.image};
+    }
     return sheet;
 }
 
@@ -101,10 +110,15 @@ StudySheet studySheet(std::shared_ptr<const Study> study, const QString &formula
         {QStringLiteral("Метод Ромберга: первый и последний столбцы таблицы"), &rombergColumns},
         {QStringLiteral("Адаптивный метод Симпсона"), tabs.doubling.adaptive},
         {QStringLiteral("Шаги: %1").arg(tabs.picture.note->text()), tabs.picture.nodes}};
-    parts.charts = {
-        {tabs.picture.canvas->accessibleDescription(), tabs.picture.canvas->image()},
-        {QStringLiteral("Фактические погрешности и априорные оценки"), tabs.errorChart->image()},
-        {QStringLiteral("f, |f''| и |f''''|"), tabs.derivativeChart->image()}};
+    // On paper the charts are drawn again as lines and text, at shapes that
+    // suit a page: the error chart's decades and legend want height, the
+    // derivatives' three panels more.
+    parts.charts = {{tabs.picture.canvas->accessibleDescription(), tabs.picture.canvas->image(),
+                     keptChartDrawing(*tabs.picture.canvas), 1.6},
+                    {QStringLiteral("Фактические погрешности и априорные оценки"),
+                     tabs.errorChart->image(), keptChartDrawing(*tabs.errorChart), 1.2},
+                    {QStringLiteral("f, |f''| и |f''''|"), tabs.derivativeChart->image(),
+                     keptChartDrawing(*tabs.derivativeChart), 1.0}};
     return studySheetFromParts(parts);
 }
 

@@ -3,6 +3,7 @@
 
 #include "sheet/studysheet.h"
 #include "study/study.h"
+#include "studywindow/chartsurface.h"
 
 #include <QImage>
 #include <QList>
@@ -34,7 +35,11 @@ struct StudySheetParts
     struct Chart
     {
         QString caption;
-        QImage image;
+        QImage image; // as drawn on screen, where there is no drawing
+        // The chart to draw on paper as lines and text, with its width to
+        // its height there.
+        ChartDrawing drawing = {};
+        double aspect = 1.6;
     };
     QList<Chart> charts;
 };

@@ -261,6 +261,8 @@ void StudyWindow::showStudy()
     }
 
     m_pictures->sample(s);
+    m_pictures->setSubject(m_asked.formula, m_inputs->field(Input::A)->text(),
+                           m_inputs->field(Input::B)->text());
     // The charts first: they lay out the hidden tabs, the rule picture's too.
     drawCharts();
     showAtCount();

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QPainter>
+#include <QPen>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -168,6 +169,8 @@ private slots:
     void rowTallerThanAPageIsCut();
     void picturesPrintAtTheirResolution_data();
     void picturesPrintAtTheirResolution();
+    void chartsAreDrawnAsLinesAtTheTextWidth_data();
+    void chartsAreDrawnAsLinesAtTheTextWidth();
     void pictureThatDoesNotFitStartsThePage_data();
     void pictureThatDoesNotFitStartsThePage();
     void failedSaveSaysWhy_data();
@@ -435,6 +438,57 @@ void SheetTest::picturesPrintAtTheirResolution()
              qPrintable(QString::number(found[0].xPpi)));
     // Its aspect kept.
     QVERIFY(std::abs(found[0].xPpi - found[0].yPpi) <= 1);
+}
+
+void SheetTest::chartsAreDrawnAsLinesAtTheTextWidth_data()
+{
+    QTest::addColumn<double>("aspect");
+    QTest::addColumn<double>("widthPoints");
+    QTest::addColumn<double>("heightPoints");
+    // The text's width, 510.24 pt, and height by the aspect; a chart taller
+    // than the body with its heading and caption is made to fit: 721.44 pt
+    // less the heading (12.5 pt Liberation Sans, 14.37 pt, 4 mm before and
+    // 1.5 mm after: 29.96 pt), the caption (9 pt italic, 10.35 pt) and the
+    // 2 mm gap (5.67 pt) leave 675.46 pt, and the width shrinks with it.
+    QTest::newRow("wide") << 1.6 << kTextWidthPoints << kTextWidthPoints / 1.6;
+    QTest::newRow("square") << 1.0 << kTextWidthPoints << kTextWidthPoints;
+    QTest::newRow("taller than a page") << 0.5 << 675.46 * 0.5 << 675.46;
+}
+
+void SheetTest::chartsAreDrawnAsLinesAtTheTextWidth()
+{
+    QFETCH(double, aspect);
+    QFETCH(double, widthPoints);
+    QFETCH(double, heightPoints);
+    QRectF given;
+    double dpi = 0;
+    int calls = 0;
+    StudySheet sheet;
+    sheet.blocks << SheetHeading{QStringLiteral("График")}
+                 << SheetChart{QStringLiteral("Рисунок"),
+                               [&](QPainter &painter, const QRectF &rect, double atDpi) {
+                                   ++calls;
+                                   given = rect;
+                                   dpi = atDpi;
+                                   painter.setPen(QPen(Qt::blue, 3));
+                                   painter.drawLine(rect.topLeft(), rect.bottomRight());
+                                   painter.drawText(rect, QStringLiteral("подпись графика"));
+                               },
+                               aspect};
+    const QString path = m_dir.filePath("vector.pdf");
+    QVERIFY(writeStudySheet(sheet, path).ok());
+    QCOMPARE(calls, 1);
+    QVERIFY(dpi > 0);
+    QVERIFY2(std::abs(given.width() * 72 / dpi - widthPoints) < 2,
+             qPrintable(QString::number(given.width() * 72 / dpi)));
+    QVERIFY2(std::abs(given.height() * 72 / dpi - heightPoints) < 2,
+             qPrintable(QString::number(given.height() * 72 / dpi)));
+    const QByteArray pdf = testsupport::readAll(path);
+    QCOMPARE(pageObjects(pdf), 1);
+    QVERIFY(!pdf.contains("/Subtype /Image"));
+    REQUIRE_POPPLER("pdfimages");
+    QVERIFY(images(path).isEmpty());
+    QVERIFY(pageTexts(path).join(QString()).contains(QStringLiteral("подпись графика")));
 }
 
 void SheetTest::pictureThatDoesNotFitStartsThePage_data()

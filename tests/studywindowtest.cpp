@@ -9,6 +9,7 @@
 #include "app/navigator.h"
 #include "canvas/canvasmenu.h"
 #include "canvas/plotcanvas.h"
+#include "studywindow/chartdrawing.h"
 #include "studywindow/studytablemodel.h"
 #include "studywindow/studytext.h"
 #include "tests/apptest.h"
@@ -103,6 +104,8 @@ private slots:
     void countStepsByTheRuleMultiple_data();
     void countStepsByTheRuleMultiple();
     void savedTableSaysWhatItIs();
+    void chartsLeaveLargeAndTitled();
+    void sheetChartsAreLinesNotPixels();
 
 private:
     QWidget *driven() const override { return m_window; }
@@ -1135,6 +1138,66 @@ void StudyWindowTest::savedTableSaysWhatItIs()
     const QByteArray table = csv.mid(head.size());
     QVERIFY(table.startsWith(model("AtCount")->headerData(0, Qt::Horizontal).toString().toUtf8()));
     QCOMPARE(table.count("\r\n"), 1 + 2);
+}
+
+// A chart saved from its menu is drawn anew: at least 1600 pixels
+// wide, at the screen's ratio or more, titled with f and [a; b] and named
+// after them.
+void StudyWindowTest::chartsLeaveLargeAndTitled()
+{
+    type(QStringLiteral("Formula"), QStringLiteral("x*sin(x)"));
+    type(QStringLiteral("Text1"), QStringLiteral("0"));
+    type(QStringLiteral("Text2"), QStringLiteral("pi"));
+    study();
+    const QString subject = QStringLiteral("f(x) = x*sin(x), [0; pi]");
+    for (const char *name : {"RulePicture", "ErrorChart", "DerivativeChart"}) {
+        auto *canvas = m_window->findChild<PlotCanvas *>(QLatin1String(name));
+        QVERIFY2(canvas, name);
+        const QImage picture = savedPicture(*canvas);
+        QVERIFY2(picture.width() >= 1600, name);
+        QVERIFY2(picture.devicePixelRatio() >= canvas->devicePixelRatioF(), name);
+        // Laid out as the canvas shows it: the same shape.
+        QVERIFY(std::abs(picture.width() * canvas->contentsRect().height() -
+                         picture.height() * canvas->contentsRect().width()) <=
+                picture.width() + picture.height());
+        QStringList printed;
+        QVERIFY(!chartPicture(*canvas, &printed).isNull());
+        QVERIFY2(printed.contains(subject), qPrintable(printed.join(QLatin1String(" | "))));
+        // On screen the window says what was studied: the canvas does not.
+        QVERIFY(!canvas->printedLines().contains(subject));
+        QVERIFY2(suggestedPath(*canvas).contains(QStringLiteral("x·sin(x) на [0; pi]")),
+                 qPrintable(suggestedPath(*canvas)));
+    }
+}
+
+// pdfimages lists the pixel pictures of a PDF: the sheet's charts are drawn
+// as lines and text, and it has none.
+void StudyWindowTest::sheetChartsAreLinesNotPixels()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("лист.pdf"));
+    setSaveDialog([path](QWidget *, const QString &) { return path; });
+    const auto restore = qScopeGuard([] { setSaveDialog({}); });
+    study();
+    press(QStringLiteral("SaveSheet"));
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    QProcess images;
+    images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path});
+    if (!images.waitForStarted())
+        QSKIP("pdfimages is not installed");
+    QVERIFY(images.waitForFinished());
+    QCOMPARE(images.exitCode(), 0);
+    // The header and its rule, and no row under them.
+    const QStringList lines = QString::fromUtf8(images.readAllStandardOutput())
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+    QVERIFY(text.waitForStarted() && text.waitForFinished());
+    // The charts' own text is on the page as text.
+    const QString sheet = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY(sheet.contains(QStringLiteral("Фактическая ошибка и априорная оценка методов")));
+    QVERIFY(sheet.contains(QStringLiteral("округление double")));
 }
 
 QTEST_MAIN(StudyWindowTest)
