@@ -204,13 +204,24 @@ StudyCell countByRungeCell(RuleKind kind, const StudyCounts &c)
                 QStringLiteral("Ни при одном n до %1 оценка Рунге не ≤ ε").arg(countText(last))};
     // The pair that answered: its estimate is believed only where the
     // observed order agrees with the rule's.
-    if (c.rungeTrust != RungeTrust::Trusted)
-        // Words, not a number: a spreadsheet keeps the warning too.
-        return StudyCell{QStringLiteral("%1 — не верить").arg(countText(*c.byRunge)), std::nullopt,
+    // Words, not a number: a spreadsheet keeps the warning too.
+    const QString distrusted = QStringLiteral("%1 — не верить").arg(countText(*c.byRunge));
+    switch (c.rungeTrust) {
+    case RungeTrust::Trusted:
+        break;
+    case RungeTrust::OrderFar:
+        return StudyCell{distrusted, std::nullopt,
                          QStringLiteral("Наблюдаемый порядок при n = %1 далёк от порядка "
                                         "метода %2: оценка Рунге здесь ненадёжна")
                              .arg(countText(*c.byRunge))
                              .arg(ruleInfo(kind).order)};
+    case RungeTrust::NoOrder:
+        return StudyCell{distrusted, std::nullopt,
+                         QStringLiteral("При n/2 = %1 и n = %2 погрешность нулевая или на уровне "
+                                        "округления: порядок не определить, оценку Рунге не "
+                                        "проверить")
+                             .arg(countText(*c.byRunge / 2), countText(*c.byRunge))};
+    }
     return number(countText(*c.byRunge), double(*c.byRunge));
 }
 
