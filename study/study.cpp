@@ -3,8 +3,8 @@
 
 #include "expression/evaluator.h"
 #include "proof/exactbound.h"
-#include "proof/removable.h"
 #include "study/exactpart.h"
+#include "proof/removable.h"
 
 #include <algorithm>
 #include <cmath>

@@ -9,7 +9,6 @@
 #include "study/study.h"
 #include "expression/constant.h"
 #include "expression/parser.h"
-#include "proof/decimal.h"
 #include "refusalprint.h"
 #include "study/ruletext.h"
 
@@ -1468,6 +1467,7 @@ void TestStudy::countForTheExactTolerance_data()
     QTest::newRow("9e-6, a tie at 500, its double above") << "0.000009" << 500.0;
     // Just below a tie: 9 / (4 * 1500^2) = 10^-6 > ε, 9 / (4 * 1501^2) < ε.
     QTest::newRow("just below 1e-6") << "0,9999999999999999999999e-6" << 1501.0;
+    // 9 / (4 n^2) <= 1/3 from n = 3 (9/36 = 1/4), not at 2 (9/16).
     QTest::newRow("1/3") << "1/3" << 3.0;
 }
 
