@@ -1632,6 +1632,11 @@ void TestStudy::maximaSettled_data()
     QTest::newRow("x^4 M2 at 2") << "x^4" << -1.0 << 2.0 << 2 << 48.0 << 2.0;
     QTest::newRow("cos x M2 at the inner 0") << "cos(x)" << -1.0 << 1.0 << 2 << 1.0 << 0.0;
     QTest::newRow("sin x M1 at 0") << "sin(x)" << 0.0 << 2.0 << 1 << 1.0 << 0.0;
+    // 1/(1+x^2) on [-1; 1]: f'' = (6x^2 - 2) / (1 + x^2)^3 and f'''' =
+    // 24 (5x^4 - 10x^2 + 1) / (1 + x^2)^5 are largest in size at the inner 0,
+    // 2 and 24, where the next derivatives, odd, are 0.
+    QTest::newRow("1/(1+x^2) M2 at the inner 0") << "1/(1+x^2)" << -1.0 << 1.0 << 2 << 2.0 << 0.0;
+    QTest::newRow("1/(1+x^2) M4 at the inner 0") << "1/(1+x^2)" << -1.0 << 1.0 << 4 << 24.0 << 0.0;
 }
 
 void TestStudy::maximaSettled()
