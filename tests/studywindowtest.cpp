@@ -300,6 +300,22 @@ void StudyWindowTest::countsTableRows()
         QCOMPARE(cell(rows, 0, 1).text, formatCount(500000));
         QCOMPARE(cell(rows, 0, 1).number.value_or(0), 500000.0);
     }
+    // x^3 on [0; 2]: Simpson's rule is exact on it, so Runge's estimate is 0
+    // from the first pair (10; 20) on, with no order to check it by; the
+    // left rule needs 4 * 12 / (2n) <= 10^-6, n = 24 000 000 (by hand), far
+    // past the pairs up to 1000.
+    {
+        StudyInput in{
+            parsed("x^3"), 0, 2, 1e-6, {{RuleKind::Left, RuleKind::Simpson}, false, false}};
+        // The double 1e-6 lies below 10^-6: the number typed is 10^-6 itself.
+        in.exactTolerance = *readExactNumber("1e-6");
+        const auto s = std::make_shared<const Study>(*studyIntegral(in));
+        const TableRows rows = countsRows(s);
+        QCOMPARE(cell(rows, 0, 1).text, formatCount(24000000));
+        QCOMPARE(cell(rows, 0, 2).text, QStringLiteral("больше %1").arg(countText(1000)));
+        QVERIFY(cell(rows, 1, 2).text.startsWith(countText(20) + QStringLiteral(" — не верить")));
+        QVERIFY(cell(rows, 1, 2).note.contains(QStringLiteral("округления")));
+    }
     // x sin x on [0; 3]: M2 is proven between two doubles; with ε halfway
     // between the bounds they give at n = 3000, the trapezoid rule needs
     // 3000 at the lower end and 3001 at the upper (by hand: the bound falls
