@@ -9,9 +9,12 @@
 #include "proof/taylor.h"
 #include "proof/work.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <queue>
+#include <utility>
 #include <vector>
 
 namespace kvadrolab {
@@ -279,6 +282,62 @@ public:
         return d;
     }
 
+    // f^(k) and f^(k+1) at the point t, each exactly where its ball has
+    // radius 0; false where the series cannot be taken there.
+    bool exactPoint(arb_t value, arb_t slope, double t)
+    {
+        Ball point;
+        arb_set_d(point.get(), t);
+        m_work += seriesRunCost(m_program, m_order + 1);
+        if (taylorNearLimits(m_series.get(), m_program, point.get(), m_order + 1, m_points))
+            return false;
+        coefficient(value, m_series.get(), m_order, 0);
+        coefficient(slope, m_series.get(), m_order, 1);
+        return true;
+    }
+
+    // Whether |f^(k)| <= c on [lo; hi], one of whose ends is x, where
+    // f^(k)(x) = sign c: there s f^(k) falls away from x (s f^(k+1) <= 0 to
+    // the right of x, >= 0 to its left), so it stays <= c, and s f^(k) >= -c
+    // keeps the other sign within c too. Where f^(k+1)(x) is exactly 0
+    // (`flat`), s f^(k+1)(y) = s f^(k+2)(xi) (y - x) has the sign needed on
+    // either side wherever s f^(k+2) <= 0.
+    bool fallsAway(double lo, double hi, double x, int sign, bool flat, double c)
+    {
+        Ball ball;
+        intervalBall(ball.get(), lo, hi);
+        const long top = m_order + 2;
+        m_work += seriesRunCost(m_program, top);
+        const bool second = !taylorNearLimits(m_series.get(), m_program, ball.get(), top, m_points);
+        if (!second) {
+            m_work += seriesRunCost(m_program, m_order + 1);
+            if (taylorNearLimits(m_series.get(), m_program, ball.get(), m_order + 1, m_points))
+                return false;
+        }
+        Ball value, slope, room;
+        coefficient(value.get(), m_series.get(), m_order, 0);
+        coefficient(slope.get(), m_series.get(), m_order, 1);
+        if (sign < 0) {
+            arb_neg(value.get(), value.get());
+            arb_neg(slope.get(), slope.get());
+        }
+        arb_set_d(room.get(), c);
+        arb_add(room.get(), room.get(), value.get(), proofPrecision);
+        if (!arb_is_nonnegative(room.get()))
+            return false;
+        if (x == hi)
+            arb_neg(slope.get(), slope.get());
+        if (arb_is_nonpositive(slope.get()))
+            return true;
+        if (!second || !flat)
+            return false;
+        Ball curve;
+        coefficient(curve.get(), m_series.get(), m_order, 2);
+        if (sign < 0)
+            arb_neg(curve.get(), curve.get());
+        return arb_is_nonpositive(curve.get());
+    }
+
 private:
     const Program &m_program;
     int m_order;
@@ -425,6 +484,134 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, const ExactNumb
         found.upper = std::fmax(found.upper, Search::outward(d.get(), true));
     }
     return found;
+}
+
+namespace {
+
+// A point where f^(k) was valued exactly: |f^(k)(x)| = value, its sign, and
+// whether f^(k+1)(x) is exactly 0.
+struct ExactPoint
+{
+    double x;
+    double value;
+    int sign;
+    bool flat;
+};
+
+// |f^(k)(x)| where it and its sign are exact as a double; nothing otherwise.
+std::optional<ExactPoint> exactPointValue(Search &search, double x)
+{
+    Ball value, slope;
+    if (!search.exactPoint(value.get(), slope.get(), x) || !arb_is_exact(value.get()))
+        return std::nullopt;
+    const arf_struct *mid = arb_midref(value.get());
+    if (!arf_is_finite(mid) || arf_is_zero(mid))
+        return std::nullopt;
+    const double d = arf_get_d(mid, ARF_RND_NEAR);
+    if (!arf_equal_d(mid, d))
+        return std::nullopt;
+    return ExactPoint{x, std::fabs(d), d < 0 ? -1 : 1, bool(arb_is_zero(slope.get()))};
+}
+
+} // namespace
+
+DerivativeMax settleDerivativeMax(const Program &program, const ExactNumber &a,
+                                  const ExactNumber &b, const DerivativeMax &m)
+{
+    if (!(m.lower < m.upper) || !std::isfinite(m.upper) || m.order < 0 ||
+        m.order > derivativeOrderLimit)
+        return m;
+    const Result<std::vector<RemovablePoint>> points = proveDefinedWithLimits(program, a, b);
+    // At a removable point f is a limit, whose derivatives are no exact balls.
+    if (!points || !points->empty())
+        return m;
+    ExactInterval ends;
+    if (!splitExactEnds(ends, a, b))
+        return m;
+    const Program folded = foldRootPowers(program);
+    const double lo = ends.innerLo, hi = ends.innerHi;
+    Search search(folded, m.order, lo, hi, *points);
+
+    // The candidates: the ends where no sliver lies beyond them, and the
+    // place the proof found; those that reach the largest exact value.
+    std::vector<ExactPoint> found;
+    for (const auto &[x, candidate] : {std::pair{lo, !ends.loSliver}, std::pair{hi, !ends.hiSliver},
+                                       std::pair{m.at, lo <= m.at && m.at <= hi}})
+        if (candidate)
+            if (const std::optional<ExactPoint> p = exactPointValue(search, x))
+                found.push_back(*p);
+    double c = 0;
+    for (const ExactPoint &p : found)
+        c = std::fmax(c, p.value);
+    std::vector<ExactPoint> peaks;
+    for (const ExactPoint &p : found)
+        if (p.value == c && std::none_of(peaks.begin(), peaks.end(),
+                                         [&](const ExactPoint &q) { return q.x == p.x; }))
+            peaks.push_back(p);
+    std::sort(peaks.begin(), peaks.end(),
+              [](const ExactPoint &p, const ExactPoint &q) { return p.x < q.x; });
+    if (peaks.empty() || !(m.lower <= c && c < m.upper))
+        return m;
+
+    // The slivers between an end typed and its inner double: one ball each.
+    for (const bool lower : {true, false}) {
+        if (!(lower ? ends.loSliver : ends.hiSliver))
+            continue;
+        Ball sliver, factorial, d;
+        sliverBall(sliver.get(), ends, lower);
+        Series series;
+        if (taylorOnBall(series.get(), folded, sliver.get(), m.order))
+            return m;
+        arb_poly_get_coeff_arb(d.get(), series.get(), m.order);
+        arb_fac_ui(factorial.get(), static_cast<ulong>(m.order), proofPrecision);
+        arb_mul(d.get(), d.get(), factorial.get(), proofPrecision);
+        if (!(Search::outward(d.get(), true) <= c))
+            return m;
+    }
+
+    // The pieces, split first at the peaks inside, so that each peak is the
+    // end of the pieces beside it.
+    std::vector<Piece> work;
+    double from = lo;
+    for (const ExactPoint &p : peaks)
+        if (from < p.x && p.x < hi) {
+            work.push_back({from, p.x, 0});
+            from = p.x;
+        }
+    work.push_back({from, hi, 0});
+    while (!work.empty()) {
+        // A point above c, or the work spent: c is not proven the maximum.
+        if (search.lower() > c || search.work() > derivativeSettleWorkLimit)
+            return m;
+        const Piece piece = work.back();
+        work.pop_back();
+        bool settled = false;
+        for (const ExactPoint &p : peaks)
+            if ((p.x == piece.lo || p.x == piece.hi) &&
+                search.fallsAway(piece.lo, piece.hi, p.x, p.sign, p.flat, c)) {
+                settled = true;
+                break;
+            }
+        if (settled)
+            continue;
+        double upper = 0;
+        if (search.upperBound(upper, piece.lo, piece.hi))
+            return m;
+        if (upper <= c)
+            continue;
+        const double mid = splitPoint(piece.lo, piece.hi);
+        if (piece.depth >= derivativeSplitDepth || !(piece.lo < mid && mid < piece.hi))
+            return m;
+        pushHalves(work, piece, mid);
+    }
+    if (search.lower() > c)
+        return m;
+    DerivativeMax settled = m;
+    settled.lower = c;
+    settled.upper = c;
+    if (m.lower != c)
+        settled.at = peaks.front().x;
+    return settled;
 }
 
 } // namespace kvadrolab

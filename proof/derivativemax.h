@@ -59,4 +59,20 @@ Result<DerivativeMax> proveDerivativeMax(const Program &program, const ExactNumb
                                          const ExactNumber &b, int order,
                                          double relativeGap = derivativeRelativeGap);
 
+// The work settling M_k at a point may take, in the units above.
+inline constexpr long long derivativeSettleWorkLimit = derivativeWorkLimit / 4;
+
+// M_k as proveDerivativeMax proved it (`m`, on the same f and ends), made
+// exact where it can be: where |f^(k)| at a candidate point (an end of
+// [a; b] that is a double, or m.at) is a double computed exactly (a ball of
+// radius 0) and no other point exceeds it. That is proven piece by piece:
+// a piece's bound is at most that value, or next to such a point |f^(k)|
+// does not rise away from it (f^(k+1) of the sign that makes it fall, or
+// f^(k+1) exactly 0 at the point and f^(k+2) of the sign that makes it
+// peak there). Then lower = upper = that value; otherwise m unchanged, as
+// also where f has removable points, where the work exceeds
+// derivativeSettleWorkLimit or a piece derivativeSplitDepth splits.
+DerivativeMax settleDerivativeMax(const Program &program, const ExactNumber &a,
+                                  const ExactNumber &b, const DerivativeMax &m);
+
 } // namespace kvadrolab

@@ -6,6 +6,8 @@
 #include <flint/fmpq.h>
 #include <flint/fmpz.h>
 
+#include <arf.h>
+
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -194,6 +196,130 @@ std::optional<long> wholeMultiple(const ExactNumber &p, long v)
     if (!fmpz_is_one(fmpq_denref(q.get())) || !fmpz_fits_si(fmpq_numref(q.get())))
         return std::nullopt;
     return fmpz_get_si(fmpq_numref(q.get()));
+}
+
+namespace {
+
+class Whole
+{
+public:
+    Whole() { fmpz_init(m_z); }
+    ~Whole() { fmpz_clear(m_z); }
+    Whole(const Whole &) = delete;
+    Whole &operator=(const Whole &) = delete;
+
+    fmpz *get() { return m_z; }
+
+private:
+    fmpz_t m_z;
+};
+
+// The least whole j >= 1 with j^k >= q, where q >= 0 is a whole number.
+void leastRoot(fmpz *j, const fmpz *q, int k)
+{
+    fmpz_root(j, q, k); // the greatest j with j^k <= q
+    Whole power;
+    fmpz_pow_ui(power.get(), j, static_cast<ulong>(k));
+    if (fmpz_cmp(power.get(), q) < 0)
+        fmpz_add_ui(j, j, 1);
+    if (fmpz_cmp_si(j, 1) < 0)
+        fmpz_one(j);
+}
+
+std::optional<double> countAsDouble(const fmpz *j, long step)
+{
+    Whole n;
+    fmpz_mul_si(n.get(), j, step);
+    arf_t v;
+    arf_init(v);
+    arf_set_fmpz(v, n.get());
+    const double d = arf_get_d(v, ARF_RND_NEAR);
+    arf_clear(v);
+    if (!std::isfinite(d))
+        return std::nullopt;
+    return d;
+}
+
+// (j step)^k >= q for the least j: j^k >= q / step^k, and as j^k is whole,
+// j^k >= ceil(q / step^k).
+std::optional<double> countInRationals(const fmpq *length, const fmpq *eps, int k, double maximum,
+                                       double divisor, long step)
+{
+    Rational q, m, c;
+    fmpq_pow_si(q.get(), length, k + 1);
+    setDouble(m.get(), maximum);
+    fmpq_mul(q.get(), q.get(), m.get());
+    setDouble(c.get(), divisor);
+    fmpq_div(q.get(), q.get(), c.get());
+    fmpq_div(q.get(), q.get(), eps);
+    fmpq_set_si(c.get(), step, 1);
+    fmpq_pow_si(c.get(), c.get(), k);
+    fmpq_div(q.get(), q.get(), c.get());
+    Whole ceiling, j;
+    fmpz_cdiv_q(ceiling.get(), fmpq_numref(q.get()), fmpq_denref(q.get()));
+    leastRoot(j.get(), ceiling.get(), k);
+    return countAsDouble(j.get(), step);
+}
+
+// The same in balls: j from the lower and the upper end of the root
+// (q / step^k)^(1/k); where they differ, more bits, then the upper one.
+std::optional<double> countInBalls(const ExactNumber &a, const ExactNumber &b,
+                                   const ExactNumber &eps, int k, double maximum, double divisor,
+                                   long step)
+{
+    Whole lower, upper;
+    for (const slong prec : {128, 512, 4096}) {
+        Ball ballA, ballB, e, q, t;
+        if (!exactBall(ballA.get(), a, prec) || !exactBall(ballB.get(), b, prec) ||
+            !exactBall(e.get(), eps, prec) || !arb_is_positive(e.get()))
+            return std::nullopt;
+        arb_sub(q.get(), ballB.get(), ballA.get(), prec);
+        arb_abs(q.get(), q.get());
+        arb_pow_ui(q.get(), q.get(), static_cast<ulong>(k + 1), prec);
+        arb_set_d(t.get(), maximum);
+        arb_mul(q.get(), q.get(), t.get(), prec);
+        arb_set_d(t.get(), divisor);
+        arb_div(q.get(), q.get(), t.get(), prec);
+        arb_div(q.get(), q.get(), e.get(), prec);
+        arb_root_ui(q.get(), q.get(), static_cast<ulong>(k), prec);
+        arb_div_si(q.get(), q.get(), step, prec);
+        if (!arb_is_finite(q.get()))
+            return std::nullopt;
+        arf_t end;
+        arf_init(end);
+        arb_get_lbound_arf(end, q.get(), prec);
+        arf_get_fmpz(lower.get(), end, ARF_RND_CEIL);
+        arb_get_ubound_arf(end, q.get(), prec);
+        arf_get_fmpz(upper.get(), end, ARF_RND_CEIL);
+        arf_clear(end);
+        if (fmpz_equal(lower.get(), upper.get()))
+            break;
+    }
+    if (fmpz_cmp_si(upper.get(), 1) < 0)
+        fmpz_one(upper.get());
+    return countAsDouble(upper.get(), step);
+}
+
+} // namespace
+
+std::optional<double> smallestCountForBound(const ExactNumber &a, const ExactNumber &b, int k,
+                                            double maximum, double divisor, long step,
+                                            const ExactNumber &eps)
+{
+    if (k < 1 || step < 1 || !(maximum >= 0) || !std::isfinite(maximum) || !(divisor > 0) ||
+        !std::isfinite(divisor))
+        return std::nullopt;
+    if (maximum == 0)
+        return static_cast<double>(step);
+    Rational ra, rb, re;
+    if (setExact(ra.get(), a) && setExact(rb.get(), b) && setExact(re.get(), eps)) {
+        if (fmpq_sgn(re.get()) <= 0)
+            return std::nullopt;
+        fmpq_sub(ra.get(), rb.get(), ra.get());
+        fmpq_abs(ra.get(), ra.get());
+        return countInRationals(ra.get(), re.get(), k, maximum, divisor, step);
+    }
+    return countInBalls(a, b, eps, k, maximum, divisor, step);
 }
 
 } // namespace kvadrolab

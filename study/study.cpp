@@ -29,11 +29,6 @@ static_assert((kDoublingFirstAtLeast + 3) << (kDoublingRows - 1) <= kStudyCurveL
 constexpr double kRoundingFloor = 0x1p-46;
 // The points max|f| is sampled at for that floor.
 constexpr int kScaleSamples = 1001;
-// The walks of the count search from its estimate take a step or two when
-// the logarithms are a few ulps off; far more means the bound's rounding has
-// parted from the formula, and bisection finishes in about 50 evaluations.
-constexpr int kWalkSteps = 1000;
-static_assert(kStudyCountTrials >= 2 * kWalkSteps + 2 * 64 + 3);
 
 bool stopped(const StudyControl &control)
 {
@@ -62,81 +57,35 @@ Result<double> boundAt(const Study &study, RuleKind kind, double n)
     return bound;
 }
 
-// The smallest multiple of `step` for which `fits` holds, where fits holds
-// from some count on (a bound that falls as n grows), searched up to the
-// largest multiple of step within kStudyBoundCountLimit; beyond that,
-// the larger of the limit and `estimate` (where the formula puts it).
-// At most about 2 kWalkSteps + 100 calls of fits.
-template <typename Fits> double smallestCount(Fits fits, double step, long double estimate)
-{
-    if (fits(step))
-        return step;
-    // Counts in units of step: every whole number up to the limit is a
-    // double, so k +- 1 always moves.
-    const double top = std::floor(kStudyBoundCountLimit / step);
-    const auto at = [&](double k) { return fits(k * step); };
-    // The bound's own word decides whether the count lies beyond; the
-    // estimate can be a few ulps off either way.
-    if (!at(top)) {
-        // A long double past the doubles has no double to round to.
-        const double beyond = kStudyBoundCountLimit + step;
-        return estimate < std::numeric_limits<double>::max()
-                   ? std::max(beyond, static_cast<double>(estimate))
-                   : beyond;
-    }
-    // !at(lo), at(hi): about 50 halvings at most.
-    const auto bisect = [&](double lo, double hi) {
-        while (hi - lo > 1) {
-            const double mid = lo + std::floor((hi - lo) / 2);
-            (at(mid) ? hi : lo) = mid;
-        }
-        return hi * step;
-    };
-    const long double guess = estimate / step;
-    if (!(guess >= 1 && guess <= top)) // NaN, or the estimate is off the range
-        return bisect(1, top);
-    double k = std::ceil(static_cast<double>(guess));
-    int walked = 0;
-    while (k - 1 >= 1 && at(k - 1)) {
-        k -= 1;
-        if (++walked == kWalkSteps)
-            return bisect(1, k);
-    }
-    walked = 0;
-    while (!at(k)) {
-        if (++walked == kWalkSteps)
-            return bisect(k, top);
-        k += 1;
-    }
-    return k * step;
-}
-
-// "n для ε" by the bound: the bound falls as 1 / n^k, so the count is about
-// (|b - a|^(k+1) M / (C ε))^(1/k), solved in logarithms (the power alone
-// can overflow); the rounded-up bound itself then decides.
-Result<double> countByBound(const Study &study, RuleKind kind, double tolerance, int &trials)
+// "n для ε" by the bound, exactly (proof/exactbound.h): from the proven
+// upper M_k, and from the lower one where M_k is proven only between them
+// and that count is smaller. A count past every double is past the limit.
+Result<double> countByBound(const Study &study, RuleKind kind, double tolerance, int &trials,
+                            std::optional<double> &fromLower)
 {
     const Result<DerivativeMax> &m = maximumOfOrder(study, ruleInfo(kind).derivative);
     if (!m)
         return m.refusal();
     const RuleInfo &info = ruleInfo(kind);
-    const long double k = info.derivative;
-    const long double length = std::fabs(static_cast<long double>(study.input.b) - study.input.a);
-    const long double logC = (k + 1) * std::log(length) +
-                             std::log(static_cast<long double>(m->upper)) -
-                             std::log(static_cast<long double>(info.boundDivisor));
-    const long double estimate =
-        std::exp((logC - std::log(static_cast<long double>(tolerance))) / k);
-    // The rounded-up bound against the exact ε typed: 0.1 is 1/10, not the
-    // double next to it, which lies above it.
+    // The exact ε typed: 0.1 is 1/10, not the double next to it, which
+    // lies above it.
     const ExactNumber eps = tolerance == study.input.tolerance
                                 ? exactInput(study.input, Input::Tolerance)
                                 : ExactNumber::fromDouble(tolerance);
-    const auto fits = [&](double n) {
+    const ExactNumber a = exactInput(study.input, Input::A);
+    const ExactNumber b = exactInput(study.input, Input::B);
+    const auto count = [&](double maximum) {
         ++trials;
-        return atMostExact(ruleErrorBoundUp(kind, study.input.a, study.input.b, n, m->upper), eps);
+        return smallestCountForBound(a, b, info.derivative, maximum, info.boundDivisor,
+                                     info.countMultiple, eps);
     };
-    return smallestCount(fits, info.countMultiple, estimate);
+    const std::optional<double> n = count(m->upper);
+    if (!n)
+        return kStudyBoundCountLimit + info.countMultiple;
+    if (m->lower < m->upper)
+        if (const std::optional<double> least = count(m->lower); least && *least < *n)
+            fromLower = *least;
+    return *n;
 }
 
 // The counts of a rule up to the curve's last: its multiples.
@@ -201,6 +150,45 @@ std::vector<long> curveCounts(RuleKind kind, const Program &program)
         if (work <= kStudyCurveWork || stride > kStudyCurveLast)
             return counts;
     }
+}
+
+// Whether Runge's estimate from (n/2; n) can be believed, as trustOf
+// decides it for a doubling row.
+RungeTrust pairTrust(double error, double halfError, int order, double floor)
+{
+    if (error == 0 || halfError == 0 || std::fabs(error) <= floor || std::fabs(halfError) <= floor)
+        return RungeTrust::NoOrder;
+    const double observed = std::log2(std::fabs(halfError)) - std::log2(std::fabs(error));
+    return std::fabs(observed - order) <= kRungeOrderTolerance * order ? RungeTrust::Trusted
+                                                                       : RungeTrust::OrderFar;
+}
+
+// Runge's pairs (n/2; n) of the curve's counts, n / 2 from the doubling
+// table's first n on: at most kStudyCurveLast / 2 of them, each from two
+// sums the curve has made.
+std::vector<RungePair> rungePairs(RuleKind kind, const std::vector<long> &counts,
+                                  const std::vector<double> &values,
+                                  const std::vector<double> &errors, double floor)
+{
+    const RuleInfo &info = ruleInfo(kind);
+    const double divisor = std::ldexp(1.0, info.order) - 1;
+    const long first = firstCount(kind, kDoublingFirstAtLeast);
+    std::vector<bool> summed(values.size(), false);
+    for (const long n : counts)
+        summed[static_cast<std::size_t>(n)] = true;
+    std::vector<RungePair> pairs;
+    for (const long n : counts) {
+        const long half = n / 2;
+        if (n % 2 != 0 || half < first || half % info.countMultiple != 0 ||
+            !summed[static_cast<std::size_t>(half)])
+            continue;
+        const auto i = static_cast<std::size_t>(n), j = static_cast<std::size_t>(half);
+        const double estimate = (values[j] - values[i]) / divisor;
+        if (!std::isfinite(estimate))
+            continue;
+        pairs.push_back({n, estimate, pairTrust(errors[i], errors[j], info.order, floor)});
+    }
+    return pairs;
 }
 
 // One composite rule: every count on the curve, summed once; the doubling
@@ -277,6 +265,7 @@ Result<StudyRule> studyRule(const Study &study, RuleKind kind, double floor,
         }
         rule.doubling.push_back(row);
     }
+    rule.runge = rungePairs(kind, counts, values, errors, floor);
     rule.counts = studyCounts(study, rule, in.tolerance);
     return rule;
 }
@@ -331,6 +320,26 @@ const Result<DerivativeMax> &maximumOfOrder(const Study &study, int order)
             return study.maxima[i];
     static const Result<DerivativeMax> none = Refusal{Reason::CountOutOfRange};
     return none;
+}
+
+std::optional<int> rombergRowByEstimate(const StudyRomberg &romberg, double tolerance)
+{
+    const auto &rows = romberg.table.rows;
+    for (std::size_t k = 1; k < rows.size(); ++k)
+        if (std::fabs(rows[k].back() - rows[k - 1].back()) <= tolerance)
+            return static_cast<int>(k);
+    return std::nullopt;
+}
+
+std::optional<int> rombergRowByError(const StudyRomberg &romberg, double tolerance)
+{
+    std::optional<int> row;
+    for (std::size_t k = romberg.errors.size(); k-- > 0;) {
+        if (!(std::fabs(romberg.errors[k].back()) <= tolerance))
+            break;
+        row = static_cast<int>(k);
+    }
+    return row;
 }
 
 ExactNumber exactInput(const StudyInput &input, Input which)
@@ -400,6 +409,11 @@ Result<Study> studyIntegral(const StudyInput &input, const StudyControl &control
     for (std::size_t i = 0; i < studyOrders.size(); ++i)
         proofs[i] = std::async(std::launch::async, [&input, a, b, k = studyOrders[i]] {
             Result<DerivativeMax> m = proveDerivativeMax(input.program, a, b, k, kStudyMaximumGap);
+            // Where the maximum sits at a point f^(k) is exactly known at (1/x
+            // at 1), M_k is that number itself, and a count by the bound that
+            // ties with ε is the one a hand computation finds.
+            if (m)
+                m = settleDerivativeMax(input.program, a, b, *m);
             releaseProofCaches();
             return m;
         });
@@ -457,12 +471,16 @@ StudyCounts studyCounts(const Study &study, const StudyRule &rule, double tolera
         c.byBound = Refusal{Reason::ToleranceNotPositive, Input::Tolerance};
         return c;
     }
-    c.byBound = countByBound(study, rule.kind, tolerance, c.boundTrials);
-    for (const DoublingRow &row : rule.doubling)
-        if (row.runge && std::fabs(*row.runge) <= tolerance) {
-            c.byRunge = row.n;
+    c.byBound = countByBound(study, rule.kind, tolerance, c.boundTrials, c.byBoundFromLower);
+    // Runge's estimate need not fall as n grows (the trapezoid rule's error
+    // changes sign): every pair is looked at, in increasing n.
+    for (const RungePair &p : rule.runge)
+        if (std::fabs(p.estimate) <= tolerance) {
+            c.byRunge = p.n;
+            c.rungeTrust = p.trust;
             break;
         }
+    c.rungeLast = rule.runge.empty() ? 0 : rule.runge.back().n;
     // Down from the curve's last count while the error stays within ε.
     for (auto it = rule.curve.rbegin(); it != rule.curve.rend(); ++it) {
         if (it->absError.value_or(0.0) > tolerance)

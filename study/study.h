@@ -159,26 +159,43 @@ std::vector<long> exactCurveCounts(RuleKind kind);
 // number up to it is exact in a double, and no one sums a rule at more.
 inline constexpr double kStudyBoundCountLimit = 1e15;
 
-// The most counts the search by the bound tries: two walks of 1000 steps
-// from its estimate, then about 50 halvings each way.
-inline constexpr int kStudyCountTrials = 2 * 1000 + 2 * 64 + 3;
+// The most exact counts by the bound one "n для ε" works out: one from the
+// upper M_k, one from the lower (proof/exactbound.h's
+// smallestCountForBound, a fixed number of operations each).
+inline constexpr int kStudyCountTrials = 2;
+
+// Runge's estimate at a count n of the curve from the pair (n/2; n),
+// (I(n/2) - I(n)) / (2^p - 1) of the double sums, with the trust of the
+// observed order between them (as the doubling rows').
+struct RungePair
+{
+    long n = 0;
+    double estimate = 0;
+    RungeTrust trust = RungeTrust::NoOrder;
+};
 
 // "n для ε" of one rule, three ways.
 struct StudyCounts
 {
-    // The smallest count of the rule whose rounded-up a-priori bound is <= ε
-    // (the exact ε typed: 0.1 is 1/10, a little below the double 0.1),
-    // up to kStudyBoundCountLimit (a whole number held in a double);
-    // beyond it, an estimate above the limit (also where the rounded bound
-    // has no double at the limit: ruleErrorBoundUp's +inf). Refused where
-    // the rule's M_k is, and as the study refuses ε.
+    // The smallest count of the rule whose a-priori bound
+    // |b - a|^(k+1) M_k / (C n^k), computed exactly from the exact a, b and
+    // ε typed (0.1 is 1/10) and the proven upper M_k, is <= ε (a tie meets
+    // it), up to kStudyBoundCountLimit (a whole number held in a double);
+    // beyond it, a count above the limit. Refused where the rule's M_k is,
+    // and as the study refuses ε.
     Result<double> byBound = Refusal{Reason::NotProven};
-    // How many counts the search by the bound tried: at most
-    // kStudyCountTrials, whatever ε is.
+    // The count the proven lower M_k gives, where it is smaller than
+    // byBound: M_k is proven only between the two, and the count of the
+    // true M_k lies between this and byBound.
+    std::optional<double> byBoundFromLower;
+    // How many exact counts the bound took: at most kStudyCountTrials.
     int boundTrials = 0;
-    // The first row of the doubling table whose |Runge's estimate| <= ε;
-    // absent when none is (more than the last row's n).
+    // The smallest n of the rule's Runge pairs (StudyRule::runge) whose
+    // |estimate| <= ε, with the trust of that pair; absent when none is
+    // (more than rungeLast, the largest n the pairs reach).
     std::optional<long> byRunge;
+    RungeTrust rungeTrust = RungeTrust::NoOrder;
+    long rungeLast = 0;
     // The smallest count on the curve from which |I(n) - I| stays <= ε up
     // to kStudyCurveLast; absent when even the last is above ε.
     std::optional<long> byActualError;
@@ -198,6 +215,12 @@ struct StudyRule
     // Maclaurin, is 0, so the error falls faster than h^p. False where f's
     // series at an end cannot be taken.
     bool endsCancelLeadingTerm = false;
+    // Runge's pairs for "n для ε": every n of the curve whose n / 2 is a
+    // count of the rule no less than the doubling table's first n, with
+    // n / 2 on the curve too, in increasing n up to kStudyCurveLast. From the
+    // double sums the curve has already summed: the exact sums at every
+    // count would take hundreds of them per rule.
+    std::vector<RungePair> runge;
 };
 
 // Romberg's table down to 2^(kStudyRombergRows - 1) subintervals, with
@@ -209,6 +232,13 @@ struct StudyRomberg
     RombergTable table;
     std::vector<std::vector<double>> errors; // same shape as table.rows
 };
+
+// Romberg's rows for ε: the first row k >= 1 whose last value moved from
+// the row above's by at most ε, |R(k, k) - R(k - 1, k - 1)| <= ε (the
+// estimate the method stops by); and the first row from which the actual
+// |R(k, k) - I| stays <= ε to the last row. Absent where no row is.
+std::optional<int> rombergRowByEstimate(const StudyRomberg &romberg, double tolerance);
+std::optional<int> rombergRowByError(const StudyRomberg &romberg, double tolerance);
 
 struct StudyAdaptive
 {
@@ -229,7 +259,9 @@ struct Study
     // M_k for k = studyOrders, each proven or refused with its reason and
     // place (NonFiniteResult at the place reached where the upper end is
     // beyond double: no bound in double can use it). Proven to a relative
-    // gap of kStudyMaximumGap where the proof's work limit allows.
+    // gap of kStudyMaximumGap where the proof's work limit allows, and as
+    // one exact number where settleDerivativeMax settles it (1/x's M1 = 1
+    // at x = 1).
     std::array<Result<DerivativeMax>, studyOrders.size()> maxima{
         Refusal{Reason::NotProven}, Refusal{Reason::NotProven}, Refusal{Reason::NotProven},
         Refusal{Reason::NotProven}};

@@ -387,52 +387,167 @@ std::vector<StudyColumn> countsColumns()
 {
     return {methodColumn(),
             {QStringLiteral("по априорной оценке"),
-             QStringLiteral("Наименьшее n, при котором (b − a)·h^k·M_k / C ≤ ε")},
+             QStringLiteral("Наименьшее n, при котором (b − a)·h^k·M_k / C ≤ ε, посчитано точно "
+                            "(равенство годится). Если M_k доказана лишь между двумя числами и "
+                            "n от них разные, показаны оба")},
             {QStringLiteral("по Рунге, удваивая n"),
-             QStringLiteral("Первое n таблицы удвоения, где |I(n/2) − I(n)| / (2^p − 1) ≤ ε")},
+             QStringLiteral("Наименьшее n, где |I(n/2) − I(n)| / (2^p − 1) ≤ ε: перебраны все n, "
+                            "у которых n/2 не меньше первого n таблицы удвоения, до n = 1000 "
+                            "(суммы в double). У Ромберга — строка k, где |R(k, k) − R(k − 1, "
+                            "k − 1)| ≤ ε; у адаптивного Симпсона — сколько раз вычислена f")},
             {QStringLiteral("по фактической погрешности"),
              QStringLiteral("Наименьшее n, начиная с которого |I(n) − I| ≤ ε до n = 1000")}};
 }
 
+namespace {
+
+// "n для ε" by the bound: one count, or where M_k is proven only between
+// two numbers that give different counts, both.
+StudyCell countByBoundCell(const Study &s, RuleKind kind, const StudyCounts &c)
+{
+    if (!c.byBound)
+        return missingMaximum(kind, c.byBound.refusal(), s);
+    if (!(*c.byBound <= kStudyBoundCountLimit))
+        return words(QStringLiteral("больше 10^15"));
+    const QString upper = formatCount(static_cast<long long>(*c.byBound));
+    const Result<DerivativeMax> &m = maximumOfOrder(s, ruleInfo(kind).derivative);
+    if (!c.byBoundFromLower || !m)
+        return number(upper, *c.byBound);
+    const int k = ruleInfo(kind).derivative;
+    const QString lower = formatCount(static_cast<long long>(*c.byBoundFromLower));
+    const QString from = boundText(m->lower, Rounding::Down),
+                  to = boundText(m->upper, Rounding::Up);
+    // The number behind the cell is the count that is proven to suffice.
+    return {QStringLiteral("%1 (при M%2 = %3) … %4").arg(lower).arg(k).arg(from, upper), *c.byBound,
+            QStringLiteral("M%1 доказана лишь между %2 и %3: при M%1 = %2 хватает n = %4, при "
+                           "M%1 = %3 нужно n = %5; истинное n — между ними")
+                .arg(k)
+                .arg(from, to, lower, upper)};
+}
+
+StudyCell countByRungeCell(RuleKind kind, const StudyCounts &c)
+{
+    const long last = c.rungeLast > 0 ? c.rungeLast : kStudyCurveLast;
+    if (!c.byRunge)
+        return {QStringLiteral("больше %1").arg(countText(last)), std::nullopt,
+                QStringLiteral("Ни при одном n до %1 оценка Рунге не ≤ ε").arg(countText(last))};
+    // The pair that answered: its estimate is believed only where the
+    // observed order agrees with the rule's.
+    // Words, not a number: a spreadsheet keeps the warning too.
+    const QString distrusted = QStringLiteral("%1 — не верить").arg(countText(*c.byRunge));
+    switch (c.rungeTrust) {
+    case RungeTrust::Trusted:
+        break;
+    case RungeTrust::OrderFar:
+        return StudyCell{distrusted, std::nullopt,
+                         QStringLiteral("Наблюдаемый порядок при n = %1 далёк от порядка "
+                                        "метода %2: оценка Рунге здесь ненадёжна")
+                             .arg(countText(*c.byRunge))
+                             .arg(ruleInfo(kind).order)};
+    case RungeTrust::NoOrder:
+        return StudyCell{distrusted, std::nullopt,
+                         QStringLiteral("При n/2 = %1 и n = %2 погрешность нулевая или на уровне "
+                                        "округления: порядок не определить, оценку Рунге не "
+                                        "проверить")
+                             .arg(countText(*c.byRunge / 2), countText(*c.byRunge))};
+    }
+    return number(countText(*c.byRunge), double(*c.byRunge));
+}
+
+StudyCell noBound(const QString &method)
+{
+    return words(QStringLiteral("нет априорной оценки"),
+                 QStringLiteral("%1 выбирает разбиение сам; его погрешность оценивают по ходу "
+                                "вычислений")
+                     .arg(method));
+}
+
+// Romberg's row k as "n для ε": n = 2^k subintervals, 2^k + 1 values of f.
+StudyCell rombergCountCell(const StudyRomberg &r, std::optional<int> row, const QString &why)
+{
+    const long rows = long(r.table.rows.size());
+    if (!row)
+        return words(QStringLiteral("больше %1").arg(countText(1L << (rows - 1))),
+                     QStringLiteral("Ни в одной из %1 строк таблицы Ромберга: %2")
+                         .arg(countText(rows))
+                         .arg(why));
+    const long n = 1L << *row;
+    return {QStringLiteral("%1 (строка k = %2)").arg(countText(n), countText(*row)), double(n),
+            QStringLiteral("Строка k = %1 таблицы Ромберга, n = 2^k = %2, значений f — %3: %4")
+                .arg(countText(*row), countText(n), countText(n + 1), why)};
+}
+
+StudyCell rombergCounts(const Study &s, int column)
+{
+    if (column == 0)
+        return words(rombergName());
+    const Result<StudyRomberg> &r = *s.romberg;
+    if (!r)
+        return column == 1 ? refusedRule(r.refusal(), s) : StudyCell{};
+    const double eps = s.input.tolerance;
+    switch (column) {
+    case 1:
+        return noBound(QStringLiteral("Метод Ромберга"));
+    case 2:
+        return rombergCountCell(*r, rombergRowByEstimate(*r, eps),
+                                QStringLiteral("первая, где |R(k, k) − R(k − 1, k − 1)| ≤ ε"));
+    default:
+        return rombergCountCell(*r, rombergRowByError(*r, eps),
+                                QStringLiteral("с неё |R(k, k) − I| ≤ ε до последней строки"));
+    }
+}
+
+StudyCell adaptiveCounts(const Study &s, int column)
+{
+    if (column == 0)
+        return words(adaptiveName());
+    const Result<StudyAdaptive> &r = *s.adaptive;
+    if (!r)
+        return column == 1 ? refusedRule(r.refusal(), s) : StudyCell{};
+    const long evaluations = r->run.evaluations;
+    const QString count = QStringLiteral("%1 значений f").arg(countText(evaluations));
+    switch (column) {
+    case 1:
+        return noBound(QStringLiteral("Адаптивный Симпсон"));
+    case 2:
+        return {count, double(evaluations),
+                QStringLiteral("Столько раз вычислена f, пока оценка Σ |S(половин) − S(куска)| / "
+                               "15 не стала ≤ ε")};
+    default:
+        if (std::fabs(r->error) <= s.input.tolerance)
+            return {count, double(evaluations),
+                    QStringLiteral("С этими значениями f фактическая погрешность |I − I*| ≤ ε")};
+        return words(count + QStringLiteral(", но |e| > ε"),
+                     QStringLiteral("Оценка метода ≤ ε, а фактическая погрешность больше ε"));
+    }
+}
+
+} // namespace
+
 TableRows countsRows(SharedStudy study)
 {
-    return {int(study->rules.size()), [study](int row, int column) {
+    // The composite rules, then Romberg's and adaptive Simpson's rows where
+    // they were chosen.
+    const int rules = int(study->rules.size());
+    const int romberg = study->romberg ? 1 : 0;
+    const int rows = rules + romberg + (study->adaptive ? 1 : 0);
+    return {rows, [study, rules, romberg](int row, int column) {
                 const Study &s = *study;
+                if (row >= rules)
+                    return row - rules < romberg ? rombergCounts(s, column)
+                                                 : adaptiveCounts(s, column);
                 const Result<StudyRule> &studied = s.rules[std::size_t(row)];
                 const RuleKind kind = s.input.methods.composite[std::size_t(row)];
                 if (column == 0)
                     return words(methodName(kind));
                 if (!studied)
                     return column == 1 ? refusedRule(studied.refusal(), s) : StudyCell{};
-                const StudyRule &rule = *studied;
-                const StudyCounts &c = rule.counts;
+                const StudyCounts &c = studied->counts;
                 switch (column) {
                 case 1:
-                    if (!c.byBound)
-                        return missingMaximum(kind, c.byBound.refusal(), s);
-                    if (!(*c.byBound <= kStudyBoundCountLimit))
-                        return words(QStringLiteral("больше 10^15"));
-                    return number(formatCount(static_cast<long long>(*c.byBound)), *c.byBound);
-                case 2: {
-                    if (!c.byRunge)
-                        return words(
-                            QStringLiteral("больше %1").arg(countText(rule.doubling.back().n)));
-                    // The row that answered: its estimate is believed only
-                    // where the observed order agrees with the rule's.
-                    const auto at =
-                        std::find_if(rule.doubling.begin(), rule.doubling.end(),
-                                     [&](const DoublingRow &d) { return d.n == *c.byRunge; });
-                    if (at != rule.doubling.end() && at->trust != RungeTrust::Trusted)
-                        // Words, not a number: a spreadsheet keeps the warning too.
-                        return StudyCell{
-                            QStringLiteral("%1 — не верить").arg(countText(*c.byRunge)),
-                            std::nullopt,
-                            QStringLiteral("Наблюдаемый порядок при n = %1 далёк от порядка "
-                                           "метода %2: оценка Рунге здесь ненадёжна")
-                                .arg(countText(*c.byRunge))
-                                .arg(ruleInfo(kind).order)};
-                    return number(countText(*c.byRunge), double(*c.byRunge));
-                }
+                    return countByBoundCell(s, kind, c);
+                case 2:
+                    return countByRungeCell(kind, c);
                 default:
                     return c.byActualError
                                ? number(countText(*c.byActualError), double(*c.byActualError))
@@ -526,8 +641,14 @@ TableRows rombergRows(SharedStudy study)
     return {int(rows), [study, rows](int row, int column) {
                 const StudyRomberg &t = **study->romberg;
                 const auto &line = t.table.rows[std::size_t(row)];
-                if (column == 0)
+                if (column == 0) {
+                    // The row where Romberg's own estimate first meets ε.
+                    if (rombergRowByEstimate(t, study->input.tolerance) == row)
+                        return StudyCell{QStringLiteral("%1 ← ε").arg(countText(row)), double(row),
+                                         QStringLiteral("Первая строка, где |R(k, k) − R(k − 1, "
+                                                        "k − 1)| ≤ ε")};
                     return number(countText(row), row);
+                }
                 if (column == 1)
                     return number(countText(1L << row), double(1L << row));
                 if (std::size_t(column) == rows + 2)

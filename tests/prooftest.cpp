@@ -124,6 +124,8 @@ private slots:
     void derivativeMaxOnExactEnds();
     void doubleAgainstAnExactNumber_data();
     void doubleAgainstAnExactNumber();
+    void countForABound_data();
+    void countForABound();
     void algebraicIntegral_data();
     void algebraicIntegral();
     void algebraicMaxima_data();
@@ -935,6 +937,69 @@ void ProofTest::doubleAgainstAnExactNumber()
     QFETCH(QString, limit);
     QFETCH(bool, atMost);
     QCOMPARE(atMostExact(value, exact(limit.toUtf8().constData())), atMost);
+}
+
+void ProofTest::countForABound_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<int>("k");
+    QTest::addColumn<double>("maximum");
+    QTest::addColumn<double>("divisor");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QString>("eps");
+    QTest::addColumn<double>("count");
+    // The least multiple n of step with |b - a|^(k+1) M / (C n^k) <= eps.
+    // By hand: 1 / (2n) <= 1/1000 at n = 500 exactly, a tie; just below
+    // 1/1000 the next; 180 / (180 n^4) <= 10^-4 at n = 10, a tie, which a
+    // group of 4 rounds up to 12; 2^5 24 / (180 n^4) <= 10^-6 from n = 45.45,
+    // even 46; M = 0 needs the least count.
+    QTest::newRow("a tie in rationals") << "0"
+                                        << "1" << 1 << 1.0 << 2.0 << 1 << "1/1000" << 500.0;
+    QTest::newRow("just below the tie")
+        << "0"
+        << "1" << 1 << 1.0 << 2.0 << 1 << "0.0009999999999999999999" << 501.0;
+    QTest::newRow("a tie of n^4") << "0"
+                                  << "1" << 4 << 180.0 << 180.0 << 2 << "1e-4" << 10.0;
+    QTest::newRow("a tie past a group") << "0"
+                                        << "1" << 4 << 180.0 << 180.0 << 4 << "1e-4" << 12.0;
+    QTest::newRow("even n^4") << "0"
+                              << "2" << 4 << 24.0 << 180.0 << 2 << "1e-6" << 46.0;
+    QTest::newRow("M = 0") << "0"
+                           << "1" << 2 << 0.0 << 12.0 << 3 << "1e-9" << 3.0;
+    QTest::newRow("reversed ends") << "1"
+                                   << "0" << 1 << 1.0 << 2.0 << 1 << "1/1000" << 500.0;
+    // In balls, by mpmath at 40 digits: pi^2 / (2n) <= 10^-6 from
+    // n = 4934802.2; pi^3 / (12 n^2) from 1607.44; pi^5 / (180 n^4) <= 10^-8
+    // from 114.19, even 116; 1 / (2n) <= pi 10^-7 from 1591549.43.
+    QTest::newRow("pi, left") << "0"
+                              << "pi" << 1 << 1.0 << 2.0 << 1 << "1e-6" << 4934803.0;
+    QTest::newRow("pi, trapezoid") << "0"
+                                   << "pi" << 2 << 1.0 << 12.0 << 1 << "1e-6" << 1608.0;
+    QTest::newRow("pi, simpson") << "0"
+                                 << "pi" << 4 << 1.0 << 180.0 << 2 << "1e-8" << 116.0;
+    QTest::newRow("eps pi 10^-7") << "0"
+                                  << "1" << 1 << 1.0 << 2.0 << 1 << "pi*1e-7" << 1591550.0;
+}
+
+void ProofTest::countForABound()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(int, k);
+    QFETCH(double, maximum);
+    QFETCH(double, divisor);
+    QFETCH(int, step);
+    QFETCH(QString, eps);
+    QFETCH(double, count);
+    const std::optional<double> n =
+        smallestCountForBound(exact(a.toUtf8().constData()), exact(b.toUtf8().constData()), k,
+                              maximum, divisor, step, exact(eps.toUtf8().constData()));
+    QVERIFY(n);
+    QCOMPARE(*n, count);
+    // No count for an ε that is not positive.
+    QVERIFY(!smallestCountForBound(exact(a.toUtf8().constData()), exact(b.toUtf8().constData()), k,
+                                   1.0, divisor, step, exact("0")));
 }
 
 void ProofTest::algebraicIntegral_data()

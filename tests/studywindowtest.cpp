@@ -9,8 +9,12 @@
 #include "app/navigator.h"
 #include "canvas/canvasmenu.h"
 #include "canvas/plotcanvas.h"
+#include "expression/constant.h"
+#include "expression/parser.h"
+#include "numbers/numbertext.h"
 #include "studywindow/chartdrawing.h"
 #include "studywindow/studytablemodel.h"
+#include "studywindow/studytables.h"
 #include "studywindow/studytext.h"
 #include "tests/apptest.h"
 #include "tests/testsupport.h"
@@ -73,6 +77,7 @@ private slots:
     void rungeDistrustedWhereTheOrderIsFar();
     void countsForTolerance_data();
     void countsForTolerance();
+    void countsTableRows();
     void errorApartFromRounding_data();
     void errorApartFromRounding();
     void orderWithoutIAndEndsThatCancel();
@@ -293,8 +298,10 @@ void StudyWindowTest::countsForTolerance_data()
     QTest::addColumn<QList<double>>("simpson");
     // By the bound, by hand with M2 = 0.243975030693 and M4 = 108:
     // n >= sqrt(125 M2 / (12 eps)), n^4 >= 3125 M4 / (180 eps) with n even.
-    QTest::newRow("1e-6") << "0,000001" << QList<double>{1595, 40, 109}
-                          << QList<double>{210, 40, 66};
+    // By Runge: tools/peer/runge_count_reference.py, the smallest n whose
+    // pair (n/2; n) starts at n/2 = 10 or later.
+    QTest::newRow("1e-6") << "0,000001" << QList<double>{1595, 36, 109}
+                          << QList<double>{210, 36, 66};
 }
 
 void StudyWindowTest::countsForTolerance()
@@ -319,10 +326,95 @@ void StudyWindowTest::countsForTolerance()
         QCOMPARE(count(0, way + 1), trapezoid[way]);
         QCOMPARE(count(1, way + 1), simpson[way]);
     }
-    // Runge's 40 for the trapezoid rule is the trap: the observed order at
-    // n = 40 is 0.38, and 109 subintervals are needed.
+    // Runge's 36 for the trapezoid rule is the trap: the error changes sign
+    // near n = 16, the observed order there is far from 2, and 109
+    // subintervals are needed.
     QVERIFY(text("Counts", 0, 2).endsWith(QStringLiteral("не верить")));
 }
+
+void StudyWindowTest::countsTableRows()
+{
+    const auto parsed = [](const char *f) { return *parseExpression(f); };
+    const auto cell = [](const TableRows &rows, int row, int column) {
+        return rows.cell(row, column);
+    };
+    // 1/x on [1; 2], the left rule, ε = 10^-6: M1 = 1 at x = 1 and the
+    // bound 1 / (2n) meets ε at n = 500 000 exactly (by hand): one count.
+    {
+        StudyInput in{parsed("1/x"), 1, 2, 1e-6, {{RuleKind::Left}, false, false}};
+        in.exactTolerance = *readExactNumber("1e-6");
+        const auto s = std::make_shared<const Study>(*studyIntegral(in));
+        const TableRows rows = countsRows(s);
+        QCOMPARE(rows.rows, 1);
+        QCOMPARE(cell(rows, 0, 1).text, formatCount(500000));
+        QCOMPARE(cell(rows, 0, 1).number.value_or(0), 500000.0);
+    }
+    // x^3 on [0; 2]: Simpson's rule is exact on it, so Runge's estimate is 0
+    // from the first pair (10; 20) on, with no order to check it by; the
+    // left rule needs 4 * 12 / (2n) <= 10^-6, n = 24 000 000 (by hand), far
+    // past the pairs up to 1000.
+    {
+        StudyInput in{
+            parsed("x^3"), 0, 2, 1e-6, {{RuleKind::Left, RuleKind::Simpson}, false, false}};
+        // The double 1e-6 lies below 10^-6: the number typed is 10^-6 itself.
+        in.exactTolerance = *readExactNumber("1e-6");
+        const auto s = std::make_shared<const Study>(*studyIntegral(in));
+        const TableRows rows = countsRows(s);
+        QCOMPARE(cell(rows, 0, 1).text, formatCount(24000000));
+        QCOMPARE(cell(rows, 0, 2).text, QStringLiteral("больше %1").arg(countText(1000)));
+        QVERIFY(cell(rows, 1, 2).text.startsWith(countText(20) + QStringLiteral(" — не верить")));
+        QVERIFY(cell(rows, 1, 2).note.contains(QStringLiteral("округления")));
+    }
+    // x sin x on [0; 3]: M2 is proven between two doubles; with ε halfway
+    // between the bounds they give at n = 3000, the trapezoid rule needs
+    // 3000 at the lower end and 3001 at the upper (by hand: the bound falls
+    // by (3000 / 3001)^2 from one to the next): both are shown.
+    {
+        StudyInput in{parsed("x*sin(x)"), 0, 3, 1e-6, {{RuleKind::Trapezoid}, false, false}};
+        const Result<Study> first = studyIntegral(in);
+        QVERIFY(first);
+        const Result<DerivativeMax> &m = maximumOfOrder(*first, 2);
+        QVERIFY(m && m->lower < m->upper);
+        in.tolerance = static_cast<double>(27 * (static_cast<long double>(m->lower) + m->upper) /
+                                           2 / (12.0L * 3000 * 3000));
+        const auto s = std::make_shared<const Study>(*studyIntegral(in));
+        const StudyCell shown = cell(countsRows(s), 0, 1);
+        QCOMPARE(shown.text, QStringLiteral("%1 (при M2 = %2) … %3")
+                                 .arg(formatCount(3000), boundText(m->lower, Rounding::Down),
+                                      formatCount(3001)));
+        // A spreadsheet gets the count proven to suffice.
+        QCOMPARE(shown.number.value_or(0), 3001.0);
+        QVERIFY(!shown.note.isEmpty());
+    }
+    // (ln x / x)^3 on [1; 6], ε = 10^-6, with Romberg and adaptive Simpson:
+    // their rows follow the rules'. Romberg's estimate meets ε first in row
+    // 7 (n = 128), its actual error from row 6 on
+    // (tools/peer/romberg_rows_reference.py).
+    {
+        StudyInput in{parsed("(ln(x)/x)^3"), 1, 6, 1e-6, {{RuleKind::Trapezoid}, true, true}};
+        const auto s = std::make_shared<const Study>(*studyIntegral(in));
+        const TableRows rows = countsRows(s);
+        QCOMPARE(rows.rows, 3);
+        QCOMPARE(cell(rows, 1, 0).text, rombergName());
+        QVERIFY(cell(rows, 1, 1).text.startsWith(QStringLiteral("нет")));
+        QCOMPARE(cell(rows, 1, 2).text, QStringLiteral("128 (строка k = 7)"));
+        QCOMPARE(cell(rows, 1, 2).number.value_or(0), 128.0);
+        QCOMPARE(cell(rows, 1, 3).text, QStringLiteral("64 (строка k = 6)"));
+        // The Romberg table marks the row.
+        const TableRows table = rombergRows(s);
+        QCOMPARE(cell(table, 7, 0).text, QStringLiteral("7 ← ε"));
+        QCOMPARE(cell(table, 6, 0).text, QStringLiteral("6"));
+        QCOMPARE(cell(rows, 2, 0).text, adaptiveName());
+        const long evaluations = (*s->adaptive)->run.evaluations;
+        QVERIFY(evaluations > 0);
+        QCOMPARE(cell(rows, 2, 2).number.value_or(0), double(evaluations));
+        QVERIFY(cell(rows, 2, 2).text.endsWith(QStringLiteral("значений f")));
+    }
+}
+
+void StudyWindowTest::refusalsAsOneMessage_data()
+{
+    QTest::addColumn<QString>("formula");
 
 void StudyWindowTest::errorApartFromRounding_data()
 {
