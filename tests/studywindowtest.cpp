@@ -412,10 +412,6 @@ void StudyWindowTest::countsTableRows()
     }
 }
 
-void StudyWindowTest::refusalsAsOneMessage_data()
-{
-    QTest::addColumn<QString>("formula");
-
 void StudyWindowTest::errorApartFromRounding_data()
 {
     QTest::addColumn<QString>("f");
