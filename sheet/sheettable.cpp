@@ -13,11 +13,16 @@ namespace kvadrolab {
 namespace {
 
 // A table wider than the page is set smaller, half a point at a time, down
-// to the smallest size still read comfortably on paper; then its cells wrap.
+// to the sheet's smallest text; wider still, its columns go on in parts.
 constexpr double kTablePoints = 9;
-constexpr double kTableFloorPoints = 6.5;
+constexpr double kTableFloorPoints = 8;
 constexpr double kTableStepPoints = 0.5;
 constexpr QColor kHeaderFill(0xe8, 0xe8, 0xe8);
+
+double sum(const QList<double> &widths)
+{
+    return std::accumulate(widths.begin(), widths.end(), 0.0);
+}
 
 // The widths of columns too wide together for `usable`: a column narrower
 // than an equal share keeps its width, the others share what is left in
@@ -54,7 +59,88 @@ QList<double> shareWidths(const QList<double> &natural, double usable)
     return widths;
 }
 
+// `base` widened toward `goal` by what is left of `usable`, in proportion to
+// what each column lacks.
+QList<double> widenToward(const QList<double> &base, const QList<double> &goal, double usable)
+{
+    const double spare = usable - sum(base);
+    double lacking = 0;
+    for (qsizetype c = 0; c < base.size(); ++c)
+        lacking += goal[c] - base[c];
+    QList<double> widths = base;
+    if (lacking > 0)
+        for (qsizetype c = 0; c < base.size(); ++c)
+            widths[c] += spare * (goal[c] - base[c]) / lacking;
+    return widths;
+}
+
+// A word that stands for an operation between the words beside it.
+bool isOperator(const QString &word)
+{
+    static const QStringList operators{"=", "−", "-", "+", "/", "·", "×",
+                                       "≈", "≤", "≥", "<", ">", "±"};
+    return operators.contains(word);
+}
+
 } // namespace
+
+QStringList SheetLayouter::headerPhrases(const QString &line)
+{
+    const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QStringList phrases;
+    bool glue = false;
+    for (const QString &word : words) {
+        const bool sign = isOperator(word);
+        if (!phrases.isEmpty() && (glue || sign))
+            phrases.last() += QLatin1Char(' ') + word;
+        else
+            phrases.append(word);
+        glue = sign;
+    }
+    return phrases;
+}
+
+QStringList SheetLayouter::headerLines(const QString &text, const QFont &font, double width) const
+{
+    const QFontMetricsF metrics(font, &m_device);
+    const auto fits = [&](const QString &line) { return metrics.horizontalAdvance(line) < width; };
+    QStringList lines;
+    for (const QString &given : text.split(QLatin1Char('\n'))) {
+        QString current;
+        const auto add = [&](const QString &piece) {
+            const QString joined = current.isEmpty() ? piece : current + QLatin1Char(' ') + piece;
+            if (fits(joined)) {
+                current = joined;
+                return true;
+            }
+            return false;
+        };
+        for (const QString &phrase : headerPhrases(given.simplified())) {
+            if (add(phrase))
+                continue;
+            if (!current.isEmpty())
+                lines.append(std::exchange(current, QString()));
+            if (add(phrase))
+                continue;
+            // A formula wider than the column breaks at its spaces, and
+            // only a word wider than the column (one the widths did not
+            // make room for) inside itself.
+            for (const QString &word : phrase.split(QLatin1Char(' '))) {
+                if (add(word))
+                    continue;
+                if (!current.isEmpty())
+                    lines.append(std::exchange(current, QString()));
+                if (add(word))
+                    continue;
+                QStringList pieces = wrap(word, font, width);
+                current = pieces.takeLast();
+                lines.append(pieces);
+            }
+        }
+        lines.append(current);
+    }
+    return lines;
+}
 
 void SheetLayouter::operator()(const SheetTable &table)
 {
@@ -67,70 +153,125 @@ void SheetLayouter::operator()(const SheetTable &table)
         return;
     }
     const double padX = mm(1.5);
-    const double padY = mm(0.6);
     const auto cell = [](const QStringList &row, qsizetype c) {
         return c < row.size() ? row[c] : QString();
     };
-    const auto widest = [](const QFontMetricsF &metrics, const QString &text) {
+    const auto widest = [](const QFontMetricsF &metrics, const QStringList &texts) {
         double width = 0;
-        for (const QString &part : text.split(QLatin1Char('\n')))
+        for (const QString &part : texts)
             width = std::max(width, metrics.horizontalAdvance(withoutTrailingSpaces(part)));
         return width;
     };
 
     // The largest size, from kTablePoints down to the floor, at which every
     // column is as wide as its widest cell and the longest word of its
-    // header (a header wraps), and the table fits the page.
-    QFont font;
-    QFont bold;
-    QList<double> least(columns, 0); // the cells on one line, the header wrapped
-    QList<double> full(columns, 0);  // the header on one line too
-    const auto sum = [](const QList<double> &widths) {
-        return std::accumulate(widths.begin(), widths.end(), 0.0);
-    };
+    // header (a header wraps between words), and the table fits the page.
+    TableFonts fonts;
+    QList<double> least(columns, 0);  // the cells on one line, the header at its words
+    QList<double> phrase(columns, 0); // the header's formulas kept whole too
+    QList<double> full(columns, 0);   // the header on one line
     const int steps = int(std::lround((kTablePoints - kTableFloorPoints) / kTableStepPoints));
     for (int step = 0; step <= steps; ++step) {
         const double points = kTablePoints - step * kTableStepPoints;
-        font = sheetFont(points);
-        bold = sheetFont(points, true);
+        fonts.plain = sheetFont(points);
+        fonts.bold = sheetFont(points, true);
         // Liberation Sans kerns "11" closer: without kerning every digit is
         // as wide as the others, and right-aligned numbers keep their places.
-        font.setKerning(false);
-        bold.setKerning(false);
-        const QFontMetricsF plain(font, &m_device);
-        const QFontMetricsF strong(bold, &m_device);
+        fonts.plain.setKerning(false);
+        fonts.bold.setKerning(false);
+        const QFontMetricsF plain(fonts.plain, &m_device);
+        const QFontMetricsF strong(fonts.bold, &m_device);
         for (qsizetype c = 0; c < columns; ++c) {
             double cells = 0;
             for (const QStringList &row : table.rows)
-                cells = std::max(cells, widest(plain, cell(row, c)));
+                cells = std::max(cells, widest(plain, cell(row, c).split(QLatin1Char('\n'))));
+            const QString header = cell(table.headers, c);
             double word = 0;
-            for (const QString &part :
-                 cell(table.headers, c).split(QRegularExpression(QStringLiteral("\\s+"))))
-                word = std::max(word, strong.horizontalAdvance(part));
+            double formula = 0;
+            QStringList lines;
+            for (const QString &line : header.split(QLatin1Char('\n'))) {
+                lines.append(line.simplified());
+                for (const QString &part : headerPhrases(line.simplified())) {
+                    formula = std::max(formula, strong.horizontalAdvance(part));
+                    word = std::max(word, widest(strong, part.split(QLatin1Char(' '))));
+                }
+            }
             // A device pixel more than measured: the line breaker must not
             // break what was measured to fit.
             least[c] = std::max(cells, word) + 2 * padX + 1;
-            full[c] = std::max(cells, widest(strong, cell(table.headers, c))) + 2 * padX + 1;
+            phrase[c] = std::max(cells, formula) + 2 * padX + 1;
+            full[c] = std::max(cells, widest(strong, lines)) + 2 * padX + 1;
         }
         if (sum(least) <= m_width)
             break;
     }
-    QList<double> widths;
-    if (sum(full) <= m_width) {
-        widths = full;
-    } else if (sum(least) <= m_width) {
-        // The room left goes to the wrapped headers, in proportion to what
-        // each lacks for one line.
-        const double spare = m_width - sum(least);
-        double lacking = 0;
-        for (qsizetype c = 0; c < columns; ++c)
-            lacking += full[c] - least[c];
-        for (qsizetype c = 0; c < columns; ++c)
-            widths.append(least[c] + spare * (full[c] - least[c]) / lacking);
-    } else {
-        widths = shareWidths(least, m_width);
+
+    // Too wide even at the floor: the columns go on in parts, each under the
+    // first column again (what the rows are of), as many to a part as fit.
+    QList<QList<qsizetype>> parts;
+    {
+        QList<qsizetype> part{0};
+        double width = least[0];
+        for (qsizetype c = 1; c < columns; ++c) {
+            if (part.size() > 1 && width + least[c] > m_width) {
+                parts.append(std::exchange(part, {0}));
+                width = least[0];
+            }
+            part.append(c);
+            width += least[c];
+        }
+        parts.append(part);
     }
-    const double tableWidth = std::accumulate(widths.begin(), widths.end(), 0.0);
+    for (qsizetype p = 0; p < parts.size(); ++p) {
+        const QList<qsizetype> &part = parts[p];
+        const auto pick = [&](const QList<double> &all) {
+            QList<double> some;
+            for (qsizetype c : part)
+                some.append(all[c]);
+            return some;
+        };
+        QList<double> widths;
+        if (sum(pick(full)) <= m_width)
+            widths = pick(full);
+        else if (sum(pick(phrase)) <= m_width)
+            widths = widenToward(pick(phrase), pick(full), m_width);
+        else if (sum(pick(least)) <= m_width)
+            widths = widenToward(pick(least), pick(phrase), m_width);
+        else
+            widths = shareWidths(pick(least), m_width);
+        SheetTable shown;
+        shown.caption = table.caption;
+        if (parts.size() > 1)
+            shown.caption += QStringLiteral(" (часть %1 из %2)").arg(p + 1).arg(parts.size());
+        const auto columnsOf = [&](const QStringList &row) {
+            QStringList some;
+            for (qsizetype c : part)
+                some.append(cell(row, c));
+            return some;
+        };
+        if (!table.headers.isEmpty())
+            shown.headers = columnsOf(table.headers);
+        for (const QStringList &row : table.rows)
+            shown.rows.append(columnsOf(row));
+        for (qsizetype c : part)
+            shown.alignment.append(c < table.alignment.size() ? table.alignment[c]
+                                                              : ColumnAlign::Left);
+        placeTable(shown, fonts, widths);
+    }
+}
+
+void SheetLayouter::placeTable(const SheetTable &table, const TableFonts &fonts,
+                               const QList<double> &widths)
+{
+    const qsizetype columns = widths.size();
+    const double padX = mm(1.5);
+    const double padY = mm(0.6);
+    const auto cell = [](const QStringList &row, qsizetype c) {
+        return c < row.size() ? row[c] : QString();
+    };
+    const QFont &font = fonts.plain;
+    const QFont &bold = fonts.bold;
+    const double tableWidth = sum(widths);
     const double line = std::max(lineHeight(font), lineHeight(bold));
 
     struct Row
@@ -138,19 +279,20 @@ void SheetLayouter::operator()(const SheetTable &table)
         QList<QStringList> cells;
         double height = 0;
     };
-    const auto makeRow = [&](const QStringList &texts, const QFont &rowFont) {
+    const auto makeRow = [&](const QStringList &texts, bool isHeader) {
         Row row;
         qsizetype lines = 1;
         for (qsizetype c = 0; c < columns; ++c) {
-            row.cells.append(wrap(cell(texts, c), rowFont, widths[c] - 2 * padX));
+            const double width = widths[c] - 2 * padX;
+            row.cells.append(isHeader ? headerLines(cell(texts, c), bold, width)
+                                      : wrap(cell(texts, c), font, width));
             lines = std::max(lines, row.cells.last().size());
         }
         row.height = double(lines) * line + 2 * padY;
         return row;
     };
-
     const bool hasHeader = !table.headers.isEmpty();
-    const Row header = hasHeader ? makeRow(table.headers, bold) : Row();
+    const Row header = hasHeader ? makeRow(table.headers, true) : Row();
     // The header takes at most a third of a page; a row what is left of a
     // page under the header and the continued caption. What is taller is cut.
     const double headerHeight = std::min(header.height, bodyHeight() / 3);
@@ -196,7 +338,7 @@ void SheetLayouter::operator()(const SheetTable &table)
 
     // The caption, the header and the first row stay together.
     const double first =
-        table.rows.isEmpty() ? 0 : std::min(makeRow(table.rows[0], font).height, rowLimit);
+        table.rows.isEmpty() ? 0 : std::min(makeRow(table.rows[0], false).height, rowLimit);
     const QStringList captionLines =
         table.caption.isEmpty() ? QStringList() : wrap(table.caption, captionFont, m_width);
     makeRoom(double(captionLines.size()) * captionLine + mm(1) + headerHeight + first);
@@ -207,7 +349,7 @@ void SheetLayouter::operator()(const SheetTable &table)
     if (hasHeader)
         place(header, headerHeight, true);
     for (const QStringList &texts : table.rows) {
-        const Row row = makeRow(texts, font);
+        const Row row = makeRow(texts, false);
         const double height = std::min(row.height, rowLimit);
         if (m_y + height > m_bottom) {
             newPage();
