@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <optional>
 
 namespace kvadrolab {
 
@@ -71,6 +72,25 @@ QList<double> widenToward(const QList<double> &base, const QList<double> &goal, 
     if (lacking > 0)
         for (qsizetype c = 0; c < base.size(); ++c)
             widths[c] += spare * (goal[c] - base[c]) / lacking;
+    return widths;
+}
+
+// `base` with as many columns as `usable` allows widened to their `goal`,
+// the nearest to it first: the most formulas kept whole.
+QList<double> keepWhole(const QList<double> &base, const QList<double> &goal, double usable)
+{
+    QList<qsizetype> order(base.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype x, qsizetype y) {
+        return goal[x] - base[x] < goal[y] - base[y];
+    });
+    QList<double> widths = base;
+    double spare = usable - sum(base);
+    for (qsizetype c : order)
+        if (goal[c] - base[c] <= spare) {
+            spare -= goal[c] - base[c];
+            widths[c] = goal[c];
+        }
     return widths;
 }
 
@@ -163,16 +183,14 @@ void SheetLayouter::operator()(const SheetTable &table)
         return width;
     };
 
-    // The largest size, from kTablePoints down to the floor, at which every
-    // column is as wide as its widest cell and the longest word of its
-    // header (a header wraps between words), and the table fits the page.
+    // The widths of the columns at a size: each as wide as its widest cell
+    // and the longest word of its header (a header wraps between words), as
+    // wide as its header's longest formula too, and as its whole header.
     TableFonts fonts;
-    QList<double> least(columns, 0);  // the cells on one line, the header at its words
-    QList<double> phrase(columns, 0); // the header's formulas kept whole too
-    QList<double> full(columns, 0);   // the header on one line
-    const int steps = int(std::lround((kTablePoints - kTableFloorPoints) / kTableStepPoints));
-    for (int step = 0; step <= steps; ++step) {
-        const double points = kTablePoints - step * kTableStepPoints;
+    QList<double> least(columns, 0);
+    QList<double> phrase(columns, 0);
+    QList<double> full(columns, 0);
+    const auto measure = [&](double points) {
         fonts.plain = sheetFont(points);
         fonts.bold = sheetFont(points, true);
         // Liberation Sans kerns "11" closer: without kerning every digit is
@@ -202,25 +220,59 @@ void SheetLayouter::operator()(const SheetTable &table)
             phrase[c] = std::max(cells, formula) + 2 * padX + 1;
             full[c] = std::max(cells, widest(strong, lines)) + 2 * padX + 1;
         }
-        if (sum(least) <= m_width)
-            break;
-    }
+    };
+    // The largest size, from kTablePoints down to the floor, at which the
+    // table fits the page with its headers' formulas whole; else the largest
+    // at which it fits with them broken at their spaces; else the floor.
+    const int steps = int(std::lround((kTablePoints - kTableFloorPoints) / kTableStepPoints));
+    const auto largest = [&](const QList<double> &widths) -> std::optional<double> {
+        for (int step = 0; step <= steps; ++step) {
+            const double points = kTablePoints - step * kTableStepPoints;
+            measure(points);
+            if (sum(widths) <= m_width)
+                return points;
+        }
+        return std::nullopt;
+    };
+    std::optional<double> points = largest(phrase);
+    if (!points)
+        points = largest(least);
+    measure(points.value_or(kTableFloorPoints));
 
     // Too wide even at the floor: the columns go on in parts, each under the
-    // first column again (what the rows are of), as many to a part as fit.
-    QList<QList<qsizetype>> parts;
-    {
-        QList<qsizetype> part{0};
-        double width = least[0];
-        for (qsizetype c = 1; c < columns; ++c) {
-            if (part.size() > 1 && width + least[c] > m_width) {
-                parts.append(std::exchange(part, {0}));
-                width = least[0];
+    // columns that name the rows again, as few parts as fit the page and as
+    // even as they can be, so that no part is left with a column alone.
+    const qsizetype keys = std::clamp<qsizetype>(table.keyColumns, 0, columns - 1);
+    QList<qsizetype> keyPart(keys);
+    std::iota(keyPart.begin(), keyPart.end(), 0);
+    double keyWidth = 0;
+    for (qsizetype c = 0; c < keys; ++c)
+        keyWidth += least[c];
+    const auto split = [&](double limit) {
+        QList<QList<qsizetype>> parts;
+        QList<qsizetype> part = keyPart;
+        double width = keyWidth;
+        for (qsizetype c = keys; c < columns; ++c) {
+            if (part.size() > keys && width + least[c] > limit) {
+                parts.append(std::exchange(part, keyPart));
+                width = keyWidth;
             }
             part.append(c);
             width += least[c];
         }
         parts.append(part);
+        return parts;
+    };
+    QList<QList<qsizetype>> parts = split(m_width);
+    if (parts.size() > 1) {
+        const double even = keyWidth + (sum(least) - keyWidth) / double(parts.size());
+        for (double limit = even; limit < m_width; limit += mm(1)) {
+            QList<QList<qsizetype>> evener = split(limit);
+            if (evener.size() <= parts.size()) {
+                parts = std::move(evener);
+                break;
+            }
+        }
     }
     for (qsizetype p = 0; p < parts.size(); ++p) {
         const QList<qsizetype> &part = parts[p];
@@ -236,7 +288,8 @@ void SheetLayouter::operator()(const SheetTable &table)
         else if (sum(pick(phrase)) <= m_width)
             widths = widenToward(pick(phrase), pick(full), m_width);
         else if (sum(pick(least)) <= m_width)
-            widths = widenToward(pick(least), pick(phrase), m_width);
+            widths =
+                widenToward(keepWhole(pick(least), pick(phrase), m_width), pick(full), m_width);
         else
             widths = shareWidths(pick(least), m_width);
         SheetTable shown;

@@ -55,6 +55,9 @@ struct SheetTable
     QStringList headers;
     QList<QStringList> rows;
     QList<ColumnAlign> alignment;
+    // The first columns, which name a row ("Метод", "n"): a table too wide
+    // for the page goes on in parts of its other columns, each under these.
+    int keyColumns = 1;
 };
 
 // A picture (a chart) with its caption under it. It is scaled to the width
@@ -85,8 +88,8 @@ struct StudySheet
 // Writes the sheet to `path` as an A4 portrait PDF with its pages numbered
 // "стр. N из M". Needs a QGuiApplication. No text is smaller than 8 pt: a
 // table wider than the page is set smaller down to 8 pt, and wider still its
-// columns go on in parts, each under the first column again (only a single
-// column wider than the page has its cells wrapped); a table longer than a
+// columns go on in parts, each under the columns naming its rows again
+// (only a column wider than the page has its cells wrapped); a table longer than a
 // page goes on with its header repeated; a picture that does not fit the
 // rest of a page, even made smaller, starts the next. A file at the path is replaced
 // only once the new one is complete. Saved, or why not: as whyNotSaved()
