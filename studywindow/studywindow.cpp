@@ -115,6 +115,7 @@ void StudyWindow::study()
     // What the study is of: its answer, its refusal and its sheet say so,
     // whatever the fields hold by the time it ends.
     m_asked = {text, a ? a->value : 0, b ? b->value : 0};
+    m_typed = typedInputs();
     const Result<ExactNumber> tolerance = m_inputs->number(Input::Tolerance);
     const auto fault = [&](const Refusal &why) {
         refuse(why);
@@ -297,9 +298,16 @@ bool StudyWindow::eventFilter(QObject *watched, QEvent *event)
     return SecondaryWindow::eventFilter(watched, event);
 }
 
+TypedInputs StudyWindow::typedInputs() const
+{
+    return {m_inputs->formula(), m_inputs->field(Input::A)->text(),
+            m_inputs->field(Input::B)->text(), m_inputs->field(Input::Tolerance)->text(),
+            m_inputs->chosenMethods()};
+}
+
 void StudyWindow::saveSheet()
 {
-    saveStudySheet(this, m_study, m_asked.formula, m_inputs->count(), m_tabs);
+    saveStudySheet(this, m_study, m_typed, typedInputs(), m_inputs->count(), m_tabs);
 }
 
 void StudyWindow::showHelp()

@@ -3,6 +3,7 @@
 
 #include "forms/secondarywindow.h"
 #include "study/study.h"
+#include "studywindow/studysheetparts.h"
 #include "studywindow/studytabs.h"
 
 #include <QPointer>
@@ -55,6 +56,7 @@ private:
     void drawRulePicture();
     void showHelp();
     void saveSheet();
+    TypedInputs typedInputs() const;
 
     std::optional<RuleKind> pictureRule() const;
 
@@ -71,6 +73,8 @@ private:
         double a = 0;
         double b = 0;
     } m_asked;
+    // Every input of the last press as typed: what its sheet is of.
+    TypedInputs m_typed;
     // The node table's rows, kept while the table and the picture show them.
     std::shared_ptr<const RuleTable> m_nodeTable;
     QPointer<QWidget> m_help;
