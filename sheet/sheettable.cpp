@@ -183,13 +183,16 @@ void SheetLayouter::operator()(const SheetTable &table)
         return width;
     };
 
-    // The widths of the columns at a size: each as wide as its widest cell
-    // and the longest word of its header (a header wraps between words), as
-    // wide as its header's longest formula too, and as its whole header.
+    // The widths of the columns at a size, from the narrowest: the longest
+    // word of each cell of text (a number never wraps) and of the header
+    // (which wraps between words); every cell on one line; the header's
+    // formulas whole too; the whole header on one line.
     TableFonts fonts;
     QList<double> least(columns, 0);
+    QList<double> lined(columns, 0);
     QList<double> phrase(columns, 0);
     QList<double> full(columns, 0);
+    static const QRegularExpression spaces(QStringLiteral("\\s+"));
     const auto measure = [&](double points) {
         fonts.plain = sheetFont(points);
         fonts.bold = sheetFont(points, true);
@@ -200,9 +203,18 @@ void SheetLayouter::operator()(const SheetTable &table)
         const QFontMetricsF plain(fonts.plain, &m_device);
         const QFontMetricsF strong(fonts.bold, &m_device);
         for (qsizetype c = 0; c < columns; ++c) {
+            const bool numbers =
+                c < table.alignment.size() && table.alignment[c] == ColumnAlign::Right;
             double cells = 0;
-            for (const QStringList &row : table.rows)
-                cells = std::max(cells, widest(plain, cell(row, c).split(QLatin1Char('\n'))));
+            double cellWord = 0;
+            for (const QStringList &row : table.rows) {
+                const QString text = cell(row, c);
+                cells = std::max(cells, widest(plain, text.split(QLatin1Char('\n'))));
+                if (!numbers)
+                    cellWord = std::max(cellWord, widest(plain, text.split(spaces)));
+            }
+            if (numbers)
+                cellWord = cells;
             const QString header = cell(table.headers, c);
             double word = 0;
             double formula = 0;
@@ -216,14 +228,16 @@ void SheetLayouter::operator()(const SheetTable &table)
             }
             // A device pixel more than measured: the line breaker must not
             // break what was measured to fit.
-            least[c] = std::max(cells, word) + 2 * padX + 1;
+            least[c] = std::max(cellWord, word) + 2 * padX + 1;
+            lined[c] = std::max(cells, word) + 2 * padX + 1;
             phrase[c] = std::max(cells, formula) + 2 * padX + 1;
             full[c] = std::max(cells, widest(strong, lines)) + 2 * padX + 1;
         }
     };
     // The largest size, from kTablePoints down to the floor, at which the
-    // table fits the page with its headers' formulas whole; else the largest
-    // at which it fits with them broken at their spaces; else the floor.
+    // table fits the page with its headers' formulas whole; else with its
+    // cells on one line; else with its cells of text wrapped between words;
+    // else the floor, and the columns go on in parts.
     const int steps = int(std::lround((kTablePoints - kTableFloorPoints) / kTableStepPoints));
     const auto largest = [&](const QList<double> &widths) -> std::optional<double> {
         for (int step = 0; step <= steps; ++step) {
@@ -234,64 +248,94 @@ void SheetLayouter::operator()(const SheetTable &table)
         }
         return std::nullopt;
     };
-    std::optional<double> points = largest(phrase);
-    if (!points)
-        points = largest(least);
-    measure(points.value_or(kTableFloorPoints));
-
-    // Too wide even at the floor: the columns go on in parts, each under the
-    // columns that name the rows again, as few parts as fit the page and as
-    // even as they can be, so that no part is left with a column alone.
-    const qsizetype keys = std::clamp<qsizetype>(table.keyColumns, 0, columns - 1);
-    QList<qsizetype> keyPart(keys);
-    std::iota(keyPart.begin(), keyPart.end(), 0);
-    double keyWidth = 0;
-    for (qsizetype c = 0; c < keys; ++c)
-        keyWidth += least[c];
-    const auto split = [&](double limit) {
-        QList<QList<qsizetype>> parts;
-        QList<qsizetype> part = keyPart;
-        double width = keyWidth;
-        for (qsizetype c = keys; c < columns; ++c) {
-            if (part.size() > keys && width + least[c] > limit) {
-                parts.append(std::exchange(part, keyPart));
-                width = keyWidth;
-            }
-            part.append(c);
-            width += least[c];
-        }
-        parts.append(part);
-        return parts;
-    };
-    QList<QList<qsizetype>> parts = split(m_width);
-    if (parts.size() > 1) {
-        const double even = keyWidth + (sum(least) - keyWidth) / double(parts.size());
-        for (double limit = even; limit < m_width; limit += mm(1)) {
-            QList<QList<qsizetype>> evener = split(limit);
-            if (evener.size() <= parts.size()) {
-                parts = std::move(evener);
-                break;
-            }
-        }
-    }
-    for (qsizetype p = 0; p < parts.size(); ++p) {
-        const QList<qsizetype> &part = parts[p];
+    // The widths of the columns `part` of the table at the size measured,
+    // as wide as the page allows of the widths above.
+    const auto partWidths = [&](const QList<qsizetype> &part) {
         const auto pick = [&](const QList<double> &all) {
             QList<double> some;
             for (qsizetype c : part)
                 some.append(all[c]);
             return some;
         };
-        QList<double> widths;
         if (sum(pick(full)) <= m_width)
-            widths = pick(full);
-        else if (sum(pick(phrase)) <= m_width)
-            widths = widenToward(pick(phrase), pick(full), m_width);
-        else if (sum(pick(least)) <= m_width)
-            widths =
-                widenToward(keepWhole(pick(least), pick(phrase), m_width), pick(full), m_width);
-        else
-            widths = shareWidths(pick(least), m_width);
+            return pick(full);
+        if (sum(pick(phrase)) <= m_width)
+            return widenToward(pick(phrase), pick(full), m_width);
+        if (sum(pick(lined)) <= m_width)
+            return widenToward(keepWhole(pick(lined), pick(phrase), m_width), pick(full), m_width);
+        if (sum(pick(least)) <= m_width)
+            return widenToward(keepWhole(pick(least), pick(lined), m_width), pick(lined), m_width);
+        return shareWidths(pick(least), m_width);
+    };
+    QList<qsizetype> all(columns);
+    std::iota(all.begin(), all.end(), 0);
+
+    // Too wide at the floor with every cell on one line: the columns go on
+    // in parts, each under the columns that name the rows again, as few
+    // parts as fit the page and as even as they can be, so that no part is
+    // left with a column alone.
+    const qsizetype keys = std::clamp<qsizetype>(table.keyColumns, 0, columns - 1);
+    QList<qsizetype> keyPart(keys);
+    std::iota(keyPart.begin(), keyPart.end(), 0);
+    const auto split = [&](const QList<double> &widths) {
+        double keyWidth = 0;
+        for (qsizetype c = 0; c < keys; ++c)
+            keyWidth += widths[c];
+        const auto within = [&](double limit) {
+            QList<QList<qsizetype>> parts;
+            QList<qsizetype> part = keyPart;
+            double width = keyWidth;
+            for (qsizetype c = keys; c < columns; ++c) {
+                if (part.size() > keys && width + widths[c] > limit) {
+                    parts.append(std::exchange(part, keyPart));
+                    width = keyWidth;
+                }
+                part.append(c);
+                width += widths[c];
+            }
+            parts.append(part);
+            return parts;
+        };
+        QList<QList<qsizetype>> parts = within(m_width);
+        if (parts.size() > 1) {
+            const double even = keyWidth + (sum(widths) - keyWidth) / double(parts.size());
+            for (double limit = even; limit < m_width; limit += mm(1)) {
+                QList<QList<qsizetype>> evener = within(limit);
+                if (evener.size() <= parts.size())
+                    return evener;
+            }
+        }
+        return parts;
+    };
+
+    std::optional<double> points = largest(phrase);
+    if (!points)
+        points = largest(lined);
+    if (!points) {
+        // Cells of text wrapped between their words, or the columns in
+        // parts: whichever takes fewer lines. A wrapped cell of three lines
+        // in every row costs more than the rows again in a second part.
+        if (const std::optional<double> wrapped = largest(least)) {
+            const QList<double> widths = partWidths(all);
+            double wrappedLines = 0;
+            for (const QStringList &row : table.rows) {
+                qsizetype lines = 1;
+                for (qsizetype c = 0; c < columns; ++c)
+                    lines = std::max(lines,
+                                     wrap(cell(row, c), fonts.plain, widths[c] - 2 * padX).size());
+                wrappedLines += double(lines);
+            }
+            measure(kTableFloorPoints);
+            const double splitLines = double(split(lined).size() * table.rows.size());
+            if (wrappedLines <= splitLines)
+                points = wrapped;
+        }
+    }
+    measure(points.value_or(kTableFloorPoints));
+    const QList<QList<qsizetype>> parts = points ? QList<QList<qsizetype>>{all} : split(lined);
+    for (qsizetype p = 0; p < parts.size(); ++p) {
+        const QList<qsizetype> &part = parts[p];
+        const QList<double> widths = partWidths(part);
         SheetTable shown;
         shown.caption = table.caption;
         if (parts.size() > 1)

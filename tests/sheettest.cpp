@@ -367,6 +367,7 @@ void SheetTest::wideTableStaysOnThePage_data()
     QTest::addColumn<QString>("cell");
     QTest::addColumn<double>("points");
     QTest::addColumn<bool>("inParts");
+    QTest::addColumn<bool>("numbers"); // the columns after the first, right-aligned
     // A character of the cells found nowhere else on the page.
     QTest::addColumn<QChar>("tracer");
     // By hand, in Liberation Sans (digits 0.556 em, comma and space 0.278):
@@ -374,15 +375,28 @@ void SheetTest::wideTableStaysOnThePage_data()
     // at 9 pt, 58.2 at 8.5 and 55.3 at 8; the text is 510.2 pt wide. 8 such
     // columns fit at 9 pt (489), 9 only at 8 pt (550, 524, 498), 10 not at
     // all (553 at 8 pt): the last column goes on in a second part.
-    QTest::newRow("narrow: 9 pt") << 3 << QStringLiteral("0,180 479") << 9.0 << false << QChar('4');
+    const bool number = true;
+    const bool text = false;
+    QTest::newRow("narrow: 9 pt") << 3 << QStringLiteral("0,180 479") << 9.0 << false << number
+                                  << QChar('4');
     QTest::newRow("9 columns: 8 pt")
-        << 9 << QStringLiteral("0,180 478 99") << 8.0 << false << QChar('9');
+        << 9 << QStringLiteral("0,180 478 99") << 8.0 << false << number << QChar('9');
     QTest::newRow("10 columns: in parts at 8 pt")
-        << 10 << QStringLiteral("0,180 478 99") << 8.0 << true << QChar('9');
+        << 10 << QStringLiteral("0,180 478 99") << 8.0 << true << number << QChar('9');
     QTest::newRow("wider: in parts at 8 pt")
-        << 12 << QStringLiteral("оценка Рунге 0,180 478 992 7") << 8.0 << true << QChar(u'Р');
+        << 12 << QStringLiteral("−0,180 478 992 7·10⁻³") << 8.0 << true << number << QChar('9');
+    // Text wraps between its words where that takes no more lines than
+    // parts would: "средних прямоугольников" on two lines (its longer word
+    // some 68 pt in 9 pt), where on one line 6 columns would be some 530 pt
+    // at 8 pt, in two parts of 5 rows each.
+    QTest::newRow("text on two lines: wrapped at 9 pt")
+        << 6 << QStringLiteral("средних прямоугольников") << 9.0 << false << text << QChar(u'п');
+    // Four words wrapped in columns as narrow as their headers take three
+    // lines or more: more than a second part costs.
+    QTest::newRow("text on four lines: in parts at 8 pt")
+        << 8 << QStringLiteral("оценка Рунге можно верить") << 8.0 << true << text << QChar(u'Р');
     QTest::newRow("one unbroken word wider than the page: wrapped at 8 pt")
-        << 2 << QStringLiteral("x").repeated(300) << 8.0 << false << QChar('x');
+        << 2 << QStringLiteral("x").repeated(300) << 8.0 << false << text << QChar('x');
 }
 
 void SheetTest::wideTableStaysOnThePage()
@@ -392,10 +406,13 @@ void SheetTest::wideTableStaysOnThePage()
     QFETCH(QString, cell);
     QFETCH(double, points);
     QFETCH(bool, inParts);
+    QFETCH(bool, numbers);
     QFETCH(QChar, tracer);
     // The first column names the rows, the others hold the cell.
     SheetTable table;
     table.caption = QStringLiteral("Широкая таблица");
+    table.alignment = QList<ColumnAlign>(columns, numbers ? ColumnAlign::Right : ColumnAlign::Left);
+    table.alignment[0] = ColumnAlign::Left;
     for (int c = 0; c < columns; ++c)
         table.headers << QStringLiteral("Столбец %1").arg(QChar(u'A' + c));
     for (int r = 0; r < 5; ++r) {
