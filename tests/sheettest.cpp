@@ -649,8 +649,8 @@ void SheetTest::noTextBelowEightPoints()
     QVERIFY(items.size() > columns * 6);
     for (const SheetTextItem &item : items)
         QVERIFY2(item.font.pointSizeF() >= 8, qPrintable(item.text));
-    // And the table is smaller than the paragraphs' 10 pt: it is not the
-    // floor because nothing was set.
+    // The table's own text is among those checked: its header "n" is set
+    // smaller than the paragraphs' 10 pt.
     QVERIFY(std::any_of(items.begin(), items.end(), [&](const SheetTextItem &item) {
         return item.text == QStringLiteral("n") && item.font.pointSizeF() < 10;
     }));
