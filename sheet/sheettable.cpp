@@ -184,7 +184,7 @@ void SheetLayouter::operator()(const SheetTable &table)
     };
 
     // The widths of the columns at a size, from the narrowest: the longest
-    // word of each cell of text (a number never wraps) and of the header
+    // word of each cell of words (a number never wraps) and of the header
     // (which wraps between words); every cell on one line; the header's
     // formulas whole too; the whole header on one line.
     TableFonts fonts;
@@ -203,18 +203,19 @@ void SheetLayouter::operator()(const SheetTable &table)
         const QFontMetricsF plain(fonts.plain, &m_device);
         const QFontMetricsF strong(fonts.bold, &m_device);
         for (qsizetype c = 0; c < columns; ++c) {
-            const bool numbers =
-                c < table.alignment.size() && table.alignment[c] == ColumnAlign::Right;
             double cells = 0;
             double cellWord = 0;
             for (const QStringList &row : table.rows) {
                 const QString text = cell(row, c);
-                cells = std::max(cells, widest(plain, text.split(QLatin1Char('\n'))));
-                if (!numbers)
-                    cellWord = std::max(cellWord, widest(plain, text.split(spaces)));
+                const double width = widest(plain, text.split(QLatin1Char('\n')));
+                cells = std::max(cells, width);
+                // Words wrap, a number with its groups of digits does not,
+                // whatever its column: a rule's refusal among the values of
+                // I(n) may wrap, 0,180 478 992 7 beside it may not.
+                const bool words =
+                    std::any_of(text.begin(), text.end(), [](QChar ch) { return ch.isLetter(); });
+                cellWord = std::max(cellWord, words ? widest(plain, text.split(spaces)) : width);
             }
-            if (numbers)
-                cellWord = cells;
             const QString header = cell(table.headers, c);
             double word = 0;
             double formula = 0;
@@ -338,8 +339,10 @@ void SheetLayouter::operator()(const SheetTable &table)
         const QList<double> widths = partWidths(part);
         SheetTable shown;
         shown.caption = table.caption;
-        if (parts.size() > 1)
-            shown.caption += QStringLiteral(" (часть %1 из %2)").arg(p + 1).arg(parts.size());
+        if (parts.size() > 1) {
+            const QString which = QStringLiteral("(часть %1 из %2)").arg(p + 1).arg(parts.size());
+            shown.caption = table.caption.isEmpty() ? which : table.caption + u' ' + which;
+        }
         const auto columnsOf = [&](const QStringList &row) {
             QStringList some;
             for (qsizetype c : part)

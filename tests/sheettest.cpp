@@ -258,6 +258,7 @@ private slots:
     void noTextBelowEightPoints();
     void headerCellsWrapBetweenWords_data();
     void headerCellsWrapBetweenWords();
+    void wordsWrapNumbersDoNot();
     void emptyValueIsALineToWriteOn();
     void everyPageNamesTheSubject();
     void noPageLeftMostlyBlank_data();
@@ -697,6 +698,45 @@ void SheetTest::headerCellsWrapBetweenWords()
         QVERIFY2(std::any_of(lines.begin(), lines.end(),
                              [&](const QString &line) { return line.contains(formula); }),
                  qPrintable(formula + QStringLiteral(" in ") + lines.join(" | ")));
+}
+
+void SheetTest::wordsWrapNumbersDoNot()
+{
+    // Six columns of numbers of 15 characters (7.23 em: 65 pt in 9 pt, 58 pt
+    // in 8 pt, each with 8.5 pt of padding) beside a method's name leave no
+    // room at 8 pt for a refusal of 38 characters (some 150 pt) on one line
+    // in a column of numbers: it wraps between its words, on three lines at
+    // 9 pt, fewer than a second part of 5 rows would take; the numbers stay
+    // whole.
+    const QString number = QStringLiteral("0,180 478 992 7");
+    const QString refusal = QStringLiteral("не берёт n = 4: n должно делиться на 3");
+    SheetTable table;
+    table.headers << QStringLiteral("Метод");
+    table.alignment << ColumnAlign::Left;
+    for (int c = 1; c <= 6; ++c) {
+        table.headers << QStringLiteral("I%1").arg(c);
+        table.alignment << ColumnAlign::Right;
+    }
+    for (int r = 0; r < 4; ++r)
+        table.rows << (QStringList{QStringLiteral("Симпсон")} + QStringList(6, number));
+    table.rows << (QStringList{QStringLiteral("Буль"), refusal} + QStringList(5, number));
+    StudySheet sheet;
+    sheet.blocks << table;
+    int numbers = 0;
+    QStringList refusalLines;
+    for (const SheetTextItem &item : texts(laidOut(sheet))) {
+        QVERIFY2(item.font.pointSizeF() >= 8, qPrintable(item.text));
+        if (item.text.contains(QLatin1Char(',')) && item.text.contains(QLatin1Char('7'))) {
+            QCOMPARE(item.text, number);
+            ++numbers;
+        }
+        if (refusal.contains(item.text) && !item.text.isEmpty() && !item.font.bold())
+            refusalLines << item.text;
+    }
+    // Every number whole, once: not in parts.
+    QCOMPARE(numbers, 4 * 6 + 5);
+    QVERIFY2(refusalLines.size() >= 2, qPrintable(refusalLines.join(" | ")));
+    QCOMPARE(refusalLines.join(QLatin1Char(' ')), refusal);
 }
 
 void SheetTest::emptyValueIsALineToWriteOn()
