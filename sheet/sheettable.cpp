@@ -14,7 +14,8 @@ namespace kvadrolab {
 namespace {
 
 // A table wider than the page is set smaller, half a point at a time, down
-// to the sheet's smallest text; wider still, its columns go on in parts.
+// to the sheet's smallest text; wider still, its cells of words wrap or its
+// columns go on in parts.
 constexpr double kTablePoints = 9;
 constexpr double kTableFloorPoints = 8;
 constexpr double kTableStepPoints = 0.5;
@@ -313,8 +314,9 @@ void SheetLayouter::operator()(const SheetTable &table)
     if (!points)
         points = largest(lined);
     if (!points) {
-        // Cells of text wrapped between their words, or the columns in
-        // parts: whichever takes fewer lines. A wrapped cell of three lines
+        // Cells of words wrapped between them at the largest size that
+        // allows, or the columns in parts at the floor with every cell on
+        // one line: whichever takes fewer lines. A wrapped cell of three lines
         // in every row costs more than the rows again in a second part.
         if (const std::optional<double> wrapped = largest(least)) {
             const QList<double> widths = partWidths(all);

@@ -48,7 +48,8 @@ enum class ColumnAlign { Left, Right };
 // A table: a row shorter than the header is filled with empty cells; a column
 // with no alignment given is left-aligned. '\n' in a cell starts a new line.
 // A header cell wraps only at its spaces, keeping a formula whole where it
-// can ("e(n) = I(n) − I"); its column is widened for its longest word.
+// can ("e(n) = I(n) − I"); its column is widened for its longest word. A
+// cell of words may wrap between them; a number never wraps.
 struct SheetTable
 {
     QString caption;
@@ -87,11 +88,13 @@ struct StudySheet
 
 // Writes the sheet to `path` as an A4 portrait PDF with its pages numbered
 // "стр. N из M". Needs a QGuiApplication. No text is smaller than 8 pt: a
-// table wider than the page is set smaller down to 8 pt, and wider still its
-// columns go on in parts, each under the columns naming its rows again
-// (only a column wider than the page has its cells wrapped); a table longer than a
-// page goes on with its header repeated; a picture that does not fit the
-// rest of a page, even made smaller, starts the next. A file at the path is replaced
+// table wider than the page is set smaller, down to 8 pt; wider still, its
+// cells of words wrap between words where that takes no more lines than
+// parts would, or else its columns go on in parts, each under the columns
+// naming its rows again (a number never wraps; only a column wider than the
+// page alone is wrapped inside its words). A table longer than a page goes
+// on with its header repeated; a picture that does not fit the rest of a
+// page, even made smaller, starts the next. A file at the path is replaced
 // only once the new one is complete. Saved, or why not: as whyNotSaved()
 // (savefile/savefailure.h) says of a file that is always replaced.
 Result<void> writeStudySheet(const StudySheet &sheet, const QString &path);
