@@ -132,8 +132,9 @@ StudySheet sampleSheet()
         doubling,
         {ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Right,
          ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Left}};
-    // Every rule's rows in one table: too wide for the page even at 8 pt, it
-    // goes on in two parts, each under the rule and n.
+    // Every rule's rows in one table: too wide for the page even at 8 pt
+    // with every cell on one line, its rules' names wrap (where that took
+    // more lines, it would go on in parts, each under the rule and n).
     QList<QStringList> everyRule;
     for (const char *rule : {"левые прямоугольники", "трапеции", "Симпсон", "Гаусс, 3 узла"})
         for (const auto &row : rows) {
