@@ -15,7 +15,7 @@ namespace kvadrolab {
 
 SheetLayouter::SheetLayouter(QPaintDevice &device, const StudySheet &sheet)
     : m_device(device), m_dpi(device.logicalDpiY()), m_width(device.width()),
-      m_height(device.height()), m_title(sheet.title), m_date(sheet.date)
+      m_height(device.height()), m_title(sheet.title), m_subject(sheet.subject), m_date(sheet.date)
 {
     const QFont marginal = sheetFont(kMarginalPoints);
     const double marginalLine = lineHeight(marginal);
@@ -143,12 +143,17 @@ void SheetLayouter::newPage()
     const QFontMetricsF metrics(font, &m_device);
     const double line = lineHeight(font);
     const double dateWidth = metrics.horizontalAdvance(m_date) + 1;
-    const double titleWidth = std::max(0.0, m_width - dateWidth - mm(10));
+    const double subjectWidth = std::max(0.0, m_width - dateWidth - mm(10));
     SheetPage &page = m_pages.last();
-    // The first page has the title in full under its header.
-    if (m_pages.size() > 1)
-        page.items.append(SheetTextItem{QRectF(0, 0, titleWidth, line), font, kLine,
-                                        metrics.elidedText(m_title, Qt::ElideRight, titleWidth),
+    // Every page says what it is of, so that a page apart from the rest
+    // still names its study; without a subject, the pages after the first,
+    // which has the title in full, give the title.
+    const QString subject = !m_subject.isEmpty() ? m_subject
+                            : m_pages.size() > 1 ? m_title
+                                                 : QString();
+    if (!subject.isEmpty())
+        page.items.append(SheetTextItem{QRectF(0, 0, subjectWidth, line), font, kLine,
+                                        metrics.elidedText(subject, Qt::ElideRight, subjectWidth),
                                         kGrey});
     page.items.append(SheetTextItem{
         QRectF(m_width - dateWidth, 0, dateWidth, line), font,

@@ -16,6 +16,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace kvadrolab {
 
 class SheetLayouter
@@ -37,6 +39,11 @@ public:
     // The pages with their numbers, now that their count is known.
     QList<SheetPage> finish();
 
+    // A header's phrases: its words, where a lone sign of an operation
+    // ("=", "−", "/") joins the words either side of it into one formula,
+    // "e(n) = I(n) − I".
+    static QStringList headerPhrases(const QString &line);
+
 private:
     // Sizes as a printed page is designed: in points and millimetres.
     static constexpr double kTitlePoints = 16;
@@ -44,6 +51,9 @@ private:
     static constexpr double kBodyPoints = 10;
     static constexpr double kCaptionPoints = 9;
     static constexpr double kMarginalPoints = 8; // the running header and the page numbers
+    // A figure is made smaller, down to this part of its size, to end a page
+    // rather than leave the rest of it empty.
+    static constexpr double kFigureShrink = 0.7;
 
     static constexpr QColor kInk{0x00, 0x00, 0x00};
     static constexpr QColor kGrey{0x50, 0x50, 0x50};
@@ -63,6 +73,28 @@ private:
     // The lines `text` breaks into at `width`: at spaces where it can, inside
     // a word where a word alone is wider.
     QStringList wrap(const QString &text, const QFont &font, double width) const;
+
+    // The lines of a header cell at `width`: broken only at spaces, a formula
+    // (headerPhrases) kept whole where it fits; a word wider than the width
+    // alone is broken inside.
+    QStringList headerLines(const QString &text, const QFont &font, double width) const;
+
+    // A table's two fonts at the size its columns fit at.
+    struct TableFonts
+    {
+        QFont plain;
+        QFont bold;
+    };
+    // A table whose columns have these widths, which fit the page: its
+    // caption, its header, and its rows, going on over pages under the
+    // header again.
+    void placeTable(const SheetTable &table, const TableFonts &fonts, const QList<double> &widths);
+
+    // A figure of `width` x `height` with its caption under it: made smaller
+    // to fit a page with its headings, or down to kFigureShrink to fit the
+    // rest of one; `put` places it in the rectangle it gets.
+    void figure(double width, double height, const QString &caption,
+                const std::function<void(const QRectF &)> &put);
 
     void text(const QRectF &rect, const QFont &font, int flags, const QString &line,
               const QColor &color);
@@ -84,8 +116,9 @@ private:
     // first: placing them makes room for them in turn).
     void placeHeadings();
 
-    // Starts a page with its running header: the date, and on every page
-    // but the first the title, over a rule.
+    // Starts a page with its running header over a rule: what the sheet is
+    // of (its subject; without one, on pages after the first, its title)
+    // and the date.
     void newPage();
 
     QPaintDevice &m_device;
@@ -93,6 +126,7 @@ private:
     double m_width;
     double m_height;
     QString m_title;
+    QString m_subject;
     QString m_date;
     double m_headerRule = 0;
     double m_top = 0;

@@ -10,25 +10,24 @@ namespace {
 // A chart is never enlarged beyond this many of its pixels to the inch:
 // further it would only print its pixels larger.
 constexpr double kPictureDpi = 150;
-// Smaller than this a picture would be made only to fill a page's end: it
-// starts the next page instead.
-constexpr double kPictureShrink = 0.8;
 
 } // namespace
 
-void SheetLayouter::operator()(const SheetImage &picture)
+void SheetLayouter::figure(double width, double height, const QString &caption,
+                           const std::function<void(const QRectF &)> &put)
 {
     const QFont captionFont = sheetFont(kCaptionPoints, false, true);
     const double captionLine = lineHeight(captionFont);
     const QStringList captionLines =
-        picture.caption.isEmpty() ? QStringList() : wrap(picture.caption, captionFont, m_width);
+        caption.isEmpty() ? QStringList() : wrap(caption, captionFont, m_width);
     const double captionHeight = double(captionLines.size()) * captionLine;
     const double gap = mm(2);
-    const QImage &image = picture.image;
-    if (!image.isNull() && image.width() > 0 && image.height() > 0) {
-        double width = std::min(m_width, image.width() * m_dpi / kPictureDpi);
-        double height = width * image.height() / image.width();
-        // A picture with its caption and heading fits one page: a tall one
+    if (width > 0 && height > 0) {
+        if (width > m_width) {
+            height *= m_width / width;
+            width = m_width;
+        }
+        // A figure with its caption and heading fits one page: a tall one
         // is made smaller.
         const double limit =
             std::max(bodyHeight() - headingsHeight() - captionHeight - gap, bodyHeight() / 2);
@@ -36,56 +35,44 @@ void SheetLayouter::operator()(const SheetImage &picture)
             width *= limit / height;
             height = limit;
         }
-        // Where a little smaller would still fit the rest of the page, it
-        // is made so, rather than leave the space empty.
+        // Where a smaller one would still fit the rest of the page, it is
+        // made so, rather than leave the space empty: a page is not left
+        // with its end blank for want of a few centimetres.
         const double room = m_bottom - m_y - headingsHeight() - gap - captionHeight;
-        if (!m_fresh && height > room && room >= kPictureShrink * height) {
+        if (!m_fresh && height > room && room >= kFigureShrink * height) {
             width *= room / height;
             height = room;
         }
         makeRoom(height + gap + captionHeight);
-        m_pages.last().items.append(
-            SheetPictureItem{QRectF((m_width - width) / 2, m_y, width, height), image});
+        put(QRectF((m_width - width) / 2, m_y, width, height));
         m_fresh = false;
         m_y += height + gap;
     }
     if (!captionLines.isEmpty())
-        flow(picture.caption, captionFont, kInk, Qt::AlignHCenter);
+        flow(caption, captionFont, kInk, Qt::AlignHCenter);
     m_y += mm(5);
+}
+
+void SheetLayouter::operator()(const SheetImage &picture)
+{
+    const QImage &image = picture.image;
+    const bool drawn = !image.isNull() && image.width() > 0 && image.height() > 0;
+    const double width = drawn ? image.width() * m_dpi / kPictureDpi : 0;
+    const double height = drawn ? width * image.height() / image.width() : 0;
+    figure(width, height, picture.caption, [&](const QRectF &rect) {
+        m_pages.last().items.append(SheetPictureItem{rect, image});
+    });
 }
 
 void SheetLayouter::operator()(const SheetChart &chart)
 {
     // As a picture, but always the width of the text: a chart has no pixels
     // of its own to keep to.
-    const QFont captionFont = sheetFont(kCaptionPoints, false, true);
-    const QStringList captionLines =
-        chart.caption.isEmpty() ? QStringList() : wrap(chart.caption, captionFont, m_width);
-    const double captionHeight = double(captionLines.size()) * lineHeight(captionFont);
-    const double gap = mm(2);
-    if (chart.draw && chart.aspect > 0) {
-        double width = m_width;
-        double height = width / chart.aspect;
-        const double limit =
-            std::max(bodyHeight() - headingsHeight() - captionHeight - gap, bodyHeight() / 2);
-        if (height > limit) {
-            width *= limit / height;
-            height = limit;
-        }
-        const double room = m_bottom - m_y - headingsHeight() - gap - captionHeight;
-        if (!m_fresh && height > room && room >= kPictureShrink * height) {
-            width *= room / height;
-            height = room;
-        }
-        makeRoom(height + gap + captionHeight);
-        m_pages.last().items.append(
-            SheetChartItem{QRectF((m_width - width) / 2, m_y, width, height), chart.draw, m_dpi});
-        m_fresh = false;
-        m_y += height + gap;
-    }
-    if (!captionLines.isEmpty())
-        flow(chart.caption, captionFont, kInk, Qt::AlignHCenter);
-    m_y += mm(5);
+    const bool drawn = chart.draw && chart.aspect > 0;
+    figure(drawn ? m_width : 0, drawn ? m_width / chart.aspect : 0, chart.caption,
+           [&](const QRectF &rect) {
+               m_pages.last().items.append(SheetChartItem{rect, chart.draw, m_dpi});
+           });
 }
 
 } // namespace kvadrolab

@@ -4,7 +4,6 @@
 #include <QFontMetricsF>
 
 #include <algorithm>
-#include <cmath>
 
 namespace kvadrolab {
 
@@ -35,22 +34,33 @@ void SheetLayouter::operator()(const SheetKeyValues &values)
     const double gap = mm(4);
     const double valueWidth = m_width - keyWidth - gap;
     const double line = std::max(lineHeight(keyFont), lineHeight(valueFont));
-    const auto fitting = qsizetype(std::max(1.0, std::floor(bodyHeight() / line)));
     for (const SheetLine &entry : values.lines) {
         const QStringList keyLines = wrap(entry.key, keyFont, keyWidth);
-        const QStringList valueLines = wrap(entry.value, valueFont, valueWidth);
-        // One value is never split between pages; one longer than a page is cut.
-        const qsizetype count = std::min(std::max(keyLines.size(), valueLines.size()), fitting);
-        makeRoom(count * line);
+        const QStringList valueLines =
+            entry.value.isEmpty() ? QStringList() : wrap(entry.value, valueFont, valueWidth);
+        const qsizetype count = std::max(keyLines.size(), valueLines.size());
+        // A name starts a page with the first lines of its value; a long
+        // value (f of ten thousand characters) goes on over pages, whole.
+        // A line to write on has room above it for handwriting.
+        const double above = valueLines.isEmpty() ? mm(3) : 0;
+        makeRoom(above + double(std::min<qsizetype>(count, 2)) * line);
+        m_y += above;
         for (qsizetype i = 0; i < count; ++i) {
-            const double y = m_y + i * line;
+            makeRoom(line);
             if (i < keyLines.size())
-                text(QRectF(0, y, keyWidth, line), keyFont, kLine, keyLines[i], kGrey);
+                text(QRectF(0, m_y, keyWidth, line), keyFont, kLine, keyLines[i], kGrey);
             if (i < valueLines.size())
-                text(QRectF(keyWidth + gap, y, valueWidth, line), valueFont, kLine, valueLines[i],
+                text(QRectF(keyWidth + gap, m_y, valueWidth, line), valueFont, kLine, valueLines[i],
                      kInk);
+            // No value: a line to write it on by hand.
+            if (i == 0 && valueLines.isEmpty()) {
+                const double base = m_y + 0.85 * line;
+                rule(keyWidth + gap, base, std::min(m_width, keyWidth + gap + mm(80)), base, 0.5,
+                     kInk);
+            }
+            m_y += line;
         }
-        m_y += count * line + mm(0.8);
+        m_y += mm(0.8);
     }
     m_y += mm(2);
 }

@@ -27,7 +27,14 @@ struct StudyAsked
     QString tolerance;
     MethodChoice methods;
 
-    friend bool operator==(const StudyAsked &, const StudyAsked &) = default;
+    // The same study: the same texts, spaces around them aside (the
+    // readers take them so), and the same methods.
+    friend bool operator==(const StudyAsked &x, const StudyAsked &y)
+    {
+        return x.formula.trimmed() == y.formula.trimmed() && x.a.trimmed() == y.a.trimmed() &&
+               x.b.trimmed() == y.b.trimmed() && x.tolerance.trimmed() == y.tolerance.trimmed() &&
+               x.methods == y.methods;
+    }
 };
 
 // "f(x) = x*sin(x), [0; pi]": studySubject() of what was asked.

@@ -16,7 +16,23 @@
 #include <QLabel>
 #include <QLocale>
 
+#include <optional>
+
 namespace kvadrolab {
+
+QString sheetSubject(const Study &study, const StudyAsked &asked, long n)
+{
+    return QStringLiteral("%1, ε = %2, n = %3")
+        .arg(studySubject(asked.formula, asked.a, asked.b), errorText(study.input.tolerance),
+             countText(n));
+}
+
+QList<SheetLine> sheetStudent(const StudentFields &student)
+{
+    return {{QStringLiteral("Студент"), student.name},
+            {QStringLiteral("Группа"), student.group},
+            {QStringLiteral("Вариант"), student.variant}};
+}
 
 SheetTable sheetTable(const QAbstractItemModel &model, const QString &caption)
 {
@@ -46,12 +62,18 @@ StudySheet studySheetFromParts(const StudySheetParts &parts)
     StudySheet sheet;
     sheet.title = QStringLiteral("Исследование сходимости");
     sheet.date = parts.date;
+    sheet.subject = parts.subject;
+    if (!parts.student.isEmpty())
+        sheet.blocks << SheetKeyValues{parts.student};
     sheet.blocks << SheetHeading{QStringLiteral("Задание")} << SheetKeyValues{parts.inputs};
     sheet.blocks << SheetHeading{QStringLiteral("Доказанное значение интеграла")}
                  << SheetKeyValues{parts.integral};
     for (const StudySheetParts::Table &t : parts.tables)
-        if (t.model && t.model->rowCount() > 0)
-            sheet.blocks << sheetTable(*t.model, t.caption);
+        if (t.model && t.model->rowCount() > 0) {
+            SheetTable table = sheetTable(*t.model, t.caption);
+            table.keyColumns = t.keyColumns;
+            sheet.blocks << table;
+        }
     for (const StudySheetParts::Chart &c : parts.charts) {
         if (c.drawing)
             sheet.blocks << SheetChart{
@@ -91,8 +113,8 @@ QList<SheetLine> sheetIntegral(const Study &s)
             {QStringLiteral("верные цифры"), certainDigits(s.integral.lower, s.integral.upper)}};
 }
 
-StudySheet studySheet(std::shared_ptr<const Study> study, const QString &formula, long n,
-                      const StudyTabs &tabs)
+StudySheet studySheet(std::shared_ptr<const Study> study, const StudyAsked &asked, long n,
+                      const StudyTabs &tabs, const StudentFields &student)
 {
     const Study &s = *study;
     // Romberg's whole triangle is too wide for a page.
@@ -100,13 +122,16 @@ StudySheet studySheet(std::shared_ptr<const Study> study, const QString &formula
     fill(&rombergColumns, rombergSheetRows(study));
     StudySheetParts parts;
     parts.date = QLocale().toString(QDate::currentDate(), QLocale::LongFormat);
-    parts.inputs = sheetInputs(s, formula, n);
+    parts.subject = sheetSubject(s, asked, n);
+    parts.student = sheetStudent(student);
+    parts.inputs = sheetInputs(s, asked.formula, n);
     parts.integral = sheetIntegral(s);
     parts.tables = {
         {QStringLiteral("Наибольшие производные (доказаны)"), tabs.summary.maxima},
         {QStringLiteral("Методы при n = %1").arg(countText(n)), tabs.summary.atCount},
         {QStringLiteral("n для ε = %1").arg(errorText(s.input.tolerance)), tabs.summary.counts},
-        {QStringLiteral("Сходимость при удвоении n"), tabs.doubling.doubling},
+        // A row of the doubling table is a method at an n.
+        {QStringLiteral("Сходимость при удвоении n"), tabs.doubling.doubling, 2},
         {QStringLiteral("Метод Ромберга: первый и последний столбцы таблицы"), &rombergColumns},
         {QStringLiteral("Адаптивный метод Симпсона"), tabs.doubling.adaptive},
         {QStringLiteral("Шаги: %1").arg(tabs.picture.note->text()), tabs.picture.nodes}};
@@ -122,20 +147,32 @@ StudySheet studySheet(std::shared_ptr<const Study> study, const QString &formula
     return studySheetFromParts(parts);
 }
 
-void saveStudySheet(QWidget *window, std::shared_ptr<const Study> study, const QString &formula,
-                    long n, const StudyTabs &tabs)
+void saveStudySheet(QWidget *window, std::shared_ptr<const Study> study, const StudyAsked &asked,
+                    const StudyAsked &typed, long n, const StudyTabs &tabs)
 {
     if (!study) {
         notify(window,
                QStringLiteral("Отчёт пишется по результатам: сначала нажмите «Исследовать»."));
         return;
     }
+    // A sheet of the study shown under fields that say otherwise would hand
+    // in another task than the one typed: the student studies it first.
+    if (!(asked == typed)) {
+        notify(window, QStringLiteral("Поля изменены после исследования: отчёт был бы не о том, "
+                                      "что в них. Нажмите «Исследовать», затем сохраните отчёт."));
+        return;
+    }
+    const std::optional<StudentFields> student = askStudentFields(window);
+    if (!student)
+        return;
     // The sheet is made only once there is a place to write it.
     saveAskingWhere(
-        window, kSheetFile, QDir::home().filePath(QStringLiteral("Исследование сходимости.pdf")),
+        window, kSheetFile,
+        QDir::home().filePath(studyFileStem(asked.formula, asked.a, asked.b) +
+                              QStringLiteral(".pdf")),
         QStringLiteral("отчёт"),
         [&](const QString &path) {
-            return writeStudySheet(studySheet(study, formula, n, tabs), path);
+            return writeStudySheet(studySheet(study, asked, n, tabs, *student), path);
         },
         &notify);
 }

@@ -378,7 +378,8 @@ bool StudyWindow::eventFilter(QObject *watched, QEvent *event)
 
 void StudyWindow::saveSheet()
 {
-    saveStudySheet(this, m_study, m_asked.formula, m_inputs->count(), m_tabs);
+    saveStudySheet(this, m_study, m_shownAsked ? *m_shownAsked : m_inputs->typed(),
+                   m_inputs->typed(), m_inputs->count(), m_tabs);
 }
 
 void StudyWindow::showHelp()

@@ -4,6 +4,7 @@
 // values are independent: 40-digit mpmath errors of (ln x/x)^3 on [1;6], the
 // counts for ε worked by hand from M2 and M4, rules summed by hand.
 
+#include "studywindow/studentdialog.h"
 #include "studywindow/studywindow.h"
 #include "app/mainwindow.h"
 #include "app/navigator.h"
@@ -25,21 +26,25 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 
@@ -99,10 +104,16 @@ private slots:
     void cancelledStudyShowsNothing();
     void laterPressWins();
     void sheetHoldsTheStudy();
+    void sheetNamesTheStudentAndTheStudy();
+    void studentFieldsKeptForTheRun();
+    void changedFieldsAskToStudyAgain_data();
+    void changedFieldsAskToStudyAgain();
+    void studentDialogNamesItsFields();
     void subjectAndFileName_data();
     void subjectAndFileName();
     void changedInputMarksTheResults_data();
     void changedInputMarksTheResults();
+    void spacesAroundAreNoChange();
     void enterInAnyFieldStudies_data();
     void enterInAnyFieldStudies();
     void pictureRuleStays();
@@ -122,6 +133,12 @@ private:
     QString note(const char *table, int row, int column) const;
     QString text(const char *table, int row, int column) const;
     double value(const char *table, int row, int column) const;
+    // Answers the student's dialog the next save opens, as a student types:
+    // what it was filled in with goes to `given` (when not null); OK, or
+    // «Отмена» when `accept` is false.
+    // Returns the timer that waits for the dialog.
+    QTimer *answerStudent(const StudentFields &typed, StudentFields *given = nullptr,
+                          bool accept = true);
     // Studies x*sin(x) on [0; pi] with ε = 0,001, the trapezoid rule and
     // Simpson's, at n = 4.
     void studyXSinX();
@@ -880,6 +897,43 @@ void StudyWindowTest::laterPressWins()
     QVERIFY(1.0 / 3 <= m_window->shownStudy()->integral.upper);
 }
 
+QTimer *StudyWindowTest::answerStudent(const StudentFields &typed, StudentFields *given,
+                                       bool accept)
+{
+    // The dialog runs its own event loop: it is answered from there.
+    auto *poll = new QTimer(m_window);
+    poll->setInterval(10);
+    connect(poll, &QTimer::timeout, m_window, [=] {
+        auto *dialog = qobject_cast<StudentDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (given)
+            *given = dialog->fields();
+        const auto typeInto = [&](const char *name, const QString &text) {
+            auto *edit = dialog->findChild<QLineEdit *>(QLatin1String(name));
+            QVERIFY(edit);
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Delete);
+            // Key by key, as an input method delivers Cyrillic.
+            for (const QChar c : text)
+                QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c),
+                                    Qt::NoModifier);
+            QCOMPARE(edit->text(), text);
+        };
+        typeInto("StudentName", typed.name);
+        typeInto("StudentGroup", typed.group);
+        typeInto("StudentVariant", typed.variant);
+        auto *button = dialog->findChild<QPushButton *>(accept ? QStringLiteral("StudentOk")
+                                                               : QStringLiteral("StudentCancel"));
+        QVERIFY(button);
+        QTest::mouseClick(button, Qt::LeftButton);
+    });
+    poll->start();
+    return poll;
+}
+
 void StudyWindowTest::sheetHoldsTheStudy()
 {
     QTemporaryDir dir;
@@ -892,6 +946,7 @@ void StudyWindowTest::sheetHoldsTheStudy()
     QVERIFY(!QFileInfo::exists(path));
     m_messages.clear();
     study();
+    answerStudent({});
     press(QStringLiteral("SaveSheet"));
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
     QProcess text;
@@ -906,6 +961,223 @@ void StudyWindowTest::sheetHoldsTheStudy()
           QStringLiteral("0") + sep + QStringLiteral("1804790226002"),
           QStringLiteral("Сходимость при удвоении n"), QStringLiteral("n для ε")})
         QVERIFY2(sheet.contains(want), qPrintable(want));
+}
+
+namespace {
+
+QString popplerText(const QStringList &arguments)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdftotext"), arguments);
+    if (!tool.waitForStarted() || !tool.waitForFinished(60000))
+        return QString();
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+} // namespace
+
+void StudyWindowTest::sheetNamesTheStudentAndTheStudy()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        QSKIP("pdftotext and pdftoppm (poppler-utils) read the sheet back");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("лист.pdf"));
+    QString suggested;
+    setSaveDialog([&](QWidget *, const QString &offered) {
+        suggested = offered;
+        return path;
+    });
+    const auto restore = qScopeGuard([] { setSaveDialog({}); });
+    // The course's variant with every method: the widest tables.
+    type(QStringLiteral("Formula"), QStringLiteral("x*sin(x)"));
+    type(QStringLiteral("Text1"), QStringLiteral("0"));
+    type(QStringLiteral("Text2"), QStringLiteral("pi"));
+    for (QCheckBox *box : m_window->findChildren<QCheckBox *>())
+        box->setChecked(true);
+    study();
+    QVERIFY(m_window->shownStudy());
+    answerStudent({QStringLiteral("Иванова Анна"), QString(), QStringLiteral("17")});
+    press(QStringLiteral("SaveSheet"));
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    // Named after f and [a; b] as typed, in the home folder.
+    QCOMPARE(suggested, QDir::home().filePath(QStringLiteral("x·sin(x) на [0; pi].pdf")));
+
+    QStringList pages = popplerText({QStringLiteral("-layout"), path, QStringLiteral("-")})
+                            .split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    QVERIFY(pages.size() >= 3);
+    // The student on the first page, the group left to fill in by hand.
+    QVERIFY(pages[0].contains(QStringLiteral("Иванова Анна")));
+    for (const QString &field :
+         {QStringLiteral("Студент"), QStringLiteral("Группа"), QStringLiteral("Вариант")})
+        QVERIFY2(pages[0].contains(field), qPrintable(field));
+    QVERIFY(QRegularExpression(QStringLiteral("Вариант\\s+17")).match(pages[0]).hasMatch());
+    // Every page names f, [a; b], ε and n, and is numbered.
+    for (int p = 0; p < pages.size(); ++p) {
+        for (const QString &want :
+             {QStringLiteral("f(x) = x*sin(x), [0; pi], ε = "),
+              QStringLiteral(", n = ") +
+                  countText(m_window->findChild<QSpinBox *>(QStringLiteral("Count"))->value()),
+              QStringLiteral("стр. %1 из %2").arg(p + 1).arg(pages.size())})
+            QVERIFY2(pages[p].contains(want),
+                     qPrintable(QStringLiteral("page %1: %2").arg(p + 1).arg(want)));
+    }
+
+    // No word smaller than 8 pt. pdftotext's word boxes are the font's
+    // ascent and descent tall, about 1.15 em in Liberation Sans: the value
+    // "x*sin(x)" of the task, set in 10 pt, is the measure.
+    const QString boxes = popplerText({QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"[0-9.]+\" yMin=\"([0-9.]+)\" xMax=\"[0-9.]+\" "
+                       "yMax=\"([0-9.]+)\">([^<]*)<"));
+    QList<std::pair<double, QString>> heights;
+    double tenPoints = 0;
+    for (auto it = word.globalMatch(boxes); it.hasNext();) {
+        const auto m = it.next();
+        const double height = m.captured(2).toDouble() - m.captured(1).toDouble();
+        if (m.captured(3) == QStringLiteral("x*sin(x)") && tenPoints == 0)
+            tenPoints = height;
+        heights.append({height, m.captured(3)});
+    }
+    QVERIFY(tenPoints > 0 && heights.size() > 200);
+    for (const auto &[height, text] : heights)
+        QVERIFY2(10 * height / tenPoints >= 7.9,
+                 qPrintable(QStringLiteral("%1: %2 pt").arg(text).arg(10 * height / tenPoints)));
+
+    // No page but the last less than 30 % filled: the lowest ink of each
+    // page, rendered at 20 dpi, under the running header (12 mm + 26 pt)
+    // and above the page number (12 mm + 748 pt).
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-gray"), path,
+                  dir.filePath(QStringLiteral("page"))});
+    QVERIFY(render.waitForFinished(60000));
+    const double top = (12 / 25.4 * 72 + 26.2) * 20 / 72;
+    const double bottom = (12 / 25.4 * 72 + 747.6) * 20 / 72;
+    for (int p = 1; p < pages.size(); ++p) {
+        QImage image(dir.filePath(QStringLiteral("page-%1.pgm").arg(p)));
+        if (image.isNull())
+            image.load(dir.filePath(QStringLiteral("page-%1.pgm").arg(p, 2, 10, QLatin1Char('0'))));
+        QVERIFY(!image.isNull());
+        int lowest = 0;
+        for (int y = int(top) + 1; y < int(bottom); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 200)
+                    lowest = y;
+        const double filled = (lowest - top) / (bottom - top);
+        QVERIFY2(filled >= 0.3, qPrintable(QStringLiteral("page %1: %2").arg(p).arg(filled)));
+    }
+}
+
+void StudyWindowTest::studentFieldsKeptForTheRun()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("лист.pdf"));
+    setSaveDialog([path](QWidget *, const QString &) { return path; });
+    const auto restore = qScopeGuard([] { setSaveDialog({}); });
+    study();
+    const StudentFields petrov{QStringLiteral("Петров П."), QStringLiteral("ИВТ-21"),
+                               QStringLiteral("3")};
+    answerStudent(petrov);
+    press(QStringLiteral("SaveSheet"));
+    QVERIFY(QFileInfo::exists(path));
+    QVERIFY(QFile::remove(path));
+    // The next save offers what was typed; «Отмена» there saves nothing and
+    // says nothing.
+    StudentFields given;
+    answerStudent({}, &given, false);
+    press(QStringLiteral("SaveSheet"));
+    QCOMPARE(given.name, petrov.name);
+    QCOMPARE(given.group, petrov.group);
+    QCOMPARE(given.variant, petrov.variant);
+    QVERIFY(!QFileInfo::exists(path));
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+}
+
+void StudyWindowTest::changedFieldsAskToStudyAgain_data()
+{
+    QTest::addColumn<QString>("field"); // a line edit, or a rule's box to click
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("saves");
+    QTest::newRow("f changed") << "Formula"
+                               << "(ln(x)/x)^2" << false;
+    QTest::newRow("a changed") << "Text1"
+                               << "2" << false;
+    QTest::newRow("b changed") << "Text2"
+                               << "5" << false;
+    QTest::newRow("ε changed") << "Text3"
+                               << "0,001" << false;
+    QTest::newRow("a method added") << "Rule_romberg" << QString() << false;
+    QTest::newRow("spaces around b") << "Text2"
+                                     << " 6 " << true;
+    QTest::newRow("nothing changed") << QString() << QString() << true;
+}
+
+void StudyWindowTest::changedFieldsAskToStudyAgain()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(bool, saves);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("лист.pdf"));
+    setSaveDialog([path](QWidget *, const QString &) { return path; });
+    const auto restore = qScopeGuard([] { setSaveDialog({}); });
+    study();
+    QVERIFY(m_window->shownStudy());
+    if (field.startsWith(QLatin1String("Rule_"))) {
+        auto *box = m_window->findChild<QCheckBox *>(field);
+        QVERIFY(box);
+        const bool was = box->isChecked();
+        box->click();
+        QCOMPARE(box->isChecked(), !was);
+    } else if (!field.isEmpty()) {
+        type(field, text);
+    }
+    const QString notAsked = QStringLiteral("не спрошен");
+    StudentFields asked{notAsked, {}, {}};
+    QTimer *answering = answerStudent({}, &asked, saves);
+    press(QStringLiteral("SaveSheet"));
+    QCOMPARE(QFileInfo::exists(path), saves);
+    if (saves) {
+        QVERIFY(asked.name != notAsked);
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+        return;
+    }
+    // Told to study first, before anything else is asked.
+    delete answering;
+    QCOMPARE(asked.name, notAsked);
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_messages[0].contains(QStringLiteral("«Исследовать»")));
+    // Studied again, the sheet is saved.
+    study();
+    answerStudent({});
+    press(QStringLiteral("SaveSheet"));
+    QVERIFY(QFileInfo::exists(path));
+}
+
+void StudyWindowTest::studentDialogNamesItsFields()
+{
+    StudentDialog dialog({QStringLiteral("Сидоров"), QString(), QStringLiteral("5")});
+    for (const char *name : {"StudentName", "StudentGroup", "StudentVariant"}) {
+        auto *edit = dialog.findChild<QLineEdit *>(QLatin1String(name));
+        QVERIFY2(edit, name);
+        // Russian words for a screen reader.
+        QVERIFY2(edit->accessibleName().contains(QRegularExpression(QStringLiteral("[а-яА-Я]"))),
+                 name);
+    }
+    QCOMPARE(dialog.findChild<QPushButton *>(QStringLiteral("StudentOk"))->text(),
+             QStringLiteral("OK"));
+    QCOMPARE(dialog.findChild<QPushButton *>(QStringLiteral("StudentCancel"))->text(),
+             QStringLiteral("Отмена"));
+    // Filled in as given; what is typed comes back without spaces around it.
+    QCOMPARE(dialog.findChild<QLineEdit *>(QStringLiteral("StudentName"))->text(),
+             QStringLiteral("Сидоров"));
+    QTest::keyClicks(dialog.findChild<QLineEdit *>(QStringLiteral("StudentGroup")),
+                     QStringLiteral("  IVT-12 "));
+    QCOMPARE(dialog.fields().group, QStringLiteral("IVT-12"));
+    QCOMPARE(dialog.fields().variant, QStringLiteral("5"));
 }
 
 // What headings and file names make of f and [a; b], worked by hand: a long
@@ -1003,9 +1275,9 @@ void StudyWindowTest::changedInputMarksTheResults_data()
     QTest::newRow("ε") << "Text3"
                        << "0,01"
                        << "0,001" << line;
-    QTest::newRow("a space is typed too") << "Formula"
-                                          << "x*sin(x) "
-                                          << "x*sin(x)" << line;
+    QTest::newRow("one character more") << "Formula"
+                                        << "x*sin(x)+1"
+                                        << "x*sin(x)" << line;
     QTest::newRow("rules") << "Rule_boole" << QString() << QString()
                            << QStringLiteral("Показаны результаты для f(x) = x*sin(x), [0; pi], "
                                              "ε = 0,001 и прежних методов; нажмите «Исследовать»");
@@ -1267,6 +1539,7 @@ void StudyWindowTest::sheetChartsAreLinesNotPixels()
     setSaveDialog([path](QWidget *, const QString &) { return path; });
     const auto restore = qScopeGuard([] { setSaveDialog({}); });
     study();
+    answerStudent({});
     press(QStringLiteral("SaveSheet"));
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
     QProcess images;
@@ -1286,6 +1559,25 @@ void StudyWindowTest::sheetChartsAreLinesNotPixels()
     const QString sheet = QString::fromUtf8(text.readAllStandardOutput());
     QVERIFY(sheet.contains(QStringLiteral("Фактическая ошибка и априорная оценка методов")));
     QVERIFY(sheet.contains(QStringLiteral("округление double")));
+}
+
+// Spaces around a text are no part of it (the readers take them so): the
+// results still answer the fields, and the sheet is saved without a word.
+void StudyWindowTest::spacesAroundAreNoChange()
+{
+    studyXSinX();
+    auto *stale = m_window->findChild<QLabel *>(QStringLiteral("StaleNote"));
+    type(QStringLiteral("Formula"), QStringLiteral(" x*sin(x) "));
+    type(QStringLiteral("Text2"), QStringLiteral("pi "));
+    QVERIFY(!stale->isVisible());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("лист.pdf"));
+    setSaveDialog([path](QWidget *, const QString &) { return path; });
+    const auto restore = qScopeGuard([] { setSaveDialog({}); });
+    answerStudent({});
+    press(QStringLiteral("SaveSheet"));
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
+    QVERIFY(QFileInfo::exists(path));
 }
 
 QTEST_MAIN(StudyWindowTest)

@@ -11,6 +11,7 @@
 #include "app/navigator.h"
 #include "canvas/canvasmenu.h"
 #include "forms/secondarywindow.h"
+#include "studywindow/studentdialog.h"
 #include "studywindow/studywindow.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -78,10 +80,27 @@ bool studyShots(StudyWindow *w, const QDir &dir)
     bool ok = tabShots(w, dir, QStringLiteral("Conv-all"));
     w->resize(1280, 720);
     ok = tabShots(w, dir, QStringLiteral("Conv-1280x720")) && ok;
-    // The study sheet, written where the dialog would have been answered.
+    // The study sheet, written where the dialog would have been answered,
+    // with the student's dialog as it asks (the group left to fill by hand).
     const QString sheet = dir.filePath(QStringLiteral("Conv-sheet.pdf"));
     setSaveDialog([sheet](QWidget *, const QString &) { return sheet; });
+    QTimer student;
+    student.setInterval(10);
+    QObject::connect(&student, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<StudentDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        student.stop();
+        dialog->findChild<QLineEdit *>(QStringLiteral("StudentName"))
+            ->setText(QStringLiteral("Иванова Анна"));
+        dialog->findChild<QLineEdit *>(QStringLiteral("StudentVariant"))
+            ->setText(QStringLiteral("17"));
+        ok = save(dialog, dir, QStringLiteral("Conv-student")) && ok;
+        dialog->accept();
+    });
+    student.start();
     QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("SaveSheet")), Qt::LeftButton);
+    student.stop();
     setSaveDialog({});
     ok = QFileInfo::exists(sheet) && ok;
     std::printf("%s\n", qPrintable(sheet));

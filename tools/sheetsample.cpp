@@ -63,7 +63,13 @@ StudySheet sampleSheet()
 {
     StudySheet sheet;
     sheet.title = QStringLiteral("Исследование сходимости: f(x) = (ln(x)/x)^3 на [1; 6]");
+    sheet.subject = QStringLiteral("f(x) = (ln(x)/x)^3, [1; 6], ε = 10⁻⁶, n = 40");
     sheet.date = QStringLiteral("10.12.2026");
+    // The student's fields: a name given, the group and variant left to
+    // fill in by hand.
+    sheet.blocks << SheetKeyValues{{{QStringLiteral("Студент"), QStringLiteral("Иванова А. С.")},
+                                    {QStringLiteral("Группа"), QString()},
+                                    {QStringLiteral("Вариант"), QString()}}};
     sheet.blocks << SheetHeading{QStringLiteral("Задание")};
     sheet.blocks << SheetKeyValues{{
         {QStringLiteral("f(x)"), QStringLiteral("(ln(x)/x)^3")},
@@ -126,6 +132,30 @@ StudySheet sampleSheet()
         doubling,
         {ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Right,
          ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Left}};
+    // Every rule's rows in one table: too wide for the page even at 8 pt
+    // with every cell on one line, its rules' names wrap (where that took
+    // more lines, it would go on in parts, each under the rule and n).
+    QList<QStringList> everyRule;
+    for (const char *rule : {"левые прямоугольники", "трапеции", "Симпсон", "Гаусс, 3 узла"})
+        for (const auto &row : rows) {
+            QStringList cells{QString::fromUtf8(rule)};
+            for (const char *cell : row)
+                cells << QString::fromUtf8(cell);
+            cells.insert(4, QStringLiteral("3,07"));
+            everyRule << cells;
+        }
+    sheet.blocks << SheetTable{
+        QStringLiteral("Таблица 3. Удвоение n для каждого правила"),
+        {QStringLiteral("Метод"), QStringLiteral("n"), QStringLiteral("I(n)"),
+         QStringLiteral("e(n) = I(n) − I"), QStringLiteral("оценка / |e(n)|"),
+         QStringLiteral("Оценка Рунге (I(n) − I(n/2))/3"), QStringLiteral("Наблюдаемый порядок p"),
+         QStringLiteral("Ричардсон"), QStringLiteral("Рунге / e(n)"),
+         QStringLiteral("Рунге можно верить")},
+        everyRule,
+        {ColumnAlign::Left, ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Right,
+         ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Right, ColumnAlign::Right,
+         ColumnAlign::Right, ColumnAlign::Left},
+        2};
     sheet.blocks << SheetImage{QStringLiteral("Рис. 1. f(x) на [1; 6]"), chart(1400, 800)};
     // A second picture of another shape, under a heading of its own.
     sheet.blocks << SheetHeading{QStringLiteral("График в пропорции 4 : 3")};
