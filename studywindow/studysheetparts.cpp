@@ -40,9 +40,16 @@ SheetTable sheetTable(const QAbstractItemModel &model, const QString &caption)
     table.caption = caption;
     for (int c = 0; c < model.columnCount(); ++c) {
         table.headers << model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-        // A column is a number column when its first cell holds a number.
-        const bool numeric =
-            model.rowCount() > 0 && model.index(0, c).data(kCellNumberRole).isValid();
+        // A column is a number column when its first cell with a text holds
+        // a number: an order has none on the first rows of a rule.
+        bool numeric = false;
+        for (int r = 0; r < model.rowCount(); ++r) {
+            const QModelIndex cell = model.index(r, c);
+            if (!cell.data(Qt::DisplayRole).toString().isEmpty()) {
+                numeric = cell.data(kCellNumberRole).isValid();
+                break;
+            }
+        }
         table.alignment << (numeric ? ColumnAlign::Right : ColumnAlign::Left);
     }
     const int rows = std::min(model.rowCount(), kSheetRowLimit);

@@ -4,7 +4,6 @@
 // values are independent: 40-digit mpmath errors of (ln x/x)^3 on [1;6], the
 // counts for ε worked by hand from M2 and M4, rules summed by hand.
 
-#include "studywindow/studentdialog.h"
 #include "studywindow/studywindow.h"
 #include "app/mainwindow.h"
 #include "app/navigator.h"
@@ -14,6 +13,8 @@
 #include "expression/parser.h"
 #include "numbers/numbertext.h"
 #include "studywindow/chartdrawing.h"
+#include "studywindow/studentdialog.h"
+#include "studywindow/studysheetparts.h"
 #include "studywindow/studytablemodel.h"
 #include "studywindow/studytables.h"
 #include "studywindow/studytext.h"
@@ -38,6 +39,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
@@ -114,6 +116,7 @@ private slots:
     void changedInputMarksTheResults_data();
     void changedInputMarksTheResults();
     void spacesAroundAreNoChange();
+    void sheetColumnsAlignByTheirNumbers();
     void enterInAnyFieldStudies_data();
     void enterInAnyFieldStudies();
     void pictureRuleStays();
@@ -1578,6 +1581,23 @@ void StudyWindowTest::spacesAroundAreNoChange()
     press(QStringLiteral("SaveSheet"));
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(" | ")));
     QVERIFY(QFileInfo::exists(path));
+}
+
+// On paper a column of numbers stands right-aligned even where its first
+// rows are empty (the order without I starts at the third row), and a column
+// of words left.
+void StudyWindowTest::sheetColumnsAlignByTheirNumbers()
+{
+    QStandardItemModel model(3, 2);
+    model.setItem(1, 0, new QStandardItem(QStringLiteral("2,01")));
+    model.item(1, 0)->setData(2.01, kCellNumberRole);
+    model.setItem(2, 0, new QStandardItem(QStringLiteral("2,00")));
+    model.item(2, 0)->setData(2.0, kCellNumberRole);
+    model.setItem(0, 1, new QStandardItem(QStringLiteral("—")));
+    model.setItem(1, 1, new QStandardItem(QStringLiteral("1,5")));
+    model.item(1, 1)->setData(1.5, kCellNumberRole);
+    const SheetTable table = sheetTable(model, QStringLiteral("порядки"));
+    QCOMPARE(table.alignment, (QList<ColumnAlign>{ColumnAlign::Right, ColumnAlign::Left}));
 }
 
 QTEST_MAIN(StudyWindowTest)
