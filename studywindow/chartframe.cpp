@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "studywindow/chartframe.h"
 
+#include "studywindow/studytext.h"
+
 #include "numbers/numbertext.h"
 #include "studywindow/chartcolours.h"
 
@@ -74,12 +76,12 @@ double chartTitleHeight(const ChartSurface &canvas)
 QString chartNumber(double v)
 {
     // The locale's short form, its exponent as the window's tables write a
-    // power of ten (studytext.h's shownDecimal): "1,19e+09" is "1,19·10^9".
+    // power of ten (studytext.h's shownDecimal): "1,19e+09" is "1,19·10⁹".
     QString text = formatSignificant(v, 4);
     static const QRegularExpression power(QStringLiteral("[eE]\\+?(-?)0*(\\d+)$"));
     text.replace(power, QStringLiteral("·10^\\1\\2"));
     text.replace(QLatin1Char('-'), QChar(0x2212));
-    return text;
+    return withSuperscripts(text);
 }
 
 bool drawableOnChart(double v)

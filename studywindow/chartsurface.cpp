@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "studywindow/chartsurface.h"
 
+#include "studywindow/studytext.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -305,33 +307,6 @@ void PainterSurface::text(double px, double py, const QString &text)
         QRectF(QPointF(held(px), held(py)), QSizeF(kBeyondAnyPicture, kBeyondAnyPicture)),
         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, withSuperscripts(text, m_font));
     m_printed << text;
-}
-
-QString withSuperscripts(const QString &text, const QFont &font)
-{
-    static const QRegularExpression power(QStringLiteral("(?<=\\d)\\^([-\u2212]?)(\\d+)"));
-    if (!text.contains(power))
-        return text;
-    static const char16_t digits[] =
-        u"\u2070\u00b9\u00b2\u00b3\u2074\u2075\u2076\u2077\u2078\u2079";
-    const QFontMetricsF metrics(font);
-    if (!metrics.inFontUcs4(0x207B))
-        return text;
-    for (int d = 0; d < 10; ++d)
-        if (!metrics.inFontUcs4(digits[d]))
-            return text;
-    QString out;
-    qsizetype from = 0;
-    for (auto it = power.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        out += text.mid(from, m.capturedStart() - from);
-        if (!m.captured(1).isEmpty())
-            out += QChar(0x207B);
-        for (const QChar c : m.captured(2))
-            out += QChar(digits[c.digitValue()]);
-        from = m.capturedEnd();
-    }
-    return out + text.mid(from);
 }
 
 QStringList paintChart(QPainter &painter, const QRectF &target, QSizeF logical, const QFont &font,

@@ -155,12 +155,6 @@ private:
     QStringList m_printed;
 };
 
-// Every power of a number written with a caret ("10^-6", "2^-52") with its
-// exponent in superscript signs ("10⁻⁶"), when the font has them; the text
-// unchanged otherwise. A caret after anything but a digit (f as typed,
-// "(ln(x)/x)^3") stays.
-QString withSuperscripts(const QString &text, const QFont &font);
-
 // A chart drawn on any surface: what the study window keeps of a picture so
 // that it can be drawn again, larger or on paper.
 using ChartDrawing = std::function<bool(ChartSurface &)>;

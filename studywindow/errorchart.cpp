@@ -7,6 +7,7 @@
 #include "studywindow/chartframe.h"
 #include "studywindow/chartlegend.h"
 #include "studywindow/chartshapes.h"
+#include "studywindow/studytext.h"
 
 #include <QFontMetricsF>
 
@@ -43,7 +44,7 @@ double decadeCaptionWidth(const QFontMetricsF &metrics, const LogArea &area)
 {
     double width = 0;
     for (int k = area.bottom; k <= area.top; ++k)
-        width = std::max(width, metrics.horizontalAdvance(formatTenTo(k)));
+        width = std::max(width, metrics.horizontalAdvance(withSuperscripts(formatTenTo(k))));
     return width;
 }
 
@@ -101,7 +102,8 @@ void drawLogCaptions(ChartSurface &canvas, const ChartFrame &f, const LogArea &a
     for (int k = area.top; k >= area.bottom; --k) {
         if ((area.top - k) % every)
             continue;
-        printRightAligned(canvas, f, captionRight, f.pixelY(k) - line / 2, formatTenTo(k));
+        printRightAligned(canvas, f, captionRight, f.pixelY(k) - line / 2,
+                          withSuperscripts(formatTenTo(k)));
     }
     const double captionTop = f.pixelY(area.bottom) + gapUnder;
     // The decades of n are captioned as counts are written: no exponent, no
@@ -221,7 +223,7 @@ Result<void> drawErrorCurves(ChartSurface &canvas, const std::vector<StudyRule> 
                           QStringLiteral("доказанная ошибка |e(n)| (точные узлы, Arb)")});
     if (floorLog)
         legend.push_back({LegendEntry::Sample::Line, kFloorColour,
-                          QStringLiteral("округление double ≈ |I|·2^-52")});
+                          withSuperscripts(QStringLiteral("округление double ≈ |I|·2^-52"))});
     for (std::size_t k = 0; k < rules.size(); ++k) {
         QString text = QString::fromStdString(ruleTitle(rules[k].kind));
         if (curves[k].x.empty())

@@ -408,7 +408,7 @@ StudyCell countByBoundCell(const Study &s, RuleKind kind, const StudyCounts &c)
     if (!c.byBound)
         return missingMaximum(kind, c.byBound.refusal(), s);
     if (!(*c.byBound <= kStudyBoundCountLimit))
-        return words(QStringLiteral("больше 10^15"));
+        return words(withSuperscripts(QStringLiteral("больше 10^15")));
     const QString upper = formatCount(static_cast<long long>(*c.byBound));
     const Result<DerivativeMax> &m = maximumOfOrder(s, ruleInfo(kind).derivative);
     if (!c.byBoundFromLower || !m)

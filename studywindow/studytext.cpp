@@ -7,6 +7,8 @@
 #include "study/ruletext.h"
 #include "study/study.h"
 
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -80,6 +82,40 @@ QString studyFileStem(const QString &formula, const QString &a, const QString &b
     return stem;
 }
 
+QString withSuperscripts(const QString &text, const QFont &font)
+{
+    static const QRegularExpression power(QStringLiteral("(?<=\\d)\\^([-\u2212]?)(\\d+)"));
+    if (!text.contains(power))
+        return text;
+    static const char16_t digits[] =
+        u"\u2070\u00b9\u00b2\u00b3\u2074\u2075\u2076\u2077\u2078\u2079";
+    const QFontMetricsF metrics(font);
+    if (!metrics.inFontUcs4(0x207B))
+        return text;
+    for (int d = 0; d < 10; ++d)
+        if (!metrics.inFontUcs4(digits[d]))
+            return text;
+    QString out;
+    qsizetype from = 0;
+    for (auto it = power.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += text.mid(from, m.capturedStart() - from);
+        if (!m.captured(1).isEmpty())
+            out += QChar(0x207B);
+        for (const QChar c : m.captured(2))
+            out += QChar(digits[c.digitValue()]);
+        from = m.capturedEnd();
+    }
+    return out + text.mid(from);
+}
+
+QString withSuperscripts(const QString &text)
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return text;
+    return withSuperscripts(text, QGuiApplication::font());
+}
+
 QString shownDecimal(const std::string &text)
 {
     QString shown = QString::fromStdString(text);
@@ -88,7 +124,7 @@ QString shownDecimal(const std::string &text)
     shown.replace(power, QStringLiteral("·10^\\1\\2"));
     // A real minus sign reads better than a hyphen, in the text and aloud.
     shown.replace(QLatin1Char('-'), QChar(0x2212));
-    return shown;
+    return withSuperscripts(shown);
 }
 
 QString valueText(double v)

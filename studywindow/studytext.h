@@ -7,6 +7,7 @@
 #include "proof/integral.h"
 #include "rules/compositerule.h"
 
+#include <QFont>
 #include <QString>
 
 namespace kvadrolab {
@@ -53,8 +54,16 @@ QString studySubject(const QString &formula, const QString &a, const QString &b)
 // "x·sin(x) на [0; pi]".
 QString studyFileStem(const QString &formula, const QString &a, const QString &b);
 
+// A power of ten set with superscript signs ("1,5·10^−6" as 1,5·10⁻⁶,
+// "10^12" as 10¹²) where `font` has all of them; the text as it is
+// otherwise. Without a font: the application's, and the text as it is
+// where there is no application (a test of the texts alone).
+QString withSuperscripts(const QString &text, const QFont &font);
+QString withSuperscripts(const QString &text);
+
 // A decimal text of proof/decimal.h as the window shows numbers: the
-// locale's separator, a power of ten as "·10^-7", a real minus sign.
+// locale's separator, a power of ten as "·10⁻⁷" (withSuperscripts), a real
+// minus sign.
 QString shownDecimal(const std::string &text);
 
 // A rule's value, Richardson's value: twelve significant digits.
