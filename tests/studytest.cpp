@@ -7,6 +7,7 @@
 // where the error is exactly C h^p, the orientation.
 
 #include "study/study.h"
+#include "base/sidebyside.h"
 #include "expression/constant.h"
 #include "expression/parser.h"
 #include "refusalprint.h"
@@ -18,6 +19,7 @@
 #include <cfloat>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -164,6 +166,7 @@ class TestStudy : public QObject
     Study m_rational; // 1/(1+x^2) on [0;1], ε = 1e-6, every method
 
 private slots:
+    void sideBySideRunsEveryTaskOnce();
     void initTestCase();
 
     void workedCase();
@@ -1998,6 +2001,44 @@ void TestStudy::sixFactorProductIsProven()
         QVERIFY2(proven->upper <= proven->lower * (1 + kStudyMaximumGap) * (1 + 1e-15),
                  qPrintable(QString::number(proven->upper / proven->lower - 1, 'g', 6)));
     }
+}
+
+// The maxima's proofs run side by side on threads kept for the program's
+// life: three callers at once, each with more tasks than there are threads,
+// each get every one of their own tasks run exactly once, all ended when
+// the call returns, and nothing of the others'.
+void TestStudy::sideBySideRunsEveryTaskOnce()
+{
+    constexpr int kCallers = 3, kTasks = 40;
+    std::vector<std::vector<std::atomic<int>>> runs(kCallers);
+    for (auto &r : runs)
+        r = std::vector<std::atomic<int>>(kTasks);
+    std::atomic<int> early{0};
+    std::vector<std::thread> callers;
+    for (int c = 0; c < kCallers; ++c)
+        callers.emplace_back([&, c] {
+            std::vector<std::function<void()>> tasks;
+            for (int t = 0; t < kTasks; ++t)
+                tasks.push_back([&, c, t] {
+                    // Some work, so that the callers' tasks interleave.
+                    volatile double sum = 0;
+                    for (int i = 0; i < 20000 * (t % 5 + 1); ++i)
+                        sum = sum + std::sqrt(double(i));
+                    ++runs[c][t];
+                });
+            runSideBySide(tasks);
+            for (int t = 0; t < kTasks; ++t)
+                if (runs[c][t] != 1)
+                    ++early;
+        });
+    for (std::thread &t : callers)
+        t.join();
+    QCOMPARE(early.load(), 0);
+    for (const auto &r : runs)
+        for (const auto &n : r)
+            QCOMPARE(n.load(), 1);
+    // No task at all returns at once.
+    runSideBySide({});
 }
 
 QTEST_GUILESS_MAIN(TestStudy)
