@@ -2,6 +2,7 @@
 #include "expression/vectormath.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iterator>
 
@@ -167,26 +168,42 @@ void powWhole(Path path, const double *a, const double *b, double *y, std::size_
         y[i] = std::pow(a[i], b[i]);
 }
 
-// The last values, fewer than one call takes, go through a full call whose
-// other lanes repeat the last value: each lane is computed on its own, so a
-// value is the same in a tail, in the middle of an array or alone.
+// Values per call, at most.
 constexpr std::size_t kMostLanes = 4;
+
+// `whole(inputs, y, m)` over n values, m a whole number of calls: the last
+// values, fewer than one call takes, go through a full call whose other
+// lanes repeat the last value. Each lane is computed on its own, so a value
+// is the same in a tail, in the middle of an array or alone. y may be one of
+// the inputs.
+template <std::size_t Inputs, typename Whole>
+void inWholeCalls(Path path, const std::array<const double *, Inputs> &inputs, double *y,
+                  std::size_t n, Whole whole)
+{
+    const std::size_t w = width(path);
+    const std::size_t full = n - n % w;
+    whole(inputs, y, full);
+    if (full == n)
+        return;
+    double padded[Inputs][kMostLanes], out[kMostLanes];
+    std::array<const double *, Inputs> tail{};
+    for (std::size_t k = 0; k < Inputs; ++k) {
+        std::fill(padded[k], padded[k] + kMostLanes, inputs[k][n - 1]);
+        std::copy(inputs[k] + full, inputs[k] + n, padded[k]);
+        tail[k] = padded[k];
+    }
+    whole(tail, out, w);
+    std::copy(out, out + (n - full), y + full);
+}
 
 } // namespace
 
 void applyLibrary(LibraryFunction f, const double *x, double *y, std::size_t n)
 {
     const Path path = chosenPath();
-    const std::size_t w = width(path);
-    const std::size_t whole = n - n % w;
-    unaryWhole(path, f, x, y, whole);
-    if (whole == n)
-        return;
-    double in[kMostLanes], out[kMostLanes];
-    std::fill(in, in + kMostLanes, x[n - 1]);
-    std::copy(x + whole, x + n, in);
-    unaryWhole(path, f, in, out, w);
-    std::copy(out, out + (n - whole), y + whole);
+    inWholeCalls<1>(path, {x}, y, n, [&](const auto &in, double *out, std::size_t m) {
+        unaryWhole(path, f, in[0], out, m);
+    });
 }
 
 double applyLibrary(LibraryFunction f, double x)
@@ -199,18 +216,9 @@ double applyLibrary(LibraryFunction f, double x)
 void applyPow(const double *a, const double *b, double *y, std::size_t n)
 {
     const Path path = chosenPath();
-    const std::size_t w = width(path);
-    const std::size_t whole = n - n % w;
-    powWhole(path, a, b, y, whole);
-    if (whole == n)
-        return;
-    double inA[kMostLanes], inB[kMostLanes], out[kMostLanes];
-    std::fill(inA, inA + kMostLanes, a[n - 1]);
-    std::fill(inB, inB + kMostLanes, b[n - 1]);
-    std::copy(a + whole, a + n, inA);
-    std::copy(b + whole, b + n, inB);
-    powWhole(path, inA, inB, out, w);
-    std::copy(out, out + (n - whole), y + whole);
+    inWholeCalls<2>(path, {a, b}, y, n, [&](const auto &in, double *out, std::size_t m) {
+        powWhole(path, in[0], in[1], out, m);
+    });
 }
 
 double applyPow(double a, double b)
