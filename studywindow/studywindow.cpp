@@ -261,8 +261,8 @@ void StudyWindow::showStudy()
     }
 
     m_pictures->sample(s);
-    m_pictures->setSubject(m_asked.formula, m_inputs->field(Input::A)->text(),
-                           m_inputs->field(Input::B)->text());
+    // The charts' PNG names what was studied, whatever the fields hold now.
+    m_pictures->setSubject(m_shownAsked->formula, m_shownAsked->a, m_shownAsked->b);
     // The charts first: they lay out the hidden tabs, the rule picture's too.
     drawCharts();
     showAtCount();
